@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/CommandLine.h"
+#include "app/SettingsFile.h"
+#include "engine/JobSettings.h"
+#include "platform/Platform.h"
+
+#include <string>
+#include <vector>
+
+namespace ryk {
+
+
+/// The program's start-up and end, shared by `ryk` and `ryk-cli`: the job read from the command
+/// line, the usage question and the settings file.
+class Application {
+public:
+    enum class StartResult { Proceed, Exit };
+
+    explicit Application(const Platform& platform);
+
+    /// Reads the command line, asks the usage question when "-?" was given (No ends at once),
+    /// loads the settings file unless "-i".
+    StartResult startUp(const std::vector<std::string>& arguments);
+    /// Writes the settings file unless "-i"; a failure is shown and the old file stays.
+    void shutDown();
+
+    JobSettings& job() { return m_job; }
+    const StartupFlags& startupFlags() const { return m_flags; }
+    SettingsFile& settings() { return m_settings; }
+
+private:
+    Platform m_platform;
+    JobSettings m_job;
+    StartupFlags m_flags;
+    SettingsFile m_settings;
+};
+
+/// The job's fields, one "name: value" line each.
+std::string describeJob(const JobSettings& job);
+
+} // namespace ryk

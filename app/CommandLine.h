@@ -1,0 +1,36 @@
+#pragma once
+
+#include "engine/JobSettings.h"
+
+#include <string>
+#include <vector>
+
+namespace ryk {
+
+class FileSystem;
+class MessageBox;
+
+/// What the command line says beyond the job itself.
+struct StartupFlags {
+    /// "-i": neither read nor write the settings file.
+    bool noSettingsFile = false;
+    /// "-?": show the usage text.
+    bool showUsage = false;
+};
+
+/// Path arguments this long or longer are refused ("パラメータが長すぎます...").
+inline constexpr size_t kMaxArgumentBytes = 4096;
+
+/// Reads the program arguments (without the program name; each one a token, as the shell split
+/// them) into `job` and `flags`, then checks the option combinations. Every problem is one
+/// message in `messages`; the offending token or option group is dropped and reading goes on.
+void readCommandLine(const std::vector<std::string>& arguments, JobSettings& job,
+                     StartupFlags& flags, FileSystem& fileSystem, MessageBox& messages);
+
+/// The usage text, one line per line feed (the last line ends with one too).
+const std::string& usageText();
+
+/// The caption of the usage box.
+inline constexpr const char* kUsageCaption = "Command line の説明";
+
+} // namespace ryk

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace ryk {
+
+class FileSystem;
+
+/// The eight sections of the settings file, in file and buffer order.
+enum class SettingsSection {
+    SrcDir = 0,
+    SrcFile = 1,
+    SrcExclusionFile = 2,
+    DstDir = 3,
+    DstFile = 4,
+    BinaryEditor = 5,
+    TextEditor = 6,
+    Windiff = 7,
+};
+
+/// The program's settings: five history lists and three program paths, each a section of
+/// "key=value" lines that holds at most kSectionLimit bytes (each line and the list counted
+/// with a terminating NUL, as the stored format has always counted them).
+class SettingsFile {
+public:
+    static constexpr size_t kSectionCount = 8;
+    static constexpr size_t kSectionLimit = 1024;
+    /// The longest history entry kept.
+    static constexpr size_t kHistoryItemLimit = 255;
+
+    SettingsFile() = default;
+    explicit SettingsFile(std::string path) : m_path(std::move(path)) {}
+
+    const std::string& path() const { return m_path; }
+    void setPath(std::string path) { m_path = std::move(path); }
+
+    /// Reads all eight sections; a missing or unreadable file gives empty sections. Reads
+    /// UTF-8 or CP932, LF or CRLF; lines that do not fit a section are dropped. Returns the
+    /// error code of reading (0, or ENOENT for a first run, ...), for information only.
+    int load(FileSystem& fileSystem);
+    /// Writes all eight sections (sections of other programs in the file are kept) to a
+    /// temporary file renamed over the old one; 0 or the error code, the old file intact.
+    [[nodiscard]] int save(FileSystem& fileSystem) const;
+
+    /// The lines ("key=value") of a section.
+    const std::vector<std::string>& lines(SettingsSection section) const;
+    /// Replaces a section's lines, keeping those that fit in order (a line that does not fit
+    /// is left out and later shorter ones are still tried).
+    void setLines(SettingsSection section, const std::vector<std::string>& lines);
+
+    /// Rebuilds a history section from a list: "%d=%s" with 1-based positions.
+    void setHistory(SettingsSection section, const std::vector<std::string>& entries);
+    /// The values of a history section in file order: text after the first '=', lines
+    /// without '=' and empty values skipped, case-insensitive duplicates dropped.
+    std::vector<std::string> history(SettingsSection section) const;
+    /// Makes a program section the single line "@=" + path.
+    void setEditorPath(SettingsSection section, const std::string& path);
+    /// The options page's reading: the text after the first '=' of the first line.
+    std::string editorPath(SettingsSection section) const;
+    /// The result window's reading: the first line without its first two bytes.
+    std::string editorPathForTools(SettingsSection section) const;
+
+    /// The section's name as it stands in the file ("SrcDir", ...).
+    static const char* sectionName(SettingsSection section);
+    /// Bytes a list of lines takes in the stored section format.
+    static size_t sectionBytes(const std::vector<std::string>& lines);
+
+    /// The settings file's path for an executable: beside it when that file exists or its
+    /// directory is writable, else under $XDG_CONFIG_HOME/rykmere (default ~/.config/rykmere).
+    static std::string defaultPath(const std::string& executablePath);
+
+private:
+    std::string m_path;
+    std::array<std::vector<std::string>, kSectionCount> m_sections;
+    /// Text of sections that are not ours, written back unchanged.
+    std::string m_foreignText;
+};
+
+} // namespace ryk

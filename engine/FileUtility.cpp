@@ -1,0 +1,114 @@
+#include "engine/FileUtility.h"
+
+#include "platform/AbortKey.h"
+#include "platform/ErrorCodes.h"
+#include "platform/FileSystem.h"
+#include "platform/MessageBox.h"
+
+#include <cstdio>
+
+namespace ryk {
+
+std::string FileUtility::systemErrorText(int code, std::string_view extra) {
+    std::string text = "エラーが発生:Code=" + std::to_string(code) + "\n";
+    if (!extra.empty()) {
+        text += extra;
+        text += '\n';
+    }
+    text += errorText(code);
+    return text;
+}
+
+void FileUtility::ShowSystemError(int code, std::string_view extra) const {
+    m_platform.messageBox.show(systemErrorText(code, extra), kProgramTitle, MessageButtons::Ok,
+                               MessageIcon::Information);
+}
+
+int FileUtility::PollAbortKey() const {
+    switch (m_platform.abortKey.poll()) {
+    case AbortKeyEvent::ControlDown:
+        return -1;
+    case AbortKeyEvent::EscapeReleased:
+        return m_platform.messageBox.show("中断しますか?", kProgramTitle, MessageButtons::YesNo,
+                                          MessageIcon::Stop) == MessageAnswer::Yes
+                   ? 1
+                   : 0;
+    case AbortKeyEvent::None:
+        break;
+    }
+    return 0;
+}
+
+bool FileUtility::IsDirectoryMatch(const std::string& path, int* error) const {
+    const auto search = m_platform.fileSystem.newSearch();
+    const int found = search->findFile(path);
+    if (found != 0) {
+        if (error)
+            *error = found;
+        return false;
+    }
+    while (search->findNextFile()) {
+        if (search->isDirectory())
+            return true;
+    }
+    if (error)
+        *error = kErrorFileNotFound;
+    return false;
+}
+
+std::string FileUtility::FormatSize(int64_t bytes) {
+    const bool negative = bytes < 0;
+    // The magnitude as unsigned, so the most negative value has one too.
+    const uint64_t magnitude =
+        negative ? uint64_t{0} - static_cast<uint64_t>(bytes) : static_cast<uint64_t>(bytes);
+    constexpr uint64_t kGiB = uint64_t{1} << 30;
+    if (magnitude >= kGiB) {
+        char text[64];
+        std::snprintf(text, sizeof text, negative ? "-%lgG" : "%lgG",
+                      static_cast<double>(magnitude) / static_cast<double>(kGiB));
+        return text;
+    }
+    const std::string digits = std::to_string(magnitude);
+    std::string text = negative ? "-" : "";
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            text += ',';
+        text += digits[i];
+    }
+    text += magnitude <= 1 ? " byte." : " bytes.";
+    return text;
+}
+
+bool FileUtility::GetDiskSpace(const std::string& path, uint64_t& freeBytes,
+                               uint64_t& totalBytes) const {
+    // A destination that is still to be made lives on the file system of its nearest parent.
+    std::string probe = path.empty() ? std::string(".") : path;
+    for (;;) {
+        uint64_t freeValue = 0;
+        uint64_t totalValue = 0;
+        const int error = m_platform.fileSystem.diskSpace(probe, freeValue, totalValue);
+        if (error == 0) {
+            freeBytes = freeValue;
+            totalBytes = totalValue;
+            return true;
+        }
+        if (error != kErrorPathNotFound && error != kErrorNotADirectory)
+            return false;
+        while (probe.size() > 1 && probe.back() == '/')
+            probe.pop_back();
+        const size_t slash = probe.rfind('/');
+        if (slash == std::string::npos) {
+            if (probe == ".")
+                return false;
+            probe = ".";
+        } else if (slash == 0) {
+            if (probe == "/")
+                return false;
+            probe = "/";
+        } else {
+            probe.resize(slash);
+        }
+    }
+}
+
+} // namespace ryk

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "engine/DateTime.h"
+#include "engine/Patterns.h"
+
+#include <cstdint>
+#include <string>
+
+namespace ryk {
+
+/// The mode of a job; the number is also the index of the mode list.
+enum class TransferMode : int32_t { Update = 0, Move = 1, Search = 2, Delete = 3, Response = 4, Sync = 5 };
+
+/// The display name of a mode ("更新モード", ...).
+const char* modeName(TransferMode mode);
+
+/// The mark a flag byte carries when the option does not apply in the current mode.
+inline constexpr uint8_t kFlagNotApplicable = 0x70;
+
+/// The ten option flag bytes, one contiguous block in this fixed order. Each keeps its value in
+/// bit 0 and may carry kFlagNotApplicable. Bytes 0 and 5 switch their group on.
+struct OptionFlags {
+    uint8_t subdirectories = 0;
+    uint8_t recurse = 0;
+    uint8_t includeEmptyDirectories = 0;
+    uint8_t directoriesOnly = 0;
+    uint8_t removeSourceDirectories = 0;
+    uint8_t dateConditions = 0;
+    uint8_t ignoreDates = 0;
+    uint8_t onlyMissing = 0;
+    uint8_t onlyExisting = 0;
+    uint8_t afterDateOnly = 0;
+
+    static constexpr int kCount = 10;
+    /// Byte `index` of the block (0 = subdirectories ... 9 = afterDateOnly).
+    uint8_t& operator[](int index) { return this->*kMembers[index]; }
+    uint8_t operator[](int index) const { return this->*kMembers[index]; }
+    /// Clears bytes 0-4, the recursion group.
+    void clearRecursionGroup() {
+        for (int i = 0; i < 5; ++i)
+            (*this)[i] = 0;
+    }
+    /// Clears bytes 5-9, the date group.
+    void clearDateGroup() {
+        for (int i = 5; i < kCount; ++i)
+            (*this)[i] = 0;
+    }
+
+private:
+    static constexpr uint8_t OptionFlags::*kMembers[kCount] = {
+        &OptionFlags::subdirectories,  &OptionFlags::recurse,
+        &OptionFlags::includeEmptyDirectories, &OptionFlags::directoriesOnly,
+        &OptionFlags::removeSourceDirectories, &OptionFlags::dateConditions,
+        &OptionFlags::ignoreDates,     &OptionFlags::onlyMissing,
+        &OptionFlags::onlyExisting,    &OptionFlags::afterDateOnly};
+};
+static_assert(sizeof(OptionFlags) == OptionFlags::kCount);
+
+/// A flag byte as the scan takes it: any not-applicable mark reads as off.
+inline int effectiveFlag(uint8_t byte) { return (byte & kFlagNotApplicable) ? 0 : byte; }
+
+/// The parameters of one job.
+struct JobSettings {
+    TransferMode mode = TransferMode::Update;
+    std::string sourceDirectory;
+    /// In Response mode, the response file name.
+    PatternList sourcePatterns;
+    PatternList exclusionPatterns;
+    std::string destinationDirectory;
+    std::string destinationPattern;
+    bool createDestination = false;
+    OptionFlags flags;
+    DateTime afterDate;
+    bool explorerStyle = false;
+};
+
+} // namespace ryk

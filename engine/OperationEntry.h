@@ -1,0 +1,104 @@
+#pragma once
+
+#include "engine/DateTime.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ryk {
+
+class DirectorySearch;
+
+/// What a planned line does when it is run.
+enum class OperationCommand : int32_t {
+    Copy = 0,
+    Update = 1,
+    Move = 2,
+    UpAndMove = 3,
+    Delete = 4,
+    Rmdir = 5,
+    Find = 6,
+    Mkdir = 7,
+    Error = 8,
+};
+
+/// The display name of a command ("Copy", "Up&Move", ...).
+const char* commandName(OperationCommand command);
+
+/// State of an entry.
+inline constexpr int32_t kStatePending = -1;
+inline constexpr int32_t kStateFailed = 0;
+inline constexpr int32_t kStateDone = 1;
+
+/// The facts of one file or directory as a directory-search hit gave them.
+struct FileFacts {
+    uint32_t attributes = 0;
+    DateTime creationTime;
+    DateTime lastAccessTime;
+    DateTime lastWriteTime;
+    uint64_t size = 0;
+    /// The path the list shows and directory commands act on.
+    std::string path;
+    /// The full path under which the search found the file; empty when none was found.
+    std::string foundPath;
+};
+
+/// One planned action.
+class OperationEntry {
+public:
+    OperationEntry() = default;
+    virtual ~OperationEntry() = default;
+
+    /// Sets the command and makes the entry pending again.
+    void setCommand(OperationCommand code) {
+        command = code;
+        state = kStatePending;
+    }
+    /// Fills `source` from the current hit of a search (not `path`); true when all three
+    /// times are valid. A hit whose facts cannot be read gives false and leaves zero facts.
+    bool fillSource(DirectorySearch& hit) { return fill(source, hit); }
+    bool fillTarget(DirectorySearch& hit) { return fill(target, hit); }
+
+    OperationCommand command = OperationCommand::Copy;
+    int32_t state = kStatePending;
+    uint32_t lastError = 0;
+    FileFacts source;
+    FileFacts target;
+
+private:
+    static bool fill(FileFacts& facts, DirectorySearch& hit);
+};
+
+/// The ordered list of planned entries of the one open job; it owns them. Positions are the
+/// rows of the result list.
+class OperationList {
+public:
+    using Storage = std::vector<std::unique_ptr<OperationEntry>>;
+
+    /// Appends at the tail and takes ownership.
+    OperationEntry& append(std::unique_ptr<OperationEntry> entry);
+    /// Deletes the given entry wherever it stands (searched from the tail, where the planners
+    /// withdraw lines); false when the list does not hold it.
+    bool remove(const OperationEntry* entry);
+    /// Deletes the entry at `position`; false when there is none.
+    bool removeAt(size_t position);
+    /// The entry at `position`, or null.
+    OperationEntry* at(size_t position) const {
+        return position < m_entries.size() ? m_entries[position].get() : nullptr;
+    }
+    /// Deletes every entry.
+    void clear() { m_entries.clear(); }
+
+    size_t size() const { return m_entries.size(); }
+    bool empty() const { return m_entries.empty(); }
+    Storage::const_iterator begin() const { return m_entries.begin(); }
+    Storage::const_iterator end() const { return m_entries.end(); }
+
+private:
+    Storage m_entries;
+};
+
+} // namespace ryk

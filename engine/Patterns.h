@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace ryk {
+
+class FileSystem;
+
+/// A ';'-separated list of wildcard items ("*.c;*.h"); empty items are skipped.
+using PatternList = std::string;
+
+/// True when the bare file name `name` matches at least one item of `patterns`.
+bool matchesPatternList(std::string_view patterns, std::string_view name);
+/// Forms a destination file name from a destination pattern ("*.bak") and a source name.
+std::string makeDestinationName(std::string_view pattern, std::string_view name);
+/// Appends `name` to `base`, with one '/' between; an empty base stays empty.
+void joinPath(std::string& base, std::string_view name);
+/// Splits a path argument into a directory (with its trailing '/') and a name pattern.
+/// An argument naming an existing directory is the whole directory with no pattern.
+bool SplitPathArgument(FileSystem& fileSystem, std::string_view argument, std::string& directory,
+                       std::string& pattern);
+
+} // namespace ryk

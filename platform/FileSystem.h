@@ -1,0 +1,104 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace ryk {
+
+/// A file time as the kernel keeps it: seconds since the epoch (UTC) and nanoseconds.
+struct FileTime {
+    int64_t seconds = 0;
+    int32_t nanoseconds = 0;
+
+    friend bool operator==(const FileTime&, const FileTime&) = default;
+};
+
+/// Attribute word bits, with the values the Windows file system gave them.
+namespace attr {
+inline constexpr uint32_t kReadOnly = 0x01;
+inline constexpr uint32_t kHidden = 0x02;
+inline constexpr uint32_t kSystem = 0x04;
+inline constexpr uint32_t kDirectory = 0x10;
+inline constexpr uint32_t kArchive = 0x20;
+inline constexpr uint32_t kNormal = 0x80;
+inline constexpr uint32_t kTemporary = 0x100;
+inline constexpr uint32_t kReparsePoint = 0x400;
+inline constexpr uint32_t kCompressed = 0x800;
+/// Not a file-system bit: marks the "." and ".." hits of a directory search.
+inline constexpr uint32_t kDots = 0x40000;
+/// The bits kept in the `user.DOSATTRIB` extended attribute.
+inline constexpr uint32_t kStoredBits = kHidden | kSystem | kArchive;
+} // namespace attr
+
+/// The facts of one file or directory that a stat gives.
+struct FileStatus {
+    uint32_t attributes = 0;
+    FileTime creationTime;
+    FileTime lastAccessTime;
+    FileTime lastWriteTime;
+    uint64_t size = 0;
+};
+
+/// One directory search: a path, or a directory and a wildcard pattern in the last component.
+/// Hits come sorted by name (ASCII letters folded, then bytes); a listed directory also yields
+/// "." and ".." first. Facts beyond the name and the directory bit are read only when asked for.
+class DirectorySearch {
+public:
+    virtual ~DirectorySearch() = default;
+
+    /// Starts a search; 0 when at least one hit is waiting, otherwise the error code
+    /// (kErrorFileNotFound when the directory exists but nothing matches).
+    [[nodiscard]] virtual int findFile(std::string_view pathOrPattern) = 0;
+    /// Moves to the next hit; false when there is none left. Call once before the first hit.
+    virtual bool findNextFile() = 0;
+    /// The bare name of the current hit.
+    virtual const std::string& fileName() const = 0;
+    /// The search directory joined with the name of the current hit.
+    virtual std::string filePath() const = 0;
+    /// True when the current hit is a directory (a symbolic link never is one).
+    virtual bool isDirectory() const = 0;
+    /// True for the "." and ".." hits.
+    virtual bool isDots() const = 0;
+    /// Reads the facts of the current hit; 0 or the error code.
+    [[nodiscard]] virtual int status(FileStatus& out) = 0;
+    /// Ends the search and frees its resources; findFile may start a new one.
+    virtual void close() = 0;
+};
+
+/// The file-system operations the engine needs. Every call answers 0 or an errno value.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    [[nodiscard]] virtual std::unique_ptr<DirectorySearch> newSearch() = 0;
+    /// Facts of one path (a symbolic link is described itself, with kReparsePoint).
+    [[nodiscard]] virtual int status(const std::string& path, FileStatus& out) = 0;
+    /// Sets the attribute bits that Linux can hold (read-only, hidden/system/archive).
+    [[nodiscard]] virtual int setAttributes(const std::string& path, uint32_t attributes) = 0;
+    /// Sets the last-access and last-write times; a null pointer leaves that time alone.
+    [[nodiscard]] virtual int setTimes(const std::string& path, const FileTime* lastAccess,
+                                       const FileTime* lastWrite) = 0;
+    /// Renames a file or directory, failing with EEXIST instead of replacing a target.
+    [[nodiscard]] virtual int renameNoReplace(const std::string& from, const std::string& to) = 0;
+    /// Deletes one file or symbolic link; a read-only file is refused with EACCES.
+    [[nodiscard]] virtual int removeFile(const std::string& path) = 0;
+    [[nodiscard]] virtual int makeDirectory(const std::string& path) = 0;
+    /// Removes an empty directory or a symbolic link that stands for one.
+    [[nodiscard]] virtual int removeDirectory(const std::string& path) = 0;
+    /// Bytes available to the caller and total bytes of the file system holding `path`.
+    [[nodiscard]] virtual int diskSpace(const std::string& path, uint64_t& freeBytes,
+                                        uint64_t& totalBytes) = 0;
+    /// Reads a whole file, at most `limit` bytes of it (a longer file gives its head and 0).
+    [[nodiscard]] virtual int readFile(const std::string& path, std::string& contents,
+                                       size_t limit) = 0;
+    /// Replaces a file by writing a temporary beside it and renaming it over the old one.
+    [[nodiscard]] virtual int writeFileAtomically(const std::string& path,
+                                                  std::string_view contents) = 0;
+};
+
+/// The system's text for an error code.
+std::string errorText(int code);
+
+} // namespace ryk

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/AbortKey.h"
+
+namespace ryk {
+
+/// Ctrl+C on a terminal is the abort key: it stops a scan or run at the next step, at once.
+class ConsoleAbortKey : public AbortKey {
+public:
+    /// Catches SIGINT for the life of the object.
+    ConsoleAbortKey();
+    ~ConsoleAbortKey() override;
+    ConsoleAbortKey(const ConsoleAbortKey&) = delete;
+    ConsoleAbortKey& operator=(const ConsoleAbortKey&) = delete;
+
+    /// ControlDown once Ctrl+C was pressed, and from then on.
+    AbortKeyEvent poll() override;
+};
+
+} // namespace ryk
