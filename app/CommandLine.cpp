@@ -1,12 +1,206 @@
 #include "app/CommandLine.h"
 
+#include "engine/Patterns.h"
+#include "platform/MessageBox.h"
+
 namespace ryk {
 
-void readCommandLine(const std::vector<std::string>&, JobSettings&, StartupFlags&, FileSystem&,
-                     MessageBox&) {}
+namespace {
+
+constexpr const char* kArgumentTooLong = "パラメータが長すぎます...";
+constexpr const char* kSecondResponseFile = "応答モードでは応答ファイルを２つ以上指定できません。";
+constexpr const char* kNoRemoveInUpdate = "更新モードでは -rm オプションは無効です";
+constexpr const char* kNoRecursionOptionsInSearch =
+    "検索モードでは -e -e0 -rm オプションは無効です。";
+// Delete mode shows this text too, naming Search mode; users and scripts know it this way.
+constexpr const char* kNoEmptyDirectoryOptions = "検索モードでは -e -e0 オプションは無効です。";
+constexpr const char* kNoDateOptions = "検索/削除モードでは -x -u -u0 オプションは無効です。";
+
+void lowerAscii(std::string& text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+}
+
+void appendExclusion(PatternList& exclusions, std::string_view pattern) {
+    if (!exclusions.empty() && exclusions.back() != ';')
+        exclusions += ';';
+    exclusions += pattern;
+}
+
+/// One option token: the letter after the '-' and an optional variant character; anything after
+/// the variant is ignored, so options never cluster.
+void applyOption(std::string token, JobSettings& job, StartupFlags& flags) {
+    lowerAscii(token);
+    if (token.size() < 2)
+        return;
+    const char letter = token[1];
+    const char variant = token.size() > 2 ? token[2] : '\0';
+    OptionFlags& f = job.flags;
+
+    // Within each group the last option wins.
+    if (letter == 'e' || letter == 'r') {
+        f.clearRecursionGroup();
+        f.subdirectories = 1;
+    } else if (letter == 'u' || letter == 'x') {
+        f.clearDateGroup();
+        f.dateConditions = 1;
+    }
+
+    switch (letter) {
+    case '=':
+        job.mode = TransferMode::Sync;
+        break;
+    case '?':
+        flags.showUsage = true;
+        break;
+    case '@':
+        job.mode = TransferMode::Response;
+        break;
+    case 'e':
+        if (variant == '0')
+            f.directoriesOnly = 1;
+        else
+            f.includeEmptyDirectories = 1;
+        break;
+    case 'i':
+        flags.noSettingsFile = true;
+        break;
+    case 'm':
+        job.mode = TransferMode::Move;
+        break;
+    case 'r':
+        f.recurse = 1;
+        if (variant == 'm')
+            f.removeSourceDirectories = 1;
+        break;
+    case 's':
+        job.mode = variant == 'd' ? TransferMode::Delete : TransferMode::Search;
+        break;
+    case 'u':
+        if (variant == '0')
+            f.onlyMissing = 1;
+        else
+            f.onlyExisting = 1;
+        break;
+    case 'w':
+        appendExclusion(job.exclusionPatterns, std::string_view(token).substr(2));
+        break;
+    case 'x':
+        f.ignoreDates = 1;
+        break;
+    default:
+        break;
+    }
+}
+
+void takePathArgument(const std::string& argument, JobSettings& job, FileSystem& fileSystem,
+                      MessageBox& messages) {
+    if (argument.size() >= kMaxArgumentBytes) {
+        messages.tell(kArgumentTooLong);
+        return;
+    }
+    if (job.mode == TransferMode::Response) {
+        if (job.sourcePatterns.empty())
+            job.sourcePatterns = argument;
+        else
+            messages.tell(kSecondResponseFile);
+        return;
+    }
+    if (job.sourceDirectory.empty() && job.sourcePatterns.empty())
+        (void)SplitPathArgument(fileSystem, argument, job.sourceDirectory, job.sourcePatterns);
+    else if (job.destinationDirectory.empty() && job.destinationPattern.empty())
+        (void)SplitPathArgument(fileSystem, argument, job.destinationDirectory,
+                                job.destinationPattern);
+}
+
+/// Drops option groups that make no sense in the chosen mode; the mode may have been given
+/// after the options, so this runs once the whole command line is read.
+void validate(JobSettings& job, MessageBox& messages) {
+    OptionFlags& f = job.flags;
+    if (f.subdirectories) {
+        const char* message = nullptr;
+        switch (job.mode) {
+        case TransferMode::Update:
+            if (f.removeSourceDirectories)
+                message = kNoRemoveInUpdate;
+            break;
+        case TransferMode::Search:
+            if (f.removeSourceDirectories || f.includeEmptyDirectories || f.directoriesOnly)
+                message = kNoRecursionOptionsInSearch;
+            break;
+        case TransferMode::Delete:
+            if (f.includeEmptyDirectories || f.directoriesOnly)
+                message = kNoEmptyDirectoryOptions;
+            break;
+        default:
+            break;
+        }
+        if (message) {
+            messages.tell(message);
+            f.clearRecursionGroup();
+        }
+    }
+    const bool searchOrDelete =
+        job.mode == TransferMode::Search || job.mode == TransferMode::Delete;
+    if (f.dateConditions && searchOrDelete && (f.ignoreDates || f.onlyMissing || f.onlyExisting)) {
+        messages.tell(kNoDateOptions);
+        f.clearDateGroup();
+    }
+}
+
+} // namespace
+
+void readCommandLine(const std::vector<std::string>& arguments, JobSettings& job,
+                     StartupFlags& flags, FileSystem& fileSystem, MessageBox& messages) {
+    job.mode = TransferMode::Update;
+    flags.showUsage = false;
+    for (const std::string& argument : arguments) {
+        if (argument.empty())
+            continue;
+        // Only '-' starts an option: a leading '/' is how every absolute path begins.
+        if (argument.front() == '-')
+            applyOption(argument, job, flags);
+        else
+            takePathArgument(argument, job, fileSystem, messages);
+    }
+    validate(job, messages);
+}
 
 const std::string& usageText() {
-    static const std::string text;
+    static const std::string text =
+        "Usage:ryk [option] <source> [dest]\n"
+        "\n"
+        "    <source>  転送元\n"
+        "    [dest]    転送先\n"
+        "              ワイルドカード指定可能。\n"
+        "              (ディレクトリの場合必ず最後に￥をつける)\n"
+        "              (複数のワイルドカードを指定する場合;をつける)\n"
+        "              Ex. a:\\*.c;*.h\n"
+        "\n"
+        "    [option]は英文字は大小区別しません\n"
+        "    -s   検索モード\n"
+        "    -sd  削除モード\n"
+        "    -m   移動モード\n"
+        "    -@   応答モード\n"
+        "    -=   同期モード\n"
+        "         (上記5つのオプションを指定しないときは更新モードになる)\n"
+        "    -r   サブディレクトリ有効\n"
+        "    -rm  サブディレクトリ削除を有効にする\n"
+        "         (移動・削除モードでのみ有効)\n"
+        "    -e   サブディレクトリ有効(空のも含む)\n"
+        "    -e0  ディレクトリのみコピー\n"
+        "    -u   更新先にあるファイルのみ\n"
+        "    -u0  更新先にないファイルのみ\n"
+        "    -x   日付の比較をしない\n"
+        "    -w<wild card>\n"
+        "         除外ワイルドカード(ファイル名のみ)\n"
+        "\n"
+        "    -?   ヘルプ表示\n"
+        "    -i   初期化ファイルRyk.INIにアクセスしない\n"
+        "\n"
+        "    Rykmere を開きますか？\n";
     return text;
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ryk {
@@ -33,29 +34,45 @@ public:
     SettingsFile() = default;
     explicit SettingsFile(std::string path) : m_path(std::move(path)) {}
 
+    /// The largest part of a settings file that is read; a longer file gives its head.
+    static constexpr size_t kReadLimit = size_t{1} << 20;
+
     const std::string& path() const { return m_path; }
-    void setPath(std::string path) { m_path = std::move(path); }
+    void setPath(std::string path) {
+        m_path = std::move(path);
+        m_loadError = 0;
+    }
 
     /// Reads all eight sections; a missing or unreadable file gives empty sections. Reads
     /// UTF-8 or CP932, LF or CRLF; lines that do not fit a section are dropped. Returns the
     /// error code of reading (0, or ENOENT for a first run, ...), for information only.
     int load(FileSystem& fileSystem);
     /// Writes all eight sections (sections of other programs in the file are kept) to a
-    /// temporary file renamed over the old one; 0 or the error code, the old file intact.
+    /// temporary file renamed over the old one, making its directory when missing; 0 or the
+    /// error code, the old file intact. A file that exists but could not be read is not
+    /// replaced: its own read error is returned.
     [[nodiscard]] int save(FileSystem& fileSystem) const;
+
+    /// Takes the settings from a file's bytes, as load() does after reading them.
+    void loadFromText(std::string_view bytes);
+    /// The file's text as save() writes it: UTF-8, LF line ends, lines before the first
+    /// section first, then the eight sections in order, then the sections of other programs.
+    std::string toText() const;
 
     /// The lines ("key=value") of a section.
     const std::vector<std::string>& lines(SettingsSection section) const;
     /// Replaces a section's lines, keeping those that fit in order (a line that does not fit
-    /// is left out and later shorter ones are still tried).
+    /// is left out and later shorter ones are still tried). Lines the file cannot hold as
+    /// such (empty, blank, comments, section headers, line breaks, NUL, not UTF-8) are left out.
     void setLines(SettingsSection section, const std::vector<std::string>& lines);
 
-    /// Rebuilds a history section from a list: "%d=%s" with 1-based positions.
+    /// Rebuilds a history section from a list: "%d=%s" with 1-based positions; entries longer
+    /// than kHistoryItemLimit are left out, keeping their positions.
     void setHistory(SettingsSection section, const std::vector<std::string>& entries);
     /// The values of a history section in file order: text after the first '=', lines
     /// without '=' and empty values skipped, case-insensitive duplicates dropped.
     std::vector<std::string> history(SettingsSection section) const;
-    /// Makes a program section the single line "@=" + path.
+    /// Makes a program section the single line "@=" + path; empty when the file cannot hold it.
     void setEditorPath(SettingsSection section, const std::string& path);
     /// The options page's reading: the text after the first '=' of the first line.
     std::string editorPath(SettingsSection section) const;
@@ -69,13 +86,19 @@ public:
 
     /// The settings file's path for an executable: beside it when that file exists or its
     /// directory is writable, else under $XDG_CONFIG_HOME/rykmere (default ~/.config/rykmere).
+    /// The name is the executable's with its extension replaced by (or, without one, with
+    /// the addition of) ".INI"; a leading '.' of a hidden name is not an extension.
     static std::string defaultPath(const std::string& executablePath);
 
 private:
     std::string m_path;
     std::array<std::vector<std::string>, kSectionCount> m_sections;
+    /// Lines before the first section, written back unchanged at the top.
+    std::string m_headText;
     /// Text of sections that are not ours, written back unchanged.
     std::string m_foreignText;
+    /// The last load's read error; a file that exists but could not be read is not replaced.
+    int m_loadError = 0;
 };
 
 } // namespace ryk

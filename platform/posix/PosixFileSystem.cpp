@@ -1,20 +1,320 @@
 #include "platform/posix/PosixFileSystem.h"
 
+#include "platform/posix/PosixDirectorySearch.h"
+#include "platform/posix/PosixStat.h"
+#include "platform/posix/RenameFallback.h"
+
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/syscall.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
 namespace ryk {
 
-std::unique_ptr<DirectorySearch> PosixFileSystem::newSearch() { return nullptr; }
-int PosixFileSystem::status(const std::string&, FileStatus&) { return ENOSYS; }
-int PosixFileSystem::setAttributes(const std::string&, uint32_t) { return ENOSYS; }
-int PosixFileSystem::setTimes(const std::string&, const FileTime*, const FileTime*) { return ENOSYS; }
-int PosixFileSystem::renameNoReplace(const std::string&, const std::string&) { return ENOSYS; }
-int PosixFileSystem::removeFile(const std::string&) { return ENOSYS; }
-int PosixFileSystem::makeDirectory(const std::string&) { return ENOSYS; }
-int PosixFileSystem::removeDirectory(const std::string&) { return ENOSYS; }
-int PosixFileSystem::diskSpace(const std::string&, uint64_t&, uint64_t&) { return ENOSYS; }
-int PosixFileSystem::readFile(const std::string&, std::string&, size_t) { return ENOSYS; }
-int PosixFileSystem::writeFileAtomically(const std::string&, std::string_view) { return ENOSYS; }
+namespace {
+
+constexpr char kStoredBitsName[] = "user.DOSATTRIB";
+
+/// The last component of a path, trailing '/' ignored.
+std::string_view lastComponent(std::string_view path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.remove_suffix(1);
+    const size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string withoutTrailingSlashes(const std::string& path) {
+    std::string result = path;
+    while (result.size() > 1 && result.back() == '/')
+        result.pop_back();
+    return result;
+}
+
+bool isReadOnly(mode_t mode) {
+    return !S_ISLNK(mode) && !(mode & S_IWUSR);
+}
+
+int renameExclusive(const char* from, const char* to) {
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 28))
+    return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+#else
+    return static_cast<int>(syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, 1u));
+#endif
+}
+
+/// The process's file-creation mask, read without changing it.
+mode_t currentUmask() {
+    if (FILE* f = fopen("/proc/self/status", "re")) {
+        char line[256];
+        while (fgets(line, sizeof line, f)) {
+            unsigned mask = 0;
+            if (sscanf(line, "Umask: %o", &mask) == 1) {
+                fclose(f);
+                return static_cast<mode_t>(mask);
+            }
+        }
+        fclose(f);
+    }
+    const mode_t mask = umask(022);
+    umask(mask);
+    return mask;
+}
+
+int writeAll(int fd, std::string_view contents) {
+    while (!contents.empty()) {
+        const ssize_t written = write(fd, contents.data(), contents.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        contents.remove_prefix(static_cast<size_t>(written));
+    }
+    return 0;
+}
+
+/// Writes the stored bits of `path`, or removes the attribute when none is left.
+int writeStoredBits(const char* path, uint32_t bits) {
+    if (bits == 0) {
+        if (lremovexattr(path, kStoredBitsName) == 0 || errno == ENODATA || errno == ENOTSUP)
+            return 0;
+        return errno;
+    }
+    char text[16];
+    const int length = std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(bits));
+    if (lsetxattr(path, kStoredBitsName, text, static_cast<size_t>(length), 0) != 0)
+        return errno;
+    return 0;
+}
+
+} // namespace
+
+std::unique_ptr<DirectorySearch> PosixFileSystem::newSearch() {
+    return std::make_unique<PosixDirectorySearch>();
+}
+
+int PosixFileSystem::status(const std::string& path, FileStatus& out) {
+    RawStat stat;
+    if (const int error = statAt(AT_FDCWD, path.c_str(), stat))
+        return error;
+    toFileStatus(stat, attributeWord(stat, lastComponent(path), path.c_str()), out);
+    return 0;
+}
+
+int PosixFileSystem::setAttributes(const std::string& path, uint32_t attributes) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0)
+        return errno;
+
+    // A dot name is hidden by its name alone; the attribute only holds what the name cannot.
+    uint32_t wanted = attributes & attr::kStoredBits;
+    if (hiddenByName(lastComponent(path)))
+        wanted &= ~attr::kHidden;
+    const bool storedChanges = readStoredBits(path.c_str()) != wanted;
+
+    // A link has no permission bits of its own, so read-only cannot be kept on it.
+    const bool isLink = S_ISLNK(st.st_mode);
+    const mode_t oldMode = st.st_mode & 07777;
+    mode_t newMode = oldMode;
+    if (!isLink) {
+        if (attributes & attr::kReadOnly)
+            newMode &= static_cast<mode_t>(~(S_IWUSR | S_IWGRP | S_IWOTH));
+        else if (!(oldMode & S_IWUSR))
+            newMode |= S_IWUSR;
+    }
+
+    int error = 0;
+    mode_t mode = oldMode;
+    if (storedChanges) {
+        // Writing an extended attribute needs write permission, which a read-only file
+        // lacks until the end of this call.
+        if (!isLink && !(oldMode & S_IWUSR)) {
+            if (chmod(path.c_str(), oldMode | S_IWUSR) != 0)
+                return errno;
+            mode = oldMode | S_IWUSR;
+        }
+        error = writeStoredBits(path.c_str(), wanted);
+    }
+    // The read-only protection is applied even where the stored bits could not be kept.
+    if (newMode != mode && chmod(path.c_str(), newMode) != 0 && error == 0)
+        error = errno;
+    return error;
+}
+
+int PosixFileSystem::setTimes(const std::string& path, const FileTime* lastAccess,
+                              const FileTime* lastWrite) {
+    timespec times[2];
+    const FileTime* given[2] = {lastAccess, lastWrite};
+    for (int i = 0; i < 2; ++i) {
+        if (given[i]) {
+            times[i].tv_sec = static_cast<time_t>(given[i]->seconds);
+            times[i].tv_nsec = given[i]->nanoseconds;
+        } else {
+            times[i].tv_sec = 0;
+            times[i].tv_nsec = UTIME_OMIT;
+        }
+    }
+    // A link's own times are the ones its status shows, so those are the ones set.
+    if (utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno;
+    return 0;
+}
+
+int PosixFileSystem::renameNoReplace(const std::string& from, const std::string& to) {
+    if (renameExclusive(from.c_str(), to.c_str()) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return errno;
+    return renameByLink(from.c_str(), to.c_str());
+}
+
+int PosixFileSystem::removeFile(const std::string& path) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0)
+        return errno;
+    if (S_ISDIR(st.st_mode))
+        return EISDIR;
+    // Protected as the read-only attribute promises, although the directory would allow it.
+    if (isReadOnly(st.st_mode))
+        return EACCES;
+    if (unlink(path.c_str()) != 0)
+        return errno;
+    return 0;
+}
+
+int PosixFileSystem::makeDirectory(const std::string& path) {
+    if (mkdir(path.c_str(), 0777) != 0)
+        return errno;
+    return 0;
+}
+
+int PosixFileSystem::removeDirectory(const std::string& path) {
+    // rmdir would resolve a link named with a trailing '/'; the link itself is meant.
+    const std::string target = withoutTrailingSlashes(path);
+    struct stat st;
+    if (lstat(target.c_str(), &st) != 0)
+        return errno;
+    if (S_ISLNK(st.st_mode)) {
+        // Only a link that stands for a directory (or for nothing any more) goes this way;
+        // what it points to is never touched.
+        struct stat pointed;
+        if (stat(target.c_str(), &pointed) == 0 && !S_ISDIR(pointed.st_mode))
+            return ENOTDIR;
+        if (unlink(target.c_str()) != 0)
+            return errno;
+        return 0;
+    }
+    if (rmdir(target.c_str()) != 0)
+        return errno;
+    return 0;
+}
+
+int PosixFileSystem::diskSpace(const std::string& path, uint64_t& freeBytes, uint64_t& totalBytes) {
+    struct statvfs vfs;
+    if (statvfs(path.c_str(), &vfs) != 0)
+        return errno;
+    freeBytes = static_cast<uint64_t>(vfs.f_bavail) * vfs.f_frsize;
+    totalBytes = static_cast<uint64_t>(vfs.f_blocks) * vfs.f_frsize;
+    return 0;
+}
+
+int PosixFileSystem::readFile(const std::string& path, std::string& contents, size_t limit) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    contents.clear();
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+        contents.reserve(std::min(limit, static_cast<size_t>(st.st_size)));
+    int error = 0;
+    char buffer[65536];
+    while (contents.size() < limit) {
+        const size_t want = std::min(sizeof buffer, limit - contents.size());
+        const ssize_t got = read(fd, buffer, want);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            error = errno;
+            break;
+        }
+        if (got == 0)
+            break;
+        contents.append(buffer, static_cast<size_t>(got));
+    }
+    ::close(fd);
+    return error;
+}
+
+int PosixFileSystem::writeFileAtomically(const std::string& path, std::string_view contents) {
+    // A link (a settings file kept elsewhere) stays a link: the file it points to is replaced.
+    std::string target = path;
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        char* resolved = realpath(path.c_str(), nullptr);
+        if (!resolved)
+            return errno;
+        target = resolved;
+        std::free(resolved);
+    }
+
+    bool exists = false;
+    mode_t mode = 0;
+    if (stat(target.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode))
+            return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        if (isReadOnly(st.st_mode))
+            return EACCES;
+        exists = true;
+        mode = st.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        return errno;
+    } else {
+        mode = 0666 & ~currentUmask();
+    }
+
+    const size_t slash = target.rfind('/');
+    const std::string directory = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string temporary =
+        (slash == std::string::npos ? std::string() : directory) + "." + base + ".XXXXXX";
+    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+
+    if (exists && (st.st_uid != geteuid() || st.st_gid != getegid())) {
+        // Only a privileged writer can hand the file back to its owner; others keep theirs.
+        [[maybe_unused]] const int ignored = fchown(fd, st.st_uid, st.st_gid);
+    }
+    // After the chown, which would clear set-id bits again.
+    int error = 0;
+    if (fchmod(fd, mode) != 0)
+        error = errno;
+    if (error == 0)
+        error = writeAll(fd, contents);
+    if (error == 0 && fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && rename(temporary.c_str(), target.c_str()) != 0)
+        error = errno;
+    if (error != 0) {
+        unlink(temporary.c_str());
+        return error;
+    }
+    // Makes the rename itself survive a crash; the new contents are already on disk.
+    const int dirFd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        fsync(dirFd);
+        ::close(dirFd);
+    }
+    return 0;
+}
 
 } // namespace ryk

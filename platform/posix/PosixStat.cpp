@@ -1,0 +1,134 @@
+#include "platform/posix/PosixStat.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+
+namespace ryk {
+
+namespace {
+
+constexpr char kStoredBitsName[] = "user.DOSATTRIB";
+
+FileTime fromStatx(const struct statx_timestamp& t) {
+    return {t.tv_sec, static_cast<int32_t>(t.tv_nsec)};
+}
+
+FileTime fromTimespec(const timespec& t) {
+    return {static_cast<int64_t>(t.tv_sec), static_cast<int32_t>(t.tv_nsec)};
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+bool hiddenByName(std::string_view name) {
+    return !name.empty() && name[0] == '.' && name != "." && name != "..";
+}
+
+int statAt(int dirFd, const char* name, RawStat& out) {
+    struct statx sx;
+    if (statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_BTIME,
+              &sx) == 0) {
+        out.mode = sx.stx_mode;
+        out.size = sx.stx_size;
+        out.lastAccessTime = fromStatx(sx.stx_atime);
+        out.lastWriteTime = fromStatx(sx.stx_mtime);
+        out.creationTime =
+            (sx.stx_mask & STATX_BTIME) ? fromStatx(sx.stx_btime) : fromStatx(sx.stx_ctime);
+        return 0;
+    }
+    // Old kernels, and sandboxes that filter statx, refuse it before looking at the file.
+    if (errno != ENOSYS && errno != EPERM)
+        return errno;
+    struct stat st;
+    if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno;
+    out.mode = st.st_mode;
+    out.size = static_cast<uint64_t>(st.st_size);
+    out.lastAccessTime = fromTimespec(st.st_atim);
+    out.lastWriteTime = fromTimespec(st.st_mtim);
+    out.creationTime = fromTimespec(st.st_ctim);
+    return 0;
+}
+
+uint32_t parseStoredBits(std::string_view value) {
+    // Other programs write the same hex text followed by a NUL and binary data; the text
+    // alone carries the bits.
+    if (value.size() < 3 || value[0] != '0' || (value[1] != 'x' && value[1] != 'X'))
+        return 0;
+    uint32_t bits = 0;
+    size_t i = 2;
+    for (; i < value.size() && i < 2 + 8; ++i) {
+        const int digit = hexDigit(value[i]);
+        if (digit < 0)
+            break;
+        bits = (bits << 4) | static_cast<uint32_t>(digit);
+    }
+    if (i == 2)
+        return 0;
+    if (i < value.size()) {
+        const char end = value[i];
+        if (end != '\0' && end != '\n' && end != ' ')
+            return 0; // more digits than 32 bits hold, or text that is not a number
+    }
+    return bits & attr::kStoredBits;
+}
+
+uint32_t readStoredBits(const char* path) {
+    char buffer[256];
+    const ssize_t length = lgetxattr(path, kStoredBitsName, buffer, sizeof buffer);
+    if (length >= 0)
+        return parseStoredBits(std::string_view(buffer, static_cast<size_t>(length)));
+    if (errno != ERANGE)
+        return 0;
+    // A long binary tail after the text: only the text matters, but the call wants room for
+    // the whole value.
+    const ssize_t needed = lgetxattr(path, kStoredBitsName, nullptr, 0);
+    if (needed <= 0)
+        return 0;
+    std::string value(static_cast<size_t>(needed), '\0');
+    const ssize_t got = lgetxattr(path, kStoredBitsName, value.data(), value.size());
+    if (got < 0)
+        return 0;
+    value.resize(static_cast<size_t>(got));
+    return parseStoredBits(value);
+}
+
+uint32_t attributeWord(const RawStat& stat, std::string_view name, const char* path) {
+    uint32_t bits = 0;
+    if (S_ISLNK(stat.mode))
+        bits |= attr::kReparsePoint;
+    else if (S_ISDIR(stat.mode))
+        bits |= attr::kDirectory;
+    // A link has no permission bits of its own (always 0777), so it is never read-only.
+    if (!S_ISLNK(stat.mode) && !(stat.mode & S_IWUSR))
+        bits |= attr::kReadOnly;
+    if (hiddenByName(name))
+        bits |= attr::kHidden;
+    bits |= readStoredBits(path);
+    if (bits == 0)
+        bits = attr::kNormal;
+    return bits;
+}
+
+void toFileStatus(const RawStat& stat, uint32_t attributes, FileStatus& out) {
+    out.attributes = attributes;
+    out.creationTime = stat.creationTime;
+    out.lastAccessTime = stat.lastAccessTime;
+    out.lastWriteTime = stat.lastWriteTime;
+    // Only a regular file's length is its contents; a directory's or a link's is bookkeeping.
+    out.size = S_ISREG(stat.mode) ? stat.size : 0;
+}
+
+} // namespace ryk

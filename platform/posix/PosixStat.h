@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include <cstdint>
+#include <string_view>
+#include <sys/types.h>
+
+namespace ryk {
+
+/// What one stat of a file gives, before it becomes a FileStatus.
+struct RawStat {
+    mode_t mode = 0;
+    uint64_t size = 0;
+    FileTime creationTime; ///< birth time where the file system keeps one, else change time
+    FileTime lastAccessTime;
+    FileTime lastWriteTime;
+};
+
+/// Stats `name` relative to the directory `dirFd` (or AT_FDCWD) without following a final
+/// symbolic link; 0 or the errno.
+int statAt(int dirFd, const char* name, RawStat& out);
+
+/// True for a name that its leading '.' hides ("." and ".." stand for directories and are not).
+bool hiddenByName(std::string_view name);
+
+/// The bits of the `user.DOSATTRIB` value that this system keeps there (kStoredBits); 0 for
+/// a value that is not a "0x" hex number.
+uint32_t parseStoredBits(std::string_view value);
+
+/// The stored bits of `path` (not following a final symbolic link); 0 where there are none
+/// or extended attributes are not supported.
+uint32_t readStoredBits(const char* path);
+
+/// The attribute word of a file: `name` is its bare name (a leading '.' hides it), `path` is
+/// where its extended attribute is read.
+uint32_t attributeWord(const RawStat& stat, std::string_view name, const char* path);
+
+/// Fills `out` from a stat and an attribute word.
+void toFileStatus(const RawStat& stat, uint32_t attributes, FileStatus& out);
+
+} // namespace ryk

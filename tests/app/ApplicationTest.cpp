@@ -1,0 +1,94 @@
+#include "app/Application.h"
+
+#include "platform/console/ConsoleAbortKey.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "support/FakeMessageBox.h"
+#include "support/TempDir.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace ryk {
+namespace {
+
+using test::FakeMessageBox;
+using test::TempDir;
+
+class ApplicationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settingsPath = dir / "ryk.INI";
+        dir.writeFile("ryk.INI", "[SrcDir]\n1=/kept/source\n");
+    }
+
+    PosixFileSystem fileSystem;
+    FakeMessageBox messages;
+    ConsoleAbortKey keys;
+    Platform platform{fileSystem, messages, keys};
+    TempDir dir;
+    std::string settingsPath;
+};
+
+TEST_F(ApplicationTest, UsageAnsweredNoEndsBeforeTheSettingsAreRead) {
+    Application app(platform);
+    app.settings().setPath(settingsPath);
+    messages.answers = {MessageAnswer::No};
+    EXPECT_EQ(app.startUp({"-?", "-r"}), Application::StartResult::Exit);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].caption, "Command line の説明");
+    EXPECT_EQ(messages.shown[0].buttons, MessageButtons::YesNo);
+    EXPECT_TRUE(app.settings().history(SettingsSection::SrcDir).empty());
+}
+
+TEST_F(ApplicationTest, UsageAnsweredYesGoesOnWithTheOtherOptions) {
+    Application app(platform);
+    app.settings().setPath(settingsPath);
+    messages.answers = {MessageAnswer::Yes};
+    EXPECT_EQ(app.startUp({"-?", "-r"}), Application::StartResult::Proceed);
+    EXPECT_EQ(app.job().flags.recurse, 1);
+    EXPECT_EQ(app.settings().history(SettingsSection::SrcDir),
+              std::vector<std::string>{"/kept/source"});
+}
+
+TEST_F(ApplicationTest, NoSettingsFileOptionNeitherReadsNorWrites) {
+    const std::string before = dir.readFile("ryk.INI");
+    Application app(platform);
+    app.settings().setPath(settingsPath);
+    EXPECT_EQ(app.startUp({"-i"}), Application::StartResult::Proceed);
+    EXPECT_TRUE(app.settings().history(SettingsSection::SrcDir).empty());
+    app.settings().setHistory(SettingsSection::SrcDir, {"/changed"});
+    app.shutDown();
+    EXPECT_EQ(dir.readFile("ryk.INI"), before);
+}
+
+TEST_F(ApplicationTest, SavesOnShutDownAndReportsAFileThatCannotBeWritten) {
+    Application app(platform);
+    app.settings().setPath(settingsPath);
+    ASSERT_EQ(app.startUp({}), Application::StartResult::Proceed);
+    app.settings().setHistory(SettingsSection::DstDir, {"/new/destination"});
+    app.shutDown();
+    EXPECT_NE(dir.readFile("ryk.INI").find("/new/destination"), std::string::npos);
+    EXPECT_TRUE(messages.shown.empty());
+
+    // A settings path that is a directory can never be replaced by a file.
+    dir.makeDir("blocked.INI");
+    app.settings().setPath(dir / "blocked.INI");
+    app.shutDown();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].text.find(dir / "blocked.INI"), std::string::npos);
+}
+
+TEST(DescribeJob, OneLinePerField) {
+    JobSettings job;
+    job.mode = TransferMode::Delete;
+    job.sourceDirectory = "/src/";
+    job.flags.recurse = 1;
+    const std::string text = describeJob(job);
+    EXPECT_NE(text.find("mode: 3 削除モード\n"), std::string::npos);
+    EXPECT_NE(text.find("sourceDirectory: /src/\n"), std::string::npos);
+    EXPECT_NE(text.find("recurse: 1\n"), std::string::npos);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 19);
+}
+
+} // namespace
+} // namespace ryk

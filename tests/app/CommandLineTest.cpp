@@ -1,0 +1,324 @@
+#include "app/CommandLine.h"
+
+#include "platform/posix/PosixFileSystem.h"
+#include "support/FakeMessageBox.h"
+#include "support/TempDir.h"
+
+#include <array>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace ryk {
+namespace {
+
+using test::FakeMessageBox;
+using test::TempDir;
+using Arguments = std::vector<std::string>;
+
+constexpr const char* kTooLong = "パラメータが長すぎます...";
+constexpr const char* kSecondResponse = "応答モードでは応答ファイルを２つ以上指定できません。";
+constexpr const char* kUpdateRm = "更新モードでは -rm オプションは無効です";
+constexpr const char* kSearchRecursion = "検索モードでは -e -e0 -rm オプションは無効です。";
+constexpr const char* kDeleteRecursion = "検索モードでは -e -e0 オプションは無効です。";
+constexpr const char* kDateOptions = "検索/削除モードでは -x -u -u0 オプションは無効です。";
+
+// Flag bytes in block order: sub rec empty dirsOnly rmSrc | date ignore missing existing after.
+using Flags = std::array<int, OptionFlags::kCount>;
+
+Flags flagsOf(const JobSettings& job) {
+    Flags result{};
+    for (int i = 0; i < OptionFlags::kCount; ++i)
+        result[i] = job.flags[i];
+    return result;
+}
+
+class CommandLineTest : public ::testing::Test {
+protected:
+    void read(const Arguments& arguments) {
+        readCommandLine(arguments, job, flags, fileSystem, messages);
+    }
+
+    PosixFileSystem fileSystem;
+    FakeMessageBox messages;
+    JobSettings job;
+    StartupFlags flags;
+};
+
+struct OptionCase {
+    Arguments arguments;
+    TransferMode mode;
+    Flags flags;
+};
+
+TEST_F(CommandLineTest, OptionsSetModeAndFlagsLastInGroupWins) {
+    const OptionCase cases[] = {
+        {{"-r"}, TransferMode::Update, {1, 1, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {{"-R"}, TransferMode::Update, {1, 1, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {{"-m", "-rm"}, TransferMode::Move, {1, 1, 0, 0, 1, 0, 0, 0, 0, 0}},
+        {{"-M", "-RM"}, TransferMode::Move, {1, 1, 0, 0, 1, 0, 0, 0, 0, 0}},
+        {{"-r", "-e"}, TransferMode::Update, {1, 0, 1, 0, 0, 0, 0, 0, 0, 0}},
+        {{"-e", "-r"}, TransferMode::Update, {1, 1, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {{"-e0"}, TransferMode::Update, {1, 0, 0, 1, 0, 0, 0, 0, 0, 0}},
+        {{"-e0", "-e1"}, TransferMode::Update, {1, 0, 1, 0, 0, 0, 0, 0, 0, 0}},
+        {{"-m", "-rm", "-r"}, TransferMode::Move, {1, 1, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {{"-u"}, TransferMode::Update, {0, 0, 0, 0, 0, 1, 0, 0, 1, 0}},
+        {{"-u", "-u0"}, TransferMode::Update, {0, 0, 0, 0, 0, 1, 0, 1, 0, 0}},
+        {{"-x", "-u"}, TransferMode::Update, {0, 0, 0, 0, 0, 1, 0, 0, 1, 0}},
+        {{"-X"}, TransferMode::Update, {0, 0, 0, 0, 0, 1, 1, 0, 0, 0}},
+        // Groups are independent of each other.
+        {{"-e", "-x"}, TransferMode::Update, {1, 0, 1, 0, 0, 1, 1, 0, 0, 0}},
+        // No clustering: everything after the variant character is ignored.
+        {{"-rs"}, TransferMode::Update, {1, 1, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {{"-m", "-rmx"}, TransferMode::Move, {1, 1, 0, 0, 1, 0, 0, 0, 0, 0}},
+        {{"-s"}, TransferMode::Search, {}},
+        {{"-sd"}, TransferMode::Delete, {}},
+        {{"-SD"}, TransferMode::Delete, {}},
+        {{"-sx"}, TransferMode::Search, {}},
+        {{"-m"}, TransferMode::Move, {}},
+        {{"-@"}, TransferMode::Response, {}},
+        {{"-="}, TransferMode::Sync, {}},
+        {{"-s", "-m"}, TransferMode::Move, {}},
+        {{"-sd", "-s"}, TransferMode::Search, {}},
+        // Unknown letters, a lone '-' and empty arguments are ignored.
+        {{"-q", "-", "-1", "", "-Z"}, TransferMode::Update, {}},
+    };
+    for (const OptionCase& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.arguments));
+        job = JobSettings();
+        messages.shown.clear();
+        read(c.arguments);
+        EXPECT_EQ(job.mode, c.mode);
+        EXPECT_EQ(flagsOf(job), c.flags);
+        EXPECT_TRUE(messages.shown.empty());
+        EXPECT_EQ(job.sourceDirectory + job.sourcePatterns, "");
+        EXPECT_EQ(job.exclusionPatterns, "");
+    }
+}
+
+TEST_F(CommandLineTest, StartupFlagsAndResetOnReading) {
+    job.mode = TransferMode::Sync;
+    flags.showUsage = true;
+    read({});
+    EXPECT_EQ(job.mode, TransferMode::Update);
+    EXPECT_FALSE(flags.showUsage);
+    EXPECT_FALSE(flags.noSettingsFile);
+
+    read({"-?"});
+    EXPECT_TRUE(flags.showUsage);
+    EXPECT_FALSE(flags.noSettingsFile);
+
+    flags = StartupFlags();
+    read({"-I"});
+    EXPECT_TRUE(flags.noSettingsFile);
+    EXPECT_FALSE(flags.showUsage);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(CommandLineTest, SlashStartsAPathNotAnOption) {
+    read({"-@", "/s"});
+    EXPECT_EQ(job.mode, TransferMode::Response);
+    EXPECT_EQ(job.sourcePatterns, "/s");
+
+    job = JobSettings();
+    read({"/s", "/R", "/?"});
+    EXPECT_EQ(job.mode, TransferMode::Update);
+    EXPECT_EQ(flagsOf(job), Flags{});
+    EXPECT_FALSE(flags.showUsage);
+}
+
+TEST_F(CommandLineTest, ExclusionPatternsAccumulateInLowerCase) {
+    const std::string longPattern(3000, 'P');
+    const struct {
+        Arguments arguments;
+        std::string expected;
+    } cases[] = {
+        {{"-w*.c"}, "*.c"},
+        {{"-wA", "-wB"}, "a;b"},
+        {{"-W*.TMP;*.BAK"}, "*.tmp;*.bak"},
+        {{"-w*.o;", "-w*.a"}, "*.o;*.a"},
+        {{"-w", "-wa"}, "a"},
+        {{"-wa", "-w", "-wb"}, "a;b"},
+        // Only ASCII letters fold; other bytes, valid UTF-8 or not, stay.
+        {{"-w日本.TXT"}, "日本.txt"},
+        {{"-w\xff\x82\xA0Z"}, "\xff\x82\xa0z"},
+        {{"-w" + longPattern, "-w" + longPattern},
+         std::string(3000, 'p') + ";" + std::string(3000, 'p')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.arguments));
+        job = JobSettings();
+        read(c.arguments);
+        EXPECT_EQ(job.exclusionPatterns, c.expected);
+    }
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+struct ValidationCase {
+    Arguments arguments;
+    const char* message; // nullptr: none
+    Flags flags;
+};
+
+TEST_F(CommandLineTest, ValidationDropsGroupsThatDoNotFitTheMode) {
+    const ValidationCase cases[] = {
+        {{"-rm"}, kUpdateRm, {}},
+        {{"-rm", "-e"}, nullptr, {1, 0, 1, 0, 0, 0, 0, 0, 0, 0}},
+        {{"-s", "-rm"}, kSearchRecursion, {}},
+        {{"-s", "-e"}, kSearchRecursion, {}},
+        {{"-e0", "-s"}, kSearchRecursion, {}},
+        {{"-s", "-r"}, nullptr, {1, 1, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {{"-sd", "-e"}, kDeleteRecursion, {}},
+        {{"-sd", "-e0"}, kDeleteRecursion, {}},
+        {{"-sd", "-rm"}, nullptr, {1, 1, 0, 0, 1, 0, 0, 0, 0, 0}},
+        {{"-m", "-rm"}, nullptr, {1, 1, 0, 0, 1, 0, 0, 0, 0, 0}},
+        {{"-@", "-e0"}, nullptr, {1, 0, 0, 1, 0, 0, 0, 0, 0, 0}},
+        {{"-=", "-rm"}, nullptr, {1, 1, 0, 0, 1, 0, 0, 0, 0, 0}},
+        {{"-s", "-u"}, kDateOptions, {}},
+        {{"-x", "-sd"}, kDateOptions, {}},
+        {{"-sd", "-u0"}, kDateOptions, {}},
+        {{"-u0"}, nullptr, {0, 0, 0, 0, 0, 1, 0, 1, 0, 0}},
+        {{"-m", "-x"}, nullptr, {0, 0, 0, 0, 0, 1, 1, 0, 0, 0}},
+        // The recursion group survives when only the date group is dropped.
+        {{"-s", "-r", "-x"}, kDateOptions, {1, 1, 0, 0, 0, 0, 0, 0, 0, 0}},
+    };
+    for (const ValidationCase& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.arguments));
+        job = JobSettings();
+        messages.shown.clear();
+        read(c.arguments);
+        EXPECT_EQ(flagsOf(job), c.flags);
+        if (!c.message) {
+            EXPECT_TRUE(messages.shown.empty());
+            continue;
+        }
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text, c.message);
+        EXPECT_EQ(messages.shown[0].caption, kProgramTitle);
+        EXPECT_EQ(messages.shown[0].buttons, MessageButtons::Ok);
+        EXPECT_EQ(messages.shown[0].icon, MessageIcon::Exclamation);
+    }
+}
+
+TEST_F(CommandLineTest, BothGroupsRejectedGiveTwoMessagesRecursionFirst) {
+    read({"-u", "-e", "-s"});
+    EXPECT_EQ(messages.texts(), (std::vector<std::string>{kSearchRecursion, kDateOptions}));
+    EXPECT_EQ(flagsOf(job), Flags{});
+    EXPECT_EQ(job.mode, TransferMode::Search);
+}
+
+TEST_F(CommandLineTest, ResponseModeTakesOneResponseFileUnchanged) {
+    // Japanese, invalid UTF-8 and CP932 bytes are file names like any other; nothing is cut.
+    const std::string name = "応答/\xff\xfe\x82\xa0" + std::string(400, 'x') + ".RSP";
+    read({"-@", "", name, "second.rsp", "third.rsp"});
+    EXPECT_EQ(job.mode, TransferMode::Response);
+    EXPECT_EQ(job.sourcePatterns, name);
+    EXPECT_EQ(job.sourceDirectory, "");
+    EXPECT_EQ(job.destinationDirectory + job.destinationPattern, "");
+    EXPECT_EQ(messages.texts(), (std::vector<std::string>{kSecondResponse, kSecondResponse}));
+}
+
+TEST_F(CommandLineTest, OverLongArgumentIsDroppedWithAMessage) {
+    const std::string longest(kMaxArgumentBytes - 1, 'a');
+    const std::string tooLong(kMaxArgumentBytes, 'b');
+    read({"-@", tooLong, longest});
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{kTooLong});
+    EXPECT_EQ(job.sourcePatterns, longest);
+
+    // The limit holds for paths outside Response mode as well; options have none.
+    job = JobSettings();
+    messages.shown.clear();
+    read({tooLong, "-w" + tooLong});
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{kTooLong});
+    EXPECT_EQ(job.sourceDirectory + job.sourcePatterns, "");
+    EXPECT_EQ(job.exclusionPatterns.size(), kMaxArgumentBytes);
+}
+
+TEST(UsageTextTest, HasThirtyOneLinesNamingTheProgram) {
+    const std::string& text = usageText();
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(text.back(), '\n');
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = text.find('\n', start);
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    ASSERT_EQ(lines.size(), 31u);
+    EXPECT_EQ(lines[0], "Usage:ryk [option] <source> [dest]");
+    EXPECT_EQ(lines[1], "");
+    EXPECT_EQ(lines[5], "              (ディレクトリの場合必ず最後に￥をつける)");
+    EXPECT_EQ(lines[7], "              Ex. a:\\*.c;*.h");
+    EXPECT_EQ(lines[10], "    -s   検索モード");
+    EXPECT_EQ(lines[28], "    -i   初期化ファイルRyk.INIにアクセスしない");
+    EXPECT_EQ(lines[29], "");
+    EXPECT_EQ(lines[30], "    Rykmere を開きますか？");
+    EXPECT_STREQ(kUsageCaption, "Command line の説明");
+}
+
+// Path arguments go through the path splitting of the pattern helpers on the real file system.
+class CommandLinePathTest : public CommandLineTest {
+protected:
+    TempDir temp;
+};
+
+TEST_F(CommandLinePathTest, SourceThenDestinationFurtherIgnored) {
+    const std::string source = temp.makeDir("src");
+    const std::string destination = temp.makeDir("dst");
+    read({"-r", source + "/*.c;*.h", destination, temp / "surplus"});
+    EXPECT_EQ(job.sourceDirectory, source + "/");
+    EXPECT_EQ(job.sourcePatterns, "*.c;*.h");
+    EXPECT_EQ(job.destinationDirectory, destination);
+    EXPECT_EQ(job.destinationPattern, "");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(CommandLinePathTest, ArgumentsAreSplitAsPaths) {
+    temp.makeDir("data");
+    temp.makeDir("日本語");
+    temp.makeDir("\xff\xfe");
+    const struct {
+        std::string argument;
+        std::string directory;
+        std::string pattern;
+    } cases[] = {
+        {temp / "data", temp / "data", ""},
+        {temp / "data/*.txt", temp / "data/", "*.txt"},
+        {temp / "日本語", temp / "日本語", ""},
+        {temp / "\xff\xfe", temp / "\xff\xfe", ""},
+        {temp / "\x82\xa0/*.TXT", temp / "\x82\xa0/", "*.TXT"},
+        {"/s", "/", "s"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.argument);
+        job = JobSettings();
+        read({c.argument});
+        EXPECT_EQ(job.sourceDirectory, c.directory);
+        EXPECT_EQ(job.sourcePatterns, c.pattern);
+        job = JobSettings();
+        read({"-m", "ryk-source.c", c.argument});
+        EXPECT_EQ(job.destinationDirectory, c.directory);
+        EXPECT_EQ(job.destinationPattern, c.pattern);
+    }
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(CommandLinePathTest, PathBeforeResponseOptionIsTheSource) {
+    const std::string source = temp.makeDir("src");
+    read({source + "/*.c", "-@", "list.rsp"});
+    EXPECT_EQ(job.mode, TransferMode::Response);
+    EXPECT_EQ(job.sourceDirectory, source + "/");
+    EXPECT_EQ(job.sourcePatterns, "*.c");
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{kSecondResponse});
+
+    // A directory leaves the pattern empty, so the response file still finds its place.
+    job = JobSettings();
+    messages.shown.clear();
+    read({source, "-@", "list.rsp"});
+    EXPECT_EQ(job.sourceDirectory, source);
+    EXPECT_EQ(job.sourcePatterns, "list.rsp");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+} // namespace
+} // namespace ryk

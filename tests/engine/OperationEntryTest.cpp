@@ -1,0 +1,105 @@
+#include "engine/OperationEntry.h"
+
+#include "platform/posix/PosixFileSystem.h"
+#include "support/ScopedTimeZone.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace ryk {
+namespace {
+
+using test::TempDir;
+
+TEST(OperationEntry, FreshEntryIsPendingAndEmpty) {
+    OperationEntry e;
+    EXPECT_EQ(e.command, OperationCommand::Copy);
+    EXPECT_EQ(e.state, kStatePending);
+    EXPECT_EQ(e.lastError, 0u);
+    EXPECT_TRUE(e.source.path.empty());
+    EXPECT_TRUE(e.target.foundPath.empty()); // how a missing target is told from a present one
+    EXPECT_EQ(e.source.size, 0u);
+    EXPECT_EQ(e.target.lastWriteTime, (DateTime{0.0, true}));
+
+    e.state = kStateFailed;
+    e.setCommand(OperationCommand::Delete);
+    EXPECT_EQ(e.command, OperationCommand::Delete);
+    EXPECT_EQ(e.state, kStatePending);
+}
+
+TEST(OperationEntry, CommandNames) {
+    const char* names[] = {"Copy", "Update", "Move", "Up&Move", "Delete",
+                           "Rmdir", "Find", "Mkdir", "Error"};
+    for (int i = 0; i < 9; ++i)
+        EXPECT_STREQ(commandName(static_cast<OperationCommand>(i)), names[i]);
+    EXPECT_STREQ(commandName(static_cast<OperationCommand>(9)), "");
+}
+
+TEST(OperationEntry, FillsFactsFromSearchHits) {
+    test::ScopedTimeZone zone("JST-9");
+    TempDir dir;
+    const std::string file = dir.writeFile("a.txt", "hello");
+    dir.makeDir("sub");
+    const timespec times[2] = {{1600000000, 5}, {1700000000, 123456789}};
+    ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+
+    PosixFileSystem fs;
+    auto search = fs.newSearch();
+    ASSERT_EQ(search->findFile(dir / "*.*"), 0);
+    std::vector<std::pair<std::string, FileFacts>> hits;
+    while (search->findNextFile()) {
+        OperationEntry e;
+        e.source.path = "kept";
+        EXPECT_TRUE(e.fillSource(*search));
+        EXPECT_EQ(e.source.path, "kept"); // the planner sets the path, not the fill
+        hits.emplace_back(search->fileName(), e.source);
+    }
+    ASSERT_EQ(hits.size(), 4u);
+    EXPECT_EQ(hits[0].first, ".");
+    EXPECT_EQ(hits[0].second.attributes & (attr::kDirectory | attr::kDots),
+              attr::kDirectory | attr::kDots);
+    EXPECT_EQ(hits[1].first, "..");
+    EXPECT_TRUE(hits[1].second.attributes & attr::kDots);
+
+    const FileFacts& a = hits[2].second;
+    EXPECT_EQ(hits[2].first, "a.txt");
+    EXPECT_EQ(a.size, 5u);
+    EXPECT_EQ(a.foundPath, file);
+    EXPECT_EQ(a.attributes & (attr::kDirectory | attr::kDots), 0u);
+    EXPECT_EQ(a.lastWriteTime, DateTime::fromFileTime({1700000000, 0}));
+    EXPECT_EQ(a.lastAccessTime, DateTime::fromFileTime({1600000000, 0}));
+
+    EXPECT_EQ(hits[3].first, "sub");
+    EXPECT_TRUE(hits[3].second.attributes & attr::kDirectory);
+    EXPECT_FALSE(hits[3].second.attributes & attr::kDots);
+}
+
+TEST(OperationList, KeepsOrderAndDeletesWhatItRemoves) {
+    OperationList list;
+    std::vector<OperationEntry*> added;
+    for (int i = 0; i < 5; ++i) {
+        auto e = std::make_unique<OperationEntry>();
+        e->source.path = std::to_string(i);
+        added.push_back(&list.append(std::move(e)));
+    }
+    ASSERT_EQ(list.size(), 5u);
+    EXPECT_TRUE(list.remove(added[2]));
+    EXPECT_FALSE(list.remove(added[2])); // already gone
+    EXPECT_TRUE(list.removeAt(0));
+    EXPECT_FALSE(list.removeAt(3));
+    EXPECT_EQ(list.at(3), nullptr);
+
+    std::string order;
+    for (const auto& e : list)
+        order += e->source.path;
+    EXPECT_EQ(order, "134");
+    EXPECT_EQ(list.at(1), added[3]);
+
+    list.clear();
+    EXPECT_TRUE(list.empty());
+}
+
+} // namespace
+} // namespace ryk

@@ -1,0 +1,309 @@
+#include "platform/posix/PosixFileSystem.h"
+
+#include "platform/ErrorCodes.h"
+#include "platform/posix/RenameFallback.h"
+#include "support/TempDir.h"
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace ryk {
+namespace {
+
+using test::TempDir;
+
+mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    lstat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+uint32_t attributesOf(PosixFileSystem& fs, const std::string& path) {
+    FileStatus status;
+    EXPECT_EQ(fs.status(path, status), 0) << path;
+    return status.attributes;
+}
+
+std::string storedText(const std::string& path) {
+    char buffer[64];
+    const ssize_t n = lgetxattr(path.c_str(), "user.DOSATTRIB", buffer, sizeof buffer);
+    return n < 0 ? std::string() : std::string(buffer, static_cast<size_t>(n));
+}
+
+bool xattrsSupported(const std::string& path) {
+    if (lsetxattr(path.c_str(), "user.ryk-probe", "1", 1, 0) != 0)
+        return false;
+    lremovexattr(path.c_str(), "user.ryk-probe");
+    return true;
+}
+
+mode_t currentUmask() {
+    const mode_t mask = umask(022);
+    umask(mask);
+    return mask;
+}
+
+size_t entryCount(const std::string& dir) {
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir))
+        ++count;
+    return count;
+}
+
+TEST(PosixFileSystem, AttributeWordOfKindsOfFiles) {
+    TempDir dir;
+    const std::string readOnly = dir.writeFile("ro.txt");
+    ASSERT_EQ(chmod(readOnly.c_str(), 0444), 0);
+    ASSERT_EQ(symlink("sub", (dir / "link").c_str()), 0);
+    const struct {
+        std::string path;
+        uint32_t attributes;
+    } cases[] = {
+        {dir.writeFile("plain.txt"), attr::kNormal},
+        {dir.writeFile(".profile"), attr::kHidden},
+        {dir.makeDir("sub"), attr::kDirectory},
+        {dir.makeDir(".cache") + "/", attr::kDirectory | attr::kHidden},
+        {readOnly, attr::kReadOnly},
+        {dir / "link", attr::kReparsePoint},
+    };
+    PosixFileSystem fs;
+    for (const auto& c : cases)
+        EXPECT_EQ(attributesOf(fs, c.path), c.attributes) << c.path;
+    FileStatus status;
+    EXPECT_EQ(fs.status(dir / "missing", status), kErrorFileNotFound);
+}
+
+TEST(PosixFileSystem, ReadOnlyMapsToWriteBits) {
+    TempDir dir;
+    const std::string file = dir.writeFile("f.txt");
+    ASSERT_EQ(chmod(file.c_str(), 0664), 0);
+    PosixFileSystem fs;
+    // The bits the attribute word cannot carry on input are ignored.
+    ASSERT_EQ(fs.setAttributes(file, attr::kReadOnly | attr::kDirectory | attr::kNormal), 0);
+    EXPECT_EQ(modeOf(file), 0444u);
+    EXPECT_EQ(attributesOf(fs, file), attr::kReadOnly);
+    ASSERT_EQ(fs.setAttributes(file, attr::kNormal), 0);
+    EXPECT_EQ(modeOf(file), 0644u); // only the owner's write bit comes back
+    EXPECT_EQ(attributesOf(fs, file), attr::kNormal);
+}
+
+TEST(PosixFileSystem, StoredBitsRoundTripThroughExtendedAttribute) {
+    TempDir dir;
+    const std::string file = dir.writeFile("f.txt");
+    const std::string dotFile = dir.writeFile(".dot");
+    if (!xattrsSupported(file))
+        GTEST_SKIP() << "no user extended attributes here";
+    PosixFileSystem fs;
+    const uint32_t stored = attr::kHidden | attr::kSystem | attr::kArchive;
+    ASSERT_EQ(fs.setAttributes(file, stored), 0);
+    EXPECT_EQ(storedText(file), "0x26");
+    EXPECT_EQ(attributesOf(fs, file), stored);
+
+    // Read-only and stored bits together, then a change of the stored bits alone while the
+    // file stays read-only.
+    ASSERT_EQ(fs.setAttributes(file, attr::kReadOnly | attr::kArchive), 0);
+    EXPECT_EQ(attributesOf(fs, file), attr::kReadOnly | attr::kArchive);
+    ASSERT_EQ(fs.setAttributes(file, attr::kReadOnly | attr::kSystem), 0);
+    EXPECT_EQ(attributesOf(fs, file), attr::kReadOnly | attr::kSystem);
+    EXPECT_EQ(modeOf(file) & 0222, 0u);
+
+    ASSERT_EQ(fs.setAttributes(file, 0), 0);
+    EXPECT_EQ(lgetxattr(file.c_str(), "user.DOSATTRIB", nullptr, 0), -1);
+    EXPECT_EQ(errno, ENODATA);
+    EXPECT_EQ(attributesOf(fs, file), attr::kNormal);
+
+    // A dot name is hidden by its name; nothing needs storing for it.
+    ASSERT_EQ(fs.setAttributes(dotFile, attr::kHidden), 0);
+    EXPECT_EQ(storedText(dotFile), "");
+    EXPECT_EQ(attributesOf(fs, dotFile), attr::kHidden);
+
+    // The value other programs write: the same text, then a NUL and binary data.
+    const char blob[] = "0x22\0\x04\0\x04\0\x00\x00\x00\x00";
+    ASSERT_EQ(lsetxattr(file.c_str(), "user.DOSATTRIB", blob, sizeof blob - 1, 0), 0);
+    EXPECT_EQ(attributesOf(fs, file), attr::kHidden | attr::kArchive);
+    ASSERT_EQ(lsetxattr(file.c_str(), "user.DOSATTRIB", "junk", 4, 0), 0);
+    EXPECT_EQ(attributesOf(fs, file), attr::kNormal);
+
+    // A link cannot hold user attributes: the system's refusal comes back.
+    ASSERT_EQ(symlink("f.txt", (dir / "link").c_str()), 0);
+    EXPECT_NE(fs.setAttributes(dir / "link", attr::kHidden), 0);
+    EXPECT_EQ(fs.setAttributes(dir / "link", 0), 0);
+}
+
+TEST(PosixFileSystem, TimesKeepNanoseconds) {
+    TempDir dir;
+    const std::string file = dir.writeFile("f.txt");
+    PosixFileSystem fs;
+    const FileTime access{1600000000, 123456789};
+    const FileTime write{1700000000, 987654321};
+    ASSERT_EQ(fs.setTimes(file, &access, &write), 0);
+    FileStatus status;
+    ASSERT_EQ(fs.status(file, status), 0);
+    EXPECT_EQ(status.lastAccessTime, access);
+    EXPECT_EQ(status.lastWriteTime, write);
+    // Creation time is the birth time (or the change time): either way now, not the epoch.
+    EXPECT_GT(status.creationTime.seconds, write.seconds);
+
+    const FileTime later{1710000000, 1};
+    ASSERT_EQ(fs.setTimes(file, nullptr, &later), 0);
+    ASSERT_EQ(fs.status(file, status), 0);
+    EXPECT_EQ(status.lastAccessTime, access);
+    EXPECT_EQ(status.lastWriteTime, later);
+    EXPECT_EQ(fs.setTimes(dir / "missing", &later, &later), kErrorFileNotFound);
+}
+
+TEST(PosixFileSystem, RenameNeverReplaces) {
+    PosixFileSystem fs;
+    // The exclusive rename and the fallback for file systems without it behave alike.
+    const std::function<int(const std::string&, const std::string&)> renames[] = {
+        [&](const std::string& a, const std::string& b) { return fs.renameNoReplace(a, b); },
+        [](const std::string& a, const std::string& b) {
+            return renameByLink(a.c_str(), b.c_str());
+        },
+    };
+    for (const auto& rename : renames) {
+        TempDir dir;
+        const std::string from = dir.writeFile("from.txt", "new");
+        const std::string taken = dir.writeFile("taken.txt", "old");
+        EXPECT_EQ(rename(from, taken), kErrorFileExists);
+        EXPECT_EQ(dir.readFile("from.txt"), "new");
+        EXPECT_EQ(dir.readFile("taken.txt"), "old");
+        EXPECT_EQ(rename(from, dir / "free.txt"), 0);
+        EXPECT_EQ(dir.readFile("free.txt"), "new");
+        EXPECT_NE(access(from.c_str(), F_OK), 0);
+
+        const std::string sub = dir.makeDir("sub");
+        const std::string other = dir.makeDir("other");
+        EXPECT_EQ(rename(sub, other), kErrorFileExists);
+        EXPECT_EQ(rename(sub, dir / "moved"), 0);
+        EXPECT_EQ(rename(dir / "missing", dir / "x"), kErrorFileNotFound);
+    }
+}
+
+TEST(PosixFileSystem, RemoveProtectsReadOnlyAndKeepsLinkTargets) {
+    TempDir dir;
+    PosixFileSystem fs;
+    const std::string readOnly = dir.writeFile("ro.txt");
+    ASSERT_EQ(chmod(readOnly.c_str(), 0444), 0);
+    EXPECT_EQ(fs.removeFile(readOnly), kErrorAccessDenied); // even where POSIX would allow it
+    EXPECT_EQ(access(readOnly.c_str(), F_OK), 0);
+
+    ASSERT_EQ(symlink("ro.txt", (dir / "fileLink").c_str()), 0);
+    EXPECT_EQ(fs.removeFile(dir / "fileLink"), 0);
+    EXPECT_EQ(access(readOnly.c_str(), F_OK), 0);
+    EXPECT_EQ(fs.removeFile(dir.writeFile("w.txt")), 0);
+    EXPECT_EQ(fs.removeFile(dir.makeDir("d")), EISDIR);
+
+    const std::string target = dir.makeDir("target");
+    dir.writeFile("target/keep.txt");
+    for (const char* linkName : {"dirLink", "dirLink/"}) {
+        ASSERT_EQ(symlink("target", (dir / "dirLink").c_str()), 0);
+        EXPECT_EQ(fs.removeDirectory(dir / linkName), 0) << linkName;
+        struct stat st;
+        EXPECT_NE(lstat((dir / "dirLink").c_str(), &st), 0);
+        EXPECT_EQ(access((dir / "target/keep.txt").c_str(), F_OK), 0);
+    }
+    EXPECT_EQ(fs.removeDirectory(dir / "noSuchLink"), kErrorFileNotFound);
+    ASSERT_EQ(symlink("ro.txt", (dir / "fileLink").c_str()), 0);
+    EXPECT_EQ(fs.removeDirectory(dir / "fileLink"), kErrorNotADirectory);
+    EXPECT_EQ(fs.removeDirectory(target), kErrorNotEmpty);
+    EXPECT_EQ(fs.removeDirectory(dir.makeDir("empty")), 0);
+}
+
+TEST(PosixFileSystem, MakeDirectoryHonoursUmask) {
+    TempDir dir;
+    PosixFileSystem fs;
+    ASSERT_EQ(fs.makeDirectory(dir / "new"), 0);
+    EXPECT_EQ(modeOf(dir / "new"), 0777 & ~currentUmask());
+    EXPECT_EQ(fs.makeDirectory(dir / "new"), kErrorFileExists);
+    EXPECT_EQ(fs.makeDirectory(dir / "missing/new"), kErrorPathNotFound);
+}
+
+TEST(PosixFileSystem, DiskSpaceOfExistingPath) {
+    TempDir dir;
+    PosixFileSystem fs;
+    uint64_t freeBytes = 0, totalBytes = 0;
+    ASSERT_EQ(fs.diskSpace(dir.path(), freeBytes, totalBytes), 0);
+    EXPECT_GT(totalBytes, 0u);
+    EXPECT_LE(freeBytes, totalBytes);
+    EXPECT_EQ(fs.diskSpace(dir / "missing", freeBytes, totalBytes), kErrorFileNotFound);
+}
+
+TEST(PosixFileSystem, ReadFileUpToLimit) {
+    TempDir dir;
+    const std::string file = dir.writeFile("f.txt", std::string(100000, 'x') + "end");
+    PosixFileSystem fs;
+    std::string contents = "stale";
+    ASSERT_EQ(fs.readFile(file, contents, 1 << 20), 0);
+    EXPECT_EQ(contents.size(), 100003u);
+    EXPECT_EQ(contents.substr(contents.size() - 3), "end");
+    ASSERT_EQ(fs.readFile(file, contents, 10), 0);
+    EXPECT_EQ(contents, std::string(10, 'x'));
+    EXPECT_EQ(fs.readFile(dir / "missing", contents, 10), kErrorFileNotFound);
+    EXPECT_EQ(fs.readFile(dir.path(), contents, 10), EISDIR);
+}
+
+TEST(PosixFileSystem, AtomicWriteReplacesAndKeepsMode) {
+    TempDir dir;
+    PosixFileSystem fs;
+    const std::string fresh = dir / "fresh.ini";
+    ASSERT_EQ(fs.writeFileAtomically(fresh, "a=1\n"), 0);
+    EXPECT_EQ(dir.readFile("fresh.ini"), "a=1\n");
+    EXPECT_EQ(modeOf(fresh), 0666 & ~currentUmask());
+
+    const std::string old = dir.writeFile("old.ini", "old");
+    ASSERT_EQ(chmod(old.c_str(), 0640), 0);
+    ASSERT_EQ(fs.writeFileAtomically(old, "new"), 0);
+    EXPECT_EQ(dir.readFile("old.ini"), "new");
+    EXPECT_EQ(modeOf(old), 0640u);
+
+    // A link to the settings stays a link; the file it points to gets the new contents.
+    ASSERT_EQ(symlink("old.ini", (dir / "link.ini").c_str()), 0);
+    ASSERT_EQ(fs.writeFileAtomically(dir / "link.ini", "via link"), 0);
+    EXPECT_EQ(modeOf(dir / "link.ini") & S_IFMT, 0u);
+    EXPECT_EQ(dir.readFile("old.ini"), "via link");
+    EXPECT_EQ(entryCount(dir.path()), 3u); // no temporary left behind
+}
+
+TEST(PosixFileSystem, AtomicWriteFailureLeavesOldFile) {
+    TempDir dir;
+    PosixFileSystem fs;
+    const std::string readOnly = dir.writeFile("ro.ini", "keep");
+    ASSERT_EQ(chmod(readOnly.c_str(), 0444), 0);
+    EXPECT_EQ(fs.writeFileAtomically(readOnly, "lost"), kErrorAccessDenied);
+    EXPECT_EQ(dir.readFile("ro.ini"), "keep");
+
+    // A write that fails half-way (the file-size limit binds every user, root too).
+    const std::string file = dir.writeFile("big.ini", "keep");
+    struct rlimit previous;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = previous;
+    small.rlim_cur = 16;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const int error = fs.writeFileAtomically(file, std::string(1000, 'y'));
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(error, EFBIG);
+    EXPECT_EQ(dir.readFile("big.ini"), "keep");
+    EXPECT_EQ(entryCount(dir.path()), 2u);
+
+    const std::string locked = dir.makeDir("locked");
+    const std::string inLocked = dir.writeFile("locked/s.ini", "keep");
+    ASSERT_EQ(chmod(locked.c_str(), 0555), 0);
+    if (access(locked.c_str(), W_OK) == 0)
+        GTEST_SKIP() << "permissions do not bind this user";
+    EXPECT_EQ(fs.writeFileAtomically(inLocked, "lost"), kErrorAccessDenied);
+    EXPECT_EQ(dir.readFile("locked/s.ini"), "keep");
+}
+
+} // namespace
+} // namespace ryk
