@@ -41,6 +41,9 @@ struct FileStatus {
     uint64_t size = 0;
 };
 
+/// Whether a call describes a symbolic link itself or what it points to.
+enum class LinkMode { Describe, Follow };
+
 /// One directory search: a path, or a directory and a wildcard pattern in the last component.
 /// Hits come sorted by name (ASCII letters folded, then bytes); a listed directory also yields
 /// "." and ".." first. Facts beyond the name and the directory bit are read only when asked for.
@@ -73,8 +76,9 @@ public:
     virtual ~FileSystem() = default;
 
     [[nodiscard]] virtual std::unique_ptr<DirectorySearch> newSearch() = 0;
-    /// Facts of one path (a symbolic link is described itself, with kReparsePoint).
-    [[nodiscard]] virtual int status(const std::string& path, FileStatus& out) = 0;
+    /// Facts of one path: a symbolic link described itself (with kReparsePoint) or followed.
+    [[nodiscard]] virtual int status(const std::string& path, FileStatus& out,
+                                     LinkMode links) = 0;
     /// Sets the attribute bits that Linux can hold (read-only, hidden/system/archive).
     [[nodiscard]] virtual int setAttributes(const std::string& path, uint32_t attributes) = 0;
     /// Sets the last-access and last-write times; a null pointer leaves that time alone.

@@ -1,4 +1,4 @@
-#include "platform/posix/NameMatch.h"
+#include "platform/NameMatch.h"
 
 #include <cstddef>
 
@@ -6,17 +6,52 @@ namespace ryk {
 
 namespace {
 
-unsigned char foldAscii(char c) {
+/// Letters compare as upper case, as the Windows file system ordered names, so '_' and the
+/// other marks between 'Z' and 'a' come after the letters.
+unsigned char upperAscii(char c) {
     const auto u = static_cast<unsigned char>(c);
-    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
+    return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - ('a' - 'A')) : u;
+}
+
+bool sameCharacter(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    if (a.size() == 1) {
+        const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+        return fold(a[0]) == fold(b[0]);
+    }
+    return a == b;
+}
+
+/// One pattern part against one name part, character by character.
+bool matchesPart(std::string_view pattern, std::string_view name) {
+    size_t p = 0;
+    size_t n = 0;
+    while (p < pattern.size()) {
+        if (pattern[p] == '*')
+            return true;
+        if (n == name.size())
+            return false;
+        const size_t nameLength = characterLength(name, n);
+        if (pattern[p] == '?') {
+            ++p;
+        } else {
+            const size_t patternLength = characterLength(pattern, p);
+            if (!sameCharacter(pattern.substr(p, patternLength), name.substr(n, nameLength)))
+                return false;
+            p += patternLength;
+        }
+        n += nameLength;
+    }
+    return n == name.size();
 }
 
 bool isContinuation(unsigned char c) {
     return (c & 0xC0) == 0x80;
 }
 
-/// Bytes of the character starting at `at`: a whole well-formed UTF-8 sequence, else one byte,
-/// so that '?' never splits a character and never swallows bytes of a broken one.
+} // namespace
+
 size_t characterLength(std::string_view s, size_t at) {
     const auto lead = static_cast<unsigned char>(s[at]);
     if (lead < 0x80)
@@ -55,53 +90,22 @@ size_t characterLength(std::string_view s, size_t at) {
     return length;
 }
 
-bool partMatches(std::string_view pattern, std::string_view name) {
-    size_t n = 0;
-    for (const char p : pattern) {
-        if (p == '*')
-            return true;
-        if (n >= name.size())
-            return false;
-        if (p == '?') {
-            n += characterLength(name, n);
-            continue;
-        }
-        if (foldAscii(p) != foldAscii(name[n]))
-            return false;
-        ++n;
-    }
-    return n == name.size();
-}
-
-void splitAtLastDot(std::string_view text, std::string_view& base, std::string_view& extension) {
+NameParts splitAtLastDot(std::string_view text) {
     const size_t dot = text.rfind('.');
-    if (dot == std::string_view::npos) {
-        base = text;
-        extension = {};
-    } else {
-        base = text.substr(0, dot);
-        extension = text.substr(dot + 1);
-    }
+    if (dot == std::string_view::npos)
+        return {text, {}};
+    return {text.substr(0, dot), text.substr(dot + 1)};
 }
-
-/// Letters compare as upper case, as the Windows file system ordered names, so '_' and the
-/// other marks between 'Z' and 'a' come after the letters.
-unsigned char upperAscii(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - ('a' - 'A')) : u;
-}
-
-} // namespace
 
 bool hasWildcard(std::string_view text) {
     return text.find_first_of("*?") != std::string_view::npos;
 }
 
 bool matchesNamePattern(std::string_view pattern, std::string_view name) {
-    std::string_view patternBase, patternExtension, nameBase, nameExtension;
-    splitAtLastDot(pattern, patternBase, patternExtension);
-    splitAtLastDot(name, nameBase, nameExtension);
-    return partMatches(patternBase, nameBase) && partMatches(patternExtension, nameExtension);
+    const NameParts patternParts = splitAtLastDot(pattern);
+    const NameParts nameParts = splitAtLastDot(name);
+    return matchesPart(patternParts.base, nameParts.base) &&
+           matchesPart(patternParts.extension, nameParts.extension);
 }
 
 int compareNames(std::string_view a, std::string_view b) {

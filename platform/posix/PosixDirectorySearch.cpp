@@ -1,7 +1,7 @@
 #include "platform/posix/PosixDirectorySearch.h"
 
 #include "platform/ErrorCodes.h"
-#include "platform/posix/NameMatch.h"
+#include "platform/NameMatch.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -100,9 +100,9 @@ std::unique_ptr<DirectorySearch> PosixFileSystem::newSearch() {
     return std::make_unique<PosixDirectorySearch>();
 }
 
-int PosixFileSystem::status(const std::string& path, FileStatus& out) {
+int PosixFileSystem::status(const std::string& path, FileStatus& out, LinkMode links) {
     RawStat stat;
-    if (const int error = statAt(AT_FDCWD, path.c_str(), stat))
+    if (const int error = statAt(AT_FDCWD, path.c_str(), stat, links))
         return error;
     toFileStatus(stat, attributeWord(stat, lastComponent(path), path.c_str()), out);
     return 0;

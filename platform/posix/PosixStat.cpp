@@ -36,10 +36,10 @@ bool hiddenByName(std::string_view name) {
     return !name.empty() && name[0] == '.' && name != "." && name != "..";
 }
 
-int statAt(int dirFd, const char* name, RawStat& out) {
+int statAt(int dirFd, const char* name, RawStat& out, LinkMode links) {
+    const int noFollow = links == LinkMode::Describe ? AT_SYMLINK_NOFOLLOW : 0;
     struct statx sx;
-    if (statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_BTIME,
-              &sx) == 0) {
+    if (statx(dirFd, name, noFollow | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_BTIME, &sx) == 0) {
         out.mode = sx.stx_mode;
         out.size = sx.stx_size;
         out.lastAccessTime = fromStatx(sx.stx_atime);
@@ -52,7 +52,7 @@ int statAt(int dirFd, const char* name, RawStat& out) {
     if (errno != ENOSYS && errno != EPERM)
         return errno;
     struct stat st;
-    if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+    if (fstatat(dirFd, name, &st, noFollow) != 0)
         return errno;
     out.mode = st.st_mode;
     out.size = static_cast<uint64_t>(st.st_size);

@@ -17,9 +17,9 @@ struct RawStat {
     FileTime lastWriteTime;
 };
 
-/// Stats `name` relative to the directory `dirFd` (or AT_FDCWD) without following a final
-/// symbolic link; 0 or the errno.
-int statAt(int dirFd, const char* name, RawStat& out);
+/// Stats `name` relative to the directory `dirFd` (or AT_FDCWD), following a final symbolic
+/// link or not; 0 or the errno.
+int statAt(int dirFd, const char* name, RawStat& out, LinkMode links = LinkMode::Describe);
 
 /// True for a name that its leading '.' hides ("." and ".." stand for directories and are not).
 bool hiddenByName(std::string_view name);

@@ -144,6 +144,11 @@ TEST(DestinationName, FillsWildcardsFromTheName) {
         {"*.?", "README", "README"},
         {"X*.*", "abc.TXT", "Xbc.TXT"}, // no case is changed
         {"*x.*", "Read.ME", "Read.ME"},
+        // A trailing dot is part of a Linux name: dropping it would name another file.
+        {"*.*", "foo.", "foo."},
+        {"*.*", "a.b.", "a.b."},
+        {"*.bak", "foo.", "foo.bak"},
+        {"*.", "foo.", "foo"},
     };
     for (const DestinationCase& c : cases) {
         SCOPED_TRACE("pattern \"" + c.pattern + "\", name \"" + c.name + "\"");
@@ -202,6 +207,8 @@ TEST(SplitPathArgument, SplitsOnRealDirectories) {
     tmp.makeDir("data/sub");
     tmp.makeDir("my dir");
     tmp.makeDir("caf\xE9");
+    std::filesystem::create_directory_symlink(tmp / "data", tmp / "link");
+    std::filesystem::create_symlink(tmp / "data/a.txt", tmp / "filelink");
     const std::string data = tmp / "data";
     const std::string relative =
         std::filesystem::path(data).lexically_proximate(std::filesystem::current_path()).string();
@@ -228,6 +235,8 @@ TEST(SplitPathArgument, SplitsOnRealDirectories) {
         {tmp / "my dir/a b.txt", tmp / "my dir/", "a b.txt"},
         {tmp / "caf\xE9", tmp / "caf\xE9", ""},
         {tmp / "caf\xE9/*.txt", tmp / "caf\xE9/", "*.txt"},
+        {tmp / "link", tmp / "link", ""}, // a link to a directory names the directory
+        {tmp / "filelink", tmp / "", "filelink"},
         {"readme.txt", "", "readme.txt"},
         {"C:readme.txt", "", "C:readme.txt"},
         {"", "", ""},

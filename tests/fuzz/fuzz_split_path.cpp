@@ -62,7 +62,7 @@ void makeTree() {
 
 bool isRealDirectory(const std::string& path) {
     struct stat facts {};
-    return lstat(path.c_str(), &facts) == 0 && S_ISDIR(facts.st_mode);
+    return stat(path.c_str(), &facts) == 0 && S_ISDIR(facts.st_mode);
 }
 
 } // namespace

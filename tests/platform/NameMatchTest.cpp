@@ -1,4 +1,4 @@
-#include "platform/posix/NameMatch.h"
+#include "platform/NameMatch.h"
 
 #include "platform/FileSystem.h"
 #include "platform/posix/PosixStat.h"

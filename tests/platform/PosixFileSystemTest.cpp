@@ -28,7 +28,7 @@ mode_t modeOf(const std::string& path) {
 
 uint32_t attributesOf(PosixFileSystem& fs, const std::string& path) {
     FileStatus status;
-    EXPECT_EQ(fs.status(path, status), 0) << path;
+    EXPECT_EQ(fs.status(path, status, LinkMode::Describe), 0) << path;
     return status.attributes;
 }
 
@@ -78,7 +78,7 @@ TEST(PosixFileSystem, AttributeWordOfKindsOfFiles) {
     for (const auto& c : cases)
         EXPECT_EQ(attributesOf(fs, c.path), c.attributes) << c.path;
     FileStatus status;
-    EXPECT_EQ(fs.status(dir / "missing", status), kErrorFileNotFound);
+    EXPECT_EQ(fs.status(dir / "missing", status, LinkMode::Describe), kErrorFileNotFound);
 }
 
 TEST(PosixFileSystem, ReadOnlyMapsToWriteBits) {
@@ -146,7 +146,7 @@ TEST(PosixFileSystem, TimesKeepNanoseconds) {
     const FileTime write{1700000000, 987654321};
     ASSERT_EQ(fs.setTimes(file, &access, &write), 0);
     FileStatus status;
-    ASSERT_EQ(fs.status(file, status), 0);
+    ASSERT_EQ(fs.status(file, status, LinkMode::Describe), 0);
     EXPECT_EQ(status.lastAccessTime, access);
     EXPECT_EQ(status.lastWriteTime, write);
     // Creation time is the birth time (or the change time): either way now, not the epoch.
@@ -154,7 +154,7 @@ TEST(PosixFileSystem, TimesKeepNanoseconds) {
 
     const FileTime later{1710000000, 1};
     ASSERT_EQ(fs.setTimes(file, nullptr, &later), 0);
-    ASSERT_EQ(fs.status(file, status), 0);
+    ASSERT_EQ(fs.status(file, status, LinkMode::Describe), 0);
     EXPECT_EQ(status.lastAccessTime, access);
     EXPECT_EQ(status.lastWriteTime, later);
     EXPECT_EQ(fs.setTimes(dir / "missing", &later, &later), kErrorFileNotFound);
