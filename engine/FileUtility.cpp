@@ -56,6 +56,12 @@ bool FileUtility::IsDirectoryMatch(const std::string& path, int* error) const {
     return false;
 }
 
+bool FileUtility::isExistingDirectory(const std::string& path) const {
+    FileStatus status;
+    return m_platform.fileSystem.status(path, status, LinkMode::Follow) == 0 &&
+           (status.attributes & attr::kDirectory);
+}
+
 std::string FileUtility::FormatSize(int64_t bytes) {
     const bool negative = bytes < 0;
     // The magnitude as unsigned, so the most negative value has one too.

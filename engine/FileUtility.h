@@ -20,6 +20,8 @@ public:
     /// True when a directory search for `path` yields at least one directory ("." counts).
     /// `error` receives the search's error code when it yields none.
     bool IsDirectoryMatch(const std::string& path, int* error = nullptr) const;
+    /// True when `path` itself (not a pattern) is a directory or a link to one.
+    bool isExistingDirectory(const std::string& path) const;
     /// "0 byte.", "1,000 bytes.", "1.5G".
     static std::string FormatSize(int64_t bytes);
     /// Free bytes for the caller and total bytes of the file system holding `path` (or, for a

@@ -13,18 +13,26 @@ const char* commandName(OperationCommand command) {
     return index >= 0 && index < 9 ? kNames[index] : "";
 }
 
-bool OperationEntry::fill(FileFacts& facts, DirectorySearch& hit) {
+bool OperationEntry::fillFacts(FileFacts& facts, DirectorySearch& hit) {
     FileStatus status;
     if (hit.status(status) != 0) {
+        // The file went between listing and stat: it was found, but has no facts.
         facts = FileFacts{{}, {}, {}, {}, 0, std::move(facts.path), hit.filePath()};
         return false;
     }
-    facts.attributes = status.attributes | (hit.isDots() ? attr::kDots : 0);
+    if (hit.isDots())
+        status.attributes |= attr::kDots;
+    return fillFacts(facts, status, hit.filePath());
+}
+
+bool OperationEntry::fillFacts(FileFacts& facts, const FileStatus& status,
+                               const std::string& foundPath) {
+    facts.attributes = status.attributes;
     facts.creationTime = DateTime::fromFileTime(status.creationTime);
     facts.lastAccessTime = DateTime::fromFileTime(status.lastAccessTime);
     facts.lastWriteTime = DateTime::fromFileTime(status.lastWriteTime);
     facts.size = status.size;
-    facts.foundPath = hit.filePath();
+    facts.foundPath = foundPath;
     return facts.creationTime.valid && facts.lastAccessTime.valid && facts.lastWriteTime.valid;
 }
 

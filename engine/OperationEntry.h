@@ -11,6 +11,7 @@
 namespace ryk {
 
 class DirectorySearch;
+struct FileStatus;
 
 /// What a planned line does when it is run.
 enum class OperationCommand : int32_t {
@@ -59,17 +60,19 @@ public:
     }
     /// Fills `source` from the current hit of a search (not `path`); true when all three
     /// times are valid. A hit whose facts cannot be read gives false and leaves zero facts.
-    bool fillSource(DirectorySearch& hit) { return fill(source, hit); }
-    bool fillTarget(DirectorySearch& hit) { return fill(target, hit); }
+    bool fillSource(DirectorySearch& hit) { return fillFacts(source, hit); }
+    bool fillTarget(DirectorySearch& hit) { return fillFacts(target, hit); }
+
+    /// Fills `facts` (all but `path`) from the current hit of a search.
+    static bool fillFacts(FileFacts& facts, DirectorySearch& hit);
+    /// Fills `facts` (all but `path`) from a status read under `foundPath`.
+    static bool fillFacts(FileFacts& facts, const FileStatus& status, const std::string& foundPath);
 
     OperationCommand command = OperationCommand::Copy;
     int32_t state = kStatePending;
     uint32_t lastError = 0;
     FileFacts source;
     FileFacts target;
-
-private:
-    static bool fill(FileFacts& facts, DirectorySearch& hit);
 };
 
 /// The ordered list of planned entries of the one open job; it owns them. Positions are the

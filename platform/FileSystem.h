@@ -7,6 +7,8 @@
 
 namespace ryk {
 
+class FileCopy;
+
 /// A file time as the kernel keeps it: seconds since the epoch (UTC) and nanoseconds.
 struct FileTime {
     int64_t seconds = 0;
@@ -54,6 +56,9 @@ public:
     /// Starts a search; 0 when at least one hit is waiting, otherwise the error code
     /// (kErrorFileNotFound when the directory exists but nothing matches).
     [[nodiscard]] virtual int findFile(std::string_view pathOrPattern) = 0;
+    /// Goes back before the first hit of the current search, so its hits can be walked again
+    /// without reading the directory twice; 0 or the error code.
+    [[nodiscard]] virtual int rewind() = 0;
     /// Moves to the next hit; false when there is none left. Call once before the first hit.
     virtual bool findNextFile() = 0;
     /// The bare name of the current hit.
@@ -76,6 +81,8 @@ public:
     virtual ~FileSystem() = default;
 
     [[nodiscard]] virtual std::unique_ptr<DirectorySearch> newSearch() = 0;
+    /// A new file copy (see FileCopy), not yet opened.
+    [[nodiscard]] virtual std::unique_ptr<FileCopy> newCopy() = 0;
     /// Facts of one path: a symbolic link described itself (with kReparsePoint) or followed.
     [[nodiscard]] virtual int status(const std::string& path, FileStatus& out,
                                      LinkMode links) = 0;

@@ -5,12 +5,15 @@ namespace ryk {
 class FileSystem;
 class MessageBox;
 class AbortKey;
+class FileBatch;
 
-/// The world as the engine sees it: the file system, the user's answers and the abort key.
+/// The world as the engine sees it: the file system, the user's answers, the abort key and the
+/// batch file operation ("Explorer 形式"; null where there is none).
 struct Platform {
     FileSystem& fileSystem;
     MessageBox& messageBox;
     AbortKey& abortKey;
+    FileBatch* fileBatch = nullptr;
 };
 
 } // namespace ryk

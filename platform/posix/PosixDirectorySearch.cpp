@@ -109,6 +109,14 @@ int PosixDirectorySearch::listDirectory(std::string_view pattern) {
     return 0;
 }
 
+int PosixDirectorySearch::rewind() {
+    if (m_entries.empty())
+        return kErrorFileNotFound;
+    m_next = 0;
+    m_haveHit = false;
+    return 0;
+}
+
 bool PosixDirectorySearch::findNextFile() {
     if (m_next >= m_entries.size()) {
         m_haveHit = false;

@@ -22,6 +22,7 @@ public:
     PosixDirectorySearch& operator=(const PosixDirectorySearch&) = delete;
 
     int findFile(std::string_view pathOrPattern) override;
+    int rewind() override;
     bool findNextFile() override;
     const std::string& fileName() const override { return m_name; }
     std::string filePath() const override;

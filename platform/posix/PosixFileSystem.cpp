@@ -1,5 +1,7 @@
 #include "platform/posix/PosixFileSystem.h"
 
+#include "platform/FileCopy.h"
+
 #include "platform/posix/PosixDirectorySearch.h"
 #include "platform/posix/PosixStat.h"
 #include "platform/posix/RenameFallback.h"
@@ -95,6 +97,10 @@ int writeStoredBits(const char* path, uint32_t bits) {
 }
 
 } // namespace
+
+std::unique_ptr<FileCopy> PosixFileSystem::newCopy() {
+    return nullptr;
+}
 
 std::unique_ptr<DirectorySearch> PosixFileSystem::newSearch() {
     return std::make_unique<PosixDirectorySearch>();

@@ -8,6 +8,7 @@ namespace ryk {
 class PosixFileSystem : public FileSystem {
 public:
     std::unique_ptr<DirectorySearch> newSearch() override;
+    std::unique_ptr<FileCopy> newCopy() override;
     int status(const std::string& path, FileStatus& out, LinkMode links) override;
     int setAttributes(const std::string& path, uint32_t attributes) override;
     int setTimes(const std::string& path, const FileTime* lastAccess,

@@ -1,0 +1,21 @@
+#pragma once
+
+namespace ryk {
+
+class CopyProgressSink;
+class OperationEntry;
+struct Platform;
+
+/// The unit of progress and of the abort poll while a file is copied.
+inline constexpr unsigned kCopyChunkBytes = 32768;
+
+/// Copies the file of a Copy, Update, Move or Up&Move entry from `source.path` to `target.path`,
+/// with progress in `window` for files above one chunk, then gives the copy the source's times,
+/// permission bits and stored attributes. The copy replaces the target only once it is complete
+/// (Copy and Move never replace a file that appeared since planning). Answers 1 when copied, 0
+/// when not (`lastError` says why; the target is as it was). `stopRequested` is set when the
+/// user stopped the run during the copy.
+int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyProgressSink& window,
+                         bool* stopRequested = nullptr);
+
+} // namespace ryk

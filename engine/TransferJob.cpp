@@ -1,0 +1,61 @@
+#include "engine/TransferJob.h"
+
+#include "platform/ProgressSinks.h"
+
+namespace ryk {
+
+TransferJob::TransferJob(const Platform& platform, SearchSink* searchSink)
+    : m_platform(platform), m_utility(m_platform), m_searchSink(searchSink) {}
+
+TransferJob::~TransferJob() = default;
+
+void TransferJob::SetJob(TransferMode mode, const OptionFlags& flags, const DateTime& afterDate,
+                         const ToolPaths& tools) {
+    m_job.mode = mode;
+    m_job.afterDate = afterDate;
+    for (int i = 0; i < OptionFlags::kCount; ++i)
+        m_job.flags[i] = static_cast<uint8_t>(effectiveFlag(flags[i]));
+    m_tools = tools;
+}
+
+void TransferJob::applyDefaults(std::string& directory, std::string& pattern) {
+    if (directory.empty()) {
+        directory = ".";
+        if (pattern == ".")
+            pattern.clear();
+    }
+    if (pattern.empty())
+        pattern = kDefaultPattern;
+}
+
+bool TransferJob::SetPaths(const std::string& sourceDirectory, const std::string& sourcePatterns,
+                           const std::string& exclusionPatterns,
+                           const std::string& destinationDirectory,
+                           const std::string& destinationPattern) {
+    m_job.sourceDirectory = sourceDirectory;
+    m_job.sourcePatterns = sourcePatterns;
+    m_job.exclusionPatterns = exclusionPatterns;
+    m_job.destinationDirectory = destinationDirectory;
+    m_job.destinationPattern = destinationPattern;
+    m_focusControl = kFocusSourceDirectory;
+    applyDefaults(m_job.sourceDirectory, m_job.sourcePatterns);
+    if (!checkDirectory(m_job.sourceDirectory, false))
+        return false;
+    if (isUpdateOrMove()) {
+        m_focusControl = kFocusDestinationDirectory;
+        applyDefaults(m_job.destinationDirectory, m_job.destinationPattern);
+        if (!checkDirectory(m_job.destinationDirectory, true))
+            return false;
+    }
+    m_focusControl = kFocusNone;
+    return true;
+}
+
+bool TransferJob::PlanJob() {
+    m_scanDepth = 0;
+    m_scanResult = scanTree(m_job.sourceDirectory);
+    m_focusControl = kFocusSourceDirectory;
+    return m_scanResult != -1;
+}
+
+} // namespace ryk

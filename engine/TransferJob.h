@@ -1,0 +1,161 @@
+#pragma once
+
+#include "engine/FileUtility.h"
+#include "engine/JobSettings.h"
+#include "engine/OperationEntry.h"
+#include "platform/Platform.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ryk {
+
+class CopyProgressSink;
+class DirectorySearch;
+class SearchSink;
+enum class BatchFunction;
+
+/// The paths of the three external programs a job's rows can be opened in.
+struct ToolPaths {
+    std::string binaryEditor;
+    std::string textEditor;
+    std::string comparisonProgram;
+};
+
+/// The main-window controls a job can send the focus back to.
+enum FocusControl : int32_t {
+    kFocusNone = 0,
+    kFocusSourceDirectory = 1000,
+    kFocusDestinationDirectory = 1005,
+};
+
+/// What carrying out one entry came to.
+enum class EntryOutcome : int32_t { Done = 1, Failed = 0, Deferred = -1, NoAction = -2 };
+
+/// The mark a row carries for its entry's run state.
+enum class RowOverlay : int32_t { None = 0, Failed = 1, Done = 2, Running = 3, Batch = 4 };
+
+/// The rows and status line of a run, as the result window (or a terminal) shows them.
+class RunObserver {
+public:
+    virtual ~RunObserver() = default;
+    /// The entry at `row` is about to be carried out; `statusText` is the progress line.
+    virtual void entryStarting(size_t row, const OperationEntry& entry,
+                               const std::string& statusText) = 0;
+    /// The entry at `row` has reached `overlay`; called again for an entry handed to a batch
+    /// once the batch has been carried out.
+    virtual void entryFinished(size_t row, const OperationEntry& entry, RowOverlay overlay) = 0;
+};
+
+/// How a run ended.
+struct RunSummary {
+    /// Failed entries, including those that failed in earlier runs.
+    int errors = 0;
+    /// True when the run reached the end of the list (was not stopped).
+    bool complete = false;
+};
+
+/// One job from intake to run: its settings, its plan (the operation list) and the scan state.
+/// The result window owns one; `ryk-cli` uses one directly.
+class TransferJob {
+public:
+    /// "*.*": the pattern used wherever a pattern is empty, and to list every directory.
+    static constexpr const char* kDefaultPattern = "*.*";
+
+    TransferJob(const Platform& platform, SearchSink* searchSink = nullptr);
+    ~TransferJob();
+    TransferJob(const TransferJob&) = delete;
+    TransferJob& operator=(const TransferJob&) = delete;
+
+    /// Takes the mode, the flag block (a byte marked not-applicable reads as off), the after
+    /// date and the tool paths.
+    void SetJob(TransferMode mode, const OptionFlags& flags, const DateTime& afterDate,
+                const ToolPaths& tools = {});
+    /// Takes the five texts, fills in defaults and checks the directories (a missing destination
+    /// with `createDestination` is planned as Mkdir lines). False when a check failed; the
+    /// message was shown and focusControl() names the field to correct.
+    bool SetPaths(const std::string& sourceDirectory, const std::string& sourcePatterns,
+                  const std::string& exclusionPatterns, const std::string& destinationDirectory,
+                  const std::string& destinationPattern);
+    void SetExplorerStyle(bool on) { m_job.explorerStyle = on; }
+    void setCreateDestination(bool on) { m_job.createDestination = on; }
+
+    /// Plans the job by its mode; false when the plan was abandoned (the list is then emptied).
+    bool PlanJob();
+
+    // The tree scan.
+    /// True when the job directory exists (or a missing destination was planned for).
+    bool checkDirectory(const std::string& path, bool isDestination);
+    /// Plans Mkdir lines for every missing level of a destination directory path.
+    void planDestinationPath(const std::string& path);
+    /// Scans one directory (and, with subdirectories, the tree below it); the number of file
+    /// entries planned, or -1 when the scan failed or was stopped.
+    int scanTree(const std::string& directory, int* filesMet = nullptr);
+    /// Decides one file of `directory`; true when an entry was appended.
+    bool planFile(const std::string& directory, DirectorySearch& hit);
+    /// True when the destination counterpart of a source subdirectory exists; otherwise a Mkdir
+    /// line is planned for it.
+    bool planDestinationSubdirectory(const std::string& sourceSubdirectory);
+    /// Appends a Mkdir entry for `path`.
+    OperationEntry& planMkdir(const std::string& path);
+
+    // The run.
+    /// Runs every pending entry in list order; stops at the abort key. Entries handed to a
+    /// batch are carried out before the run ends, and every entry keeps the state it reached.
+    RunSummary OnOK(RunObserver& observer, CopyProgressSink& progress);
+    /// Carries out one entry (Find and Error do nothing).
+    EntryOutcome ExecuteEntry(OperationEntry& entry, CopyProgressSink& progress, bool hasNextNode);
+    /// Offers an entry to the batch: 1 carried out, -1 kept for later, 0 not carried out.
+    int OfferToShell(OperationEntry& entry, CopyProgressSink& progress, bool defer,
+                     BatchFunction function);
+    /// True once the user asked to stop during the current run.
+    bool stopRequested() const { return m_stopRequested; }
+
+    OperationList& list() { return m_list; }
+    const OperationList& list() const { return m_list; }
+    const JobSettings& job() const { return m_job; }
+    JobSettings& job() { return m_job; }
+    const ToolPaths& tools() const { return m_tools; }
+    int32_t focusControl() const { return m_focusControl; }
+    void setFocusControl(int32_t control) { m_focusControl = control; }
+    int scanResult() const { return m_scanResult; }
+
+private:
+    bool isUpdateOrMove() const {
+        return m_job.mode == TransferMode::Update || m_job.mode == TransferMode::Move;
+    }
+    /// Applies the empty-text defaults to a directory and its pattern.
+    static void applyDefaults(std::string& directory, std::string& pattern);
+    /// The destination path matching a path below the source directory.
+    std::string destinationFor(const std::string& sourcePath) const;
+
+    Platform m_platform;
+    FileUtility m_utility;
+    SearchSink* m_searchSink;
+    JobSettings m_job;
+    ToolPaths m_tools;
+    OperationList m_list;
+    int32_t m_focusControl = kFocusNone;
+    int m_scanResult = 0;
+    int m_scanDepth = 0;
+
+    /// A collected batch: its function, paths and the rows of its entries.
+    struct PendingBatch {
+        int function = 0;
+        std::vector<std::string> from;
+        std::vector<std::string> to;
+        std::vector<OperationEntry*> entries;
+        std::vector<size_t> rows;
+    };
+    /// Carries out the collected batch and gives each of its entries its own outcome.
+    void flushBatch();
+    PendingBatch m_batch;
+    RunObserver* m_observer = nullptr;
+    size_t m_currentRow = 0;
+    int m_runErrors = 0;
+    bool m_stopRequested = false;
+};
+
+} // namespace ryk

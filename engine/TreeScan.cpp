@@ -1,0 +1,191 @@
+// The tree scan: plans Update, Move, Search and Delete jobs while walking the source tree.
+
+#include "engine/TransferJob.h"
+
+#include "engine/Patterns.h"
+#include "platform/ErrorCodes.h"
+#include "platform/FileSystem.h"
+#include "platform/ProgressSinks.h"
+
+namespace ryk {
+
+bool TransferJob::checkDirectory(const std::string& path, bool isDestination) {
+    std::string listing = path;
+    joinPath(listing, kDefaultPattern);
+    int error = 0;
+    if (m_utility.IsDirectoryMatch(listing, &error))
+        return true;
+    if (error == kErrorPathNotFound && isDestination && m_job.createDestination) {
+        planDestinationPath(path);
+        return true;
+    }
+    m_utility.ShowSystemError(error);
+    return false;
+}
+
+void TransferJob::planDestinationPath(const std::string& path) {
+    // The root "/" is never made; a relative path has no root and starts at its first level.
+    std::string current = !path.empty() && path[0] == '/' ? "/" : "";
+    size_t pos = 0;
+    while (pos < path.size()) {
+        const size_t end = std::min(path.find('/', pos), path.size());
+        if (end > pos) {
+            const std::string_view component(path.data() + pos, end - pos);
+            if (current.empty())
+                current = component;
+            else
+                joinPath(current, component);
+            if (!m_utility.isExistingDirectory(current))
+                planMkdir(current);
+        }
+        pos = end + 1;
+    }
+}
+
+OperationEntry& TransferJob::planMkdir(const std::string& path) {
+    auto entry = std::make_unique<OperationEntry>();
+    entry->setCommand(OperationCommand::Mkdir);
+    entry->source.path = path;
+    return m_list.append(std::move(entry));
+}
+
+std::string TransferJob::destinationFor(const std::string& sourcePath) const {
+    std::string destination = m_job.destinationDirectory;
+    joinPath(destination, std::string_view(sourcePath).substr(m_job.sourceDirectory.size()));
+    return destination;
+}
+
+bool TransferJob::planDestinationSubdirectory(const std::string& sourceSubdirectory) {
+    const std::string destination = destinationFor(sourceSubdirectory);
+    if (m_utility.isExistingDirectory(destination))
+        return true;
+    planMkdir(destination);
+    return false;
+}
+
+int TransferJob::scanTree(const std::string& directory, int* filesMet) {
+    std::string listing = directory;
+    joinPath(listing, kDefaultPattern);
+    if (filesMet)
+        *filesMet = 0;
+    int met = 0;
+    int result = 0;
+
+    const auto search = m_platform.fileSystem.newSearch();
+    if (const int error = search->findFile(listing); error != 0) {
+        m_utility.ShowSystemError(error, listing);
+        if (m_scanDepth > 0) {
+            // Counts as a file that got no line, so no parent is planned for removal.
+            if (filesMet)
+                *filesMet = 1;
+            return 0;
+        }
+        return -1;
+    }
+    if (m_searchSink)
+        m_searchSink->showDetailPath(directory);
+    if (m_utility.PollAbortKey() != 0)
+        return -1;
+
+    const OptionFlags& f = m_job.flags;
+    if (!(f.subdirectories && f.directoriesOnly)) {
+        while (search->findNextFile()) {
+            if (m_utility.PollAbortKey() != 0)
+                return -1;
+            if (search->isDirectory())
+                continue;
+            if (planFile(directory, *search))
+                ++result;
+            ++met;
+        }
+    }
+
+    if (f.subdirectories && search->rewind() == 0) {
+        const bool removable = f.removeSourceDirectories &&
+                               (m_job.mode == TransferMode::Move || m_job.mode == TransferMode::Delete);
+        while (search->findNextFile()) {
+            if (!search->isDirectory() || search->isDots())
+                continue;
+            std::string subdirectory = directory;
+            joinPath(subdirectory, search->fileName());
+
+            const size_t mkdirPosition = m_list.size();
+            const bool exists = isUpdateOrMove() ? planDestinationSubdirectory(subdirectory) : true;
+            int subMet = 0;
+            ++m_scanDepth;
+            const int subResult = scanTree(subdirectory, &subMet);
+            --m_scanDepth;
+            if (subResult == -1)
+                return -1;
+            if (!exists && subResult == 0 && f.recurse)
+                m_list.removeAt(mkdirPosition);
+            if (removable && subResult == subMet) {
+                auto entry = std::make_unique<OperationEntry>();
+                entry->setCommand(OperationCommand::Rmdir);
+                entry->source.path = std::move(subdirectory);
+                m_list.append(std::move(entry));
+            }
+            result += subResult;
+            met += subMet;
+        }
+    }
+    if (filesMet)
+        *filesMet = met;
+    return result;
+}
+
+bool TransferJob::planFile(const std::string& directory, DirectorySearch& hit) {
+    const std::string& name = hit.fileName();
+    if (!matchesPatternList(m_job.sourcePatterns, name) ||
+        matchesPatternList(m_job.exclusionPatterns, name))
+        return false;
+
+    const OptionFlags& f = m_job.flags;
+    FileFacts source;
+    OperationEntry::fillFacts(source, hit);
+    if (f.dateConditions && f.afterDateOnly && m_job.afterDate.days > source.lastWriteTime.days)
+        return false;
+    source.path = directory;
+    joinPath(source.path, name);
+
+    FileFacts target;
+    if (isUpdateOrMove()) {
+        target.path = destinationFor(directory);
+        joinPath(target.path, makeDestinationName(m_job.destinationPattern, name));
+        FileStatus status;
+        const int error = m_platform.fileSystem.status(target.path, status, LinkMode::Follow);
+        if (error == 0 && !(status.attributes & attr::kDirectory)) {
+            if (f.dateConditions && f.onlyMissing)
+                return false;
+            OperationEntry::fillFacts(target, status, target.path);
+            const bool always = f.dateConditions && (f.ignoreDates || f.afterDateOnly);
+            if (!always && !(source.lastWriteTime.days > target.lastWriteTime.days))
+                return false;
+        } else if (error != 0 && f.dateConditions && f.onlyExisting) {
+            return false;
+        }
+    }
+
+    auto entry = std::make_unique<OperationEntry>();
+    entry->source = std::move(source);
+    entry->target = std::move(target);
+    const bool present = !entry->target.foundPath.empty();
+    switch (m_job.mode) {
+    case TransferMode::Update:
+        entry->setCommand(present ? OperationCommand::Update : OperationCommand::Copy);
+        break;
+    case TransferMode::Move:
+        entry->setCommand(present ? OperationCommand::UpAndMove : OperationCommand::Move);
+        break;
+    case TransferMode::Search:
+        entry->setCommand(OperationCommand::Find);
+        break;
+    default:
+        entry->setCommand(OperationCommand::Delete);
+        break;
+    }
+    m_list.append(std::move(entry));
+    return true;
+}
+
+} // namespace ryk

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include <cstddef>
+#include <string>
+
+namespace ryk {
+
+/// How a finished copy takes the target's place.
+enum class CommitMode {
+    /// The target must not exist (it did not when the job was planned).
+    NoReplace,
+    /// The target is replaced in one step; a read-only target is refused.
+    Replace,
+};
+
+/// One file copy in progress. The data go to a temporary file beside the target, which takes
+/// the target's place only when it is complete, so a failed or stopped copy never leaves half a
+/// file where a good one stood. A copy that is not committed is thrown away.
+class FileCopy {
+public:
+    virtual ~FileCopy() = default;
+
+    /// Opens the source (a symbolic link is followed) and creates the temporary file in the
+    /// target's directory. A target whose read-only attribute is set is refused with EACCES.
+    [[nodiscard]] virtual int open(const std::string& source, const std::string& target) = 0;
+    /// Copies up to `maxBytes` more bytes; `copied` is 0 once the source has ended.
+    [[nodiscard]] virtual int copyChunk(size_t maxBytes, size_t& copied) = 0;
+    /// The facts of the open source as they are now.
+    [[nodiscard]] virtual int sourceStatus(FileStatus& out) = 0;
+    /// Gives the copy the source's last-access and last-write times (nanoseconds kept).
+    [[nodiscard]] virtual int copyTimes() = 0;
+    /// Gives the copy the source's permission bits and stored attributes.
+    [[nodiscard]] virtual int copyAttributes() = 0;
+    /// Puts the finished copy in the target's place.
+    [[nodiscard]] virtual int commit(CommitMode mode) = 0;
+    /// Throws the temporary file away; the target stays as it was.
+    virtual void abandon() = 0;
+};
+
+} // namespace ryk
