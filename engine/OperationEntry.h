@@ -88,6 +88,15 @@ public:
     bool remove(const OperationEntry* entry);
     /// Deletes the entry at `position`; false when there is none.
     bool removeAt(size_t position);
+    /// Deletes the entries at positions [first, first + count); false when the list does not
+    /// reach that far.
+    bool removeRange(size_t first, size_t count) {
+        if (first > m_entries.size() || count > m_entries.size() - first)
+            return false;
+        const auto from = m_entries.begin() + static_cast<std::ptrdiff_t>(first);
+        m_entries.erase(from, from + static_cast<std::ptrdiff_t>(count));
+        return true;
+    }
     /// The entry at `position`, or null.
     OperationEntry* at(size_t position) const {
         return position < m_entries.size() ? m_entries[position].get() : nullptr;

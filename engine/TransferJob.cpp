@@ -41,7 +41,8 @@ bool TransferJob::SetPaths(const std::string& sourceDirectory, const std::string
     applyDefaults(m_job.sourceDirectory, m_job.sourcePatterns);
     if (!checkDirectory(m_job.sourceDirectory, false))
         return false;
-    if (isUpdateOrMove()) {
+    // A sync writes into its destination as an update does.
+    if (isUpdateOrMove() || m_job.mode == TransferMode::Sync) {
         m_focusControl = kFocusDestinationDirectory;
         applyDefaults(m_job.destinationDirectory, m_job.destinationPattern);
         if (!checkDirectory(m_job.destinationDirectory, true))
@@ -52,8 +53,20 @@ bool TransferJob::SetPaths(const std::string& sourceDirectory, const std::string
 }
 
 bool TransferJob::PlanJob() {
-    m_scanDepth = 0;
-    m_scanResult = scanTree(m_job.sourceDirectory);
+    switch (m_job.mode) {
+    case TransferMode::Response:
+        m_scanResult = RunResponseFile();
+        break;
+    case TransferMode::Sync:
+        m_scanResult = RunSync();
+        break;
+    default:
+        if (m_searchSink)
+            m_searchSink->showDetailPath({});
+        m_scanDepth = 0;
+        m_scanResult = scanTree(m_job.sourceDirectory);
+        break;
+    }
     m_focusControl = kFocusSourceDirectory;
     return m_scanResult != -1;
 }

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ryk {
@@ -82,7 +83,8 @@ public:
     void SetExplorerStyle(bool on) { m_job.explorerStyle = on; }
     void setCreateDestination(bool on) { m_job.createDestination = on; }
 
-    /// Plans the job by its mode; false when the plan was abandoned (the list is then emptied).
+    /// Plans the job by its mode; false when the plan was abandoned (the owner then empties
+    /// the list: a response file plans line by line into one list).
     bool PlanJob();
 
     // The tree scan.
@@ -101,6 +103,22 @@ public:
     /// Appends a Mkdir entry for `path`.
     OperationEntry& planMkdir(const std::string& path);
 
+    // Response mode.
+    /// Plans every line of the response file named by `sourcePatterns`; the entry count.
+    int RunResponseFile();
+    /// Plans one response line; 1 when it added an entry or ran a plan that was not abandoned.
+    int PlanResponseLine(std::string_view line);
+    /// Index of the first of `words` equal to `word` (mode 0 exactly, 1 ignoring ASCII case),
+    /// or -1.
+    static int FindKeyword(std::string_view word, const char* const* words, int mode);
+    /// Field `n` (from 1) of a response line's arguments; false when there is none.
+    static bool GetField(std::string_view text, int n, std::string& out);
+
+    // Sync mode.
+    /// Plans the destination tree equal to the source tree: copies of what is missing or
+    /// differs, then deletions of what the source does not have; the sum of the two passes.
+    int RunSync();
+
     // The run.
     /// Runs every pending entry in list order; stops at the abort key. Entries handed to a
     /// batch are carried out before the run ends, and every entry keeps the state it reached.
@@ -118,6 +136,7 @@ public:
     const JobSettings& job() const { return m_job; }
     JobSettings& job() { return m_job; }
     const ToolPaths& tools() const { return m_tools; }
+    const FileUtility& utility() const { return m_utility; }
     int32_t focusControl() const { return m_focusControl; }
     void setFocusControl(int32_t control) { m_focusControl = control; }
     int scanResult() const { return m_scanResult; }
@@ -131,6 +150,11 @@ private:
     /// The destination path matching a path below the source directory.
     std::string destinationFor(const std::string& sourcePath) const;
 
+    /// Which half of a sync plan is being scanned.
+    enum class SyncPass { None, Copies, Deletions };
+    /// An Error line standing for a response line that could not be planned.
+    void planErrorLine(std::string path, int error);
+
     Platform m_platform;
     FileUtility m_utility;
     SearchSink* m_searchSink;
@@ -140,6 +164,7 @@ private:
     int32_t m_focusControl = kFocusNone;
     int m_scanResult = 0;
     int m_scanDepth = 0;
+    SyncPass m_syncPass = SyncPass::None;
 
     /// A collected batch: its function, paths and the rows of its entries.
     struct PendingBatch {

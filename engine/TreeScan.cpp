@@ -101,13 +101,17 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
     }
 
     if (f.subdirectories && search->rewind() == 0) {
-        const bool removable = f.removeSourceDirectories &&
-                               (m_job.mode == TransferMode::Move || m_job.mode == TransferMode::Delete);
+        const bool removeEmptied = f.removeSourceDirectories && (m_job.mode == TransferMode::Move ||
+                                                                 m_job.mode == TransferMode::Delete);
         while (search->findNextFile()) {
             if (!search->isDirectory() || search->isDots())
                 continue;
             std::string subdirectory = directory;
             joinPath(subdirectory, search->fileName());
+            // A sync removes a directory the source does not have, once it is emptied.
+            const bool removable = m_syncPass == SyncPass::Deletions
+                                       ? !m_utility.isExistingDirectory(destinationFor(subdirectory))
+                                       : removeEmptied;
 
             const size_t mkdirPosition = m_list.size();
             const bool exists = isUpdateOrMove() ? planDestinationSubdirectory(subdirectory) : true;
@@ -141,12 +145,25 @@ bool TransferJob::planFile(const std::string& directory, DirectorySearch& hit) {
         return false;
 
     const OptionFlags& f = m_job.flags;
+    FileStatus sourceStatus;
     FileFacts source;
-    OperationEntry::fillFacts(source, hit);
+    if (hit.status(sourceStatus) == 0)
+        OperationEntry::fillFacts(source, sourceStatus, hit.filePath());
+    else
+        OperationEntry::fillFacts(source, hit); // gone since listing: found, without facts
     if (f.dateConditions && f.afterDateOnly && m_job.afterDate.days > source.lastWriteTime.days)
         return false;
     source.path = directory;
     joinPath(source.path, name);
+
+    if (m_syncPass == SyncPass::Deletions) {
+        // Only what has no counterpart on the source side (in any form) is deleted.
+        FileStatus counterpart;
+        std::string other = destinationFor(directory);
+        joinPath(other, name);
+        if (m_platform.fileSystem.status(other, counterpart, LinkMode::Describe) == 0)
+            return false;
+    }
 
     FileFacts target;
     if (isUpdateOrMove()) {
@@ -159,8 +176,15 @@ bool TransferJob::planFile(const std::string& directory, DirectorySearch& hit) {
                 return false;
             OperationEntry::fillFacts(target, status, target.path);
             const bool always = f.dateConditions && (f.ignoreDates || f.afterDateOnly);
-            if (!always && !(source.lastWriteTime.days > target.lastWriteTime.days))
+            if (m_syncPass == SyncPass::Copies) {
+                // Equal means equal: a destination file newer than its source is replaced too,
+                // and one already equal is left alone, so a second sync plans nothing.
+                if (sourceStatus.lastWriteTime == status.lastWriteTime &&
+                    sourceStatus.size == status.size)
+                    return false;
+            } else if (!always && !(source.lastWriteTime.days > target.lastWriteTime.days)) {
                 return false;
+            }
         } else if (error != 0 && f.dateConditions && f.onlyExisting) {
             return false;
         }

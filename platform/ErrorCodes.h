@@ -17,5 +17,10 @@ inline constexpr int kErrorNameTooLong = ENAMETOOLONG;
 inline constexpr int kErrorDiskFull = ENOSPC;
 /// A request the user cancelled.
 inline constexpr int kErrorCancelled = ECANCELED;
+/// A signal cut a waiting call short before it did anything; the call may be made again.
+inline constexpr int kErrorInterrupted = EINTR;
+/// A file was written by someone else while it was being copied, so the copy could mix old
+/// and new contents: the file was busy.
+inline constexpr int kErrorSourceChanged = EBUSY;
 
 } // namespace ryk

@@ -23,13 +23,17 @@ public:
     virtual ~FileCopy() = default;
 
     /// Opens the source (a symbolic link is followed) and creates the temporary file in the
-    /// target's directory. A target whose read-only attribute is set is refused with EACCES.
+    /// target's directory. A target whose read-only attribute is set is refused with EACCES, a
+    /// target that is the source itself (the same file under another name) with EINVAL.
     [[nodiscard]] virtual int open(const std::string& source, const std::string& target) = 0;
     /// Copies up to `maxBytes` more bytes; `copied` is 0 once the source has ended.
+    /// kErrorInterrupted when a signal came before any byte was copied: nothing is lost, and
+    /// the caller decides whether to go on.
     [[nodiscard]] virtual int copyChunk(size_t maxBytes, size_t& copied) = 0;
     /// The facts of the open source as they are now.
     [[nodiscard]] virtual int sourceStatus(FileStatus& out) = 0;
-    /// Gives the copy the source's last-access and last-write times (nanoseconds kept).
+    /// Gives the copy the source's last-access and last-write times (nanoseconds kept), as they
+    /// were when it was opened: reading it may have moved its last-access time since.
     [[nodiscard]] virtual int copyTimes() = 0;
     /// Gives the copy the source's permission bits and stored attributes.
     [[nodiscard]] virtual int copyAttributes() = 0;

@@ -2,11 +2,14 @@
 
 #include "Version.h"
 #include "app/Application.h"
-#include "app/gui/JobWindow.h"
 #include "platform/Platform.h"
+#include "platform/posix/PosixFileBatch.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/QtAbortKey.h"
+#include "platform/qt/QtBatchProgress.h"
 #include "platform/qt/QtMessageBox.h"
+#include "results/ResultWindow.h"
+#include "results/RowImages.h"
 
 #include <QApplication>
 #include <string>
@@ -17,6 +20,7 @@ int main(int argc, char** argv) {
     QApplication qtApplication(argc, argv);
     QApplication::setApplicationName(kProgramTitle);
     QApplication::setApplicationVersion(RYK_VERSION_TEXT);
+    QApplication::setWindowIcon(RowImages::programIcon());
 
     // QApplication has taken its own options out of argv; the rest are ours, as raw bytes.
     std::vector<std::string> arguments(argv + 1, argv + argc);
@@ -24,14 +28,29 @@ int main(int argc, char** argv) {
     PosixFileSystem fileSystem;
     QtMessageBox messageBox;
     QtAbortKey abortKey;
-    const Platform platform{fileSystem, messageBox, abortKey};
+    QtBatchProgress batchProgress;
+    PosixFileBatch batch(fileSystem, &batchProgress);
+    const Platform platform{fileSystem, messageBox, abortKey, &batch};
     Application application(platform);
     if (application.startUp(arguments) == Application::StartResult::Exit)
         return 0;
 
-    JobWindow window(application.job());
-    window.show();
-    const int status = QApplication::exec();
+    // The job of the command line goes straight to its result window.
+    const JobSettings& job = application.job();
+    int status = 0;
+    {
+        ResultWindow window(platform);
+        TransferJob& transfer = window.job();
+        transfer.SetJob(job.mode, job.flags, job.afterDate);
+        transfer.setCreateDestination(job.createDestination);
+        if (transfer.SetPaths(job.sourceDirectory, job.sourcePatterns, job.exclusionPatterns,
+                              job.destinationDirectory, job.destinationPattern)) {
+            transfer.SetExplorerStyle(job.explorerStyle);
+            window.exec();
+        } else {
+            status = 1;
+        }
+    }
     application.shutDown();
     return status;
 }

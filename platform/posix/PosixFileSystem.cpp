@@ -3,6 +3,7 @@
 #include "platform/FileCopy.h"
 
 #include "platform/posix/PosixDirectorySearch.h"
+#include "platform/posix/PosixFileCopy.h"
 #include "platform/posix/PosixStat.h"
 #include "platform/posix/RenameFallback.h"
 
@@ -14,7 +15,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
-#include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -41,14 +41,6 @@ std::string withoutTrailingSlashes(const std::string& path) {
 
 bool isReadOnly(mode_t mode) {
     return !S_ISLNK(mode) && !(mode & S_IWUSR);
-}
-
-int renameExclusive(const char* from, const char* to) {
-#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 28))
-    return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
-#else
-    return static_cast<int>(syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, 1u));
-#endif
 }
 
 /// The process's file-creation mask, read without changing it.
@@ -99,7 +91,7 @@ int writeStoredBits(const char* path, uint32_t bits) {
 } // namespace
 
 std::unique_ptr<FileCopy> PosixFileSystem::newCopy() {
-    return nullptr;
+    return std::make_unique<PosixFileCopy>();
 }
 
 std::unique_ptr<DirectorySearch> PosixFileSystem::newSearch() {
@@ -174,11 +166,7 @@ int PosixFileSystem::setTimes(const std::string& path, const FileTime* lastAcces
 }
 
 int PosixFileSystem::renameNoReplace(const std::string& from, const std::string& to) {
-    if (renameExclusive(from.c_str(), to.c_str()) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-        return errno;
-    return renameByLink(from.c_str(), to.c_str());
+    return renameWithoutReplace(from.c_str(), to.c_str());
 }
 
 int PosixFileSystem::removeFile(const std::string& path) {

@@ -36,10 +36,11 @@ bool hiddenByName(std::string_view name) {
     return !name.empty() && name[0] == '.' && name != "." && name != "..";
 }
 
-int statAt(int dirFd, const char* name, RawStat& out, LinkMode links) {
-    const int noFollow = links == LinkMode::Describe ? AT_SYMLINK_NOFOLLOW : 0;
+namespace {
+
+int statWithFlags(int dirFd, const char* name, int flags, RawStat& out) {
     struct statx sx;
-    if (statx(dirFd, name, noFollow | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_BTIME, &sx) == 0) {
+    if (statx(dirFd, name, flags | AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_BTIME, &sx) == 0) {
         out.mode = sx.stx_mode;
         out.size = sx.stx_size;
         out.lastAccessTime = fromStatx(sx.stx_atime);
@@ -52,7 +53,7 @@ int statAt(int dirFd, const char* name, RawStat& out, LinkMode links) {
     if (errno != ENOSYS && errno != EPERM)
         return errno;
     struct stat st;
-    if (fstatat(dirFd, name, &st, noFollow) != 0)
+    if (fstatat(dirFd, name, &st, flags) != 0)
         return errno;
     out.mode = st.st_mode;
     out.size = static_cast<uint64_t>(st.st_size);
@@ -60,6 +61,37 @@ int statAt(int dirFd, const char* name, RawStat& out, LinkMode links) {
     out.lastWriteTime = fromTimespec(st.st_mtim);
     out.creationTime = fromTimespec(st.st_ctim);
     return 0;
+}
+
+/// Reads the stored bits through `get`, a getxattr of one file with (buffer, size).
+template <typename Get> uint32_t readStoredBitsWith(Get get) {
+    char buffer[256];
+    const ssize_t length = get(buffer, sizeof buffer);
+    if (length >= 0)
+        return parseStoredBits(std::string_view(buffer, static_cast<size_t>(length)));
+    if (errno != ERANGE)
+        return 0;
+    // A long binary tail after the text: only the text matters, but the call wants room for
+    // the whole value.
+    const ssize_t needed = get(nullptr, 0);
+    if (needed <= 0)
+        return 0;
+    std::string value(static_cast<size_t>(needed), '\0');
+    const ssize_t got = get(value.data(), value.size());
+    if (got < 0)
+        return 0;
+    value.resize(static_cast<size_t>(got));
+    return parseStoredBits(value);
+}
+
+} // namespace
+
+int statAt(int dirFd, const char* name, RawStat& out, LinkMode links) {
+    return statWithFlags(dirFd, name, links == LinkMode::Describe ? AT_SYMLINK_NOFOLLOW : 0, out);
+}
+
+int statOpenFile(int fd, RawStat& out) {
+    return statWithFlags(fd, "", AT_EMPTY_PATH, out);
 }
 
 uint32_t parseStoredBits(std::string_view value) {
@@ -86,26 +118,21 @@ uint32_t parseStoredBits(std::string_view value) {
 }
 
 uint32_t readStoredBits(const char* path) {
-    char buffer[256];
-    const ssize_t length = lgetxattr(path, kStoredBitsName, buffer, sizeof buffer);
-    if (length >= 0)
-        return parseStoredBits(std::string_view(buffer, static_cast<size_t>(length)));
-    if (errno != ERANGE)
-        return 0;
-    // A long binary tail after the text: only the text matters, but the call wants room for
-    // the whole value.
-    const ssize_t needed = lgetxattr(path, kStoredBitsName, nullptr, 0);
-    if (needed <= 0)
-        return 0;
-    std::string value(static_cast<size_t>(needed), '\0');
-    const ssize_t got = lgetxattr(path, kStoredBitsName, value.data(), value.size());
-    if (got < 0)
-        return 0;
-    value.resize(static_cast<size_t>(got));
-    return parseStoredBits(value);
+    return readStoredBitsWith([path](void* buffer, size_t size) {
+        return lgetxattr(path, kStoredBitsName, buffer, size);
+    });
+}
+
+uint32_t readStoredBitsOf(int fd) {
+    return readStoredBitsWith(
+        [fd](void* buffer, size_t size) { return fgetxattr(fd, kStoredBitsName, buffer, size); });
 }
 
 uint32_t attributeWord(const RawStat& stat, std::string_view name, const char* path) {
+    return attributeWordWith(stat, name, readStoredBits(path));
+}
+
+uint32_t attributeWordWith(const RawStat& stat, std::string_view name, uint32_t storedBits) {
     uint32_t bits = 0;
     if (S_ISLNK(stat.mode))
         bits |= attr::kReparsePoint;
@@ -116,7 +143,7 @@ uint32_t attributeWord(const RawStat& stat, std::string_view name, const char* p
         bits |= attr::kReadOnly;
     if (hiddenByName(name))
         bits |= attr::kHidden;
-    bits |= readStoredBits(path);
+    bits |= storedBits;
     if (bits == 0)
         bits = attr::kNormal;
     return bits;

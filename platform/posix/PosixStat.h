@@ -21,6 +21,9 @@ struct RawStat {
 /// link or not; 0 or the errno.
 int statAt(int dirFd, const char* name, RawStat& out, LinkMode links = LinkMode::Describe);
 
+/// Stats the file open as `fd`; 0 or the errno.
+int statOpenFile(int fd, RawStat& out);
+
 /// True for a name that its leading '.' hides ("." and ".." stand for directories and are not).
 bool hiddenByName(std::string_view name);
 
@@ -32,9 +35,15 @@ uint32_t parseStoredBits(std::string_view value);
 /// or extended attributes are not supported.
 uint32_t readStoredBits(const char* path);
 
+/// The stored bits of the file open as `fd`.
+uint32_t readStoredBitsOf(int fd);
+
 /// The attribute word of a file: `name` is its bare name (a leading '.' hides it), `path` is
 /// where its extended attribute is read.
 uint32_t attributeWord(const RawStat& stat, std::string_view name, const char* path);
+
+/// The attribute word of a file whose stored bits were already read.
+uint32_t attributeWordWith(const RawStat& stat, std::string_view name, uint32_t storedBits);
 
 /// Fills `out` from a stat and an attribute word.
 void toFileStatus(const RawStat& stat, uint32_t attributes, FileStatus& out);

@@ -7,4 +7,8 @@ namespace ryk {
 /// (directories, file systems without them) the target is checked first. 0 or the errno.
 int renameByLink(const char* from, const char* to);
 
+/// Renames, failing with EEXIST instead of replacing a target: renameat2(RENAME_NOREPLACE),
+/// or renameByLink where the file system lacks it. 0 or the errno.
+int renameWithoutReplace(const char* from, const char* to);
+
 } // namespace ryk

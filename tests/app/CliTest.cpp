@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -62,26 +63,50 @@ TEST(CliTest, UsageGoesToStderrAndEndsTheProgram) {
     EXPECT_EQ(result.out, "");
 }
 
-TEST(CliTest, RejectedOptionsAreReportedAndTheJobIsPrinted) {
+TEST(CliTest, RejectedOptionsAreReportedAndTheJobIsPlanned) {
     TempDir temp;
     const std::string directory = temp.makeDir("src");
+    temp.writeFile("src/a.txt", "12");
     const CliResult result = runCli(temp, {"-s", "-u", directory});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.err, "検索/削除モードでは -x -u -u0 オプションは無効です。\n");
-    const std::vector<std::string> lines = {
-        "mode: 2 検索モード\n", "dateConditions: 0\n", "onlyExisting: 0\n",
-        "sourceDirectory: " + directory + "\n", "sourcePatterns: \n"};
-    for (const std::string& line : lines)
-        EXPECT_NE(result.out.find(line), std::string::npos) << line << "in:\n" << result.out;
+    EXPECT_EQ(result.out.substr(0, result.out.find('\n') + 1),
+              "Find \"" + directory + "/a.txt\" \n");
+    EXPECT_NE(result.out.find("\ncmd=1 (all=2 bytes.)src="), std::string::npos) << result.out;
+}
+
+TEST(CliTest, RunsThePlanAndExitsNonZeroOnlyWhenALineFailed) {
+    TempDir temp;
+    const std::string src = temp.makeDir("src") + "/";
+    const std::string dst = temp.makeDir("dst") + "/";
+    temp.writeFile("src/a.txt", "a");
+    CliResult result = runCli(temp, {"--run", src, dst});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find("[done] Copy \"" + src + "a.txt\" \"" + dst + "a.txt\"\n"),
+              std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find("完了しました.(Error=0)\n"), std::string::npos);
+    EXPECT_EQ(temp.readFile("dst/a.txt"), "a");
+
+    // A line that fails: the delete of a read-only file.
+    const std::string locked = temp.writeFile("ro/x", "x");
+    chmod(locked.c_str(), 0444);
+    result = runCli(temp, {"--run", "-sd", temp / "ro/"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.out.find("[failed] Delete \"" + locked + "\"  (Permission denied)\n"),
+              std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find("完了しました.(Error=1)\n"), std::string::npos);
 }
 
 TEST(CliTest, ArgumentBytesReachTheJobUnchanged) {
     TempDir temp;
-    const std::string name = "\xff\xfe応答.RSP";
+    const std::string name = temp / "\xff\xfe応答.RSP";
+    const std::string found = temp.writeFile("\xff\xfe.txt", "");
+    temp.writeFile(name.substr(temp.path().size() + 1), "Find " + temp.path() + "/*.txt\n");
     const CliResult result = runCli(temp, {"-@", "", name});
     EXPECT_EQ(result.err, "");
-    EXPECT_NE(result.out.find("mode: 4 応答モード\n"), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find("sourcePatterns: " + name + "\n"), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.substr(0, result.out.find('\n') + 1), "Find \"" + found + "\" \n");
 }
 
 } // namespace

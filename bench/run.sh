@@ -1,0 +1,350 @@
+#!/usr/bin/env bash
+# Measures ryk-cli against cp, rsync and find on trees built for the purpose, side by side in
+# one run, and prints a table of median times and ratios. See bench/README.md.
+# The command and preparation arrays are reached by name from measure():
+# shellcheck disable=SC2034
+set -u -o pipefail
+
+usage() {
+    cat <<'EOF'
+usage: bench/run.sh [-n RUNS] [-b BIG_RUNS] [--keep] [SCRATCH_PARENT]
+
+  -n RUNS        timed rounds for the plan and the small-file copy (default 7, at least 5)
+  -b BIG_RUNS    timed rounds for the 1 GiB copy (default 5)
+  --keep         keep the scratch trees (they are removed by default)
+  SCRATCH_PARENT where the scratch directory is made (default $RYK_BENCH_DIR, else $TMPDIR
+                 or /tmp); it needs about 4 GiB free
+
+Extra CMake arguments for the Release build: RYK_BENCH_CMAKE_ARGS="-DFOO=BAR ...".
+EOF
+}
+
+RUNS=7
+BIG_RUNS=5
+KEEP=0
+PARENT="${RYK_BENCH_DIR:-${TMPDIR:-/tmp}}"
+while (($# > 0)); do
+    case "$1" in
+    -n) RUNS="$2"; shift 2 ;;
+    -b) BIG_RUNS="$2"; shift 2 ;;
+    --keep) KEEP=1; shift ;;
+    -h | --help) usage; exit 0 ;;
+    -*) usage >&2; exit 2 ;;
+    *) PARENT="$1"; shift ;;
+    esac
+done
+if ((RUNS < 5 || BIG_RUNS < 1)); then
+    echo "run.sh: at least 5 rounds (-n) and 1 big round (-b)" >&2
+    exit 2
+fi
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="$ROOT/build-bench"
+RYK="$BUILD/app/ryk-cli"
+
+say() { printf '%s\n' "$*" >&2; }
+die() { say "run.sh: $*"; exit 1; }
+
+# --- tools -------------------------------------------------------------------------------------
+[[ -x /usr/bin/time ]] || die "/usr/bin/time is needed for peak memory (apt-get install time)"
+HAVE_RSYNC=1
+if ! command -v rsync >/dev/null 2>&1; then
+    HAVE_RSYNC=0
+    say "rsync is not installed: its rows are skipped (apt-get install rsync to add them)"
+fi
+
+# --- build -------------------------------------------------------------------------------------
+say "== building ryk-cli (Release) in $BUILD"
+mkdir -p "$BUILD" || die "cannot make $BUILD"
+# shellcheck disable=SC2086 # the extra arguments are meant to split
+if ! { cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRYK_GUI=OFF \
+    -DRYK_TESTS=OFF ${RYK_BENCH_CMAKE_ARGS:-} &&
+    cmake --build "$BUILD" --target ryk-cli; } >"$BUILD/bench-build.log" 2>&1; then
+    tail -n 30 "$BUILD/bench-build.log" >&2
+    die "build failed (log: $BUILD/bench-build.log)"
+fi
+
+# --- scratch -----------------------------------------------------------------------------------
+mkdir -p "$PARENT" || die "cannot make $PARENT"
+SCRATCH="$(mktemp -d "$PARENT/ryk-bench.XXXXXX")" || die "cannot make a scratch directory in $PARENT"
+cleanup() {
+    if ((KEEP)); then
+        say "scratch kept: $SCRATCH"
+    else
+        rm -rf -- "$SCRATCH"
+    fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+free_kib=$(df -Pk "$SCRATCH" | awk 'NR == 2 { print $4 }')
+((free_kib > 4 * 1024 * 1024)) || die "less than 4 GiB free under $PARENT"
+
+say "== $(nproc) cores, $(uname -r), scratch $SCRATCH ($(stat -f -c %T "$SCRATCH"))"
+versions="$(cp --version | head -n 1); $(find . -maxdepth 0 --version | head -n 1)"
+((HAVE_RSYNC)) && versions+="; $(rsync --version | head -n 1)"
+say "== $versions"
+
+# --- trees -------------------------------------------------------------------------------------
+# Name parts: mixed case, multi-byte characters and inner separators; every name also carries
+# its index so that no two names in a directory fold to the same key.
+SYL=(ka Mi to re SU no ha Ri ku se yo MA na Chi wo lu Be ga zo Pi "データ" "写真" "メモ" "ü" "é")
+SEP=("" "" "" "_" "-" " " ".")
+EXT=(.txt .c .h .jpg .PNG .tar.gz "" .md .json .Dat .log .html .cpp .o .bak)
+
+name_for() { # $1 = index; sets REPLY
+    local n=$((1 + RANDOM % 4)) s=${SYL[RANDOM % ${#SYL[@]}]} j
+    for ((j = 1; j < n; j++)); do
+        s+=${SEP[RANDOM % ${#SEP[@]}]}${SYL[RANDOM % ${#SYL[@]}]}
+    done
+    REPLY="${s}_$1${EXT[RANDOM % ${#EXT[@]}]}"
+}
+
+# Fixed whole-second time given to both trees, so the half present in the destination is
+# up to date for every tool.
+STAMP=1686052800
+
+# The plan tree: 100 top directories with 49 subdirectories each (5,000 directories), 20 files
+# of 0..2 KiB in each (100,000 files); every other file also goes to the destination.
+make_plan_trees() {
+    local src=$1 dst=$2 blob top sub f i=0 rel size
+    blob=$(head -c 1536 /dev/urandom | base64 -w0) # 2048 printable bytes
+    RANDOM=1
+    mkdir -p "$src" "$dst"
+    for ((top = 0; top < 100; top++)); do
+        name_for "d$top"
+        local topName=$REPLY
+        for ((sub = -1; sub < 49; sub++)); do
+            if ((sub < 0)); then
+                rel=$topName
+            else
+                name_for "s$sub"
+                rel="$topName/$REPLY"
+            fi
+            mkdir -- "$src/$rel" "$dst/$rel"
+            for ((f = 0; f < 20; f++, i++)); do
+                name_for "$i"
+                size=$((RANDOM % 2049))
+                printf '%s' "${blob:0:size}" >"$src/$rel/$REPLY"
+                ((i % 2 == 0)) && printf '%s' "${blob:0:size}" >"$dst/$rel/$REPLY"
+            done
+        done
+    done
+    find "$src" "$dst" -type f -exec touch -d "@$STAMP" {} +
+}
+
+# The copy tree: 20 top directories with 9 subdirectories each (200 directories), 100 files of
+# 4 KiB in each (20,000 files).
+make_copy_tree() {
+    local src=$1 blob top sub f i=0 rel
+    blob=$(head -c 3072 /dev/urandom | base64 -w0) # 4096 bytes
+    RANDOM=2
+    mkdir -p "$src"
+    for ((top = 0; top < 20; top++)); do
+        name_for "d$top"
+        local topName=$REPLY
+        for ((sub = -1; sub < 9; sub++)); do
+            if ((sub < 0)); then
+                rel=$topName
+            else
+                name_for "s$sub"
+                rel="$topName/$REPLY"
+            fi
+            mkdir -- "$src/$rel"
+            for ((f = 0; f < 100; f++, i++)); do
+                name_for "$i"
+                printf '%s' "$blob" >"$src/$rel/$REPLY"
+            done
+        done
+    done
+}
+
+# --- timing ------------------------------------------------------------------------------------
+# One timed run: wall time from the shell's microsecond clock around the command, peak memory
+# from /usr/bin/time (the same small wrapper cost on both sides). Output is thrown away.
+# Sets RUN_USEC, RUN_KIB, RUN_STATUS.
+TIMEFILE="$SCRATCH/time.out"
+ERRFILE="$SCRATCH/stderr.out"
+usec_now() { local t=$EPOCHREALTIME; REPLY=${t//[!0-9]/}; }
+run_timed() {
+    local t0 t1
+    usec_now; t0=$REPLY
+    /usr/bin/time -f '%M' -o "$TIMEFILE" "$@" >/dev/null 2>"$ERRFILE"
+    RUN_STATUS=$?
+    usec_now; t1=$REPLY
+    RUN_USEC=$((10#$t1 - 10#$t0))
+    RUN_KIB=$(tail -n 1 "$TIMEFILE")
+}
+
+no_prep() { :; }
+# A fresh empty destination for each copy run, made before the clock starts; sync keeps the
+# previous run's write-back out of the next run's time.
+fresh_dir() { rm -rf -- "$1" && mkdir -- "$1" && sync; }
+
+stats() { # numbers on stdin -> "min median max"
+    LC_ALL=C sort -g | LC_ALL=C awk '{ v[NR] = $1 }
+        END { m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; print v[1], m, v[NR] }'
+}
+
+# measure TAG ROUNDS PREP_ARRAY VERIFY_FN CMD_ARRAY... : one untimed warm-up round, then ROUNDS
+# rounds that each run every command once in turn (ours first). The first command is ours.
+# Sets MED_<TAG>_<k> (median seconds), RATIO_<TAG>_<k> (median of the per-round ratios ours/k),
+# MEMKIB_<TAG> (median peak KiB of ours), FAIL_<TAG> (non-empty when ours failed).
+declare -A T M FAIL
+measure() {
+    local tag=$1 rounds=$2
+    local -n prep=$3
+    local verify=$4
+    shift 4
+    local names=("$@") r k
+    FAIL["$tag"]=""
+    for ((r = 0; r <= rounds; r++)); do
+        for k in "${!names[@]}"; do
+            local -n cmd=${names[k]}
+            "${prep[@]}"
+            run_timed "${cmd[@]}"
+            T[$k,$r]=$RUN_USEC M[$k,$r]=$RUN_KIB
+            if ((RUN_STATUS != 0)); then
+                say "   ${names[k]} exited with $RUN_STATUS: $(head -c 300 "$ERRFILE")"
+                ((k == 0)) && FAIL["$tag"]="exit $RUN_STATUS"
+            fi
+            if ((r == 0 && k == 0)) && [[ $verify != - ]]; then
+                local why
+                why=$($verify) || { FAIL["$tag"]=$why; say "   check failed: $why"; }
+            fi
+            unset -n cmd
+        done
+    done
+    for k in "${!names[@]}"; do
+        local line
+        line=$(for ((r = 1; r <= rounds; r++)); do echo "${T[$k,$r]}"; done | stats)
+        read -r lo med hi <<<"$line"
+        printf -v "MED_${tag}_$k" '%s' "$(LC_ALL=C awk -v x="$med" 'BEGIN { printf "%.3f", x / 1e6 }')"
+        local mem
+        mem=$(for ((r = 1; r <= rounds; r++)); do echo "${M[$k,$r]}"; done | stats)
+        say "$(LC_ALL=C awk -v n="${names[k]}" -v a="$lo" -v b="$med" -v c="$hi" -v m="$mem" \
+            'BEGIN { split(m, p, " "); printf "   %-20s wall s  min %.3f  median %.3f  max %.3f   peak MiB median %.1f\n", n, a/1e6, b/1e6, c/1e6, p[2]/1024 }')"
+        if ((k == 0)); then
+            printf -v "MEMKIB_${tag}" '%s' "$(cut -d' ' -f2 <<<"$mem")"
+        else
+            line=$(for ((r = 1; r <= rounds; r++)); do
+                LC_ALL=C awk -v a="${T[0,$r]}" -v b="${T[$k,$r]}" 'BEGIN { printf "%.6f\n", a / b }'
+            done | stats)
+            read -r lo med hi <<<"$line"
+            printf -v "RATIO_${tag}_$k" '%.3f' "$med"
+            say "$(LC_ALL=C awk -v n="${names[0]}/${names[k]}" -v a="$lo" -v b="$med" -v c="$hi" \
+                'BEGIN { printf "   %-20s ratio   min %.3f  median %.3f  max %.3f\n", n, a, b, c }')"
+        fi
+    done
+}
+
+# --- table -------------------------------------------------------------------------------------
+ROWS=()
+row() { # TAG K LABEL TARGET(max ratio)
+    local tag=$1 k=$2 label=$3 target=$4 ours peer ratio verdict
+    local -n oursRef="MED_${tag}_0" peerRef="MED_${tag}_$k" ratioRef="RATIO_${tag}_$k"
+    ours=$oursRef peer=$peerRef ratio=$ratioRef
+    if [[ -n ${FAIL[$tag]} ]]; then
+        verdict="FAIL (${FAIL[$tag]})"
+    elif LC_ALL=C awk -v r="$ratio" -v t="$target" 'BEGIN { exit !(r <= t) }'; then
+        verdict=pass
+    else
+        verdict=FAIL
+    fi
+    ROWS+=("$(printf '%-34s %9s %9s %7s %7s  %s' "$label" "$ours" "$peer" "$ratio" "<=$target" "$verdict")")
+}
+skip_row() { ROWS+=("$(printf '%-34s %9s %9s %7s %7s  %s' "$1" - - - "<=$2" "skipped: $3")"); }
+
+# --- 1. planning an Update of 100,000 files ----------------------------------------------------
+S1="$SCRATCH/plan/src" D1="$SCRATCH/plan/dst"
+say "== building the plan trees (100,000 files in 5,000 directories; half in the destination)"
+make_plan_trees "$S1" "$D1"
+
+PLAN_OUT="$SCRATCH/plan.txt"
+ryk_plan=("$RYK" -r "$S1/" "$D1/")
+rsync_n=(rsync -a --dry-run "$S1/" "$D1/")
+find_both=(find "$S1" "$D1" -printf '%T@\n')
+no_prep_cmd=(no_prep)
+check_plan() {
+    "$RYK" -r "$S1/" "$D1/" >"$PLAN_OUT" 2>/dev/null || { echo "plan exited with $?"; return 1; }
+    local copies
+    copies=$(grep -c '^Copy ' "$PLAN_OUT")
+    ((copies == 50000)) || { echo "$copies Copy lines, expected 50000"; return 1; }
+}
+say "== 1. plan: ryk-cli -r SRC/ DST/ vs rsync -a --dry-run, find -printf"
+if ((HAVE_RSYNC)); then
+    measure plan "$RUNS" no_prep_cmd check_plan ryk_plan find_both rsync_n
+else
+    measure plan "$RUNS" no_prep_cmd check_plan ryk_plan find_both
+fi
+PLANNED=$(($(wc -l <"$PLAN_OUT") - 1))
+
+# Peak memory of a plan of one file: what the program needs before any entry exists.
+mkdir -p "$SCRATCH/one/src" "$SCRATCH/one/dst" && : >"$SCRATCH/one/src/f"
+base=()
+for ((r = 0; r < 5; r++)); do
+    run_timed "$RYK" -r "$SCRATCH/one/src/" "$SCRATCH/one/dst/"
+    base+=("$RUN_KIB")
+done
+BASE_KIB=$(printf '%s\n' "${base[@]}" | stats | cut -d' ' -f2)
+# shellcheck disable=SC2154 # set through printf -v in measure
+MEM_LINE=$(LC_ALL=C awk -v p="$MEMKIB_plan" -v b="$BASE_KIB" -v n="$PLANNED" 'BEGIN {
+    printf "plan peak memory: %.1f MiB for %d planned entries = %.0f bytes/entry (%.0f bytes/entry above the %.1f MiB of a one-file plan)",
+        p / 1024, n, p * 1024 / n, (p - b) * 1024 / n, b / 1024 }')
+say "   $MEM_LINE"
+if ((HAVE_RSYNC)); then
+    row plan 2 "plan 100k files vs rsync -a -n" 0.9
+else
+    skip_row "plan 100k files vs rsync -a -n" 0.9 "no rsync"
+fi
+row plan 1 "plan 100k files vs find -printf" 1.3
+rm -rf -- "$SCRATCH/plan"
+
+# --- 2. running a plan of 20,000 files of 4 KiB -----------------------------------------------
+S2="$SCRATCH/small/src" D2="$SCRATCH/small/dst"
+say "== building the copy tree (20,000 files of 4 KiB in 200 directories)"
+make_copy_tree "$S2"
+fresh_small=(fresh_dir "$D2")
+ryk_run=("$RYK" --run -r "$S2/" "$D2/")
+cp_a=(cp -a "$S2/." "$D2/")
+rsync_a=(rsync -a "$S2/" "$D2/")
+tree_facts() { (cd "$1" && find . -printf '%P %y %s %m %T@\n' | LC_ALL=C sort); }
+check_copy() {
+    diff -r -q "$S2" "$D2" >/dev/null || { echo "contents differ"; return 1; }
+    # Directory times change when entries are added, so compare files only.
+    cmp -s <(tree_facts "$S2" | grep ' f ') <(tree_facts "$D2" | grep ' f ') ||
+        { echo "file sizes, modes or times differ"; return 1; }
+}
+say "== 2. run: ryk-cli --run -r SRC/ DST/ vs cp -a, rsync -a (fresh empty DST before each run, untimed)"
+if ((HAVE_RSYNC)); then
+    measure small "$RUNS" fresh_small check_copy ryk_run cp_a rsync_a
+else
+    measure small "$RUNS" fresh_small check_copy ryk_run cp_a
+fi
+row small 1 "run 20k x 4 KiB vs cp -a" 1.2
+if ((HAVE_RSYNC)); then
+    row small 2 "run 20k x 4 KiB vs rsync -a" 0.75
+else
+    skip_row "run 20k x 4 KiB vs rsync -a" 0.75 "no rsync"
+fi
+rm -rf -- "$SCRATCH/small"
+
+# --- 3. copying one 1 GiB file ----------------------------------------------------------------
+S3="$SCRATCH/big/src" D3="$SCRATCH/big/dst"
+say "== building a 1 GiB file"
+mkdir -p "$S3"
+head -c $((1 << 30)) /dev/urandom >"$S3/big"
+fresh_big=(fresh_dir "$D3")
+ryk_big=("$RYK" --run "$S3/" "$D3/")
+cp_big=(cp "$S3/big" "$D3/big")
+check_big() { cmp -s "$S3/big" "$D3/big" || { echo "copy differs"; return 1; }; }
+say "== 3. run: ryk-cli --run SRC/ DST/ vs cp SRC/big DST/big (fresh empty DST before each run, untimed)"
+measure big "$BIG_RUNS" fresh_big check_big ryk_big cp_big
+row big 1 "copy 1 GiB file vs cp" 1.2
+rm -rf -- "$SCRATCH/big"
+
+# --- table -------------------------------------------------------------------------------------
+echo
+printf '%-34s %9s %9s %7s %7s  %s\n' measurement "ours s" "peer s" ratio target result
+printf '%s\n' "${ROWS[@]}"
+echo "$MEM_LINE"
+echo "(medians of $RUNS rounds, $BIG_RUNS for the 1 GiB copy; ratio = median of per-round ours/peer)"

@@ -1,0 +1,100 @@
+#include "engine/ListText.h"
+
+#include "engine/FileUtility.h"
+#include "engine/OperationEntry.h"
+#include "engine/TransferJob.h"
+
+namespace ryk {
+
+namespace {
+
+int code(const OperationEntry& entry) { return static_cast<int>(entry.command); }
+
+int64_t neededBy(const OperationEntry& entry) {
+    return static_cast<int64_t>(entry.source.size) - static_cast<int64_t>(entry.target.size);
+}
+
+std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+
+} // namespace
+
+void PlanTotals::add(const OperationEntry& entry) {
+    if (code(entry) >= 0 && code(entry) <= 7)
+        totalBytes += entry.source.size;
+    if (code(entry) >= 0 && code(entry) <= 3)
+        neededBytes += neededBy(entry);
+}
+
+void PlanTotals::remove(const OperationEntry& entry) {
+    if (code(entry) >= 0 && code(entry) <= 7)
+        totalBytes -= entry.source.size;
+    if (code(entry) >= 0 && code(entry) <= 3)
+        neededBytes -= neededBy(entry);
+}
+
+PlanTotals computeTotals(const OperationList& list) {
+    PlanTotals totals;
+    for (const auto& entry : list)
+        totals.add(*entry);
+    return totals;
+}
+
+std::string clipboardLine(const OperationEntry& entry) {
+    std::string line = commandName(entry.command);
+    line += ' ';
+    line += quoted(entry.source.path);
+    line += ' ';
+    if (!entry.target.path.empty())
+        line += quoted(entry.target.path);
+    return line;
+}
+
+std::string clipboardText(const OperationList& list, std::string_view lineEnd) {
+    std::string text;
+    for (const auto& entry : list) {
+        text += clipboardLine(*entry);
+        text += lineEnd;
+    }
+    return text;
+}
+
+std::string summaryText(const TransferJob& job, const PlanTotals& totals) {
+    const std::string count = std::to_string(job.list().size());
+    const std::string all = FileUtility::FormatSize(static_cast<int64_t>(totals.totalBytes));
+    uint64_t freeBytes = 0;
+    uint64_t volumeBytes = 0;
+    switch (job.job().mode) {
+    case TransferMode::Update:
+    case TransferMode::Move: {
+        const std::string need = FileUtility::FormatSize(totals.neededBytes);
+        if (!job.utility().GetDiskSpace(job.job().destinationDirectory, freeBytes, volumeBytes))
+            return "[???]cmd=" + count + ", need=" + need + " (all=" + all + ")";
+        const bool tooBig = totals.neededBytes > static_cast<int64_t>(freeBytes);
+        return std::string(tooBig ? "[NG?]" : "[OK.]") + "cmd=" + count + ", need=" + need +
+               " dest=" + FileUtility::FormatSize(static_cast<int64_t>(freeBytes)) + "/" +
+               FileUtility::FormatSize(static_cast<int64_t>(volumeBytes)) + " (all=" + all + ")";
+    }
+    case TransferMode::Search:
+    case TransferMode::Delete:
+        if (job.utility().GetDiskSpace(job.job().sourceDirectory, freeBytes, volumeBytes))
+            return "cmd=" + count + " (all=" + all +
+                   ")src=" + FileUtility::FormatSize(static_cast<int64_t>(freeBytes)) + "/" +
+                   FileUtility::FormatSize(static_cast<int64_t>(volumeBytes));
+        break;
+    case TransferMode::Response:
+    case TransferMode::Sync:
+        break;
+    }
+    return "cmd=" + count + " (all=" + all + ")";
+}
+
+std::string runProgressText(size_t index, size_t total, int errors) {
+    return std::to_string(index) + " / " + std::to_string(total) +
+           " (Error=" + std::to_string(errors) + ") 中止はESCキーを押してください...";
+}
+
+std::string runFinishedText(int errors) {
+    return "完了しました.(Error=" + std::to_string(errors) + ")";
+}
+
+} // namespace ryk

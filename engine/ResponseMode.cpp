@@ -1,0 +1,212 @@
+// Response mode: a file of command lines drives the plan, one line at a time.
+
+#include "engine/TransferJob.h"
+
+#include "engine/Patterns.h"
+#include "platform/ErrorCodes.h"
+#include "platform/FileSystem.h"
+#include "platform/MessageBox.h"
+#include "platform/TextCodec.h"
+
+namespace ryk {
+
+namespace {
+
+/// The keywords in the order of their numbers, the same texts as the command names.
+constexpr const char* kKeywords[] = {"Copy", "Update", "Move",  "Up&Move", "Delete",
+                                     "Rmdir", "Find", "Mkdir", "Error",   ""};
+
+/// The most of a response file that is read; far beyond any list a person writes.
+constexpr size_t kResponseFileLimit = size_t{64} << 20;
+/// A longer line is refused as a whole rather than planned from a part of it.
+constexpr size_t kResponseLineLimit = 65536;
+
+bool isFieldSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+/// Where the comment of a line begins: the first ';' outside double quotes.
+size_t commentStart(std::string_view line, bool& unterminatedQuote) {
+    unterminatedQuote = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '"') {
+            const size_t close = line.find('"', i + 1);
+            if (close == std::string_view::npos) {
+                unterminatedQuote = true;
+                return line.size();
+            }
+            i = close;
+        } else if (line[i] == ';') {
+            return i;
+        }
+    }
+    return line.size();
+}
+
+} // namespace
+
+int TransferJob::FindKeyword(std::string_view word, const char* const* words, int mode) {
+    if (mode != 0 && mode != 1)
+        return -1;
+    for (int i = 0; words[i][0] != '\0'; ++i) {
+        const std::string_view candidate = words[i];
+        if (candidate.size() != word.size())
+            continue;
+        bool equal = true;
+        for (size_t k = 0; k < word.size() && equal; ++k)
+            equal = mode == 0 ? word[k] == candidate[k]
+                              : lowerAscii(word[k]) == lowerAscii(candidate[k]);
+        if (equal)
+            return i;
+    }
+    return -1;
+}
+
+bool TransferJob::GetField(std::string_view text, int n, std::string& out) {
+    out.clear();
+    size_t pos = 0;
+    for (int field = 1; field <= n; ++field) {
+        while (pos < text.size() && isFieldSpace(text[pos]))
+            ++pos;
+        if (pos >= text.size())
+            return false;
+        size_t start = pos;
+        size_t end;
+        if (text[pos] == '"') {
+            start = pos + 1;
+            end = std::min(text.find('"', start), text.size());
+        } else {
+            end = start;
+            while (end < text.size() && !isFieldSpace(text[end]))
+                ++end;
+        }
+        if (field == n) {
+            out.assign(text.substr(start, end - start));
+            return true;
+        }
+        // A field that ran to the end of the text was the last one.
+        if (end >= text.size())
+            return false;
+        pos = end + 1;
+    }
+    return false;
+}
+
+void TransferJob::planErrorLine(std::string path, int error) {
+    auto entry = std::make_unique<OperationEntry>();
+    entry->setCommand(OperationCommand::Error);
+    entry->source.path = std::move(path);
+    entry->lastError = static_cast<uint32_t>(error);
+    m_list.append(std::move(entry));
+}
+
+int TransferJob::RunResponseFile() {
+    std::string bytes;
+    const int error = m_platform.fileSystem.readFile(m_job.sourcePatterns, bytes, kResponseFileLimit);
+    if (error != 0) {
+        m_platform.messageBox.show("レスポンスファイルを開けません", kProgramTitle,
+                                   MessageButtons::Ok, MessageIcon::Stop);
+    } else {
+        const std::string text = decodeUserText(bytes);
+        size_t start = 0;
+        while (start < text.size()) {
+            const size_t end = std::min(text.find('\n', start), text.size());
+            PlanResponseLine(std::string_view(text).substr(start, end - start));
+            start = end + 1;
+        }
+    }
+    m_job.mode = TransferMode::Response;
+    return static_cast<int>(m_list.size());
+}
+
+int TransferJob::PlanResponseLine(std::string_view line) {
+    bool unterminated = false;
+    line = line.substr(0, commentStart(line, unterminated));
+    const size_t separator = line.find_first_of(" \t,");
+    if (line.empty() || separator == std::string_view::npos)
+        return 0;
+    // A line that cannot be what its writer meant is shown as an error line, never planned
+    // from a guess: binary data, a runaway length, or a quote that never closes (it would
+    // swallow the destination).
+    if (line.find('\0') != std::string_view::npos || line.size() > kResponseLineLimit ||
+        unterminated) {
+        std::string shown(line.substr(0, std::min<size_t>(line.size(), 200)));
+        for (char& c : shown)
+            if (c == '\0')
+                c = ' ';
+        planErrorLine(std::move(shown), EINVAL);
+        return 1;
+    }
+
+    const int keyword = FindKeyword(line.substr(0, separator), kKeywords, 1);
+    const std::string_view arguments = line.substr(separator + 1);
+    std::string field1, field2, field3;
+    GetField(arguments, 1, field1);
+    GetField(arguments, 2, field2);
+    GetField(arguments, 3, field3);
+
+    m_job.flags = OptionFlags{};
+    m_job.exclusionPatterns = field3;
+    SplitPathArgument(m_platform.fileSystem, field1, m_job.sourceDirectory, m_job.sourcePatterns);
+    SplitPathArgument(m_platform.fileSystem, field2, m_job.destinationDirectory,
+                      m_job.destinationPattern);
+    applyDefaults(m_job.sourceDirectory, m_job.sourcePatterns);
+    applyDefaults(m_job.destinationDirectory, m_job.destinationPattern);
+
+    const auto command = static_cast<OperationCommand>(keyword);
+    switch (command) {
+    case OperationCommand::Update:
+    case OperationCommand::UpAndMove:
+        m_job.flags.dateConditions = m_job.flags.ignoreDates = 1;
+        [[fallthrough]];
+    case OperationCommand::Copy:
+    case OperationCommand::Move:
+        m_job.mode = command == OperationCommand::Copy || command == OperationCommand::Update
+                         ? TransferMode::Update
+                         : TransferMode::Move;
+        break;
+    case OperationCommand::Delete:
+    case OperationCommand::Find:
+        m_job.mode = command == OperationCommand::Delete ? TransferMode::Delete : TransferMode::Search;
+        m_job.exclusionPatterns = field2;
+        break;
+    case OperationCommand::Rmdir:
+    case OperationCommand::Mkdir: {
+        m_job.mode = TransferMode::Response;
+        std::string listing = field1;
+        joinPath(listing, kDefaultPattern);
+        const auto search = m_platform.fileSystem.newSearch();
+        const bool exists = !field1.empty() && search->findFile(listing) == 0;
+        if (exists != (command == OperationCommand::Rmdir))
+            return 0;
+        auto entry = std::make_unique<OperationEntry>();
+        entry->command = command;
+        entry->source.path = field1;
+        m_list.append(std::move(entry));
+        return 1;
+    }
+    default:
+        break; // "Error" and unknown words keep the mode of the line before
+    }
+    if (m_job.mode == TransferMode::Response)
+        return 0;
+
+    // A missing directory becomes an error line of its own instead of one message box per
+    // line; the other lines still plan.
+    const bool writes = isUpdateOrMove();
+    for (const std::string* directory :
+         {&m_job.sourceDirectory, writes ? &m_job.destinationDirectory : nullptr}) {
+        if (directory && !m_utility.isExistingDirectory(*directory)) {
+            FileStatus status;
+            const int error =
+                m_platform.fileSystem.status(*directory, status, LinkMode::Follow);
+            planErrorLine(*directory, error != 0 ? error : kErrorNotADirectory);
+            return 0;
+        }
+    }
+    return PlanJob() ? 1 : 0;
+}
+
+} // namespace ryk

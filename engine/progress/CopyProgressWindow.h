@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/ProgressSinks.h"
+
+#include <QFrame>
+#include <memory>
+
+namespace Ui {
+class CopyProgressWindow;
+}
+
+namespace ryk {
+
+/// The small window a run shows while it copies a large file: the source and target paths, a
+/// status line and a bar over the bytes of the file.
+class CopyProgressWindow : public QFrame, public CopyProgressSink {
+    Q_OBJECT
+public:
+    /// `owner` is the window it is centred over; it starts hidden.
+    explicit CopyProgressWindow(QWidget* owner = nullptr);
+    ~CopyProgressWindow() override;
+
+    void showSourcePath(const std::string& path) override;
+    void showTargetPath(const std::string& path) override;
+    void setStatus(const std::string& text) override;
+    /// Any 64-bit total; the bar works on a scaled-down copy when it exceeds the bar's range.
+    void setRange(uint64_t total) override;
+    void setPosition(uint64_t done) override;
+    bool isVisible() const override { return QFrame::isVisible(); }
+    void setVisible(bool visible) override;
+
+    QString sourceText() const;
+    QString targetText() const;
+    QString statusText() const;
+    /// The bar's range and value as the bar holds them.
+    int barMaximum() const;
+    int barValue() const;
+
+private:
+    std::unique_ptr<Ui::CopyProgressWindow> m_ui;
+    QWidget* m_owner;
+    uint64_t m_total = 0;
+    /// Bits the byte counts are shifted right by to fit the bar's int range.
+    int m_shift = 0;
+};
+
+} // namespace ryk

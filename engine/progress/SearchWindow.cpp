@@ -1,0 +1,56 @@
+#include "engine/progress/SearchWindow.h"
+
+#include "engine/progress/CompactPath.h"
+#include "engine/progress/SmallWindow.h"
+#include "ui_SearchWindow.h"
+
+#include <QCoreApplication>
+
+namespace ryk {
+
+SearchWindow::SearchWindow(QWidget* owner)
+    : QFrame(owner), m_ui(std::make_unique<Ui::SearchWindow>()), m_owner(owner) {
+    m_ui->setupUi(this);
+    m_ui->detailLabel->setMinimumHeight(m_ui->detailLabel->fontMetrics().height() + 6);
+    makeSmallWindow(this);
+}
+
+SearchWindow::~SearchWindow() = default;
+
+void SearchWindow::begin(const QString& heading, const QString& hint) {
+    m_ui->headingLabel->setText(heading);
+    m_ui->hintLabel->setText(hint);
+    m_ui->detailLabel->clear();
+    if (!isVisible()) {
+        centreOverOwner(this, m_owner);
+        show();
+    }
+    // The step that follows may not return to the event loop for a while: let the window appear.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void SearchWindow::setHeading(const QString& heading) {
+    m_ui->headingLabel->setText(heading);
+    if (isVisible())
+        m_ui->headingLabel->repaint();
+}
+
+void SearchWindow::showDetail(const QString& text) {
+    m_ui->detailLabel->setText(text);
+    if (isVisible())
+        m_ui->detailLabel->repaint();
+}
+
+void SearchWindow::showDetailPath(const std::string& path) {
+    CompactPathToControl(QString::fromStdString(path), m_ui->detailLabel);
+    if (isVisible())
+        m_ui->detailLabel->repaint();
+}
+
+void SearchWindow::end() { hide(); }
+
+QString SearchWindow::heading() const { return m_ui->headingLabel->text(); }
+QString SearchWindow::detail() const { return m_ui->detailLabel->text(); }
+QString SearchWindow::hint() const { return m_ui->hintLabel->text(); }
+
+} // namespace ryk

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/ProgressSinks.h"
+
+#include <QFrame>
+#include <memory>
+
+namespace Ui {
+class SearchWindow;
+}
+
+namespace ryk {
+
+/// The small window shown during a long step of the result window: a heading, a detail line
+/// (the current path or a counter) and a hint. It only displays; it takes no input.
+class SearchWindow : public QFrame, public SearchSink {
+    Q_OBJECT
+public:
+    /// `owner` is the window it belongs to and is centred over; it is destroyed with it.
+    explicit SearchWindow(QWidget* owner = nullptr);
+    ~SearchWindow() override;
+
+    /// Shows the window for a step with its heading and hint; the detail line starts empty.
+    void begin(const QString& heading, const QString& hint);
+    /// Replaces the heading of the current step.
+    void setHeading(const QString& heading);
+    /// Shows `text` on the detail line as it is, painted at once.
+    void showDetail(const QString& text);
+    /// Shows `path` on the detail line, compacted to the line's width.
+    void showDetailPath(const std::string& path) override;
+    /// Hides the window after a step.
+    void end();
+
+    QString heading() const;
+    QString detail() const;
+    QString hint() const;
+
+private:
+    std::unique_ptr<Ui::SearchWindow> m_ui;
+    QWidget* m_owner;
+};
+
+} // namespace ryk

@@ -1,0 +1,256 @@
+#include "platform/posix/PosixFileCopy.h"
+
+#include "platform/posix/PosixStat.h"
+#include "platform/posix/RenameFallback.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace ryk {
+
+namespace {
+
+constexpr char kStoredBitsName[] = "user.DOSATTRIB";
+/// "." + name + ".XXXXXX": the temporary's name is this much longer than the target's.
+constexpr size_t kTemporaryExtra = 8;
+
+std::string_view lastComponent(std::string_view path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.remove_suffix(1);
+    const size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+bool isReadOnly(mode_t mode) {
+    return !S_ISLNK(mode) && !(mode & S_IWUSR);
+}
+
+/// EISDIR for a directory, EACCES for a read-only file, EINVAL for the file `source` itself
+/// (given its stat), 0 for any other file or none.
+int checkTarget(const std::string& target, const struct stat* source = nullptr) {
+    struct stat st;
+    if (lstat(target.c_str(), &st) != 0)
+        return errno == ENOENT ? 0 : errno;
+    if (S_ISDIR(st.st_mode))
+        return EISDIR;
+    // Replacing a file by a copy of itself is no copy, and a move would then delete it.
+    if (source && st.st_dev == source->st_dev && st.st_ino == source->st_ino)
+        return EINVAL;
+    // Protected as the read-only attribute promises, although the directory would allow it.
+    if (isReadOnly(st.st_mode))
+        return EACCES;
+    return 0;
+}
+
+/// Reads the whole `user.DOSATTRIB` value of an open file; ENODATA when it has none.
+int readStoredValue(int fd, std::string& value) {
+    for (;;) {
+        const ssize_t needed = fgetxattr(fd, kStoredBitsName, nullptr, 0);
+        if (needed < 0)
+            return errno;
+        value.resize(static_cast<size_t>(needed));
+        const ssize_t got = fgetxattr(fd, kStoredBitsName, value.data(), value.size());
+        if (got >= 0) {
+            value.resize(static_cast<size_t>(got));
+            return 0;
+        }
+        // It grew between the two calls: ask again.
+        if (errno != ERANGE)
+            return errno;
+    }
+}
+
+} // namespace
+
+PosixFileCopy::~PosixFileCopy() {
+    abandon();
+}
+
+int PosixFileCopy::open(const std::string& source, const std::string& target) {
+    abandon();
+    m_inKernel = true;
+
+    // Without O_NONBLOCK a named pipe would wait here for a writer.
+    m_sourceFd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (m_sourceFd < 0)
+        return errno;
+    struct stat st;
+    int error = fstat(m_sourceFd, &st) != 0 ? errno : 0;
+    if (error == 0 && !S_ISREG(st.st_mode))
+        error = S_ISDIR(st.st_mode) ? EISDIR : ENOTSUP;
+    if (error == 0) {
+        const int flags = fcntl(m_sourceFd, F_GETFL);
+        if (flags < 0 || fcntl(m_sourceFd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+            error = errno;
+    }
+    if (error == 0)
+        error = target.empty() ? ENOENT : checkTarget(target, &st);
+
+    const std::string_view name = lastComponent(target);
+    // A name that ends in '/' stands for a directory, which a file cannot replace.
+    if (error == 0 && (name == "/" || target.back() == '/'))
+        error = EISDIR;
+    if (error != 0) {
+        closeSource();
+        return error;
+    }
+
+    // Hidden beside the target, so the rename stays within one file system; a long name is
+    // cut so that the temporary's name still fits.
+    const std::string directory = target.substr(0, target.size() - name.size());
+    const std::string_view base =
+        name.substr(0, std::min(name.size(), size_t{NAME_MAX} - kTemporaryExtra));
+    std::string temporary = directory + "." + std::string(base) + ".XXXXXX";
+    m_temporaryFd = mkostemp(temporary.data(), O_CLOEXEC);
+    if (m_temporaryFd < 0) {
+        error = errno;
+        closeSource();
+        return error;
+    }
+    m_sourceTimes[0] = st.st_atim;
+    m_sourceTimes[1] = st.st_mtim;
+    m_source = source;
+    m_target = target;
+    m_temporary = std::move(temporary);
+    return 0;
+}
+
+int PosixFileCopy::copyChunk(size_t maxBytes, size_t& copied) {
+    copied = 0;
+    if (m_sourceFd < 0 || m_temporaryFd < 0)
+        return EBADF;
+    if (maxBytes == 0)
+        return EINVAL;
+    if (m_inKernel) {
+        const ssize_t n = copy_file_range(m_sourceFd, nullptr, m_temporaryFd, nullptr, maxBytes, 0);
+        if (n > 0) {
+            copied = static_cast<size_t>(n);
+            return 0;
+        }
+        if (n < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+            return errno; // EINTR included: nothing was copied
+        // Either the kernel cannot copy between these two files, or it saw an end: some file
+        // systems report files whose length they do not know as empty, so a plain read decides.
+        m_inKernel = false;
+    }
+    return copyThroughBuffer(maxBytes, copied);
+}
+
+int PosixFileCopy::copyThroughBuffer(size_t maxBytes, size_t& copied) {
+    constexpr size_t kLargestBuffer = size_t{1} << 20;
+    const size_t want = std::min(maxBytes, kLargestBuffer);
+    if (m_bufferSize < want) {
+        m_buffer = std::make_unique<char[]>(want);
+        m_bufferSize = want;
+    }
+    const ssize_t got = read(m_sourceFd, m_buffer.get(), want);
+    if (got < 0)
+        return errno; // EINTR included: nothing was read
+    size_t written = 0;
+    while (written < static_cast<size_t>(got)) {
+        const ssize_t n =
+            write(m_temporaryFd, m_buffer.get() + written, static_cast<size_t>(got) - written);
+        if (n < 0) {
+            // The bytes are read already; giving up here would lose them.
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        written += static_cast<size_t>(n);
+    }
+    copied = written;
+    return 0;
+}
+
+int PosixFileCopy::sourceStatus(FileStatus& out) {
+    if (m_sourceFd < 0)
+        return EBADF;
+    RawStat stat;
+    if (const int error = statOpenFile(m_sourceFd, stat))
+        return error;
+    toFileStatus(
+        stat, attributeWordWith(stat, lastComponent(m_source), readStoredBitsOf(m_sourceFd)), out);
+    return 0;
+}
+
+int PosixFileCopy::copyTimes() {
+    if (m_sourceFd < 0 || m_temporaryFd < 0)
+        return EBADF;
+    if (futimens(m_temporaryFd, m_sourceTimes) != 0)
+        return errno;
+    return 0;
+}
+
+int PosixFileCopy::copyAttributes() {
+    if (m_sourceFd < 0 || m_temporaryFd < 0)
+        return EBADF;
+    struct stat st;
+    if (fstat(m_sourceFd, &st) != 0)
+        return errno;
+
+    // Before the permission bits: a copy made read-only would refuse the attribute.
+    std::string value;
+    int error = readStoredValue(m_sourceFd, value);
+    if (error == 0) {
+        if (fsetxattr(m_temporaryFd, kStoredBitsName, value.data(), value.size(), 0) != 0)
+            error = errno;
+    } else if (error == ENODATA || error == ENOTSUP) {
+        error = 0; // nothing stored, or a source file system that cannot store anything
+    }
+    // The read-only protection is applied even where the stored bits could not be kept.
+    if (fchmod(m_temporaryFd, st.st_mode & 07777) != 0 && error == 0)
+        error = errno;
+    return error;
+}
+
+int PosixFileCopy::commit(CommitMode mode) {
+    if (m_temporaryFd < 0)
+        return EBADF;
+    // Network file systems report delayed write errors only here; a copy with such an error
+    // must not take the target's place. After EINTR the descriptor is closed all the same.
+    const int closed = ::close(m_temporaryFd);
+    m_temporaryFd = -1;
+    if (closed != 0 && errno != EINTR)
+        return errno;
+
+    if (mode == CommitMode::NoReplace) {
+        if (const int error = renameWithoutReplace(m_temporary.c_str(), m_target.c_str()))
+            return error;
+    } else {
+        // The target may have become read-only while the data were copied.
+        if (const int error = checkTarget(m_target))
+            return error;
+        if (rename(m_temporary.c_str(), m_target.c_str()) != 0)
+            return errno;
+    }
+    m_temporary.clear();
+    closeSource();
+    return 0;
+}
+
+void PosixFileCopy::abandon() {
+    if (m_temporaryFd >= 0) {
+        ::close(m_temporaryFd);
+        m_temporaryFd = -1;
+    }
+    if (!m_temporary.empty()) {
+        unlink(m_temporary.c_str());
+        m_temporary.clear();
+    }
+    closeSource();
+}
+
+void PosixFileCopy::closeSource() {
+    if (m_sourceFd >= 0) {
+        ::close(m_sourceFd);
+        m_sourceFd = -1;
+    }
+}
+
+} // namespace ryk

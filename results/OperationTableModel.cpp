@@ -1,0 +1,172 @@
+#include "results/OperationTableModel.h"
+
+#include <algorithm>
+
+namespace ryk {
+
+namespace {
+
+/// Past this many separate runs of rows, one reset is cheaper for the views than a removal
+/// signal per run.
+constexpr size_t kMaxRunsRemovedOneByOne = 64;
+
+constexpr size_t kProgressStep = 256;
+
+bool hasTarget(OperationCommand command) {
+    return command == OperationCommand::Copy || command == OperationCommand::Update ||
+           command == OperationCommand::Move || command == OperationCommand::UpAndMove;
+}
+
+QString text(const std::string& bytes) { return QString::fromStdString(bytes); }
+
+} // namespace
+
+OperationTableModel::OperationTableModel(TransferJob& job, QObject* parent)
+    : QAbstractTableModel(parent), m_job(job), m_mode(job.job().mode) {}
+
+int OperationTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_overlays.size());
+}
+
+int OperationTableModel::columnCount(const QModelIndex& parent) const {
+    if (parent.isValid())
+        return 0;
+    return m_mode == TransferMode::Search || m_mode == TransferMode::Delete ? 2 : 3;
+}
+
+QVariant OperationTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || static_cast<size_t>(index.row()) >= m_overlays.size())
+        return {};
+    const OperationEntry* entry = m_job.list().at(static_cast<size_t>(index.row()));
+    if (!entry)
+        return {};
+    if (role == Qt::DisplayRole) {
+        switch (index.column()) {
+        case ActionColumn:
+            return QString::fromLatin1(commandName(entry->command));
+        case SourceColumn:
+            if (entry->command == OperationCommand::Error)
+                return QStringLiteral("エラーが発生");
+            return text(entry->source.path);
+        case TargetColumn:
+            return hasTarget(entry->command) ? text(entry->target.path) : QString();
+        default:
+            return {};
+        }
+    }
+    if (role == Qt::DecorationRole && index.column() == ActionColumn)
+        return m_images.image(entry->command, overlay(static_cast<size_t>(index.row())));
+    return {};
+}
+
+QVariant OperationTableModel::headerData(int section, Qt::Orientation orientation,
+                                         int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (section) {
+    case ActionColumn:
+        return QStringLiteral("行動");
+    case SourceColumn:
+        return QStringLiteral("元ファイル名");
+    case TargetColumn:
+        return section < columnCount() ? QStringLiteral("先ファイル名") : QVariant();
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags OperationTableModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+bool OperationTableModel::removeRows(int row, int count, const QModelIndex& parent) {
+    if (parent.isValid() || row < 0 || count < 1 || row > rowCount() - count)
+        return false;
+    beginRemoveRows(parent, row, row + count - 1);
+    eraseRows(row, count);
+    endRemoveRows();
+    return true;
+}
+
+void OperationTableModel::eraseRows(int first, int count) {
+    OperationList& list = m_job.list();
+    const size_t from = static_cast<size_t>(first);
+    const size_t to = std::min(from + static_cast<size_t>(count), list.size());
+    for (size_t i = from; i < to; ++i)
+        m_totals.remove(*list.at(i));
+    if (from < to)
+        (void)list.removeRange(from, to - from);
+    const auto marks = m_overlays.begin() + first;
+    m_overlays.erase(marks, marks + count);
+}
+
+void OperationTableModel::reset(const Progress& progress) {
+    beginResetModel();
+    m_mode = m_job.job().mode;
+    const OperationList& list = m_job.list();
+    const size_t count = list.size();
+    m_overlays.assign(count, static_cast<uint8_t>(RowOverlay::None));
+    m_overlays.shrink_to_fit();
+    m_totals = {};
+    for (size_t i = 0; i < count; ++i) {
+        m_totals.add(*list.at(i));
+        if (progress && ((i + 1) % kProgressStep == 0 || i + 1 == count))
+            progress(i + 1, count);
+    }
+    endResetModel();
+}
+
+void OperationTableModel::removeRowSet(const std::vector<int>& rows) {
+    // Runs of consecutive rows, removed from the bottom up so the rows above keep their numbers.
+    std::vector<std::pair<int, int>> runs;
+    for (const int row : rows) {
+        if (row < 0 || row >= rowCount())
+            continue;
+        if (!runs.empty() && runs.back().first + runs.back().second == row)
+            ++runs.back().second;
+        else
+            runs.emplace_back(row, 1);
+    }
+    if (runs.size() <= kMaxRunsRemovedOneByOne) {
+        for (auto run = runs.rbegin(); run != runs.rend(); ++run)
+            removeRows(run->first, run->second);
+        return;
+    }
+    beginResetModel();
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run)
+        eraseRows(run->first, run->second);
+    endResetModel();
+}
+
+void OperationTableModel::clear(const Progress& progress) {
+    beginResetModel();
+    OperationList& list = m_job.list();
+    const size_t count = list.size();
+    // From the tail, so no entry behind a destroyed one has to move.
+    for (size_t left = count; left > 0; --left) {
+        (void)list.removeAt(left - 1);
+        if (progress && (left == count || (left - 1) % kProgressStep == 0))
+            progress(left - 1, count);
+    }
+    list.clear();
+    m_overlays.clear();
+    m_overlays.shrink_to_fit();
+    m_totals = {};
+    endResetModel();
+}
+
+void OperationTableModel::setOverlay(size_t row, RowOverlay overlay) {
+    if (row >= m_overlays.size())
+        return;
+    m_overlays[row] = static_cast<uint8_t>(overlay);
+    const QModelIndex cell = index(static_cast<int>(row), ActionColumn);
+    emit dataChanged(cell, cell, {Qt::DecorationRole});
+}
+
+RowOverlay OperationTableModel::overlay(size_t row) const {
+    return row < m_overlays.size() ? static_cast<RowOverlay>(m_overlays[row]) : RowOverlay::None;
+}
+
+} // namespace ryk

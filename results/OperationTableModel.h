@@ -1,0 +1,59 @@
+#pragma once
+
+#include "engine/ListText.h"
+#include "engine/TransferJob.h"
+#include "results/RowImages.h"
+
+#include <QAbstractTableModel>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace ryk {
+
+/// The rows of the result list over a job's operation list: row i is the i-th entry. Texts and
+/// images are made when the view asks; per row the model keeps only its run mark.
+class OperationTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { ActionColumn = 0, SourceColumn = 1, TargetColumn = 2 };
+    /// Called with (rows done, rows in all) during long steps.
+    using Progress = std::function<void(size_t done, size_t count)>;
+
+    explicit OperationTableModel(TransferJob& job, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    /// Removes the rows and destroys their entries, taking them out of the totals.
+    bool removeRows(int row, int count, const QModelIndex& parent = {}) override;
+
+    /// Takes the list as it stands (the columns follow the job's mode): every row without a
+    /// mark, the totals summed afresh. `progress` hears of every 256th row and the last.
+    void reset(const Progress& progress = {});
+    /// Removes the given rows (ascending, no repeats) and their entries.
+    void removeRowSet(const std::vector<int>& rows);
+    /// Destroys every entry, from the last row to the first; `progress` hears the rows left.
+    void clear(const Progress& progress = {});
+
+    void setOverlay(size_t row, RowOverlay overlay);
+    RowOverlay overlay(size_t row) const;
+    /// The byte totals of the rows shown.
+    const PlanTotals& totals() const { return m_totals; }
+
+private:
+    /// Removes rows [first, first + count) without telling the views.
+    void eraseRows(int first, int count);
+
+    TransferJob& m_job;
+    RowImages m_images;
+    TransferMode m_mode = TransferMode::Update;
+    PlanTotals m_totals;
+    /// The run mark of each row (a RowOverlay).
+    std::vector<uint8_t> m_overlays;
+};
+
+} // namespace ryk

@@ -1,0 +1,314 @@
+#include "results/ResultWindow.h"
+
+#include "engine/ListText.h"
+#include "engine/progress/CopyProgressWindow.h"
+#include "engine/progress/SearchWindow.h"
+#include "platform/MessageBox.h"
+#include "results/OperationTableModel.h"
+#include "results/RowImages.h"
+#include "ui_ResultWindow.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
+#include <algorithm>
+#include <vector>
+
+namespace ryk {
+
+namespace {
+
+/// Share of the list's width a path column may take when fitted to its contents, so that a
+/// long source path never pushes the target column out of sight.
+constexpr double kMaxPathColumnShare = 0.45;
+
+const QSize kMinimumSize(384, 300);
+
+QString fromUtf8(const std::string& text) { return QString::fromStdString(text); }
+
+} // namespace
+
+ResultWindow::ResultWindow(const Platform& platform, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::ResultWindow>()), m_platform(platform),
+      m_searchWindow(new SearchWindow(this)), m_job(platform, m_searchWindow),
+      m_model(new OperationTableModel(m_job, this)), m_statusIcon(new QLabel(this)),
+      m_statusText(new QLabel(this)), m_programIcon(RowImages::programIcon()) {
+    m_ui->setupUi(this);
+    // No caption buttons: the window ends through its own close button or Escape.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setWindowIcon(m_programIcon);
+    setMinimumSize(minimumSizeHint().expandedTo(kMinimumSize));
+    setUpView();
+
+    m_statusText->setTextFormat(Qt::PlainText);
+    m_ui->statusBar->addWidget(m_statusIcon);
+    m_ui->statusBar->addWidget(m_statusText, 1);
+    m_ui->statusBar->hide();
+
+    connect(m_ui->runButton, &QPushButton::clicked, this, &ResultWindow::runList);
+    connect(m_ui->closeButton, &QPushButton::clicked, this, &ResultWindow::reject);
+    connect(m_ui->removeButton, &QPushButton::clicked, this, &ResultWindow::removeSelectedRows);
+    connect(m_ui->attributeButton, &QPushButton::clicked, this,
+            &ResultWindow::attributeChangeRequested);
+
+    installEventFilter(this);
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+}
+
+ResultWindow::~ResultWindow() = default;
+
+void ResultWindow::setUpView() {
+    QTableView* view = m_ui->listView;
+    view->setModel(m_model);
+    QHeaderView* header = view->horizontalHeader();
+    header->setSectionsClickable(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // Rows of one height, like a report list; the view then never measures rows one by one.
+    QHeaderView* rows = view->verticalHeader();
+    const int rowHeight = std::max(view->fontMetrics().height(), RowImages::kSize) + 4;
+    rows->setMinimumSectionSize(rowHeight);
+    rows->setDefaultSectionSize(rowHeight);
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+
+    connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!m_busy)
+            m_ui->removeButton->setEnabled(m_ui->listView->selectionModel()->hasSelection());
+    });
+    connect(view, &QTableView::doubleClicked, this, [this] {
+        const QModelIndexList selected = m_ui->listView->selectionModel()->selectedRows();
+        if (selected.isEmpty())
+            return;
+        QList<int> rows;
+        for (const QModelIndex& index : selected)
+            rows.append(index.row());
+        std::sort(rows.begin(), rows.end());
+        emit fileInformationRequested(rows);
+    });
+    connect(view, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
+        const QModelIndex index = m_ui->listView->indexAt(position);
+        emit contextMenuRequested(index.row(), index.column(),
+                                  m_ui->listView->viewport()->mapToGlobal(position));
+    });
+}
+
+QTableView* ResultWindow::view() const { return m_ui->listView; }
+
+QString ResultWindow::statusText() const { return m_statusText->text(); }
+
+bool ResultWindow::planAndFill() {
+    m_searchWindow->begin(QStringLiteral("検索中..."),
+                          QStringLiteral("中断するときはESCキーを押してください"));
+    setButtonsEnabled(false);
+    m_busy = true;
+    const bool planned = m_job.PlanJob();
+    m_busy = false;
+    setButtonsEnabled(true);
+    if (!planned) {
+        m_searchWindow->end();
+        reject();
+        return false;
+    }
+    setStatus(QStringLiteral("Bar Initialized."), QIcon());
+    m_ui->statusBar->show();
+    m_searchWindow->begin(QStringLiteral("リストに登録中..."),
+                          QStringLiteral("しばらくお待ちください"));
+    fillList();
+    m_searchWindow->end();
+    return true;
+}
+
+int ResultWindow::exec() {
+    if (!planAndFill())
+        return QDialog::Rejected;
+    return QDialog::exec();
+}
+
+void ResultWindow::fillList() {
+    m_model->reset([this](size_t done, size_t count) {
+        m_searchWindow->showDetail(QStringLiteral("%1/%2").arg(done).arg(count));
+    });
+
+    if (m_job.job().mode == TransferMode::Search) {
+        m_ui->runButton->setEnabled(false);
+        makeCloseDefault();
+    }
+    // Fit the columns to their contents, but let the last one take the rest of the width (and
+    // shorten its paths) rather than push the list sideways.
+    if (QLayout* layout = this->layout())
+        layout->activate();
+    QTableView* view = m_ui->listView;
+    // The viewport itself takes its size only when first shown.
+    const int maxPathWidth =
+        static_cast<int>(view->maximumViewportSize().width() * kMaxPathColumnShare);
+    for (int column = 0; column + 1 < m_model->columnCount(); ++column) {
+        view->resizeColumnToContents(column);
+        if (column != OperationTableModel::ActionColumn)
+            view->setColumnWidth(column, std::min(view->columnWidth(column), maxPathWidth));
+    }
+    m_ui->removeButton->setEnabled(false);
+    m_ui->attributeButton->setEnabled(m_model->rowCount() > 0);
+    showSummary();
+}
+
+void ResultWindow::showSummary() {
+    setStatus(fromUtf8(summaryText(m_job, m_model->totals())), m_programIcon);
+}
+
+void ResultWindow::setStatus(const QString& text, const QIcon& icon) {
+    m_statusIcon->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(16, 16));
+    m_statusText->setText(text);
+}
+
+void ResultWindow::setButtonsEnabled(bool enabled) {
+    for (QPushButton* button : {m_ui->removeButton, m_ui->attributeButton, m_ui->closeButton,
+                                m_ui->runButton})
+        button->setEnabled(enabled);
+}
+
+void ResultWindow::makeCloseDefault() {
+    m_ui->runButton->setDefault(false);
+    m_ui->closeButton->setDefault(true);
+}
+
+void ResultWindow::runList() {
+    if (m_busy)
+        return;
+    m_busy = true;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    setButtonsEnabled(false);
+    RunSummary summary;
+    {
+        CopyProgressWindow progress(this);
+        summary = m_job.OnOK(*this, progress);
+    }
+    setButtonsEnabled(true);
+    setStatus(fromUtf8(runFinishedText(summary.errors)), m_programIcon);
+    if (summary.complete) {
+        m_ui->runButton->setEnabled(false);
+        m_ui->removeButton->setEnabled(false);
+        makeCloseDefault();
+    }
+    QGuiApplication::restoreOverrideCursor();
+    m_busy = false;
+}
+
+void ResultWindow::entryStarting(size_t row, const OperationEntry& entry,
+                                 const std::string& statusText) {
+    // Scrolling by half a page when the row leaves the view, not by one row per entry, spares
+    // a repaint of the whole list for every entry.
+    QTableView* view = m_ui->listView;
+    const QModelIndex cell = m_model->index(static_cast<int>(row), OperationTableModel::ActionColumn);
+    if (!view->viewport()->rect().contains(view->visualRect(cell)))
+        view->scrollTo(cell, QAbstractItemView::PositionAtCenter);
+    m_model->setOverlay(row, RowOverlay::Running);
+    setStatus(fromUtf8(statusText), fileIcon(entry));
+}
+
+void ResultWindow::entryFinished(size_t row, const OperationEntry&, RowOverlay overlay) {
+    m_model->setOverlay(row, overlay);
+}
+
+QIcon ResultWindow::fileIcon(const OperationEntry& entry) {
+    if (entry.command == OperationCommand::Mkdir || entry.command == OperationCommand::Rmdir)
+        return m_iconProvider.icon(QAbstractFileIconProvider::Folder);
+    const std::string& path =
+        entry.source.foundPath.empty() ? entry.source.path : entry.source.foundPath;
+    // By name only: reading every file's first bytes would slow the run down.
+    const QMimeType type =
+        m_mimeTypes.mimeTypeForFile(fromUtf8(path), QMimeDatabase::MatchExtension);
+    QIcon icon = QIcon::fromTheme(type.iconName());
+    if (icon.isNull())
+        icon = QIcon::fromTheme(type.genericIconName());
+    if (icon.isNull())
+        icon = m_iconProvider.icon(QAbstractFileIconProvider::File);
+    return icon;
+}
+
+void ResultWindow::removeSelectedRows() {
+    if (m_busy)
+        return;
+    const QModelIndexList selected = m_ui->listView->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return;
+    std::vector<int> rows;
+    rows.reserve(static_cast<size_t>(selected.size()));
+    for (const QModelIndex& index : selected)
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+
+    m_busy = true;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    m_ui->listView->setUpdatesEnabled(false);
+    m_searchWindow->begin(QStringLiteral("選択アイテムを削除中..."),
+                          QStringLiteral("お待ちください..."));
+    m_searchWindow->showDetail(QStringLiteral("選択アイテム残り %1").arg(rows.size()));
+    m_model->removeRowSet(rows);
+    m_ui->listView->setUpdatesEnabled(true);
+    m_searchWindow->end();
+    showSummary();
+    QGuiApplication::restoreOverrideCursor();
+    m_busy = false;
+}
+
+void ResultWindow::copyListToClipboard() {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::string text = clipboardText(m_job.list(), "\r\n");
+    if (!text.empty())
+        QGuiApplication::clipboard()->setText(fromUtf8(text));
+    QGuiApplication::restoreOverrideCursor();
+    if (!text.empty())
+        m_platform.messageBox.tell("現在のリストをクリップボードにコピーしました。",
+                                   MessageIcon::Information);
+}
+
+void ResultWindow::reject() {
+    // Closing waits for a run to end; Escape stops the run first.
+    if (m_busy)
+        return;
+    m_busy = true;
+    hide();
+    m_searchWindow->begin(QStringLiteral("リストから削除中..."),
+                          QStringLiteral("お待ちください..."));
+    m_ui->listView->setUpdatesEnabled(false);
+    m_model->clear([this](size_t left, size_t) {
+        m_searchWindow->showDetail(QStringLiteral("残り %1").arg(left));
+    });
+    m_searchWindow->setHeading(QStringLiteral("ポインタリストを削除中..."));
+    m_searchWindow->showDetail(QString());
+    m_ui->listView->setUpdatesEnabled(true);
+    m_searchWindow->end();
+    m_ui->statusBar->hide();
+    m_job.setFocusControl(kFocusNone);
+    m_busy = false;
+    QDialog::reject();
+}
+
+bool ResultWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    if (key->modifiers() & (Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    switch (key->key()) {
+    case Qt::Key_A:
+        if (!m_busy)
+            emit attributeChangeRequested();
+        return true;
+    case Qt::Key_C:
+        if (!m_busy)
+            copyListToClipboard();
+        return true;
+    case Qt::Key_D:
+        removeSelectedRows();
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace ryk

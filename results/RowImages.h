@@ -1,0 +1,35 @@
+#pragma once
+
+#include "engine/OperationEntry.h"
+#include "engine/TransferJob.h"
+
+#include <QIcon>
+#include <QPixmap>
+#include <array>
+
+namespace ryk {
+
+/// The row images of the result list, drawn once: one per command, and each of them with each
+/// run mark (failed, done, running, handed to the batch) drawn over it.
+class RowImages {
+public:
+    /// Side of an image in device-independent pixels.
+    static constexpr int kSize = 16;
+    static constexpr int kCommands = 9;
+    static constexpr int kOverlays = 5;
+
+    RowImages();
+
+    /// The image of a row with `command` and `overlay` (commands and overlays out of range give
+    /// an empty image).
+    const QPixmap& image(OperationCommand command, RowOverlay overlay) const;
+
+    /// The program's own icon, shown in the caption and beside the summary.
+    static QIcon programIcon();
+
+private:
+    std::array<QPixmap, kCommands * kOverlays> m_images;
+    QPixmap m_empty;
+};
+
+} // namespace ryk

@@ -1,0 +1,91 @@
+#include "engine/ListText.h"
+
+#include "engine/TransferJob.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "support/FakeMessageBox.h"
+#include "support/ScriptedAbortKey.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <regex>
+
+namespace ryk {
+namespace {
+
+using test::TempDir;
+
+std::unique_ptr<OperationEntry> entry(OperationCommand command, std::string source,
+                                      uint64_t sourceSize, std::string target = {},
+                                      uint64_t targetSize = 0) {
+    auto e = std::make_unique<OperationEntry>();
+    e->setCommand(command);
+    e->source.path = std::move(source);
+    e->source.size = sourceSize;
+    e->target.path = std::move(target);
+    e->target.size = targetSize;
+    return e;
+}
+
+TEST(ListText, ClipboardLinesQuoteEveryPath) {
+    OperationList list;
+    list.append(entry(OperationCommand::Copy, "/s/a b.txt", 1, "/d/a b.txt"));
+    list.append(entry(OperationCommand::Delete, "/s/x", 1));
+    list.append(entry(OperationCommand::Error, "/s/err", 1));
+    list.append(entry(OperationCommand::UpAndMove, "/s/日本語", 1, "/d/日本語"));
+    EXPECT_EQ(clipboardText(list, "\r\n"),
+              "Copy \"/s/a b.txt\" \"/d/a b.txt\"\r\n"
+              "Delete \"/s/x\" \r\n" // no target: a space before the line end
+              "Error \"/s/err\" \r\n"
+              "Up&Move \"/s/日本語\" \"/d/日本語\"\r\n");
+    EXPECT_EQ(clipboardText(OperationList(), "\r\n"), "");
+}
+
+TEST(ListText, TotalsCountWhatEachCommandMoves) {
+    OperationList list;
+    list.append(entry(OperationCommand::Copy, "a", 100));
+    list.append(entry(OperationCommand::Update, "b", 10, "b", 50)); // shrinks: need goes down
+    list.append(entry(OperationCommand::Delete, "c", 7));
+    list.append(entry(OperationCommand::Mkdir, "d", 0));
+    list.append(entry(OperationCommand::Error, "e", 1000));
+    PlanTotals totals = computeTotals(list);
+    EXPECT_EQ(totals.totalBytes, 117u);
+    EXPECT_EQ(totals.neededBytes, 60);
+    totals.remove(*list.at(1));
+    EXPECT_EQ(totals.totalBytes, 107u);
+    EXPECT_EQ(totals.neededBytes, 100);
+}
+
+TEST(ListText, SummaryFormsPerMode) {
+    TempDir tmp;
+    tmp.writeFile("src/a.txt", "12345");
+    tmp.makeDir("dst");
+    PosixFileSystem fs;
+    test::FakeMessageBox messages;
+    test::ScriptedAbortKey keys;
+    const Platform platform{fs, messages, keys};
+
+    TransferJob job(platform);
+    job.SetJob(TransferMode::Update, {}, DateTime::now());
+    ASSERT_TRUE(job.SetPaths(tmp / "src", "*.*", "", tmp / "dst", ""));
+    ASSERT_TRUE(job.PlanJob());
+    PlanTotals totals = computeTotals(job.list());
+    const std::regex update(
+        R"(\[OK\.\]cmd=1, need=5 bytes\. dest=[0-9.,]+(G| bytes\.)/[0-9.,]+(G| bytes\.) \(all=5 bytes\.\))");
+    EXPECT_TRUE(std::regex_match(summaryText(job, totals), update)) << summaryText(job, totals);
+    totals.neededBytes = INT64_MAX; // more than any disk holds
+    EXPECT_EQ(summaryText(job, totals).substr(0, 5), "[NG?]");
+
+    TransferJob search(platform);
+    search.SetJob(TransferMode::Search, {}, DateTime::now());
+    ASSERT_TRUE(search.SetPaths(tmp / "src", "*.*", "", "", ""));
+    ASSERT_TRUE(search.PlanJob());
+    const std::regex found(R"(cmd=1 \(all=5 bytes\.\)src=[0-9.,]+(G| bytes\.)/[0-9.,]+(G| bytes\.))");
+    const std::string text = summaryText(search, computeTotals(search.list()));
+    EXPECT_TRUE(std::regex_match(text, found)) << text;
+
+    EXPECT_EQ(runProgressText(3, 10, 1), "3 / 10 (Error=1) 中止はESCキーを押してください...");
+    EXPECT_EQ(runFinishedText(0), "完了しました.(Error=0)");
+}
+
+} // namespace
+} // namespace ryk

@@ -1,0 +1,168 @@
+#include "engine/ListText.h"
+#include "engine/TransferJob.h"
+
+#include "platform/TextCodec.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "support/FakeMessageBox.h"
+#include "support/ScriptedAbortKey.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace ryk {
+namespace {
+
+using test::TempDir;
+
+TEST(ResponseFields, KeywordsAndFields) {
+    const char* const words[] = {"Copy", "Up&Move", ""};
+    EXPECT_EQ(TransferJob::FindKeyword("copy", words, 1), 0);
+    EXPECT_EQ(TransferJob::FindKeyword("copy", words, 0), -1);
+    EXPECT_EQ(TransferJob::FindKeyword("UP&MOVE", words, 1), 1);
+    EXPECT_EQ(TransferJob::FindKeyword("Copy", words, 2), -1);
+    EXPECT_EQ(TransferJob::FindKeyword("", words, 1), -1);
+
+    struct Case {
+        std::string text;
+        int n;
+        bool found;
+        std::string field;
+    };
+    const Case cases[] = {
+        {"a b c", 1, true, "a"},
+        {"a b c", 3, true, "c"},
+        {"a b c", 4, false, ""},
+        {"  \t a\r", 1, true, "a"},
+        {"a\r", 2, false, ""}, // the carriage return of a CRLF line is white space
+        {"\"my dir/x\" y", 1, true, "my dir/x"},
+        {"\"my dir/x\" y", 2, true, "y"},
+        {"\"open to the end", 1, true, "open to the end"},
+        {"\"open to the end", 2, false, ""},
+        {"a,b c", 1, true, "a,b"},
+        {"", 1, false, ""},
+    };
+    for (const Case& c : cases) {
+        std::string out = "stale";
+        EXPECT_EQ(TransferJob::GetField(c.text, c.n, out), c.found) << c.text << " #" << c.n;
+        EXPECT_EQ(out, c.field) << c.text << " #" << c.n;
+    }
+}
+
+class ResponseModeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        src = tmp.makeDir("src");
+        dst = tmp.makeDir("dst");
+        tmp.writeFile("src/a.txt", "a");
+        tmp.writeFile("src/b.c", "b");
+        tmp.writeFile("src/c.h", "c");
+        tmp.writeFile("src/keep.bak", "k");
+        tmp.writeFile("src/x.bak", "x");
+        tmp.writeFile("src/sub/deep.txt", "d");
+        tmp.makeDir("old");
+        tmp.writeFile("My Files/q.c", "q");
+    }
+
+    /// Plans a response file with the given text; the lines with the temp dir cut away.
+    std::vector<std::string> plan(const std::string& bytes) {
+        const std::string file = tmp.writeFile("job.rsp", bytes);
+        job = std::make_unique<TransferJob>(platform);
+        job->SetJob(TransferMode::Response, {}, DateTime::now());
+        EXPECT_TRUE(job->SetPaths("", file, "", "", ""));
+        EXPECT_TRUE(job->PlanJob());
+        EXPECT_EQ(job->job().mode, TransferMode::Response);
+        std::vector<std::string> lines;
+        for (const auto& e : job->list()) {
+            std::string line = clipboardLine(*e);
+            for (size_t at; (at = line.find(tmp.path() + "/")) != std::string::npos;)
+                line.erase(at, tmp.path().size() + 1);
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+    TempDir tmp;
+    std::string src, dst;
+    PosixFileSystem fileSystem;
+    test::FakeMessageBox messages;
+    test::ScriptedAbortKey keys;
+    Platform platform{fileSystem, messages, keys};
+    std::unique_ptr<TransferJob> job;
+};
+
+TEST_F(ResponseModeTest, EachKeywordPlansItsLine) {
+    const std::string t = tmp.path() + "/";
+    const std::string text = "Copy " + t + "src/*.txt " + t + "dst/\n" +
+                             "copy,\"" + t + "My Files/*.c;*.h\" " + t + "dst/\n" +
+                             "Delete " + t + "src/*.bak keep.*\n" +
+                             "Find " + t + "src/*.c\n" +
+                             "Mkdir " + t + "new\n" +
+                             "Mkdir " + t + "old\n" + // exists: nothing
+                             "Rmdir " + t + "old\n" +
+                             "Rmdir " + t + "gone\n"; // missing: nothing
+    EXPECT_EQ(plan(text), (std::vector<std::string>{
+                              "Copy \"src/a.txt\" \"dst/a.txt\"", // no subdirectories
+                              "Copy \"My Files/q.c\" \"dst/q.c\"",
+                              "Delete \"src/x.bak\" ",
+                              "Find \"src/b.c\" ",
+                              "Mkdir \"new\" ",
+                              "Rmdir \"old\" ",
+                          }));
+}
+
+TEST_F(ResponseModeTest, CommentsQuotesAndCarriedModes) {
+    const std::string t = tmp.path() + "/";
+    // Unquoted, the ';' starts a comment: only *.c is left and the destination is lost.
+    EXPECT_EQ(plan("Find " + t + "src/*.c;*.h\r\n"),
+              (std::vector<std::string>{"Find \"src/b.c\" "}));
+    // An Error line plans its own paths in the mode of the line before; first, it does nothing.
+    EXPECT_EQ(plan("Error " + t + "src/*.txt\nFind " + t + "src/*.c\nError " + t + "src/*.h\n"),
+              (std::vector<std::string>{"Find \"src/b.c\" ", "Find \"src/c.h\" "}));
+    // No separator, blank, comment-only and leading-blank lines plan nothing on their own.
+    EXPECT_EQ(plan("Copy\n\n; just a comment\n   " + t + "src/*.c\n"), std::vector<std::string>{});
+}
+
+TEST_F(ResponseModeTest, Cp932AndUtf8FilesGiveTheSamePlan) {
+    tmp.writeFile("src/日本語.txt", "j");
+    const std::string line = "Find " + tmp.path() + "/src/日本*.txt\r\n";
+    std::string cp932;
+    ASSERT_TRUE(encodeCp932(line, cp932));
+    ASSERT_NE(cp932, line);
+    const auto fromUtf8 = plan(line);
+    EXPECT_EQ(fromUtf8, (std::vector<std::string>{"Find \"src/日本語.txt\" "}));
+    EXPECT_EQ(plan(cp932), fromUtf8);
+    EXPECT_EQ(plan("\xEF\xBB\xBF" + line), fromUtf8); // with a BOM
+}
+
+TEST_F(ResponseModeTest, BadInputGivesErrorLinesAndTheOtherLinesStillPlan) {
+    const std::string t = tmp.path() + "/";
+    const std::string good = "Find " + t + "src/*.c\n";
+    const auto lines = plan(std::string("Find \"") + t + "src/*.c\n" + // quote never closed
+                            "Copy " + t + "nowhere/*.* " + t + "dst/\n" +
+                            "Copy " + t + "src/*.c " + t + "nodst/\n" + std::string("Find x\0y z\n", 11) +
+                            "Find " + std::string(70000, 'a') + "\n" + good);
+    ASSERT_EQ(lines.size(), 6u);
+    for (size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(lines[i].substr(0, 6), "Error ") << lines[i];
+    EXPECT_EQ(lines[1], "Error \"nowhere/\" ");
+    EXPECT_EQ(lines[2], "Error \"nodst/\" ");
+    EXPECT_EQ(lines[5], "Find \"src/b.c\" ");
+    EXPECT_TRUE(messages.shown.empty());
+
+    EXPECT_TRUE(plan("").empty());
+    EXPECT_TRUE(plan(std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)).empty());
+}
+
+TEST_F(ResponseModeTest, MissingFileSaysSo) {
+    job = std::make_unique<TransferJob>(platform);
+    job->SetJob(TransferMode::Response, {}, DateTime::now());
+    ASSERT_TRUE(job->SetPaths("", tmp / "missing.rsp", "", "", ""));
+    EXPECT_TRUE(job->PlanJob());
+    EXPECT_TRUE(job->list().empty());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "レスポンスファイルを開けません");
+    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Stop);
+}
+
+} // namespace
+} // namespace ryk

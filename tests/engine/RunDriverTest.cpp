@@ -1,0 +1,223 @@
+#include "engine/ListText.h"
+#include "engine/TransferJob.h"
+
+#include "platform/console/ConsoleCopyProgress.h"
+#include "platform/posix/PosixFileBatch.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "support/FakeMessageBox.h"
+#include "support/ScriptedAbortKey.h"
+#include "support/TempDir.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace ryk {
+namespace {
+
+using test::FakeMessageBox;
+using test::ScriptedAbortKey;
+using test::TempDir;
+
+/// Records what the rows of a run show.
+class RecordingObserver : public RunObserver {
+public:
+    void entryStarting(size_t row, const OperationEntry&, const std::string& text) override {
+        events.push_back(std::to_string(row) + " start");
+        lastText = text;
+    }
+    void entryFinished(size_t row, const OperationEntry&, RowOverlay overlay) override {
+        events.push_back(std::to_string(row) + " " + std::to_string(static_cast<int>(overlay)));
+    }
+    std::vector<std::string> events;
+    std::string lastText;
+};
+
+struct stat statOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
+    return st;
+}
+
+class RunDriverTest : public ::testing::Test {
+protected:
+    std::unique_ptr<TransferJob> planned(TransferMode mode, const OptionFlags& flags,
+                                         const std::string& source, const std::string& patterns,
+                                         const std::string& destination = {}) {
+        auto job = std::make_unique<TransferJob>(platform);
+        job->SetJob(mode, flags, DateTime::now());
+        EXPECT_TRUE(job->SetPaths(source, patterns, "", destination, ""));
+        EXPECT_TRUE(job->PlanJob());
+        return job;
+    }
+    static OptionFlags recursive() {
+        OptionFlags f;
+        f.subdirectories = f.recurse = 1;
+        return f;
+    }
+    std::vector<int32_t> states(const TransferJob& job) const {
+        std::vector<int32_t> result;
+        for (const auto& e : job.list())
+            result.push_back(e->state);
+        return result;
+    }
+
+    TempDir tmp;
+    PosixFileSystem fileSystem;
+    FakeMessageBox messages;
+    ScriptedAbortKey keys;
+    PosixFileBatch batch{fileSystem, nullptr};
+    Platform platform{fileSystem, messages, keys, &batch};
+    ConsoleCopyProgress progress;
+    RecordingObserver observer;
+};
+
+TEST_F(RunDriverTest, UpdateRunKeepsContentsTimesAndModesAndLeavesNothingToDo) {
+    const std::string src = tmp.makeDir("src");
+    const std::string dst = tmp.makeDir("dst");
+    const std::string a = tmp.writeFile("src/a.txt", "alpha");
+    const std::string b = tmp.writeFile("src/sub/b.sh", std::string(100000, 'b'));
+    ASSERT_EQ(chmod(b.c_str(), 0751), 0);
+    const timespec times[2] = {{1600000000, 111}, {1700000000, 123456789}};
+    ASSERT_EQ(utimensat(AT_FDCWD, a.c_str(), times, 0), 0);
+
+    auto job = planned(TransferMode::Update, recursive(), src, "*.*", dst);
+    ASSERT_EQ(job->list().size(), 3u); // Copy a, Mkdir sub, Copy b
+    const RunSummary summary = job->OnOK(observer, progress);
+    EXPECT_EQ(summary.errors, 0);
+    EXPECT_TRUE(summary.complete);
+    EXPECT_EQ(states(*job), (std::vector<int32_t>{1, 1, 1}));
+    EXPECT_EQ(observer.events,
+              (std::vector<std::string>{"0 start", "0 2", "1 start", "1 2", "2 start", "2 2"}));
+    EXPECT_EQ(observer.lastText, "2 / 3 (Error=0) 中止はESCキーを押してください...");
+
+    EXPECT_EQ(tmp.readFile("dst/a.txt"), "alpha");
+    EXPECT_EQ(tmp.readFile("dst/sub/b.sh"), std::string(100000, 'b'));
+    const struct stat copied = statOf(tmp / "dst/a.txt");
+    EXPECT_EQ(copied.st_mtim.tv_sec, 1700000000);
+    EXPECT_EQ(copied.st_mtim.tv_nsec, 123456789);
+    EXPECT_EQ(statOf(tmp / "dst/sub/b.sh").st_mode & 07777, 0751u);
+
+    // Nothing is newer any more.
+    EXPECT_TRUE(planned(TransferMode::Update, recursive(), src, "*.*", dst)->list().empty());
+}
+
+TEST_F(RunDriverTest, FailuresKeepTheirStateAndARerunRetriesOnlyPendingLines) {
+    const std::string src = tmp.makeDir("src");
+    tmp.writeFile("src/a.txt", "a");
+    tmp.writeFile("src/b.txt", "b");
+    tmp.writeFile("src/c.txt", "c");
+    auto job = planned(TransferMode::Delete, {}, src, "*.*");
+    ASSERT_EQ(job->list().size(), 3u);
+    std::filesystem::remove(tmp / "src/b.txt"); // gone since planning
+
+    keys.quietPolls = 1; // stop before the second line
+    keys.events = {AbortKeyEvent::ControlDown};
+    RunSummary summary = job->OnOK(observer, progress);
+    EXPECT_FALSE(summary.complete);
+    EXPECT_EQ(states(*job), (std::vector<int32_t>{1, -1, -1}));
+
+    summary = job->OnOK(observer, progress);
+    EXPECT_TRUE(summary.complete);
+    EXPECT_EQ(summary.errors, 1);
+    EXPECT_EQ(states(*job), (std::vector<int32_t>{1, 0, 1}));
+    EXPECT_EQ(job->list().at(1)->lastError, static_cast<uint32_t>(ENOENT));
+
+    observer.events.clear();
+    summary = job->OnOK(observer, progress);
+    EXPECT_EQ(summary.errors, 1); // counted again, not retried
+    EXPECT_TRUE(observer.events.empty());
+}
+
+TEST_F(RunDriverTest, MoveRenamesWithinOneFileSystemAndNeverReplaces) {
+    const std::string src = tmp.makeDir("src");
+    const std::string dst = tmp.makeDir("dst");
+    const std::string a = tmp.writeFile("src/a.txt", "new a");
+    const timespec times[2] = {{1600000000, 0}, {1700000005, 5}};
+    ASSERT_EQ(utimensat(AT_FDCWD, a.c_str(), times, 0), 0);
+    const ino_t inode = statOf(a).st_ino;
+    tmp.writeFile("src/b.txt", "new b");
+    const std::string oldB = tmp.writeFile("dst/b.txt", "old b");
+    const timespec old[2] = {{1500000000, 0}, {1500000000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, oldB.c_str(), old, 0), 0);
+
+    auto job = planned(TransferMode::Move, {}, src, "*.*", dst);
+    ASSERT_EQ(clipboardText(job->list(), "\n"),
+              "Move \"" + src + "/a.txt\" \"" + dst + "/a.txt\"\n" + "Up&Move \"" + src +
+                  "/b.txt\" \"" + dst + "/b.txt\"\n");
+    const RunSummary summary = job->OnOK(observer, progress);
+    EXPECT_EQ(summary.errors, 0);
+    EXPECT_EQ(statOf(tmp / "dst/a.txt").st_ino, inode); // renamed, not copied
+    EXPECT_EQ(statOf(tmp / "dst/a.txt").st_mtim.tv_nsec, 5);
+    EXPECT_EQ(tmp.readFile("dst/b.txt"), "new b");
+    EXPECT_FALSE(std::filesystem::exists(tmp / "src/a.txt"));
+    EXPECT_FALSE(std::filesystem::exists(tmp / "src/b.txt"));
+}
+
+TEST_F(RunDriverTest, ReadOnlySourceIsNotDeleted) {
+    const std::string src = tmp.makeDir("src");
+    const std::string f = tmp.writeFile("src/keep.txt", "x");
+    ASSERT_EQ(chmod(f.c_str(), 0444), 0);
+    auto job = planned(TransferMode::Delete, {}, src, "*.*");
+    EXPECT_EQ(job->OnOK(observer, progress).errors, 1);
+    EXPECT_EQ(job->list().at(0)->state, kStateFailed);
+    EXPECT_EQ(job->list().at(0)->lastError, static_cast<uint32_t>(EACCES));
+    EXPECT_TRUE(std::filesystem::exists(f));
+}
+
+TEST_F(RunDriverTest, FindLinesStayPending) {
+    const std::string src = tmp.makeDir("src");
+    tmp.writeFile("src/a.txt");
+    auto job = planned(TransferMode::Search, {}, src, "*.*");
+    const RunSummary summary = job->OnOK(observer, progress);
+    EXPECT_TRUE(summary.complete);
+    EXPECT_EQ(states(*job), (std::vector<int32_t>{-1}));
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"0 start", "0 0"}));
+}
+
+TEST_F(RunDriverTest, BatchEntriesGetTheirOwnOutcomeAndDirectoriesWaitForThem) {
+    // Delete with directory removal through the batch: every Rmdir must see its files gone.
+    const std::string src = tmp.makeDir("src");
+    tmp.writeFile("src/d/a.bak");
+    tmp.writeFile("src/d/e/b.bak");
+    const std::string locked = tmp.writeFile("src/c.bak");
+    ASSERT_EQ(chmod(locked.c_str(), 0444), 0);
+    OptionFlags f;
+    f.subdirectories = f.recurse = f.removeSourceDirectories = 1;
+    auto job = planned(TransferMode::Delete, f, src, "*.*");
+    job->SetExplorerStyle(true);
+    ASSERT_EQ(clipboardText(job->list(), "\n"),
+              "Delete \"" + src + "/c.bak\" \n" + "Delete \"" + src + "/d/a.bak\" \n" +
+                  "Delete \"" + src + "/d/e/b.bak\" \n" + "Rmdir \"" + src + "/d/e\" \n" +
+                  "Rmdir \"" + src + "/d\" \n");
+    const RunSummary summary = job->OnOK(observer, progress);
+    EXPECT_EQ(summary.errors, 1);
+    EXPECT_EQ(states(*job), (std::vector<int32_t>{0, 1, 1, 1, 1}));
+    EXPECT_FALSE(std::filesystem::exists(tmp / "src/d"));
+    EXPECT_TRUE(std::filesystem::exists(locked));
+    // Rows show the batch mark first, then their own outcome once the batch ran.
+    EXPECT_EQ(observer.events[1], "0 4");
+    EXPECT_NE(std::find(observer.events.begin(), observer.events.end(), "0 1"),
+              observer.events.end());
+}
+
+TEST_F(RunDriverTest, BatchCollectedWhenTheRunStopsIsStillCarriedOut) {
+    const std::string src = tmp.makeDir("src");
+    const std::string dst = tmp.makeDir("dst");
+    for (int i = 0; i < 4; ++i)
+        tmp.writeFile("src/f" + std::to_string(i), "data");
+    auto job = planned(TransferMode::Update, {}, src, "*.*", dst);
+    job->SetExplorerStyle(true);
+    keys.quietPolls = 2; // two lines collected, then stop
+    keys.events = {AbortKeyEvent::ControlDown};
+    const RunSummary summary = job->OnOK(observer, progress);
+    EXPECT_FALSE(summary.complete);
+    EXPECT_EQ(states(*job), (std::vector<int32_t>{1, 1, -1, -1}));
+    EXPECT_EQ(tmp.readFile("dst/f0"), "data");
+    EXPECT_EQ(tmp.readFile("dst/f1"), "data");
+    EXPECT_FALSE(std::filesystem::exists(tmp / "dst/f2"));
+}
+
+} // namespace
+} // namespace ryk

@@ -1,0 +1,120 @@
+#include "engine/ListText.h"
+#include "engine/TransferJob.h"
+
+#include "platform/console/ConsoleCopyProgress.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "support/FakeMessageBox.h"
+#include "support/ScriptedAbortKey.h"
+#include "support/TempDir.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+#include <sys/stat.h>
+
+namespace ryk {
+namespace {
+
+using test::TempDir;
+namespace fs = std::filesystem;
+
+class NullObserver : public RunObserver {
+public:
+    void entryStarting(size_t, const OperationEntry&, const std::string&) override {}
+    void entryFinished(size_t, const OperationEntry&, RowOverlay) override {}
+};
+
+class SyncModeTest : public ::testing::Test {
+protected:
+    std::vector<std::string> plan(bool recursive = true) {
+        job = std::make_unique<TransferJob>(platform);
+        OptionFlags f;
+        f.subdirectories = f.recurse = recursive ? 1 : 0;
+        job->SetJob(TransferMode::Sync, f, DateTime::now());
+        EXPECT_TRUE(job->SetPaths(tmp / "src", "*.*", "", tmp / "dst", ""));
+        EXPECT_TRUE(job->PlanJob());
+        std::vector<std::string> lines;
+        for (const auto& e : job->list()) {
+            std::string line = clipboardLine(*e);
+            for (size_t at; (at = line.find(tmp.path() + "/")) != std::string::npos;)
+                line.erase(at, tmp.path().size() + 1);
+            lines.push_back(line);
+        }
+        return lines;
+    }
+    void run() {
+        NullObserver observer;
+        ConsoleCopyProgress progress;
+        EXPECT_EQ(job->OnOK(observer, progress).errors, 0);
+    }
+    /// Names, contents, modes and write times of a tree, for comparing two trees.
+    std::map<std::string, std::string> describe(const std::string& root) {
+        std::map<std::string, std::string> result;
+        for (const auto& item : fs::recursive_directory_iterator(root)) {
+            struct stat st {};
+            lstat(item.path().c_str(), &st);
+            std::string facts = std::to_string(st.st_mode);
+            if (S_ISREG(st.st_mode))
+                facts += " " + std::to_string(st.st_mtim.tv_sec) + "." +
+                         std::to_string(st.st_mtim.tv_nsec) + " " +
+                         tmp.readFile(item.path().string().substr(tmp.path().size() + 1));
+            result[item.path().string().substr(root.size())] = facts;
+        }
+        return result;
+    }
+
+    TempDir tmp;
+    PosixFileSystem fileSystem;
+    test::FakeMessageBox messages;
+    test::ScriptedAbortKey keys;
+    Platform platform{fileSystem, messages, keys};
+    std::unique_ptr<TransferJob> job;
+};
+
+TEST_F(SyncModeTest, PlansCopiesThenDeletions) {
+    tmp.writeFile("src/a", "a");
+    tmp.writeFile("src/b", "b2");
+    tmp.writeFile("dst/b", "b");
+    tmp.writeFile("dst/c", "c");
+    EXPECT_EQ(plan(false), (std::vector<std::string>{"Copy \"src/a\" \"dst/a\"",
+                                                     "Update \"src/b\" \"dst/b\"",
+                                                     "Delete \"dst/c\" "}));
+    EXPECT_EQ(job->job().mode, TransferMode::Update);
+    EXPECT_EQ(job->job().destinationDirectory, tmp / "dst"); // the summary asks the destination
+}
+
+TEST_F(SyncModeTest, RunMakesTheTreesEqualAndASecondSyncPlansNothing) {
+    tmp.writeFile("src/a.txt", "alpha");
+    tmp.writeFile("src/sub/b.txt", "beta");
+    tmp.makeDir("src/empty");
+    const std::string script = tmp.writeFile("src/run.sh", "#!/bin/sh\n");
+    ASSERT_EQ(chmod(script.c_str(), 0750), 0);
+    tmp.writeFile("dst/a.txt", "old alpha, and newer than the source");
+    tmp.writeFile("dst/gone/deeper/x.txt", "x");
+    tmp.writeFile("dst/gone.txt", "g");
+    const timespec later[2] = {{2000000000, 0}, {2000000000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, (tmp / "dst/a.txt").c_str(), later, 0), 0);
+
+    plan();
+    run();
+    auto source = describe(tmp / "src");
+    source.erase("/empty"); // empty directories are made only with -e
+    EXPECT_EQ(describe(tmp / "dst"), source);
+    EXPECT_EQ(plan(), std::vector<std::string>{});
+}
+
+TEST_F(SyncModeTest, NeverDeletesOutsideTheDestinationOrThroughALink) {
+    tmp.writeFile("src/a", "a");
+    tmp.writeFile("outside/precious", "p");
+    tmp.makeDir("dst");
+    fs::create_directory_symlink(tmp / "outside", tmp / "dst/link");
+    plan();
+    run();
+    EXPECT_EQ(tmp.readFile("outside/precious"), "p");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(tmp / "dst/link"))); // the link itself goes
+    EXPECT_EQ(tmp.readFile("dst/a"), "a");
+}
+
+} // namespace
+} // namespace ryk

@@ -1,0 +1,269 @@
+#include "engine/TransferJob.h"
+
+#include "platform/posix/PosixFileSystem.h"
+#include "support/FakeMessageBox.h"
+#include "support/ScriptedAbortKey.h"
+#include "support/TempDir.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ryk {
+namespace {
+
+using test::FakeMessageBox;
+using test::ScriptedAbortKey;
+using test::TempDir;
+
+constexpr int64_t kBase = 1700000000;
+
+void setWriteTime(const std::string& path, int64_t seconds, long nanoseconds = 0) {
+    const timespec times[2] = {{seconds, nanoseconds}, {seconds, nanoseconds}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+}
+
+class TreeScanTest : public ::testing::Test {
+protected:
+    /// Flags as the command line letters give them.
+    OptionFlags flags(std::string_view letters) {
+        OptionFlags f;
+        for (size_t i = 0; i < letters.size(); ++i) {
+            switch (letters[i]) {
+            case 'r': f.subdirectories = f.recurse = 1; break;
+            case 'e': f.subdirectories = f.includeEmptyDirectories = 1; break;
+            case 'E': f.subdirectories = f.directoriesOnly = 1; break;
+            case 'm': f.subdirectories = f.recurse = f.removeSourceDirectories = 1; break;
+            case 'x': f.dateConditions = f.ignoreDates = 1; break;
+            case 'u': f.dateConditions = f.onlyExisting = 1; break;
+            case '0': f.dateConditions = f.onlyMissing = 1; break;
+            case 'a': f.dateConditions = f.afterDateOnly = 1; break;
+            case 'c': create = true; break;
+            }
+        }
+        return f;
+    }
+
+    /// Plans a job; the lines as "Command source target" with the temp dir cut away.
+    std::vector<std::string> plan(TransferMode mode, std::string_view letters,
+                                  const std::string& source, const std::string& patterns,
+                                  const std::string& destination = {},
+                                  const std::string& destinationPattern = {},
+                                  const std::string& exclusions = {}) {
+        job = std::make_unique<TransferJob>(platform);
+        create = false;
+        const OptionFlags f = flags(letters);
+        job->SetJob(mode, f, afterDate);
+        job->setCreateDestination(create);
+        if (!job->SetPaths(source, patterns, exclusions, destination, destinationPattern))
+            return {"SetPaths failed"};
+        if (!job->PlanJob())
+            return {"abandoned"};
+        std::vector<std::string> lines;
+        for (const auto& e : job->list()) {
+            std::string line = commandName(e->command);
+            line += " " + relative(e->source.path);
+            if (!e->target.path.empty())
+                line += " " + relative(e->target.path);
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+    std::string relative(const std::string& path) const {
+        const std::string prefix = tmp.path() + "/";
+        return path.compare(0, prefix.size(), prefix) == 0 ? path.substr(prefix.size()) : path;
+    }
+
+    TempDir tmp;
+    PosixFileSystem fileSystem;
+    FakeMessageBox messages;
+    ScriptedAbortKey keys;
+    Platform platform{fileSystem, messages, keys};
+    std::unique_ptr<TransferJob> job;
+    DateTime afterDate = DateTime::fromFileTime({kBase, 0});
+    bool create = false;
+};
+
+TEST_F(TreeScanTest, UpdateRuleTable) {
+    // Four sources against the destination: missing, same second, one second newer, older.
+    const std::string src = tmp.makeDir("src");
+    const std::string dst = tmp.makeDir("dst");
+    setWriteTime(tmp.writeFile("src/missing.txt"), kBase + 10);
+    setWriteTime(tmp.writeFile("src/same.txt"), kBase + 10, 900000000);
+    setWriteTime(tmp.writeFile("dst/same.txt"), kBase + 10, 100000000);
+    setWriteTime(tmp.writeFile("src/newer.txt"), kBase + 11);
+    setWriteTime(tmp.writeFile("dst/newer.txt"), kBase + 10);
+    setWriteTime(tmp.writeFile("src/older.txt"), kBase - 10);
+    setWriteTime(tmp.writeFile("dst/older.txt"), kBase + 10);
+
+    struct Case {
+        std::string letters;
+        std::vector<std::string> commands; // for missing, newer, older, same (sorted order)
+    };
+    // Names sort as missing, newer, older, same.
+    const Case cases[] = {
+        {"", {"Copy src/missing.txt dst/missing.txt", "Update src/newer.txt dst/newer.txt"}},
+        {"0", {"Copy src/missing.txt dst/missing.txt"}},
+        {"u", {"Update src/newer.txt dst/newer.txt"}},
+        {"x",
+         {"Copy src/missing.txt dst/missing.txt", "Update src/newer.txt dst/newer.txt",
+          "Update src/older.txt dst/older.txt", "Update src/same.txt dst/same.txt"}},
+        // After-date: sources at or after it take part whatever the target's date.
+        {"a",
+         {"Copy src/missing.txt dst/missing.txt", "Update src/newer.txt dst/newer.txt",
+          "Update src/same.txt dst/same.txt"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("flags " + c.letters);
+        EXPECT_EQ(plan(TransferMode::Update, c.letters, src, "*.*", dst), c.commands);
+    }
+    // Move mode plans the same lines as moves.
+    EXPECT_EQ(plan(TransferMode::Move, "", src, "*.*", dst),
+              (std::vector<std::string>{"Move src/missing.txt dst/missing.txt",
+                                        "Up&Move src/newer.txt dst/newer.txt"}));
+    // The after-date keeps a file written exactly at it and drops one a second older.
+    afterDate = DateTime::fromFileTime({kBase + 11, 0});
+    EXPECT_EQ(plan(TransferMode::Update, "a", src, "*.*", dst),
+              (std::vector<std::string>{"Update src/newer.txt dst/newer.txt"}));
+}
+
+TEST_F(TreeScanTest, PatternsExclusionsAndDestinationNames) {
+    const std::string src = tmp.makeDir("src");
+    const std::string dst = tmp.makeDir("dst");
+    tmp.writeFile("src/a.c");
+    tmp.writeFile("src/b.h");
+    tmp.writeFile("src/skip.c");
+    tmp.writeFile("src/sub/c.c");
+    tmp.makeDir("dst/sub");
+    EXPECT_EQ(plan(TransferMode::Update, "r", src, "*.c;*.h", dst, "*.bak", "skip*.*"),
+              (std::vector<std::string>{"Copy src/a.c dst/a.bak", "Copy src/b.h dst/b.bak",
+                                        "Copy src/sub/c.c dst/sub/c.bak"}));
+    // A destination name that is a directory: the file takes part with no target facts.
+    tmp.makeDir("dst/a.c");
+    plan(TransferMode::Update, "", src, "a.c", dst);
+    ASSERT_EQ(job->list().size(), 1u);
+    EXPECT_EQ(job->list().at(0)->command, OperationCommand::Copy);
+    EXPECT_TRUE(job->list().at(0)->target.foundPath.empty());
+    EXPECT_EQ(job->list().at(0)->target.path, dst + "/a.c");
+}
+
+TEST_F(TreeScanTest, DirectoryLinesPerRecursionOption) {
+    const std::string src = tmp.makeDir("src");
+    const std::string dst = tmp.makeDir("dst");
+    tmp.makeDir("src/empty");
+    tmp.writeFile("src/full/f.txt");
+    tmp.makeDir("src/full/deeper");
+    EXPECT_EQ(plan(TransferMode::Update, "r", src, "*.*", dst),
+              (std::vector<std::string>{"Mkdir dst/full", "Copy src/full/f.txt dst/full/f.txt"}));
+    EXPECT_EQ(plan(TransferMode::Update, "e", src, "*.*", dst),
+              (std::vector<std::string>{"Mkdir dst/empty", "Mkdir dst/full",
+                                        "Copy src/full/f.txt dst/full/f.txt",
+                                        "Mkdir dst/full/deeper"}));
+    EXPECT_EQ(plan(TransferMode::Update, "E", src, "*.*", dst),
+              (std::vector<std::string>{"Mkdir dst/empty", "Mkdir dst/full",
+                                        "Mkdir dst/full/deeper"}));
+    // Search and Delete modes plan no directory lines without -rm.
+    EXPECT_EQ(plan(TransferMode::Search, "r", src, "*.*"),
+              (std::vector<std::string>{"Find src/full/f.txt"}));
+}
+
+TEST_F(TreeScanTest, RemovedSourceDirectoriesComeAfterTheirContents) {
+    const std::string src = tmp.makeDir("src");
+    tmp.writeFile("src/a/x.bak");
+    tmp.writeFile("src/a/b/y.bak");
+    tmp.writeFile("src/k/keep.txt");
+    tmp.writeFile("src/k/z.bak");
+    EXPECT_EQ(plan(TransferMode::Delete, "m", src, "*.bak"),
+              (std::vector<std::string>{"Delete src/a/x.bak", "Delete src/a/b/y.bak", "Rmdir src/a/b",
+                                        "Rmdir src/a", "Delete src/k/z.bak"}));
+    // An excluded file keeps its directory and every parent.
+    EXPECT_EQ(plan(TransferMode::Delete, "m", src, "*.bak", {}, {}, "y.*"),
+              (std::vector<std::string>{"Delete src/a/x.bak", "Delete src/k/z.bak"}));
+}
+
+TEST_F(TreeScanTest, MoveWithRemovalKeepsDirectoriesOfSkippedFiles) {
+    const std::string src = tmp.makeDir("src");
+    const std::string dst = tmp.makeDir("dst");
+    tmp.makeDir("src/n1/n2"); // two nested directories without files
+    setWriteTime(tmp.writeFile("src/d/up.txt"), kBase);
+    setWriteTime(tmp.writeFile("dst/d/up.txt"), kBase); // up to date: not moved
+    EXPECT_EQ(plan(TransferMode::Move, "m", src, "*.*", dst),
+              (std::vector<std::string>{"Rmdir src/n1/n2", "Rmdir src/n1"}));
+}
+
+TEST_F(TreeScanTest, MissingDestinationIsRefusedOrPlanned) {
+    const std::string src = tmp.makeDir("src");
+    tmp.writeFile("src/f.txt");
+    const std::string dst = tmp / "new/deep/dst";
+    EXPECT_EQ(plan(TransferMode::Update, "", src, "*.*", dst),
+              (std::vector<std::string>{"SetPaths failed"}));
+    EXPECT_EQ(job->focusControl(), kFocusDestinationDirectory);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "エラーが発生:Code=2\nNo such file or directory");
+
+    EXPECT_EQ(plan(TransferMode::Update, "c", src, "*.*", dst),
+              (std::vector<std::string>{"Mkdir new", "Mkdir new/deep", "Mkdir new/deep/dst",
+                                        "Copy src/f.txt new/deep/dst/f.txt"}));
+    EXPECT_EQ(job->focusControl(), kFocusSourceDirectory);
+
+    EXPECT_EQ(plan(TransferMode::Update, "", tmp / "nosource", "*.*", dst),
+              (std::vector<std::string>{"SetPaths failed"}));
+    EXPECT_EQ(job->focusControl(), kFocusSourceDirectory);
+}
+
+TEST_F(TreeScanTest, AbortKeyDiscardsThePlan) {
+    const std::string src = tmp.makeDir("src");
+    for (int i = 0; i < 20; ++i)
+        tmp.writeFile("src/d" + std::to_string(i % 4) + "/f" + std::to_string(i));
+    keys.quietPolls = 7;
+    keys.events = {AbortKeyEvent::ControlDown};
+    EXPECT_EQ(plan(TransferMode::Search, "r", src, "*.*"), (std::vector<std::string>{"abandoned"}));
+    EXPECT_TRUE(messages.shown.empty());
+
+    keys.quietPolls = 3;
+    keys.events = {AbortKeyEvent::EscapeReleased};
+    messages.answers = {MessageAnswer::No}; // Escape, then "go on"
+    EXPECT_EQ(plan(TransferMode::Search, "r", src, "*.*").size(), 20u);
+}
+
+TEST_F(TreeScanTest, LinksAreNeverFollowedIntoDirectories) {
+    const std::string src = tmp.makeDir("src");
+    tmp.writeFile("outside/secret.txt");
+    tmp.writeFile("src/real.txt");
+    std::filesystem::create_directory_symlink(tmp / "outside", tmp / "src/link");
+    std::filesystem::create_directory_symlink(tmp / "src", tmp / "src/loop");
+    const auto lines = plan(TransferMode::Search, "r", src, "*.*");
+    for (const std::string& line : lines)
+        EXPECT_EQ(line.find("secret"), std::string::npos) << line;
+    EXPECT_LE(lines.size(), 3u);
+}
+
+TEST_F(TreeScanTest, EmptyTextsTakeDefaults) {
+    tmp.writeFile("here/x.txt");
+    const std::string old = std::filesystem::current_path();
+    std::filesystem::current_path(tmp / "here");
+    const auto lines = plan(TransferMode::Search, "", "", ".");
+    std::filesystem::current_path(old);
+    EXPECT_EQ(lines, (std::vector<std::string>{"Find ./x.txt"}));
+    EXPECT_EQ(job->job().sourcePatterns, "*.*");
+}
+
+TEST_F(TreeScanTest, UnreadableSubdirectoryIsReportedAndKeepsItsParents) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind root";
+    const std::string src = tmp.makeDir("src");
+    tmp.writeFile("src/p/closed/x.bak");
+    tmp.writeFile("src/p/y.bak");
+    ASSERT_EQ(chmod((tmp / "src/p/closed").c_str(), 0), 0);
+    const auto lines = plan(TransferMode::Delete, "m", src, "*.*");
+    chmod((tmp / "src/p/closed").c_str(), 0755);
+    EXPECT_EQ(lines, (std::vector<std::string>{"Delete src/p/y.bak"}));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].text.find("closed/*.*"), std::string::npos);
+}
+
+} // namespace
+} // namespace ryk

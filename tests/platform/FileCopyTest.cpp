@@ -1,0 +1,267 @@
+#include "platform/posix/PosixFileCopy.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "support/TempDir.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <set>
+#include <string>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace ryk {
+namespace {
+
+using test::TempDir;
+
+std::string patterned(size_t size) {
+    std::string data(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        data[i] = static_cast<char>((i * 131 + i / 4096) & 0xff);
+    return data;
+}
+
+std::set<std::string> namesIn(const std::string& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+struct stat statOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
+    return st;
+}
+
+void setTimes(const std::string& path, timespec access, timespec write) {
+    const timespec times[2] = {access, write};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
+}
+
+/// Copies every byte of an opened copy; the first error, or 0.
+int copyAll(FileCopy& copy, size_t chunk = 32768) {
+    for (;;) {
+        size_t copied = 0;
+        if (const int error = copy.copyChunk(chunk, copied))
+            return error;
+        if (copied == 0)
+            return 0;
+    }
+}
+
+/// Copies `source` to `target` with all steps; the first error, or 0.
+int copyFile(const std::string& source, const std::string& target,
+             CommitMode mode = CommitMode::NoReplace) {
+    PosixFileSystem fs;
+    const auto copy = fs.newCopy();
+    int error = copy->open(source, target);
+    if (error == 0)
+        error = copyAll(*copy);
+    if (error == 0)
+        error = copy->copyTimes();
+    if (error == 0)
+        error = copy->copyAttributes();
+    if (error == 0)
+        error = copy->commit(mode);
+    return error;
+}
+
+TEST(PosixFileCopy, KeepsContentsTimesAndPermissionBits) {
+    const struct {
+        size_t size;
+        mode_t mode;
+    } cases[] = {{0, 0644}, {1, 0600}, {32768, 0640}, {32769, 0755}, {1 << 20, 0444}};
+    for (const auto& c : cases) {
+        TempDir dir;
+        const std::string data = patterned(c.size);
+        const std::string source = dir.writeFile("src.bin", data);
+        setTimes(source, {1000000000, 123456789}, {1100000000, 987654321});
+        ASSERT_EQ(chmod(source.c_str(), c.mode), 0);
+
+        ASSERT_EQ(copyFile(source, dir / "dst.bin"), 0) << c.size;
+        // Before the copy is read, which moves its last-access time.
+        const struct stat st = statOf(dir / "dst.bin");
+        EXPECT_EQ(dir.readFile("dst.bin"), data);
+        EXPECT_EQ(st.st_mode & 07777, c.mode);
+        EXPECT_EQ(st.st_atim.tv_sec, 1000000000);
+        EXPECT_EQ(st.st_atim.tv_nsec, 123456789);
+        EXPECT_EQ(st.st_mtim.tv_sec, 1100000000);
+        EXPECT_EQ(st.st_mtim.tv_nsec, 987654321);
+        EXPECT_EQ(namesIn(dir.path()), (std::set<std::string>{"src.bin", "dst.bin"}));
+    }
+}
+
+TEST(PosixFileCopy, KeepsStoredAttributesOfAReadOnlySource) {
+    TempDir dir;
+    const std::string source = dir.writeFile("src.txt", "x");
+    // The text other programs read, with a binary tail they keep after it.
+    const std::string value("0x26\0\1\2", 7);
+    if (lsetxattr(source.c_str(), "user.DOSATTRIB", value.data(), value.size(), 0) != 0)
+        GTEST_SKIP() << "no user extended attributes here";
+    ASSERT_EQ(chmod(source.c_str(), 0444), 0);
+
+    ASSERT_EQ(copyFile(source, dir / "dst.txt"), 0);
+    char buffer[64];
+    const ssize_t n = lgetxattr((dir / "dst.txt").c_str(), "user.DOSATTRIB", buffer, sizeof buffer);
+    EXPECT_EQ(std::string(buffer, static_cast<size_t>(std::max<ssize_t>(n, 0))), value);
+    FileStatus status;
+    ASSERT_EQ(PosixFileSystem().status(dir / "dst.txt", status, LinkMode::Describe), 0);
+    EXPECT_EQ(status.attributes, attr::kReadOnly | attr::kHidden | attr::kSystem | attr::kArchive);
+}
+
+TEST(PosixFileCopy, RefusalsLeaveNoTemporary) {
+    TempDir dir;
+    const std::string source = dir.writeFile("src.txt", "new");
+    dir.writeFile("ro.txt", "old");
+    ASSERT_EQ(chmod((dir / "ro.txt").c_str(), 0444), 0);
+    dir.makeDir("sub");
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
+    ASSERT_EQ(link(source.c_str(), (dir / "same.txt").c_str()), 0);
+    const auto before = namesIn(dir.path());
+    const struct {
+        std::string source;
+        std::string target;
+        int error;
+    } cases[] = {
+        {dir / "missing.txt", dir / "dst.txt", ENOENT},
+        {dir / "sub", dir / "dst.txt", EISDIR},
+        {dir / "pipe", dir / "dst.txt", ENOTSUP}, // would wait for a writer
+        {source, dir / "sub", EISDIR},
+        {source, dir / "dst.txt/", EISDIR},
+        {source, dir / "ro.txt", EACCES},
+        {source, dir / "nodir/dst.txt", ENOENT},
+        {source, dir / "same.txt", EINVAL},
+        {source, source, EINVAL},
+    };
+    PosixFileSystem fs;
+    for (const auto& c : cases) {
+        const auto copy = fs.newCopy();
+        EXPECT_EQ(copy->open(c.source, c.target), c.error) << c.source << " -> " << c.target;
+    }
+    EXPECT_EQ(namesIn(dir.path()), before);
+    EXPECT_EQ(dir.readFile("ro.txt"), "old");
+    EXPECT_EQ(dir.readFile("src.txt"), "new");
+}
+
+TEST(PosixFileCopy, CommitKeepsWhatItMustNotReplace) {
+    TempDir dir;
+    const std::string source = dir.writeFile("src.txt", "new");
+    PosixFileSystem fs;
+
+    // A target that appeared after the copy was opened.
+    auto copy = fs.newCopy();
+    ASSERT_EQ(copy->open(source, dir / "a.txt"), 0);
+    ASSERT_EQ(copyAll(*copy), 0);
+    dir.writeFile("a.txt", "theirs");
+    EXPECT_EQ(copy->commit(CommitMode::NoReplace), EEXIST);
+    copy.reset();
+    EXPECT_EQ(dir.readFile("a.txt"), "theirs");
+
+    // A target made read-only while the data were copied.
+    dir.writeFile("b.txt", "old");
+    copy = fs.newCopy();
+    ASSERT_EQ(copy->open(source, dir / "b.txt"), 0);
+    ASSERT_EQ(copyAll(*copy), 0);
+    ASSERT_EQ(chmod((dir / "b.txt").c_str(), 0444), 0);
+    EXPECT_EQ(copy->commit(CommitMode::Replace), EACCES);
+    copy->abandon();
+    EXPECT_EQ(dir.readFile("b.txt"), "old");
+
+    // A link at the target is replaced itself; the file it points to is left alone.
+    dir.writeFile("pointed.txt", "pointed");
+    ASSERT_EQ(symlink("pointed.txt", (dir / "c.txt").c_str()), 0);
+    ASSERT_EQ(copyFile(source, dir / "c.txt", CommitMode::Replace), 0);
+    EXPECT_TRUE(S_ISREG(statOf(dir / "c.txt").st_mode));
+    EXPECT_EQ(dir.readFile("c.txt"), "new");
+    EXPECT_EQ(dir.readFile("pointed.txt"), "pointed");
+
+    EXPECT_EQ(namesIn(dir.path()),
+              (std::set<std::string>{"src.txt", "a.txt", "b.txt", "c.txt", "pointed.txt"}));
+}
+
+TEST(PosixFileCopy, AbandonedCopyLeavesTheTargetAsItWas) {
+    TempDir dir;
+    const std::string source = dir.writeFile("src.bin", patterned(100000));
+    dir.writeFile("dst.bin", "old");
+    PosixFileSystem fs;
+    {
+        const auto copy = fs.newCopy();
+        ASSERT_EQ(copy->open(source, dir / "dst.bin"), 0);
+        size_t copied = 0;
+        ASSERT_EQ(copy->copyChunk(32768, copied), 0);
+        EXPECT_EQ(namesIn(dir.path()).size(), 3u); // the temporary is there meanwhile
+        copy->abandon();
+        EXPECT_EQ(namesIn(dir.path()).size(), 2u);
+        // Reused after an abandon, and thrown away by its destructor.
+        ASSERT_EQ(copy->open(source, dir / "dst.bin"), 0);
+        ASSERT_EQ(copyAll(*copy), 0);
+    }
+    EXPECT_EQ(namesIn(dir.path()), (std::set<std::string>{"src.bin", "dst.bin"}));
+    EXPECT_EQ(dir.readFile("dst.bin"), "old");
+}
+
+TEST(PosixFileCopy, SourcesReadToTheirTrueEnd) {
+    TempDir dir;
+    PosixFileSystem fs;
+    // A link is copied as the file it points to.
+    const std::string data = patterned(70000);
+    dir.writeFile("real.bin", data);
+    ASSERT_EQ(symlink("real.bin", (dir / "link.bin").c_str()), 0);
+    ASSERT_EQ(copyFile(dir / "link.bin", dir / "fromLink.bin"), 0);
+    EXPECT_EQ(dir.readFile("fromLink.bin"), data);
+    EXPECT_TRUE(S_ISREG(statOf(dir / "fromLink.bin").st_mode));
+
+    // A kernel file whose length reads as 0 still has contents.
+    std::string version;
+    ASSERT_EQ(fs.readFile("/proc/version", version, 1 << 20), 0);
+    ASSERT_EQ(copyFile("/proc/version", dir / "version"), 0);
+    EXPECT_EQ(dir.readFile("version"), version);
+
+    // Facts of the open source are the ones of now: it grew after it was opened.
+    const auto copy = fs.newCopy();
+    ASSERT_EQ(copy->open(dir / "real.bin", dir / "grown.bin"), 0);
+    FILE* out = fopen((dir / "real.bin").c_str(), "ab");
+    ASSERT_NE(out, nullptr);
+    fputs("more", out);
+    fclose(out);
+    FileStatus status;
+    ASSERT_EQ(copy->sourceStatus(status), 0);
+    EXPECT_EQ(status.size, 70004u);
+    ASSERT_EQ(copyAll(*copy, 1000), 0);
+    ASSERT_EQ(copy->commit(CommitMode::NoReplace), 0);
+    EXPECT_EQ(dir.readFile("grown.bin"), data + "more");
+}
+
+TEST(PosixFileCopy, AcrossFileSystemsThroughTheBuffer) {
+    // Memory-backed storage is another file system than the test directory on most machines;
+    // the kernel then refuses to copy between them, and the data go through a buffer.
+    char pattern[] = "/dev/shm/ryk-copy-XXXXXX";
+    const int fd = mkstemp(pattern);
+    if (fd < 0)
+        GTEST_SKIP() << "no /dev/shm";
+    const std::string data = patterned(200000);
+    const bool written = write(fd, data.data(), data.size()) == static_cast<ssize_t>(data.size());
+    close(fd);
+    TempDir dir;
+    const int error = written ? copyFile(pattern, dir / "dst.bin") : -1;
+    unlink(pattern);
+    ASSERT_EQ(error, 0);
+    EXPECT_EQ(dir.readFile("dst.bin"), data);
+}
+
+TEST(PosixFileCopy, LongestTargetNameStillFits) {
+    TempDir dir;
+    const std::string source = dir.writeFile("src.txt", "data");
+    const std::string name(255, 'n');
+    ASSERT_EQ(copyFile(source, dir / name), 0);
+    EXPECT_EQ(dir.readFile(name), "data");
+    EXPECT_EQ(namesIn(dir.path()).size(), 2u);
+}
+
+} // namespace
+} // namespace ryk

@@ -1,0 +1,124 @@
+#pragma once
+
+#include "platform/FileCopy.h"
+#include "platform/posix/PosixFileSystem.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace ryk::test {
+
+/// Faults of one file copy that a real system does not produce on demand. 0 means none.
+struct CopyFaults {
+    /// The data write fails with this error (ENOSPC for a full disk, EIO) ...
+    int writeError = 0;
+    /// ... once this many bytes have been copied.
+    uint64_t writeFailsAt = 0;
+    /// Every chunk is cut to at most this many bytes, as a short read or write would.
+    size_t chunkLimit = 0;
+    /// The next this many chunk calls are cut short by a signal before copying anything.
+    int interruptions = 0;
+    int sourceStatusError = 0;
+    int timesError = 0;
+    int attributesError = 0;
+    int commitError = 0;
+    /// Called after every chunk with the bytes copied so far: someone else at work meanwhile.
+    std::function<void(uint64_t)> afterChunk;
+};
+
+/// A file copy of the real file system with the given faults.
+class FaultyFileCopy : public FileCopy {
+public:
+    FaultyFileCopy(std::unique_ptr<FileCopy> real, CopyFaults faults)
+        : m_real(std::move(real)), m_faults(std::move(faults)) {}
+
+    int open(const std::string& source, const std::string& target) override {
+        return m_real->open(source, target);
+    }
+    int copyChunk(size_t maxBytes, size_t& copied) override {
+        copied = 0;
+        if (m_faults.interruptions > 0) {
+            --m_faults.interruptions;
+            return EINTR;
+        }
+        if (m_faults.writeError != 0) {
+            if (m_done >= m_faults.writeFailsAt)
+                return m_faults.writeError;
+            maxBytes = std::min<uint64_t>(maxBytes, m_faults.writeFailsAt - m_done);
+        }
+        if (m_faults.chunkLimit != 0)
+            maxBytes = std::min(maxBytes, m_faults.chunkLimit);
+        const int error = m_real->copyChunk(maxBytes, copied);
+        m_done += copied;
+        if (error == 0 && copied != 0 && m_faults.afterChunk)
+            m_faults.afterChunk(m_done);
+        return error;
+    }
+    int sourceStatus(FileStatus& out) override {
+        return m_faults.sourceStatusError ? m_faults.sourceStatusError : m_real->sourceStatus(out);
+    }
+    int copyTimes() override {
+        return m_faults.timesError ? m_faults.timesError : m_real->copyTimes();
+    }
+    int copyAttributes() override {
+        return m_faults.attributesError ? m_faults.attributesError : m_real->copyAttributes();
+    }
+    int commit(CommitMode mode) override {
+        return m_faults.commitError ? m_faults.commitError : m_real->commit(mode);
+    }
+    void abandon() override { m_real->abandon(); }
+
+private:
+    std::unique_ptr<FileCopy> m_real;
+    CopyFaults m_faults;
+    uint64_t m_done = 0;
+};
+
+/// The real file system, with faults injected where a test asks for them.
+class FaultyFileSystem : public FileSystem {
+public:
+    CopyFaults copyFaults;
+    int renameError = 0;
+    int removeError = 0;
+
+    std::unique_ptr<DirectorySearch> newSearch() override { return m_real.newSearch(); }
+    std::unique_ptr<FileCopy> newCopy() override {
+        return std::make_unique<FaultyFileCopy>(m_real.newCopy(), copyFaults);
+    }
+    int status(const std::string& path, FileStatus& out, LinkMode links) override {
+        return m_real.status(path, out, links);
+    }
+    int setAttributes(const std::string& path, uint32_t attributes) override {
+        return m_real.setAttributes(path, attributes);
+    }
+    int setTimes(const std::string& path, const FileTime* lastAccess,
+                 const FileTime* lastWrite) override {
+        return m_real.setTimes(path, lastAccess, lastWrite);
+    }
+    int renameNoReplace(const std::string& from, const std::string& to) override {
+        return renameError ? renameError : m_real.renameNoReplace(from, to);
+    }
+    int removeFile(const std::string& path) override {
+        return removeError ? removeError : m_real.removeFile(path);
+    }
+    int makeDirectory(const std::string& path) override { return m_real.makeDirectory(path); }
+    int removeDirectory(const std::string& path) override { return m_real.removeDirectory(path); }
+    int diskSpace(const std::string& path, uint64_t& freeBytes, uint64_t& totalBytes) override {
+        return m_real.diskSpace(path, freeBytes, totalBytes);
+    }
+    int readFile(const std::string& path, std::string& contents, size_t limit) override {
+        return m_real.readFile(path, contents, limit);
+    }
+    int writeFileAtomically(const std::string& path, std::string_view contents) override {
+        return m_real.writeFileAtomically(path, contents);
+    }
+
+private:
+    PosixFileSystem m_real;
+};
+
+} // namespace ryk::test
