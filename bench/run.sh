@@ -13,7 +13,7 @@ usage: bench/run.sh [-n RUNS] [-b BIG_RUNS] [--keep] [SCRATCH_PARENT]
   -b BIG_RUNS    timed rounds for the 1 GiB copy (default 5)
   --keep         keep the scratch trees (they are removed by default)
   SCRATCH_PARENT where the scratch directory is made (default $RYK_BENCH_DIR, else $TMPDIR
-                 or /tmp); it needs about 4 GiB free
+                 or /tmp); it needs about 6 GiB free
 
 Extra CMake arguments for the Release build: RYK_BENCH_CMAKE_ARGS="-DFOO=BAR ...".
 EOF
@@ -76,8 +76,9 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
+mkdir -- "$SCRATCH/trash"
 free_kib=$(df -Pk "$SCRATCH" | awk 'NR == 2 { print $4 }')
-((free_kib > 4 * 1024 * 1024)) || die "less than 4 GiB free under $PARENT"
+((free_kib > 6 * 1024 * 1024)) || die "less than 6 GiB free under $PARENT"
 
 say "== $(nproc) cores, $(uname -r), scratch $SCRATCH ($(stat -f -c %T "$SCRATCH"))"
 versions="$(cp --version | head -n 1); $(find . -maxdepth 0 --version | head -n 1)"
@@ -177,7 +178,19 @@ run_timed() {
 
 no_prep() { :; }
 # A fresh empty destination for each copy run, made before the clock starts; sync keeps the
-# previous run's write-back out of the next run's time.
+# previous run's write-back out of the next run's time. The old destination is only moved
+# aside: nothing is deleted until the end, because on some file systems (ext4 without a
+# journal) creating files soon after deleting many is several times slower, for every tool.
+TRASH="$SCRATCH/trash"
+ASIDE=0
+set_aside() {
+    if [[ -e $1 ]]; then
+        ASIDE=$((ASIDE + 1))
+        mv -- "$1" "$TRASH/$ASIDE" || return
+    fi
+    mkdir -- "$1" && sync
+}
+# One large file is cheap to delete and too large to keep a copy of every run.
 fresh_dir() { rm -rf -- "$1" && mkdir -- "$1" && sync; }
 
 stats() { # numbers on stdin -> "min median max"
@@ -297,13 +310,12 @@ else
     skip_row "plan 100k files vs rsync -a -n" 0.9 "no rsync"
 fi
 row plan 1 "plan 100k files vs find -printf" 1.3
-rm -rf -- "$SCRATCH/plan"
 
 # --- 2. running a plan of 20,000 files of 4 KiB -----------------------------------------------
 S2="$SCRATCH/small/src" D2="$SCRATCH/small/dst"
 say "== building the copy tree (20,000 files of 4 KiB in 200 directories)"
 make_copy_tree "$S2"
-fresh_small=(fresh_dir "$D2")
+fresh_small=(set_aside "$D2")
 ryk_run=("$RYK" --run -r "$S2/" "$D2/")
 cp_a=(cp -a "$S2/." "$D2/")
 rsync_a=(rsync -a "$S2/" "$D2/")
@@ -314,7 +326,7 @@ check_copy() {
     cmp -s <(tree_facts "$S2" | grep ' f ') <(tree_facts "$D2" | grep ' f ') ||
         { echo "file sizes, modes or times differ"; return 1; }
 }
-say "== 2. run: ryk-cli --run -r SRC/ DST/ vs cp -a, rsync -a (fresh empty DST before each run, untimed)"
+say "== 2. run: ryk-cli --run -r SRC/ DST/ vs cp -a, rsync -a (fresh empty DST before each run, untimed; old one moved aside)"
 if ((HAVE_RSYNC)); then
     measure small "$RUNS" fresh_small check_copy ryk_run cp_a rsync_a
 else
@@ -326,7 +338,6 @@ if ((HAVE_RSYNC)); then
 else
     skip_row "run 20k x 4 KiB vs rsync -a" 0.75 "no rsync"
 fi
-rm -rf -- "$SCRATCH/small"
 
 # --- 3. copying one 1 GiB file ----------------------------------------------------------------
 S3="$SCRATCH/big/src" D3="$SCRATCH/big/dst"
@@ -340,7 +351,6 @@ check_big() { cmp -s "$S3/big" "$D3/big" || { echo "copy differs"; return 1; }; 
 say "== 3. run: ryk-cli --run SRC/ DST/ vs cp SRC/big DST/big (fresh empty DST before each run, untimed)"
 measure big "$BIG_RUNS" fresh_big check_big ryk_big cp_big
 row big 1 "copy 1 GiB file vs cp" 1.2
-rm -rf -- "$SCRATCH/big"
 
 # --- table -------------------------------------------------------------------------------------
 echo

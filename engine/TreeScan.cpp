@@ -72,6 +72,7 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
     int result = 0;
 
     const auto search = m_platform.fileSystem.newSearch();
+    search->setReadStoredBits(false); // the plan decides by names, times and sizes
     if (const int error = search->findFile(listing); error != 0) {
         m_utility.ShowSystemError(error, listing);
         if (m_scanDepth > 0) {

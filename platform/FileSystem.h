@@ -71,6 +71,10 @@ public:
     virtual bool isDots() const = 0;
     /// Reads the facts of the current hit; 0 or the error code.
     [[nodiscard]] virtual int status(FileStatus& out) = 0;
+    /// Whether status() reads the bits kept in the extended attribute (hidden, system,
+    /// archive), one more system call per file; a planner that decides by names, times and
+    /// sizes leaves them out.
+    virtual void setReadStoredBits(bool read) { (void)read; }
     /// Ends the search and frees its resources; findFile may start a new one.
     virtual void close() = 0;
 };

@@ -17,7 +17,9 @@ bool hasTarget(OperationCommand command) {
            command == OperationCommand::Move || command == OperationCommand::UpAndMove;
 }
 
-QString text(const std::string& bytes) { return QString::fromStdString(bytes); }
+QString text(const std::string& bytes) {
+    return QString::fromStdString(bytes);
+}
 
 } // namespace
 
@@ -59,8 +61,7 @@ QVariant OperationTableModel::data(const QModelIndex& index, int role) const {
     return {};
 }
 
-QVariant OperationTableModel::headerData(int section, Qt::Orientation orientation,
-                                         int role) const {
+QVariant OperationTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (section) {

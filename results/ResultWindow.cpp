@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 namespace ryk {
@@ -28,7 +29,14 @@ constexpr double kMaxPathColumnShare = 0.45;
 
 const QSize kMinimumSize(384, 300);
 
-QString fromUtf8(const std::string& text) { return QString::fromStdString(text); }
+/// A run of small files starts hundreds of entries a second; the status line and the scroll
+/// position follow at most this often (the first entry at once), since repainting them for
+/// every entry would take longer than copying the files.
+constexpr std::chrono::milliseconds kRunProgressInterval(50);
+
+QString fromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 } // namespace
 
@@ -45,6 +53,8 @@ ResultWindow::ResultWindow(const Platform& platform, QWidget* parent)
     setUpView();
 
     m_statusText->setTextFormat(Qt::PlainText);
+    // A long summary is cut at the window's edge rather than widening the window.
+    m_statusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_ui->statusBar->addWidget(m_statusIcon);
     m_ui->statusBar->addWidget(m_statusText, 1);
     m_ui->statusBar->hide();
@@ -58,6 +68,10 @@ ResultWindow::ResultWindow(const Platform& platform, QWidget* parent)
     installEventFilter(this);
     for (QWidget* child : findChildren<QWidget*>())
         child->installEventFilter(this);
+
+    m_progressTimer.setSingleShot(true);
+    m_progressTimer.setInterval(kRunProgressInterval);
+    connect(&m_progressTimer, &QTimer::timeout, this, &ResultWindow::showRunProgress);
 }
 
 ResultWindow::~ResultWindow() = default;
@@ -96,9 +110,13 @@ void ResultWindow::setUpView() {
     });
 }
 
-QTableView* ResultWindow::view() const { return m_ui->listView; }
+QTableView* ResultWindow::view() const {
+    return m_ui->listView;
+}
 
-QString ResultWindow::statusText() const { return m_statusText->text(); }
+QString ResultWindow::statusText() const {
+    return m_statusText->text();
+}
 
 bool ResultWindow::planAndFill() {
     m_searchWindow->begin(QStringLiteral("検索中..."),
@@ -165,8 +183,8 @@ void ResultWindow::setStatus(const QString& text, const QIcon& icon) {
 }
 
 void ResultWindow::setButtonsEnabled(bool enabled) {
-    for (QPushButton* button : {m_ui->removeButton, m_ui->attributeButton, m_ui->closeButton,
-                                m_ui->runButton})
+    for (QPushButton* button :
+         {m_ui->removeButton, m_ui->attributeButton, m_ui->closeButton, m_ui->runButton})
         button->setEnabled(enabled);
 }
 
@@ -186,6 +204,8 @@ void ResultWindow::runList() {
         CopyProgressWindow progress(this);
         summary = m_job.OnOK(*this, progress);
     }
+    m_progressTimer.stop();
+    showRunProgress(); // the list ends scrolled to the last entry carried out
     setButtonsEnabled(true);
     setStatus(fromUtf8(runFinishedText(summary.errors)), m_programIcon);
     if (summary.complete) {
@@ -197,16 +217,29 @@ void ResultWindow::runList() {
     m_busy = false;
 }
 
-void ResultWindow::entryStarting(size_t row, const OperationEntry& entry,
-                                 const std::string& statusText) {
+void ResultWindow::entryStarting(size_t row, const OperationEntry&, const std::string& statusText) {
+    m_model->setOverlay(row, RowOverlay::Running);
+    m_progressRow = row;
+    m_progressText = fromUtf8(statusText);
+    m_progressPending = true;
+    if (!m_progressTimer.isActive())
+        showRunProgress();
+}
+
+void ResultWindow::showRunProgress() {
+    if (!m_progressPending)
+        return;
+    m_progressPending = false;
     // Scrolling by half a page when the row leaves the view, not by one row per entry, spares
     // a repaint of the whole list for every entry.
     QTableView* view = m_ui->listView;
-    const QModelIndex cell = m_model->index(static_cast<int>(row), OperationTableModel::ActionColumn);
+    const QModelIndex cell =
+        m_model->index(static_cast<int>(m_progressRow), OperationTableModel::ActionColumn);
     if (!view->viewport()->rect().contains(view->visualRect(cell)))
         view->scrollTo(cell, QAbstractItemView::PositionAtCenter);
-    m_model->setOverlay(row, RowOverlay::Running);
-    setStatus(fromUtf8(statusText), fileIcon(entry));
+    if (const OperationEntry* entry = m_job.list().at(m_progressRow))
+        setStatus(m_progressText, fileIcon(*entry));
+    m_progressTimer.start();
 }
 
 void ResultWindow::entryFinished(size_t row, const OperationEntry&, RowOverlay overlay) {

@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QList>
 #include <QMimeDatabase>
+#include <QTimer>
 #include <memory>
 
 class QLabel;
@@ -74,6 +75,8 @@ private:
     void showSummary();
     void setStatus(const QString& text, const QIcon& icon);
     void setButtonsEnabled(bool enabled);
+    /// Shows the latest entry's status line and row, if not shown yet.
+    void showRunProgress();
     void makeCloseDefault();
     QIcon fileIcon(const OperationEntry& entry);
 
@@ -87,6 +90,10 @@ private:
     QIcon m_programIcon;
     QFileIconProvider m_iconProvider;
     QMimeDatabase m_mimeTypes;
+    QTimer m_progressTimer;
+    size_t m_progressRow = 0;
+    QString m_progressText;
+    bool m_progressPending = false;
     /// Set while a step runs that the window's own controls must not interrupt.
     bool m_busy = false;
 };

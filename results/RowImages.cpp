@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
+#include <utility>
 
 namespace ryk {
 
@@ -70,14 +71,19 @@ void drawOverlay(QPainter& p, RowOverlay overlay) {
     case RowOverlay::None:
         return;
     case RowOverlay::Failed:
-        p.setPen(QPen(kRed, 2.2, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(QPointF(1.5, 1.5), QPointF(14.5, 14.5));
-        p.drawLine(QPointF(14.5, 1.5), QPointF(1.5, 14.5));
+        // A white edge keeps the mark visible on a square of its own colour.
+        for (const auto& [colour, width] : {std::pair{QColor(Qt::white), 3.8}, {kRed, 2.2}}) {
+            p.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(QPointF(2, 2), QPointF(14, 14));
+            p.drawLine(QPointF(14, 2), QPointF(2, 14));
+        }
         return;
     case RowOverlay::Done:
-        p.setPen(QPen(kBlue, 2.2));
         p.setBrush(Qt::NoBrush);
-        p.drawEllipse(QPointF(8, 8), 5.5, 5.5);
+        for (const auto& [colour, width] : {std::pair{QColor(Qt::white), 3.8}, {kBlue, 2.2}}) {
+            p.setPen(QPen(colour, width));
+            p.drawEllipse(QPointF(8, 8), 5.2, 5.2);
+        }
         return;
     case RowOverlay::Running: {
         QPainterPath arrow;

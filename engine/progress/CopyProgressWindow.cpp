@@ -50,10 +50,20 @@ void CopyProgressWindow::setVisible(bool visible) {
     QFrame::setVisible(visible);
 }
 
-QString CopyProgressWindow::sourceText() const { return m_ui->sourceLabel->text(); }
-QString CopyProgressWindow::targetText() const { return m_ui->targetLabel->text(); }
-QString CopyProgressWindow::statusText() const { return m_ui->statusLabel->text(); }
-int CopyProgressWindow::barMaximum() const { return m_ui->progressBar->maximum(); }
-int CopyProgressWindow::barValue() const { return m_ui->progressBar->value(); }
+QString CopyProgressWindow::sourceText() const {
+    return m_ui->sourceLabel->text();
+}
+QString CopyProgressWindow::targetText() const {
+    return m_ui->targetLabel->text();
+}
+QString CopyProgressWindow::statusText() const {
+    return m_ui->statusLabel->text();
+}
+int CopyProgressWindow::barMaximum() const {
+    return m_ui->progressBar->maximum();
+}
+int CopyProgressWindow::barValue() const {
+    return m_ui->progressBar->value();
+}
 
 } // namespace ryk

@@ -47,10 +47,18 @@ void SearchWindow::showDetailPath(const std::string& path) {
         m_ui->detailLabel->repaint();
 }
 
-void SearchWindow::end() { hide(); }
+void SearchWindow::end() {
+    hide();
+}
 
-QString SearchWindow::heading() const { return m_ui->headingLabel->text(); }
-QString SearchWindow::detail() const { return m_ui->detailLabel->text(); }
-QString SearchWindow::hint() const { return m_ui->hintLabel->text(); }
+QString SearchWindow::heading() const {
+    return m_ui->headingLabel->text();
+}
+QString SearchWindow::detail() const {
+    return m_ui->detailLabel->text();
+}
+QString SearchWindow::hint() const {
+    return m_ui->hintLabel->text();
+}
 
 } // namespace ryk

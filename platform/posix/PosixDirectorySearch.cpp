@@ -142,9 +142,13 @@ int PosixDirectorySearch::status(FileStatus& out) {
         if (const int error = statAt(dirfd(m_dir), m_name.c_str(), stat))
             return error;
     }
-    m_pathBuffer.assign(m_directory);
-    m_pathBuffer.append(m_name);
-    uint32_t attributes = attributeWord(stat, m_name, m_pathBuffer.c_str());
+    uint32_t storedBits = 0;
+    if (m_readStoredBits) {
+        m_pathBuffer.assign(m_directory);
+        m_pathBuffer.append(m_name);
+        storedBits = readStoredBits(m_pathBuffer.c_str());
+    }
+    uint32_t attributes = attributeWordWith(stat, m_name, storedBits);
     if (m_dots)
         attributes |= attr::kDots;
     toFileStatus(stat, attributes, out);

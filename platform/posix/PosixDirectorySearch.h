@@ -29,6 +29,7 @@ public:
     bool isDirectory() const override { return m_kind == Kind::Directory; }
     bool isDots() const override { return m_dots; }
     int status(FileStatus& out) override;
+    void setReadStoredBits(bool read) override { m_readStoredBits = read; }
     void close() override;
 
 private:
@@ -63,6 +64,7 @@ private:
     bool m_dots = false;
     bool m_haveHit = false;
     std::string m_pathBuffer;
+    bool m_readStoredBits = true;
 };
 
 } // namespace ryk

@@ -11,6 +11,10 @@ AbortKeyEvent QtAbortKey::poll() {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app)
         return AbortKeyEvent::None;
+    constexpr qint64 kLookEveryMs = 15;
+    if (m_sinceLastLook.isValid() && m_sinceLastLook.elapsed() < kLookEveryMs)
+        return AbortKeyEvent::None;
+    m_sinceLastLook.start();
     m_escapeReleased = false;
     app->installEventFilter(this);
     QCoreApplication::processEvents(QEventLoop::AllEvents);

@@ -2,6 +2,7 @@
 
 #include "platform/AbortKey.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 
 namespace ryk {
@@ -19,6 +20,9 @@ protected:
 
 private:
     bool m_escapeReleased = false;
+    /// Polls come once per file and per copied chunk; the desktop is asked only every few
+    /// milliseconds, which is as quick as a key can be seen and keeps a big copy fast.
+    QElapsedTimer m_sinceLastLook;
 };
 
 } // namespace ryk

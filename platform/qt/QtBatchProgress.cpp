@@ -31,6 +31,8 @@ bool QtBatchProgress::step(size_t index, size_t count, const std::string& source
     return !m_dialog->wasCanceled();
 }
 
-void QtBatchProgress::finished() { m_dialog.reset(); }
+void QtBatchProgress::finished() {
+    m_dialog.reset();
+}
 
 } // namespace ryk

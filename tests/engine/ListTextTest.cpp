@@ -7,7 +7,6 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-#include <regex>
 
 namespace ryk {
 namespace {
@@ -69,9 +68,12 @@ TEST(ListText, SummaryFormsPerMode) {
     ASSERT_TRUE(job.SetPaths(tmp / "src", "*.*", "", tmp / "dst", ""));
     ASSERT_TRUE(job.PlanJob());
     PlanTotals totals = computeTotals(job.list());
-    const std::regex update(
-        R"(\[OK\.\]cmd=1, need=5 bytes\. dest=[0-9.,]+(G| bytes\.)/[0-9.,]+(G| bytes\.) \(all=5 bytes\.\))");
-    EXPECT_TRUE(std::regex_match(summaryText(job, totals), update)) << summaryText(job, totals);
+    const std::string update = summaryText(job, totals);
+    const std::string head = "[OK.]cmd=1, need=5 bytes. dest=";
+    const std::string tail = " (all=5 bytes.)";
+    EXPECT_EQ(update.substr(0, head.size()), head) << update;
+    EXPECT_EQ(update.substr(update.size() - tail.size()), tail) << update;
+    EXPECT_NE(update.find('/'), std::string::npos) << update;
     totals.neededBytes = INT64_MAX; // more than any disk holds
     EXPECT_EQ(summaryText(job, totals).substr(0, 5), "[NG?]");
 
@@ -79,9 +81,9 @@ TEST(ListText, SummaryFormsPerMode) {
     search.SetJob(TransferMode::Search, {}, DateTime::now());
     ASSERT_TRUE(search.SetPaths(tmp / "src", "*.*", "", "", ""));
     ASSERT_TRUE(search.PlanJob());
-    const std::regex found(R"(cmd=1 \(all=5 bytes\.\)src=[0-9.,]+(G| bytes\.)/[0-9.,]+(G| bytes\.))");
     const std::string text = summaryText(search, computeTotals(search.list()));
-    EXPECT_TRUE(std::regex_match(text, found)) << text;
+    const std::string found = "cmd=1 (all=5 bytes.)src=";
+    EXPECT_EQ(text.substr(0, found.size()), found) << text;
 
     EXPECT_EQ(runProgressText(3, 10, 1), "3 / 10 (Error=1) 中止はESCキーを押してください...");
     EXPECT_EQ(runFinishedText(0), "完了しました.(Error=0)");

@@ -171,8 +171,8 @@ TEST_F(OperationTableModelTest, RemovingRowsDestroysTheEntriesAtTheirPositions) 
     EXPECT_FALSE(model.removeRows(-1, 1));
     EXPECT_FALSE(model.removeRows(0, 0));
     ASSERT_TRUE(model.removeRows(2, 3));
-    EXPECT_EQ(sourcePaths(), (std::vector<std::string>{"/s/0", "/s/1", "/s/5", "/s/6", "/s/7",
-                                                       "/s/8", "/s/9"}));
+    EXPECT_EQ(sourcePaths(),
+              (std::vector<std::string>{"/s/0", "/s/1", "/s/5", "/s/6", "/s/7", "/s/8", "/s/9"}));
     EXPECT_EQ(model.overlay(3), RowOverlay::Done) << "the mark moves with its row";
 
     model.removeRowSet({0, 3, 4, 6});

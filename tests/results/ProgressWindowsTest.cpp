@@ -69,7 +69,8 @@ TEST(SearchWindowTest, ShowsAStepAndThePathsOfIt) {
     EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_FALSE(window.isVisible());
 
-    window.begin(QStringLiteral("検索中..."), QStringLiteral("中断するときはESCキーを押してください"));
+    window.begin(QStringLiteral("検索中..."),
+                 QStringLiteral("中断するときはESCキーを押してください"));
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.heading(), "検索中...");
     EXPECT_EQ(window.hint(), "中断するときはESCキーを押してください");
