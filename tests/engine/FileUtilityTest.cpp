@@ -4,10 +4,10 @@
 #include "platform/ErrorCodes.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "support/FakeMessageBox.h"
+#include "support/ScriptedAbortKey.h"
 #include "support/TempDir.h"
 
 #include <cstdint>
-#include <deque>
 #include <gtest/gtest.h>
 
 namespace ryk {
@@ -16,24 +16,11 @@ namespace {
 using test::FakeMessageBox;
 using test::TempDir;
 
-/// The keys a user presses during a long step.
-class ScriptedAbortKey : public AbortKey {
-public:
-    AbortKeyEvent poll() override {
-        if (events.empty())
-            return AbortKeyEvent::None;
-        const AbortKeyEvent e = events.front();
-        events.pop_front();
-        return e;
-    }
-    std::deque<AbortKeyEvent> events;
-};
-
 class FileUtilityTest : public ::testing::Test {
 protected:
     PosixFileSystem fileSystem;
     FakeMessageBox messages;
-    ScriptedAbortKey keys;
+    test::ScriptedAbortKey keys;
     Platform platform{fileSystem, messages, keys};
     FileUtility utility{platform};
 };

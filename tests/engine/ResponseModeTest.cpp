@@ -4,6 +4,7 @@
 #include "platform/TextCodec.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "support/FakeMessageBox.h"
+#include "support/PlanLines.h"
 #include "support/ScriptedAbortKey.h"
 #include "support/TempDir.h"
 
@@ -71,14 +72,7 @@ protected:
         EXPECT_TRUE(job->SetPaths("", file, "", "", ""));
         EXPECT_TRUE(job->PlanJob());
         EXPECT_EQ(job->job().mode, TransferMode::Response);
-        std::vector<std::string> lines;
-        for (const auto& e : job->list()) {
-            std::string line = clipboardLine(*e);
-            for (size_t at; (at = line.find(tmp.path() + "/")) != std::string::npos;)
-                line.erase(at, tmp.path().size() + 1);
-            lines.push_back(line);
-        }
-        return lines;
+        return test::planLines(job->list(), tmp.path());
     }
 
     TempDir tmp;

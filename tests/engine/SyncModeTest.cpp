@@ -4,6 +4,7 @@
 #include "platform/console/ConsoleCopyProgress.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "support/FakeMessageBox.h"
+#include "support/PlanLines.h"
 #include "support/ScriptedAbortKey.h"
 #include "support/TempDir.h"
 
@@ -34,14 +35,7 @@ protected:
         job->SetJob(TransferMode::Sync, f, DateTime::now());
         EXPECT_TRUE(job->SetPaths(tmp / "src", "*.*", "", tmp / "dst", ""));
         EXPECT_TRUE(job->PlanJob());
-        std::vector<std::string> lines;
-        for (const auto& e : job->list()) {
-            std::string line = clipboardLine(*e);
-            for (size_t at; (at = line.find(tmp.path() + "/")) != std::string::npos;)
-                line.erase(at, tmp.path().size() + 1);
-            lines.push_back(line);
-        }
-        return lines;
+        return test::planLines(job->list(), tmp.path());
     }
     void run() {
         NullObserver observer;
