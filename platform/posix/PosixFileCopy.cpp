@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <fcntl.h>
+#include <string>
 #include <string_view>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -19,6 +21,16 @@ namespace {
 constexpr char kStoredBitsName[] = "user.DOSATTRIB";
 /// "." + name + ".XXXXXX": the temporary's name is this much longer than the target's.
 constexpr size_t kTemporaryExtra = 8;
+
+/// The hidden name of a temporary beside `target` ("." + name + "." + six characters), its
+/// name cut so that the whole still fits a directory entry.
+std::string temporaryName(const std::string& target, std::string_view name,
+                          std::string_view suffix) {
+    const std::string_view base =
+        name.substr(0, std::min(name.size(), size_t{NAME_MAX} - kTemporaryExtra));
+    return target.substr(0, target.size() - name.size()) + "." + std::string(base) + "." +
+           std::string(suffix);
+}
 
 std::string_view lastComponent(std::string_view path) {
     while (path.size() > 1 && path.back() == '/')
@@ -101,17 +113,23 @@ int PosixFileCopy::open(const std::string& source, const std::string& target) {
         return error;
     }
 
-    // Hidden beside the target, so the rename stays within one file system; a long name is
-    // cut so that the temporary's name still fits.
+    // Beside the target, so the final step stays within one file system. An unnamed file
+    // vanishes by itself if the program dies midway, and links in without replacing anything
+    // in one step; linking it needs /proc.
     const std::string directory = target.substr(0, target.size() - name.size());
-    const std::string_view base =
-        name.substr(0, std::min(name.size(), size_t{NAME_MAX} - kTemporaryExtra));
-    std::string temporary = directory + "." + std::string(base) + ".XXXXXX";
-    m_temporaryFd = mkostemp(temporary.data(), O_CLOEXEC);
-    if (m_temporaryFd < 0) {
-        error = errno;
-        closeSource();
-        return error;
+    std::string temporary;
+    if (access("/proc/self/fd", X_OK) == 0)
+        m_temporaryFd = ::open(directory.empty() ? "." : directory.c_str(),
+                               O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    m_unnamed = m_temporaryFd >= 0;
+    if (!m_unnamed) {
+        temporary = temporaryName(target, name, "XXXXXX");
+        m_temporaryFd = mkostemp(temporary.data(), O_CLOEXEC);
+        if (m_temporaryFd < 0) {
+            error = errno;
+            closeSource();
+            return error;
+        }
     }
     m_sourceTimes[0] = st.st_atim;
     m_sourceTimes[1] = st.st_mtim;
@@ -209,9 +227,47 @@ int PosixFileCopy::copyAttributes() {
     return error;
 }
 
+int PosixFileCopy::linkUnnamed(const std::string& path) const {
+    const std::string self = "/proc/self/fd/" + std::to_string(m_temporaryFd);
+    return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0
+                                                                                        : errno;
+}
+
 int PosixFileCopy::commit(CommitMode mode) {
     if (m_temporaryFd < 0)
         return EBADF;
+    if (m_unnamed) {
+        if (mode == CommitMode::NoReplace) {
+            if (const int error = linkUnnamed(m_target))
+                return error;
+        } else {
+            // The target may have become read-only while the data were copied.
+            if (const int error = checkTarget(m_target))
+                return error;
+            // Named beside the target first, then renamed over it in one step.
+            std::string named;
+            int error = EEXIST;
+            for (unsigned attempt = 0; attempt < 64 && error == EEXIST; ++attempt) {
+                char suffix[7];
+                std::snprintf(suffix, sizeof suffix, "%06x",
+                              (static_cast<unsigned>(getpid()) * 64 + attempt) & 0xFFFFFFu);
+                named = temporaryName(m_target, lastComponent(m_target), suffix);
+                error = linkUnnamed(named);
+            }
+            if (error != 0)
+                return error;
+            if (rename(named.c_str(), m_target.c_str()) != 0) {
+                error = errno;
+                unlink(named.c_str());
+                return error;
+            }
+        }
+        ::close(m_temporaryFd);
+        m_temporaryFd = -1;
+        m_unnamed = false;
+        closeSource();
+        return 0;
+    }
     // Network file systems report delayed write errors only here; a copy with such an error
     // must not take the target's place. After EINTR the descriptor is closed all the same.
     const int closed = ::close(m_temporaryFd);
@@ -235,6 +291,7 @@ int PosixFileCopy::commit(CommitMode mode) {
 }
 
 void PosixFileCopy::abandon() {
+    m_unnamed = false;
     if (m_temporaryFd >= 0) {
         ::close(m_temporaryFd);
         m_temporaryFd = -1;

@@ -9,8 +9,9 @@
 namespace ryk {
 
 /// A file copy on a POSIX system: the data go in the kernel (copy_file_range) where it can,
-/// otherwise through a buffer, into a hidden temporary beside the target that a rename puts
-/// in the target's place.
+/// otherwise through a buffer, into a temporary beside the target that takes the target's
+/// place only when complete: an unnamed file (O_TMPFILE) linked in under the target's name
+/// where the file system has them, else a hidden named file renamed over it.
 class PosixFileCopy : public FileCopy {
 public:
     PosixFileCopy() = default;
@@ -28,13 +29,17 @@ public:
 
 private:
     int copyThroughBuffer(size_t maxBytes, size_t& copied);
+    /// Gives the unnamed temporary the name `path`; fails with EEXIST where one exists.
+    int linkUnnamed(const std::string& path) const;
     void closeSource();
 
     int m_sourceFd = -1;
     int m_temporaryFd = -1;
     std::string m_source;
     std::string m_target;
+    /// The hidden temporary's name; empty for an unnamed one or when there is none.
     std::string m_temporary;
+    bool m_unnamed = false;
     timespec m_sourceTimes[2] = {}; ///< last access, last write, as opened
     bool m_inKernel = true;
     std::unique_ptr<char[]> m_buffer;
