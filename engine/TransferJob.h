@@ -14,6 +14,8 @@
 namespace ryk {
 
 class CopyProgressSink;
+enum class LinkMode;
+struct FileStatus;
 class DirectorySearch;
 class SearchSink;
 enum class BatchFunction;
@@ -152,6 +154,12 @@ private:
 
     /// Which half of a sync plan is being scanned.
     enum class SyncPass { None, Copies, Deletions };
+    /// What is known of the other side of the directory being scanned: the destination of an
+    /// update or move, the source of a sync's deletions.
+    enum class Counterparts { None, Listed, Missing };
+    /// The facts of `path`, the counterpart named `name` in the directory being scanned.
+    int lookUpCounterpart(const std::string& path, std::string_view name, FileStatus& status,
+                          LinkMode links);
     /// An Error line standing for a response line that could not be planned.
     void planErrorLine(std::string path, int error);
 
@@ -165,6 +173,8 @@ private:
     int m_scanResult = 0;
     int m_scanDepth = 0;
     SyncPass m_syncPass = SyncPass::None;
+    Counterparts m_counterparts = Counterparts::None;
+    DirectorySearch* m_counterpartListing = nullptr;
 
     /// A collected batch: its function, paths and the rows of its entries.
     struct PendingBatch {

@@ -90,6 +90,19 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
 
     const OptionFlags& f = m_job.flags;
     if (!(f.subdirectories && f.directoriesOnly)) {
+        // The other side of this directory is listed once, instead of one look per file.
+        const auto counterparts = m_platform.fileSystem.newSearch();
+        m_counterparts = Counterparts::None;
+        if (isUpdateOrMove() || m_syncPass == SyncPass::Deletions) {
+            std::string otherListing = destinationFor(directory);
+            joinPath(otherListing, kDefaultPattern);
+            counterparts->setReadStoredBits(false);
+            const int error = counterparts->findFile(otherListing);
+            m_counterparts = error == 0                    ? Counterparts::Listed
+                             : error == kErrorPathNotFound ? Counterparts::Missing
+                                                           : Counterparts::None;
+            m_counterpartListing = counterparts.get();
+        }
         while (search->findNextFile()) {
             if (m_utility.PollAbortKey() != 0)
                 return -1;
@@ -99,6 +112,8 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
                 ++result;
             ++met;
         }
+        m_counterparts = Counterparts::None;
+        m_counterpartListing = nullptr;
     }
 
     if (f.subdirectories && search->rewind() == 0) {
@@ -139,6 +154,21 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
     return result;
 }
 
+int TransferJob::lookUpCounterpart(const std::string& path, std::string_view name,
+                                   FileStatus& status, LinkMode links) {
+    if (m_counterparts == Counterparts::Missing)
+        return kErrorFileNotFound;
+    if (m_counterparts == Counterparts::Listed && name.find('/') == std::string_view::npos) {
+        if (!m_counterpartListing->seek(name))
+            return kErrorFileNotFound;
+        const int error = m_counterpartListing->status(status);
+        // A link is described by the listing; what it points to needs its own look.
+        if (error != 0 || !(status.attributes & attr::kReparsePoint) || links == LinkMode::Describe)
+            return error;
+    }
+    return m_platform.fileSystem.status(path, status, links);
+}
+
 bool TransferJob::planFile(const std::string& directory, DirectorySearch& hit) {
     const std::string& name = hit.fileName();
     if (!matchesPatternList(m_job.sourcePatterns, name) ||
@@ -146,44 +176,48 @@ bool TransferJob::planFile(const std::string& directory, DirectorySearch& hit) {
         return false;
 
     const OptionFlags& f = m_job.flags;
+    // A file gone since its directory was listed keeps zero facts, and its line fails when run.
     FileStatus sourceStatus;
-    FileFacts source;
-    if (hit.status(sourceStatus) == 0)
-        OperationEntry::fillFacts(source, sourceStatus, hit.filePath());
-    else
-        OperationEntry::fillFacts(source, hit); // gone since listing: found, without facts
-    if (f.dateConditions && f.afterDateOnly && m_job.afterDate.days > source.lastWriteTime.days)
+    const bool haveSource = hit.status(sourceStatus) == 0;
+    if (!haveSource)
+        sourceStatus = FileStatus{};
+    if (f.dateConditions && f.afterDateOnly &&
+        m_job.afterDate.days > DateTime::fromFileTime(sourceStatus.lastWriteTime).days)
         return false;
-    source.path = directory;
-    joinPath(source.path, name);
 
     if (m_syncPass == SyncPass::Deletions) {
         // Only what has no counterpart on the source side (in any form) is deleted.
         FileStatus counterpart;
         std::string other = destinationFor(directory);
         joinPath(other, name);
-        if (m_platform.fileSystem.status(other, counterpart, LinkMode::Describe) == 0)
+        if (lookUpCounterpart(other, name, counterpart, LinkMode::Describe) == 0)
             return false;
     }
 
-    FileFacts target;
+    std::string targetPath;
+    FileStatus targetStatus;
+    bool targetFound = false;
     if (isUpdateOrMove()) {
-        target.path = destinationFor(directory);
-        joinPath(target.path, makeDestinationName(m_job.destinationPattern, name));
-        FileStatus status;
-        const int error = m_platform.fileSystem.status(target.path, status, LinkMode::Follow);
-        if (error == 0 && !(status.attributes & attr::kDirectory)) {
+        const std::string targetName = makeDestinationName(m_job.destinationPattern, name);
+        targetPath = destinationFor(directory);
+        joinPath(targetPath, targetName);
+        const int error = lookUpCounterpart(targetPath, targetName, targetStatus, LinkMode::Follow);
+        if (error == 0 && !(targetStatus.attributes & attr::kDirectory)) {
             if (f.dateConditions && f.onlyMissing)
                 return false;
-            OperationEntry::fillFacts(target, status, target.path);
+            targetFound = true;
             const bool always = f.dateConditions && (f.ignoreDates || f.afterDateOnly);
             if (m_syncPass == SyncPass::Copies) {
                 // Equal means equal: a destination file newer than its source is replaced too,
                 // and one already equal is left alone, so a second sync plans nothing.
-                if (sourceStatus.lastWriteTime == status.lastWriteTime &&
-                    sourceStatus.size == status.size)
+                if (sourceStatus.lastWriteTime == targetStatus.lastWriteTime &&
+                    sourceStatus.size == targetStatus.size)
                     return false;
-            } else if (!always && !(source.lastWriteTime.days > target.lastWriteTime.days)) {
+            } else if (!always && !(sourceStatus.lastWriteTime.seconds >
+                                    targetStatus.lastWriteTime.seconds)) {
+                // Later by at least a whole second. Compared as moments, not as wall-clock
+                // times, so the hour that repeats when summer time ends cannot make a newer
+                // file look up to date.
                 return false;
             }
         } else if (error != 0 && f.dateConditions && f.onlyExisting) {
@@ -192,15 +226,21 @@ bool TransferJob::planFile(const std::string& directory, DirectorySearch& hit) {
     }
 
     auto entry = std::make_unique<OperationEntry>();
-    entry->source = std::move(source);
-    entry->target = std::move(target);
-    const bool present = !entry->target.foundPath.empty();
+    if (haveSource)
+        OperationEntry::fillFacts(entry->source, sourceStatus, hit.filePath());
+    else
+        entry->source.foundPath = hit.filePath();
+    entry->source.path = directory;
+    joinPath(entry->source.path, name);
+    if (targetFound)
+        OperationEntry::fillFacts(entry->target, targetStatus, targetPath);
+    entry->target.path = std::move(targetPath);
     switch (m_job.mode) {
     case TransferMode::Update:
-        entry->setCommand(present ? OperationCommand::Update : OperationCommand::Copy);
+        entry->setCommand(targetFound ? OperationCommand::Update : OperationCommand::Copy);
         break;
     case TransferMode::Move:
-        entry->setCommand(present ? OperationCommand::UpAndMove : OperationCommand::Move);
+        entry->setCommand(targetFound ? OperationCommand::UpAndMove : OperationCommand::Move);
         break;
     case TransferMode::Search:
         entry->setCommand(OperationCommand::Find);

@@ -56,6 +56,16 @@ public:
     /// Starts a search; 0 when at least one hit is waiting, otherwise the error code
     /// (kErrorFileNotFound when the directory exists but nothing matches).
     [[nodiscard]] virtual int findFile(std::string_view pathOrPattern) = 0;
+    /// Moves to the hit named exactly `name`; false when the search has none (the position is
+    /// then undefined: rewind before walking again).
+    virtual bool seek(std::string_view name) {
+        if (rewind() != 0)
+            return false;
+        while (findNextFile())
+            if (fileName() == name)
+                return true;
+        return false;
+    }
     /// Goes back before the first hit of the current search, so its hits can be walked again
     /// without reading the directory twice; 0 or the error code.
     [[nodiscard]] virtual int rewind() = 0;

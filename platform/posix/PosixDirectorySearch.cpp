@@ -109,6 +109,27 @@ int PosixDirectorySearch::listDirectory(std::string_view pattern) {
     return 0;
 }
 
+bool PosixDirectorySearch::seek(std::string_view name) {
+    // The hits are sorted by compareNames, a total order, after the dots.
+    const auto first = std::find_if(m_entries.begin(), m_entries.end(),
+                                    [](const Entry& e) { return !e.dots; });
+    const auto it = std::lower_bound(first, m_entries.end(), name,
+                                     [this](const Entry& e, std::string_view wanted) {
+                                         return compareNames(nameOf(e), wanted) < 0;
+                                     });
+    if (it == m_entries.end() || nameOf(*it) != name) {
+        // A dots name is found among the dots.
+        for (auto d = m_entries.begin(); d != first; ++d)
+            if (nameOf(*d) == name) {
+                m_next = static_cast<size_t>(d - m_entries.begin());
+                return findNextFile();
+            }
+        return false;
+    }
+    m_next = static_cast<size_t>(it - m_entries.begin());
+    return findNextFile();
+}
+
 int PosixDirectorySearch::rewind() {
     if (m_entries.empty())
         return kErrorFileNotFound;

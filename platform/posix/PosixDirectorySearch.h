@@ -23,6 +23,7 @@ public:
 
     int findFile(std::string_view pathOrPattern) override;
     int rewind() override;
+    bool seek(std::string_view name) override;
     bool findNextFile() override;
     const std::string& fileName() const override { return m_name; }
     std::string filePath() const override;

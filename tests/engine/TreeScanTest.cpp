@@ -2,6 +2,7 @@
 
 #include "platform/posix/PosixFileSystem.h"
 #include "support/FakeMessageBox.h"
+#include "support/ScopedTimeZone.h"
 #include "support/ScriptedAbortKey.h"
 #include "support/TempDir.h"
 
@@ -128,6 +129,17 @@ TEST_F(TreeScanTest, UpdateRuleTable) {
     afterDate = DateTime::fromFileTime({kBase + 11, 0});
     EXPECT_EQ(plan(TransferMode::Update, "a", src, "*.*", dst),
               (std::vector<std::string>{"Update src/newer.txt dst/newer.txt"}));
+}
+
+TEST_F(TreeScanTest, TheRepeatedHourOfAutumnDoesNotHideANewerFile) {
+    test::ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
+    const std::string src = tmp.makeDir("src");
+    const std::string dst = tmp.makeDir("dst");
+    // 02:30 on 2024-10-27 happens twice: first in summer time, an hour later in winter time.
+    setWriteTime(tmp.writeFile("src/f.txt", "new"), 1729992600);
+    setWriteTime(tmp.writeFile("dst/f.txt", "old"), 1729989000);
+    EXPECT_EQ(plan(TransferMode::Update, "", src, "*.*", dst),
+              (std::vector<std::string>{"Update src/f.txt dst/f.txt"}));
 }
 
 TEST_F(TreeScanTest, PatternsExclusionsAndDestinationNames) {

@@ -51,6 +51,30 @@ TEST(DirectorySearch, YieldsDotsThenNamesSorted) {
     EXPECT_FALSE(search->findNextFile());
 }
 
+TEST(DirectorySearch, SeekFindsExactlyTheNamedHit) {
+    TempDir dir;
+    for (const char* name : {"a.txt", "A.txt", "b", "_x", "日本.txt", "Zeta"})
+        dir.writeFile(name, name);
+    PosixFileSystem fs;
+    const auto search = fs.newSearch();
+    ASSERT_EQ(search->findFile(dir / "*.*"), 0);
+    for (const char* name : {"A.txt", "a.txt", "_x", "日本.txt", "Zeta", "b", ".", ".."}) {
+        ASSERT_TRUE(search->seek(name)) << name;
+        EXPECT_EQ(search->fileName(), name);
+        FileStatus status;
+        ASSERT_EQ(search->status(status), 0) << name;
+        if (name[0] != '.') {
+            EXPECT_EQ(status.size, std::string(name).size()) << name;
+        }
+    }
+    for (const char* name : {"a.TXT", "c", "", "zeta"})
+        EXPECT_FALSE(search->seek(name)) << name;
+    // Walking again starts from the first hit.
+    ASSERT_EQ(search->rewind(), 0);
+    ASSERT_TRUE(search->findNextFile());
+    EXPECT_EQ(search->fileName(), ".");
+}
+
 TEST(DirectorySearch, PatternSelectsNames) {
     TempDir dir;
     for (const char* name : {"a.c", "B.C", "x.c.bak", "README", "\xE6\x97\xA5.txt",
