@@ -45,14 +45,14 @@ bool isReadOnly(mode_t mode) {
 
 /// EISDIR for a directory, EACCES for a read-only file, EINVAL for the file `source` itself
 /// (given its stat), 0 for any other file or none.
-int checkTarget(const std::string& target, const struct stat* source = nullptr) {
+int checkTarget(const std::string& target, const RawStat* source = nullptr) {
     struct stat st;
     if (lstat(target.c_str(), &st) != 0)
         return errno == ENOENT ? 0 : errno;
     if (S_ISDIR(st.st_mode))
         return EISDIR;
     // Replacing a file by a copy of itself is no copy, and a move would then delete it.
-    if (source && st.st_dev == source->st_dev && st.st_ino == source->st_ino)
+    if (source && st.st_dev == source->device && st.st_ino == source->inode)
         return EINVAL;
     // Protected as the read-only attribute promises, although the directory would allow it.
     if (isReadOnly(st.st_mode))
@@ -88,21 +88,16 @@ int PosixFileCopy::open(const std::string& source, const std::string& target) {
     abandon();
     m_inKernel = true;
 
-    // Without O_NONBLOCK a named pipe would wait here for a writer.
+    // Without O_NONBLOCK a named pipe would wait here for a writer; only regular files are
+    // copied, and for them the flag changes nothing.
     m_sourceFd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (m_sourceFd < 0)
         return errno;
-    struct stat st;
-    int error = fstat(m_sourceFd, &st) != 0 ? errno : 0;
-    if (error == 0 && !S_ISREG(st.st_mode))
-        error = S_ISDIR(st.st_mode) ? EISDIR : ENOTSUP;
-    if (error == 0) {
-        const int flags = fcntl(m_sourceFd, F_GETFL);
-        if (flags < 0 || fcntl(m_sourceFd, F_SETFL, flags & ~O_NONBLOCK) != 0)
-            error = errno;
-    }
+    int error = statOpenFile(m_sourceFd, m_openStat);
+    if (error == 0 && !S_ISREG(m_openStat.mode))
+        error = S_ISDIR(m_openStat.mode) ? EISDIR : ENOTSUP;
     if (error == 0)
-        error = target.empty() ? ENOENT : checkTarget(target, &st);
+        error = target.empty() ? ENOENT : checkTarget(target, &m_openStat);
 
     const std::string_view name = lastComponent(target);
     // A name that ends in '/' stands for a directory, which a file cannot replace.
@@ -118,7 +113,8 @@ int PosixFileCopy::open(const std::string& source, const std::string& target) {
     // in one step; linking it needs /proc.
     const std::string directory = target.substr(0, target.size() - name.size());
     std::string temporary;
-    if (access("/proc/self/fd", X_OK) == 0)
+    static const bool canLinkUnnamed = access("/proc/self/fd", X_OK) == 0;
+    if (canLinkUnnamed)
         m_temporaryFd = ::open(directory.empty() ? "." : directory.c_str(),
                                O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     m_unnamed = m_temporaryFd >= 0;
@@ -131,8 +127,10 @@ int PosixFileCopy::open(const std::string& source, const std::string& target) {
             return error;
         }
     }
-    m_sourceTimes[0] = st.st_atim;
-    m_sourceTimes[1] = st.st_mtim;
+    m_sourceTimes[0] = {m_openStat.lastAccessTime.seconds, m_openStat.lastAccessTime.nanoseconds};
+    m_sourceTimes[1] = {m_openStat.lastWriteTime.seconds, m_openStat.lastWriteTime.nanoseconds};
+    m_copied = 0;
+    m_storedValueRead = false;
     m_source = source;
     m_target = target;
     m_temporary = std::move(temporary);
@@ -149,15 +147,20 @@ int PosixFileCopy::copyChunk(size_t maxBytes, size_t& copied) {
         const ssize_t n = copy_file_range(m_sourceFd, nullptr, m_temporaryFd, nullptr, maxBytes, 0);
         if (n > 0) {
             copied = static_cast<size_t>(n);
+            m_copied += copied;
             return 0;
         }
         if (n < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
             return errno; // EINTR included: nothing was copied
-        // Either the kernel cannot copy between these two files, or it saw an end: some file
-        // systems report files whose length they do not know as empty, so a plain read decides.
+        // The end, after some data; or the kernel cannot copy between these two files, or some
+        // file systems report files whose length they do not know as empty: a read decides.
+        if (n == 0 && m_copied > 0)
+            return 0;
         m_inKernel = false;
     }
-    return copyThroughBuffer(maxBytes, copied);
+    const int error = copyThroughBuffer(maxBytes, copied);
+    m_copied += copied;
+    return error;
 }
 
 int PosixFileCopy::copyThroughBuffer(size_t maxBytes, size_t& copied) {
@@ -193,7 +196,7 @@ int PosixFileCopy::sourceStatus(FileStatus& out) {
     if (const int error = statOpenFile(m_sourceFd, stat))
         return error;
     toFileStatus(
-        stat, attributeWordWith(stat, lastComponent(m_source), readStoredBitsOf(m_sourceFd)), out);
+        stat, attributeWordWith(stat, lastComponent(m_source), parseStoredBits(storedValue())), out);
     return 0;
 }
 
@@ -208,13 +211,9 @@ int PosixFileCopy::copyTimes() {
 int PosixFileCopy::copyAttributes() {
     if (m_sourceFd < 0 || m_temporaryFd < 0)
         return EBADF;
-    struct stat st;
-    if (fstat(m_sourceFd, &st) != 0)
-        return errno;
-
     // Before the permission bits: a copy made read-only would refuse the attribute.
-    std::string value;
-    int error = readStoredValue(m_sourceFd, value);
+    const std::string& value = storedValue();
+    int error = m_storedValueError;
     if (error == 0) {
         if (fsetxattr(m_temporaryFd, kStoredBitsName, value.data(), value.size(), 0) != 0)
             error = errno;
@@ -222,9 +221,19 @@ int PosixFileCopy::copyAttributes() {
         error = 0; // nothing stored, or a source file system that cannot store anything
     }
     // The read-only protection is applied even where the stored bits could not be kept.
-    if (fchmod(m_temporaryFd, st.st_mode & 07777) != 0 && error == 0)
+    if (fchmod(m_temporaryFd, m_openStat.mode & 07777) != 0 && error == 0)
         error = errno;
     return error;
+}
+
+const std::string& PosixFileCopy::storedValue() {
+    if (!m_storedValueRead) {
+        m_storedValueError = readStoredValue(m_sourceFd, m_storedValue);
+        if (m_storedValueError != 0)
+            m_storedValue.clear();
+        m_storedValueRead = true;
+    }
+    return m_storedValue;
 }
 
 int PosixFileCopy::linkUnnamed(const std::string& path) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileCopy.h"
+#include "platform/posix/PosixStat.h"
 
 #include <ctime>
 #include <memory>
@@ -29,6 +30,9 @@ public:
 
 private:
     int copyThroughBuffer(size_t maxBytes, size_t& copied);
+    /// The source's `user.DOSATTRIB` value, read once per copy (m_storedValueError says why
+    /// there is none).
+    const std::string& storedValue();
     /// Gives the unnamed temporary the name `path`; fails with EEXIST where one exists.
     int linkUnnamed(const std::string& path) const;
     void closeSource();
@@ -40,6 +44,12 @@ private:
     /// The hidden temporary's name; empty for an unnamed one or when there is none.
     std::string m_temporary;
     bool m_unnamed = false;
+    /// The source's stat when opened.
+    RawStat m_openStat;
+    uint64_t m_copied = 0;
+    std::string m_storedValue;
+    int m_storedValueError = 0;
+    bool m_storedValueRead = false;
     timespec m_sourceTimes[2] = {}; ///< last access, last write, as opened
     bool m_inKernel = true;
     std::unique_ptr<char[]> m_buffer;

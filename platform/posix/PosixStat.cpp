@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/xattr.h>
 
 namespace ryk {
@@ -47,6 +48,8 @@ int statWithFlags(int dirFd, const char* name, int flags, RawStat& out) {
         out.lastWriteTime = fromStatx(sx.stx_mtime);
         out.creationTime =
             (sx.stx_mask & STATX_BTIME) ? fromStatx(sx.stx_btime) : fromStatx(sx.stx_ctime);
+        out.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+        out.inode = sx.stx_ino;
         return 0;
     }
     // Old kernels, and sandboxes that filter statx, refuse it before looking at the file.
@@ -60,6 +63,8 @@ int statWithFlags(int dirFd, const char* name, int flags, RawStat& out) {
     out.lastAccessTime = fromTimespec(st.st_atim);
     out.lastWriteTime = fromTimespec(st.st_mtim);
     out.creationTime = fromTimespec(st.st_ctim);
+    out.device = st.st_dev;
+    out.inode = st.st_ino;
     return 0;
 }
 

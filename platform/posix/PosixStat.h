@@ -15,6 +15,8 @@ struct RawStat {
     FileTime creationTime; ///< birth time where the file system keeps one, else change time
     FileTime lastAccessTime;
     FileTime lastWriteTime;
+    dev_t device = 0;
+    ino_t inode = 0;
 };
 
 /// Stats `name` relative to the directory `dirFd` (or AT_FDCWD), following a final symbolic
