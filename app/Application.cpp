@@ -30,30 +30,4 @@ void Application::shutDown() {
         FileUtility(m_platform).ShowSystemError(error, m_settings.path());
 }
 
-std::string describeJob(const JobSettings& job) {
-    std::string text;
-    auto line = [&text](const char* name, const std::string& value) {
-        text += name;
-        text += ": ";
-        text += value;
-        text += '\n';
-    };
-    line("mode", std::to_string(static_cast<int>(job.mode)) + " " + modeName(job.mode));
-    line("sourceDirectory", job.sourceDirectory);
-    line("sourcePatterns", job.sourcePatterns);
-    line("exclusionPatterns", job.exclusionPatterns);
-    line("destinationDirectory", job.destinationDirectory);
-    line("destinationPattern", job.destinationPattern);
-    line("createDestination", job.createDestination ? "1" : "0");
-    static constexpr const char* kFlagNames[OptionFlags::kCount] = {
-        "subdirectories", "recurse",     "includeEmptyDirectories", "directoriesOnly",
-        "removeSourceDirectories", "dateConditions", "ignoreDates", "onlyMissing",
-        "onlyExisting", "afterDateOnly"};
-    for (int i = 0; i < OptionFlags::kCount; ++i)
-        line(kFlagNames[i], std::to_string(job.flags[i]));
-    line("afterDate", job.afterDate.text());
-    line("explorerStyle", job.explorerStyle ? "1" : "0");
-    return text;
-}
-
 } // namespace ryk

@@ -36,7 +36,4 @@ private:
     SettingsFile m_settings;
 };
 
-/// The job's fields, one "name: value" line each.
-std::string describeJob(const JobSettings& job);
-
 } // namespace ryk

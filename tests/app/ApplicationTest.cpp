@@ -78,17 +78,5 @@ TEST_F(ApplicationTest, SavesOnShutDownAndReportsAFileThatCannotBeWritten) {
     EXPECT_NE(messages.shown[0].text.find(dir / "blocked.INI"), std::string::npos);
 }
 
-TEST(DescribeJob, OneLinePerField) {
-    JobSettings job;
-    job.mode = TransferMode::Delete;
-    job.sourceDirectory = "/src/";
-    job.flags.recurse = 1;
-    const std::string text = describeJob(job);
-    EXPECT_NE(text.find("mode: 3 削除モード\n"), std::string::npos);
-    EXPECT_NE(text.find("sourceDirectory: /src/\n"), std::string::npos);
-    EXPECT_NE(text.find("recurse: 1\n"), std::string::npos);
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 19);
-}
-
 } // namespace
 } // namespace ryk
