@@ -80,7 +80,7 @@ int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyPr
 
     // The file is copied to its end as it is now, which may differ from the size planned.
     FileStatus before;
-    const bool haveBefore = copy->sourceStatus(before) == 0;
+    const bool haveBefore = copy->openedStatus(before) == 0;
     const uint64_t total = haveBefore ? before.size : entry.source.size;
 
     window.setRange(total);

@@ -106,11 +106,11 @@ bool FileUtility::GetDiskSpace(const std::string& path, uint64_t& freeBytes,
         if (slash == std::string::npos) {
             if (probe == ".")
                 return false;
-            probe = ".";
+            probe.assign(1, '.');
         } else if (slash == 0) {
             if (probe == "/")
                 return false;
-            probe = "/";
+            probe.assign(1, '/');
         } else {
             probe.resize(slash);
         }

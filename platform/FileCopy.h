@@ -32,6 +32,8 @@ public:
     [[nodiscard]] virtual int copyChunk(size_t maxBytes, size_t& copied) = 0;
     /// The facts of the open source as they are now.
     [[nodiscard]] virtual int sourceStatus(FileStatus& out) = 0;
+    /// The facts of the source as open() found them (no new look at the file).
+    [[nodiscard]] virtual int openedStatus(FileStatus& out) { return sourceStatus(out); }
     /// Gives the copy the source's last-access and last-write times (nanoseconds kept), as they
     /// were when it was opened: reading it may have moved its last-access time since.
     [[nodiscard]] virtual int copyTimes() = 0;

@@ -44,8 +44,8 @@ public:
         std::string line = std::string("[") + mark + "] " + clipboardLine(entry);
         if (overlay == RowOverlay::Failed)
             line += " (" + errorText(static_cast<int>(entry.lastError)) + ")";
+        // On a terminal each line shows as it comes; a pipe gets whole blocks.
         std::puts(line.c_str());
-        std::fflush(stdout);
     }
 };
 

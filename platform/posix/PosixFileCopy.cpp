@@ -200,6 +200,16 @@ int PosixFileCopy::sourceStatus(FileStatus& out) {
     return 0;
 }
 
+int PosixFileCopy::openedStatus(FileStatus& out) {
+    if (m_sourceFd < 0)
+        return EBADF;
+    toFileStatus(m_openStat,
+                 attributeWordWith(m_openStat, lastComponent(m_source),
+                                   parseStoredBits(storedValue())),
+                 out);
+    return 0;
+}
+
 int PosixFileCopy::copyTimes() {
     if (m_sourceFd < 0 || m_temporaryFd < 0)
         return EBADF;
@@ -237,9 +247,22 @@ const std::string& PosixFileCopy::storedValue() {
 }
 
 int PosixFileCopy::linkUnnamed(const std::string& path) const {
+    // Linking a descriptor directly needs a privilege most users lack; the /proc name of the
+    // descriptor works for everyone, at the price of a longer lookup. Once refused, the
+    // direct way is not tried again.
+    static bool directLinkRefused = false;
+    if (!directLinkRefused) {
+        if (linkat(m_temporaryFd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0)
+            return 0;
+        // Refused for want of the privilege (ENOENT), or the target's own problem.
+        if (errno != ENOENT && errno != EPERM)
+            return errno;
+    }
     const std::string self = "/proc/self/fd/" + std::to_string(m_temporaryFd);
-    return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0
-                                                                                        : errno;
+    if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0)
+        return errno;
+    directLinkRefused = true;
+    return 0;
 }
 
 int PosixFileCopy::commit(CommitMode mode) {

@@ -23,6 +23,7 @@ public:
     int open(const std::string& source, const std::string& target) override;
     int copyChunk(size_t maxBytes, size_t& copied) override;
     int sourceStatus(FileStatus& out) override;
+    int openedStatus(FileStatus& out) override;
     int copyTimes() override;
     int copyAttributes() override;
     int commit(CommitMode mode) override;
