@@ -365,6 +365,38 @@ say "== 3. run: ryk-cli --run SRC/ DST/ vs cp SRC/big DST/big (fresh empty DST b
 measure big "$BIG_RUNS" fresh_big check_big ryk_big cp_big
 row big 1 "copy 1 GiB file vs cp" 1.2
 
+# --- 4. syncing the 100,000-file tree after 1% changed, 1% added, 1% removed --------------------
+if ((HAVE_RSYNC)); then
+    T4="$SCRATCH/sync/template" D4="$SCRATCH/sync/dst"
+    say "== building the sync trees (the plan source; a destination that differs in 3% of its files)"
+    mkdir -p "$T4"
+    cp -a "$S1/." "$T4/"
+    # 1% changed at the source (new contents and time), 1% the destination lacks (added at the
+    # source), 1% only the destination has (removed from the source).
+    find "$S1" -type f | LC_ALL=C sort | awk 'NR % 100 == 1' | while IFS= read -r f; do
+        printf 'changed' >>"$f" && touch -d "@$((STAMP + 60))" "$f"
+    done
+    (cd "$S1" && find . -type f | LC_ALL=C sort | awk 'NR % 100 == 2') | while IFS= read -r f; do
+        rm -f -- "$T4/$f"
+    done
+    (cd "$S1" && find . -type f | LC_ALL=C sort | awk 'NR % 100 == 3') | while IFS= read -r f; do
+        printf 'gone' >"$T4/$f.removed"
+    done
+    fresh_sync=(eval 'set_aside "$D4" && cp -a "$T4/." "$D4/" && sync')
+    ryk_sync=("$RYK" --run -= -r "$S1/" "$D4/")
+    rsync_delete=(rsync -a --delete "$S1/" "$D4/")
+    check_sync() {
+        diff -r -q "$S1" "$D4" >/dev/null || { echo "trees differ after the sync"; return 1; }
+        cmp -s <(tree_facts "$S1" | grep ' f ') <(tree_facts "$D4" | grep ' f ') ||
+            { echo "file sizes, modes or times differ"; return 1; }
+    }
+    say "== 4. sync: ryk-cli --run -= -r SRC/ DST/ vs rsync -a --delete (DST restored before each run, untimed)"
+    measure sync "$RUNS" fresh_sync check_sync ryk_sync rsync_delete
+    row sync 1 "sync 100k, 3% differ vs rsync --delete" 1.0
+else
+    skip_row "sync 100k, 3% differ vs rsync --delete" 1.0 "no rsync"
+fi
+
 # --- table -------------------------------------------------------------------------------------
 echo
 printf '%-34s %9s %9s %7s %7s  %s\n' measurement "ours s" "peer s" ratio target result

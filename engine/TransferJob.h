@@ -157,8 +157,9 @@ private:
     /// What is known of the other side of the directory being scanned: the destination of an
     /// update or move, the source of a sync's deletions.
     enum class Counterparts { None, Listed, Missing };
-    /// The facts of `path`, the counterpart named `name` in the directory being scanned.
-    int lookUpCounterpart(const std::string& path, std::string_view name, FileStatus& status,
+    /// The facts of `path`, the counterpart named `name` in the directory being scanned; 0 when
+    /// it exists. Without `status` only its existence is asked.
+    int lookUpCounterpart(const std::string& path, std::string_view name, FileStatus* status,
                           LinkMode links);
     /// An Error line standing for a response line that could not be planned.
     void planErrorLine(std::string path, int error);

@@ -155,18 +155,24 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
 }
 
 int TransferJob::lookUpCounterpart(const std::string& path, std::string_view name,
-                                   FileStatus& status, LinkMode links) {
+                                   FileStatus* status, LinkMode links) {
     if (m_counterparts == Counterparts::Missing)
         return kErrorFileNotFound;
+    FileStatus unused;
+    if (!status)
+        status = &unused;
     if (m_counterparts == Counterparts::Listed && name.find('/') == std::string_view::npos) {
         if (!m_counterpartListing->seek(name))
             return kErrorFileNotFound;
-        const int error = m_counterpartListing->status(status);
+        if (status == &unused && links == LinkMode::Describe)
+            return 0; // being there is all that was asked
+        const int error = m_counterpartListing->status(*status);
         // A link is described by the listing; what it points to needs its own look.
-        if (error != 0 || !(status.attributes & attr::kReparsePoint) || links == LinkMode::Describe)
+        if (error != 0 || !(status->attributes & attr::kReparsePoint) ||
+            links == LinkMode::Describe)
             return error;
     }
-    return m_platform.fileSystem.status(path, status, links);
+    return m_platform.fileSystem.status(path, *status, links);
 }
 
 bool TransferJob::planFile(const std::string& directory, DirectorySearch& hit) {
@@ -174,6 +180,15 @@ bool TransferJob::planFile(const std::string& directory, DirectorySearch& hit) {
     if (!matchesPatternList(m_job.sourcePatterns, name) ||
         matchesPatternList(m_job.exclusionPatterns, name))
         return false;
+
+    // Decided before the file itself is looked at: most files of a sync have a counterpart.
+    if (m_syncPass == SyncPass::Deletions) {
+        // Only what has no counterpart on the source side (in any form) is deleted.
+        std::string other = destinationFor(directory);
+        joinPath(other, name);
+        if (lookUpCounterpart(other, name, nullptr, LinkMode::Describe) == 0)
+            return false;
+    }
 
     const OptionFlags& f = m_job.flags;
     // A file gone since its directory was listed keeps zero facts, and its line fails when run.
@@ -185,15 +200,6 @@ bool TransferJob::planFile(const std::string& directory, DirectorySearch& hit) {
         m_job.afterDate.days > DateTime::fromFileTime(sourceStatus.lastWriteTime).days)
         return false;
 
-    if (m_syncPass == SyncPass::Deletions) {
-        // Only what has no counterpart on the source side (in any form) is deleted.
-        FileStatus counterpart;
-        std::string other = destinationFor(directory);
-        joinPath(other, name);
-        if (lookUpCounterpart(other, name, counterpart, LinkMode::Describe) == 0)
-            return false;
-    }
-
     std::string targetPath;
     FileStatus targetStatus;
     bool targetFound = false;
@@ -201,7 +207,8 @@ bool TransferJob::planFile(const std::string& directory, DirectorySearch& hit) {
         const std::string targetName = makeDestinationName(m_job.destinationPattern, name);
         targetPath = destinationFor(directory);
         joinPath(targetPath, targetName);
-        const int error = lookUpCounterpart(targetPath, targetName, targetStatus, LinkMode::Follow);
+        const int error =
+            lookUpCounterpart(targetPath, targetName, &targetStatus, LinkMode::Follow);
         if (error == 0 && !(targetStatus.attributes & attr::kDirectory)) {
             if (f.dateConditions && f.onlyMissing)
                 return false;
