@@ -12,6 +12,8 @@ struct LocalFields {
     int hour = 0;
     int minute = 0;
     int second = 0;
+
+    friend bool operator==(const LocalFields&, const LocalFields&) = default;
 };
 
 /// Splits seconds since the epoch into local wall-clock fields; false when out of range.

@@ -32,12 +32,10 @@ TEST(DateTime, DayCountAndWallClockConvertBothWays) {
         EXPECT_NEAR(dt.days, c.days, 1e-9) << c.fields.year << "-" << c.fields.month;
         LocalFields back;
         ASSERT_TRUE(dt.toLocalFields(back));
-        EXPECT_EQ(back.year, c.fields.year);
-        EXPECT_EQ(back.month, c.fields.month);
-        EXPECT_EQ(back.day, c.fields.day);
-        EXPECT_EQ(back.hour, c.fields.hour);
-        EXPECT_EQ(back.minute, c.fields.minute);
-        EXPECT_EQ(back.second, c.fields.second);
+        EXPECT_TRUE(back == c.fields) << c.fields.year << "-" << c.fields.month << "-"
+                                      << c.fields.day << " came back as " << back.year << "-"
+                                      << back.month << "-" << back.day << " " << back.hour << ":"
+                                      << back.minute << ":" << back.second;
     }
 }
 

@@ -25,12 +25,9 @@ TEST(LocalTime, RoundTripsInTheZoneInForce) {
         EXPECT_EQ(seconds, c.epochSeconds) << c.zone;
         LocalFields back;
         ASSERT_TRUE(toLocalFields(c.epochSeconds, back));
-        EXPECT_EQ(back.year, c.fields.year);
-        EXPECT_EQ(back.month, c.fields.month);
-        EXPECT_EQ(back.day, c.fields.day);
-        EXPECT_EQ(back.hour, c.fields.hour);
-        EXPECT_EQ(back.minute, c.fields.minute);
-        EXPECT_EQ(back.second, c.fields.second);
+        EXPECT_TRUE(back == c.fields) << c.zone << ": " << back.year << "-" << back.month << "-"
+                                      << back.day << " " << back.hour << ":" << back.minute << ":"
+                                      << back.second;
     }
 }
 
