@@ -25,6 +25,13 @@ size_t listBytes(const std::vector<std::string>& paths) {
 
 } // namespace
 
+bool TransferJob::copyEntryFile(OperationEntry& entry, CopyProgressSink& progress) {
+    bool stop = false;
+    const int copied = CopyFileWithProgress(m_platform, entry, progress, &stop);
+    m_stopRequested = m_stopRequested || stop;
+    return copied != 0;
+}
+
 EntryOutcome TransferJob::ExecuteEntry(OperationEntry& entry, CopyProgressSink& progress,
                                        bool hasNextNode) {
     const bool copying =
@@ -39,10 +46,7 @@ EntryOutcome TransferJob::ExecuteEntry(OperationEntry& entry, CopyProgressSink& 
     case OperationCommand::Update: {
         if (const int offered = OfferToShell(entry, progress, hasNextNode, BatchFunction::Copy))
             return offered == 1 ? EntryOutcome::Done : EntryOutcome::Deferred;
-        bool stop = false;
-        const int copied = CopyFileWithProgress(m_platform, entry, progress, &stop);
-        m_stopRequested = m_stopRequested || stop;
-        return copied ? EntryOutcome::Done : EntryOutcome::Failed;
+        return copyEntryFile(entry, progress) ? EntryOutcome::Done : EntryOutcome::Failed;
     }
     case OperationCommand::Move:
     case OperationCommand::UpAndMove: {
@@ -53,10 +57,7 @@ EntryOutcome TransferJob::ExecuteEntry(OperationEntry& entry, CopyProgressSink& 
         // Up&Move) falls back to copy and delete.
         error = fs.renameNoReplace(entry.source.foundPath, entry.target.path);
         if (error != 0) {
-            bool stop = false;
-            const int copied = CopyFileWithProgress(m_platform, entry, progress, &stop);
-            m_stopRequested = m_stopRequested || stop;
-            if (!copied)
+            if (!copyEntryFile(entry, progress))
                 return EntryOutcome::Failed;
             // The source goes only once its copy is complete.
             error = fs.removeFile(entry.source.foundPath);

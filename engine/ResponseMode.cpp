@@ -13,8 +13,8 @@ namespace ryk {
 namespace {
 
 /// The keywords in the order of their numbers, the same texts as the command names.
-constexpr const char* kKeywords[] = {"Copy", "Update", "Move",  "Up&Move", "Delete",
-                                     "Rmdir", "Find", "Mkdir", "Error",   ""};
+constexpr const char* kKeywords[] = {"Copy",  "Update", "Move",  "Up&Move", "Delete",
+                                     "Rmdir", "Find",   "Mkdir", "Error",   ""};
 
 /// The most of a response file that is read; far beyond any list a person writes.
 constexpr size_t kResponseFileLimit = size_t{64} << 20;
@@ -25,7 +25,9 @@ bool isFieldSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 /// Where the comment of a line begins: the first ';' outside double quotes.
 size_t commentStart(std::string_view line, bool& unterminatedQuote) {
@@ -94,17 +96,10 @@ bool TransferJob::GetField(std::string_view text, int n, std::string& out) {
     return false;
 }
 
-void TransferJob::planErrorLine(std::string path, int error) {
-    auto entry = std::make_unique<OperationEntry>();
-    entry->setCommand(OperationCommand::Error);
-    entry->source.path = std::move(path);
-    entry->lastError = static_cast<uint32_t>(error);
-    m_list.append(std::move(entry));
-}
-
 int TransferJob::RunResponseFile() {
     std::string bytes;
-    const int error = m_platform.fileSystem.readFile(m_job.sourcePatterns, bytes, kResponseFileLimit);
+    const int error =
+        m_platform.fileSystem.readFile(m_job.sourcePatterns, bytes, kResponseFileLimit);
     if (error != 0) {
         m_platform.messageBox.show("レスポンスファイルを開けません", kProgramTitle,
                                    MessageButtons::Ok, MessageIcon::Stop);
@@ -136,7 +131,7 @@ int TransferJob::PlanResponseLine(std::string_view line) {
         for (char& c : shown)
             if (c == '\0')
                 c = ' ';
-        planErrorLine(std::move(shown), EINVAL);
+        planLine(OperationCommand::Error, std::move(shown)).lastError = EINVAL;
         return 1;
     }
 
@@ -169,7 +164,8 @@ int TransferJob::PlanResponseLine(std::string_view line) {
         break;
     case OperationCommand::Delete:
     case OperationCommand::Find:
-        m_job.mode = command == OperationCommand::Delete ? TransferMode::Delete : TransferMode::Search;
+        m_job.mode =
+            command == OperationCommand::Delete ? TransferMode::Delete : TransferMode::Search;
         m_job.exclusionPatterns = field2;
         break;
     case OperationCommand::Rmdir:
@@ -181,10 +177,7 @@ int TransferJob::PlanResponseLine(std::string_view line) {
         const bool exists = !field1.empty() && search->findFile(listing) == 0;
         if (exists != (command == OperationCommand::Rmdir))
             return 0;
-        auto entry = std::make_unique<OperationEntry>();
-        entry->command = command;
-        entry->source.path = field1;
-        m_list.append(std::move(entry));
+        planLine(command, field1);
         return 1;
     }
     default:
@@ -198,11 +191,14 @@ int TransferJob::PlanResponseLine(std::string_view line) {
     const bool writes = isUpdateOrMove();
     for (const std::string* directory :
          {&m_job.sourceDirectory, writes ? &m_job.destinationDirectory : nullptr}) {
-        if (directory && !m_utility.isExistingDirectory(*directory)) {
-            FileStatus status;
-            const int error =
-                m_platform.fileSystem.status(*directory, status, LinkMode::Follow);
-            planErrorLine(*directory, error != 0 ? error : kErrorNotADirectory);
+        if (!directory)
+            continue;
+        FileStatus status;
+        int error = m_platform.fileSystem.status(*directory, status, LinkMode::Follow);
+        if (error == 0 && !(status.attributes & attr::kDirectory))
+            error = kErrorNotADirectory;
+        if (error != 0) {
+            planLine(OperationCommand::Error, *directory).lastError = static_cast<uint32_t>(error);
             return 0;
         }
     }

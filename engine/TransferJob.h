@@ -103,7 +103,9 @@ public:
     /// line is planned for it.
     bool planDestinationSubdirectory(const std::string& sourceSubdirectory);
     /// Appends a Mkdir entry for `path`.
-    OperationEntry& planMkdir(const std::string& path);
+    OperationEntry& planMkdir(const std::string& path) {
+        return planLine(OperationCommand::Mkdir, path);
+    }
 
     // Response mode.
     /// Plans every line of the response file named by `sourcePatterns`; the entry count.
@@ -161,8 +163,10 @@ private:
     /// it exists. Without `status` only its existence is asked.
     int lookUpCounterpart(const std::string& path, std::string_view name, FileStatus* status,
                           LinkMode links);
-    /// An Error line standing for a response line that could not be planned.
-    void planErrorLine(std::string path, int error);
+    /// Appends a pending entry that acts on `path` alone (Mkdir, Rmdir, Error).
+    OperationEntry& planLine(OperationCommand command, std::string path);
+    /// Copies the file of a copying entry, noting a stop the user asked for during the copy.
+    bool copyEntryFile(OperationEntry& entry, CopyProgressSink& progress);
 
     Platform m_platform;
     FileUtility m_utility;

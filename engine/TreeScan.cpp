@@ -42,10 +42,10 @@ void TransferJob::planDestinationPath(const std::string& path) {
     }
 }
 
-OperationEntry& TransferJob::planMkdir(const std::string& path) {
+OperationEntry& TransferJob::planLine(OperationCommand command, std::string path) {
     auto entry = std::make_unique<OperationEntry>();
-    entry->setCommand(OperationCommand::Mkdir);
-    entry->source.path = path;
+    entry->setCommand(command);
+    entry->source.path = std::move(path);
     return m_list.append(std::move(entry));
 }
 
@@ -117,17 +117,19 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
     }
 
     if (f.subdirectories && search->rewind() == 0) {
-        const bool removeEmptied = f.removeSourceDirectories && (m_job.mode == TransferMode::Move ||
-                                                                 m_job.mode == TransferMode::Delete);
+        const bool removeEmptied =
+            f.removeSourceDirectories &&
+            (m_job.mode == TransferMode::Move || m_job.mode == TransferMode::Delete);
         while (search->findNextFile()) {
             if (!search->isDirectory() || search->isDots())
                 continue;
             std::string subdirectory = directory;
             joinPath(subdirectory, search->fileName());
             // A sync removes a directory the source does not have, once it is emptied.
-            const bool removable = m_syncPass == SyncPass::Deletions
-                                       ? !m_utility.isExistingDirectory(destinationFor(subdirectory))
-                                       : removeEmptied;
+            const bool removable =
+                m_syncPass == SyncPass::Deletions
+                    ? !m_utility.isExistingDirectory(destinationFor(subdirectory))
+                    : removeEmptied;
 
             const size_t mkdirPosition = m_list.size();
             const bool exists = isUpdateOrMove() ? planDestinationSubdirectory(subdirectory) : true;
@@ -139,12 +141,8 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
                 return -1;
             if (!exists && subResult == 0 && f.recurse)
                 m_list.removeAt(mkdirPosition);
-            if (removable && subResult == subMet) {
-                auto entry = std::make_unique<OperationEntry>();
-                entry->setCommand(OperationCommand::Rmdir);
-                entry->source.path = std::move(subdirectory);
-                m_list.append(std::move(entry));
-            }
+            if (removable && subResult == subMet)
+                planLine(OperationCommand::Rmdir, std::move(subdirectory));
             result += subResult;
             met += subMet;
         }
@@ -220,8 +218,8 @@ bool TransferJob::planFile(const std::string& directory, DirectorySearch& hit) {
                 if (sourceStatus.lastWriteTime == targetStatus.lastWriteTime &&
                     sourceStatus.size == targetStatus.size)
                     return false;
-            } else if (!always && !(sourceStatus.lastWriteTime.seconds >
-                                    targetStatus.lastWriteTime.seconds)) {
+            } else if (!always &&
+                       !(sourceStatus.lastWriteTime.seconds > targetStatus.lastWriteTime.seconds)) {
                 // Later by at least a whole second. Compared as moments, not as wall-clock
                 // times, so the hour that repeats when summer time ends cannot make a newer
                 // file look up to date.
