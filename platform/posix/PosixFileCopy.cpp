@@ -32,17 +32,6 @@ std::string temporaryName(const std::string& target, std::string_view name,
            std::string(suffix);
 }
 
-std::string_view lastComponent(std::string_view path) {
-    while (path.size() > 1 && path.back() == '/')
-        path.remove_suffix(1);
-    const size_t slash = path.rfind('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
-bool isReadOnly(mode_t mode) {
-    return !S_ISLNK(mode) && !(mode & S_IWUSR);
-}
-
 /// EISDIR for a directory, EACCES for a read-only file, EINVAL for the file `source` itself
 /// (given its stat), 0 for any other file or none.
 int checkTarget(const std::string& target, const RawStat* source = nullptr) {

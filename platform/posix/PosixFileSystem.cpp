@@ -25,22 +25,11 @@ namespace {
 constexpr char kStoredBitsName[] = "user.DOSATTRIB";
 
 /// The last component of a path, trailing '/' ignored.
-std::string_view lastComponent(std::string_view path) {
-    while (path.size() > 1 && path.back() == '/')
-        path.remove_suffix(1);
-    const size_t slash = path.rfind('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
 std::string withoutTrailingSlashes(const std::string& path) {
     std::string result = path;
     while (result.size() > 1 && result.back() == '/')
         result.pop_back();
     return result;
-}
-
-bool isReadOnly(mode_t mode) {
-    return !S_ISLNK(mode) && !(mode & S_IWUSR);
 }
 
 /// The process's file-creation mask, read without changing it.

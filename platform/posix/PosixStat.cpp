@@ -33,6 +33,17 @@ int hexDigit(char c) {
 
 } // namespace
 
+std::string_view lastComponent(std::string_view path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.remove_suffix(1);
+    const size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+bool isReadOnly(mode_t mode) {
+    return !S_ISLNK(mode) && !(mode & S_IWUSR);
+}
+
 bool hiddenByName(std::string_view name) {
     return !name.empty() && name[0] == '.' && name != "." && name != "..";
 }
@@ -143,8 +154,7 @@ uint32_t attributeWordWith(const RawStat& stat, std::string_view name, uint32_t 
         bits |= attr::kReparsePoint;
     else if (S_ISDIR(stat.mode))
         bits |= attr::kDirectory;
-    // A link has no permission bits of its own (always 0777), so it is never read-only.
-    if (!S_ISLNK(stat.mode) && !(stat.mode & S_IWUSR))
+    if (isReadOnly(stat.mode))
         bits |= attr::kReadOnly;
     if (hiddenByName(name))
         bits |= attr::kHidden;

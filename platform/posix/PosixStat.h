@@ -26,6 +26,13 @@ int statAt(int dirFd, const char* name, RawStat& out, LinkMode links = LinkMode:
 /// Stats the file open as `fd`; 0 or the errno.
 int statOpenFile(int fd, RawStat& out);
 
+/// The last component of a path, trailing '/' ignored ("/a/b/" gives "b").
+std::string_view lastComponent(std::string_view path);
+
+/// True for a file whose read-only attribute is set: the owner may not write it. A link has
+/// no permission bits of its own (always 0777), so it is never read-only.
+bool isReadOnly(mode_t mode);
+
 /// True for a name that its leading '.' hides ("." and ".." stand for directories and are not).
 bool hiddenByName(std::string_view name);
 
