@@ -52,6 +52,16 @@ bool TransferJob::SetPaths(const std::string& sourceDirectory, const std::string
     return true;
 }
 
+bool TransferJob::takeJob(const JobSettings& settings) {
+    SetJob(settings.mode, settings.flags, settings.afterDate);
+    setCreateDestination(settings.createDestination);
+    if (!SetPaths(settings.sourceDirectory, settings.sourcePatterns, settings.exclusionPatterns,
+                  settings.destinationDirectory, settings.destinationPattern))
+        return false;
+    SetExplorerStyle(settings.explorerStyle);
+    return true;
+}
+
 bool TransferJob::PlanJob() {
     switch (m_job.mode) {
     case TransferMode::Response:

@@ -83,6 +83,9 @@ public:
                   const std::string& exclusionPatterns, const std::string& destinationDirectory,
                   const std::string& destinationPattern);
     void SetExplorerStyle(bool on) { m_job.explorerStyle = on; }
+    /// The whole intake of a job stated at once, as on a command line: SetJob, the
+    /// create-destination choice, SetPaths and, when that succeeded, SetExplorerStyle.
+    bool takeJob(const JobSettings& settings);
     void setCreateDestination(bool on) { m_job.createDestination = on; }
 
     /// Plans the job by its mode; false when the plan was abandoned (the owner then empties

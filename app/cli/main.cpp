@@ -84,15 +84,11 @@ int main(int argc, char** argv) {
     ConsoleBatchProgress batchProgress(abortKey);
     PosixFileBatch batch(fileSystem, &batchProgress);
     const Platform platform{fileSystem, messageBox, abortKey, &batch};
+    settings.createDestination = createDestination;
+    settings.explorerStyle = explorerStyle;
     TransferJob job(platform);
-    job.SetJob(settings.mode, settings.flags, settings.afterDate);
-    job.setCreateDestination(createDestination);
-    if (!job.SetPaths(settings.sourceDirectory, settings.sourcePatterns,
-                      settings.exclusionPatterns, settings.destinationDirectory,
-                      settings.destinationPattern))
+    if (!job.takeJob(settings))
         return 1;
-    if (explorerStyle)
-        job.SetExplorerStyle(true);
     if (!job.PlanJob()) {
         job.list().clear();
         return 1;

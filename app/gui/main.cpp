@@ -36,20 +36,13 @@ int main(int argc, char** argv) {
         return 0;
 
     // The job of the command line goes straight to its result window.
-    const JobSettings& job = application.job();
     int status = 0;
     {
         ResultWindow window(platform);
-        TransferJob& transfer = window.job();
-        transfer.SetJob(job.mode, job.flags, job.afterDate);
-        transfer.setCreateDestination(job.createDestination);
-        if (transfer.SetPaths(job.sourceDirectory, job.sourcePatterns, job.exclusionPatterns,
-                              job.destinationDirectory, job.destinationPattern)) {
-            transfer.SetExplorerStyle(job.explorerStyle);
+        if (window.job().takeJob(application.job()))
             window.exec();
-        } else {
+        else
             status = 1;
-        }
     }
     application.shutDown();
     return status;
