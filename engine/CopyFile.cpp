@@ -54,14 +54,6 @@ int copyData(const FileUtility& utility, FileCopy& copy, CopyProgressSink& windo
     return kErrorCancelled;
 }
 
-/// True when the source was written while it was copied. A file system that does not know a
-/// file's length (kernel pseudo-files) reports 0; then the data alone tell it.
-bool changedWhileCopied(const FileStatus* before, const FileStatus& after, uint64_t copied) {
-    if (after.size != 0 && after.size != copied)
-        return true;
-    return before && (before->size != after.size || before->lastWriteTime != after.lastWriteTime);
-}
-
 /// Ends a copy that did not take the target's place: the temporary goes, the target stays.
 int fail(OperationEntry& entry, FileCopy& copy, int error) {
     copy.abandon();
@@ -75,7 +67,8 @@ int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyPr
                          bool* stopRequested) {
     const FileUtility utility(platform);
     const std::unique_ptr<FileCopy> copy = platform.fileSystem.newCopy();
-    if (const int error = copy->open(entry.source.path, entry.target.path))
+    if (const int error = copy->open(TreePath(entry.source.path, entry.source.rootLength),
+                                     TreePath(entry.target.path, entry.target.rootLength)))
         return fail(entry, *copy, error);
 
     // The file is copied to its end as it is now, which may differ from the size planned.
@@ -108,7 +101,7 @@ int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyPr
     // replace anything.
     FileStatus after;
     const bool haveAfter = copy->sourceStatus(after) == 0;
-    if (haveAfter && changedWhileCopied(haveBefore ? &before : nullptr, after, done))
+    if (haveAfter && haveBefore && sourceChangedWhileCopied(before, after))
         return fail(entry, *copy, kErrorSourceChanged);
 
     const bool timesSet = haveAfter && copy->copyTimes() == 0;

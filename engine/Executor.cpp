@@ -16,10 +16,10 @@ namespace {
 /// files but a stopped run never has thousands waiting.
 constexpr size_t kBatchListBytes = 16384;
 
-size_t listBytes(const std::vector<std::string>& paths) {
+size_t listBytes(const std::vector<TreePath>& paths) {
     size_t bytes = 0;
-    for (const std::string& p : paths)
-        bytes += p.size() + 1;
+    for (const TreePath& p : paths)
+        bytes += p.path.size() + 1;
     return bytes;
 }
 
@@ -40,6 +40,8 @@ EntryOutcome TransferJob::ExecuteEntry(OperationEntry& entry, CopyProgressSink& 
         progress.setVisible(false);
 
     FileSystem& fs = m_platform.fileSystem;
+    const TreePath source(entry.source.path, entry.source.rootLength);
+    const TreePath found(entry.source.foundPath, entry.source.rootLength);
     int error = 0;
     switch (entry.command) {
     case OperationCommand::Copy:
@@ -55,25 +57,26 @@ EntryOutcome TransferJob::ExecuteEntry(OperationEntry& entry, CopyProgressSink& 
         // Within one file system a rename that never replaces moves the file in one step,
         // times and attributes included; another file system or a target that exists (an
         // Up&Move) falls back to copy and delete.
-        error = fs.renameNoReplace(entry.source.foundPath, entry.target.path);
+        // A read-only source is refused by the rename; it is copied, and its delete fails.
+        error = fs.renameNoReplace(found, TreePath(entry.target.path, entry.target.rootLength));
         if (error != 0) {
             if (!copyEntryFile(entry, progress))
                 return EntryOutcome::Failed;
             // The source goes only once its copy is complete.
-            error = fs.removeFile(entry.source.foundPath);
+            error = fs.removeFile(found);
         }
         break;
     }
     case OperationCommand::Delete:
         if (const int offered = OfferToShell(entry, progress, hasNextNode, BatchFunction::Delete))
             return offered == 1 ? EntryOutcome::Done : EntryOutcome::Deferred;
-        error = fs.removeFile(entry.source.foundPath);
+        error = fs.removeFile(found);
         break;
     case OperationCommand::Rmdir:
-        error = fs.removeDirectory(entry.source.path);
+        error = fs.removeDirectory(source);
         break;
     case OperationCommand::Mkdir:
-        error = fs.makeDirectory(entry.source.path);
+        error = fs.makeDirectory(source, entry.source.permissions);
         break;
     case OperationCommand::Find:
     case OperationCommand::Error:
@@ -96,9 +99,9 @@ int TransferJob::OfferToShell(OperationEntry& entry, CopyProgressSink&, bool,
          (withTarget && listBytes(m_batch.to) + entry.target.path.size() + 2 >= kBatchListBytes)))
         flushBatch();
     m_batch.function = code;
-    m_batch.from.push_back(entry.source.path);
+    m_batch.from.emplace_back(entry.source.path, entry.source.rootLength);
     if (withTarget)
-        m_batch.to.push_back(entry.target.path);
+        m_batch.to.emplace_back(entry.target.path, entry.target.rootLength);
     m_batch.entries.push_back(&entry);
     m_batch.rows.push_back(m_currentRow);
     // Kept for later even as the last entry: the run carries out what is collected before it

@@ -17,7 +17,11 @@ bool OperationEntry::fillFacts(FileFacts& facts, DirectorySearch& hit) {
     FileStatus status;
     if (hit.status(status) != 0) {
         // The file went between listing and stat: it was found, but has no facts.
-        facts = FileFacts{{}, {}, {}, {}, 0, std::move(facts.path), hit.filePath()};
+        FileFacts bare;
+        bare.path = std::move(facts.path);
+        bare.foundPath = hit.filePath();
+        bare.rootLength = facts.rootLength;
+        facts = std::move(bare);
         return false;
     }
     if (hit.isDots())
@@ -32,6 +36,7 @@ bool OperationEntry::fillFacts(FileFacts& facts, const FileStatus& status,
     facts.lastAccessTime = DateTime::fromFileTime(status.lastAccessTime);
     facts.lastWriteTime = DateTime::fromFileTime(status.lastWriteTime);
     facts.size = status.size;
+    facts.permissions = status.permissions;
     facts.foundPath = foundPath;
     return facts.creationTime.valid && facts.lastAccessTime.valid && facts.lastWriteTime.valid;
 }

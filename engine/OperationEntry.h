@@ -45,6 +45,12 @@ struct FileFacts {
     std::string path;
     /// The full path under which the search found the file; empty when none was found.
     std::string foundPath;
+    /// How many leading bytes of `path` and `foundPath` name the root of the job's tree as the
+    /// user gave it; a run follows no link below it. The whole parent when not set.
+    size_t rootLength = static_cast<size_t>(-1);
+    /// The permission bits (mode & 07777); for a Mkdir that mirrors a source directory, that
+    /// directory's, which the new one gets. 0 when not known.
+    uint32_t permissions = 0;
 };
 
 /// One planned action.

@@ -13,14 +13,22 @@ int TransferJob::RunSync() {
     // copies would be deleted again as files the source does not have).
     m_job.destinationPattern = kDefaultPattern;
 
-    // Pass 1: every selected source file that is missing or differs at the destination.
+    m_syncRemoved.clear();
+    m_unreadable.clear();
+
+    // Pass 1: every selected source file, Copy where it is missing and Update where it is
+    // present, whatever the dates; what stands in the way of a file or directory is cleared
+    // first.
     m_syncPass = SyncPass::Copies;
     m_job.mode = TransferMode::Update;
+    f.dateConditions = f.ignoreDates = 1;
     m_scanDepth = 0;
     const int copies = scanTree(m_job.sourceDirectory) != -1 ? 1 : 0;
+    f.dateConditions = f.ignoreDates = 0;
 
     // Pass 2: the destination scanned for what the source does not have, deleted deepest
-    // first, directories after their contents.
+    // first, directories after their contents. Nothing is deleted below a source directory
+    // that could not be read.
     std::swap(m_job.sourceDirectory, m_job.destinationDirectory);
     m_syncPass = SyncPass::Deletions;
     m_job.mode = TransferMode::Delete;
@@ -33,6 +41,7 @@ int TransferJob::RunSync() {
 
     std::swap(m_job.sourceDirectory, m_job.destinationDirectory);
     m_syncPass = SyncPass::None;
+    m_syncRemoved.clear();
     // The plan reads as an update of the destination, so the summary asks for its free space.
     m_job.mode = TransferMode::Update;
     return copies + deletions;

@@ -1,5 +1,7 @@
 #include "engine/TransferJob.h"
 
+#include "platform/FileSystem.h"
+#include "platform/MessageBox.h"
 #include "platform/ProgressSinks.h"
 
 namespace ryk {
@@ -47,9 +49,86 @@ bool TransferJob::SetPaths(const std::string& sourceDirectory, const std::string
         applyDefaults(m_job.destinationDirectory, m_job.destinationPattern);
         if (!checkDirectory(m_job.destinationDirectory, true))
             return false;
+        if (const char* message = nestingProblem()) {
+            m_platform.messageBox.tell(message);
+            return false;
+        }
     }
     m_focusControl = kFocusNone;
     return true;
+}
+
+namespace {
+
+constexpr const char* kDestinationInsideSource = "転送先が転送元の中にあります。";
+constexpr const char* kSourceInsideDestination = "転送元が転送先の中にあります。";
+
+/// The parent of a resolved absolute path ("/" has none: itself).
+std::string parentOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
+}
+
+} // namespace
+
+bool TransferJob::isWithinTree(const std::string& inner, const std::string& outer) const {
+    FileSystem& fs = m_platform.fileSystem;
+    uint64_t outerDevice = 0;
+    uint64_t outerInode = 0;
+    if (fs.identity(outer, outerDevice, outerInode) != 0)
+        return false;
+    // A directory still to be made lies where its nearest existing parent lies.
+    std::string probe = inner.empty() ? "." : inner;
+    std::string resolved;
+    while (fs.resolvePath(probe, resolved) != 0) {
+        while (probe.size() > 1 && probe.back() == '/')
+            probe.pop_back();
+        const size_t slash = probe.rfind('/');
+        if (slash == std::string::npos)
+            probe = ".";
+        else if (slash == 0)
+            probe = "/";
+        else
+            probe.resize(slash);
+        if (probe == "." || probe == "/") {
+            if (fs.resolvePath(probe, resolved) != 0)
+                return false;
+            break;
+        }
+    }
+    // Compared by identity, so that a bind mount or a link naming the same directory counts.
+    for (std::string at = resolved;; at = parentOf(at)) {
+        uint64_t device = 0;
+        uint64_t inode = 0;
+        if (fs.identity(at, device, inode) == 0 && device == outerDevice && inode == outerInode)
+            return true;
+        if (at == "/")
+            return false;
+    }
+}
+
+const char* TransferJob::nestingProblem() const {
+    const std::string& source = m_job.sourceDirectory;
+    const std::string& destination = m_job.destinationDirectory;
+    const bool sync = m_job.mode == TransferMode::Sync;
+    const bool recursive = effectiveFlag(m_job.flags.subdirectories) != 0;
+    if (!sync && !recursive)
+        return nullptr;
+    const bool destinationInSource = isWithinTree(destination, source);
+    const bool sourceInDestination = isWithinTree(source, destination);
+    // The same directory is a sync with nothing to do, but an update that renames by its
+    // destination pattern.
+    if (sync && destinationInSource && sourceInDestination)
+        return kDestinationInsideSource;
+    if (!recursive)
+        return nullptr;
+    // Below the source, every run would copy the last copy once more.
+    if (destinationInSource && !sourceInDestination)
+        return kDestinationInsideSource;
+    // A sync would delete its own source as a directory the source does not have.
+    if (sync && sourceInDestination)
+        return kSourceInsideDestination;
+    return nullptr;
 }
 
 bool TransferJob::takeJob(const JobSettings& settings) {

@@ -3,10 +3,12 @@
 #include "engine/FileUtility.h"
 #include "engine/JobSettings.h"
 #include "engine/OperationEntry.h"
+#include "platform/FileSystem.h"
 #include "platform/Platform.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -154,6 +156,12 @@ private:
     }
     /// Applies the empty-text defaults to a directory and its pattern.
     static void applyDefaults(std::string& directory, std::string& pattern);
+    /// True when the directory `inner` is `outer` or lies inside it (for one not made yet: its
+    /// nearest existing parent), whatever links or mounts name them.
+    bool isWithinTree(const std::string& inner, const std::string& outer) const;
+    /// The message that refuses a job whose trees lie one inside the other in a way that would
+    /// copy a copy again or delete the source; null when there is none.
+    const char* nestingProblem() const;
     /// The destination path matching a path below the source directory.
     std::string destinationFor(const std::string& sourcePath) const;
 
@@ -166,8 +174,24 @@ private:
     /// it exists. Without `status` only its existence is asked.
     int lookUpCounterpart(const std::string& path, std::string_view name, FileStatus* status,
                           LinkMode links);
-    /// Appends a pending entry that acts on `path` alone (Mkdir, Rmdir, Error).
-    OperationEntry& planLine(OperationCommand command, std::string path);
+    /// Appends a pending entry that acts on `path` alone (Mkdir, Rmdir, Error); `rootLength`
+    /// as in FileFacts.
+    OperationEntry& planLine(OperationCommand command, std::string path,
+                             size_t rootLength = TreePath::kWholeParent);
+    /// Appends an Error line for `path` with the reason `error`.
+    void planError(std::string path, int error);
+    /// Appends a Delete line for the destination-side file or link `path`.
+    void planRemoval(const std::string& path, const FileStatus& status);
+    /// Plans the removal of a destination directory and everything in it, deepest first, to
+    /// make way for a file of a sync's source.
+    void planTreeRemoval(const std::string& directory);
+    /// What stands where a source subdirectory's counterpart belongs.
+    enum class DestinationState { Exists, Planned, Blocked };
+    /// Plans what makes the destination counterpart of a source subdirectory (Mkdir with the
+    /// source's `permissions`, after the removal of a file or link there in a sync); Blocked,
+    /// with an Error line, where something that is no directory stands in another mode.
+    DestinationState prepareDestinationSubdirectory(const std::string& sourceSubdirectory,
+                                                    uint32_t permissions);
     /// Copies the file of a copying entry, noting a stop the user asked for during the copy.
     bool copyEntryFile(OperationEntry& entry, CopyProgressSink& progress);
 
@@ -183,12 +207,18 @@ private:
     SyncPass m_syncPass = SyncPass::None;
     Counterparts m_counterparts = Counterparts::None;
     DirectorySearch* m_counterpartListing = nullptr;
+    /// From this scan depth on the destination side is still to be made (-1: not so).
+    int m_missingBelowDepth = -1;
+    /// Destination directories a sync's first pass plans to clear for a file.
+    std::set<std::string> m_syncRemoved;
+    /// Directories that could not be listed (and were reported) during this plan.
+    std::set<std::string> m_unreadable;
 
     /// A collected batch: its function, paths and the rows of its entries.
     struct PendingBatch {
         int function = 0;
-        std::vector<std::string> from;
-        std::vector<std::string> to;
+        std::vector<TreePath> from;
+        std::vector<TreePath> to;
         std::vector<OperationEntry*> entries;
         std::vector<size_t> rows;
     };

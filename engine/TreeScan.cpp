@@ -42,11 +42,58 @@ void TransferJob::planDestinationPath(const std::string& path) {
     }
 }
 
-OperationEntry& TransferJob::planLine(OperationCommand command, std::string path) {
+OperationEntry& TransferJob::planLine(OperationCommand command, std::string path,
+                                      size_t rootLength) {
     auto entry = std::make_unique<OperationEntry>();
     entry->setCommand(command);
     entry->source.path = std::move(path);
+    entry->source.rootLength = rootLength;
     return m_list.append(std::move(entry));
+}
+
+void TransferJob::planError(std::string path, int error) {
+    planLine(OperationCommand::Error, std::move(path)).lastError = static_cast<uint32_t>(error);
+}
+
+void TransferJob::planRemoval(const std::string& path, const FileStatus& status) {
+    auto entry = std::make_unique<OperationEntry>();
+    OperationEntry::fillFacts(entry->source, status, path);
+    entry->source.path = path;
+    entry->source.rootLength = m_job.destinationDirectory.size();
+    entry->setCommand(OperationCommand::Delete);
+    m_list.append(std::move(entry));
+}
+
+void TransferJob::planTreeRemoval(const std::string& directory) {
+    m_syncRemoved.insert(directory);
+    std::string listing = directory;
+    joinPath(listing, kDefaultPattern);
+    const auto search = m_platform.fileSystem.newSearch();
+    search->setReadStoredBits(false);
+    if (const int error = search->findFile(listing); error != 0) {
+        // What cannot be listed cannot be cleared; its line says why the copy cannot go in.
+        planError(directory, error);
+        return;
+    }
+    while (search->findNextFile()) {
+        if (search->isDots())
+            continue;
+        std::string path = directory;
+        joinPath(path, search->fileName());
+        if (search->isDirectory()) {
+            planTreeRemoval(path);
+            continue;
+        }
+        FileStatus status;
+        const int error = search->status(status);
+        if (error != 0)
+            planError(std::move(path), error);
+        else if (status.kind == FileKind::Special)
+            planError(std::move(path), kErrorSpecialFile);
+        else
+            planRemoval(path, status);
+    }
+    planLine(OperationCommand::Rmdir, directory, m_job.destinationDirectory.size());
 }
 
 std::string TransferJob::destinationFor(const std::string& sourcePath) const {
@@ -56,11 +103,33 @@ std::string TransferJob::destinationFor(const std::string& sourcePath) const {
 }
 
 bool TransferJob::planDestinationSubdirectory(const std::string& sourceSubdirectory) {
+    return prepareDestinationSubdirectory(sourceSubdirectory, 0) == DestinationState::Exists;
+}
+
+TransferJob::DestinationState
+TransferJob::prepareDestinationSubdirectory(const std::string& sourceSubdirectory,
+                                            uint32_t permissions) {
     const std::string destination = destinationFor(sourceSubdirectory);
-    if (m_utility.isExistingDirectory(destination))
-        return true;
-    planMkdir(destination);
-    return false;
+    FileStatus status;
+    const int error = m_platform.fileSystem.status(destination, status, LinkMode::Describe);
+    if (error == 0 && status.kind == FileKind::Directory)
+        return DestinationState::Exists;
+    if (error == 0) {
+        // A file, link or special file stands where the directory belongs. A link there is
+        // never written through; a sync makes way for the directory, the other modes say why
+        // the subtree is left out.
+        if (m_syncPass != SyncPass::Copies || status.kind == FileKind::Special) {
+            planError(destination, status.kind == FileKind::Link      ? kErrorLinkInTree
+                                   : status.kind == FileKind::Special ? kErrorSpecialFile
+                                                                      : kErrorNotADirectory);
+            return DestinationState::Blocked;
+        }
+        planRemoval(destination, status);
+    }
+    OperationEntry& mkdir = planMkdir(destination);
+    mkdir.source.rootLength = m_job.destinationDirectory.size();
+    mkdir.source.permissions = permissions;
+    return DestinationState::Planned;
 }
 
 int TransferJob::scanTree(const std::string& directory, int* filesMet) {
@@ -76,7 +145,9 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
     if (const int error = search->findFile(listing); error != 0) {
         m_utility.ShowSystemError(error, listing);
         if (m_scanDepth > 0) {
-            // Counts as a file that got no line, so no parent is planned for removal.
+            // Counts as a file that got no line, so no parent is planned for removal; a sync
+            // deletes nothing below it.
+            m_unreadable.insert(directory);
             if (filesMet)
                 *filesMet = 1;
             return 0;
@@ -89,21 +160,36 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
         return -1;
 
     const OptionFlags& f = m_job.flags;
+    bool sourceSideUnreadable = false;
     if (!(f.subdirectories && f.directoriesOnly)) {
         // The other side of this directory is listed once, instead of one look per file.
         const auto counterparts = m_platform.fileSystem.newSearch();
         m_counterparts = Counterparts::None;
-        if (isUpdateOrMove() || m_syncPass == SyncPass::Deletions) {
+        if (m_missingBelowDepth >= 0 && m_scanDepth >= m_missingBelowDepth) {
+            // Its directory is still to be made there (in place of what stands now).
+            m_counterparts = Counterparts::Missing;
+        } else if (isUpdateOrMove() || m_syncPass == SyncPass::Deletions) {
             std::string otherListing = destinationFor(directory);
             joinPath(otherListing, kDefaultPattern);
             counterparts->setReadStoredBits(false);
             const int error = counterparts->findFile(otherListing);
-            m_counterparts = error == 0                    ? Counterparts::Listed
-                             : error == kErrorPathNotFound ? Counterparts::Missing
-                                                           : Counterparts::None;
+            m_counterparts = error == 0 ? Counterparts::Listed
+                             : error == kErrorPathNotFound || error == kErrorNotADirectory
+                                 ? Counterparts::Missing
+                                 : Counterparts::None;
             m_counterpartListing = counterparts.get();
+            if (m_counterparts == Counterparts::None && m_syncPass == SyncPass::Deletions) {
+                // The source side could not be read: nothing here is known to be missing
+                // there, so nothing is deleted, and neither this directory nor its parents.
+                const std::string sourceSide = destinationFor(directory);
+                if (m_unreadable.insert(sourceSide).second)
+                    m_utility.ShowSystemError(error, otherListing);
+                m_counterpartListing = nullptr;
+                ++met;
+                sourceSideUnreadable = true;
+            }
         }
-        while (search->findNextFile()) {
+        while (!sourceSideUnreadable && search->findNextFile()) {
             if (m_utility.PollAbortKey() != 0)
                 return -1;
             if (search->isDirectory())
@@ -125,24 +211,59 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
                 continue;
             std::string subdirectory = directory;
             joinPath(subdirectory, search->fileName());
-            // A sync removes a directory the source does not have, once it is emptied.
-            const bool removable =
-                m_syncPass == SyncPass::Deletions
-                    ? !m_utility.isExistingDirectory(destinationFor(subdirectory))
-                    : removeEmptied;
+            bool removable = removeEmptied;
+            if (m_syncPass == SyncPass::Deletions) {
+                // Already cleared by the first pass, to make way for a file of the source.
+                if (m_syncRemoved.count(subdirectory) != 0)
+                    continue;
+                // A sync removes a directory the source does not have, once it is emptied;
+                // one it could not look at is kept.
+                FileStatus other;
+                const int error =
+                    m_platform.fileSystem.status(destinationFor(subdirectory), other,
+                                                 LinkMode::Describe);
+                removable = error == 0 ? other.kind != FileKind::Directory
+                                       : error == kErrorPathNotFound ||
+                                             error == kErrorNotADirectory;
+            }
 
             const size_t mkdirPosition = m_list.size();
-            const bool exists = isUpdateOrMove() ? planDestinationSubdirectory(subdirectory) : true;
+            DestinationState state = DestinationState::Exists;
+            if (isUpdateOrMove() && m_missingBelowDepth < 0) {
+                FileStatus sourceFacts;
+                const uint32_t permissions =
+                    search->status(sourceFacts) == 0 ? sourceFacts.permissions : 0;
+                state = prepareDestinationSubdirectory(subdirectory, permissions);
+            } else if (isUpdateOrMove()) {
+                FileStatus sourceFacts;
+                OperationEntry& mkdir = planMkdir(destinationFor(subdirectory));
+                mkdir.source.rootLength = m_job.destinationDirectory.size();
+                mkdir.source.permissions =
+                    search->status(sourceFacts) == 0 ? sourceFacts.permissions : 0;
+                state = DestinationState::Planned;
+            }
+            if (state == DestinationState::Blocked) {
+                // Left out, and counted as a file that got no line: no parent is removed.
+                ++met;
+                continue;
+            }
+            const size_t linesForDirectory = m_list.size() - mkdirPosition;
+            const bool startsMissing = state == DestinationState::Planned && m_missingBelowDepth < 0;
+            if (startsMissing)
+                m_missingBelowDepth = m_scanDepth + 1;
             int subMet = 0;
             ++m_scanDepth;
             const int subResult = scanTree(subdirectory, &subMet);
             --m_scanDepth;
+            if (startsMissing)
+                m_missingBelowDepth = -1;
             if (subResult == -1)
                 return -1;
-            if (!exists && subResult == 0 && f.recurse)
-                m_list.removeAt(mkdirPosition);
+            if (state == DestinationState::Planned && subResult == 0 && f.recurse)
+                m_list.removeRange(mkdirPosition, linesForDirectory);
             if (removable && subResult == subMet)
-                planLine(OperationCommand::Rmdir, std::move(subdirectory));
+                planLine(OperationCommand::Rmdir, std::move(subdirectory),
+                         m_job.sourceDirectory.size());
             result += subResult;
             met += subMet;
         }
@@ -181,10 +302,12 @@ bool TransferJob::planFile(const std::string& directory, DirectorySearch& hit) {
 
     // Decided before the file itself is looked at: most files of a sync have a counterpart.
     if (m_syncPass == SyncPass::Deletions) {
-        // Only what has no counterpart on the source side (in any form) is deleted.
+        // Only what has no counterpart on the source side (in any form) is deleted; where the
+        // source side cannot be asked, nothing is.
         std::string other = destinationFor(directory);
         joinPath(other, name);
-        if (lookUpCounterpart(other, name, nullptr, LinkMode::Describe) == 0)
+        const int error = lookUpCounterpart(other, name, nullptr, LinkMode::Describe);
+        if (error != kErrorFileNotFound && error != kErrorNotADirectory)
             return false;
     }
 
@@ -194,6 +317,13 @@ bool TransferJob::planFile(const std::string& directory, DirectorySearch& hit) {
     const bool haveSource = hit.status(sourceStatus) == 0;
     if (!haveSource)
         sourceStatus = FileStatus{};
+    std::string sourcePath = directory;
+    joinPath(sourcePath, name);
+    // Listing a special file is harmless; acting on one is not (and a FIFO could hang a run).
+    if (sourceStatus.kind == FileKind::Special && m_job.mode != TransferMode::Search) {
+        planError(std::move(sourcePath), kErrorSpecialFile);
+        return false; // no file line: its directory is not removed either
+    }
     if (f.dateConditions && f.afterDateOnly &&
         m_job.afterDate.days > DateTime::fromFileTime(sourceStatus.lastWriteTime).days)
         return false;
@@ -205,27 +335,29 @@ bool TransferJob::planFile(const std::string& directory, DirectorySearch& hit) {
         const std::string targetName = makeDestinationName(m_job.destinationPattern, name);
         targetPath = destinationFor(directory);
         joinPath(targetPath, targetName);
+        // A link at the target is a file of its own, replaced like one, never written through.
         const int error =
-            lookUpCounterpart(targetPath, targetName, &targetStatus, LinkMode::Follow);
-        if (error == 0 && !(targetStatus.attributes & attr::kDirectory)) {
+            lookUpCounterpart(targetPath, targetName, &targetStatus, LinkMode::Describe);
+        if (error == 0 && targetStatus.kind == FileKind::Special) {
+            planError(std::move(targetPath), kErrorSpecialFile);
+            return false;
+        }
+        if (error == 0 && targetStatus.kind == FileKind::Directory) {
+            // Passed over: the line has no target facts. A sync clears the directory first.
+            if (m_syncPass == SyncPass::Copies)
+                planTreeRemoval(targetPath);
+        } else if (error == 0) {
             if (f.dateConditions && f.onlyMissing)
                 return false;
             targetFound = true;
             const bool always = f.dateConditions && (f.ignoreDates || f.afterDateOnly);
-            if (m_syncPass == SyncPass::Copies) {
-                // Equal means equal: a destination file newer than its source is replaced too,
-                // and one already equal is left alone, so a second sync plans nothing.
-                if (sourceStatus.lastWriteTime == targetStatus.lastWriteTime &&
-                    sourceStatus.size == targetStatus.size)
-                    return false;
-            } else if (!always &&
-                       !(sourceStatus.lastWriteTime.seconds > targetStatus.lastWriteTime.seconds)) {
-                // Later by at least a whole second. Compared as moments, not as wall-clock
-                // times, so the hour that repeats when summer time ends cannot make a newer
-                // file look up to date.
+            // Later by at least a whole second. Compared as moments, not as wall-clock times,
+            // so the hour that repeats when summer time ends cannot make a newer file look up
+            // to date.
+            if (!always &&
+                !(sourceStatus.lastWriteTime.seconds > targetStatus.lastWriteTime.seconds))
                 return false;
-            }
-        } else if (error != 0 && f.dateConditions && f.onlyExisting) {
+        } else if (f.dateConditions && f.onlyExisting) {
             return false;
         }
     }
@@ -235,11 +367,12 @@ bool TransferJob::planFile(const std::string& directory, DirectorySearch& hit) {
         OperationEntry::fillFacts(entry->source, sourceStatus, hit.filePath());
     else
         entry->source.foundPath = hit.filePath();
-    entry->source.path = directory;
-    joinPath(entry->source.path, name);
+    entry->source.path = std::move(sourcePath);
+    entry->source.rootLength = m_job.sourceDirectory.size();
     if (targetFound)
         OperationEntry::fillFacts(entry->target, targetStatus, targetPath);
     entry->target.path = std::move(targetPath);
+    entry->target.rootLength = m_job.destinationDirectory.size();
     switch (m_job.mode) {
     case TransferMode::Update:
         entry->setCommand(targetFound ? OperationCommand::Update : OperationCommand::Copy);

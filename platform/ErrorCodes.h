@@ -19,8 +19,15 @@ inline constexpr int kErrorDiskFull = ENOSPC;
 inline constexpr int kErrorCancelled = ECANCELED;
 /// A signal cut a waiting call short before it did anything; the call may be made again.
 inline constexpr int kErrorInterrupted = EINTR;
+/// Our own codes, beyond every errno value, each with a text of its own (errorText).
+inline constexpr int kErrorOwnBase = 0x10000;
 /// A file was written by someone else while it was being copied, so the copy could mix old
-/// and new contents: the file was busy.
-inline constexpr int kErrorSourceChanged = EBUSY;
+/// and new contents.
+inline constexpr int kErrorSourceChanged = kErrorOwnBase + 1;
+/// A FIFO, socket or device: never opened, so a run never hangs on it or steals its data.
+inline constexpr int kErrorSpecialFile = kErrorOwnBase + 2;
+/// A symbolic link stands where a directory of the tree should be; it is not followed.
+inline constexpr int kErrorLinkInTree = kErrorOwnBase + 3;
+
 
 } // namespace ryk

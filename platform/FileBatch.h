@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileSystem.h"
+
 #include <string>
 #include <vector>
 
@@ -38,8 +40,8 @@ class FileBatch {
 public:
     virtual ~FileBatch() = default;
     /// `to` is ignored for Delete.
-    virtual BatchResult run(BatchFunction function, const std::vector<std::string>& from,
-                            const std::vector<std::string>& to) = 0;
+    virtual BatchResult run(BatchFunction function, const std::vector<TreePath>& from,
+                            const std::vector<TreePath>& to) = 0;
 };
 
 } // namespace ryk

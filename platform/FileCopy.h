@@ -22,11 +22,14 @@ class FileCopy {
 public:
     virtual ~FileCopy() = default;
 
-    /// Opens the source (a symbolic link is followed) and creates the temporary file in the
-    /// target's directory. A target whose read-only attribute is set is refused with EACCES, a
-    /// target that is the source itself (the same file under another name) with EINVAL.
-    [[nodiscard]] virtual int open(const std::string& source, const std::string& target) = 0;
-    /// Copies up to `maxBytes` more bytes; `copied` is 0 once the source has ended.
+    /// Opens the source and creates the temporary file in the target's directory. A source
+    /// that is a symbolic link is copied as a link (the same target text), never what it points
+    /// to; a special file is refused with kErrorSpecialFile without being opened. A target
+    /// whose read-only attribute is set is refused with EACCES, a target that is the source
+    /// itself (the same file under another name) with EINVAL.
+    [[nodiscard]] virtual int open(const TreePath& source, const TreePath& target) = 0;
+    /// Copies up to `maxBytes` more bytes; `copied` is 0 once the source has ended. Holes of a
+    /// sparse source are skipped (they count as copied) and stay holes in the copy.
     /// kErrorInterrupted when a signal came before any byte was copied: nothing is lost, and
     /// the caller decides whether to go on.
     [[nodiscard]] virtual int copyChunk(size_t maxBytes, size_t& copied) = 0;
@@ -37,12 +40,22 @@ public:
     /// Gives the copy the source's last-access and last-write times (nanoseconds kept), as they
     /// were when it was opened: reading it may have moved its last-access time since.
     [[nodiscard]] virtual int copyTimes() = 0;
-    /// Gives the copy the source's permission bits and stored attributes.
+    /// Gives the copy the source's owner and group where the process may, its permission bits
+    /// (set-user-id and set-group-id only where the owner and group were kept) and its stored
+    /// attributes.
     [[nodiscard]] virtual int copyAttributes() = 0;
     /// Puts the finished copy in the target's place.
     [[nodiscard]] virtual int commit(CommitMode mode) = 0;
     /// Throws the temporary file away; the target stays as it was.
     virtual void abandon() = 0;
 };
+
+/// True when the source was written while it was copied, so the copy could mix old and new
+/// contents: its facts after the copy differ from those before. (The bytes read are no
+/// measure: kernel pseudo-files report a length that is not theirs.)
+inline bool sourceChangedWhileCopied(const FileStatus& before, const FileStatus& after) {
+    return before.size != after.size || !(before.lastWriteTime == after.lastWriteTime) ||
+           before.kind != after.kind;
+}
 
 } // namespace ryk

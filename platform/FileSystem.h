@@ -34,6 +34,10 @@ inline constexpr uint32_t kDots = 0x40000;
 inline constexpr uint32_t kStoredBits = kHidden | kSystem | kArchive;
 } // namespace attr
 
+/// What kind of thing a directory entry is. Special files (FIFOs, sockets, devices) are never
+/// opened: a reader of a FIFO would release a waiting writer and lose its data.
+enum class FileKind : uint8_t { Regular, Directory, Link, Special };
+
 /// The facts of one file or directory that a stat gives.
 struct FileStatus {
     uint32_t attributes = 0;
@@ -41,6 +45,25 @@ struct FileStatus {
     FileTime lastAccessTime;
     FileTime lastWriteTime;
     uint64_t size = 0;
+    FileKind kind = FileKind::Regular;
+    /// The permission bits (mode & 07777).
+    uint32_t permissions = 0;
+};
+
+/// A path in one of a job's trees. Its first `rootLength` bytes name the tree's root as the
+/// user gave it, where symbolic links are followed as usual; no component after them is ever
+/// followed if it is a link, so a link put into the tree (also after planning) cannot lead an
+/// operation outside it. The last component itself is always acted on as it stands.
+struct TreePath {
+    /// Every directory above the last component is the user's own naming: links there are
+    /// followed.
+    static constexpr size_t kWholeParent = static_cast<size_t>(-1);
+
+    TreePath(std::string p, size_t root = kWholeParent) : path(std::move(p)), rootLength(root) {}
+    TreePath(const char* p) : path(p) {}
+
+    std::string path;
+    size_t rootLength = kWholeParent;
 };
 
 /// Whether a call describes a symbolic link itself or what it points to.
@@ -105,13 +128,22 @@ public:
     /// Sets the last-access and last-write times; a null pointer leaves that time alone.
     [[nodiscard]] virtual int setTimes(const std::string& path, const FileTime* lastAccess,
                                        const FileTime* lastWrite) = 0;
-    /// Renames a file or directory, failing with EEXIST instead of replacing a target.
-    [[nodiscard]] virtual int renameNoReplace(const std::string& from, const std::string& to) = 0;
+    /// Renames a file, link or directory, failing with EEXIST instead of replacing a target.
+    /// A read-only file is refused with EACCES: moving it away deletes it from its place.
+    [[nodiscard]] virtual int renameNoReplace(const TreePath& from, const TreePath& to) = 0;
     /// Deletes one file or symbolic link; a read-only file is refused with EACCES.
-    [[nodiscard]] virtual int removeFile(const std::string& path) = 0;
-    [[nodiscard]] virtual int makeDirectory(const std::string& path) = 0;
+    [[nodiscard]] virtual int removeFile(const TreePath& path) = 0;
+    /// Makes a directory; `permissions` (mode bits, 0 for the default) are given to it as they
+    /// are, except that the owner may always enter and fill it.
+    [[nodiscard]] virtual int makeDirectory(const TreePath& path, uint32_t permissions = 0) = 0;
     /// Removes an empty directory or a symbolic link that stands for one.
-    [[nodiscard]] virtual int removeDirectory(const std::string& path) = 0;
+    [[nodiscard]] virtual int removeDirectory(const TreePath& path) = 0;
+    /// The path with every link and "." or ".." resolved (the file must exist).
+    [[nodiscard]] virtual int resolvePath(const std::string& path, std::string& resolved) = 0;
+    /// The device and inode of a path (links followed): what tells one directory from another
+    /// whatever names lead to it.
+    [[nodiscard]] virtual int identity(const std::string& path, uint64_t& device,
+                                       uint64_t& inode) = 0;
     /// Bytes available to the caller and total bytes of the file system holding `path`.
     [[nodiscard]] virtual int diskSpace(const std::string& path, uint64_t& freeBytes,
                                         uint64_t& totalBytes) = 0;

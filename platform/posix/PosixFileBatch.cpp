@@ -14,13 +14,13 @@ constexpr size_t kBatchChunkBytes = size_t{1} << 30;
 
 } // namespace
 
-BatchResult PosixFileBatch::run(BatchFunction function, const std::vector<std::string>& from,
-                                const std::vector<std::string>& to) {
+BatchResult PosixFileBatch::run(BatchFunction function, const std::vector<TreePath>& from,
+                                const std::vector<TreePath>& to) {
     BatchResult result;
     const size_t count = from.size();
     result.errors.assign(count, kErrorCancelled);
     for (size_t i = 0; i < count; ++i) {
-        if (m_progress && !m_progress->step(i, count, from[i])) {
+        if (m_progress && !m_progress->step(i, count, from[i].path)) {
             result.cancelled = true;
             break;
         }
@@ -45,13 +45,12 @@ BatchResult PosixFileBatch::run(BatchFunction function, const std::vector<std::s
     return result;
 }
 
-int PosixFileBatch::copyItem(const std::string& from, const std::string& to) {
+int PosixFileBatch::copyItem(const TreePath& from, const TreePath& to) {
     const std::unique_ptr<FileCopy> copy = m_fileSystem.newCopy();
     if (const int error = copy->open(from, to))
         return error;
     FileStatus before;
-    const int beforeError = copy->sourceStatus(before);
-    uint64_t done = 0;
+    const int beforeError = copy->openedStatus(before);
     for (;;) {
         size_t copied = 0;
         const int error = copy->copyChunk(kBatchChunkBytes, copied);
@@ -62,14 +61,11 @@ int PosixFileBatch::copyItem(const std::string& from, const std::string& to) {
             return error;
         if (copied == 0)
             break;
-        done += copied;
     }
-    // A source written meanwhile could give a copy of mixed old and new data. (A length of 0
-    // is what file systems report for files whose length they do not know.)
+    // A source written meanwhile could give a copy of mixed old and new data.
     FileStatus after;
     if (beforeError == 0 && copy->sourceStatus(after) == 0 &&
-        (after.size != before.size || after.lastWriteTime != before.lastWriteTime ||
-         (after.size != 0 && after.size != done)))
+        sourceChangedWhileCopied(before, after))
         return kErrorSourceChanged;
     // Times and attributes are kept where the target's file system can hold them; on one that
     // cannot (a FAT memory stick) the data still count, as a batch asks nobody about them.
@@ -78,7 +74,7 @@ int PosixFileBatch::copyItem(const std::string& from, const std::string& to) {
     return copy->commit(CommitMode::Replace);
 }
 
-int PosixFileBatch::moveItem(const std::string& from, const std::string& to) {
+int PosixFileBatch::moveItem(const TreePath& from, const TreePath& to) {
     const int error = m_fileSystem.renameNoReplace(from, to);
     if (error != EXDEV && error != kErrorFileExists)
         return error;

@@ -16,12 +16,12 @@ public:
     PosixFileBatch(FileSystem& fileSystem, BatchProgress* progress)
         : m_fileSystem(fileSystem), m_progress(progress) {}
 
-    BatchResult run(BatchFunction function, const std::vector<std::string>& from,
-                    const std::vector<std::string>& to) override;
+    BatchResult run(BatchFunction function, const std::vector<TreePath>& from,
+                    const std::vector<TreePath>& to) override;
 
 private:
-    int copyItem(const std::string& from, const std::string& to);
-    int moveItem(const std::string& from, const std::string& to);
+    int copyItem(const TreePath& from, const TreePath& to);
+    int moveItem(const TreePath& from, const TreePath& to);
 
     FileSystem& m_fileSystem;
     BatchProgress* m_progress;

@@ -1,12 +1,15 @@
 #include "platform/posix/PosixFileCopy.h"
 
-#include "platform/posix/PosixStat.h"
+#include "platform/ErrorCodes.h"
 #include "platform/posix/RenameFallback.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
-#include <climits>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <string>
 #include <string_view>
@@ -19,24 +22,12 @@ namespace ryk {
 namespace {
 
 constexpr char kStoredBitsName[] = "user.DOSATTRIB";
-/// "." + name + ".XXXXXX": the temporary's name is this much longer than the target's.
-constexpr size_t kTemporaryExtra = 8;
-
-/// The hidden name of a temporary beside `target` ("." + name + "." + six characters), its
-/// name cut so that the whole still fits a directory entry.
-std::string temporaryName(const std::string& target, std::string_view name,
-                          std::string_view suffix) {
-    const std::string_view base =
-        name.substr(0, std::min(name.size(), size_t{NAME_MAX} - kTemporaryExtra));
-    return target.substr(0, target.size() - name.size()) + "." + std::string(base) + "." +
-           std::string(suffix);
-}
 
 /// EISDIR for a directory, EACCES for a read-only file, EINVAL for the file `source` itself
-/// (given its stat), 0 for any other file or none.
-int checkTarget(const std::string& target, const RawStat* source = nullptr) {
+/// (given its stat), 0 for any other file or none. A link at the target is replaced itself.
+int checkTarget(const ParentDirectory& target, const RawStat* source = nullptr) {
     struct stat st;
-    if (lstat(target.c_str(), &st) != 0)
+    if (fstatat(target.fd.get(), target.leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT ? 0 : errno;
     if (S_ISDIR(st.st_mode))
         return EISDIR;
@@ -67,105 +58,286 @@ int readStoredValue(int fd, std::string& value) {
     }
 }
 
+/// The process id in the name of a temporary of ours, or 0 for any other name.
+pid_t temporaryOwner(std::string_view name) {
+    constexpr std::string_view prefix = kTemporaryPrefix;
+    if (name.substr(0, prefix.size()) != prefix)
+        return 0;
+    name.remove_prefix(prefix.size());
+    const size_t dot = name.find('.');
+    if (dot == 0 || dot == std::string_view::npos || dot > 10 || dot + 1 == name.size())
+        return 0;
+    pid_t pid = 0;
+    for (const char c : name.substr(0, dot)) {
+        if (c < '0' || c > '9')
+            return 0;
+        pid = pid * 10 + (c - '0');
+    }
+    for (const char c : name.substr(dot + 1))
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
+            return 0;
+    return pid;
+}
+
 } // namespace
 
 PosixFileCopy::~PosixFileCopy() {
     abandon();
 }
 
-int PosixFileCopy::open(const std::string& source, const std::string& target) {
-    abandon();
-    m_inKernel = true;
+std::string PosixFileCopy::newTemporaryName() {
+    static std::atomic<unsigned> counter{0};
+    char name[64];
+    std::snprintf(name, sizeof name, "%s%d.%06x", kTemporaryPrefix, static_cast<int>(getpid()),
+                  (counter++ * 2654435761u) & 0xFFFFFFu);
+    return name;
+}
 
-    // Without O_NONBLOCK a named pipe would wait here for a writer; only regular files are
-    // copied, and for them the flag changes nothing.
-    m_sourceFd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (m_sourceFd < 0)
-        return errno;
-    int error = statOpenFile(m_sourceFd, m_openStat);
-    if (error == 0 && !S_ISREG(m_openStat.mode))
-        error = S_ISDIR(m_openStat.mode) ? EISDIR : ENOTSUP;
-    if (error == 0)
-        error = target.empty() ? ENOENT : checkTarget(target, &m_openStat);
-
-    const std::string_view name = lastComponent(target);
-    // A name that ends in '/' stands for a directory, which a file cannot replace.
-    if (error == 0 && (name == "/" || target.back() == '/'))
-        error = EISDIR;
-    if (error != 0) {
-        closeSource();
-        return error;
+void PosixFileCopy::removeStaleTemporaries() {
+    if (!m_cleaned)
+        return;
+    struct stat dirStat;
+    if (fstat(m_targetDir.fd.get(), &dirStat) != 0 ||
+        !m_cleaned->insert({dirStat.st_dev, dirStat.st_ino}).second)
+        return;
+    const int fd = openat(m_targetDir.fd.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    DIR* dir = fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return;
     }
+    const pid_t self = getpid();
+    while (const dirent* d = readdir(dir)) {
+        const pid_t owner = temporaryOwner(d->d_name);
+        // Only what a process that is gone left behind: a running copy's temporary stays.
+        if (owner == 0 || owner == self || kill(owner, 0) == 0 || errno != ESRCH)
+            continue;
+        struct stat st;
+        if (fstatat(dirfd(dir), d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)))
+            unlinkat(dirfd(dir), d->d_name, 0);
+    }
+    closedir(dir);
+}
 
-    // Beside the target, so the final step stays within one file system. An unnamed file
-    // vanishes by itself if the program dies midway, and links in without replacing anything
-    // in one step; linking it needs /proc.
-    const std::string directory = target.substr(0, target.size() - name.size());
-    std::string temporary;
+int PosixFileCopy::openSource(const TreePath& source) {
+    if (const int error = openParent(source, m_sourceDir))
+        return error;
+    const char* leaf = m_sourceDir.leaf.c_str();
+    if (const int error = statAt(m_sourceDir.fd.get(), leaf, m_openStat, LinkMode::Describe))
+        return error;
+    switch (kindOf(m_openStat.mode)) {
+    case FileKind::Directory:
+        return EISDIR;
+    case FileKind::Special:
+        return kErrorSpecialFile; // never opened: a FIFO's writer would lose its data
+    case FileKind::Link: {
+        std::string text(256, '\0');
+        for (;;) {
+            const ssize_t n = readlinkat(m_sourceDir.fd.get(), leaf, text.data(), text.size());
+            if (n < 0)
+                return errno;
+            if (static_cast<size_t>(n) < text.size()) {
+                text.resize(static_cast<size_t>(n));
+                break;
+            }
+            text.resize(text.size() * 2);
+        }
+        m_linkText = std::move(text);
+        return 0;
+    }
+    case FileKind::Regular:
+        break;
+    }
+    // O_NONBLOCK: should a FIFO have taken the file's place since the look above, the open
+    // does not wait for a writer; it is refused below all the same.
+    m_sourceFd = openat(m_sourceDir.fd.get(), leaf,
+                        O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (m_sourceFd < 0)
+        return errno == ELOOP ? kErrorSourceChanged : errno;
+    RawStat opened;
+    if (const int error = statOpenFile(m_sourceFd, opened))
+        return error;
+    if (!S_ISREG(opened.mode) || opened.inode != m_openStat.inode ||
+        opened.device != m_openStat.device)
+        return kErrorSourceChanged;
+    m_openStat = opened;
+    m_sparse = m_openStat.size > 0 && m_openStat.blocks * 512 < m_openStat.size;
+    return 0;
+}
+
+int PosixFileCopy::createTemporary() {
+    const int dir = m_targetDir.fd.get();
+    if (isLink()) {
+        for (int attempt = 0; attempt < 64; ++attempt) {
+            std::string name = newTemporaryName();
+            if (symlinkat(m_linkText.c_str(), dir, name.c_str()) == 0) {
+                m_temporary = std::move(name);
+                return 0;
+            }
+            if (errno != EEXIST)
+                return errno;
+        }
+        return EEXIST;
+    }
+    // An unnamed file vanishes by itself if the program dies midway, and links in without
+    // replacing anything in one step; linking it needs /proc.
     static const bool canLinkUnnamed = access("/proc/self/fd", X_OK) == 0;
-    if (canLinkUnnamed)
-        m_temporaryFd = ::open(directory.empty() ? "." : directory.c_str(),
-                               O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-    m_unnamed = m_temporaryFd >= 0;
-    if (!m_unnamed) {
-        temporary = temporaryName(target, name, "XXXXXX");
-        m_temporaryFd = mkostemp(temporary.data(), O_CLOEXEC);
-        if (m_temporaryFd < 0) {
-            error = errno;
-            closeSource();
-            return error;
+    if (canLinkUnnamed) {
+        m_temporaryFd = openat(dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        if (m_temporaryFd >= 0) {
+            m_unnamed = true;
+            return 0;
         }
     }
-    m_sourceTimes[0] = {m_openStat.lastAccessTime.seconds, m_openStat.lastAccessTime.nanoseconds};
-    m_sourceTimes[1] = {m_openStat.lastWriteTime.seconds, m_openStat.lastWriteTime.nanoseconds};
-    m_copied = 0;
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        std::string name = newTemporaryName();
+        m_temporaryFd = openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (m_temporaryFd >= 0) {
+            m_temporary = std::move(name);
+            return 0;
+        }
+        if (errno != EEXIST)
+            return errno;
+    }
+    return EEXIST;
+}
+
+int PosixFileCopy::open(const TreePath& source, const TreePath& target) {
+    abandon();
+    m_inKernel = true;
+    m_offset = 0;
+    m_extentEnd = 0;
+    m_sparse = false;
     m_storedValueRead = false;
-    m_source = source;
-    m_target = target;
-    m_temporary = std::move(temporary);
+    m_linkText.clear();
+
+    int error = openSource(source);
+    // A name that ends in '/' stands for a directory, which a file cannot replace.
+    if (error == 0 && (target.path.empty() || target.path.back() == '/'))
+        error = target.path.empty() ? ENOENT : EISDIR;
+    if (error == 0)
+        error = openParent(target, m_targetDir);
+    if (error == 0)
+        error = checkTarget(m_targetDir, &m_openStat);
+    if (error == 0) {
+        removeStaleTemporaries();
+        error = createTemporary();
+    }
+    if (error != 0) {
+        abandon();
+        return error;
+    }
     return 0;
+}
+
+bool PosixFileCopy::nextExtent(size_t& skipped, bool& atEnd) {
+    skipped = 0;
+    atEnd = false;
+    const off_t data = lseek(m_sourceFd, static_cast<off_t>(m_offset), SEEK_DATA);
+    if (data < 0) {
+        if (errno != ENXIO)
+            return false; // the file system cannot tell: every byte is copied
+        // Nothing but hole up to the end of the file as it is now.
+        struct stat st;
+        if (fstat(m_sourceFd, &st) != 0)
+            return false;
+        const uint64_t end = static_cast<uint64_t>(st.st_size);
+        if (end > m_offset)
+            skipped = static_cast<size_t>(end - m_offset);
+        m_offset = std::max(m_offset, end);
+        atEnd = true;
+        return true;
+    }
+    if (static_cast<uint64_t>(data) > m_offset) {
+        skipped = static_cast<size_t>(static_cast<uint64_t>(data) - m_offset);
+        m_offset = static_cast<uint64_t>(data);
+    }
+    const off_t hole = lseek(m_sourceFd, data, SEEK_HOLE);
+    m_extentEnd = hole < 0 ? UINT64_MAX : static_cast<uint64_t>(hole);
+    return true;
 }
 
 int PosixFileCopy::copyChunk(size_t maxBytes, size_t& copied) {
     copied = 0;
+    if (isLink() && !m_temporary.empty())
+        return 0; // a link has no data: its text is in place already
     if (m_sourceFd < 0 || m_temporaryFd < 0)
         return EBADF;
     if (maxBytes == 0)
         return EINVAL;
+    size_t length = maxBytes;
+    if (m_sparse) {
+        if (m_offset >= m_extentEnd) {
+            size_t skipped = 0;
+            bool atEnd = false;
+            if (!nextExtent(skipped, atEnd)) {
+                m_sparse = false;
+            } else if (atEnd || skipped > 0) {
+                // A hole counts as copied; the copy gets its length at the end.
+                if (atEnd && ftruncate(m_temporaryFd, static_cast<off_t>(m_offset)) != 0)
+                    return errno;
+                copied = skipped;
+                return 0;
+            }
+        }
+        if (m_sparse)
+            length = static_cast<size_t>(std::min<uint64_t>(length, m_extentEnd - m_offset));
+    }
+    const int error = copyRange(length, copied);
+    if (error == 0 && copied == 0 && m_sparse) {
+        // The source ended inside what was data: it shrank. The copy is as long as what was read.
+        if (ftruncate(m_temporaryFd, static_cast<off_t>(m_offset)) != 0)
+            return errno;
+    }
+    return error;
+}
+
+int PosixFileCopy::copyRange(size_t length, size_t& copied) {
     if (m_inKernel) {
-        const ssize_t n = copy_file_range(m_sourceFd, nullptr, m_temporaryFd, nullptr, maxBytes, 0);
+        loff_t in = static_cast<loff_t>(m_offset);
+        loff_t out = in;
+        const ssize_t n = copy_file_range(m_sourceFd, &in, m_temporaryFd, &out, length, 0);
         if (n > 0) {
             copied = static_cast<size_t>(n);
-            m_copied += copied;
+            m_offset += copied;
             return 0;
         }
         if (n < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
             return errno; // EINTR included: nothing was copied
         // The end, after some data; or the kernel cannot copy between these two files, or some
         // file systems report files whose length they do not know as empty: a read decides.
-        if (n == 0 && m_copied > 0)
+        if (n == 0 && m_offset > 0)
             return 0;
         m_inKernel = false;
+        // The kernel's copy leaves the read position alone; the reads go on from the offset.
+        if (m_offset > 0 && lseek(m_sourceFd, static_cast<off_t>(m_offset), SEEK_SET) < 0)
+            return errno;
     }
-    const int error = copyThroughBuffer(maxBytes, copied);
-    m_copied += copied;
-    return error;
+    return copyThroughBuffer(length, copied);
 }
 
-int PosixFileCopy::copyThroughBuffer(size_t maxBytes, size_t& copied) {
+int PosixFileCopy::copyThroughBuffer(size_t length, size_t& copied) {
     constexpr size_t kLargestBuffer = size_t{1} << 20;
-    const size_t want = std::min(maxBytes, kLargestBuffer);
+    const size_t want = std::min(length, kLargestBuffer);
     if (m_bufferSize < want) {
         m_buffer = std::make_unique<char[]>(want);
         m_bufferSize = want;
     }
-    const ssize_t got = read(m_sourceFd, m_buffer.get(), want);
+    // Kernel pseudo-files may not know offsets; a plain read at the current position serves
+    // them, and the offsets of a regular file stay in step with it.
+    const ssize_t got = m_sparse ? pread(m_sourceFd, m_buffer.get(), want,
+                                         static_cast<off_t>(m_offset))
+                                 : read(m_sourceFd, m_buffer.get(), want);
     if (got < 0)
         return errno; // EINTR included: nothing was read
     size_t written = 0;
     while (written < static_cast<size_t>(got)) {
-        const ssize_t n =
-            write(m_temporaryFd, m_buffer.get() + written, static_cast<size_t>(got) - written);
+        const ssize_t n = pwrite(m_temporaryFd, m_buffer.get() + written,
+                                 static_cast<size_t>(got) - written,
+                                 static_cast<off_t>(m_offset + written));
         if (n < 0) {
             // The bytes are read already; giving up here would lose them.
             if (errno == EINTR)
@@ -175,39 +347,64 @@ int PosixFileCopy::copyThroughBuffer(size_t maxBytes, size_t& copied) {
         written += static_cast<size_t>(n);
     }
     copied = written;
+    m_offset += written;
     return 0;
 }
 
 int PosixFileCopy::sourceStatus(FileStatus& out) {
+    RawStat stat;
+    if (isLink() && m_sourceDir.fd) {
+        if (const int error = statAt(m_sourceDir.fd.get(), m_sourceDir.leaf.c_str(), stat,
+                                     LinkMode::Describe))
+            return error;
+        toFileStatus(stat, attributeWordWith(stat, m_sourceDir.leaf, 0), out);
+        return 0;
+    }
     if (m_sourceFd < 0)
         return EBADF;
-    RawStat stat;
     if (const int error = statOpenFile(m_sourceFd, stat))
         return error;
-    toFileStatus(
-        stat, attributeWordWith(stat, lastComponent(m_source), parseStoredBits(storedValue())), out);
-    return 0;
-}
-
-int PosixFileCopy::openedStatus(FileStatus& out) {
-    if (m_sourceFd < 0)
-        return EBADF;
-    toFileStatus(m_openStat,
-                 attributeWordWith(m_openStat, lastComponent(m_source),
-                                   parseStoredBits(storedValue())),
+    toFileStatus(stat, attributeWordWith(stat, m_sourceDir.leaf, parseStoredBits(storedValue())),
                  out);
     return 0;
 }
 
+int PosixFileCopy::openedStatus(FileStatus& out) {
+    if (m_sourceFd < 0 && !isLink())
+        return EBADF;
+    const uint32_t stored = isLink() ? 0 : parseStoredBits(storedValue());
+    toFileStatus(m_openStat, attributeWordWith(m_openStat, m_sourceDir.leaf, stored), out);
+    return 0;
+}
+
 int PosixFileCopy::copyTimes() {
+    const timespec times[2] = {
+        {m_openStat.lastAccessTime.seconds, m_openStat.lastAccessTime.nanoseconds},
+        {m_openStat.lastWriteTime.seconds, m_openStat.lastWriteTime.nanoseconds}};
+    if (isLink()) {
+        if (m_temporary.empty())
+            return EBADF;
+        if (utimensat(m_targetDir.fd.get(), m_temporary.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
+            return errno;
+        return 0;
+    }
     if (m_sourceFd < 0 || m_temporaryFd < 0)
         return EBADF;
-    if (futimens(m_temporaryFd, m_sourceTimes) != 0)
+    if (futimens(m_temporaryFd, times) != 0)
         return errno;
     return 0;
 }
 
 int PosixFileCopy::copyAttributes() {
+    if (isLink()) {
+        if (m_temporary.empty())
+            return EBADF;
+        // A link has no permission bits of its own; its owner is kept where the process may.
+        [[maybe_unused]] const int ignored =
+            fchownat(m_targetDir.fd.get(), m_temporary.c_str(), m_openStat.owner,
+                     m_openStat.group, AT_SYMLINK_NOFOLLOW);
+        return 0;
+    }
     if (m_sourceFd < 0 || m_temporaryFd < 0)
         return EBADF;
     // Before the permission bits: a copy made read-only would refuse the attribute.
@@ -219,15 +416,32 @@ int PosixFileCopy::copyAttributes() {
     } else if (error == ENODATA || error == ENOTSUP) {
         error = 0; // nothing stored, or a source file system that cannot store anything
     }
+    // The owner and group as the source's, where the process may (a privileged one always);
+    // before the mode, since a change of owner clears the set-id bits.
+    struct stat copy;
+    if (fstat(m_temporaryFd, &copy) != 0)
+        return error != 0 ? error : errno;
+    bool ownerKept = copy.st_uid == m_openStat.owner;
+    bool groupKept = copy.st_gid == m_openStat.group;
+    if (!ownerKept && fchown(m_temporaryFd, m_openStat.owner, m_openStat.group) == 0)
+        ownerKept = groupKept = true;
+    if (!groupKept && fchown(m_temporaryFd, static_cast<uid_t>(-1), m_openStat.group) == 0)
+        groupKept = true;
+    // A set-id bit on a file of another owner would hand that owner's rights to the copier's.
+    mode_t mode = m_openStat.mode & 07777;
+    if (!ownerKept)
+        mode &= static_cast<mode_t>(~S_ISUID);
+    if (!groupKept)
+        mode &= static_cast<mode_t>(~S_ISGID);
     // The read-only protection is applied even where the stored bits could not be kept.
-    if (fchmod(m_temporaryFd, m_openStat.mode & 07777) != 0 && error == 0)
+    if (fchmod(m_temporaryFd, mode) != 0 && error == 0)
         error = errno;
     return error;
 }
 
 const std::string& PosixFileCopy::storedValue() {
     if (!m_storedValueRead) {
-        m_storedValueError = readStoredValue(m_sourceFd, m_storedValue);
+        m_storedValueError = m_sourceFd >= 0 ? readStoredValue(m_sourceFd, m_storedValue) : EBADF;
         if (m_storedValueError != 0)
             m_storedValue.clear();
         m_storedValueRead = true;
@@ -235,79 +449,80 @@ const std::string& PosixFileCopy::storedValue() {
     return m_storedValue;
 }
 
-int PosixFileCopy::linkUnnamed(const std::string& path) const {
+int PosixFileCopy::linkUnnamed(const std::string& leaf) const {
     // Linking a descriptor directly needs a privilege most users lack; the /proc name of the
     // descriptor works for everyone, at the price of a longer lookup. Once refused, the
     // direct way is not tried again.
     static bool directLinkRefused = false;
+    const int dir = m_targetDir.fd.get();
     if (!directLinkRefused) {
-        if (linkat(m_temporaryFd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0)
+        if (linkat(m_temporaryFd, "", dir, leaf.c_str(), AT_EMPTY_PATH) == 0)
             return 0;
         // Refused for want of the privilege (ENOENT), or the target's own problem.
         if (errno != ENOENT && errno != EPERM)
             return errno;
     }
     const std::string self = "/proc/self/fd/" + std::to_string(m_temporaryFd);
-    if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0)
+    if (linkat(AT_FDCWD, self.c_str(), dir, leaf.c_str(), AT_SYMLINK_FOLLOW) != 0)
         return errno;
     directLinkRefused = true;
     return 0;
 }
 
 int PosixFileCopy::commit(CommitMode mode) {
-    if (m_temporaryFd < 0)
-        return EBADF;
+    const int dir = m_targetDir.fd.get();
+    const char* leaf = m_targetDir.leaf.c_str();
     if (m_unnamed) {
+        if (m_temporaryFd < 0)
+            return EBADF;
         if (mode == CommitMode::NoReplace) {
-            if (const int error = linkUnnamed(m_target))
+            if (const int error = linkUnnamed(m_targetDir.leaf))
                 return error;
         } else {
             // The target may have become read-only while the data were copied.
-            if (const int error = checkTarget(m_target))
+            if (const int error = checkTarget(m_targetDir))
                 return error;
             // Named beside the target first, then renamed over it in one step.
             std::string named;
             int error = EEXIST;
             for (unsigned attempt = 0; attempt < 64 && error == EEXIST; ++attempt) {
-                char suffix[7];
-                std::snprintf(suffix, sizeof suffix, "%06x",
-                              (static_cast<unsigned>(getpid()) * 64 + attempt) & 0xFFFFFFu);
-                named = temporaryName(m_target, lastComponent(m_target), suffix);
+                named = newTemporaryName();
                 error = linkUnnamed(named);
             }
             if (error != 0)
                 return error;
-            if (rename(named.c_str(), m_target.c_str()) != 0) {
+            if (renameat(dir, named.c_str(), dir, leaf) != 0) {
                 error = errno;
-                unlink(named.c_str());
+                unlinkat(dir, named.c_str(), 0);
                 return error;
             }
         }
-        ::close(m_temporaryFd);
-        m_temporaryFd = -1;
-        m_unnamed = false;
-        closeSource();
+        abandon();
         return 0;
     }
-    // Network file systems report delayed write errors only here; a copy with such an error
-    // must not take the target's place. After EINTR the descriptor is closed all the same.
-    const int closed = ::close(m_temporaryFd);
-    m_temporaryFd = -1;
-    if (closed != 0 && errno != EINTR)
-        return errno;
-
+    if (m_temporary.empty())
+        return EBADF;
+    if (m_temporaryFd >= 0) {
+        // Network file systems report delayed write errors only here; a copy with such an
+        // error must not take the target's place. After EINTR the descriptor is closed all
+        // the same.
+        const int closed = ::close(m_temporaryFd);
+        m_temporaryFd = -1;
+        if (closed != 0 && errno != EINTR)
+            return errno;
+    }
     if (mode == CommitMode::NoReplace) {
-        if (const int error = renameWithoutReplace(m_temporary.c_str(), m_target.c_str()))
+        if (const int error = renameWithoutReplace(dir, m_temporary.c_str(), dir, leaf))
             return error;
     } else {
         // The target may have become read-only while the data were copied.
-        if (const int error = checkTarget(m_target))
+        if (const int error = checkTarget(m_targetDir))
             return error;
-        if (rename(m_temporary.c_str(), m_target.c_str()) != 0)
+        if (renameat(dir, m_temporary.c_str(), dir, leaf) != 0)
             return errno;
     }
     m_temporary.clear();
-    closeSource();
+    abandon();
     return 0;
 }
 
@@ -317,18 +532,16 @@ void PosixFileCopy::abandon() {
         ::close(m_temporaryFd);
         m_temporaryFd = -1;
     }
-    if (!m_temporary.empty()) {
-        unlink(m_temporary.c_str());
+    if (!m_temporary.empty() && m_targetDir.fd) {
+        unlinkat(m_targetDir.fd.get(), m_temporary.c_str(), 0);
         m_temporary.clear();
     }
-    closeSource();
-}
-
-void PosixFileCopy::closeSource() {
     if (m_sourceFd >= 0) {
         ::close(m_sourceFd);
         m_sourceFd = -1;
     }
+    m_sourceDir.fd.reset();
+    m_targetDir.fd.reset();
 }
 
 } // namespace ryk

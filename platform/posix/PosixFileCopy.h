@@ -2,25 +2,40 @@
 
 #include "platform/FileCopy.h"
 #include "platform/posix/PosixStat.h"
+#include "platform/posix/TreeResolve.h"
 
 #include <ctime>
 #include <memory>
+#include <set>
 #include <string>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <utility>
 
 namespace ryk {
 
+/// The directories (device, inode) already rid of the temporaries that killed runs left.
+using CleanedDirectories = std::set<std::pair<dev_t, ino_t>>;
+
+/// The name every temporary of ours starts with: ".~ryk.<pid>.<number>", so that one a killed
+/// run left behind is known as ours and removed by a later run that writes beside it.
+inline constexpr char kTemporaryPrefix[] = ".~ryk.";
+
 /// A file copy on a POSIX system: the data go in the kernel (copy_file_range) where it can,
-/// otherwise through a buffer, into a temporary beside the target that takes the target's
-/// place only when complete: an unnamed file (O_TMPFILE) linked in under the target's name
-/// where the file system has them, else a hidden named file renamed over it.
+/// otherwise through a buffer, skipping the holes of a sparse file, into a temporary beside the
+/// target that takes the target's place only when complete: an unnamed file (O_TMPFILE)
+/// linked in under the target's name where the file system has them, else a named temporary
+/// renamed over it. A symbolic link is copied as a link. Every path is resolved without
+/// following a link below its tree's root (TreePath).
 class PosixFileCopy : public FileCopy {
 public:
-    PosixFileCopy() = default;
+    /// `cleaned` (may be null) is shared by the copies of one file system.
+    explicit PosixFileCopy(CleanedDirectories* cleaned = nullptr) : m_cleaned(cleaned) {}
     ~PosixFileCopy() override;
     PosixFileCopy(const PosixFileCopy&) = delete;
     PosixFileCopy& operator=(const PosixFileCopy&) = delete;
 
-    int open(const std::string& source, const std::string& target) override;
+    int open(const TreePath& source, const TreePath& target) override;
     int copyChunk(size_t maxBytes, size_t& copied) override;
     int sourceStatus(FileStatus& out) override;
     int openedStatus(FileStatus& out) override;
@@ -30,28 +45,43 @@ public:
     void abandon() override;
 
 private:
-    int copyThroughBuffer(size_t maxBytes, size_t& copied);
+    int openSource(const TreePath& source);
+    int createTemporary();
+    int copyRange(size_t length, size_t& copied);
+    int copyThroughBuffer(size_t length, size_t& copied);
+    /// Finds the data extent at or after the current offset; `skipped` receives the bytes of
+    /// hole passed over. False once sparse handling does not apply (any more).
+    bool nextExtent(size_t& skipped, bool& atEnd);
     /// The source's `user.DOSATTRIB` value, read once per copy (m_storedValueError says why
     /// there is none).
     const std::string& storedValue();
-    /// Gives the unnamed temporary the name `path`; fails with EEXIST where one exists.
-    int linkUnnamed(const std::string& path) const;
-    void closeSource();
+    /// Gives the unnamed temporary the name `leaf` in the target's directory; EEXIST where one
+    /// exists.
+    int linkUnnamed(const std::string& leaf) const;
+    /// A fresh name for a named temporary.
+    static std::string newTemporaryName();
+    void removeStaleTemporaries();
+    bool isLink() const { return S_ISLNK(m_openStat.mode); }
 
+    CleanedDirectories* m_cleaned;
+    ParentDirectory m_sourceDir;
+    ParentDirectory m_targetDir;
     int m_sourceFd = -1;
     int m_temporaryFd = -1;
-    std::string m_source;
-    std::string m_target;
-    /// The hidden temporary's name; empty for an unnamed one or when there is none.
+    /// The named temporary in the target's directory; empty for an unnamed one or none.
     std::string m_temporary;
     bool m_unnamed = false;
-    /// The source's stat when opened.
+    /// The source's own stat when opened (a link's, not what it points to).
     RawStat m_openStat;
-    uint64_t m_copied = 0;
+    std::string m_linkText;
+    /// Where the next byte is read from the source and written to the copy.
+    uint64_t m_offset = 0;
+    bool m_sparse = false;
+    /// The end of the data extent being copied (sparse sources).
+    uint64_t m_extentEnd = 0;
     std::string m_storedValue;
     int m_storedValueError = 0;
     bool m_storedValueRead = false;
-    timespec m_sourceTimes[2] = {}; ///< last access, last write, as opened
     bool m_inKernel = true;
     std::unique_ptr<char[]> m_buffer;
     size_t m_bufferSize = 0;

@@ -6,6 +6,7 @@
 #include "platform/posix/PosixFileCopy.h"
 #include "platform/posix/PosixStat.h"
 #include "platform/posix/RenameFallback.h"
+#include "platform/posix/TreeResolve.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -23,14 +24,6 @@ namespace ryk {
 namespace {
 
 constexpr char kStoredBitsName[] = "user.DOSATTRIB";
-
-/// The last component of a path, trailing '/' ignored.
-std::string withoutTrailingSlashes(const std::string& path) {
-    std::string result = path;
-    while (result.size() > 1 && result.back() == '/')
-        result.pop_back();
-    return result;
-}
 
 /// The process's file-creation mask, read without changing it.
 mode_t currentUmask() {
@@ -80,7 +73,7 @@ int writeStoredBits(const char* path, uint32_t bits) {
 } // namespace
 
 std::unique_ptr<FileCopy> PosixFileSystem::newCopy() {
-    return std::make_unique<PosixFileCopy>();
+    return std::make_unique<PosixFileCopy>(&m_cleanedDirectories);
 }
 
 std::unique_ptr<DirectorySearch> PosixFileSystem::newSearch() {
@@ -154,48 +147,100 @@ int PosixFileSystem::setTimes(const std::string& path, const FileTime* lastAcces
     return 0;
 }
 
-int PosixFileSystem::renameNoReplace(const std::string& from, const std::string& to) {
-    return renameWithoutReplace(from.c_str(), to.c_str());
+int PosixFileSystem::renameNoReplace(const TreePath& from, const TreePath& to) {
+    ParentDirectory source;
+    ParentDirectory target;
+    if (const int error = openParent(from, source))
+        return error;
+    if (const int error = openParent(to, target))
+        return error;
+    struct stat st;
+    if (fstatat(source.fd.get(), source.leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno;
+    if (S_ISREG(st.st_mode) && isReadOnly(st.st_mode))
+        return EACCES;
+    return renameWithoutReplace(source.fd.get(), source.leaf.c_str(), target.fd.get(),
+                                target.leaf.c_str());
 }
 
-int PosixFileSystem::removeFile(const std::string& path) {
+int PosixFileSystem::removeFile(const TreePath& path) {
+    ParentDirectory parent;
+    if (const int error = openParent(path, parent))
+        return error;
     struct stat st;
-    if (lstat(path.c_str(), &st) != 0)
+    if (fstatat(parent.fd.get(), parent.leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno;
     if (S_ISDIR(st.st_mode))
         return EISDIR;
     // Protected as the read-only attribute promises, although the directory would allow it.
     if (isReadOnly(st.st_mode))
         return EACCES;
-    if (unlink(path.c_str()) != 0)
+    if (unlinkat(parent.fd.get(), parent.leaf.c_str(), 0) != 0)
         return errno;
     return 0;
 }
 
-int PosixFileSystem::makeDirectory(const std::string& path) {
-    if (mkdir(path.c_str(), 0777) != 0)
+int PosixFileSystem::makeDirectory(const TreePath& path, uint32_t permissions) {
+    ParentDirectory parent;
+    if (const int error = openParent(path, parent))
+        return error;
+    if (permissions == 0) {
+        if (mkdirat(parent.fd.get(), parent.leaf.c_str(), 0777) != 0)
+            return errno;
+        return 0;
+    }
+    // The owner must be able to fill it; set-id bits are not ours to hand on to a directory
+    // whose owner is the process.
+    const mode_t mode = static_cast<mode_t>((permissions & 01777) | S_IRWXU);
+    if (mkdirat(parent.fd.get(), parent.leaf.c_str(), 0700) != 0)
+        return errno;
+    // Opened without following: the name is the directory just made, not a link put there.
+    UniqueFd made(openat(parent.fd.get(), parent.leaf.c_str(),
+                         O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!made || fchmod(made.get(), mode) != 0)
         return errno;
     return 0;
 }
 
-int PosixFileSystem::removeDirectory(const std::string& path) {
-    // rmdir would resolve a link named with a trailing '/'; the link itself is meant.
-    const std::string target = withoutTrailingSlashes(path);
+int PosixFileSystem::removeDirectory(const TreePath& path) {
+    ParentDirectory parent;
+    if (const int error = openParent(path, parent))
+        return error;
+    const int dir = parent.fd.get();
+    const char* leaf = parent.leaf.c_str();
     struct stat st;
-    if (lstat(target.c_str(), &st) != 0)
+    if (fstatat(dir, leaf, &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno;
     if (S_ISLNK(st.st_mode)) {
         // Only a link that stands for a directory (or for nothing any more) goes this way;
         // what it points to is never touched.
         struct stat pointed;
-        if (stat(target.c_str(), &pointed) == 0 && !S_ISDIR(pointed.st_mode))
+        if (fstatat(dir, leaf, &pointed, 0) == 0 && !S_ISDIR(pointed.st_mode))
             return ENOTDIR;
-        if (unlink(target.c_str()) != 0)
+        if (unlinkat(dir, leaf, 0) != 0)
             return errno;
         return 0;
     }
-    if (rmdir(target.c_str()) != 0)
+    if (unlinkat(dir, leaf, AT_REMOVEDIR) != 0)
         return errno;
+    return 0;
+}
+
+int PosixFileSystem::resolvePath(const std::string& path, std::string& resolved) {
+    char* real = realpath(path.empty() ? "." : path.c_str(), nullptr);
+    if (!real)
+        return errno;
+    resolved = real;
+    std::free(real);
+    return 0;
+}
+
+int PosixFileSystem::identity(const std::string& path, uint64_t& device, uint64_t& inode) {
+    struct stat st;
+    if (stat(path.empty() ? "." : path.c_str(), &st) != 0)
+        return errno;
+    device = st.st_dev;
+    inode = st.st_ino;
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "platform/posix/PosixFileCopy.h"
 
 namespace ryk {
 
@@ -13,13 +14,19 @@ public:
     int setAttributes(const std::string& path, uint32_t attributes) override;
     int setTimes(const std::string& path, const FileTime* lastAccess,
                  const FileTime* lastWrite) override;
-    int renameNoReplace(const std::string& from, const std::string& to) override;
-    int removeFile(const std::string& path) override;
-    int makeDirectory(const std::string& path) override;
-    int removeDirectory(const std::string& path) override;
+    int renameNoReplace(const TreePath& from, const TreePath& to) override;
+    int removeFile(const TreePath& path) override;
+    int makeDirectory(const TreePath& path, uint32_t permissions = 0) override;
+    int removeDirectory(const TreePath& path) override;
+    int resolvePath(const std::string& path, std::string& resolved) override;
+    int identity(const std::string& path, uint64_t& device, uint64_t& inode) override;
     int diskSpace(const std::string& path, uint64_t& freeBytes, uint64_t& totalBytes) override;
     int readFile(const std::string& path, std::string& contents, size_t limit) override;
     int writeFileAtomically(const std::string& path, std::string_view contents) override;
+
+private:
+    /// The directories our copies wrote into, already rid of stale temporaries of ours.
+    CleanedDirectories m_cleanedDirectories;
 };
 
 } // namespace ryk

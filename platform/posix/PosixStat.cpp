@@ -61,6 +61,9 @@ int statWithFlags(int dirFd, const char* name, int flags, RawStat& out) {
             (sx.stx_mask & STATX_BTIME) ? fromStatx(sx.stx_btime) : fromStatx(sx.stx_ctime);
         out.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
         out.inode = sx.stx_ino;
+        out.owner = sx.stx_uid;
+        out.group = sx.stx_gid;
+        out.blocks = sx.stx_blocks;
         return 0;
     }
     // Old kernels, and sandboxes that filter statx, refuse it before looking at the file.
@@ -76,6 +79,9 @@ int statWithFlags(int dirFd, const char* name, int flags, RawStat& out) {
     out.creationTime = fromTimespec(st.st_ctim);
     out.device = st.st_dev;
     out.inode = st.st_ino;
+    out.owner = st.st_uid;
+    out.group = st.st_gid;
+    out.blocks = static_cast<uint64_t>(st.st_blocks);
     return 0;
 }
 
@@ -164,8 +170,20 @@ uint32_t attributeWordWith(const RawStat& stat, std::string_view name, uint32_t 
     return bits;
 }
 
+FileKind kindOf(mode_t mode) {
+    if (S_ISREG(mode))
+        return FileKind::Regular;
+    if (S_ISDIR(mode))
+        return FileKind::Directory;
+    if (S_ISLNK(mode))
+        return FileKind::Link;
+    return FileKind::Special;
+}
+
 void toFileStatus(const RawStat& stat, uint32_t attributes, FileStatus& out) {
     out.attributes = attributes;
+    out.kind = kindOf(stat.mode);
+    out.permissions = stat.mode & 07777;
     out.creationTime = stat.creationTime;
     out.lastAccessTime = stat.lastAccessTime;
     out.lastWriteTime = stat.lastWriteTime;

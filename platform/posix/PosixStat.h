@@ -17,7 +17,14 @@ struct RawStat {
     FileTime lastWriteTime;
     dev_t device = 0;
     ino_t inode = 0;
+    uid_t owner = 0;
+    gid_t group = 0;
+    /// 512-byte blocks allocated: fewer than the size needs tells a sparse file.
+    uint64_t blocks = 0;
 };
+
+/// The kind of file a mode describes.
+FileKind kindOf(mode_t mode);
 
 /// Stats `name` relative to the directory `dirFd` (or AT_FDCWD), following a final symbolic
 /// link or not; 0 or the errno.

@@ -137,8 +137,8 @@ TEST(PosixFileBatch, DeletesPermanentlyButNotReadOnlyFiles) {
 
 TEST(PosixFileBatch, CancelLeavesTheRestUntried) {
     TempDir dir;
-    std::vector<std::string> from;
-    std::vector<std::string> to;
+    std::vector<TreePath> from;
+    std::vector<TreePath> to;
     for (const char* name : {"1", "2", "3", "4"}) {
         from.push_back(dir.writeFile(name, name));
         to.push_back(dir / (std::string(name) + ".copy"));

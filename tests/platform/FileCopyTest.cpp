@@ -1,4 +1,5 @@
 #include "platform/posix/PosixFileCopy.h"
+#include "platform/ErrorCodes.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "support/TempDir.h"
 
@@ -130,7 +131,7 @@ TEST(PosixFileCopy, RefusalsLeaveNoTemporary) {
     } cases[] = {
         {dir / "missing.txt", dir / "dst.txt", ENOENT},
         {dir / "sub", dir / "dst.txt", EISDIR},
-        {dir / "pipe", dir / "dst.txt", ENOTSUP}, // would wait for a writer
+        {dir / "pipe", dir / "dst.txt", kErrorSpecialFile}, // never opened
         {source, dir / "sub", EISDIR},
         {source, dir / "dst.txt/", EISDIR},
         {source, dir / "ro.txt", EACCES},
@@ -210,13 +211,17 @@ TEST(PosixFileCopy, AbandonedCopyLeavesTheTargetAsItWas) {
 TEST(PosixFileCopy, SourcesReadToTheirTrueEnd) {
     TempDir dir;
     PosixFileSystem fs;
-    // A link is copied as the file it points to.
+    // A link is copied as a link with the same target text and its own times.
     const std::string data = patterned(70000);
     dir.writeFile("real.bin", data);
     ASSERT_EQ(symlink("real.bin", (dir / "link.bin").c_str()), 0);
+    setTimes(dir / "link.bin", {1500000000, 0}, {1600000000, 5});
     ASSERT_EQ(copyFile(dir / "link.bin", dir / "fromLink.bin"), 0);
-    EXPECT_EQ(dir.readFile("fromLink.bin"), data);
-    EXPECT_TRUE(S_ISREG(statOf(dir / "fromLink.bin").st_mode));
+    EXPECT_TRUE(S_ISLNK(statOf(dir / "fromLink.bin").st_mode));
+    char text[64] = {};
+    ASSERT_EQ(readlink((dir / "fromLink.bin").c_str(), text, sizeof text - 1), 8);
+    EXPECT_STREQ(text, "real.bin");
+    EXPECT_EQ(statOf(dir / "fromLink.bin").st_mtim.tv_sec, 1600000000);
 
     // A kernel file whose length reads as 0 still has contents.
     std::string version;
@@ -265,7 +270,8 @@ TEST(PosixFileCopy, LongestTargetNameStillFits) {
     EXPECT_EQ(namesIn(dir.path()).size(), 2u);
     // Replacing it names the finished copy beside it first; that name must fit too.
     dir.writeFile("src.txt", "more data");
-    const auto copy = PosixFileSystem().newCopy();
+    PosixFileSystem fs;
+    const auto copy = fs.newCopy();
     ASSERT_EQ(copy->open(source, dir / name), 0);
     ASSERT_EQ(copyAll(*copy), 0);
     ASSERT_EQ(copy->commit(CommitMode::Replace), 0);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/resource.h>
@@ -166,7 +167,7 @@ TEST(PosixFileSystem, RenameNeverReplaces) {
     const std::function<int(const std::string&, const std::string&)> renames[] = {
         [&](const std::string& a, const std::string& b) { return fs.renameNoReplace(a, b); },
         [](const std::string& a, const std::string& b) {
-            return renameByLink(a.c_str(), b.c_str());
+            return renameByLink(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str());
         },
     };
     for (const auto& rename : renames) {

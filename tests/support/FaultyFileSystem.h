@@ -36,9 +36,10 @@ public:
     FaultyFileCopy(std::unique_ptr<FileCopy> real, CopyFaults faults)
         : m_real(std::move(real)), m_faults(std::move(faults)) {}
 
-    int open(const std::string& source, const std::string& target) override {
+    int open(const TreePath& source, const TreePath& target) override {
         return m_real->open(source, target);
     }
+    int openedStatus(FileStatus& out) override { return m_real->openedStatus(out); }
     int copyChunk(size_t maxBytes, size_t& copied) override {
         copied = 0;
         if (m_faults.interruptions > 0) {
@@ -99,14 +100,22 @@ public:
                  const FileTime* lastWrite) override {
         return m_real.setTimes(path, lastAccess, lastWrite);
     }
-    int renameNoReplace(const std::string& from, const std::string& to) override {
+    int renameNoReplace(const TreePath& from, const TreePath& to) override {
         return renameError ? renameError : m_real.renameNoReplace(from, to);
     }
-    int removeFile(const std::string& path) override {
+    int removeFile(const TreePath& path) override {
         return removeError ? removeError : m_real.removeFile(path);
     }
-    int makeDirectory(const std::string& path) override { return m_real.makeDirectory(path); }
-    int removeDirectory(const std::string& path) override { return m_real.removeDirectory(path); }
+    int makeDirectory(const TreePath& path, uint32_t permissions = 0) override {
+        return m_real.makeDirectory(path, permissions);
+    }
+    int removeDirectory(const TreePath& path) override { return m_real.removeDirectory(path); }
+    int resolvePath(const std::string& path, std::string& resolved) override {
+        return m_real.resolvePath(path, resolved);
+    }
+    int identity(const std::string& path, uint64_t& device, uint64_t& inode) override {
+        return m_real.identity(path, device, inode);
+    }
     int diskSpace(const std::string& path, uint64_t& freeBytes, uint64_t& totalBytes) override {
         return m_real.diskSpace(path, freeBytes, totalBytes);
     }

@@ -1,0 +1,136 @@
+#include "platform/posix/TreeResolve.h"
+
+#include "platform/ErrorCodes.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace ryk {
+
+void UniqueFd::reset(int fd) {
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = fd;
+}
+
+namespace {
+
+constexpr int kDirectoryFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+
+/// The kernel's own walk without links, where it has one (Linux 5.6 and later); ENOSYS where
+/// not, or where a sandbox filters the call.
+int openBeneathInKernel(int root, const std::string& rest, int& fd) {
+#ifdef SYS_openat2
+    static bool unavailable = false;
+    if (!unavailable) {
+        open_how how{};
+        how.flags = kDirectoryFlags;
+        how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
+        const long result = syscall(SYS_openat2, root, rest.c_str(), &how, sizeof how);
+        if (result >= 0) {
+            fd = static_cast<int>(result);
+            return 0;
+        }
+        if (errno != ENOSYS && errno != EPERM)
+            return errno == ELOOP ? kErrorLinkInTree : errno;
+        unavailable = true;
+    }
+#else
+    (void)root;
+    (void)rest;
+    (void)fd;
+#endif
+    return ENOSYS;
+}
+
+/// The same walk, one component at a time.
+int openBeneathByWalk(int root, const std::string& rest, UniqueFd& out) {
+    UniqueFd current(fcntl(root, F_DUPFD_CLOEXEC, 0));
+    if (!current)
+        return errno;
+    size_t pos = 0;
+    while (pos < rest.size()) {
+        size_t end = rest.find('/', pos);
+        if (end == std::string::npos)
+            end = rest.size();
+        const std::string component = rest.substr(pos, end - pos);
+        pos = end + 1;
+        if (component.empty() || component == ".")
+            continue;
+        if (component == "..")
+            return EXDEV;
+        const int next = openat(current.get(), component.c_str(), kDirectoryFlags | O_NOFOLLOW);
+        if (next < 0) {
+            const int error = errno;
+            struct stat st;
+            if (error == ENOTDIR &&
+                fstatat(current.get(), component.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISLNK(st.st_mode))
+                return kErrorLinkInTree;
+            return error;
+        }
+        current.reset(next);
+    }
+    out = std::move(current);
+    return 0;
+}
+
+} // namespace
+
+int openParent(const TreePath& treePath, ParentDirectory& out) {
+    std::string path = treePath.path;
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    if (path.empty())
+        return ENOENT;
+    const size_t slash = path.rfind('/');
+    std::string parent;
+    if (slash == std::string::npos) {
+        parent = ".";
+        out.leaf = path;
+    } else if (path == "/") {
+        parent = "/";
+        out.leaf = ".";
+    } else {
+        parent = slash == 0 ? "/" : path.substr(0, slash);
+        out.leaf = path.substr(slash + 1);
+    }
+
+    // The root covers the whole parent: the user named all of it.
+    const size_t root = treePath.rootLength;
+    if (root == TreePath::kWholeParent || slash == std::string::npos || root >= slash) {
+        const int fd = open(parent.c_str(), kDirectoryFlags);
+        if (fd < 0)
+            return errno;
+        out.fd.reset(fd);
+        return 0;
+    }
+
+    std::string rootPart = path.substr(0, root);
+    if (rootPart.empty())
+        rootPart = path[0] == '/' ? "/" : ".";
+    const std::string rest = path.substr(root, slash - root);
+    UniqueFd rootFd(open(rootPart.c_str(), kDirectoryFlags));
+    if (!rootFd)
+        return errno;
+    // RESOLVE_BENEATH refuses an absolute rest; the separator after the root is no component.
+    size_t skip = 0;
+    while (skip < rest.size() && rest[skip] == '/')
+        ++skip;
+    const std::string relative = skip == rest.size() ? "." : rest.substr(skip);
+    int fd = -1;
+    const int error = openBeneathInKernel(rootFd.get(), relative, fd);
+    if (error == 0) {
+        out.fd.reset(fd);
+        return 0;
+    }
+    if (error != ENOSYS)
+        return error;
+    return openBeneathByWalk(rootFd.get(), relative, out.fd);
+}
+
+} // namespace ryk

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include <string>
+
+namespace ryk {
+
+/// An open file descriptor, closed with its owner.
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : m_fd(fd) {}
+    ~UniqueFd() { reset(); }
+    UniqueFd(UniqueFd&& other) noexcept : m_fd(other.release()) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept {
+        if (this != &other)
+            reset(other.release());
+        return *this;
+    }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+
+    int get() const { return m_fd; }
+    explicit operator bool() const { return m_fd >= 0; }
+    int release() {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+    void reset(int fd = -1);
+
+private:
+    int m_fd = -1;
+};
+
+/// The directory that holds the last component of a tree path, and that component.
+struct ParentDirectory {
+    /// Opened with O_PATH: usable as the directory of every *at call.
+    UniqueFd fd;
+    /// The last component; "." when the path names its root itself.
+    std::string leaf;
+};
+
+/// Opens the directory holding the last component of `path`: its root part as usual, every
+/// directory below the root without following a link (kErrorLinkInTree where a link stands)
+/// and without leaving the root by "..". Trailing '/' are ignored. 0 or the error.
+int openParent(const TreePath& path, ParentDirectory& out);
+
+} // namespace ryk
