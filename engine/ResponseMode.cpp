@@ -206,7 +206,21 @@ int TransferJob::PlanResponseLine(std::string_view line) {
         unterminated)
         return planRefusedLine(line);
 
-    const int keyword = FindKeyword(line.substr(0, separator), kKeywords, 1);
+    const std::string_view word = line.substr(0, separator);
+    const int keyword = FindKeyword(word, kKeywords, 1);
+    // A word that is no keyword is a slip of the pen, not a continuation: in the mode of the
+    // line before, "Delte" after a Delete line would delete. Only "Error" and the empty word of
+    // a line that begins with a separator plan in that mode, as copied lists rely on. The
+    // lines that continue a misspelt one were meant for it, so they plan in no mode either.
+    if (keyword < 0 && !word.empty()) {
+        size_t end = line.size();
+        while (end > 0 && isFieldSpace(line[end - 1]))
+            --end;
+        planLine(OperationCommand::Error, std::string(line.substr(0, end))).lastError = EINVAL;
+        m_job.mode = TransferMode::Response;
+        return 1;
+    }
+
     const std::string_view arguments = line.substr(separator + 1);
     std::string field1, field2, field3;
     GetField(arguments, 1, field1);
@@ -252,7 +266,7 @@ int TransferJob::PlanResponseLine(std::string_view line) {
         return 1;
     }
     default:
-        break; // "Error" and unknown words keep the mode of the line before
+        break; // "Error" and the empty word keep the mode of the line before
     }
     if (m_job.mode == TransferMode::Response)
         return 0;

@@ -153,6 +153,33 @@ TEST_F(ResponseModeTest, BadInputGivesErrorLinesAndTheOtherLinesStillPlan) {
     EXPECT_TRUE(plan(std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)).empty());
 }
 
+TEST_F(ResponseModeTest, MisspeltKeywordIsAnErrorLineAndCarriesNoMode) {
+    const std::string t = tmp.path() + "/";
+    const std::string del = "Delete " + t + "src/*.bak keep.*\n";
+    const struct {
+        std::string text;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {del + "Delte " + t + "src/*.c ; typo\r\n",
+         {"Delete \"src/x.bak\" ", "Error \"Delte src/*.c\" "}},
+        // Lines continuing a misspelt one were meant for it, not for the Delete before.
+        {del + "Cpoy " + t + "src/*.c " + t + "dst/\n  " + t + "src/*.h " + t + "dst/\n",
+         {"Delete \"src/x.bak\" ", "Error \"Cpoy src/*.c dst/\" "}},
+        {"Kopy,x\n", {"Error \"Kopy,x\" "}},
+        // "Error" and lines that begin with a separator still plan in the mode before them.
+        {"Find " + t + "src/*.c\nerror " + t + "src/*.h\n\t" + t + "src/*.txt\n," + t +
+             "src/*.bak\n",
+         {"Find \"src/b.c\" ", "Find \"src/c.h\" ", "Find \"src/a.txt\" ", "Find \"src/keep.bak\" ",
+          "Find \"src/x.bak\" "}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(plan(c.text), c.lines) << c.text;
+        for (const auto& entry : job->list())
+            EXPECT_EQ(entry->lastError,
+                      entry->command == OperationCommand::Error ? uint32_t{EINVAL} : 0u);
+    }
+}
+
 TEST_F(ResponseModeTest, OverLongLinesAreRefusedWholeAndTheFileStaysOneEncoding) {
     const std::string t = tmp.path() + "/";
     tmp.writeFile("src/日本語.txt", "j");
