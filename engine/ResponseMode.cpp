@@ -5,6 +5,7 @@
 #include "engine/Patterns.h"
 #include "platform/ErrorCodes.h"
 #include "platform/FileSystem.h"
+#include "platform/LineReader.h"
 #include "platform/MessageBox.h"
 #include "platform/TextCodec.h"
 
@@ -16,10 +17,10 @@ namespace {
 constexpr const char* kKeywords[] = {"Copy",  "Update", "Move",  "Up&Move", "Delete",
                                      "Rmdir", "Find",   "Mkdir", "Error",   ""};
 
-/// The most of a response file that is read; far beyond any list a person writes.
-constexpr size_t kResponseFileLimit = size_t{64} << 20;
 /// A longer line is refused as a whole rather than planned from a part of it.
 constexpr size_t kResponseLineLimit = 65536;
+/// How much of a refused line its Error line shows.
+constexpr size_t kRefusedLineShown = 200;
 
 bool isFieldSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
@@ -45,6 +46,39 @@ size_t commentStart(std::string_view line, bool& unterminatedQuote) {
         }
     }
     return line.size();
+}
+
+/// The error of a read that failed; a reader that cannot tell still gets an error line.
+int readError(const LineReader& reader) {
+    return reader.error() != 0 ? reader.error() : EIO;
+}
+
+/// Reads the whole file once to learn its encoding, since one file is one encoding: UTF-8 when
+/// all of it is well-formed, CP932 otherwise. Leaves the reader at the start again; 0 or the
+/// error code.
+int judgeEncoding(LineReader& reader, UserTextEncoding& encoding) {
+    Utf8Validator validator;
+    std::string text;
+    for (LineRead read; !validator.failed() && (read = reader.next(text)) != LineRead::End;) {
+        if (read == LineRead::Failed)
+            return readError(reader);
+        validator.feed(text);
+        // The line feed between lines keeps a character cut at a line's end from being
+        // completed by the next line's bytes.
+        if (read == LineRead::Line)
+            validator.feed("\n");
+    }
+    encoding = validator.valid() ? UserTextEncoding::Utf8 : UserTextEncoding::Cp932;
+    return reader.rewind();
+}
+
+/// The first `limit` bytes of a text, shortened so no UTF-8 character is cut.
+std::string_view headOf(std::string_view text, size_t limit) {
+    if (text.size() <= limit)
+        return text;
+    while (limit > 0 && (static_cast<unsigned char>(text[limit]) & 0xC0) == 0x80)
+        --limit;
+    return text.substr(0, limit);
 }
 
 } // namespace
@@ -97,23 +131,66 @@ bool TransferJob::GetField(std::string_view text, int n, std::string& out) {
 }
 
 int TransferJob::RunResponseFile() {
-    std::string bytes;
-    const int error =
-        m_platform.fileSystem.readFile(m_job.sourcePatterns, bytes, kResponseFileLimit);
-    if (error != 0) {
+    // The lines overwrite sourcePatterns; an error line names the file itself.
+    const std::string file = m_job.sourcePatterns;
+    int error = 0;
+    const auto reader = m_platform.fileSystem.openLines(file, kResponseLineLimit, error);
+    if (!reader) {
         m_platform.messageBox.show("レスポンスファイルを開けません", kProgramTitle,
                                    MessageButtons::Ok, MessageIcon::Stop);
     } else {
-        const std::string text = decodeUserText(bytes);
-        size_t start = 0;
-        while (start < text.size()) {
-            const size_t end = std::min(text.find('\n', start), text.size());
-            PlanResponseLine(std::string_view(text).substr(start, end - start));
-            start = end + 1;
-        }
+        auto encoding = UserTextEncoding::Utf8;
+        error = judgeEncoding(*reader, encoding);
+        if (error == 0)
+            error = planResponseLines(*reader, encoding);
+        // A file that fails midway is not a shorter job: the lines read so far stay, and this
+        // line in the list says that the rest of the file is missing and why.
+        if (error != 0)
+            planLine(OperationCommand::Error, file).lastError = static_cast<uint32_t>(error);
     }
     m_job.mode = TransferMode::Response;
     return static_cast<int>(m_list.size());
+}
+
+int TransferJob::planResponseLines(LineReader& reader, UserTextEncoding encoding) {
+    std::string piece;
+    std::string rest;
+    for (bool first = true;; first = false) {
+        LineRead read = reader.next(piece);
+        if (read == LineRead::End)
+            return 0;
+        if (read == LineRead::Failed)
+            return readError(reader);
+        if (first && std::string_view(piece).substr(0, kUtf8Bom.size()) == kUtf8Bom)
+            piece.erase(0, kUtf8Bom.size());
+        const std::string line = encoding == UserTextEncoding::Utf8 ? piece : decodeCp932(piece);
+        if (read == LineRead::Line) {
+            PlanResponseLine(line);
+            continue;
+        }
+        // Only the head of an over-long line is kept; the rest of it is read past.
+        while ((read = reader.next(rest)) == LineRead::Piece) {
+        }
+        if (read == LineRead::Failed)
+            return readError(reader);
+        planOverLongLine(line);
+    }
+}
+
+int TransferJob::planOverLongLine(std::string_view head) {
+    bool unterminated = false;
+    if (commentStart(head, unterminated) < head.size())
+        return PlanResponseLine(head);
+    return planRefusedLine(head);
+}
+
+int TransferJob::planRefusedLine(std::string_view line) {
+    std::string shown(headOf(line, kRefusedLineShown));
+    for (char& c : shown)
+        if (c == '\0')
+            c = ' ';
+    planLine(OperationCommand::Error, std::move(shown)).lastError = EINVAL;
+    return 1;
 }
 
 int TransferJob::PlanResponseLine(std::string_view line) {
@@ -126,16 +203,24 @@ int TransferJob::PlanResponseLine(std::string_view line) {
     // from a guess: binary data, a runaway length, or a quote that never closes (it would
     // swallow the destination).
     if (line.find('\0') != std::string_view::npos || line.size() > kResponseLineLimit ||
-        unterminated) {
-        std::string shown(line.substr(0, std::min<size_t>(line.size(), 200)));
-        for (char& c : shown)
-            if (c == '\0')
-                c = ' ';
-        planLine(OperationCommand::Error, std::move(shown)).lastError = EINVAL;
+        unterminated)
+        return planRefusedLine(line);
+
+    const std::string_view word = line.substr(0, separator);
+    const int keyword = FindKeyword(word, kKeywords, 1);
+    // A word that is no keyword is a slip of the pen, not a continuation: in the mode of the
+    // line before, "Delte" after a Delete line would delete. Only "Error" and the empty word of
+    // a line that begins with a separator plan in that mode, as copied lists rely on. The
+    // lines that continue a misspelt one were meant for it, so they plan in no mode either.
+    if (keyword < 0 && !word.empty()) {
+        size_t end = line.size();
+        while (end > 0 && isFieldSpace(line[end - 1]))
+            --end;
+        planLine(OperationCommand::Error, std::string(line.substr(0, end))).lastError = EINVAL;
+        m_job.mode = TransferMode::Response;
         return 1;
     }
 
-    const int keyword = FindKeyword(line.substr(0, separator), kKeywords, 1);
     const std::string_view arguments = line.substr(separator + 1);
     std::string field1, field2, field3;
     GetField(arguments, 1, field1);
@@ -181,7 +266,7 @@ int TransferJob::PlanResponseLine(std::string_view line) {
         return 1;
     }
     default:
-        break; // "Error" and unknown words keep the mode of the line before
+        break; // "Error" and the empty word keep the mode of the line before
     }
     if (m_job.mode == TransferMode::Response)
         return 0;

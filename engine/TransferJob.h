@@ -19,7 +19,9 @@ class CopyProgressSink;
 enum class LinkMode;
 struct FileStatus;
 class DirectorySearch;
+class LineReader;
 class SearchSink;
+enum class UserTextEncoding;
 enum class BatchFunction;
 
 /// The paths of the three external programs a job's rows can be opened in.
@@ -192,6 +194,14 @@ private:
     /// with an Error line, where something that is no directory stands in another mode.
     DestinationState prepareDestinationSubdirectory(const std::string& sourceSubdirectory,
                                                     uint32_t permissions);
+    /// Plans the lines of an open response file from its start; 0 at the end of the file or
+    /// the error code of a read that failed.
+    int planResponseLines(LineReader& reader, UserTextEncoding encoding);
+    /// Plans a response line of which only the head was kept: its content when a comment
+    /// begins within the head, otherwise an Error line for the whole line.
+    int planOverLongLine(std::string_view head);
+    /// An Error line that shows the start of a response line that cannot be planned.
+    int planRefusedLine(std::string_view line);
     /// Copies the file of a copying entry, noting a stop the user asked for during the copy.
     bool copyEntryFile(OperationEntry& entry, CopyProgressSink& progress);
 

@@ -8,6 +8,7 @@
 namespace ryk {
 
 class FileCopy;
+class LineReader;
 
 /// A file time as the kernel keeps it: seconds since the epoch (UTC) and nanoseconds.
 struct FileTime {
@@ -153,6 +154,10 @@ public:
     /// Replaces a file by writing a temporary beside it and renaming it over the old one.
     [[nodiscard]] virtual int writeFileAtomically(const std::string& path,
                                                   std::string_view contents) = 0;
+    /// Opens a regular file to be read line by line (see LineReader), holding at most
+    /// `lineLimit` bytes of a line at once; null with `error` set when it cannot be opened.
+    [[nodiscard]] virtual std::unique_ptr<LineReader> openLines(const std::string& path,
+                                                                size_t lineLimit, int& error) = 0;
 };
 
 /// The system's text for an error code.

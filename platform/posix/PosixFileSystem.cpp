@@ -4,6 +4,7 @@
 
 #include "platform/posix/PosixDirectorySearch.h"
 #include "platform/posix/PosixFileCopy.h"
+#include "platform/posix/PosixLineReader.h"
 #include "platform/posix/PosixStat.h"
 #include "platform/posix/RenameFallback.h"
 #include "platform/posix/TreeResolve.h"
@@ -343,6 +344,11 @@ int PosixFileSystem::writeFileAtomically(const std::string& path, std::string_vi
         ::close(dirFd);
     }
     return 0;
+}
+
+std::unique_ptr<LineReader> PosixFileSystem::openLines(const std::string& path, size_t lineLimit,
+                                                       int& error) {
+    return PosixLineReader::open(path, lineLimit, error);
 }
 
 } // namespace ryk

@@ -23,6 +23,8 @@ public:
     int diskSpace(const std::string& path, uint64_t& freeBytes, uint64_t& totalBytes) override;
     int readFile(const std::string& path, std::string& contents, size_t limit) override;
     int writeFileAtomically(const std::string& path, std::string_view contents) override;
+    std::unique_ptr<LineReader> openLines(const std::string& path, size_t lineLimit,
+                                          int& error) override;
 
 private:
     /// The directories our copies wrote into, already rid of stale temporaries of ours.

@@ -1,5 +1,6 @@
 #include "platform/TextCodec.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <iconv.h>
@@ -8,7 +9,6 @@ namespace ryk {
 
 namespace {
 
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
 /// Converts with iconv; a sequence the source code page cannot read becomes U+FFFD (when
@@ -48,55 +48,61 @@ bool convert(const char* to, const char* from, std::string_view in, std::string&
 
 } // namespace
 
-bool isValidUtf8(std::string_view s) {
-    size_t i = 0;
-    const size_t n = s.size();
-    while (i < n) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            ++i;
-            continue;
+void Utf8Validator::feed(std::string_view bytes) {
+    for (const char byte : bytes) {
+        if (m_failed)
+            return;
+        const auto c = static_cast<unsigned char>(byte);
+        if (m_pending != 0) {
+            if (c < m_low || c > m_high) {
+                m_failed = true;
+                return;
+            }
+            --m_pending;
+            m_low = 0x80;
+            m_high = 0xBF;
+        } else if (c >= 0x80) {
+            // The lead byte fixes the length and, for a few leads, the range of the next byte.
+            if (c >= 0xC2 && c <= 0xDF) {
+                m_pending = 1;
+            } else if (c >= 0xE0 && c <= 0xEF) {
+                m_pending = 2;
+                m_low = c == 0xE0 ? 0xA0 : 0x80;
+                m_high = c == 0xED ? 0x9F : 0xBF;
+            } else if (c >= 0xF0 && c <= 0xF4) {
+                m_pending = 3;
+                m_low = c == 0xF0 ? 0x90 : 0x80;
+                m_high = c == 0xF4 ? 0x8F : 0xBF;
+            } else {
+                m_failed = true;
+            }
         }
-        size_t len;
-        uint32_t cp;
-        if (c >= 0xC2 && c <= 0xDF) {
-            len = 2;
-            cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            len = 3;
-            cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            len = 4;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + len > n)
-            return false;
-        for (size_t k = 1; k < len; ++k) {
-            const auto cc = static_cast<unsigned char>(s[i + k]);
-            if ((cc & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        // Overlong forms, surrogates and code points beyond U+10FFFF.
-        if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-            (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += len;
     }
-    return true;
 }
 
-std::string decodeUserText(std::string_view bytes) {
-    if (bytes.substr(0, kBom.size()) == kBom)
-        bytes.remove_prefix(kBom.size());
-    if (isValidUtf8(bytes))
+bool isValidUtf8(std::string_view s) {
+    Utf8Validator validator;
+    validator.feed(s);
+    return validator.valid();
+}
+
+std::string decodeCp932(std::string_view bytes) {
+    // The ASCII range reads the same in CP932; most lines need no converter.
+    if (std::all_of(bytes.begin(), bytes.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return std::string(bytes);
     std::string out;
     if (!convert("UTF-8", "CP932", bytes, out, false))
         return std::string(bytes);
     return out;
+}
+
+std::string decodeUserText(std::string_view bytes) {
+    if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+        bytes.remove_prefix(kUtf8Bom.size());
+    if (isValidUtf8(bytes))
+        return std::string(bytes);
+    return decodeCp932(bytes);
 }
 
 bool encodeCp932(std::string_view utf8, std::string& out) {

@@ -2,13 +2,16 @@
 #include "engine/TransferJob.h"
 
 #include "platform/TextCodec.h"
-#include "platform/posix/PosixFileSystem.h"
 #include "support/FakeMessageBox.h"
+#include "support/FaultyFileSystem.h"
 #include "support/PlanLines.h"
 #include "support/ScriptedAbortKey.h"
 #include "support/TempDir.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace ryk {
 namespace {
@@ -66,7 +69,9 @@ protected:
 
     /// Plans a response file with the given text; the lines with the temp dir cut away.
     std::vector<std::string> plan(const std::string& bytes) {
-        const std::string file = tmp.writeFile("job.rsp", bytes);
+        return planFile(tmp.writeFile("job.rsp", bytes));
+    }
+    std::vector<std::string> planFile(const std::string& file) {
         job = std::make_unique<TransferJob>(platform);
         job->SetJob(TransferMode::Response, {}, DateTime::now());
         EXPECT_TRUE(job->SetPaths("", file, "", "", ""));
@@ -77,7 +82,7 @@ protected:
 
     TempDir tmp;
     std::string src, dst;
-    PosixFileSystem fileSystem;
+    test::FaultyFileSystem fileSystem;
     test::FakeMessageBox messages;
     test::ScriptedAbortKey keys;
     Platform platform{fileSystem, messages, keys};
@@ -126,6 +131,7 @@ TEST_F(ResponseModeTest, Cp932AndUtf8FilesGiveTheSamePlan) {
     EXPECT_EQ(fromUtf8, (std::vector<std::string>{"Find \"src/日本語.txt\" "}));
     EXPECT_EQ(plan(cp932), fromUtf8);
     EXPECT_EQ(plan("\xEF\xBB\xBF" + line), fromUtf8); // with a BOM
+    EXPECT_EQ(plan("\xEF\xBB\xBF" + cp932), fromUtf8); // a BOM before bytes that are no UTF-8
 }
 
 TEST_F(ResponseModeTest, BadInputGivesErrorLinesAndTheOtherLinesStillPlan) {
@@ -147,15 +153,124 @@ TEST_F(ResponseModeTest, BadInputGivesErrorLinesAndTheOtherLinesStillPlan) {
     EXPECT_TRUE(plan(std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)).empty());
 }
 
-TEST_F(ResponseModeTest, MissingFileSaysSo) {
-    job = std::make_unique<TransferJob>(platform);
-    job->SetJob(TransferMode::Response, {}, DateTime::now());
-    ASSERT_TRUE(job->SetPaths("", tmp / "missing.rsp", "", "", ""));
-    EXPECT_TRUE(job->PlanJob());
-    EXPECT_TRUE(job->list().empty());
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "レスポンスファイルを開けません");
-    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Stop);
+TEST_F(ResponseModeTest, MisspeltKeywordIsAnErrorLineAndCarriesNoMode) {
+    const std::string t = tmp.path() + "/";
+    const std::string del = "Delete " + t + "src/*.bak keep.*\n";
+    const struct {
+        std::string text;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {del + "Delte " + t + "src/*.c ; typo\r\n",
+         {"Delete \"src/x.bak\" ", "Error \"Delte src/*.c\" "}},
+        // Lines continuing a misspelt one were meant for it, not for the Delete before.
+        {del + "Cpoy " + t + "src/*.c " + t + "dst/\n  " + t + "src/*.h " + t + "dst/\n",
+         {"Delete \"src/x.bak\" ", "Error \"Cpoy src/*.c dst/\" "}},
+        {"Kopy,x\n", {"Error \"Kopy,x\" "}},
+        // "Error" and lines that begin with a separator still plan in the mode before them.
+        {"Find " + t + "src/*.c\nerror " + t + "src/*.h\n\t" + t + "src/*.txt\n," + t +
+             "src/*.bak\n",
+         {"Find \"src/b.c\" ", "Find \"src/c.h\" ", "Find \"src/a.txt\" ", "Find \"src/keep.bak\" ",
+          "Find \"src/x.bak\" "}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(plan(c.text), c.lines) << c.text;
+        for (const auto& entry : job->list())
+            EXPECT_EQ(entry->lastError,
+                      entry->command == OperationCommand::Error ? uint32_t{EINVAL} : 0u);
+    }
+}
+
+TEST_F(ResponseModeTest, OverLongLinesAreRefusedWholeAndTheFileStaysOneEncoding) {
+    const std::string t = tmp.path() + "/";
+    tmp.writeFile("src/日本語.txt", "j");
+    std::string longJapanese = "Find x";
+    for (int i = 0; i < 30000; ++i)
+        longJapanese += "日";
+    const auto lines = plan("Find " + t + "src/日本*.txt\n" +
+                            // The head alone would delete keep.bak as well.
+                            "Delete " + t + "src/*.bak" + std::string(70000, ' ') + "keep.*\n" +
+                            // Complete before its comment: planned.
+                            "Find " + t + "src/*.c ;" + std::string(70000, '-') + "\n" +
+                            // Cut inside a character, which must not make the file CP932.
+                            longJapanese + "\n");
+    std::string shownJapanese = "Find x";
+    for (int i = 0; i < 64; ++i) // the shown start ends before a cut character
+        shownJapanese += "日";
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "Find \"src/日本語.txt\" ");
+    EXPECT_EQ(lines[1].substr(0, 24), "Error \"Delete src/*.bak ");
+    EXPECT_EQ(lines[2], "Find \"src/b.c\" ");
+    EXPECT_EQ(lines[3], "Error \"" + shownJapanese + "\" ");
+
+    // Bytes that are no UTF-8 decide the whole file even where they lie in the unread part of
+    // a long line: the first line is then CP932 too, although it reads as UTF-8 as well.
+    const std::string ambiguous = "\xE3\x81\x82\xE3\x81\x84";
+    const std::string asCp932 = decodeCp932(ambiguous);
+    ASSERT_NE(asCp932, ambiguous);
+    ASSERT_EQ(asCp932.find("\xEF\xBF\xBD"), std::string::npos);
+    tmp.writeFile("src/" + asCp932 + ".txt", "c");
+    EXPECT_EQ(plan("Find " + t + "src/" + ambiguous + "*.txt\nFind " + std::string(70000, 'a') +
+                   "\x82\xA0\n"),
+              (std::vector<std::string>{"Find \"src/" + asCp932 + ".txt\" ",
+                                        "Error \"Find " + std::string(195, 'a') + "\" "}));
+}
+
+TEST_F(ResponseModeTest, LinesPastSixtyFourMiBArePlannedWhole) {
+    // A sparse file: one line of NUL bytes (far over the line limit, so an Error line) carries
+    // the last line across the 64 MiB mark, where a Delete line once lost its exclusion.
+    const std::string t = tmp.path() + "/";
+    const std::string head = "\nDelete " + t + "src/*.bak ";
+    const std::string tail = head + "keep.*\n";
+    const std::string file = tmp.writeFile("big.rsp", "Find " + t + "src/*.c\n");
+    const int fd = open(file.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    const off_t at = (off_t{64} << 20) - static_cast<off_t>(head.size());
+    ASSERT_EQ(pwrite(fd, tail.data(), tail.size(), at), static_cast<ssize_t>(tail.size()));
+    close(fd);
+    EXPECT_EQ(planFile(file), (std::vector<std::string>{
+                                  "Find \"src/b.c\" ",
+                                  "Error \"" + std::string(200, ' ') + "\" ",
+                                  "Delete \"src/x.bak\" ",
+                              }));
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(ResponseModeTest, ReadFailureLeavesAnErrorLineNamingTheFile) {
+    const std::string t = tmp.path() + "/";
+    const std::string text = "Find " + t + "src/*.c\nFind " + t + "src/*.h\n";
+    const std::string fileError = "Error \"job.rsp\" ";
+    const struct {
+        const char* name;
+        test::LineFaults faults;
+        int error;
+        std::vector<std::string> lines;
+    } cases[] = {
+        // While the encoding is judged: nothing is planned from a file not read through.
+        {"first reading", {EIO, 0, 1, 0}, EIO, {fileError}},
+        {"going back", {0, 0, 0, ESPIPE}, ESPIPE, {fileError}},
+        // While planning: the lines before stay, the Error line says the rest is missing.
+        {"second reading", {EIO, 1, 1, 0}, EIO, {"Find \"src/b.c\" ", fileError}},
+    };
+    for (const auto& c : cases) {
+        fileSystem.lineFaults = c.faults;
+        EXPECT_EQ(plan(text), c.lines) << c.name;
+        ASSERT_FALSE(job->list().empty());
+        EXPECT_EQ(job->list().at(job->list().size() - 1)->lastError, static_cast<uint32_t>(c.error))
+            << c.name;
+    }
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(ResponseModeTest, FileThatCannotBeOpenedSaysSo) {
+    const std::string fifo = tmp / "fifo.rsp";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& file : {tmp / "missing.rsp", tmp.path(), fifo}) {
+        messages.shown.clear();
+        EXPECT_TRUE(planFile(file).empty()) << file;
+        ASSERT_EQ(messages.shown.size(), 1u) << file;
+        EXPECT_EQ(messages.shown[0].text, "レスポンスファイルを開けません");
+        EXPECT_EQ(messages.shown[0].icon, MessageIcon::Stop);
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileCopy.h"
+#include "platform/LineReader.h"
 #include "platform/posix/PosixFileSystem.h"
 
 #include <algorithm>
@@ -79,12 +80,60 @@ private:
     uint64_t m_done = 0;
 };
 
+/// Faults of a line reader: a disk that fails under a file already open. 0 means none.
+struct LineFaults {
+    /// Reading fails with this error (EIO) ...
+    int readError = 0;
+    /// ... after this many rewinds (0: on the first reading) ...
+    int rewindsBefore = 0;
+    /// ... once this many lines have been read since.
+    int linesBefore = 0;
+    /// Going back to the start fails with this error.
+    int rewindError = 0;
+};
+
+/// A line reader of the real file system with the given faults.
+class FaultyLineReader : public LineReader {
+public:
+    FaultyLineReader(std::unique_ptr<LineReader> real, LineFaults faults)
+        : m_real(std::move(real)), m_faults(faults) {}
+
+    LineRead next(std::string& text) override {
+        if (m_faults.readError != 0 && m_rewinds == m_faults.rewindsBefore &&
+            m_lines >= m_faults.linesBefore) {
+            m_failed = true;
+            text.clear();
+            return LineRead::Failed;
+        }
+        const LineRead read = m_real->next(text);
+        if (read == LineRead::Line)
+            ++m_lines;
+        return read;
+    }
+    int error() const override { return m_failed ? m_faults.readError : m_real->error(); }
+    int rewind() override {
+        if (m_faults.rewindError != 0)
+            return m_faults.rewindError;
+        ++m_rewinds;
+        m_lines = 0;
+        return m_real->rewind();
+    }
+
+private:
+    std::unique_ptr<LineReader> m_real;
+    LineFaults m_faults;
+    int m_rewinds = 0;
+    int m_lines = 0;
+    bool m_failed = false;
+};
+
 /// The real file system, with faults injected where a test asks for them.
 class FaultyFileSystem : public FileSystem {
 public:
     CopyFaults copyFaults;
     int renameError = 0;
     int removeError = 0;
+    LineFaults lineFaults;
 
     std::unique_ptr<DirectorySearch> newSearch() override { return m_real.newSearch(); }
     std::unique_ptr<FileCopy> newCopy() override {
@@ -124,6 +173,13 @@ public:
     }
     int writeFileAtomically(const std::string& path, std::string_view contents) override {
         return m_real.writeFileAtomically(path, contents);
+    }
+    std::unique_ptr<LineReader> openLines(const std::string& path, size_t lineLimit,
+                                          int& error) override {
+        auto real = m_real.openLines(path, lineLimit, error);
+        if (!real)
+            return nullptr;
+        return std::make_unique<FaultyLineReader>(std::move(real), lineFaults);
     }
 
 private:
