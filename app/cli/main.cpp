@@ -56,14 +56,18 @@ int main(int argc, char** argv) {
     bool run = false;
     bool createDestination = false;
     bool explorerStyle = false;
+    bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        // Our own long options never reach the option handler.
-        if (argument == "--run")
+        // Our own long options never reach the option handler; after "--" (which the handler
+        // sees too) they are paths like every other argument.
+        if (!optionsEnded && argument == "--")
+            optionsEnded = true;
+        if (!optionsEnded && argument == "--run")
             run = true;
-        else if (argument == "--create-destination")
+        else if (!optionsEnded && argument == "--create-destination")
             createDestination = true;
-        else if (argument == "--explorer")
+        else if (!optionsEnded && argument == "--explorer")
             explorerStyle = true;
         else
             arguments.push_back(argument);
@@ -75,7 +79,8 @@ int main(int argc, char** argv) {
     JobSettings settings;
     settings.afterDate = DateTime::now();
     StartupFlags flags;
-    readCommandLine(arguments, settings, flags, fileSystem, messageBox);
+    if (!readCommandLine(arguments, settings, flags, fileSystem, messageBox))
+        return kExitCommandLineError;
     if (flags.showUsage) {
         std::fputs(usageText().c_str(), stderr);
         return 0;
