@@ -13,7 +13,10 @@ Application::Application(const Platform& platform)
 }
 
 Application::StartResult Application::startUp(const std::vector<std::string>& arguments) {
-    readCommandLine(arguments, m_job, m_flags, m_platform.fileSystem, m_platform.messageBox);
+    if (!readCommandLine(arguments, m_job, m_flags, m_platform.fileSystem, m_platform.messageBox)) {
+        m_exitStatus = kExitCommandLineError;
+        return StartResult::Exit;
+    }
     if (m_flags.showUsage &&
         m_platform.messageBox.show(usageText(), kUsageCaption, MessageButtons::YesNo,
                                    MessageIcon::Information) != MessageAnswer::Yes)

@@ -10,7 +10,6 @@
 
 namespace ryk {
 
-
 /// The program's start-up and end, shared by `ryk` and `ryk-cli`: the job read from the command
 /// line, the usage question and the settings file.
 class Application {
@@ -20,8 +19,12 @@ public:
     explicit Application(const Platform& platform);
 
     /// Reads the command line, asks the usage question when "-?" was given (No ends at once),
-    /// loads the settings file unless "-i".
+    /// loads the settings file unless "-i". Exit also after an unknown option (its message was
+    /// shown), before the settings file is touched.
     StartResult startUp(const std::vector<std::string>& arguments);
+    /// The status the process ends with after startUp returned Exit: 0 after the usage box was
+    /// answered No, kExitCommandLineError after an unknown option.
+    int exitStatus() const { return m_exitStatus; }
     /// Writes the settings file unless "-i"; a failure is shown and the old file stays.
     void shutDown();
 
@@ -34,6 +37,7 @@ private:
     JobSettings m_job;
     StartupFlags m_flags;
     SettingsFile m_settings;
+    int m_exitStatus = 0;
 };
 
 } // namespace ryk

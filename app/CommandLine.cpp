@@ -3,6 +3,8 @@
 #include "engine/Patterns.h"
 #include "platform/MessageBox.h"
 
+#include <string_view>
+
 namespace ryk {
 
 namespace {
@@ -15,6 +17,10 @@ constexpr const char* kNoRecursionOptionsInSearch =
 // Delete mode shows this text too, naming Search mode; users and scripts know it this way.
 constexpr const char* kNoEmptyDirectoryOptions = "検索モードでは -e -e0 オプションは無効です。";
 constexpr const char* kNoDateOptions = "検索/削除モードでは -x -u -u0 オプションは無効です。";
+constexpr const char* kUnknownOption = "不明なオプションです: ";
+
+/// The letters of the option table; the character after '-' must be one of them.
+constexpr std::string_view kOptionLetters = "=?@eimrsuwx";
 
 void lowerAscii(std::string& text) {
     for (char& c : text) {
@@ -30,11 +36,11 @@ void appendExclusion(PatternList& exclusions, std::string_view pattern) {
 }
 
 /// One option token: the letter after the '-' and an optional variant character; anything after
-/// the variant is ignored, so options never cluster.
-void applyOption(std::string token, JobSettings& job, StartupFlags& flags) {
+/// the variant is ignored, so options never cluster. False when the letter is none of ours.
+bool applyOption(std::string token, JobSettings& job, StartupFlags& flags) {
     lowerAscii(token);
-    if (token.size() < 2)
-        return;
+    if (token.size() < 2 || kOptionLetters.find(token[1]) == std::string_view::npos)
+        return false;
     const char letter = token[1];
     const char variant = token.size() > 2 ? token[2] : '\0';
     OptionFlags& f = job.flags;
@@ -93,6 +99,7 @@ void applyOption(std::string token, JobSettings& job, StartupFlags& flags) {
     default:
         break;
     }
+    return true;
 }
 
 void takePathArgument(const std::string& argument, JobSettings& job, FileSystem& fileSystem,
@@ -152,20 +159,32 @@ void validate(JobSettings& job, MessageBox& messages) {
 
 } // namespace
 
-void readCommandLine(const std::vector<std::string>& arguments, JobSettings& job,
+bool readCommandLine(const std::vector<std::string>& arguments, JobSettings& job,
                      StartupFlags& flags, FileSystem& fileSystem, MessageBox& messages) {
     job.mode = TransferMode::Update;
     flags.showUsage = false;
+    bool optionsEnded = false;
     for (const std::string& argument : arguments) {
         if (argument.empty())
             continue;
+        if (!optionsEnded && argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
         // Only '-' starts an option: a leading '/' is how every absolute path begins.
-        if (argument.front() == '-')
-            applyOption(argument, job, flags);
-        else
+        if (optionsEnded || argument.front() != '-') {
             takePathArgument(argument, job, fileSystem, messages);
+            continue;
+        }
+        // A typo or a name that looks like an option must not shift the paths after it: the
+        // next path would become the source and the destination would default to ".".
+        if (!applyOption(argument, job, flags)) {
+            messages.tell(kUnknownOption + argument);
+            return false;
+        }
     }
     validate(job, messages);
+    return true;
 }
 
 const std::string& usageText() {

@@ -24,8 +24,15 @@ inline constexpr size_t kMaxArgumentBytes = 4096;
 /// Reads the program arguments (without the program name; each one a token, as the shell split
 /// them) into `job` and `flags`, then checks the option combinations. Every problem is one
 /// message in `messages`; the offending token or option group is dropped and reading goes on.
-void readCommandLine(const std::vector<std::string>& arguments, JobSettings& job,
-                     StartupFlags& flags, FileSystem& fileSystem, MessageBox& messages);
+/// An argument "--" ends the options: every argument after it is a path.
+/// False, after a message naming it, at the first argument that begins with '-' but is no
+/// option; reading stops there and the job must not be used.
+[[nodiscard]] bool readCommandLine(const std::vector<std::string>& arguments, JobSettings& job,
+                                   StartupFlags& flags, FileSystem& fileSystem,
+                                   MessageBox& messages);
+
+/// The exit status of both programs when readCommandLine refused the command line.
+inline constexpr int kExitCommandLineError = 2;
 
 /// The usage text, one line per line feed (the last line ends with one too).
 const std::string& usageText();

@@ -97,4 +97,52 @@ std::string runFinishedText(int errors) {
     return "完了しました.(Error=" + std::to_string(errors) + ")";
 }
 
+std::string runStoppedText(int errors, size_t pending) {
+    return "中断しました.(Error=" + std::to_string(errors) + ", 未実行=" + std::to_string(pending) +
+           ")";
+}
+
+size_t pendingActionCount(const OperationList& list) {
+    size_t count = 0;
+    for (const auto& entry : list) {
+        if (entry->state == kStatePending && entry->command != OperationCommand::Find &&
+            entry->command != OperationCommand::Error)
+            ++count;
+    }
+    return count;
+}
+
+std::string escapeControlBytes(std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '\\':
+            escaped += "\\\\";
+            break;
+        case '\n':
+            escaped += "\\n";
+            break;
+        case '\r':
+            escaped += "\\r";
+            break;
+        case '\t':
+            escaped += "\\t";
+            break;
+        default:
+            if (byte < 0x20 || byte == 0x7f) {
+                escaped += "\\x";
+                escaped += kHex[byte >> 4];
+                escaped += kHex[byte & 0xf];
+            } else {
+                escaped += c;
+            }
+            break;
+        }
+    }
+    return escaped;
+}
+
 } // namespace ryk

@@ -37,5 +37,15 @@ std::string summaryText(const TransferJob& job, const PlanTotals& totals);
 std::string runProgressText(size_t index, size_t total, int errors);
 /// "完了しました.(Error=%d)"
 std::string runFinishedText(int errors);
+/// "中断しました.(Error=%d, 未実行=%d)": a run stopped before the end of the list.
+std::string runStoppedText(int errors, size_t pending);
+/// The lines a further run would still carry out: pending, and neither Find nor Error.
+size_t pendingActionCount(const OperationList& list);
+
+/// `text` with every control byte (0x00-0x1F, 0x7F) written out, so that one line stays one
+/// line on a terminal: "\n", "\r", "\t", otherwise "\xhh"; a backslash becomes two. All
+/// other bytes pass unchanged, whether they form valid UTF-8 or not. For terminal output only:
+/// the clipboard keeps names exactly as they are.
+std::string escapeControlBytes(std::string_view text);
 
 } // namespace ryk

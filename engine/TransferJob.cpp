@@ -6,6 +6,12 @@
 
 namespace ryk {
 
+namespace {
+
+constexpr const char* kSyncNeedsDestination = "同期モードでは転送先を指定してください。";
+
+} // namespace
+
 TransferJob::TransferJob(const Platform& platform, SearchSink* searchSink)
     : m_platform(platform), m_utility(m_platform), m_searchSink(searchSink) {}
 
@@ -46,6 +52,13 @@ bool TransferJob::SetPaths(const std::string& sourceDirectory, const std::string
     // A sync writes into its destination as an update does.
     if (isUpdateOrMove() || m_job.mode == TransferMode::Sync) {
         m_focusControl = kFocusDestinationDirectory;
+        // A sync deletes what its source lacks: defaulting to "." could empty the working
+        // directory, so its destination is never implied.
+        if (m_job.mode == TransferMode::Sync && m_job.destinationDirectory.empty() &&
+            m_job.destinationPattern.empty()) {
+            m_platform.messageBox.tell(kSyncNeedsDestination);
+            return false;
+        }
         applyDefaults(m_job.destinationDirectory, m_job.destinationPattern);
         if (!checkDirectory(m_job.destinationDirectory, true))
             return false;

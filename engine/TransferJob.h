@@ -81,8 +81,9 @@ public:
     void SetJob(TransferMode mode, const OptionFlags& flags, const DateTime& afterDate,
                 const ToolPaths& tools = {});
     /// Takes the five texts, fills in defaults and checks the directories (a missing destination
-    /// with `createDestination` is planned as Mkdir lines). False when a check failed; the
-    /// message was shown and focusControl() names the field to correct.
+    /// with `createDestination` is planned as Mkdir lines; a sync gets no default destination).
+    /// False when a check failed; the message was shown and focusControl() names the field to
+    /// correct.
     bool SetPaths(const std::string& sourceDirectory, const std::string& sourcePatterns,
                   const std::string& exclusionPatterns, const std::string& destinationDirectory,
                   const std::string& destinationPattern);

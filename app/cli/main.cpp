@@ -1,5 +1,9 @@
 // ryk-cli: the engine from a terminal, with the same command line as the desktop program.
 // It plans the job and prints the list in the clipboard format; with --run it runs the list.
+//
+// Exit status: 0 when every line was planned and, with --run, carried out; 1 when the plan met
+// a problem or a line failed; 2 when the command line was refused; 130 when Ctrl+C stopped the
+// run.
 
 #include "app/CommandLine.h"
 #include "engine/ListText.h"
@@ -21,6 +25,32 @@ namespace {
 
 using namespace ryk;
 
+constexpr int kExitProblem = 1;
+/// As a shell reports a command ended by SIGINT.
+constexpr int kExitStopped = 130;
+
+/// One line of the list as a terminal shows it: control bytes in a name cannot break it.
+std::string terminalLine(const OperationEntry& entry) {
+    return escapeControlBytes(clipboardLine(entry));
+}
+
+/// Counts what it passes on. While a plan is made every message reports a problem: a directory
+/// that could not be read, a response file that could not be opened.
+class CountingMessageBox : public MessageBox {
+public:
+    explicit CountingMessageBox(MessageBox& inner) : m_inner(inner) {}
+    MessageAnswer show(const std::string& text, const std::string& caption, MessageButtons buttons,
+                       MessageIcon icon) override {
+        ++m_count;
+        return m_inner.show(text, caption, buttons, icon);
+    }
+    int count() const { return m_count; }
+
+private:
+    MessageBox& m_inner;
+    int m_count = 0;
+};
+
 /// Prints each line's outcome as the run reaches it.
 class ConsoleRunObserver : public RunObserver {
 public:
@@ -41,13 +71,29 @@ public:
             mark = entry.state == kStatePending ? "pending" : "skipped";
             break;
         }
-        std::string line = std::string("[") + mark + "] " + clipboardLine(entry);
+        std::string line = std::string("[") + mark + "] " + terminalLine(entry);
         if (overlay == RowOverlay::Failed)
             line += " (" + errorText(static_cast<int>(entry.lastError)) + ")";
         // On a terminal each line shows as it comes; a pipe gets whole blocks.
         std::puts(line.c_str());
     }
 };
+
+/// Writes every Error line of the plan to stderr with its reason; their number.
+int reportErrorLines(const OperationList& list) {
+    int count = 0;
+    for (const auto& entry : list) {
+        if (entry->command != OperationCommand::Error)
+            continue;
+        ++count;
+        std::string line = terminalLine(*entry);
+        if (entry->lastError != 0)
+            line += " (" + errorText(static_cast<int>(entry->lastError)) + ")";
+        line += '\n';
+        std::fputs(line.c_str(), stderr);
+    }
+    return count;
+}
 
 } // namespace
 
@@ -56,14 +102,18 @@ int main(int argc, char** argv) {
     bool run = false;
     bool createDestination = false;
     bool explorerStyle = false;
+    bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        // Our own long options never reach the option handler.
-        if (argument == "--run")
+        // Our own long options never reach the option handler; after "--" (which the handler
+        // sees too) they are paths like every other argument.
+        if (!optionsEnded && argument == "--")
+            optionsEnded = true;
+        if (!optionsEnded && argument == "--run")
             run = true;
-        else if (argument == "--create-destination")
+        else if (!optionsEnded && argument == "--create-destination")
             createDestination = true;
-        else if (argument == "--explorer")
+        else if (!optionsEnded && argument == "--explorer")
             explorerStyle = true;
         else
             arguments.push_back(argument);
@@ -75,34 +125,45 @@ int main(int argc, char** argv) {
     JobSettings settings;
     settings.afterDate = DateTime::now();
     StartupFlags flags;
-    readCommandLine(arguments, settings, flags, fileSystem, messageBox);
+    // Option combinations it refuses are told and dropped: that is no problem of the plan.
+    if (!readCommandLine(arguments, settings, flags, fileSystem, messageBox))
+        return kExitCommandLineError;
     if (flags.showUsage) {
         std::fputs(usageText().c_str(), stderr);
         return 0;
     }
 
+    CountingMessageBox planMessages(messageBox);
     ConsoleBatchProgress batchProgress(abortKey);
     PosixFileBatch batch(fileSystem, &batchProgress);
-    const Platform platform{fileSystem, messageBox, abortKey, &batch};
+    const Platform platform{fileSystem, planMessages, abortKey, &batch};
     settings.createDestination = createDestination;
     settings.explorerStyle = explorerStyle;
     TransferJob job(platform);
     if (!job.takeJob(settings))
-        return 1;
+        return kExitProblem;
+    const int messagesBeforePlan = planMessages.count();
     if (!job.PlanJob()) {
         job.list().clear();
-        return 1;
+        return kExitProblem;
     }
+    bool planProblems = planMessages.count() != messagesBeforePlan;
     for (const auto& entry : job.list())
-        std::puts(clipboardLine(*entry).c_str());
+        std::puts(terminalLine(*entry).c_str());
     std::puts(summaryText(job, computeTotals(job.list())).c_str());
+    if (reportErrorLines(job.list()) > 0)
+        planProblems = true;
     if (!run)
-        return 0;
+        return planProblems ? kExitProblem : 0;
 
     std::fflush(stdout);
     ConsoleRunObserver observer;
     ConsoleCopyProgress progress;
     const RunSummary summary = job.OnOK(observer, progress);
+    if (!summary.complete) {
+        std::puts(runStoppedText(summary.errors, pendingActionCount(job.list())).c_str());
+        return kExitStopped;
+    }
     std::puts(runFinishedText(summary.errors).c_str());
-    return summary.errors == 0 && summary.complete ? 0 : 1;
+    return summary.errors == 0 && !planProblems ? 0 : kExitProblem;
 }

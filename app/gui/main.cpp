@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
     const Platform platform{fileSystem, messageBox, abortKey, &batch};
     Application application(platform);
     if (application.startUp(arguments) == Application::StartResult::Exit)
-        return 0;
+        return application.exitStatus();
 
     // The job of the command line goes straight to its result window.
     int status = 0;

@@ -34,6 +34,7 @@ TEST_F(ApplicationTest, UsageAnsweredNoEndsBeforeTheSettingsAreRead) {
     app.settings().setPath(settingsPath);
     messages.answers = {MessageAnswer::No};
     EXPECT_EQ(app.startUp({"-?", "-r"}), Application::StartResult::Exit);
+    EXPECT_EQ(app.exitStatus(), 0);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, "Command line の説明");
     EXPECT_EQ(messages.shown[0].buttons, MessageButtons::YesNo);
@@ -48,6 +49,16 @@ TEST_F(ApplicationTest, UsageAnsweredYesGoesOnWithTheOtherOptions) {
     EXPECT_EQ(app.job().flags.recurse, 1);
     EXPECT_EQ(app.settings().history(SettingsSection::SrcDir),
               std::vector<std::string>{"/kept/source"});
+}
+
+TEST_F(ApplicationTest, UnknownOptionEndsWithAnErrorStatusBeforeTheUsageAndSettings) {
+    Application app(platform);
+    app.settings().setPath(settingsPath);
+    EXPECT_EQ(app.startUp({"--rnu", "-?"}), Application::StartResult::Exit);
+    EXPECT_EQ(app.exitStatus(), kExitCommandLineError);
+    EXPECT_NE(app.exitStatus(), 0);
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{"不明なオプションです: --rnu"});
+    EXPECT_TRUE(app.settings().history(SettingsSection::SrcDir).empty());
 }
 
 TEST_F(ApplicationTest, NoSettingsFileOptionNeitherReadsNorWrites) {

@@ -35,8 +35,9 @@ Flags flagsOf(const JobSettings& job) {
 
 class CommandLineTest : public ::testing::Test {
 protected:
+    /// Reads a command line that must be accepted.
     void read(const Arguments& arguments) {
-        readCommandLine(arguments, job, flags, fileSystem, messages);
+        EXPECT_TRUE(readCommandLine(arguments, job, flags, fileSystem, messages));
     }
 
     PosixFileSystem fileSystem;
@@ -80,8 +81,8 @@ TEST_F(CommandLineTest, OptionsSetModeAndFlagsLastInGroupWins) {
         {{"-="}, TransferMode::Sync, {}},
         {{"-s", "-m"}, TransferMode::Move, {}},
         {{"-sd", "-s"}, TransferMode::Search, {}},
-        // Unknown letters, a lone '-' and empty arguments are ignored.
-        {{"-q", "-", "-1", "", "-Z"}, TransferMode::Update, {}},
+        // Empty arguments are ignored; so is what follows the variant of "-?" and "-i".
+        {{"", "-?x", "-iq"}, TransferMode::Update, {}},
     };
     for (const OptionCase& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.arguments));
@@ -94,6 +95,53 @@ TEST_F(CommandLineTest, OptionsSetModeAndFlagsLastInGroupWins) {
         EXPECT_EQ(job.sourceDirectory + job.sourcePatterns, "");
         EXPECT_EQ(job.exclusionPatterns, "");
     }
+}
+
+TEST_F(CommandLineTest, UnknownOptionIsRefusedByNameAndNothingAfterItIsRead) {
+    // A directory named like an option, typos, long options and letters of no option. Reading
+    // stops at once: the path after it must not become the source, and the validation
+    // message of "-s -u" is not shown for a command line that is refused anyway.
+    const std::string unknown[] = {"-data", "--rnu", "--foo", "--run", "-", "-q", "-Q", "-1",
+                                   "-b", "-\xff", "-/", "---"};
+    for (const std::string& token : unknown) {
+        SCOPED_TRACE(token);
+        job = JobSettings();
+        messages.shown.clear();
+        EXPECT_FALSE(
+            readCommandLine({"-s", "-u", token, "next", "-m"}, job, flags, fileSystem, messages));
+        ASSERT_EQ(messages.texts(), std::vector<std::string>{"不明なオプションです: " + token});
+        EXPECT_EQ(messages.shown[0].icon, MessageIcon::Exclamation);
+        EXPECT_EQ(job.sourceDirectory + job.sourcePatterns, "");
+        EXPECT_EQ(job.mode, TransferMode::Search);
+    }
+}
+
+TEST_F(CommandLineTest, DoubleDashEndsTheOptions) {
+    const struct {
+        Arguments arguments;
+        TransferMode mode;
+        Flags flags;
+        std::string source;      // directory + patterns
+        std::string destination; // directory + pattern
+    } cases[] = {
+        {{"-r", "--", "-data", "-x"}, TransferMode::Update, {1, 1, 0, 0, 0, 0, 0, 0, 0, 0},
+         "-data", "-x"},
+        // Only the first "--" ends the options; a second one is a path.
+        {{"--", "--", "-m"}, TransferMode::Update, {}, "--", "-m"},
+        {{"-s", "--"}, TransferMode::Search, {}, "", ""},
+        {{"src", "--", "--run"}, TransferMode::Update, {}, "src", "--run"},
+        {{"-@", "--", "-list.rsp"}, TransferMode::Response, {}, "-list.rsp", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.arguments));
+        job = JobSettings();
+        read(c.arguments);
+        EXPECT_EQ(job.mode, c.mode);
+        EXPECT_EQ(flagsOf(job), c.flags);
+        EXPECT_EQ(job.sourceDirectory + job.sourcePatterns, c.source);
+        EXPECT_EQ(job.destinationDirectory + job.destinationPattern, c.destination);
+    }
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(CommandLineTest, StartupFlagsAndResetOnReading) {

@@ -89,5 +89,45 @@ TEST(ListText, SummaryFormsPerMode) {
     EXPECT_EQ(runFinishedText(0), "完了しました.(Error=0)");
 }
 
+TEST(ListText, StoppedRunCountsThePendingLinesThatWouldAct) {
+    OperationList list;
+    list.append(entry(OperationCommand::Copy, "done", 1)).state = kStateDone;
+    list.append(entry(OperationCommand::Delete, "failed", 1)).state = kStateFailed;
+    list.append(entry(OperationCommand::Copy, "a", 1));
+    list.append(entry(OperationCommand::Mkdir, "b", 0));
+    list.append(entry(OperationCommand::Rmdir, "c", 0));
+    // Pending for ever: a run has nothing to do for them.
+    list.append(entry(OperationCommand::Find, "f", 1));
+    list.append(entry(OperationCommand::Error, "e", 1));
+    EXPECT_EQ(pendingActionCount(list), 3u);
+    EXPECT_EQ(pendingActionCount(OperationList()), 0u);
+    EXPECT_EQ(runStoppedText(1, 3), "中断しました.(Error=1, 未実行=3)");
+}
+
+TEST(ListText, ControlBytesAreEscapedUnambiguously) {
+    const struct {
+        std::string text;
+        std::string escaped;
+    } cases[] = {
+        {"plain name.txt", "plain name.txt"},
+        {"a\nb", "a\\nb"},
+        {"\t\r", "\\t\\r"},
+        {std::string("nul\0byte", 8), "nul\\x00byte"},
+        {"\x01\x1b\x1f\x7f", "\\x01\\x1b\\x1f\\x7f"},
+        // The backslash doubles, so an escaped name never reads as another name.
+        {"a\\nb", "a\\\\nb"},
+        {"\\", "\\\\"},
+        // Bytes from 0x20 up, UTF-8 or not, stay as they are.
+        {" ~\x80\xff\xfe日本語", " ~\x80\xff\xfe日本語"},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.escaped);
+        EXPECT_EQ(escapeControlBytes(c.text), c.escaped);
+    }
+    // The clipboard line keeps the name exactly.
+    EXPECT_EQ(clipboardLine(*entry(OperationCommand::Find, "a\nb", 0)), "Find \"a\nb\" ");
+}
+
 } // namespace
 } // namespace ryk

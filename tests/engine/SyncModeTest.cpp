@@ -78,6 +78,42 @@ TEST_F(SyncModeTest, PlansCopiesThenDeletions) {
     EXPECT_EQ(job->job().destinationDirectory, tmp / "dst"); // the summary asks the destination
 }
 
+TEST_F(SyncModeTest, WithoutDestinationNothingIsPlannedAndTheFocusGoesThere) {
+    tmp.writeFile("src/a", "a");
+    tmp.makeDir("dst");
+    const struct {
+        TransferMode mode;
+        std::string destinationDirectory, destinationPattern;
+        bool accepted;
+    } cases[] = {
+        {TransferMode::Sync, "", "", false},
+        // A pattern alone names the destination: "." with that pattern, as before.
+        {TransferMode::Sync, "", "*.*", true},
+        {TransferMode::Sync, tmp / "dst", "", true},
+        // An update still writes into "." when no destination is given.
+        {TransferMode::Update, "", "", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(std::vector<std::string>{
+            modeName(c.mode), c.destinationDirectory, c.destinationPattern}));
+        messages.shown.clear();
+        job = std::make_unique<TransferJob>(platform);
+        job->SetJob(c.mode, {}, DateTime::now());
+        EXPECT_EQ(
+            job->SetPaths(tmp / "src", "*.*", "", c.destinationDirectory, c.destinationPattern),
+            c.accepted);
+        if (c.accepted) {
+            EXPECT_TRUE(messages.shown.empty());
+            EXPECT_EQ(job->focusControl(), kFocusNone);
+            continue;
+        }
+        EXPECT_EQ(messages.texts(),
+                  std::vector<std::string>{"同期モードでは転送先を指定してください。"});
+        EXPECT_EQ(job->focusControl(), kFocusDestinationDirectory);
+        EXPECT_EQ(job->list().size(), 0u);
+    }
+}
+
 TEST_F(SyncModeTest, RunMakesTheTreesEqualAndASecondSyncOnlyUpdates) {
     tmp.writeFile("src/a.txt", "alpha");
     tmp.writeFile("src/sub/b.txt", "beta");

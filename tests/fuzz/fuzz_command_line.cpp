@@ -41,10 +41,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DiscardingMessageBox messages;
     JobSettings job;
     StartupFlags flags;
-    readCommandLine(arguments, job, flags, fileSystem, messages);
+    const bool read = readCommandLine(arguments, job, flags, fileSystem, messages);
 
     const int mode = static_cast<int>(job.mode);
     check(mode >= 0 && mode <= 5);
+    // A refused command line stops before validation; its job is never used.
+    if (!read)
+        return 0;
     for (int i = 0; i < OptionFlags::kCount; ++i)
         check(job.flags[i] <= 1);
     const OptionFlags& f = job.flags;
