@@ -165,6 +165,9 @@ private:
     /// The message that refuses a job whose trees lie one inside the other in a way that would
     /// copy a copy again or delete the source; null when there is none.
     const char* nestingProblem() const;
+    /// True when `path` or a directory above it was already reported unreadable; otherwise
+    /// notes it as reported now.
+    bool isBelowUnreadable(std::string path);
     /// The destination path matching a path below the source directory.
     std::string destinationFor(const std::string& sourcePath) const;
 

@@ -147,7 +147,10 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
         if (m_scanDepth > 0) {
             // Counts as a file that got no line, so no parent is planned for removal; a sync
             // deletes nothing below it.
-            m_unreadable.insert(directory);
+            std::string reported = directory;
+            while (reported.size() > 1 && reported.back() == '/')
+                reported.pop_back();
+            m_unreadable.insert(std::move(reported));
             if (filesMet)
                 *filesMet = 1;
             return 0;
@@ -181,8 +184,7 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
             if (m_counterparts == Counterparts::None && m_syncPass == SyncPass::Deletions) {
                 // The source side could not be read: nothing here is known to be missing
                 // there, so nothing is deleted, and neither this directory nor its parents.
-                const std::string sourceSide = destinationFor(directory);
-                if (m_unreadable.insert(sourceSide).second)
+                if (!isBelowUnreadable(destinationFor(directory)))
                     m_utility.ShowSystemError(error, otherListing);
                 m_counterpartListing = nullptr;
                 ++met;
@@ -271,6 +273,22 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
     if (filesMet)
         *filesMet = met;
     return result;
+}
+
+bool TransferJob::isBelowUnreadable(std::string path) {
+    // Reported once: for the directory that could not be read, not again for each below it.
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    for (std::string at = path;;) {
+        if (m_unreadable.count(at) != 0)
+            return true;
+        const size_t slash = at.rfind('/');
+        if (slash == std::string::npos || slash == 0)
+            break;
+        at.resize(slash);
+    }
+    m_unreadable.insert(path);
+    return false;
 }
 
 int TransferJob::lookUpCounterpart(const std::string& path, std::string_view name,
