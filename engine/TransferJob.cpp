@@ -28,7 +28,7 @@ void TransferJob::SetJob(TransferMode mode, const OptionFlags& flags, const Date
 
 void TransferJob::applyDefaults(std::string& directory, std::string& pattern) {
     if (directory.empty()) {
-        directory = ".";
+        directory.assign(1, '.');
         if (pattern == ".")
             pattern.clear();
     }
@@ -97,10 +97,11 @@ bool TransferJob::isWithinTree(const std::string& inner, const std::string& oute
         while (probe.size() > 1 && probe.back() == '/')
             probe.pop_back();
         const size_t slash = probe.rfind('/');
+        // assign(1, c): GCC 12 at -O3 warns falsely about assigning a literal here.
         if (slash == std::string::npos)
-            probe = ".";
+            probe.assign(1, '.');
         else if (slash == 0)
-            probe = "/";
+            probe.assign(1, '/');
         else
             probe.resize(slash);
         if (probe == "." || probe == "/") {

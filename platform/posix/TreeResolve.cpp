@@ -3,6 +3,7 @@
 #include "platform/ErrorCodes.h"
 
 #include <cerrno>
+#include <string_view>
 #include <fcntl.h>
 #include <linux/openat2.h>
 #include <sys/stat.h>
@@ -88,17 +89,21 @@ int openParent(const TreePath& treePath, ParentDirectory& out) {
     if (path.empty())
         return ENOENT;
     const size_t slash = path.rfind('/');
-    std::string parent;
+    const std::string_view whole = path;
+    std::string_view parentView;
+    std::string_view leafView;
     if (slash == std::string::npos) {
-        parent = ".";
-        out.leaf = path;
+        parentView = ".";
+        leafView = whole;
     } else if (path == "/") {
-        parent = "/";
-        out.leaf = ".";
+        parentView = "/";
+        leafView = ".";
     } else {
-        parent = slash == 0 ? "/" : path.substr(0, slash);
-        out.leaf = path.substr(slash + 1);
+        parentView = slash == 0 ? std::string_view("/") : whole.substr(0, slash);
+        leafView = whole.substr(slash + 1);
     }
+    const std::string parent(parentView);
+    out.leaf = std::string(leafView);
 
     // The root covers the whole parent: the user named all of it.
     const size_t root = treePath.rootLength;
@@ -110,9 +115,9 @@ int openParent(const TreePath& treePath, ParentDirectory& out) {
         return 0;
     }
 
-    std::string rootPart = path.substr(0, root);
-    if (rootPart.empty())
-        rootPart = path[0] == '/' ? "/" : ".";
+    const std::string rootPart(root > 0                ? whole.substr(0, root)
+                               : path[0] == '/' ? std::string_view("/")
+                                                : std::string_view("."));
     const std::string rest = path.substr(root, slash - root);
     UniqueFd rootFd(open(rootPart.c_str(), kDirectoryFlags));
     if (!rootFd)
