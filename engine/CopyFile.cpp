@@ -67,8 +67,7 @@ int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyPr
                          bool* stopRequested) {
     const FileUtility utility(platform);
     const std::unique_ptr<FileCopy> copy = platform.fileSystem.newCopy();
-    if (const int error = copy->open(TreePath(entry.source.path, entry.source.rootLength),
-                                     TreePath(entry.target.path, entry.target.rootLength)))
+    if (const int error = copy->open(entry.source.treePath(), entry.target.treePath()))
         return fail(entry, *copy, error);
 
     // The file is copied to its end as it is now, which may differ from the size planned.

@@ -1,8 +1,7 @@
 // Carrying out one planned entry, directly or through the batch file operation.
 
-#include "engine/TransferJob.h"
-
 #include "engine/CopyFile.h"
+#include "engine/TransferJob.h"
 #include "platform/ErrorCodes.h"
 #include "platform/FileBatch.h"
 #include "platform/FileSystem.h"
@@ -40,8 +39,6 @@ EntryOutcome TransferJob::ExecuteEntry(OperationEntry& entry, CopyProgressSink& 
         progress.setVisible(false);
 
     FileSystem& fs = m_platform.fileSystem;
-    const TreePath source(entry.source.path, entry.source.rootLength);
-    const TreePath found(entry.source.foundPath, entry.source.rootLength);
     int error = 0;
     switch (entry.command) {
     case OperationCommand::Copy:
@@ -58,25 +55,25 @@ EntryOutcome TransferJob::ExecuteEntry(OperationEntry& entry, CopyProgressSink& 
         // times and attributes included; another file system or a target that exists (an
         // Up&Move) falls back to copy and delete.
         // A read-only source is refused by the rename; it is copied, and its delete fails.
-        error = fs.renameNoReplace(found, TreePath(entry.target.path, entry.target.rootLength));
+        error = fs.renameNoReplace(entry.source.foundTreePath(), entry.target.treePath());
         if (error != 0) {
             if (!copyEntryFile(entry, progress))
                 return EntryOutcome::Failed;
             // The source goes only once its copy is complete.
-            error = fs.removeFile(found);
+            error = fs.removeFile(entry.source.foundTreePath());
         }
         break;
     }
     case OperationCommand::Delete:
         if (const int offered = OfferToShell(entry, progress, hasNextNode, BatchFunction::Delete))
             return offered == 1 ? EntryOutcome::Done : EntryOutcome::Deferred;
-        error = fs.removeFile(found);
+        error = fs.removeFile(entry.source.foundTreePath());
         break;
     case OperationCommand::Rmdir:
-        error = fs.removeDirectory(source);
+        error = fs.removeDirectory(entry.source.treePath());
         break;
     case OperationCommand::Mkdir:
-        error = fs.makeDirectory(source, entry.source.permissions);
+        error = fs.makeDirectory(entry.source.treePath(), entry.source.permissions);
         break;
     case OperationCommand::Find:
     case OperationCommand::Error:
@@ -99,9 +96,9 @@ int TransferJob::OfferToShell(OperationEntry& entry, CopyProgressSink&, bool,
          (withTarget && listBytes(m_batch.to) + entry.target.path.size() + 2 >= kBatchListBytes)))
         flushBatch();
     m_batch.function = code;
-    m_batch.from.emplace_back(entry.source.path, entry.source.rootLength);
+    m_batch.from.push_back(entry.source.treePath());
     if (withTarget)
-        m_batch.to.emplace_back(entry.target.path, entry.target.rootLength);
+        m_batch.to.push_back(entry.target.treePath());
     m_batch.entries.push_back(&entry);
     m_batch.rows.push_back(m_currentRow);
     // Kept for later even as the last entry: the run carries out what is collected before it

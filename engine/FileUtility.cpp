@@ -1,5 +1,6 @@
 #include "engine/FileUtility.h"
 
+#include "engine/Patterns.h"
 #include "platform/AbortKey.h"
 #include "platform/ErrorCodes.h"
 #include "platform/FileSystem.h"
@@ -100,20 +101,10 @@ bool FileUtility::GetDiskSpace(const std::string& path, uint64_t& freeBytes,
         }
         if (error != kErrorPathNotFound && error != kErrorNotADirectory)
             return false;
-        while (probe.size() > 1 && probe.back() == '/')
-            probe.pop_back();
-        const size_t slash = probe.rfind('/');
-        if (slash == std::string::npos) {
-            if (probe == ".")
-                return false;
-            probe.assign(1, '.');
-        } else if (slash == 0) {
-            if (probe == "/")
-                return false;
-            probe.assign(1, '/');
-        } else {
-            probe.resize(slash);
-        }
+        std::string parent = parentPath(probe);
+        if (parent == probe)
+            return false;
+        probe = std::move(parent);
     }
 }
 

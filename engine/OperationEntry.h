@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/DateTime.h"
+#include "platform/FileSystem.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -9,9 +10,6 @@
 #include <vector>
 
 namespace ryk {
-
-class DirectorySearch;
-struct FileStatus;
 
 /// What a planned line does when it is run.
 enum class OperationCommand : int32_t {
@@ -47,10 +45,14 @@ struct FileFacts {
     std::string foundPath;
     /// How many leading bytes of `path` and `foundPath` name the root of the job's tree as the
     /// user gave it; a run follows no link below it. The whole parent when not set.
-    size_t rootLength = static_cast<size_t>(-1);
+    size_t rootLength = TreePath::kWholeParent;
     /// The permission bits (mode & 07777); for a Mkdir that mirrors a source directory, that
     /// directory's, which the new one gets. 0 when not known.
     uint32_t permissions = 0;
+
+    /// `path` and `foundPath` as paths of their job's tree.
+    TreePath treePath() const { return TreePath(path, rootLength); }
+    TreePath foundTreePath() const { return TreePath(foundPath, rootLength); }
 };
 
 /// One planned action.

@@ -79,6 +79,20 @@ void joinPath(std::string& base, std::string_view name) {
     base += name;
 }
 
+std::string_view withoutTrailingSlashes(std::string_view path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.remove_suffix(1);
+    return path;
+}
+
+std::string parentPath(std::string_view path) {
+    path = withoutTrailingSlashes(path);
+    const size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos)
+        return std::string(1, '.');
+    return slash == 0 ? std::string(1, '/') : std::string(path.substr(0, slash));
+}
+
 bool SplitPathArgument(FileSystem& fileSystem, std::string_view argument, std::string& directory,
                        std::string& pattern) {
     const size_t slash = argument.rfind('/');

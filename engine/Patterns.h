@@ -16,6 +16,11 @@ bool matchesPatternList(std::string_view patterns, std::string_view name);
 std::string makeDestinationName(std::string_view pattern, std::string_view name);
 /// Appends `name` to `base`, with one '/' between; an empty base stays empty.
 void joinPath(std::string& base, std::string_view name);
+/// The directory that holds the last component of `path` (trailing '/' ignored): "a/b/" gives
+/// "a", "a" gives ".", "/a" gives "/"; "." and "/" are their own parents.
+std::string parentPath(std::string_view path);
+/// `path` without its trailing '/' ("/" stays).
+std::string_view withoutTrailingSlashes(std::string_view path);
 /// Splits a path argument into a directory (with its trailing '/') and a name pattern.
 /// An argument naming an existing directory is the whole directory with no pattern.
 bool SplitPathArgument(FileSystem& fileSystem, std::string_view argument, std::string& directory,

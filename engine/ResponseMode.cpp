@@ -1,8 +1,7 @@
 // Response mode: a file of command lines drives the plan, one line at a time.
 
-#include "engine/TransferJob.h"
-
 #include "engine/Patterns.h"
+#include "engine/TransferJob.h"
 #include "platform/ErrorCodes.h"
 #include "platform/FileSystem.h"
 #include "platform/LineReader.h"
@@ -146,7 +145,7 @@ int TransferJob::RunResponseFile() {
         // A file that fails midway is not a shorter job: the lines read so far stay, and this
         // line in the list says that the rest of the file is missing and why.
         if (error != 0)
-            planLine(OperationCommand::Error, file).lastError = static_cast<uint32_t>(error);
+            planError(file, error);
     }
     m_job.mode = TransferMode::Response;
     return static_cast<int>(m_list.size());
@@ -189,7 +188,7 @@ int TransferJob::planRefusedLine(std::string_view line) {
     for (char& c : shown)
         if (c == '\0')
             c = ' ';
-    planLine(OperationCommand::Error, std::move(shown)).lastError = EINVAL;
+    planError(std::move(shown), EINVAL);
     return 1;
 }
 
@@ -216,7 +215,7 @@ int TransferJob::PlanResponseLine(std::string_view line) {
         size_t end = line.size();
         while (end > 0 && isFieldSpace(line[end - 1]))
             --end;
-        planLine(OperationCommand::Error, std::string(line.substr(0, end))).lastError = EINVAL;
+        planError(std::string(line.substr(0, end)), EINVAL);
         m_job.mode = TransferMode::Response;
         return 1;
     }
@@ -283,7 +282,7 @@ int TransferJob::PlanResponseLine(std::string_view line) {
         if (error == 0 && !(status.attributes & attr::kDirectory))
             error = kErrorNotADirectory;
         if (error != 0) {
-            planLine(OperationCommand::Error, *directory).lastError = static_cast<uint32_t>(error);
+            planError(*directory, error);
             return 0;
         }
     }

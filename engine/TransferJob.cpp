@@ -1,5 +1,6 @@
 #include "engine/TransferJob.h"
 
+#include "engine/Patterns.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/ProgressSinks.h"
@@ -76,12 +77,6 @@ namespace {
 constexpr const char* kDestinationInsideSource = "転送先が転送元の中にあります。";
 constexpr const char* kSourceInsideDestination = "転送元が転送先の中にあります。";
 
-/// The parent of a resolved absolute path ("/" has none: itself).
-std::string parentOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
-}
-
 } // namespace
 
 bool TransferJob::isWithinTree(const std::string& inner, const std::string& outer) const {
@@ -91,27 +86,16 @@ bool TransferJob::isWithinTree(const std::string& inner, const std::string& oute
     if (fs.identity(outer, outerDevice, outerInode) != 0)
         return false;
     // A directory still to be made lies where its nearest existing parent lies.
-    std::string probe = inner.empty() ? "." : inner;
+    std::string probe = inner.empty() ? std::string(1, '.') : inner;
     std::string resolved;
     while (fs.resolvePath(probe, resolved) != 0) {
-        while (probe.size() > 1 && probe.back() == '/')
-            probe.pop_back();
-        const size_t slash = probe.rfind('/');
-        // assign(1, c): GCC 12 at -O3 warns falsely about assigning a literal here.
-        if (slash == std::string::npos)
-            probe.assign(1, '.');
-        else if (slash == 0)
-            probe.assign(1, '/');
-        else
-            probe.resize(slash);
-        if (probe == "." || probe == "/") {
-            if (fs.resolvePath(probe, resolved) != 0)
-                return false;
-            break;
-        }
+        std::string parent = parentPath(probe);
+        if (parent == probe)
+            return false;
+        probe = std::move(parent);
     }
     // Compared by identity, so that a bind mount or a link naming the same directory counts.
-    for (std::string at = resolved;; at = parentOf(at)) {
+    for (std::string at = resolved;; at = parentPath(at)) {
         uint64_t device = 0;
         uint64_t inode = 0;
         if (fs.identity(at, device, inode) == 0 && device == outerDevice && inode == outerInode)

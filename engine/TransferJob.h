@@ -165,9 +165,11 @@ private:
     /// The message that refuses a job whose trees lie one inside the other in a way that would
     /// copy a copy again or delete the source; null when there is none.
     const char* nestingProblem() const;
-    /// True when `path` or a directory above it was already reported unreadable; otherwise
-    /// notes it as reported now.
-    bool isBelowUnreadable(std::string path);
+    /// Notes a directory that could not be listed and was reported.
+    void noteUnreadable(std::string_view directory);
+    /// True when `directory` or one above it was reported unreadable: reported once, for the
+    /// directory that could not be read, not again for each below it.
+    bool wasReportedUnreadable(std::string_view directory) const;
     /// The destination path matching a path below the source directory.
     std::string destinationFor(const std::string& sourcePath) const;
 

@@ -1,8 +1,7 @@
 // The tree scan: plans Update, Move, Search and Delete jobs while walking the source tree.
 
-#include "engine/TransferJob.h"
-
 #include "engine/Patterns.h"
+#include "engine/TransferJob.h"
 #include "platform/ErrorCodes.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgressSinks.h"
@@ -111,7 +110,11 @@ TransferJob::prepareDestinationSubdirectory(const std::string& sourceSubdirector
                                             uint32_t permissions) {
     const std::string destination = destinationFor(sourceSubdirectory);
     FileStatus status;
-    const int error = m_platform.fileSystem.status(destination, status, LinkMode::Describe);
+    // Below a directory still to be made nothing stands yet, and what its old name shows now
+    // (through a link about to be removed, say) is no guide.
+    const int error = m_missingBelowDepth >= 0
+                          ? kErrorPathNotFound
+                          : m_platform.fileSystem.status(destination, status, LinkMode::Describe);
     if (error == 0 && status.kind == FileKind::Directory)
         return DestinationState::Exists;
     if (error == 0) {
@@ -147,10 +150,7 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
         if (m_scanDepth > 0) {
             // Counts as a file that got no line, so no parent is planned for removal; a sync
             // deletes nothing below it.
-            std::string reported = directory;
-            while (reported.size() > 1 && reported.back() == '/')
-                reported.pop_back();
-            m_unreadable.insert(std::move(reported));
+            noteUnreadable(directory);
             if (filesMet)
                 *filesMet = 1;
             return 0;
@@ -184,8 +184,11 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
             if (m_counterparts == Counterparts::None && m_syncPass == SyncPass::Deletions) {
                 // The source side could not be read: nothing here is known to be missing
                 // there, so nothing is deleted, and neither this directory nor its parents.
-                if (!isBelowUnreadable(destinationFor(directory)))
+                const std::string sourceSide = destinationFor(directory);
+                if (!wasReportedUnreadable(sourceSide)) {
                     m_utility.ShowSystemError(error, otherListing);
+                    noteUnreadable(sourceSide);
+                }
                 m_counterpartListing = nullptr;
                 ++met;
                 sourceSideUnreadable = true;
@@ -221,28 +224,20 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
                 // A sync removes a directory the source does not have, once it is emptied;
                 // one it could not look at is kept.
                 FileStatus other;
-                const int error =
-                    m_platform.fileSystem.status(destinationFor(subdirectory), other,
-                                                 LinkMode::Describe);
-                removable = error == 0 ? other.kind != FileKind::Directory
-                                       : error == kErrorPathNotFound ||
-                                             error == kErrorNotADirectory;
+                const int error = m_platform.fileSystem.status(destinationFor(subdirectory), other,
+                                                               LinkMode::Describe);
+                removable = error == 0
+                                ? other.kind != FileKind::Directory
+                                : error == kErrorPathNotFound || error == kErrorNotADirectory;
             }
 
             const size_t mkdirPosition = m_list.size();
             DestinationState state = DestinationState::Exists;
-            if (isUpdateOrMove() && m_missingBelowDepth < 0) {
+            if (isUpdateOrMove()) {
                 FileStatus sourceFacts;
                 const uint32_t permissions =
                     search->status(sourceFacts) == 0 ? sourceFacts.permissions : 0;
                 state = prepareDestinationSubdirectory(subdirectory, permissions);
-            } else if (isUpdateOrMove()) {
-                FileStatus sourceFacts;
-                OperationEntry& mkdir = planMkdir(destinationFor(subdirectory));
-                mkdir.source.rootLength = m_job.destinationDirectory.size();
-                mkdir.source.permissions =
-                    search->status(sourceFacts) == 0 ? sourceFacts.permissions : 0;
-                state = DestinationState::Planned;
             }
             if (state == DestinationState::Blocked) {
                 // Left out, and counted as a file that got no line: no parent is removed.
@@ -250,7 +245,8 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
                 continue;
             }
             const size_t linesForDirectory = m_list.size() - mkdirPosition;
-            const bool startsMissing = state == DestinationState::Planned && m_missingBelowDepth < 0;
+            const bool startsMissing =
+                state == DestinationState::Planned && m_missingBelowDepth < 0;
             if (startsMissing)
                 m_missingBelowDepth = m_scanDepth + 1;
             int subMet = 0;
@@ -275,20 +271,19 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
     return result;
 }
 
-bool TransferJob::isBelowUnreadable(std::string path) {
-    // Reported once: for the directory that could not be read, not again for each below it.
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    for (std::string at = path;;) {
+void TransferJob::noteUnreadable(std::string_view directory) {
+    m_unreadable.emplace(withoutTrailingSlashes(directory));
+}
+
+bool TransferJob::wasReportedUnreadable(std::string_view directory) const {
+    for (std::string at(withoutTrailingSlashes(directory));;) {
         if (m_unreadable.count(at) != 0)
             return true;
-        const size_t slash = at.rfind('/');
-        if (slash == std::string::npos || slash == 0)
-            break;
-        at.resize(slash);
+        std::string parent = parentPath(at);
+        if (parent == at)
+            return false;
+        at = std::move(parent);
     }
-    m_unreadable.insert(path);
-    return false;
 }
 
 int TransferJob::lookUpCounterpart(const std::string& path, std::string_view name,

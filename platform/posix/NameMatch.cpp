@@ -1,5 +1,7 @@
 #include "platform/NameMatch.h"
 
+#include "platform/Utf8Lead.h"
+
 #include <cstddef>
 
 namespace ryk {
@@ -53,41 +55,17 @@ bool isContinuation(unsigned char c) {
 } // namespace
 
 size_t characterLength(std::string_view s, size_t at) {
-    const auto lead = static_cast<unsigned char>(s[at]);
-    if (lead < 0x80)
-        return 1;
-    size_t length;
-    // The allowed range of the second byte rules out overlong forms, surrogates and code
-    // points beyond U+10FFFF.
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0)
-            low = 0xA0;
-        else if (lead == 0xED)
-            high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0)
-            low = 0x90;
-        else if (lead == 0xF4)
-            high = 0x8F;
-    } else {
-        return 1;
-    }
-    if (at + length > s.size())
+    const Utf8Lead lead = utf8Lead(static_cast<unsigned char>(s[at]));
+    if (lead.length <= 1 || at + lead.length > s.size())
         return 1;
     const auto second = static_cast<unsigned char>(s[at + 1]);
-    if (second < low || second > high)
+    if (second < lead.low || second > lead.high)
         return 1;
-    for (size_t k = 2; k < length; ++k) {
+    for (size_t k = 2; k < lead.length; ++k) {
         if (!isContinuation(static_cast<unsigned char>(s[at + k])))
             return 1;
     }
-    return length;
+    return lead.length;
 }
 
 NameParts splitAtLastDot(std::string_view text) {

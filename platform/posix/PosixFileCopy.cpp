@@ -96,9 +96,8 @@ std::string PosixFileCopy::newTemporaryName() {
 void PosixFileCopy::removeStaleTemporaries() {
     if (!m_cleaned)
         return;
-    struct stat dirStat;
-    if (fstat(m_targetDir.fd.get(), &dirStat) != 0 ||
-        !m_cleaned->insert({dirStat.st_dev, dirStat.st_ino}).second)
+    // Once per directory: the look costs a listing, the key no system call.
+    if (!m_cleaned->insert(m_targetDir.directory).second)
         return;
     const int fd = openat(m_targetDir.fd.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -328,16 +327,16 @@ int PosixFileCopy::copyThroughBuffer(size_t length, size_t& copied) {
     }
     // Kernel pseudo-files may not know offsets; a plain read at the current position serves
     // them, and the offsets of a regular file stay in step with it.
-    const ssize_t got = m_sparse ? pread(m_sourceFd, m_buffer.get(), want,
-                                         static_cast<off_t>(m_offset))
-                                 : read(m_sourceFd, m_buffer.get(), want);
+    const ssize_t got = m_sparse
+                            ? pread(m_sourceFd, m_buffer.get(), want, static_cast<off_t>(m_offset))
+                            : read(m_sourceFd, m_buffer.get(), want);
     if (got < 0)
         return errno; // EINTR included: nothing was read
     size_t written = 0;
     while (written < static_cast<size_t>(got)) {
-        const ssize_t n = pwrite(m_temporaryFd, m_buffer.get() + written,
-                                 static_cast<size_t>(got) - written,
-                                 static_cast<off_t>(m_offset + written));
+        const ssize_t n =
+            pwrite(m_temporaryFd, m_buffer.get() + written, static_cast<size_t>(got) - written,
+                   static_cast<off_t>(m_offset + written));
         if (n < 0) {
             // The bytes are read already; giving up here would lose them.
             if (errno == EINTR)
@@ -354,8 +353,8 @@ int PosixFileCopy::copyThroughBuffer(size_t length, size_t& copied) {
 int PosixFileCopy::sourceStatus(FileStatus& out) {
     RawStat stat;
     if (isLink() && m_sourceDir.fd) {
-        if (const int error = statAt(m_sourceDir.fd.get(), m_sourceDir.leaf.c_str(), stat,
-                                     LinkMode::Describe))
+        if (const int error =
+                statAt(m_sourceDir.fd.get(), m_sourceDir.leaf.c_str(), stat, LinkMode::Describe))
             return error;
         toFileStatus(stat, attributeWordWith(stat, m_sourceDir.leaf, 0), out);
         return 0;
@@ -401,8 +400,8 @@ int PosixFileCopy::copyAttributes() {
             return EBADF;
         // A link has no permission bits of its own; its owner is kept where the process may.
         [[maybe_unused]] const int ignored =
-            fchownat(m_targetDir.fd.get(), m_temporary.c_str(), m_openStat.owner,
-                     m_openStat.group, AT_SYMLINK_NOFOLLOW);
+            fchownat(m_targetDir.fd.get(), m_temporary.c_str(), m_openStat.owner, m_openStat.group,
+                     AT_SYMLINK_NOFOLLOW);
         return 0;
     }
     if (m_sourceFd < 0 || m_temporaryFd < 0)

@@ -10,12 +10,12 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/types.h>
-#include <utility>
 
 namespace ryk {
 
-/// The directories (device, inode) already rid of the temporaries that killed runs left.
-using CleanedDirectories = std::set<std::pair<dev_t, ino_t>>;
+/// The directories (as their paths name them) already rid of the temporaries that killed runs
+/// left. Two names of one directory only mean that it is looked at twice.
+using CleanedDirectories = std::set<std::string>;
 
 /// The name every temporary of ours starts with: ".~ryk.<pid>.<number>", so that one a killed
 /// run left behind is known as ours and removed by a later run that writes beside it.

@@ -1,7 +1,6 @@
 #include "platform/posix/PosixFileSystem.h"
 
 #include "platform/FileCopy.h"
-
 #include "platform/posix/PosixDirectorySearch.h"
 #include "platform/posix/PosixFileCopy.h"
 #include "platform/posix/PosixLineReader.h"
@@ -67,6 +66,16 @@ int writeStoredBits(const char* path, uint32_t bits) {
     char text[16];
     const int length = std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(bits));
     if (lsetxattr(path, kStoredBitsName, text, static_cast<size_t>(length), 0) != 0)
+        return errno;
+    return 0;
+}
+
+/// Opens the directory of `path` without following a link below its root, and describes its
+/// last component itself (a link there is not followed).
+int openLeaf(const TreePath& path, ParentDirectory& parent, struct stat& st) {
+    if (const int error = openParent(path, parent))
+        return error;
+    if (fstatat(parent.fd.get(), parent.leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno;
     return 0;
 }
@@ -151,13 +160,11 @@ int PosixFileSystem::setTimes(const std::string& path, const FileTime* lastAcces
 int PosixFileSystem::renameNoReplace(const TreePath& from, const TreePath& to) {
     ParentDirectory source;
     ParentDirectory target;
-    if (const int error = openParent(from, source))
+    struct stat st;
+    if (const int error = openLeaf(from, source, st))
         return error;
     if (const int error = openParent(to, target))
         return error;
-    struct stat st;
-    if (fstatat(source.fd.get(), source.leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno;
     if (S_ISREG(st.st_mode) && isReadOnly(st.st_mode))
         return EACCES;
     return renameWithoutReplace(source.fd.get(), source.leaf.c_str(), target.fd.get(),
@@ -166,11 +173,9 @@ int PosixFileSystem::renameNoReplace(const TreePath& from, const TreePath& to) {
 
 int PosixFileSystem::removeFile(const TreePath& path) {
     ParentDirectory parent;
-    if (const int error = openParent(path, parent))
-        return error;
     struct stat st;
-    if (fstatat(parent.fd.get(), parent.leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno;
+    if (const int error = openLeaf(path, parent, st))
+        return error;
     if (S_ISDIR(st.st_mode))
         return EISDIR;
     // Protected as the read-only attribute promises, although the directory would allow it.
@@ -205,13 +210,11 @@ int PosixFileSystem::makeDirectory(const TreePath& path, uint32_t permissions) {
 
 int PosixFileSystem::removeDirectory(const TreePath& path) {
     ParentDirectory parent;
-    if (const int error = openParent(path, parent))
+    struct stat st;
+    if (const int error = openLeaf(path, parent, st))
         return error;
     const int dir = parent.fd.get();
     const char* leaf = parent.leaf.c_str();
-    struct stat st;
-    if (fstatat(dir, leaf, &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno;
     if (S_ISLNK(st.st_mode)) {
         // Only a link that stands for a directory (or for nothing any more) goes this way;
         // what it points to is never touched.

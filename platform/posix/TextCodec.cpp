@@ -1,5 +1,7 @@
 #include "platform/TextCodec.h"
 
+#include "platform/Utf8Lead.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -13,8 +15,7 @@ constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
 /// Converts with iconv; a sequence the source code page cannot read becomes U+FFFD (when
 /// decoding) or makes the conversion fail (when encoding, `strict`).
-bool convert(const char* to, const char* from, std::string_view in, std::string& out,
-             bool strict) {
+bool convert(const char* to, const char* from, std::string_view in, std::string& out, bool strict) {
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1))
         return false;
@@ -63,18 +64,13 @@ void Utf8Validator::feed(std::string_view bytes) {
             m_high = 0xBF;
         } else if (c >= 0x80) {
             // The lead byte fixes the length and, for a few leads, the range of the next byte.
-            if (c >= 0xC2 && c <= 0xDF) {
-                m_pending = 1;
-            } else if (c >= 0xE0 && c <= 0xEF) {
-                m_pending = 2;
-                m_low = c == 0xE0 ? 0xA0 : 0x80;
-                m_high = c == 0xED ? 0x9F : 0xBF;
-            } else if (c >= 0xF0 && c <= 0xF4) {
-                m_pending = 3;
-                m_low = c == 0xF0 ? 0x90 : 0x80;
-                m_high = c == 0xF4 ? 0x8F : 0xBF;
-            } else {
+            const Utf8Lead lead = utf8Lead(c);
+            if (lead.length == 0) {
                 m_failed = true;
+            } else {
+                m_pending = lead.length - 1;
+                m_low = lead.low;
+                m_high = lead.high;
             }
         }
     }

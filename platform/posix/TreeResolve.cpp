@@ -3,9 +3,9 @@
 #include "platform/ErrorCodes.h"
 
 #include <cerrno>
-#include <string_view>
 #include <fcntl.h>
 #include <linux/openat2.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -102,8 +102,9 @@ int openParent(const TreePath& treePath, ParentDirectory& out) {
         parentView = slash == 0 ? std::string_view("/") : whole.substr(0, slash);
         leafView = whole.substr(slash + 1);
     }
-    const std::string parent(parentView);
+    out.directory = std::string(parentView);
     out.leaf = std::string(leafView);
+    const std::string& parent = out.directory;
 
     // The root covers the whole parent: the user named all of it.
     const size_t root = treePath.rootLength;
@@ -115,7 +116,7 @@ int openParent(const TreePath& treePath, ParentDirectory& out) {
         return 0;
     }
 
-    const std::string rootPart(root > 0                ? whole.substr(0, root)
+    const std::string rootPart(root > 0         ? whole.substr(0, root)
                                : path[0] == '/' ? std::string_view("/")
                                                 : std::string_view("."));
     const std::string rest = path.substr(root, slash - root);

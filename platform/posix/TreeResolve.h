@@ -40,6 +40,8 @@ struct ParentDirectory {
     UniqueFd fd;
     /// The last component; "." when the path names its root itself.
     std::string leaf;
+    /// The directory's path as the tree path names it.
+    std::string directory;
 };
 
 /// Opens the directory holding the last component of `path`: its root part as usual, every

@@ -7,6 +7,7 @@
 #include "platform/console/ConsoleCopyProgress.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "support/FakeMessageBox.h"
+#include "support/NullRunObserver.h"
 #include "support/PlanLines.h"
 #include "support/ScriptedAbortKey.h"
 #include "support/TempDir.h"
@@ -23,12 +24,6 @@ namespace {
 
 using test::TempDir;
 namespace fs = std::filesystem;
-
-class NullObserver : public RunObserver {
-public:
-    void entryStarting(size_t, const OperationEntry&, const std::string&) override {}
-    void entryFinished(size_t, const OperationEntry&, RowOverlay) override {}
-};
 
 /// A directory search that cannot list one directory, as an unreadable one would be for a
 /// user without the right (root reads everything, so the refusal is injected).
@@ -88,7 +83,7 @@ protected:
         return test::planLines(job.list(), tmp.path());
     }
     RunSummary run(TransferJob& job) {
-        NullObserver observer;
+        test::NullRunObserver observer;
         ConsoleCopyProgress progress;
         return job.OnOK(observer, progress);
     }
@@ -115,7 +110,8 @@ TEST_F(SafetyTest, ALinkPutIntoATreeAfterPlanningIsNeverFollowed) {
 
     // Update: the destination directory becomes a link to elsewhere while the list waits.
     auto update = planned(TransferMode::Update, tmp / "src", tmp / "dst");
-    ASSERT_EQ(lines(*update), std::vector<std::string>{"Update \"src/sub/a.txt\" \"dst/sub/a.txt\""});
+    ASSERT_EQ(lines(*update),
+              std::vector<std::string>{"Update \"src/sub/a.txt\" \"dst/sub/a.txt\""});
     fs::remove_all(tmp / "dst/sub");
     fs::create_directory_symlink(tmp / "outside", tmp / "dst/sub");
     EXPECT_EQ(run(*update).errors, 1);
@@ -221,12 +217,16 @@ TEST_F(SafetyTest, TreesInsideEachOtherAreRefused) {
         std::string source, destination;
         const char* message; // null: accepted
     } cases[] = {
-        {TransferMode::Update, true, tmp / "src", tmp / "src/backup", "転送先が転送元の中にあります。"},
-        {TransferMode::Sync, true, tmp / "src", tmp / "src/backup", "転送先が転送元の中にあります。"},
-        {TransferMode::Sync, true, tmp / "src/backup", tmp / "src", "転送元が転送先の中にあります。"},
+        {TransferMode::Update, true, tmp / "src", tmp / "src/backup",
+         "転送先が転送元の中にあります。"},
+        {TransferMode::Sync, true, tmp / "src", tmp / "src/backup",
+         "転送先が転送元の中にあります。"},
+        {TransferMode::Sync, true, tmp / "src/backup", tmp / "src",
+         "転送元が転送先の中にあります。"},
         {TransferMode::Sync, false, tmp / "src", tmp / "src/", "転送先が転送元の中にあります。"},
         // Named through a link, still the same tree.
-        {TransferMode::Move, true, tmp / "link", tmp / "src/backup", "転送先が転送元の中にあります。"},
+        {TransferMode::Move, true, tmp / "link", tmp / "src/backup",
+         "転送先が転送元の中にあります。"},
         // Harmless: no recursion, or the same directory renamed by a pattern.
         {TransferMode::Update, false, tmp / "src", tmp / "src/backup", nullptr},
         {TransferMode::Update, true, tmp / "src", tmp / "src", nullptr},
@@ -239,8 +239,8 @@ TEST_F(SafetyTest, TreesInsideEachOtherAreRefused) {
         messages.shown.clear();
         intake(c.mode, c.recursive, c.source, c.destination);
         EXPECT_EQ(accepted, c.message == nullptr);
-        EXPECT_EQ(messages.texts(), c.message ? std::vector<std::string>{c.message}
-                                              : std::vector<std::string>{});
+        EXPECT_EQ(messages.texts(),
+                  c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
     }
 }
 

@@ -1,9 +1,9 @@
 #include "engine/ListText.h"
 #include "engine/TransferJob.h"
-
 #include "platform/console/ConsoleCopyProgress.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "support/FakeMessageBox.h"
+#include "support/NullRunObserver.h"
 #include "support/PlanLines.h"
 #include "support/ScriptedAbortKey.h"
 #include "support/TempDir.h"
@@ -20,12 +20,6 @@ namespace {
 using test::TempDir;
 namespace fs = std::filesystem;
 
-class NullObserver : public RunObserver {
-public:
-    void entryStarting(size_t, const OperationEntry&, const std::string&) override {}
-    void entryFinished(size_t, const OperationEntry&, RowOverlay) override {}
-};
-
 class SyncModeTest : public ::testing::Test {
 protected:
     std::vector<std::string> plan(bool recursive = true) {
@@ -38,7 +32,7 @@ protected:
         return test::planLines(job->list(), tmp.path());
     }
     void run() {
-        NullObserver observer;
+        test::NullRunObserver observer;
         ConsoleCopyProgress progress;
         EXPECT_EQ(job->OnOK(observer, progress).errors, 0);
     }
@@ -71,9 +65,9 @@ TEST_F(SyncModeTest, PlansCopiesThenDeletions) {
     tmp.writeFile("src/b", "b2");
     tmp.writeFile("dst/b", "b");
     tmp.writeFile("dst/c", "c");
-    EXPECT_EQ(plan(false), (std::vector<std::string>{"Copy \"src/a\" \"dst/a\"",
-                                                     "Update \"src/b\" \"dst/b\"",
-                                                     "Delete \"dst/c\" "}));
+    EXPECT_EQ(plan(false),
+              (std::vector<std::string>{"Copy \"src/a\" \"dst/a\"", "Update \"src/b\" \"dst/b\"",
+                                        "Delete \"dst/c\" "}));
     EXPECT_EQ(job->job().mode, TransferMode::Update);
     EXPECT_EQ(job->job().destinationDirectory, tmp / "dst"); // the summary asks the destination
 }
@@ -133,8 +127,8 @@ TEST_F(SyncModeTest, RunMakesTheTreesEqualAndASecondSyncOnlyUpdates) {
     EXPECT_EQ(describe(tmp / "dst"), source);
     // Equal trees: every file is written again, nothing is deleted.
     EXPECT_EQ(plan(), (std::vector<std::string>{"Update \"src/a.txt\" \"dst/a.txt\"",
-                                                 "Update \"src/run.sh\" \"dst/run.sh\"",
-                                                 "Update \"src/sub/b.txt\" \"dst/sub/b.txt\""}));
+                                                "Update \"src/run.sh\" \"dst/run.sh\"",
+                                                "Update \"src/sub/b.txt\" \"dst/sub/b.txt\""}));
 }
 
 TEST_F(SyncModeTest, NeverDeletesOutsideTheDestinationOrThroughALink) {
