@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "engine/FileUtility.h"
+#include "engine/TransferJob.h"
 #include "platform/Environment.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
@@ -24,6 +25,14 @@ Application::StartResult Application::startUp(const std::vector<std::string>& ar
     if (!m_flags.noSettingsFile)
         (void)m_settings.load(m_platform.fileSystem);
     return StartResult::Proceed;
+}
+
+bool Application::startJob(TransferJob& job) const { return job.takeJob(m_job, toolPaths()); }
+
+ToolPaths Application::toolPaths() const {
+    return {m_settings.editorPathForTools(SettingsSection::BinaryEditor),
+            m_settings.editorPathForTools(SettingsSection::TextEditor),
+            m_settings.editorPathForTools(SettingsSection::Windiff)};
 }
 
 void Application::shutDown() {

@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/SettingsFile.h"
 #include "engine/JobSettings.h"
+#include "engine/ToolPaths.h"
 #include "platform/Platform.h"
 
 #include <string>
@@ -12,6 +13,8 @@ namespace ryk {
 
 /// The program's start-up and end, shared by `ryk` and `ryk-cli`: the job read from the command
 /// line, the usage question and the settings file.
+class TransferJob;
+
 class Application {
 public:
     enum class StartResult { Proceed, Exit };
@@ -27,6 +30,13 @@ public:
     int exitStatus() const { return m_exitStatus; }
     /// Writes the settings file unless "-i"; a failure is shown and the old file stays.
     void shutDown();
+
+    /// Hands the job of the command line, with the program paths of the settings file, to
+    /// `job`: the one intake both programs use. False when a check refused it (the message was
+    /// shown and the job's focus control names the field to correct).
+    [[nodiscard]] bool startJob(TransferJob& job) const;
+    /// The three program paths as the settings file holds them for the result window's rows.
+    ToolPaths toolPaths() const;
 
     JobSettings& job() { return m_job; }
     const StartupFlags& startupFlags() const { return m_flags; }

@@ -129,8 +129,8 @@ const char* TransferJob::nestingProblem() const {
     return nullptr;
 }
 
-bool TransferJob::takeJob(const JobSettings& settings) {
-    SetJob(settings.mode, settings.flags, settings.afterDate);
+bool TransferJob::takeJob(const JobSettings& settings, const ToolPaths& tools) {
+    SetJob(settings.mode, settings.flags, settings.afterDate, tools);
     setCreateDestination(settings.createDestination);
     if (!SetPaths(settings.sourceDirectory, settings.sourcePatterns, settings.exclusionPatterns,
                   settings.destinationDirectory, settings.destinationPattern))

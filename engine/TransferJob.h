@@ -3,6 +3,8 @@
 #include "engine/FileUtility.h"
 #include "engine/JobSettings.h"
 #include "engine/OperationEntry.h"
+#include "engine/RunObserver.h"
+#include "engine/ToolPaths.h"
 #include "platform/FileSystem.h"
 #include "platform/Platform.h"
 
@@ -24,44 +26,11 @@ class SearchSink;
 enum class UserTextEncoding;
 enum class BatchFunction;
 
-/// The paths of the three external programs a job's rows can be opened in.
-struct ToolPaths {
-    std::string binaryEditor;
-    std::string textEditor;
-    std::string comparisonProgram;
-};
-
 /// The main-window controls a job can send the focus back to.
 enum FocusControl : int32_t {
     kFocusNone = 0,
     kFocusSourceDirectory = 1000,
     kFocusDestinationDirectory = 1005,
-};
-
-/// What carrying out one entry came to.
-enum class EntryOutcome : int32_t { Done = 1, Failed = 0, Deferred = -1, NoAction = -2 };
-
-/// The mark a row carries for its entry's run state.
-enum class RowOverlay : int32_t { None = 0, Failed = 1, Done = 2, Running = 3, Batch = 4 };
-
-/// The rows and status line of a run, as the result window (or a terminal) shows them.
-class RunObserver {
-public:
-    virtual ~RunObserver() = default;
-    /// The entry at `row` is about to be carried out; `statusText` is the progress line.
-    virtual void entryStarting(size_t row, const OperationEntry& entry,
-                               const std::string& statusText) = 0;
-    /// The entry at `row` has reached `overlay`; called again for an entry handed to a batch
-    /// once the batch has been carried out.
-    virtual void entryFinished(size_t row, const OperationEntry& entry, RowOverlay overlay) = 0;
-};
-
-/// How a run ended.
-struct RunSummary {
-    /// Failed entries, including those that failed in earlier runs.
-    int errors = 0;
-    /// True when the run reached the end of the list (was not stopped).
-    bool complete = false;
 };
 
 /// One job from intake to run: its settings, its plan (the operation list) and the scan state.
@@ -84,18 +53,19 @@ public:
     /// with `createDestination` is planned as Mkdir lines; a sync gets no default destination).
     /// False when a check failed; the message was shown and focusControl() names the field to
     /// correct.
-    bool SetPaths(const std::string& sourceDirectory, const std::string& sourcePatterns,
+    [[nodiscard]] bool SetPaths(const std::string& sourceDirectory, const std::string& sourcePatterns,
                   const std::string& exclusionPatterns, const std::string& destinationDirectory,
                   const std::string& destinationPattern);
     void SetExplorerStyle(bool on) { m_job.explorerStyle = on; }
-    /// The whole intake of a job stated at once, as on a command line: SetJob, the
-    /// create-destination choice, SetPaths and, when that succeeded, SetExplorerStyle.
-    bool takeJob(const JobSettings& settings);
+    /// The whole intake of a job stated at once, as on a command line: SetJob with the tool
+    /// paths, the create-destination choice, SetPaths and, when that succeeded,
+    /// SetExplorerStyle.
+    [[nodiscard]] bool takeJob(const JobSettings& settings, const ToolPaths& tools = {});
     void setCreateDestination(bool on) { m_job.createDestination = on; }
 
     /// Plans the job by its mode; false when the plan was abandoned (the owner then empties
     /// the list: a response file plans line by line into one list).
-    bool PlanJob();
+    [[nodiscard]] bool PlanJob();
 
     // The tree scan.
     /// True when the job directory exists (or a missing destination was planned for).

@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
     int status = 0;
     {
         ResultWindow window(platform);
-        if (window.job().takeJob(application.job()))
+        if (application.startJob(window.job()))
             window.exec();
         else
             status = 1;
