@@ -57,7 +57,7 @@ int copyData(const FileUtility& utility, FileCopy& copy, CopyProgressSink& windo
 /// Ends a copy that did not take the target's place: the temporary goes, the target stays.
 int fail(OperationEntry& entry, FileCopy& copy, int error) {
     copy.abandon();
-    entry.lastError = static_cast<uint32_t>(error);
+    entry.lastError = error;
     return 0;
 }
 

@@ -15,7 +15,7 @@ inline constexpr unsigned kCopyChunkBytes = 32768;
 /// (Copy and Move never replace a file that appeared since planning). Answers 1 when copied, 0
 /// when not (`lastError` says why; the target is as it was). `stopRequested` is set when the
 /// user stopped the run during the copy.
-int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyProgressSink& window,
+[[nodiscard]] int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyProgressSink& window,
                          bool* stopRequested = nullptr);
 
 } // namespace ryk

@@ -20,4 +20,14 @@ const char* modeName(TransferMode mode) {
     return "";
 }
 
+void applyDefaults(std::string& directory, std::string& pattern) {
+    if (directory.empty()) {
+        directory.assign(1, '.');
+        if (pattern == ".")
+            pattern.clear();
+    }
+    if (pattern.empty())
+        pattern = kDefaultPattern;
+}
+
 } // namespace ryk

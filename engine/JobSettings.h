@@ -14,6 +14,14 @@ enum class TransferMode : int32_t { Update = 0, Move = 1, Search = 2, Delete = 3
 /// The display name of a mode ("更新モード", ...).
 const char* modeName(TransferMode mode);
 
+/// True for the modes that write into a destination tree by the source's names.
+inline bool isUpdateOrMove(TransferMode mode) {
+    return mode == TransferMode::Update || mode == TransferMode::Move;
+}
+
+/// "*.*": the pattern used wherever a pattern is empty, and to list every directory.
+inline constexpr const char* kDefaultPattern = "*.*";
+
 /// The mark a flag byte carries when the option does not apply in the current mode.
 inline constexpr uint8_t kFlagNotApplicable = 0x70;
 
@@ -73,5 +81,9 @@ struct JobSettings {
     DateTime afterDate;
     bool explorerStyle = false;
 };
+
+/// The empty-text defaults of a directory and its pattern: "." and kDefaultPattern (a "."
+/// pattern of an empty directory is no pattern).
+void applyDefaults(std::string& directory, std::string& pattern);
 
 } // namespace ryk

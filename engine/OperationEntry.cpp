@@ -7,26 +7,8 @@
 namespace ryk {
 
 const char* commandName(OperationCommand command) {
-    static constexpr const char* kNames[] = {"Copy",   "Update", "Move", "Up&Move", "Delete",
-                                             "Rmdir",  "Find",   "Mkdir", "Error"};
     const auto index = static_cast<int32_t>(command);
-    return index >= 0 && index < 9 ? kNames[index] : "";
-}
-
-bool OperationEntry::fillFacts(FileFacts& facts, DirectorySearch& hit) {
-    FileStatus status;
-    if (hit.status(status) != 0) {
-        // The file went between listing and stat: it was found, but has no facts.
-        FileFacts bare;
-        bare.path = std::move(facts.path);
-        bare.foundPath = hit.filePath();
-        bare.rootLength = facts.rootLength;
-        facts = std::move(bare);
-        return false;
-    }
-    if (hit.isDots())
-        status.attributes |= attr::kDots;
-    return fillFacts(facts, status, hit.filePath());
+    return index >= 0 && index < kCommandCount ? kCommandNames[index] : "";
 }
 
 bool OperationEntry::fillFacts(FileFacts& facts, const FileStatus& status,
@@ -39,6 +21,19 @@ bool OperationEntry::fillFacts(FileFacts& facts, const FileStatus& status,
     facts.permissions = status.permissions;
     facts.foundPath = foundPath;
     return facts.creationTime.valid && facts.lastAccessTime.valid && facts.lastWriteTime.valid;
+}
+
+OperationEntry& OperationList::appendLine(OperationCommand command, std::string path,
+                                          size_t rootLength) {
+    auto entry = std::make_unique<OperationEntry>();
+    entry->setCommand(command);
+    entry->source.path = std::move(path);
+    entry->source.rootLength = rootLength;
+    return append(std::move(entry));
+}
+
+void OperationList::appendError(std::string path, int error) {
+    appendLine(OperationCommand::Error, std::move(path)).lastError = error;
 }
 
 OperationEntry& OperationList::append(std::unique_ptr<OperationEntry> entry) {

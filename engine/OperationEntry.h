@@ -24,6 +24,18 @@ enum class OperationCommand : int32_t {
     Error = 8,
 };
 
+/// How many commands there are (Error is the last).
+inline constexpr int kCommandCount = 9;
+/// The commands' names in the order of their numbers, closed by an empty text for lookups
+/// that walk to the end.
+inline constexpr const char* kCommandNames[kCommandCount + 1] = {
+    "Copy", "Update", "Move", "Up&Move", "Delete", "Rmdir", "Find", "Mkdir", "Error", ""};
+
+/// True for the commands whose run copies a file's data (a move may fall back to a copy).
+inline bool copiesData(OperationCommand command) {
+    return command == OperationCommand::Copy || command == OperationCommand::Update;
+}
+
 /// The display name of a command ("Copy", "Up&Move", ...).
 const char* commandName(OperationCommand command);
 
@@ -59,26 +71,19 @@ struct FileFacts {
 class OperationEntry {
 public:
     OperationEntry() = default;
-    virtual ~OperationEntry() = default;
 
     /// Sets the command and makes the entry pending again.
     void setCommand(OperationCommand code) {
         command = code;
         state = kStatePending;
     }
-    /// Fills `source` from the current hit of a search (not `path`); true when all three
-    /// times are valid. A hit whose facts cannot be read gives false and leaves zero facts.
-    bool fillSource(DirectorySearch& hit) { return fillFacts(source, hit); }
-    bool fillTarget(DirectorySearch& hit) { return fillFacts(target, hit); }
-
-    /// Fills `facts` (all but `path`) from the current hit of a search.
-    static bool fillFacts(FileFacts& facts, DirectorySearch& hit);
     /// Fills `facts` (all but `path`) from a status read under `foundPath`.
     static bool fillFacts(FileFacts& facts, const FileStatus& status, const std::string& foundPath);
 
     OperationCommand command = OperationCommand::Copy;
     int32_t state = kStatePending;
-    uint32_t lastError = 0;
+    /// The error code (an errno or one of our own) of the last failure, 0 when none.
+    int32_t lastError = 0;
     FileFacts source;
     FileFacts target;
 };
@@ -91,6 +96,12 @@ public:
 
     /// Appends at the tail and takes ownership.
     OperationEntry& append(std::unique_ptr<OperationEntry> entry);
+    /// Appends a pending entry that acts on `path` alone (Mkdir, Rmdir, Error); `rootLength`
+    /// as in FileFacts.
+    OperationEntry& appendLine(OperationCommand command, std::string path,
+                               size_t rootLength = TreePath::kWholeParent);
+    /// Appends an Error line for `path` with the reason `error`.
+    void appendError(std::string path, int error);
     /// Deletes the given entry wherever it stands (searched from the tail, where the planners
     /// withdraw lines); false when the list does not hold it.
     bool remove(const OperationEntry* entry);

@@ -1,20 +1,22 @@
-// Running the planned list.
+// Running the planned list: each entry carried out on disk, directly or through the batch.
 
-#include "engine/TransferJob.h"
+#include "engine/RunDriver.h"
 
+#include "engine/CopyFile.h"
 #include "engine/ListText.h"
 #include "platform/ErrorCodes.h"
+#include "platform/FileSystem.h"
 #include "platform/ProgressSinks.h"
 
 namespace ryk {
 
-RunSummary TransferJob::OnOK(RunObserver& observer, CopyProgressSink& progress) {
-    m_observer = &observer;
-    m_batch = {};
-    m_runErrors = 0;
-    m_stopRequested = false;
-    progress.setVisible(false);
+RunDriver::RunDriver(const Platform& platform, OperationList& list, bool explorerStyle,
+                     RunObserver& observer)
+    : m_platform(platform), m_utility(m_platform), m_list(list), m_observer(observer),
+      m_batch(platform.fileBatch, explorerStyle, observer) {}
 
+RunSummary RunDriver::OnOK(CopyProgressSink& progress) {
+    progress.setVisible(false);
     const size_t total = m_list.size();
     size_t row = 0;
     for (; row < total; ++row) {
@@ -30,12 +32,13 @@ RunSummary TransferJob::OnOK(RunObserver& observer, CopyProgressSink& progress) 
         }
         // A directory is made or removed only after the files collected before it are done.
         if (entry.command == OperationCommand::Rmdir || entry.command == OperationCommand::Mkdir)
-            flushBatch();
+            m_batch.flush();
         m_currentRow = row;
-        observer.entryStarting(row, entry, runProgressText(row, total, m_runErrors));
+        m_observer.entryStarting(row, entry,
+                                 runProgressText(row, total, m_runErrors + m_batch.failed()));
 
         RowOverlay overlay = RowOverlay::None;
-        switch (ExecuteEntry(entry, progress, row + 1 < total)) {
+        switch (ExecuteEntry(entry, progress)) {
         case EntryOutcome::Done:
             entry.state = kStateDone;
             overlay = RowOverlay::Done;
@@ -56,16 +59,72 @@ RunSummary TransferJob::OnOK(RunObserver& observer, CopyProgressSink& progress) 
         case EntryOutcome::NoAction:
             break;
         }
-        observer.entryFinished(row, entry, overlay);
-        if (m_stopRequested) {
+        m_observer.entryFinished(row, entry, overlay);
+        if (stopRequested()) {
             ++row;
             break;
         }
     }
-    flushBatch();
+    m_batch.flush();
     progress.setVisible(false);
-    m_observer = nullptr;
-    return RunSummary{m_runErrors, row == total && !m_stopRequested};
+    return RunSummary{m_runErrors + m_batch.failed(), row == total && !stopRequested()};
+}
+
+bool RunDriver::copyEntryFile(OperationEntry& entry, CopyProgressSink& progress) {
+    bool stop = false;
+    const int copied = CopyFileWithProgress(m_platform, entry, progress, &stop);
+    m_stopRequested = m_stopRequested || stop;
+    return copied != 0;
+}
+
+EntryOutcome RunDriver::ExecuteEntry(OperationEntry& entry, CopyProgressSink& progress) {
+    if (!copiesData(entry.command))
+        progress.setVisible(false);
+
+    FileSystem& fs = m_platform.fileSystem;
+    int error = 0;
+    switch (entry.command) {
+    case OperationCommand::Copy:
+    case OperationCommand::Update:
+        if (m_batch.OfferToShell(entry, m_currentRow, BatchFunction::Copy) ==
+            EntryOutcome::Deferred)
+            return EntryOutcome::Deferred;
+        return copyEntryFile(entry, progress) ? EntryOutcome::Done : EntryOutcome::Failed;
+    case OperationCommand::Move:
+    case OperationCommand::UpAndMove:
+        if (m_batch.OfferToShell(entry, m_currentRow, BatchFunction::Move) ==
+            EntryOutcome::Deferred)
+            return EntryOutcome::Deferred;
+        // Within one file system a rename that never replaces moves the file in one step,
+        // times and attributes included; another file system or a target that exists (an
+        // Up&Move) falls back to copy and delete.
+        // A read-only source is refused by the rename; it is copied, and its delete fails.
+        error = fs.renameNoReplace(entry.source.foundTreePath(), entry.target.treePath());
+        if (error != 0) {
+            if (!copyEntryFile(entry, progress))
+                return EntryOutcome::Failed;
+            // The source goes only once its copy is complete.
+            error = fs.removeFile(entry.source.foundTreePath());
+        }
+        break;
+    case OperationCommand::Delete:
+        if (m_batch.OfferToShell(entry, m_currentRow, BatchFunction::Delete) ==
+            EntryOutcome::Deferred)
+            return EntryOutcome::Deferred;
+        error = fs.removeFile(entry.source.foundTreePath());
+        break;
+    case OperationCommand::Rmdir:
+        error = fs.removeDirectory(entry.source.treePath());
+        break;
+    case OperationCommand::Mkdir:
+        error = fs.makeDirectory(entry.source.treePath(), entry.source.permissions);
+        break;
+    case OperationCommand::Find:
+    case OperationCommand::Error:
+        return EntryOutcome::NoAction;
+    }
+    entry.lastError = error;
+    return error == 0 ? EntryOutcome::Done : EntryOutcome::Failed;
 }
 
 } // namespace ryk

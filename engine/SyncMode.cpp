@@ -1,6 +1,7 @@
 // Sync mode: the destination tree is planned to become equal to the source tree.
 
 #include "engine/TransferJob.h"
+#include "engine/TreeScan.h"
 
 namespace ryk {
 
@@ -13,38 +14,32 @@ int TransferJob::RunSync() {
     // copies would be deleted again as files the source does not have).
     m_job.destinationPattern = kDefaultPattern;
 
-    m_syncRemoved.clear();
-    m_unreadable.clear();
+    // One scan for both passes: the second must know what the first cleared and could not read.
+    TreeScan scan(m_platform, m_searchSink, m_list);
 
     // Pass 1: every selected source file, Copy where it is missing and Update where it is
     // present, whatever the dates; what stands in the way of a file or directory is cleared
     // first.
-    m_syncPass = SyncPass::Copies;
-    m_job.mode = TransferMode::Update;
-    f.dateConditions = f.ignoreDates = 1;
-    m_scanDepth = 0;
-    const int copies = scanTree(m_job.sourceDirectory) != -1 ? 1 : 0;
-    f.dateConditions = f.ignoreDates = 0;
+    JobSettings copies = m_job;
+    copies.mode = TransferMode::Update;
+    copies.flags.dateConditions = copies.flags.ignoreDates = 1;
+    const int copied = scan.run(copies, SyncPass::Copies) != -1 ? 1 : 0;
 
     // Pass 2: the destination scanned for what the source does not have, deleted deepest
     // first, directories after their contents. Nothing is deleted below a source directory
     // that could not be read.
-    std::swap(m_job.sourceDirectory, m_job.destinationDirectory);
-    m_syncPass = SyncPass::Deletions;
-    m_job.mode = TransferMode::Delete;
-    m_scanDepth = 0;
+    JobSettings deletions = m_job;
+    std::swap(deletions.sourceDirectory, deletions.destinationDirectory);
+    deletions.mode = TransferMode::Delete;
     // A destination still to be made holds nothing to delete.
-    const int deletions = !m_utility.isExistingDirectory(m_job.sourceDirectory) ||
-                                  scanTree(m_job.sourceDirectory) != -1
-                              ? 1
-                              : 0;
+    const int deleted = !m_utility.isExistingDirectory(deletions.sourceDirectory) ||
+                                scan.run(deletions, SyncPass::Deletions) != -1
+                            ? 1
+                            : 0;
 
-    std::swap(m_job.sourceDirectory, m_job.destinationDirectory);
-    m_syncPass = SyncPass::None;
-    m_syncRemoved.clear();
     // The plan reads as an update of the destination, so the summary asks for its free space.
     m_job.mode = TransferMode::Update;
-    return copies + deletions;
+    return copied + deleted;
 }
 
 } // namespace ryk

@@ -1,6 +1,10 @@
 #include "engine/TransferJob.h"
 
 #include "engine/Patterns.h"
+#include "engine/ResponsePlanner.h"
+#include "engine/RunDriver.h"
+#include "engine/TreeScan.h"
+#include "platform/ErrorCodes.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/ProgressSinks.h"
@@ -27,14 +31,37 @@ void TransferJob::SetJob(TransferMode mode, const OptionFlags& flags, const Date
     m_tools = tools;
 }
 
-void TransferJob::applyDefaults(std::string& directory, std::string& pattern) {
-    if (directory.empty()) {
-        directory.assign(1, '.');
-        if (pattern == ".")
-            pattern.clear();
+bool TransferJob::checkDirectory(const std::string& path, bool isDestination) {
+    std::string listing = path;
+    joinPath(listing, kDefaultPattern);
+    int error = 0;
+    if (m_utility.IsDirectoryMatch(listing, &error))
+        return true;
+    if (error == kErrorPathNotFound && isDestination && m_job.createDestination) {
+        planDestinationPath(path);
+        return true;
     }
-    if (pattern.empty())
-        pattern = kDefaultPattern;
+    m_utility.ShowSystemError(error);
+    return false;
+}
+
+void TransferJob::planDestinationPath(const std::string& path) {
+    // The root "/" is never made; a relative path has no root and starts at its first level.
+    std::string current = !path.empty() && path[0] == '/' ? "/" : "";
+    size_t pos = 0;
+    while (pos < path.size()) {
+        const size_t end = std::min(path.find('/', pos), path.size());
+        if (end > pos) {
+            const std::string_view component(path.data() + pos, end - pos);
+            if (current.empty())
+                current = component;
+            else
+                joinPath(current, component);
+            if (!m_utility.isExistingDirectory(current))
+                m_list.appendLine(OperationCommand::Mkdir, current);
+        }
+        pos = end + 1;
+    }
 }
 
 bool TransferJob::SetPaths(const std::string& sourceDirectory, const std::string& sourcePatterns,
@@ -51,7 +78,7 @@ bool TransferJob::SetPaths(const std::string& sourceDirectory, const std::string
     if (!checkDirectory(m_job.sourceDirectory, false))
         return false;
     // A sync writes into its destination as an update does.
-    if (isUpdateOrMove() || m_job.mode == TransferMode::Sync) {
+    if (isUpdateOrMove(m_job.mode) || m_job.mode == TransferMode::Sync) {
         m_focusControl = kFocusDestinationDirectory;
         // A sync deletes what its source lacks: defaulting to "." could empty the working
         // directory, so its destination is never implied.
@@ -148,14 +175,26 @@ bool TransferJob::PlanJob() {
         m_scanResult = RunSync();
         break;
     default:
-        if (m_searchSink)
-            m_searchSink->showDetailPath({});
-        m_scanDepth = 0;
-        m_scanResult = scanTree(m_job.sourceDirectory);
+        m_scanResult = TreeScan(m_platform, m_searchSink, m_list).run(m_job);
         break;
     }
     m_focusControl = kFocusSourceDirectory;
     return m_scanResult != -1;
+}
+
+int TransferJob::RunResponseFile() {
+    // The file's name is the job's source patterns until the lines overwrite them.
+    ResponsePlanner planner(m_platform, m_searchSink, m_list, m_job);
+    const int entries = planner.RunResponseFile(m_job.sourcePatterns);
+    m_job = planner.job();
+    return entries;
+}
+
+RunSummary TransferJob::OnOK(RunObserver& observer, CopyProgressSink& progress) {
+    RunDriver driver(m_platform, m_list, m_job.explorerStyle, observer);
+    const RunSummary summary = driver.OnOK(progress);
+    m_stopRequested = driver.stopRequested();
+    return summary;
 }
 
 } // namespace ryk

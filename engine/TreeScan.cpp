@@ -1,69 +1,40 @@
 // The tree scan: plans Update, Move, Search and Delete jobs while walking the source tree.
 
 #include "engine/Patterns.h"
-#include "engine/TransferJob.h"
+#include "engine/TreeScan.h"
 #include "platform/ErrorCodes.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgressSinks.h"
 
 namespace ryk {
 
-bool TransferJob::checkDirectory(const std::string& path, bool isDestination) {
-    std::string listing = path;
-    joinPath(listing, kDefaultPattern);
-    int error = 0;
-    if (m_utility.IsDirectoryMatch(listing, &error))
-        return true;
-    if (error == kErrorPathNotFound && isDestination && m_job.createDestination) {
-        planDestinationPath(path);
-        return true;
-    }
-    m_utility.ShowSystemError(error);
-    return false;
+TreeScan::TreeScan(const Platform& platform, SearchSink* searchSink, OperationList& list)
+    : m_platform(platform), m_utility(m_platform), m_searchSink(searchSink), m_list(list) {}
+
+int TreeScan::run(const JobSettings& job, SyncPass pass) {
+    m_job = &job;
+    m_pass = pass;
+    m_scanDepth = 0;
+    m_counterparts = Counterparts::None;
+    m_counterpartListing = nullptr;
+    m_missingBelowDepth = -1;
+    if (m_searchSink)
+        m_searchSink->showDetailPath({});
+    const int result = scanTree(job.sourceDirectory);
+    m_job = nullptr;
+    return result;
 }
 
-void TransferJob::planDestinationPath(const std::string& path) {
-    // The root "/" is never made; a relative path has no root and starts at its first level.
-    std::string current = !path.empty() && path[0] == '/' ? "/" : "";
-    size_t pos = 0;
-    while (pos < path.size()) {
-        const size_t end = std::min(path.find('/', pos), path.size());
-        if (end > pos) {
-            const std::string_view component(path.data() + pos, end - pos);
-            if (current.empty())
-                current = component;
-            else
-                joinPath(current, component);
-            if (!m_utility.isExistingDirectory(current))
-                planMkdir(current);
-        }
-        pos = end + 1;
-    }
-}
-
-OperationEntry& TransferJob::planLine(OperationCommand command, std::string path,
-                                      size_t rootLength) {
-    auto entry = std::make_unique<OperationEntry>();
-    entry->setCommand(command);
-    entry->source.path = std::move(path);
-    entry->source.rootLength = rootLength;
-    return m_list.append(std::move(entry));
-}
-
-void TransferJob::planError(std::string path, int error) {
-    planLine(OperationCommand::Error, std::move(path)).lastError = static_cast<uint32_t>(error);
-}
-
-void TransferJob::planRemoval(const std::string& path, const FileStatus& status) {
+void TreeScan::planRemoval(const std::string& path, const FileStatus& status) {
     auto entry = std::make_unique<OperationEntry>();
     OperationEntry::fillFacts(entry->source, status, path);
     entry->source.path = path;
-    entry->source.rootLength = m_job.destinationDirectory.size();
+    entry->source.rootLength = m_job->destinationDirectory.size();
     entry->setCommand(OperationCommand::Delete);
     m_list.append(std::move(entry));
 }
 
-void TransferJob::planTreeRemoval(const std::string& directory) {
+void TreeScan::planTreeRemoval(const std::string& directory) {
     m_syncRemoved.insert(directory);
     std::string listing = directory;
     joinPath(listing, kDefaultPattern);
@@ -71,7 +42,7 @@ void TransferJob::planTreeRemoval(const std::string& directory) {
     search->setReadStoredBits(false);
     if (const int error = search->findFile(listing); error != 0) {
         // What cannot be listed cannot be cleared; its line says why the copy cannot go in.
-        planError(directory, error);
+        m_list.appendError(directory, error);
         return;
     }
     while (search->findNextFile()) {
@@ -86,27 +57,23 @@ void TransferJob::planTreeRemoval(const std::string& directory) {
         FileStatus status;
         const int error = search->status(status);
         if (error != 0)
-            planError(std::move(path), error);
+            m_list.appendError(std::move(path), error);
         else if (status.kind == FileKind::Special)
-            planError(std::move(path), kErrorSpecialFile);
+            m_list.appendError(std::move(path), kErrorSpecialFile);
         else
             planRemoval(path, status);
     }
-    planLine(OperationCommand::Rmdir, directory, m_job.destinationDirectory.size());
+    m_list.appendLine(OperationCommand::Rmdir, directory, m_job->destinationDirectory.size());
 }
 
-std::string TransferJob::destinationFor(const std::string& sourcePath) const {
-    std::string destination = m_job.destinationDirectory;
-    joinPath(destination, std::string_view(sourcePath).substr(m_job.sourceDirectory.size()));
+std::string TreeScan::destinationFor(const std::string& sourcePath) const {
+    std::string destination = m_job->destinationDirectory;
+    joinPath(destination, std::string_view(sourcePath).substr(m_job->sourceDirectory.size()));
     return destination;
 }
 
-bool TransferJob::planDestinationSubdirectory(const std::string& sourceSubdirectory) {
-    return prepareDestinationSubdirectory(sourceSubdirectory, 0) == DestinationState::Exists;
-}
-
-TransferJob::DestinationState
-TransferJob::prepareDestinationSubdirectory(const std::string& sourceSubdirectory,
+TreeScan::DestinationState
+TreeScan::prepareDestinationSubdirectory(const std::string& sourceSubdirectory,
                                             uint32_t permissions) {
     const std::string destination = destinationFor(sourceSubdirectory);
     FileStatus status;
@@ -121,21 +88,21 @@ TransferJob::prepareDestinationSubdirectory(const std::string& sourceSubdirector
         // A file, link or special file stands where the directory belongs. A link there is
         // never written through; a sync makes way for the directory, the other modes say why
         // the subtree is left out.
-        if (m_syncPass != SyncPass::Copies || status.kind == FileKind::Special) {
-            planError(destination, status.kind == FileKind::Link      ? kErrorLinkInTree
+        if (m_pass != SyncPass::Copies || status.kind == FileKind::Special) {
+            m_list.appendError(destination, status.kind == FileKind::Link      ? kErrorLinkInTree
                                    : status.kind == FileKind::Special ? kErrorSpecialFile
                                                                       : kErrorNotADirectory);
             return DestinationState::Blocked;
         }
         planRemoval(destination, status);
     }
-    OperationEntry& mkdir = planMkdir(destination);
-    mkdir.source.rootLength = m_job.destinationDirectory.size();
+    OperationEntry& mkdir = m_list.appendLine(OperationCommand::Mkdir, destination);
+    mkdir.source.rootLength = m_job->destinationDirectory.size();
     mkdir.source.permissions = permissions;
     return DestinationState::Planned;
 }
 
-int TransferJob::scanTree(const std::string& directory, int* filesMet) {
+int TreeScan::scanTree(const std::string& directory, int* filesMet) {
     std::string listing = directory;
     joinPath(listing, kDefaultPattern);
     if (filesMet)
@@ -162,7 +129,7 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
     if (m_utility.PollAbortKey() != 0)
         return -1;
 
-    const OptionFlags& f = m_job.flags;
+    const OptionFlags& f = m_job->flags;
     bool sourceSideUnreadable = false;
     if (!(f.subdirectories && f.directoriesOnly)) {
         // The other side of this directory is listed once, instead of one look per file.
@@ -171,7 +138,7 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
         if (m_missingBelowDepth >= 0 && m_scanDepth >= m_missingBelowDepth) {
             // Its directory is still to be made there (in place of what stands now).
             m_counterparts = Counterparts::Missing;
-        } else if (isUpdateOrMove() || m_syncPass == SyncPass::Deletions) {
+        } else if (isUpdateOrMove(m_job->mode) || m_pass == SyncPass::Deletions) {
             std::string otherListing = destinationFor(directory);
             joinPath(otherListing, kDefaultPattern);
             counterparts->setReadStoredBits(false);
@@ -181,7 +148,7 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
                                  ? Counterparts::Missing
                                  : Counterparts::None;
             m_counterpartListing = counterparts.get();
-            if (m_counterparts == Counterparts::None && m_syncPass == SyncPass::Deletions) {
+            if (m_counterparts == Counterparts::None && m_pass == SyncPass::Deletions) {
                 // The source side could not be read: nothing here is known to be missing
                 // there, so nothing is deleted, and neither this directory nor its parents.
                 const std::string sourceSide = destinationFor(directory);
@@ -210,14 +177,14 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
     if (f.subdirectories && search->rewind() == 0) {
         const bool removeEmptied =
             f.removeSourceDirectories &&
-            (m_job.mode == TransferMode::Move || m_job.mode == TransferMode::Delete);
+            (m_job->mode == TransferMode::Move || m_job->mode == TransferMode::Delete);
         while (search->findNextFile()) {
             if (!search->isDirectory() || search->isDots())
                 continue;
             std::string subdirectory = directory;
             joinPath(subdirectory, search->fileName());
             bool removable = removeEmptied;
-            if (m_syncPass == SyncPass::Deletions) {
+            if (m_pass == SyncPass::Deletions) {
                 // Already cleared by the first pass, to make way for a file of the source.
                 if (m_syncRemoved.count(subdirectory) != 0)
                     continue;
@@ -233,7 +200,7 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
 
             const size_t mkdirPosition = m_list.size();
             DestinationState state = DestinationState::Exists;
-            if (isUpdateOrMove()) {
+            if (isUpdateOrMove(m_job->mode)) {
                 FileStatus sourceFacts;
                 const uint32_t permissions =
                     search->status(sourceFacts) == 0 ? sourceFacts.permissions : 0;
@@ -260,8 +227,8 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
             if (state == DestinationState::Planned && subResult == 0 && f.recurse)
                 m_list.removeRange(mkdirPosition, linesForDirectory);
             if (removable && subResult == subMet)
-                planLine(OperationCommand::Rmdir, std::move(subdirectory),
-                         m_job.sourceDirectory.size());
+                m_list.appendLine(OperationCommand::Rmdir, std::move(subdirectory),
+                         m_job->sourceDirectory.size());
             result += subResult;
             met += subMet;
         }
@@ -271,11 +238,11 @@ int TransferJob::scanTree(const std::string& directory, int* filesMet) {
     return result;
 }
 
-void TransferJob::noteUnreadable(std::string_view directory) {
+void TreeScan::noteUnreadable(std::string_view directory) {
     m_unreadable.emplace(withoutTrailingSlashes(directory));
 }
 
-bool TransferJob::wasReportedUnreadable(std::string_view directory) const {
+bool TreeScan::wasReportedUnreadable(std::string_view directory) const {
     for (std::string at(withoutTrailingSlashes(directory));;) {
         if (m_unreadable.count(at) != 0)
             return true;
@@ -286,7 +253,7 @@ bool TransferJob::wasReportedUnreadable(std::string_view directory) const {
     }
 }
 
-int TransferJob::lookUpCounterpart(const std::string& path, std::string_view name,
+int TreeScan::lookUpCounterpart(const std::string& path, std::string_view name,
                                    FileStatus* status, LinkMode links) {
     if (m_counterparts == Counterparts::Missing)
         return kErrorFileNotFound;
@@ -307,14 +274,14 @@ int TransferJob::lookUpCounterpart(const std::string& path, std::string_view nam
     return m_platform.fileSystem.status(path, *status, links);
 }
 
-bool TransferJob::planFile(const std::string& directory, DirectorySearch& hit) {
+bool TreeScan::planFile(const std::string& directory, DirectorySearch& hit) {
     const std::string& name = hit.fileName();
-    if (!matchesPatternList(m_job.sourcePatterns, name) ||
-        matchesPatternList(m_job.exclusionPatterns, name))
+    if (!matchesPatternList(m_job->sourcePatterns, name) ||
+        matchesPatternList(m_job->exclusionPatterns, name))
         return false;
 
     // Decided before the file itself is looked at: most files of a sync have a counterpart.
-    if (m_syncPass == SyncPass::Deletions) {
+    if (m_pass == SyncPass::Deletions) {
         // Only what has no counterpart on the source side (in any form) is deleted; where the
         // source side cannot be asked, nothing is.
         std::string other = destinationFor(directory);
@@ -324,7 +291,7 @@ bool TransferJob::planFile(const std::string& directory, DirectorySearch& hit) {
             return false;
     }
 
-    const OptionFlags& f = m_job.flags;
+    const OptionFlags& f = m_job->flags;
     // A file gone since its directory was listed keeps zero facts, and its line fails when run.
     FileStatus sourceStatus;
     const bool haveSource = hit.status(sourceStatus) == 0;
@@ -333,31 +300,31 @@ bool TransferJob::planFile(const std::string& directory, DirectorySearch& hit) {
     std::string sourcePath = directory;
     joinPath(sourcePath, name);
     // Listing a special file is harmless; acting on one is not (and a FIFO could hang a run).
-    if (sourceStatus.kind == FileKind::Special && m_job.mode != TransferMode::Search) {
-        planError(std::move(sourcePath), kErrorSpecialFile);
+    if (sourceStatus.kind == FileKind::Special && m_job->mode != TransferMode::Search) {
+        m_list.appendError(std::move(sourcePath), kErrorSpecialFile);
         return false; // no file line: its directory is not removed either
     }
     if (f.dateConditions && f.afterDateOnly &&
-        m_job.afterDate.days > DateTime::fromFileTime(sourceStatus.lastWriteTime).days)
+        m_job->afterDate.days > DateTime::fromFileTime(sourceStatus.lastWriteTime).days)
         return false;
 
     std::string targetPath;
     FileStatus targetStatus;
     bool targetFound = false;
-    if (isUpdateOrMove()) {
-        const std::string targetName = makeDestinationName(m_job.destinationPattern, name);
+    if (isUpdateOrMove(m_job->mode)) {
+        const std::string targetName = makeDestinationName(m_job->destinationPattern, name);
         targetPath = destinationFor(directory);
         joinPath(targetPath, targetName);
         // A link at the target is a file of its own, replaced like one, never written through.
         const int error =
             lookUpCounterpart(targetPath, targetName, &targetStatus, LinkMode::Describe);
         if (error == 0 && targetStatus.kind == FileKind::Special) {
-            planError(std::move(targetPath), kErrorSpecialFile);
+            m_list.appendError(std::move(targetPath), kErrorSpecialFile);
             return false;
         }
         if (error == 0 && targetStatus.kind == FileKind::Directory) {
             // Passed over: the line has no target facts. A sync clears the directory first.
-            if (m_syncPass == SyncPass::Copies)
+            if (m_pass == SyncPass::Copies)
                 planTreeRemoval(targetPath);
         } else if (error == 0) {
             if (f.dateConditions && f.onlyMissing)
@@ -381,12 +348,12 @@ bool TransferJob::planFile(const std::string& directory, DirectorySearch& hit) {
     else
         entry->source.foundPath = hit.filePath();
     entry->source.path = std::move(sourcePath);
-    entry->source.rootLength = m_job.sourceDirectory.size();
+    entry->source.rootLength = m_job->sourceDirectory.size();
     if (targetFound)
         OperationEntry::fillFacts(entry->target, targetStatus, targetPath);
     entry->target.path = std::move(targetPath);
-    entry->target.rootLength = m_job.destinationDirectory.size();
-    switch (m_job.mode) {
+    entry->target.rootLength = m_job->destinationDirectory.size();
+    switch (m_job->mode) {
     case TransferMode::Update:
         entry->setCommand(targetFound ? OperationCommand::Update : OperationCommand::Copy);
         break;

@@ -114,7 +114,7 @@ TEST_F(CopyFileTest, UpdateReplacesTargetWithDataTimesAndAttributes) {
     e.lastError = 99;
 
     EXPECT_EQ(copy(e), 1);
-    EXPECT_EQ(e.lastError, 0u);
+    EXPECT_EQ(e.lastError, 0);
     const struct stat st = statOf(dir / "dst.bin");
     EXPECT_EQ(st.st_mtim.tv_sec, 1100000000);
     EXPECT_EQ(st.st_mtim.tv_nsec, 222);
@@ -126,7 +126,7 @@ TEST_F(CopyFileTest, UpdateReplacesTargetWithDataTimesAndAttributes) {
 
     // The copy is read-only like its source, so the next update of it is refused.
     EXPECT_EQ(copy(e), 0);
-    EXPECT_EQ(e.lastError, static_cast<uint32_t>(EACCES));
+    EXPECT_EQ(e.lastError, EACCES);
 }
 
 TEST_F(CopyFileTest, TargetsThatMustNotBeTouched) {
@@ -157,7 +157,7 @@ TEST_F(CopyFileTest, TargetsThatMustNotBeTouched) {
         if (c.target)
             e.target.path = dir / c.target;
         EXPECT_EQ(copy(e), 0) << context;
-        EXPECT_EQ(e.lastError, static_cast<uint32_t>(c.error)) << context;
+        EXPECT_EQ(e.lastError, c.error) << context;
         expectNothingLost(data, context);
     }
     EXPECT_TRUE(messages.shown.empty());
@@ -247,7 +247,7 @@ TEST_F(CopyFileTest, SourceWrittenDuringTheCopyReplacesNothing) {
         fs.copyFaults.afterChunk = c.meanwhile;
         OperationEntry e = makeEntry(OperationCommand::Update, data.size());
         EXPECT_EQ(copy(e), 0) << c.name;
-        EXPECT_EQ(e.lastError, static_cast<uint32_t>(kErrorSourceChanged)) << c.name;
+        EXPECT_EQ(e.lastError, kErrorSourceChanged) << c.name;
         EXPECT_EQ(names(), (std::set<std::string>{"src.bin", "dst.bin"})) << c.name;
         EXPECT_EQ(dir.readFile("dst.bin"), "old") << c.name;
     }
@@ -274,7 +274,7 @@ TEST_F(CopyFileTest, InjectedFaultsLoseNothing) {
         fs.copyFaults.commitError = c.commitError;
         OperationEntry e = makeEntry(OperationCommand::Update, data.size());
         EXPECT_EQ(copy(e), 0) << c.name;
-        EXPECT_EQ(e.lastError, static_cast<uint32_t>(c.writeError | c.commitError)) << c.name;
+        EXPECT_EQ(e.lastError, c.writeError | c.commitError) << c.name;
         expectNothingLost(data, c.name);
     }
     EXPECT_TRUE(messages.shown.empty());
@@ -304,7 +304,7 @@ TEST_F(CopyFileTest, TimesAndAttributesThatFailAreToldButTheCopyStands) {
         fs.copyFaults.attributesError = c.attributesError;
         OperationEntry e = makeEntry(OperationCommand::Update, data.size());
         EXPECT_EQ(copy(e), 1) << c.message;
-        EXPECT_EQ(e.lastError, 0u);
+        EXPECT_EQ(e.lastError, 0);
         EXPECT_EQ(dir.readFile("dst.bin"), data);
         EXPECT_EQ(statOf(dir / "dst.bin").st_mtim.tv_sec == 1100000000, c.timesKept) << c.message;
         ASSERT_EQ(messages.shown.size(), 1u) << c.message;
@@ -344,7 +344,7 @@ TEST_F(CopyFileTest, AbortKeyStopsTheCopyAndSignalsAloneDoNot) {
         EXPECT_EQ(keys.polls, c.polls) << c.name;
         EXPECT_EQ(stopped, c.result == 0) << c.name;
         if (c.result == 0) {
-            EXPECT_EQ(e.lastError, static_cast<uint32_t>(kErrorCancelled)) << c.name;
+            EXPECT_EQ(e.lastError, kErrorCancelled) << c.name;
             expectNothingLost(data, c.name);
         } else {
             EXPECT_EQ(dir.readFile("dst.bin"), data) << c.name;

@@ -17,7 +17,7 @@ TEST(OperationEntry, FreshEntryIsPendingAndEmpty) {
     OperationEntry e;
     EXPECT_EQ(e.command, OperationCommand::Copy);
     EXPECT_EQ(e.state, kStatePending);
-    EXPECT_EQ(e.lastError, 0u);
+    EXPECT_EQ(e.lastError, 0);
     EXPECT_TRUE(e.source.path.empty());
     EXPECT_TRUE(e.target.foundPath.empty()); // how a missing target is told from a present one
     EXPECT_EQ(e.source.size, 0u);
@@ -52,7 +52,9 @@ TEST(OperationEntry, FillsFactsFromSearchHits) {
     while (search->findNextFile()) {
         OperationEntry e;
         e.source.path = "kept";
-        EXPECT_TRUE(e.fillSource(*search));
+        FileStatus status;
+        ASSERT_EQ(search->status(status), 0);
+        EXPECT_TRUE(OperationEntry::fillFacts(e.source, status, search->filePath()));
         EXPECT_EQ(e.source.path, "kept"); // the planner sets the path, not the fill
         hits.emplace_back(search->fileName(), e.source);
     }

@@ -1,4 +1,5 @@
 #include "engine/ListText.h"
+#include "engine/ResponsePlanner.h"
 #include "engine/TransferJob.h"
 
 #include "platform/TextCodec.h"
@@ -20,11 +21,11 @@ using test::TempDir;
 
 TEST(ResponseFields, KeywordsAndFields) {
     const char* const words[] = {"Copy", "Up&Move", ""};
-    EXPECT_EQ(TransferJob::FindKeyword("copy", words, 1), 0);
-    EXPECT_EQ(TransferJob::FindKeyword("copy", words, 0), -1);
-    EXPECT_EQ(TransferJob::FindKeyword("UP&MOVE", words, 1), 1);
-    EXPECT_EQ(TransferJob::FindKeyword("Copy", words, 2), -1);
-    EXPECT_EQ(TransferJob::FindKeyword("", words, 1), -1);
+    EXPECT_EQ(ResponsePlanner::FindKeyword("copy", words, 1), 0);
+    EXPECT_EQ(ResponsePlanner::FindKeyword("copy", words, 0), -1);
+    EXPECT_EQ(ResponsePlanner::FindKeyword("UP&MOVE", words, 1), 1);
+    EXPECT_EQ(ResponsePlanner::FindKeyword("Copy", words, 2), -1);
+    EXPECT_EQ(ResponsePlanner::FindKeyword("", words, 1), -1);
 
     struct Case {
         std::string text;
@@ -47,7 +48,7 @@ TEST(ResponseFields, KeywordsAndFields) {
     };
     for (const Case& c : cases) {
         std::string out = "stale";
-        EXPECT_EQ(TransferJob::GetField(c.text, c.n, out), c.found) << c.text << " #" << c.n;
+        EXPECT_EQ(ResponsePlanner::GetField(c.text, c.n, out), c.found) << c.text << " #" << c.n;
         EXPECT_EQ(out, c.field) << c.text << " #" << c.n;
     }
 }
@@ -255,7 +256,7 @@ TEST_F(ResponseModeTest, ReadFailureLeavesAnErrorLineNamingTheFile) {
         fileSystem.lineFaults = c.faults;
         EXPECT_EQ(plan(text), c.lines) << c.name;
         ASSERT_FALSE(job->list().empty());
-        EXPECT_EQ(job->list().at(job->list().size() - 1)->lastError, static_cast<uint32_t>(c.error))
+        EXPECT_EQ(job->list().at(job->list().size() - 1)->lastError, c.error)
             << c.name;
     }
     EXPECT_TRUE(messages.shown.empty());

@@ -122,7 +122,7 @@ TEST_F(RunDriverTest, FailuresKeepTheirStateAndARerunRetriesOnlyPendingLines) {
     EXPECT_TRUE(summary.complete);
     EXPECT_EQ(summary.errors, 1);
     EXPECT_EQ(states(*job), (std::vector<int32_t>{1, 0, 1}));
-    EXPECT_EQ(job->list().at(1)->lastError, static_cast<uint32_t>(ENOENT));
+    EXPECT_EQ(job->list().at(1)->lastError, ENOENT);
 
     observer.events.clear();
     summary = job->OnOK(observer, progress);
@@ -162,7 +162,7 @@ TEST_F(RunDriverTest, ReadOnlySourceIsNotDeleted) {
     auto job = planned(TransferMode::Delete, {}, src, "*.*");
     EXPECT_EQ(job->OnOK(observer, progress).errors, 1);
     EXPECT_EQ(job->list().at(0)->state, kStateFailed);
-    EXPECT_EQ(job->list().at(0)->lastError, static_cast<uint32_t>(EACCES));
+    EXPECT_EQ(job->list().at(0)->lastError, EACCES);
     EXPECT_TRUE(std::filesystem::exists(f));
 }
 

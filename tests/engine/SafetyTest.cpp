@@ -115,7 +115,7 @@ TEST_F(SafetyTest, ALinkPutIntoATreeAfterPlanningIsNeverFollowed) {
     fs::remove_all(tmp / "dst/sub");
     fs::create_directory_symlink(tmp / "outside", tmp / "dst/sub");
     EXPECT_EQ(run(*update).errors, 1);
-    EXPECT_EQ(update->list().at(0)->lastError, static_cast<uint32_t>(kErrorLinkInTree));
+    EXPECT_EQ(update->list().at(0)->lastError, kErrorLinkInTree);
     EXPECT_EQ(tmp.readFile("outside/a.txt"), "precious");
     EXPECT_EQ(fs::directory_entry(tmp / "outside").path(), tmp / "outside");
     EXPECT_EQ(std::distance(fs::directory_iterator(tmp / "outside"), fs::directory_iterator{}), 1);
@@ -166,7 +166,7 @@ TEST_F(SafetyTest, SpecialFilesAreNeverOpened) {
     auto job = planned(TransferMode::Update, tmp / "src", tmp / "dst");
     EXPECT_EQ(lines(*job), (std::vector<std::string>{"Copy \"src/a.txt\" \"dst/a.txt\"",
                                                      "Error \"src/pipe\" "}));
-    EXPECT_EQ(job->list().at(1)->lastError, static_cast<uint32_t>(kErrorSpecialFile));
+    EXPECT_EQ(job->list().at(1)->lastError, kErrorSpecialFile);
     // A run that opened the FIFO would wait here for a writer.
     EXPECT_EQ(run(*job).errors, 0);
     EXPECT_FALSE(fs::exists(tmp / "dst/pipe"));
@@ -289,7 +289,7 @@ TEST_F(SafetyTest, AReadOnlySourceIsCopiedButNeverMovedAway) {
     tmp.makeDir("dst");
     auto job = planned(TransferMode::Move, tmp / "src", tmp / "dst");
     EXPECT_EQ(run(*job).errors, 1);
-    EXPECT_EQ(job->list().at(0)->lastError, static_cast<uint32_t>(EACCES));
+    EXPECT_EQ(job->list().at(0)->lastError, EACCES);
     EXPECT_EQ(tmp.readFile("src/locked.txt"), "mine");
     EXPECT_EQ(tmp.readFile("dst/locked.txt"), "mine");
 }

@@ -1,7 +1,8 @@
 // Response mode: a file of command lines drives the plan, one line at a time.
 
 #include "engine/Patterns.h"
-#include "engine/TransferJob.h"
+#include "engine/ResponsePlanner.h"
+#include "engine/TreeScan.h"
 #include "platform/ErrorCodes.h"
 #include "platform/FileSystem.h"
 #include "platform/LineReader.h"
@@ -11,10 +12,6 @@
 namespace ryk {
 
 namespace {
-
-/// The keywords in the order of their numbers, the same texts as the command names.
-constexpr const char* kKeywords[] = {"Copy",  "Update", "Move",  "Up&Move", "Delete",
-                                     "Rmdir", "Find",   "Mkdir", "Error",   ""};
 
 /// A longer line is refused as a whole rather than planned from a part of it.
 constexpr size_t kResponseLineLimit = 65536;
@@ -82,7 +79,11 @@ std::string_view headOf(std::string_view text, size_t limit) {
 
 } // namespace
 
-int TransferJob::FindKeyword(std::string_view word, const char* const* words, int mode) {
+ResponsePlanner::ResponsePlanner(const Platform& platform, SearchSink* searchSink,
+                                 OperationList& list, const JobSettings& job)
+    : m_platform(platform), m_searchSink(searchSink), m_list(list), m_job(job) {}
+
+int ResponsePlanner::FindKeyword(std::string_view word, const char* const* words, int mode) {
     if (mode != 0 && mode != 1)
         return -1;
     for (int i = 0; words[i][0] != '\0'; ++i) {
@@ -99,7 +100,7 @@ int TransferJob::FindKeyword(std::string_view word, const char* const* words, in
     return -1;
 }
 
-bool TransferJob::GetField(std::string_view text, int n, std::string& out) {
+bool ResponsePlanner::GetField(std::string_view text, int n, std::string& out) {
     out.clear();
     size_t pos = 0;
     for (int field = 1; field <= n; ++field) {
@@ -129,9 +130,7 @@ bool TransferJob::GetField(std::string_view text, int n, std::string& out) {
     return false;
 }
 
-int TransferJob::RunResponseFile() {
-    // The lines overwrite sourcePatterns; an error line names the file itself.
-    const std::string file = m_job.sourcePatterns;
+int ResponsePlanner::RunResponseFile(const std::string& file) {
     int error = 0;
     const auto reader = m_platform.fileSystem.openLines(file, kResponseLineLimit, error);
     if (!reader) {
@@ -145,13 +144,13 @@ int TransferJob::RunResponseFile() {
         // A file that fails midway is not a shorter job: the lines read so far stay, and this
         // line in the list says that the rest of the file is missing and why.
         if (error != 0)
-            planError(file, error);
+            m_list.appendError(file, error);
     }
     m_job.mode = TransferMode::Response;
     return static_cast<int>(m_list.size());
 }
 
-int TransferJob::planResponseLines(LineReader& reader, UserTextEncoding encoding) {
+int ResponsePlanner::planResponseLines(LineReader& reader, UserTextEncoding encoding) {
     std::string piece;
     std::string rest;
     for (bool first = true;; first = false) {
@@ -176,23 +175,23 @@ int TransferJob::planResponseLines(LineReader& reader, UserTextEncoding encoding
     }
 }
 
-int TransferJob::planOverLongLine(std::string_view head) {
+int ResponsePlanner::planOverLongLine(std::string_view head) {
     bool unterminated = false;
     if (commentStart(head, unterminated) < head.size())
         return PlanResponseLine(head);
     return planRefusedLine(head);
 }
 
-int TransferJob::planRefusedLine(std::string_view line) {
+int ResponsePlanner::planRefusedLine(std::string_view line) {
     std::string shown(headOf(line, kRefusedLineShown));
     for (char& c : shown)
         if (c == '\0')
             c = ' ';
-    planError(std::move(shown), EINVAL);
+    m_list.appendError(std::move(shown), EINVAL);
     return 1;
 }
 
-int TransferJob::PlanResponseLine(std::string_view line) {
+int ResponsePlanner::PlanResponseLine(std::string_view line) {
     bool unterminated = false;
     line = line.substr(0, commentStart(line, unterminated));
     const size_t separator = line.find_first_of(" \t,");
@@ -206,7 +205,7 @@ int TransferJob::PlanResponseLine(std::string_view line) {
         return planRefusedLine(line);
 
     const std::string_view word = line.substr(0, separator);
-    const int keyword = FindKeyword(word, kKeywords, 1);
+    const int keyword = FindKeyword(word, kCommandNames, 1);
     // A word that is no keyword is a slip of the pen, not a continuation: in the mode of the
     // line before, "Delte" after a Delete line would delete. Only "Error" and the empty word of
     // a line that begins with a separator plan in that mode, as copied lists rely on. The
@@ -215,7 +214,7 @@ int TransferJob::PlanResponseLine(std::string_view line) {
         size_t end = line.size();
         while (end > 0 && isFieldSpace(line[end - 1]))
             --end;
-        planError(std::string(line.substr(0, end)), EINVAL);
+        m_list.appendError(std::string(line.substr(0, end)), EINVAL);
         m_job.mode = TransferMode::Response;
         return 1;
     }
@@ -261,7 +260,7 @@ int TransferJob::PlanResponseLine(std::string_view line) {
         const bool exists = !field1.empty() && search->findFile(listing) == 0;
         if (exists != (command == OperationCommand::Rmdir))
             return 0;
-        planLine(command, field1);
+        m_list.appendLine(command, field1);
         return 1;
     }
     default:
@@ -272,7 +271,7 @@ int TransferJob::PlanResponseLine(std::string_view line) {
 
     // A missing directory becomes an error line of its own instead of one message box per
     // line; the other lines still plan.
-    const bool writes = isUpdateOrMove();
+    const bool writes = isUpdateOrMove(m_job.mode);
     for (const std::string* directory :
          {&m_job.sourceDirectory, writes ? &m_job.destinationDirectory : nullptr}) {
         if (!directory)
@@ -282,11 +281,12 @@ int TransferJob::PlanResponseLine(std::string_view line) {
         if (error == 0 && !(status.attributes & attr::kDirectory))
             error = kErrorNotADirectory;
         if (error != 0) {
-            planError(*directory, error);
+            m_list.appendError(*directory, error);
             return 0;
         }
     }
-    return PlanJob() ? 1 : 0;
+    TreeScan scan(m_platform, m_searchSink, m_list);
+    return scan.run(m_job) != -1 ? 1 : 0;
 }
 
 } // namespace ryk

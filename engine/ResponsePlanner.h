@@ -1,0 +1,55 @@
+#pragma once
+
+#include "engine/JobSettings.h"
+#include "engine/OperationEntry.h"
+#include "platform/Platform.h"
+
+#include <string>
+#include <string_view>
+
+namespace ryk {
+
+class LineReader;
+class SearchSink;
+enum class UserTextEncoding;
+
+/// Response mode: a file of command lines drives the plan, one line at a time, each line a
+/// small job of its own planned into the one list.
+class ResponsePlanner {
+public:
+    /// `job` is where the lines start from and what each line overwrites: its mode, the five
+    /// path texts and the ten flags.
+    ResponsePlanner(const Platform& platform, SearchSink* searchSink, OperationList& list,
+                    const JobSettings& job);
+
+    /// Plans every line of the response file `file`; the number of entries in the list
+    /// afterwards.
+    int RunResponseFile(const std::string& file);
+    /// Plans one response line; 1 when it added an entry or ran a plan that was not abandoned.
+    int PlanResponseLine(std::string_view line);
+    /// The job as the lines left it: the last line's paths and flags, the mode back at Response.
+    const JobSettings& job() const { return m_job; }
+
+    /// Index of the first of `words` equal to `word` (mode 0 exactly, 1 ignoring ASCII case),
+    /// or -1; `words` ends with an empty text.
+    static int FindKeyword(std::string_view word, const char* const* words, int mode);
+    /// Field `n` (from 1) of a response line's arguments; false when there is none.
+    static bool GetField(std::string_view text, int n, std::string& out);
+
+private:
+    /// Plans the lines of an open response file from its start; 0 at the end of the file or
+    /// the error code of a read that failed.
+    int planResponseLines(LineReader& reader, UserTextEncoding encoding);
+    /// Plans a response line of which only the head was kept: its content when a comment
+    /// begins within the head, otherwise an Error line for the whole line.
+    int planOverLongLine(std::string_view head);
+    /// An Error line that shows the start of a response line that cannot be planned.
+    int planRefusedLine(std::string_view line);
+
+    Platform m_platform;
+    SearchSink* m_searchSink;
+    OperationList& m_list;
+    JobSettings m_job;
+};
+
+} // namespace ryk

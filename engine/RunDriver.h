@@ -1,0 +1,45 @@
+#pragma once
+
+#include "engine/FileUtility.h"
+#include "engine/OperationEntry.h"
+#include "engine/RunObserver.h"
+#include "engine/ShellBatch.h"
+#include "platform/Platform.h"
+
+#include <cstddef>
+
+namespace ryk {
+
+class CopyProgressSink;
+
+/// One run of the list: every pending entry carried out in list order, directly or through
+/// the batch, until the end or the user's stop.
+class RunDriver {
+public:
+    /// With `explorerStyle` copies, moves and deletes go through the platform's batch.
+    RunDriver(const Platform& platform, OperationList& list, bool explorerStyle,
+              RunObserver& observer);
+
+    /// Runs every pending entry; entries handed to a batch are carried out before the run
+    /// ends, and every entry keeps the state it reached.
+    RunSummary OnOK(CopyProgressSink& progress);
+    /// Carries out one entry (Find and Error do nothing).
+    EntryOutcome ExecuteEntry(OperationEntry& entry, CopyProgressSink& progress);
+    /// True once the user asked to stop during the run.
+    bool stopRequested() const { return m_stopRequested || m_batch.cancelled(); }
+
+private:
+    /// Copies the file of a copying entry, noting a stop the user asked for during the copy.
+    bool copyEntryFile(OperationEntry& entry, CopyProgressSink& progress);
+
+    Platform m_platform;
+    FileUtility m_utility;
+    OperationList& m_list;
+    RunObserver& m_observer;
+    ShellBatch m_batch;
+    size_t m_currentRow = 0;
+    int m_runErrors = 0;
+    bool m_stopRequested = false;
+};
+
+} // namespace ryk

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "engine/FileUtility.h"
+#include "engine/JobSettings.h"
+#include "engine/OperationEntry.h"
+#include "platform/Platform.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <string_view>
+
+namespace ryk {
+
+class DirectorySearch;
+class SearchSink;
+enum class LinkMode;
+struct FileStatus;
+
+/// Which half of a sync plan a scan makes.
+enum class SyncPass { None, Copies, Deletions };
+
+/// The tree scan: plans an Update, Move, Search or Delete job into a list while walking the
+/// job's source tree. What it learns lasts as long as the scan: the two passes of a sync share
+/// one, so the second knows what the first cleared and could not read.
+class TreeScan {
+public:
+    TreeScan(const Platform& platform, SearchSink* searchSink, OperationList& list);
+
+    /// Plans `job` from its source directory as part `pass` of a sync (or as a plain job); the
+    /// number of file entries planned, or -1 when the scan failed or was stopped.
+    [[nodiscard]] int run(const JobSettings& job, SyncPass pass = SyncPass::None);
+
+private:
+    /// What is known of the other side of the directory being scanned: the destination of an
+    /// update or move, the source of a sync's deletions.
+    enum class Counterparts { None, Listed, Missing };
+    /// What stands where a source subdirectory's counterpart belongs.
+    enum class DestinationState { Exists, Planned, Blocked };
+
+    /// Scans one directory (and, with subdirectories, the tree below it); the number of file
+    /// entries planned, or -1 when the scan failed or was stopped. `filesMet` receives the
+    /// number of files met.
+    int scanTree(const std::string& directory, int* filesMet = nullptr);
+    /// Decides one file of `directory`; true when an entry was appended.
+    bool planFile(const std::string& directory, DirectorySearch& hit);
+    /// The facts of `path`, the counterpart named `name` in the directory being scanned; 0 when
+    /// it exists. Without `status` only its existence is asked.
+    int lookUpCounterpart(const std::string& path, std::string_view name, FileStatus* status,
+                          LinkMode links);
+    /// Appends a Delete line for the destination-side file or link `path`.
+    void planRemoval(const std::string& path, const FileStatus& status);
+    /// Plans the removal of a destination directory and everything in it, deepest first, to
+    /// make way for a file of a sync's source.
+    void planTreeRemoval(const std::string& directory);
+    /// Plans what makes the destination counterpart of a source subdirectory (Mkdir with the
+    /// source's `permissions`, after the removal of a file or link there in a sync); Blocked,
+    /// with an Error line, where something that is no directory stands in another mode.
+    DestinationState prepareDestinationSubdirectory(const std::string& sourceSubdirectory,
+                                                    uint32_t permissions);
+    /// The destination path matching a path below the source directory.
+    std::string destinationFor(const std::string& sourcePath) const;
+    /// Notes a directory that could not be listed and was reported.
+    void noteUnreadable(std::string_view directory);
+    /// True when `directory` or one above it was reported unreadable: reported once, for the
+    /// directory that could not be read, not again for each below it.
+    bool wasReportedUnreadable(std::string_view directory) const;
+
+    Platform m_platform;
+    FileUtility m_utility;
+    SearchSink* m_searchSink;
+    OperationList& m_list;
+    /// The job being scanned, during run().
+    const JobSettings* m_job = nullptr;
+    SyncPass m_pass = SyncPass::None;
+    int m_scanDepth = 0;
+    Counterparts m_counterparts = Counterparts::None;
+    DirectorySearch* m_counterpartListing = nullptr;
+    /// From this scan depth on the destination side is still to be made (-1: not so).
+    int m_missingBelowDepth = -1;
+    /// Destination directories a sync's first pass plans to clear for a file.
+    std::set<std::string> m_syncRemoved;
+    /// Directories that could not be listed (and were reported) during this scan.
+    std::set<std::string> m_unreadable;
+};
+
+} // namespace ryk
