@@ -2,6 +2,7 @@
 
 #include "engine/Patterns.h"
 #include "platform/MessageBox.h"
+#include "platform/text/Ascii.h"
 
 #include <string_view>
 
@@ -22,13 +23,6 @@ constexpr const char* kUnknownOption = "不明なオプションです: ";
 /// The letters of the option table; the character after '-' must be one of them.
 constexpr std::string_view kOptionLetters = "=?@eimrsuwx";
 
-void lowerAscii(std::string& text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-}
-
 void appendExclusion(PatternList& exclusions, std::string_view pattern) {
     if (!exclusions.empty() && exclusions.back() != ';')
         exclusions += ';';
@@ -37,8 +31,8 @@ void appendExclusion(PatternList& exclusions, std::string_view pattern) {
 
 /// One option token: the letter after the '-' and an optional variant character; anything after
 /// the variant is ignored, so options never cluster. False when the letter is none of ours.
-bool applyOption(std::string token, JobSettings& job, StartupFlags& flags) {
-    lowerAscii(token);
+bool applyOption(std::string_view option, JobSettings& job, StartupFlags& flags) {
+    const std::string token = lowerAscii(option);
     if (token.size() < 2 || kOptionLetters.find(token[1]) == std::string_view::npos)
         return false;
     const char letter = token[1];

@@ -4,6 +4,7 @@
 #include "platform/ErrorCodes.h"
 #include "platform/FileSystem.h"
 #include "platform/TextCodec.h"
+#include "platform/text/Ascii.h"
 
 #include <filesystem>
 #include <optional>
@@ -16,8 +17,6 @@ namespace {
 constexpr std::array<const char*, SettingsFile::kSectionCount> kSectionNames = {
     "SrcDir",  "SrcFile",      "SrcExclusionFile", "DstDir",
     "DstFile", "BinaryEditor", "TextEditor",       "Windiff"};
-
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
 size_t indexOf(SettingsSection section) {
     return static_cast<size_t>(section);
@@ -33,20 +32,6 @@ std::string_view trimmed(std::string_view text) {
     while (!text.empty() && isBlank(text.back()))
         text.remove_suffix(1);
     return text;
-}
-
-char asciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i]))
-            return false;
-    }
-    return true;
 }
 
 /// The name of a "[name]" line; text after the ']' does not count.
@@ -155,8 +140,8 @@ void SettingsFile::loadFromText(std::string_view bytes) {
     m_foreignText.clear();
     std::string text = decodeUserText(bytes);
     size_t bomBytes = 0;
-    while (std::string_view(text).substr(bomBytes, kBom.size()) == kBom)
-        bomBytes += kBom.size();
+    while (std::string_view(text).substr(bomBytes, kUtf8Bom.size()) == kUtf8Bom)
+        bomBytes += kUtf8Bom.size();
     text.erase(0, bomBytes);
 
     enum class Target { Head, Ours, Repeated, Foreign };

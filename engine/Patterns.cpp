@@ -1,7 +1,8 @@
 #include "engine/Patterns.h"
 
 #include "platform/FileSystem.h"
-#include "platform/NameMatch.h"
+#include "platform/text/NameMatch.h"
+#include "platform/text/Utf8.h"
 
 namespace ryk {
 

@@ -8,6 +8,8 @@
 #include "platform/LineReader.h"
 #include "platform/MessageBox.h"
 #include "platform/TextCodec.h"
+#include "platform/text/Ascii.h"
+#include "platform/text/Utf8.h"
 
 namespace ryk {
 
@@ -20,10 +22,6 @@ constexpr size_t kRefusedLineShown = 200;
 
 bool isFieldSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
-char lowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 /// Where the comment of a line begins: the first ';' outside double quotes.
@@ -72,7 +70,7 @@ int judgeEncoding(LineReader& reader, UserTextEncoding& encoding) {
 std::string_view headOf(std::string_view text, size_t limit) {
     if (text.size() <= limit)
         return text;
-    while (limit > 0 && (static_cast<unsigned char>(text[limit]) & 0xC0) == 0x80)
+    while (limit > 0 && isUtf8Continuation(static_cast<unsigned char>(text[limit])))
         --limit;
     return text.substr(0, limit);
 }
@@ -88,13 +86,7 @@ int ResponsePlanner::FindKeyword(std::string_view word, const char* const* words
         return -1;
     for (int i = 0; words[i][0] != '\0'; ++i) {
         const std::string_view candidate = words[i];
-        if (candidate.size() != word.size())
-            continue;
-        bool equal = true;
-        for (size_t k = 0; k < word.size() && equal; ++k)
-            equal = mode == 0 ? word[k] == candidate[k]
-                              : lowerAscii(word[k]) == lowerAscii(candidate[k]);
-        if (equal)
+        if (mode == 0 ? word == candidate : equalsIgnoringAsciiCase(word, candidate))
             return i;
     }
     return -1;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/text/Utf8.h"
+
 #include <string>
 #include <string_view>
 
@@ -11,27 +13,6 @@ enum class UserTextEncoding { Utf8, Cp932 };
 /// The byte order mark that may open a UTF-8 file; it is not part of the text.
 inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-/// Checks that bytes fed in pieces are well-formed UTF-8, so a file can be judged without
-/// holding it whole; a character may be split between two pieces.
-class Utf8Validator {
-public:
-    void feed(std::string_view bytes);
-    /// True when everything fed so far is well-formed and ends on a whole character.
-    bool valid() const { return !m_failed && m_pending == 0; }
-    /// True once a byte has been found that no continuation can make well-formed.
-    bool failed() const { return m_failed; }
-
-private:
-    /// Continuation bytes still owed by the current character, and the range the next one
-    /// must lie in (narrower after some lead bytes: overlong forms, surrogates, > U+10FFFF).
-    unsigned m_pending = 0;
-    unsigned char m_low = 0x80;
-    unsigned char m_high = 0xBF;
-    bool m_failed = false;
-};
-
-/// True when the bytes are well-formed UTF-8.
-bool isValidUtf8(std::string_view bytes);
 /// Decodes CP932 bytes; a sequence CP932 cannot decode becomes U+FFFD. CP932 has no state and
 /// a line feed is never part of a double-byte character, so a file may be decoded line by line.
 std::string decodeCp932(std::string_view bytes);

@@ -1,7 +1,7 @@
 #include "platform/posix/PosixDirectorySearch.h"
 
 #include "platform/ErrorCodes.h"
-#include "platform/NameMatch.h"
+#include "platform/text/NameMatch.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,5 @@
 #include "platform/TextCodec.h"
 
-#include "platform/Utf8Lead.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -48,39 +46,6 @@ bool convert(const char* to, const char* from, std::string_view in, std::string&
 }
 
 } // namespace
-
-void Utf8Validator::feed(std::string_view bytes) {
-    for (const char byte : bytes) {
-        if (m_failed)
-            return;
-        const auto c = static_cast<unsigned char>(byte);
-        if (m_pending != 0) {
-            if (c < m_low || c > m_high) {
-                m_failed = true;
-                return;
-            }
-            --m_pending;
-            m_low = 0x80;
-            m_high = 0xBF;
-        } else if (c >= 0x80) {
-            // The lead byte fixes the length and, for a few leads, the range of the next byte.
-            const Utf8Lead lead = utf8Lead(c);
-            if (lead.length == 0) {
-                m_failed = true;
-            } else {
-                m_pending = lead.length - 1;
-                m_low = lead.low;
-                m_high = lead.high;
-            }
-        }
-    }
-}
-
-bool isValidUtf8(std::string_view s) {
-    Utf8Validator validator;
-    validator.feed(s);
-    return validator.valid();
-}
 
 std::string decodeCp932(std::string_view bytes) {
     // The ASCII range reads the same in CP932; most lines need no converter.

@@ -1,5 +1,5 @@
 #include "platform/ErrorCodes.h"
-#include "platform/NameMatch.h"
+#include "platform/text/NameMatch.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "support/TempDir.h"
 

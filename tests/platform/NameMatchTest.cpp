@@ -1,4 +1,5 @@
-#include "platform/NameMatch.h"
+#include "platform/text/NameMatch.h"
+#include "platform/text/Utf8.h"
 
 #include "platform/FileSystem.h"
 #include "platform/posix/PosixStat.h"

@@ -1,6 +1,7 @@
-#include "platform/NameMatch.h"
+#include "platform/text/NameMatch.h"
 
-#include "platform/Utf8Lead.h"
+#include "platform/text/Ascii.h"
+#include "platform/text/Utf8.h"
 
 #include <cstddef>
 
@@ -8,19 +9,11 @@ namespace ryk {
 
 namespace {
 
-/// Letters compare as upper case, as the Windows file system ordered names, so '_' and the
-/// other marks between 'Z' and 'a' come after the letters.
-unsigned char upperAscii(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - ('a' - 'A')) : u;
-}
-
 bool sameCharacter(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
     if (a.size() == 1) {
-        const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
-        return fold(a[0]) == fold(b[0]);
+        return lowerAscii(a[0]) == lowerAscii(b[0]);
     }
     return a == b;
 }
@@ -48,25 +41,7 @@ bool matchesPart(std::string_view pattern, std::string_view name) {
     return n == name.size();
 }
 
-bool isContinuation(unsigned char c) {
-    return (c & 0xC0) == 0x80;
-}
-
 } // namespace
-
-size_t characterLength(std::string_view s, size_t at) {
-    const Utf8Lead lead = utf8Lead(static_cast<unsigned char>(s[at]));
-    if (lead.length <= 1 || at + lead.length > s.size())
-        return 1;
-    const auto second = static_cast<unsigned char>(s[at + 1]);
-    if (second < lead.low || second > lead.high)
-        return 1;
-    for (size_t k = 2; k < lead.length; ++k) {
-        if (!isContinuation(static_cast<unsigned char>(s[at + k])))
-            return 1;
-    }
-    return lead.length;
-}
 
 NameParts splitAtLastDot(std::string_view text) {
     const size_t dot = text.rfind('.');
@@ -88,6 +63,8 @@ bool matchesNamePattern(std::string_view pattern, std::string_view name) {
 
 int compareNames(std::string_view a, std::string_view b) {
     const size_t common = a.size() < b.size() ? a.size() : b.size();
+    // Letters compare as upper case, as names were always ordered, so '_' and the other marks
+    // between 'Z' and 'a' come after the letters.
     for (size_t i = 0; i < common; ++i) {
         const unsigned char x = upperAscii(a[i]);
         const unsigned char y = upperAscii(b[i]);

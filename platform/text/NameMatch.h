@@ -5,10 +5,6 @@
 
 namespace ryk {
 
-/// Bytes of the character starting at `at`: a whole well-formed UTF-8 sequence, else one byte,
-/// so that a wildcard never splits a character and a name that is not UTF-8 still walks forward.
-size_t characterLength(std::string_view text, size_t at);
-
 /// The text before and after the last '.'; without a '.', the whole text and no extension.
 struct NameParts {
     std::string_view base;
