@@ -1,3 +1,4 @@
+#include "Version.h"
 #include "app/CommandLine.h"
 #include "platform/FileSystem.h"
 #include "support/TempDir.h"
@@ -63,12 +64,36 @@ CliResult runCli(const TempDir& temp, const std::vector<std::string>& arguments,
     return result;
 }
 
-TEST(CliTest, UsageGoesToStderrAndEndsTheProgram) {
+TEST(CliTest, HelpVersionAndUnknownOptionsAnswerWithoutPlanning) {
+    // Run in a directory with a file, so a plan of the current directory would show in stdout.
     TempDir temp;
-    const CliResult result = runCli(temp, {"-r", "-?"});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.err, usageText());
-    EXPECT_EQ(result.out, "");
+    const std::string work = temp.makeDir("work");
+    temp.writeFile("work/a.txt", "a");
+    const std::string hint = "詳しくは ryk-cli --help を見てください。\n";
+    const struct {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string out;
+        std::string err;
+    } cases[] = {
+        {{"--help"}, 0, terminalUsageText(), ""},
+        {{"-s", "--help", "--run", "."}, 0, terminalUsageText(), ""},
+        {{"-r", "-?"}, 0, terminalUsageText(), ""},
+        // A refused combination is still told before the usage.
+        {{"-s", "-u", "-?"}, 0, terminalUsageText(),
+         "検索/削除モードでは -x -u -u0 オプションは無効です。\n"},
+        {{"--version"}, 0, RYK_VERSION_TEXT "\n", ""},
+        {{"--bogus"}, 2, "", "不明なオプションです: --bogus\n" + hint},
+        {{"--run", "--bogus", "."}, 2, "", "不明なオプションです: --bogus\n" + hint},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.front() + " ... (" + std::to_string(c.arguments.size()) + ")");
+        const CliResult result = runCli(temp, c.arguments, work);
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_EQ(result.out, c.out);
+        EXPECT_EQ(result.err, c.err);
+    }
+    EXPECT_EQ(std::string(RYK_VERSION_TEXT).rfind("Rykmere Ver 1.73 build ", 0), 0u);
 }
 
 TEST(CliTest, RejectedOptionsAreReportedAndTheJobIsPlanned) {
@@ -140,7 +165,8 @@ TEST(CliTest, UnknownOptionEndsTheProgramBeforeAnythingIsPlanned) {
         SCOPED_TRACE(unknown);
         const CliResult result = runCli(temp, {"--run", "-=", unknown, "dest"}, work);
         EXPECT_EQ(result.exitCode, 2);
-        EXPECT_EQ(result.err, "不明なオプションです: " + unknown + "\n");
+        EXPECT_EQ(result.err, "不明なオプションです: " + unknown +
+                                  "\n詳しくは ryk-cli --help を見てください。\n");
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(temp.readFile("work/keep.txt"), "k");
         EXPECT_EQ(temp.readFile("work/-data/f.txt"), "f");
