@@ -9,6 +9,7 @@
 #include "Version.h"
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "app/cli/RunProgressLine.h"
 #include "engine/ListText.h"
 #include "engine/TransferJob.h"
 #include "platform/FileSystem.h"
@@ -22,6 +23,7 @@
 
 #include <cstdio>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -38,19 +40,27 @@ std::string terminalLine(const OperationEntry& entry) {
 }
 
 /// Counts what it passes on. While a plan is made every message reports a problem: a directory
-/// that could not be read, a response file that could not be opened.
+/// that could not be read, a response file that could not be opened. During a run a message
+/// moves the progress line out of its way.
 class CountingMessageBox : public MessageBox {
 public:
     explicit CountingMessageBox(MessageBox& inner) : m_inner(inner) {}
     MessageAnswer show(const std::string& text, const std::string& caption, MessageButtons buttons,
                        MessageIcon icon) override {
         ++m_count;
-        return m_inner.show(text, caption, buttons, icon);
+        if (m_progressLine)
+            m_progressLine->erase();
+        const MessageAnswer answer = m_inner.show(text, caption, buttons, icon);
+        if (m_progressLine)
+            m_progressLine->restore();
+        return answer;
     }
     int count() const { return m_count; }
+    void setProgressLine(TerminalRunProgress* line) { m_progressLine = line; }
 
 private:
     MessageBox& m_inner;
+    TerminalRunProgress* m_progressLine = nullptr;
     int m_count = 0;
 };
 
@@ -137,6 +147,28 @@ std::vector<std::string> takeOwnOptions(int argc, char** argv, CliOptions& optio
     return arguments;
 }
 
+/// Runs the planned list, with a line of overall progress when stderr is a terminal.
+RunSummary runList(TransferJob& job, const PlanTotals& totals, CountingMessageBox& messages) {
+    ConsoleRunObserver observer;
+    ConsoleCopyProgress progress;
+    if (!isatty(STDERR_FILENO))
+        return job.OnOK(observer, progress);
+
+    // A fresh plan: every line is still to do.
+    RunProgressCounts planned;
+    planned.entriesTotal = pendingActionCount(job.list());
+    planned.bytesTotal = totals.totalBytes;
+    TerminalRunProgress line(planned, observer, progress, stderr,
+                             isatty(STDOUT_FILENO)
+                                 ? TerminalRunProgress::OutcomeLines::OnTerminal
+                                 : TerminalRunProgress::OutcomeLines::Elsewhere);
+    messages.setProgressLine(&line);
+    const RunSummary summary = job.OnOK(line, line);
+    messages.setProgressLine(nullptr);
+    line.end();
+    return summary;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -186,16 +218,15 @@ int main(int argc, char** argv) {
     bool planProblems = messages.count() != messagesBeforePlan;
     for (const auto& entry : job.list())
         std::puts(terminalLine(*entry).c_str());
-    std::puts(summaryText(job, computeTotals(job.list())).c_str());
+    const PlanTotals totals = computeTotals(job.list());
+    std::puts(summaryText(job, totals).c_str());
     if (reportErrorLines(job.list()) > 0)
         planProblems = true;
     if (!options.run)
         return planProblems ? kExitProblem : 0;
 
     std::fflush(stdout);
-    ConsoleRunObserver observer;
-    ConsoleCopyProgress progress;
-    const RunSummary summary = job.OnOK(observer, progress);
+    const RunSummary summary = runList(job, totals, messages);
     if (!summary.complete) {
         std::puts(runStoppedText(summary.errors, pendingActionCount(job.list())).c_str());
         return kExitStopped;
