@@ -28,24 +28,26 @@ if ((${#missing[@]})); then
 fi
 
 jobs=$(nproc 2>/dev/null || echo 2)
+# Warnings are errors here, and so in CI, whatever the preset or an old cache says.
+configure=(cmake -DRYK_WERROR=ON --preset)
 case "$action" in
   run)
-    cmake --preset default >/dev/null
+    "${configure[@]}" default >/dev/null
     cmake --build --preset default -j "$jobs"
     exec build/app/ryk "$@"
     ;;
   test)
-    cmake --preset default >/dev/null
+    "${configure[@]}" default >/dev/null
     cmake --build --preset default -j "$jobs"
     QT_QPA_PLATFORM=offscreen ctest --preset default -j "$jobs"
     ;;
   asan)
-    cmake --preset asan >/dev/null
+    "${configure[@]}" asan >/dev/null
     cmake --build --preset asan -j "$jobs"
     QT_QPA_PLATFORM=offscreen ctest --preset asan -j "$jobs"
     ;;
   fuzz)
-    cmake --preset fuzz >/dev/null
+    "${configure[@]}" fuzz >/dev/null
     cmake --build --preset fuzz -j "$jobs"
     seconds=${1:-60}
     for target in build-fuzz/tests/fuzz/fuzz_*; do

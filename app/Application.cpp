@@ -8,8 +8,9 @@
 
 namespace ryk {
 
-Application::Application(const Platform& platform)
-    : m_platform(platform), m_settings(SettingsFile::defaultPath(executablePath())) {
+Application::Application(const Platform& platform, Program program)
+    : m_platform(platform), m_program(program),
+      m_settings(SettingsFile::defaultPath(executablePath())) {
     m_job.afterDate = DateTime::now();
 }
 
@@ -18,13 +19,19 @@ Application::StartResult Application::startUp(const std::vector<std::string>& ar
         m_exitStatus = kExitCommandLineError;
         return StartResult::Exit;
     }
+    if (m_flags.showUsage && m_program == Program::Terminal)
+        return StartResult::PrintUsage;
     if (m_flags.showUsage &&
         m_platform.messageBox.show(usageText(), kUsageCaption, MessageButtons::YesNo,
                                    MessageIcon::Information) != MessageAnswer::Yes)
         return StartResult::Exit;
-    if (!m_flags.noSettingsFile)
+    if (usesSettingsFile())
         (void)m_settings.load(m_platform.fileSystem);
     return StartResult::Proceed;
+}
+
+bool Application::usesSettingsFile() const {
+    return m_program == Program::Desktop && !m_flags.noSettingsFile;
 }
 
 bool Application::startJob(TransferJob& job) const { return job.takeJob(m_job, toolPaths()); }
@@ -36,7 +43,7 @@ ToolPaths Application::toolPaths() const {
 }
 
 void Application::shutDown() {
-    if (m_flags.noSettingsFile)
+    if (!usesSettingsFile())
         return;
     if (const int error = m_settings.save(m_platform.fileSystem); error != 0)
         FileUtility(m_platform).ShowSystemError(error, m_settings.path());

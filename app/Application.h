@@ -11,15 +11,21 @@
 
 namespace ryk {
 
-/// The program's start-up and end, shared by `ryk` and `ryk-cli`: the job read from the command
-/// line, the usage question and the settings file.
 class TransferJob;
 
+/// The program's start-up and end, shared by `ryk` and `ryk-cli`: the job read from the command
+/// line, the usage question and the settings file.
 class Application {
 public:
-    enum class StartResult { Proceed, Exit };
+    /// Which program starts. The terminal one serves scripts: it never reads or writes the
+    /// settings file, whose histories and program paths only the desktop windows use, and it
+    /// prints the usage instead of asking whether to go on.
+    enum class Program { Desktop, Terminal };
+    /// PrintUsage only for the terminal program: "-?" was given; the caller prints
+    /// terminalUsageText() and ends with status 0.
+    enum class StartResult { Proceed, Exit, PrintUsage };
 
-    explicit Application(const Platform& platform);
+    explicit Application(const Platform& platform, Program program = Program::Desktop);
 
     /// Reads the command line, asks the usage question when "-?" was given (No ends at once),
     /// loads the settings file unless "-i". Exit also after an unknown option (its message was
@@ -28,7 +34,8 @@ public:
     /// The status the process ends with after startUp returned Exit: 0 after the usage box was
     /// answered No, kExitCommandLineError after an unknown option.
     int exitStatus() const { return m_exitStatus; }
-    /// Writes the settings file unless "-i"; a failure is shown and the old file stays.
+    /// Writes the settings file unless "-i" or the terminal program; a failure is shown and the
+    /// old file stays.
     void shutDown();
 
     /// Hands the job of the command line, with the program paths of the settings file, to
@@ -43,7 +50,11 @@ public:
     SettingsFile& settings() { return m_settings; }
 
 private:
+    /// False for "-i" and for the terminal program.
+    bool usesSettingsFile() const;
+
     Platform m_platform;
+    Program m_program;
     JobSettings m_job;
     StartupFlags m_flags;
     SettingsFile m_settings;

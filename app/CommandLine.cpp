@@ -188,9 +188,9 @@ const std::string& usageText() {
         "    <source>  転送元\n"
         "    [dest]    転送先\n"
         "              ワイルドカード指定可能。\n"
-        "              (ディレクトリの場合必ず最後に￥をつける)\n"
+        "              (ディレクトリの場合必ず最後に/をつける)\n"
         "              (複数のワイルドカードを指定する場合;をつける)\n"
-        "              Ex. a:\\*.c;*.h\n"
+        "              Ex. /mnt/a/*.c;*.h\n"
         "\n"
         "    [option]は英文字は大小区別しません\n"
         "    -s   検索モード\n"
@@ -214,6 +214,16 @@ const std::string& usageText() {
         "    -i   初期化ファイルRyk.INIにアクセスしない\n"
         "\n"
         "    Rykmere を開きますか？\n";
+    return text;
+}
+
+const std::string& terminalUsageText() {
+    // The box's closing question and the empty line before it go.
+    static const std::string text = [] {
+        const std::string& full = usageText();
+        const size_t end = full.rfind("\n\n");
+        return full.substr(0, end + 1);
+    }();
     return text;
 }
 

@@ -1,11 +1,15 @@
 // ryk-cli: the engine from a terminal, with the same command line as the desktop program.
 // It plans the job and prints the list in the clipboard format; with --run it runs the list.
+// It never touches the settings file. --help and -? print the usage, --version the version.
 //
 // Exit status: 0 when every line was planned and, with --run, carried out; 1 when the plan met
 // a problem or a line failed; 2 when the command line was refused; 130 when Ctrl+C stopped the
 // run.
 
+#include "Version.h"
+#include "app/Application.h"
 #include "app/CommandLine.h"
+#include "app/cli/RunProgressLine.h"
 #include "engine/ListText.h"
 #include "engine/TransferJob.h"
 #include "platform/FileSystem.h"
@@ -19,6 +23,7 @@
 
 #include <cstdio>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -35,19 +40,27 @@ std::string terminalLine(const OperationEntry& entry) {
 }
 
 /// Counts what it passes on. While a plan is made every message reports a problem: a directory
-/// that could not be read, a response file that could not be opened.
+/// that could not be read, a response file that could not be opened. During a run a message
+/// moves the progress line out of its way.
 class CountingMessageBox : public MessageBox {
 public:
     explicit CountingMessageBox(MessageBox& inner) : m_inner(inner) {}
     MessageAnswer show(const std::string& text, const std::string& caption, MessageButtons buttons,
                        MessageIcon icon) override {
         ++m_count;
-        return m_inner.show(text, caption, buttons, icon);
+        if (m_progressLine)
+            m_progressLine->erase();
+        const MessageAnswer answer = m_inner.show(text, caption, buttons, icon);
+        if (m_progressLine)
+            m_progressLine->restore();
+        return answer;
     }
     int count() const { return m_count; }
+    void setProgressLine(TerminalRunProgress* line) { m_progressLine = line; }
 
 private:
     MessageBox& m_inner;
+    TerminalRunProgress* m_progressLine = nullptr;
     int m_count = 0;
 };
 
@@ -95,71 +108,125 @@ int reportErrorLines(const OperationList& list) {
     return count;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    std::vector<std::string> arguments;
+/// The options of ryk-cli itself, taken out before the command line reaches the option handler.
+struct CliOptions {
     bool run = false;
     bool createDestination = false;
     bool explorerStyle = false;
+    bool help = false;
+    bool version = false;
+};
+
+/// Takes our own long options out of the program arguments; the rest, in order, is the command
+/// line. After "--" (which the option handler sees too) they are paths like every other argument.
+std::vector<std::string> takeOwnOptions(int argc, char** argv, CliOptions& options) {
+    std::vector<std::string> arguments;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        // Our own long options never reach the option handler; after "--" (which the handler
-        // sees too) they are paths like every other argument.
         if (!optionsEnded && argument == "--")
             optionsEnded = true;
-        if (!optionsEnded && argument == "--run")
-            run = true;
-        else if (!optionsEnded && argument == "--create-destination")
-            createDestination = true;
-        else if (!optionsEnded && argument == "--explorer")
-            explorerStyle = true;
+        bool* own = nullptr;
+        if (!optionsEnded) {
+            if (argument == "--run")
+                own = &options.run;
+            else if (argument == "--create-destination")
+                own = &options.createDestination;
+            else if (argument == "--explorer")
+                own = &options.explorerStyle;
+            else if (argument == "--help")
+                own = &options.help;
+            else if (argument == "--version")
+                own = &options.version;
+        }
+        if (own)
+            *own = true;
         else
             arguments.push_back(argument);
+    }
+    return arguments;
+}
+
+/// Runs the planned list, with a line of overall progress when stderr is a terminal.
+RunSummary runList(TransferJob& job, const PlanTotals& totals, CountingMessageBox& messages) {
+    ConsoleRunObserver observer;
+    ConsoleCopyProgress progress;
+    if (!isatty(STDERR_FILENO))
+        return job.OnOK(observer, progress);
+
+    // A fresh plan: every line is still to do.
+    RunProgressCounts planned;
+    planned.entriesTotal = pendingActionCount(job.list());
+    planned.bytesTotal = totals.totalBytes;
+    TerminalRunProgress line(planned, observer, progress, stderr,
+                             isatty(STDOUT_FILENO)
+                                 ? TerminalRunProgress::OutcomeLines::OnTerminal
+                                 : TerminalRunProgress::OutcomeLines::Elsewhere);
+    messages.setProgressLine(&line);
+    const RunSummary summary = job.OnOK(line, line);
+    messages.setProgressLine(nullptr);
+    line.end();
+    return summary;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CliOptions options;
+    const std::vector<std::string> arguments = takeOwnOptions(argc, argv, options);
+    if (options.help) {
+        std::fputs(terminalUsageText().c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::puts(RYK_VERSION_TEXT);
+        return 0;
     }
 
     PosixFileSystem fileSystem;
     ConsoleMessageBox messageBox;
     ConsoleAbortKey abortKey;
-    JobSettings settings;
-    settings.afterDate = DateTime::now();
-    StartupFlags flags;
-    // Option combinations it refuses are told and dropped: that is no problem of the plan.
-    if (!readCommandLine(arguments, settings, flags, fileSystem, messageBox))
-        return kExitCommandLineError;
-    if (flags.showUsage) {
-        std::fputs(usageText().c_str(), stderr);
-        return 0;
-    }
-
-    CountingMessageBox planMessages(messageBox);
+    CountingMessageBox messages(messageBox);
     ConsoleBatchProgress batchProgress(abortKey);
     PosixFileBatch batch(fileSystem, &batchProgress);
-    const Platform platform{fileSystem, planMessages, abortKey, &batch};
-    settings.createDestination = createDestination;
-    settings.explorerStyle = explorerStyle;
+    const Platform platform{fileSystem, messages, abortKey, &batch};
+
+    // Option combinations it refuses are told and dropped: that is no problem of the plan.
+    Application application(platform, Application::Program::Terminal);
+    switch (application.startUp(arguments)) {
+    case Application::StartResult::Proceed:
+        break;
+    case Application::StartResult::PrintUsage:
+        std::fputs(terminalUsageText().c_str(), stdout);
+        return 0;
+    case Application::StartResult::Exit:
+        if (application.exitStatus() == kExitCommandLineError)
+            std::fputs("詳しくは ryk-cli --help を見てください。\n", stderr);
+        return application.exitStatus();
+    }
+
+    application.job().createDestination = options.createDestination;
+    application.job().explorerStyle = options.explorerStyle;
     TransferJob job(platform);
-    if (!job.takeJob(settings))
+    if (!application.startJob(job))
         return kExitProblem;
-    const int messagesBeforePlan = planMessages.count();
+    const int messagesBeforePlan = messages.count();
     if (!job.PlanJob()) {
         job.list().clear();
         return kExitProblem;
     }
-    bool planProblems = planMessages.count() != messagesBeforePlan;
+    bool planProblems = messages.count() != messagesBeforePlan;
     for (const auto& entry : job.list())
         std::puts(terminalLine(*entry).c_str());
-    std::puts(summaryText(job, computeTotals(job.list())).c_str());
+    const PlanTotals totals = computeTotals(job.list());
+    std::puts(summaryText(job, totals).c_str());
     if (reportErrorLines(job.list()) > 0)
         planProblems = true;
-    if (!run)
+    if (!options.run)
         return planProblems ? kExitProblem : 0;
 
     std::fflush(stdout);
-    ConsoleRunObserver observer;
-    ConsoleCopyProgress progress;
-    const RunSummary summary = job.OnOK(observer, progress);
+    const RunSummary summary = runList(job, totals, messages);
     if (!summary.complete) {
         std::puts(runStoppedText(summary.errors, pendingActionCount(job.list())).c_str());
         return kExitStopped;

@@ -72,6 +72,22 @@ TEST_F(ApplicationTest, NoSettingsFileOptionNeitherReadsNorWrites) {
     EXPECT_EQ(dir.readFile("ryk.INI"), before);
 }
 
+TEST_F(ApplicationTest, TerminalProgramPrintsTheUsageAndLeavesTheSettingsFileAlone) {
+    const std::string before = dir.readFile("ryk.INI");
+    Application app(platform, Application::Program::Terminal);
+    app.settings().setPath(settingsPath);
+    EXPECT_EQ(app.startUp({"-r", "-?"}), Application::StartResult::PrintUsage);
+    EXPECT_TRUE(messages.shown.empty()) << "asked the usage question";
+
+    EXPECT_EQ(app.startUp({"-r"}), Application::StartResult::Proceed);
+    EXPECT_EQ(app.job().flags.recurse, 1);
+    EXPECT_TRUE(app.settings().history(SettingsSection::SrcDir).empty());
+    app.settings().setHistory(SettingsSection::SrcDir, {"/changed"});
+    app.shutDown();
+    EXPECT_EQ(dir.readFile("ryk.INI"), before);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
 TEST_F(ApplicationTest, SavesOnShutDownAndReportsAFileThatCannotBeWritten) {
     Application app(platform);
     app.settings().setPath(settingsPath);

@@ -1,3 +1,4 @@
+#include "Version.h"
 #include "app/CommandLine.h"
 #include "platform/FileSystem.h"
 #include "support/TempDir.h"
@@ -5,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
@@ -28,9 +30,10 @@ struct CliResult {
 };
 
 /// Runs ryk-cli with `arguments`, stdin empty, stdout and stderr caught in files of `temp`; in
-/// `workingDirectory` when one is given.
+/// `workingDirectory` when one is given; stderr on the terminal device `errTerminal` instead
+/// when one is given.
 CliResult runCli(const TempDir& temp, const std::vector<std::string>& arguments,
-                 const std::string& workingDirectory = {}) {
+                 const std::string& workingDirectory = {}, const std::string& errTerminal = {}) {
     CliResult result;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -41,8 +44,12 @@ CliResult runCli(const TempDir& temp, const std::vector<std::string>& arguments,
     const std::string errPath = temp / "cli.err";
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (errTerminal.empty())
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    else
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errTerminal.c_str(),
+                                         O_RDWR | O_NOCTTY, 0);
     std::string program = RYK_CLI_PATH;
     std::vector<std::string> storage = arguments;
     std::vector<char*> argv{program.data()};
@@ -59,16 +66,41 @@ CliResult runCli(const TempDir& temp, const std::vector<std::string>& arguments,
     if (waitpid(pid, &status, 0) == pid && WIFEXITED(status))
         result.exitCode = WEXITSTATUS(status);
     result.out = temp.readFile("cli.out");
-    result.err = temp.readFile("cli.err");
+    if (errTerminal.empty())
+        result.err = temp.readFile("cli.err");
     return result;
 }
 
-TEST(CliTest, UsageGoesToStderrAndEndsTheProgram) {
+TEST(CliTest, HelpVersionAndUnknownOptionsAnswerWithoutPlanning) {
+    // Run in a directory with a file, so a plan of the current directory would show in stdout.
     TempDir temp;
-    const CliResult result = runCli(temp, {"-r", "-?"});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.err, usageText());
-    EXPECT_EQ(result.out, "");
+    const std::string work = temp.makeDir("work");
+    temp.writeFile("work/a.txt", "a");
+    const std::string hint = "詳しくは ryk-cli --help を見てください。\n";
+    const struct {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string out;
+        std::string err;
+    } cases[] = {
+        {{"--help"}, 0, terminalUsageText(), ""},
+        {{"-s", "--help", "--run", "."}, 0, terminalUsageText(), ""},
+        {{"-r", "-?"}, 0, terminalUsageText(), ""},
+        // A refused combination is still told before the usage.
+        {{"-s", "-u", "-?"}, 0, terminalUsageText(),
+         "検索/削除モードでは -x -u -u0 オプションは無効です。\n"},
+        {{"--version"}, 0, RYK_VERSION_TEXT "\n", ""},
+        {{"--bogus"}, 2, "", "不明なオプションです: --bogus\n" + hint},
+        {{"--run", "--bogus", "."}, 2, "", "不明なオプションです: --bogus\n" + hint},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.front() + " ... (" + std::to_string(c.arguments.size()) + ")");
+        const CliResult result = runCli(temp, c.arguments, work);
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_EQ(result.out, c.out);
+        EXPECT_EQ(result.err, c.err);
+    }
+    EXPECT_EQ(std::string(RYK_VERSION_TEXT).rfind("Rykmere Ver 1.73 build ", 0), 0u);
 }
 
 TEST(CliTest, RejectedOptionsAreReportedAndTheJobIsPlanned) {
@@ -90,6 +122,7 @@ TEST(CliTest, RunsThePlanAndExitsNonZeroOnlyWhenALineFailed) {
     temp.writeFile("src/a.txt", "a");
     CliResult result = runCli(temp, {"--run", src, dst});
     EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, ""); // no progress line where stderr is no terminal
     EXPECT_NE(result.out.find("[done] Copy \"" + src + "a.txt\" \"" + dst + "a.txt\"\n"),
               std::string::npos)
         << result.out;
@@ -105,6 +138,36 @@ TEST(CliTest, RunsThePlanAndExitsNonZeroOnlyWhenALineFailed) {
               std::string::npos)
         << result.out;
     EXPECT_NE(result.out.find("完了しました.(Error=1)\n"), std::string::npos);
+}
+
+TEST(CliTest, RunShowsAProgressLineOnATerminalAndErasesItBeforeTheClosingLine) {
+    TempDir temp;
+    const std::string src = temp.makeDir("src") + "/";
+    const std::string dst = temp.makeDir("dst") + "/";
+    temp.writeFile("src/a.txt", "a");
+    temp.writeFile("src/b.txt", "bc");
+    const int terminal = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(terminal, 0);
+    ASSERT_EQ(grantpt(terminal), 0);
+    ASSERT_EQ(unlockpt(terminal), 0);
+
+    const CliResult result = runCli(temp, {"--run", src, dst}, {}, ptsname(terminal));
+    // Once the program has ended, the terminal gives what it wrote, then an error.
+    std::string shown;
+    char buffer[4096];
+    for (ssize_t got; (got = read(terminal, buffer, sizeof buffer)) > 0;)
+        shown.append(buffer, static_cast<size_t>(got));
+    close(terminal);
+
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(temp.readFile("dst/b.txt"), "bc");
+    // However fast the run, the line shows once: when the first entry starts.
+    EXPECT_EQ(shown.rfind("\r\x1b[K0/2 件  0 B/3 B  0%  ", 0), 0u) << shown;
+    ASSERT_GE(shown.size(), 4u);
+    EXPECT_EQ(shown.substr(shown.size() - 4), "\r\x1b[K") << shown;
+    EXPECT_EQ(shown.find('\n'), std::string::npos) << shown;
+    EXPECT_NE(result.out.find("[done] Copy \"" + src + "b.txt\""), std::string::npos);
+    EXPECT_TRUE(result.out.ends_with("完了しました.(Error=0)\n")) << result.out;
 }
 
 TEST(CliTest, ArgumentBytesReachTheJobUnchanged) {
@@ -140,7 +203,8 @@ TEST(CliTest, UnknownOptionEndsTheProgramBeforeAnythingIsPlanned) {
         SCOPED_TRACE(unknown);
         const CliResult result = runCli(temp, {"--run", "-=", unknown, "dest"}, work);
         EXPECT_EQ(result.exitCode, 2);
-        EXPECT_EQ(result.err, "不明なオプションです: " + unknown + "\n");
+        EXPECT_EQ(result.err, "不明なオプションです: " + unknown +
+                                  "\n詳しくは ryk-cli --help を見てください。\n");
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(temp.readFile("work/keep.txt"), "k");
         EXPECT_EQ(temp.readFile("work/-data/f.txt"), "f");
@@ -323,7 +387,12 @@ TEST(CliTest, CtrlCStopsTheRunAndTellsHowManyLinesAreLeft) {
     const std::string padding(120, 'p');
     std::vector<std::string> files;
     for (int i = 0; i < kFiles; ++i) {
-        files.push_back("f" + std::to_string(10000 + i) + padding);
+        // Appended step by step: "f" + a temporary string sets off GCC 12's false -Wrestrict
+        // at -O3.
+        std::string name = "f";
+        name += std::to_string(10000 + i);
+        name += padding;
+        files.push_back(name);
         temp.writeFile("src/" + files.back(), "x");
     }
 

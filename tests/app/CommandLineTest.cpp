@@ -295,13 +295,20 @@ TEST(UsageTextTest, HasThirtyOneLinesNamingTheProgram) {
     ASSERT_EQ(lines.size(), 31u);
     EXPECT_EQ(lines[0], "Usage:ryk [option] <source> [dest]");
     EXPECT_EQ(lines[1], "");
-    EXPECT_EQ(lines[5], "              (ディレクトリの場合必ず最後に￥をつける)");
-    EXPECT_EQ(lines[7], "              Ex. a:\\*.c;*.h");
+    EXPECT_EQ(lines[5], "              (ディレクトリの場合必ず最後に/をつける)");
+    EXPECT_EQ(lines[7], "              Ex. /mnt/a/*.c;*.h");
     EXPECT_EQ(lines[10], "    -s   検索モード");
     EXPECT_EQ(lines[28], "    -i   初期化ファイルRyk.INIにアクセスしない");
     EXPECT_EQ(lines[29], "");
     EXPECT_EQ(lines[30], "    Rykmere を開きますか？");
     EXPECT_STREQ(kUsageCaption, "Command line の説明");
+
+    // A terminal prints the text up to the "-i" line: no question, no empty line at the end.
+    const std::string& terminal = terminalUsageText();
+    const std::string lastOption = lines[28] + "\n";
+    ASSERT_GE(terminal.size(), lastOption.size());
+    EXPECT_EQ(terminal, text.substr(0, terminal.size()));
+    EXPECT_EQ(terminal.substr(terminal.size() - lastOption.size()), lastOption);
 }
 
 // Path arguments go through the path splitting of the pattern helpers on the real file system.

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "engine/RunObserver.h"
+#include "platform/ProgressSinks.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+namespace ryk {
+
+/// How far a run has come against the totals its plan knew beforehand.
+struct RunProgressCounts {
+    size_t entriesDone = 0;
+    size_t entriesTotal = 0;
+    uint64_t bytesDone = 0;
+    uint64_t bytesTotal = 0;
+};
+
+/// One line of overall progress, "3/10 件  1.5 MiB/4.0 MiB  37%  2.1 MiB/s  残り 0:02", after
+/// `elapsedSeconds` of the run. Speed and time left read "--" while there is nothing to go by;
+/// with no bytes planned the share of entries stands for the share of the work.
+std::string runProgressLine(const RunProgressCounts& counts, double elapsedSeconds);
+
+/// Shows a run's overall progress as one line on a terminal while it passes every report on to
+/// the observer and copy sink it wraps. The line's text changes at most ten times a second; it
+/// is erased before an outcome line or a message is written to the same terminal and put back
+/// below it, and erased for good by end().
+class TerminalRunProgress : public RunObserver, public CopyProgressSink {
+public:
+    /// Where the wrapped observer writes its outcome lines.
+    enum class OutcomeLines { OnTerminal, Elsewhere };
+    /// Seconds from any fixed moment; a steady clock unless a test gives its own.
+    using Clock = std::function<double()>;
+
+    /// `totals` holds the entries and bytes the run has to do (the done counts are ignored).
+    TerminalRunProgress(const RunProgressCounts& totals, RunObserver& observer,
+                        CopyProgressSink& sink, std::FILE* terminal, OutcomeLines outcomeLines,
+                        Clock clock = {});
+    ~TerminalRunProgress() override { end(); }
+    TerminalRunProgress(const TerminalRunProgress&) = delete;
+    TerminalRunProgress& operator=(const TerminalRunProgress&) = delete;
+
+    /// Erases the line so that other output starts on a clean line; restore() puts it back.
+    void erase();
+    /// Shows the last text again after erase().
+    void restore();
+    /// Erases the line for good, before the run's closing line.
+    void end();
+
+    void entryStarting(size_t row, const OperationEntry& entry,
+                       const std::string& statusText) override;
+    void entryFinished(size_t row, const OperationEntry& entry, RowOverlay overlay) override;
+
+    void showSourcePath(const std::string& path) override { m_sink.showSourcePath(path); }
+    void showTargetPath(const std::string& path) override { m_sink.showTargetPath(path); }
+    void setStatus(const std::string& text) override { m_sink.setStatus(text); }
+    void setRange(uint64_t total) override { m_sink.setRange(total); }
+    void setPosition(uint64_t done) override;
+    bool isVisible() const override { return m_sink.isVisible(); }
+    void setVisible(bool visible) override { m_sink.setVisible(visible); }
+
+private:
+    /// Draws the current counts unless the last drawing is less than a tenth of a second old.
+    void update();
+    void write(const std::string& text);
+
+    RunProgressCounts m_counts;
+    RunObserver& m_observer;
+    CopyProgressSink& m_sink;
+    std::FILE* m_terminal;
+    OutcomeLines m_outcomeLines;
+    Clock m_clock;
+    double m_start = 0;
+    double m_lastDrawn = 0;
+    /// Bytes of finished entries; the current entry's copied bytes come on top.
+    uint64_t m_finishedBytes = 0;
+    uint64_t m_currentBytes = 0;
+    uint64_t m_currentSize = 0;
+    std::string m_text;
+    bool m_shown = false;
+    bool m_ended = false;
+};
+
+} // namespace ryk
