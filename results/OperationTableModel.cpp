@@ -23,8 +23,8 @@ QString text(const std::string& bytes) {
 
 } // namespace
 
-OperationTableModel::OperationTableModel(TransferJob& job, QObject* parent)
-    : QAbstractTableModel(parent), m_job(job), m_mode(job.job().mode) {}
+OperationTableModel::OperationTableModel(OperationList& list, TransferMode mode, QObject* parent)
+    : QAbstractTableModel(parent), m_list(list), m_mode(mode) {}
 
 int OperationTableModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_overlays.size());
@@ -39,7 +39,7 @@ int OperationTableModel::columnCount(const QModelIndex& parent) const {
 QVariant OperationTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || static_cast<size_t>(index.row()) >= m_overlays.size())
         return {};
-    const OperationEntry* entry = m_job.list().at(static_cast<size_t>(index.row()));
+    const OperationEntry* entry = m_list.at(static_cast<size_t>(index.row()));
     if (!entry)
         return {};
     if (role == Qt::DisplayRole) {
@@ -92,27 +92,24 @@ bool OperationTableModel::removeRows(int row, int count, const QModelIndex& pare
 }
 
 void OperationTableModel::eraseRows(int first, int count) {
-    OperationList& list = m_job.list();
     const size_t from = static_cast<size_t>(first);
-    const size_t to = std::min(from + static_cast<size_t>(count), list.size());
+    const size_t to = std::min(from + static_cast<size_t>(count), m_list.size());
     for (size_t i = from; i < to; ++i)
-        m_totals.remove(*list.at(i));
+        m_totals.remove(*m_list.at(i));
     if (from < to)
-        (void)list.removeRange(from, to - from);
+        (void)m_list.removeRange(from, to - from);
     const auto marks = m_overlays.begin() + first;
     m_overlays.erase(marks, marks + count);
 }
 
 void OperationTableModel::reset(const Progress& progress) {
     beginResetModel();
-    m_mode = m_job.job().mode;
-    const OperationList& list = m_job.list();
-    const size_t count = list.size();
+    const size_t count = m_list.size();
     m_overlays.assign(count, static_cast<uint8_t>(RowOverlay::None));
     m_overlays.shrink_to_fit();
     m_totals = {};
     for (size_t i = 0; i < count; ++i) {
-        m_totals.add(*list.at(i));
+        m_totals.add(*m_list.at(i));
         if (progress && ((i + 1) % kProgressStep == 0 || i + 1 == count))
             progress(i + 1, count);
     }
@@ -143,15 +140,14 @@ void OperationTableModel::removeRowSet(const std::vector<int>& rows) {
 
 void OperationTableModel::clear(const Progress& progress) {
     beginResetModel();
-    OperationList& list = m_job.list();
-    const size_t count = list.size();
+    const size_t count = m_list.size();
     // From the tail, so no entry behind a destroyed one has to move.
     for (size_t left = count; left > 0; --left) {
-        (void)list.removeAt(left - 1);
+        (void)m_list.removeAt(left - 1);
         if (progress && (left == count || (left - 1) % kProgressStep == 0))
             progress(left - 1, count);
     }
-    list.clear();
+    m_list.clear();
     m_overlays.clear();
     m_overlays.shrink_to_fit();
     m_totals = {};

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "engine/JobSettings.h"
 #include "engine/ListText.h"
-#include "engine/TransferJob.h"
 #include "results/RowImages.h"
 
 #include <QAbstractTableModel>
@@ -11,7 +11,7 @@
 
 namespace ryk {
 
-/// The rows of the result list over a job's operation list: row i is the i-th entry. Texts and
+/// The rows of the result list over an operation list: row i is the i-th entry. Texts and
 /// images are made when the view asks; per row the model keeps only its run mark.
 class OperationTableModel : public QAbstractTableModel {
     Q_OBJECT
@@ -20,7 +20,9 @@ public:
     /// Called with (rows done, rows in all) during long steps.
     using Progress = std::function<void(size_t done, size_t count)>;
 
-    explicit OperationTableModel(TransferJob& job, QObject* parent = nullptr);
+    /// The columns follow `mode`: no target column in Search and Delete mode. The rows appear
+    /// with reset().
+    OperationTableModel(OperationList& list, TransferMode mode, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -31,8 +33,8 @@ public:
     /// Removes the rows and destroys their entries, taking them out of the totals.
     bool removeRows(int row, int count, const QModelIndex& parent = {}) override;
 
-    /// Takes the list as it stands (the columns follow the job's mode): every row without a
-    /// mark, the totals summed afresh. `progress` hears of every 256th row and the last.
+    /// Takes the list as it stands: every row without a mark, the totals summed afresh. `progress`
+    /// hears of every 256th row and the last.
     void reset(const Progress& progress = {});
     /// Removes the given rows (ascending, no repeats) and their entries.
     void removeRowSet(const std::vector<int>& rows);
@@ -48,9 +50,9 @@ private:
     /// Removes rows [first, first + count) without telling the views.
     void eraseRows(int first, int count);
 
-    TransferJob& m_job;
+    OperationList& m_list;
     RowImages m_images;
-    TransferMode m_mode = TransferMode::Update;
+    TransferMode m_mode;
     PlanTotals m_totals;
     /// The run mark of each row (a RowOverlay).
     std::vector<uint8_t> m_overlays;

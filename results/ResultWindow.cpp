@@ -1,17 +1,16 @@
 #include "results/ResultWindow.h"
 
 #include "engine/ListText.h"
+#include "engine/TransferJob.h"
 #include "engine/progress/CopyProgressWindow.h"
 #include "engine/progress/SearchWindow.h"
-#include "platform/MessageBox.h"
 #include "results/OperationTableModel.h"
 #include "results/RowImages.h"
 #include "ui_ResultWindow.h"
 
-#include <QClipboard>
+#include <QAction>
 #include <QGuiApplication>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
@@ -40,38 +39,45 @@ QString fromUtf8(const std::string& text) {
 
 } // namespace
 
-ResultWindow::ResultWindow(const Platform& platform, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::ResultWindow>()), m_platform(platform),
-      m_searchWindow(new SearchWindow(this)), m_job(platform, m_searchWindow),
-      m_model(new OperationTableModel(m_job, this)), m_statusIcon(new QLabel(this)),
-      m_statusText(new QLabel(this)), m_programIcon(RowImages::programIcon()) {
+ResultWindow::ResultWindow(std::unique_ptr<TransferJob> job,
+                           std::unique_ptr<SearchWindow> searchWindow, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::ResultWindow>()),
+      m_searchWindow(std::move(searchWindow)), m_job(std::move(job)),
+      m_model(new OperationTableModel(m_job->list(), m_job->job().mode, this)),
+      m_statusIcon(new QLabel(this)), m_statusText(new QLabel(this)),
+      m_programIcon(RowImages::programIcon()) {
     m_ui->setupUi(this);
     // No caption buttons: the window ends through its own close button or Escape.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setWindowIcon(m_programIcon);
     setMinimumSize(minimumSizeHint().expandedTo(kMinimumSize));
     setUpView();
+    setUpKeys();
 
     m_statusText->setTextFormat(Qt::PlainText);
     // A long summary is cut at the window's edge rather than widening the window.
     m_statusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_ui->statusBar->addWidget(m_statusIcon);
     m_ui->statusBar->addWidget(m_statusText, 1);
-    m_ui->statusBar->hide();
 
     connect(m_ui->runButton, &QPushButton::clicked, this, &ResultWindow::runList);
     connect(m_ui->closeButton, &QPushButton::clicked, this, &ResultWindow::reject);
     connect(m_ui->removeButton, &QPushButton::clicked, this, &ResultWindow::removeSelectedRows);
     connect(m_ui->attributeButton, &QPushButton::clicked, this,
-            &ResultWindow::attributeChangeRequested);
-
-    installEventFilter(this);
-    for (QWidget* child : findChildren<QWidget*>())
-        child->installEventFilter(this);
+            &ResultWindow::requestAttributeChange);
 
     m_progressTimer.setSingleShot(true);
     m_progressTimer.setInterval(kRunProgressInterval);
     connect(&m_progressTimer, &QTimer::timeout, this, &ResultWindow::showRunProgress);
+
+    setStatus(QStringLiteral("Bar Initialized."), QIcon());
+    // The search window still shows the plan: the fill follows on in it, and only then does it
+    // move over to this window, which is still hidden.
+    m_searchWindow->begin(QStringLiteral("リストに登録中..."),
+                          QStringLiteral("しばらくお待ちください"));
+    fillList();
+    m_searchWindow->end();
+    m_searchWindow->setOwner(this);
 }
 
 ResultWindow::~ResultWindow() = default;
@@ -94,20 +100,45 @@ void ResultWindow::setUpView() {
             m_ui->removeButton->setEnabled(m_ui->listView->selectionModel()->hasSelection());
     });
     connect(view, &QTableView::doubleClicked, this, [this] {
-        const QModelIndexList selected = m_ui->listView->selectionModel()->selectedRows();
-        if (selected.isEmpty())
-            return;
-        QList<int> rows;
-        for (const QModelIndex& index : selected)
-            rows.append(index.row());
-        std::sort(rows.begin(), rows.end());
-        emit fileInformationRequested(rows);
+        if (const QList<int> rows = selectedRows(); !rows.isEmpty())
+            emit fileInformationRequested(rows);
     });
     connect(view, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
         const QModelIndex index = m_ui->listView->indexAt(position);
         emit contextMenuRequested(index.row(), index.column(),
                                   m_ui->listView->viewport()->mapToGlobal(position));
     });
+}
+
+void ResultWindow::setUpKeys() {
+    // A letter acts with or without Shift and whatever Ctrl says. As shortcuts rather than a
+    // look at every key, they leave its letters to a control that takes text.
+    for (QAction* action : {m_ui->removeAction, m_ui->attributeAction, m_ui->copyAction}) {
+        const Qt::Key key = action->shortcut()[0].key();
+        action->setShortcuts({QKeySequence(key), QKeySequence(Qt::ShiftModifier | key),
+                              QKeySequence(Qt::ControlModifier | key),
+                              QKeySequence(Qt::ControlModifier | Qt::ShiftModifier | key)});
+    }
+    connect(m_ui->removeAction, &QAction::triggered, this, &ResultWindow::removeSelectedRows);
+    connect(m_ui->attributeAction, &QAction::triggered, this,
+            &ResultWindow::requestAttributeChange);
+    connect(m_ui->copyAction, &QAction::triggered, this, [this] {
+        if (!m_busy)
+            emit copyListRequested();
+    });
+}
+
+void ResultWindow::requestAttributeChange() {
+    if (!m_busy)
+        emit attributeChangeRequested(selectedRows());
+}
+
+QList<int> ResultWindow::selectedRows() const {
+    QList<int> rows;
+    for (const QModelIndex& index : m_ui->listView->selectionModel()->selectedRows())
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 QTableView* ResultWindow::view() const {
@@ -118,40 +149,12 @@ QString ResultWindow::statusText() const {
     return m_statusText->text();
 }
 
-bool ResultWindow::planAndFill() {
-    m_searchWindow->begin(QStringLiteral("検索中..."),
-                          QStringLiteral("中断するときはESCキーを押してください"));
-    setButtonsEnabled(false);
-    m_busy = true;
-    const bool planned = m_job.PlanJob();
-    m_busy = false;
-    setButtonsEnabled(true);
-    if (!planned) {
-        m_searchWindow->end();
-        reject();
-        return false;
-    }
-    setStatus(QStringLiteral("Bar Initialized."), QIcon());
-    m_ui->statusBar->show();
-    m_searchWindow->begin(QStringLiteral("リストに登録中..."),
-                          QStringLiteral("しばらくお待ちください"));
-    fillList();
-    m_searchWindow->end();
-    return true;
-}
-
-int ResultWindow::exec() {
-    if (!planAndFill())
-        return QDialog::Rejected;
-    return QDialog::exec();
-}
-
 void ResultWindow::fillList() {
     m_model->reset([this](size_t done, size_t count) {
         m_searchWindow->showDetail(QStringLiteral("%1/%2").arg(done).arg(count));
     });
 
-    if (m_job.job().mode == TransferMode::Search) {
+    if (m_job->job().mode == TransferMode::Search) {
         m_ui->runButton->setEnabled(false);
         makeCloseDefault();
     }
@@ -174,7 +177,7 @@ void ResultWindow::fillList() {
 }
 
 void ResultWindow::showSummary() {
-    setStatus(fromUtf8(summaryText(m_job, m_model->totals())), m_programIcon);
+    setStatus(fromUtf8(summaryText(*m_job, m_model->totals())), m_programIcon);
 }
 
 void ResultWindow::setStatus(const QString& text, const QIcon& icon) {
@@ -202,7 +205,7 @@ void ResultWindow::runList() {
     RunSummary summary;
     {
         CopyProgressWindow progress(this);
-        summary = m_job.OnOK(*this, progress);
+        summary = m_job->OnOK(*this, progress);
     }
     m_progressTimer.stop();
     showRunProgress(); // the list ends scrolled to the last entry carried out
@@ -237,8 +240,8 @@ void ResultWindow::showRunProgress() {
         m_model->index(static_cast<int>(m_progressRow), OperationTableModel::ActionColumn);
     if (!view->viewport()->rect().contains(view->visualRect(cell)))
         view->scrollTo(cell, QAbstractItemView::PositionAtCenter);
-    if (const OperationEntry* entry = m_job.list().at(m_progressRow))
-        setStatus(m_progressText, fileIcon(*entry));
+    if (const OperationEntry* entry = m_job->list().at(m_progressRow))
+        setStatus(m_progressText, m_fileIcons.icon(*entry));
     m_progressTimer.start();
 }
 
@@ -246,33 +249,13 @@ void ResultWindow::entryFinished(size_t row, const OperationEntry&, RowOverlay o
     m_model->setOverlay(row, overlay);
 }
 
-QIcon ResultWindow::fileIcon(const OperationEntry& entry) {
-    if (entry.command == OperationCommand::Mkdir || entry.command == OperationCommand::Rmdir)
-        return m_iconProvider.icon(QAbstractFileIconProvider::Folder);
-    const std::string& path =
-        entry.source.foundPath.empty() ? entry.source.path : entry.source.foundPath;
-    // By name only: reading every file's first bytes would slow the run down.
-    const QMimeType type =
-        m_mimeTypes.mimeTypeForFile(fromUtf8(path), QMimeDatabase::MatchExtension);
-    QIcon icon = QIcon::fromTheme(type.iconName());
-    if (icon.isNull())
-        icon = QIcon::fromTheme(type.genericIconName());
-    if (icon.isNull())
-        icon = m_iconProvider.icon(QAbstractFileIconProvider::File);
-    return icon;
-}
-
 void ResultWindow::removeSelectedRows() {
     if (m_busy)
         return;
-    const QModelIndexList selected = m_ui->listView->selectionModel()->selectedRows();
+    const QList<int> selected = selectedRows();
     if (selected.isEmpty())
         return;
-    std::vector<int> rows;
-    rows.reserve(static_cast<size_t>(selected.size()));
-    for (const QModelIndex& index : selected)
-        rows.push_back(index.row());
-    std::sort(rows.begin(), rows.end());
+    const std::vector<int> rows(selected.begin(), selected.end());
 
     m_busy = true;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -286,17 +269,6 @@ void ResultWindow::removeSelectedRows() {
     showSummary();
     QGuiApplication::restoreOverrideCursor();
     m_busy = false;
-}
-
-void ResultWindow::copyListToClipboard() {
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::string text = clipboardText(m_job.list(), "\r\n");
-    if (!text.empty())
-        QGuiApplication::clipboard()->setText(fromUtf8(text));
-    QGuiApplication::restoreOverrideCursor();
-    if (!text.empty())
-        m_platform.messageBox.tell("現在のリストをクリップボードにコピーしました。",
-                                   MessageIcon::Information);
 }
 
 void ResultWindow::reject() {
@@ -316,32 +288,9 @@ void ResultWindow::reject() {
     m_ui->listView->setUpdatesEnabled(true);
     m_searchWindow->end();
     m_ui->statusBar->hide();
-    m_job.setFocusControl(kFocusNone);
+    m_job->setFocusControl(kFocusNone);
     m_busy = false;
     QDialog::reject();
-}
-
-bool ResultWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress)
-        return QDialog::eventFilter(watched, event);
-    const auto* key = static_cast<const QKeyEvent*>(event);
-    if (key->modifiers() & (Qt::AltModifier | Qt::MetaModifier))
-        return false;
-    switch (key->key()) {
-    case Qt::Key_A:
-        if (!m_busy)
-            emit attributeChangeRequested();
-        return true;
-    case Qt::Key_C:
-        if (!m_busy)
-            copyListToClipboard();
-        return true;
-    case Qt::Key_D:
-        removeSelectedRows();
-        return true;
-    default:
-        return false;
-    }
 }
 
 } // namespace ryk

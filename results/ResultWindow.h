@@ -1,12 +1,11 @@
 #pragma once
 
-#include "engine/TransferJob.h"
+#include "engine/RunObserver.h"
+#include "results/RowImages.h"
 
 #include <QDialog>
-#include <QFileIconProvider>
 #include <QIcon>
 #include <QList>
-#include <QMimeDatabase>
 #include <QTimer>
 #include <memory>
 
@@ -21,31 +20,27 @@ namespace ryk {
 
 class OperationTableModel;
 class SearchWindow;
+class TransferJob;
 
-/// The "テスト結果" window: plans its job while still hidden, lists the planned entries with a
-/// summary, lets the user remove rows or copy the list, runs it, and empties the list when it
-/// closes. It owns the job.
+/// The "テスト結果" window over a planned job: lists the planned entries with a summary, lets
+/// the user remove rows, runs the list, and empties it when it closes. It owns the job; the
+/// tools its keys and rows lead to listen to its signals. ResultWindowFactory makes it.
 class ResultWindow : public QDialog, public RunObserver {
     Q_OBJECT
 public:
-    explicit ResultWindow(const Platform& platform, QWidget* parent = nullptr);
+    /// Takes the planned `job` and the search window it was planned with, which from now on
+    /// shows this window's long steps, and fills the list and the summary. Not shown yet.
+    ResultWindow(std::unique_ptr<TransferJob> job, std::unique_ptr<SearchWindow> searchWindow,
+                 QWidget* parent = nullptr);
     ~ResultWindow() override;
 
-    /// The window's job; set it up (SetJob, SetPaths, ...) before exec().
-    TransferJob& job() { return m_job; }
-    /// Plans the job while the window is hidden, then fills the list and the summary. False when
-    /// the plan was abandoned: the list has then been emptied and the window ended.
-    bool planAndFill();
-    /// Plans and fills, then runs the window modally; Rejected at once when the plan was
-    /// abandoned.
-    int exec() override;
+    /// The planned job; the rows are its list.
+    TransferJob& job() { return *m_job; }
 
     /// Runs every pending entry (the execute button).
     void runList();
     /// Removes the selected rows and destroys their entries.
     void removeSelectedRows();
-    /// Puts every line of the list on the clipboard and says so; an empty list puts nothing.
-    void copyListToClipboard();
     /// Closing: destroys every entry and ends the window.
     void reject() override;
 
@@ -55,41 +50,43 @@ public:
     QString statusText() const;
 
 signals:
-    /// The attribute and date change was asked for (its button or the A key).
-    void attributeChangeRequested();
+    /// The attribute and date change of these rows (ascending, maybe none) was asked for, by
+    /// its button or the A key.
+    void attributeChangeRequested(const QList<int>& rows);
+    /// The copy of the whole list to the clipboard was asked for (the C key).
+    void copyListRequested();
     /// The file information of these rows (ascending) was asked for by a double click.
     void fileInformationRequested(const QList<int>& rows);
     /// A row's context menu was asked for; `row` is -1 below the last row.
     void contextMenuRequested(int row, int column, const QPoint& globalPosition);
 
 protected:
-    /// The keys A, C and D act for the whole window, whatever control has the focus.
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void entryStarting(size_t row, const OperationEntry& entry,
                        const std::string& statusText) override;
     void entryFinished(size_t row, const OperationEntry& entry, RowOverlay overlay) override;
 
 private:
     void setUpView();
+    void setUpKeys();
     void fillList();
+    void requestAttributeChange();
+    /// The selected rows, ascending.
+    QList<int> selectedRows() const;
     void showSummary();
     void setStatus(const QString& text, const QIcon& icon);
     void setButtonsEnabled(bool enabled);
     /// Shows the latest entry's status line and row, if not shown yet.
     void showRunProgress();
     void makeCloseDefault();
-    QIcon fileIcon(const OperationEntry& entry);
 
     std::unique_ptr<Ui::ResultWindow> m_ui;
-    Platform m_platform;
-    SearchWindow* m_searchWindow;
-    TransferJob m_job;
+    std::unique_ptr<SearchWindow> m_searchWindow;
+    std::unique_ptr<TransferJob> m_job;
     OperationTableModel* m_model;
     QLabel* m_statusIcon;
     QLabel* m_statusText;
     QIcon m_programIcon;
-    QFileIconProvider m_iconProvider;
-    QMimeDatabase m_mimeTypes;
+    FileIcons m_fileIcons;
     QTimer m_progressTimer;
     size_t m_progressRow = 0;
     QString m_progressText;

@@ -169,4 +169,20 @@ QIcon RowImages::programIcon() {
     return icon;
 }
 
+QIcon FileIcons::icon(const OperationEntry& entry) {
+    if (entry.command == OperationCommand::Mkdir || entry.command == OperationCommand::Rmdir)
+        return m_provider.icon(QAbstractFileIconProvider::Folder);
+    const std::string& path =
+        entry.source.foundPath.empty() ? entry.source.path : entry.source.foundPath;
+    // By name only: reading every file's first bytes would slow the run down.
+    const QMimeType type =
+        m_mimeTypes.mimeTypeForFile(QString::fromStdString(path), QMimeDatabase::MatchExtension);
+    QIcon icon = QIcon::fromTheme(type.iconName());
+    if (icon.isNull())
+        icon = QIcon::fromTheme(type.genericIconName());
+    if (icon.isNull())
+        icon = m_provider.icon(QAbstractFileIconProvider::File);
+    return icon;
+}
+
 } // namespace ryk

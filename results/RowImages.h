@@ -1,9 +1,11 @@
 #pragma once
 
 #include "engine/OperationEntry.h"
-#include "engine/TransferJob.h"
+#include "engine/RunObserver.h"
 
+#include <QFileIconProvider>
 #include <QIcon>
+#include <QMimeDatabase>
 #include <QPixmap>
 #include <array>
 
@@ -30,6 +32,17 @@ public:
 private:
     std::array<QPixmap, kCommands * kOverlays> m_images;
     QPixmap m_empty;
+};
+
+/// The icons of the files behind entries, as the desktop shows their kinds.
+class FileIcons {
+public:
+    /// A folder for a directory line; otherwise the icon of the file's type, told by its name.
+    QIcon icon(const OperationEntry& entry);
+
+private:
+    QFileIconProvider m_provider;
+    QMimeDatabase m_mimeTypes;
 };
 
 } // namespace ryk

@@ -9,9 +9,11 @@
 #include "platform/qt/QtBatchProgress.h"
 #include "platform/qt/QtMessageBox.h"
 #include "results/ResultWindow.h"
+#include "results/ResultWindowFactory.h"
 #include "results/RowImages.h"
 
 #include <QApplication>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,11 +40,11 @@ int main(int argc, char** argv) {
     // The job of the command line goes straight to its result window.
     int status = 0;
     {
-        ResultWindow window(platform);
-        if (application.startJob(window.job()))
-            window.exec();
-        else
+        ResultWindowFactory factory(platform);
+        if (!application.startJob(factory.job()))
             status = 1;
+        else if (const std::unique_ptr<ResultWindow> window = factory.plan())
+            window->exec();
     }
     application.shutDown();
     return status;

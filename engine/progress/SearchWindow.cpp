@@ -17,6 +17,11 @@ SearchWindow::SearchWindow(QWidget* owner)
 
 SearchWindow::~SearchWindow() = default;
 
+void SearchWindow::setOwner(QWidget* owner) {
+    m_owner = owner;
+    setParent(owner, windowFlags());
+}
+
 void SearchWindow::begin(const QString& heading, const QString& hint) {
     m_ui->headingLabel->setText(heading);
     m_ui->hintLabel->setText(hint);

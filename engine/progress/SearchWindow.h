@@ -20,6 +20,10 @@ public:
     explicit SearchWindow(QWidget* owner = nullptr);
     ~SearchWindow() override;
 
+    /// Makes `owner` the window it belongs to and is centred over from the next step on; the
+    /// window is hidden until then.
+    void setOwner(QWidget* owner);
+
     /// Shows the window for a step with its heading and hint; the detail line starts empty.
     void begin(const QString& heading, const QString& hint);
     /// Replaces the heading of the current step.

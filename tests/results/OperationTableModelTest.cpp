@@ -1,9 +1,6 @@
 #include "results/OperationTableModel.h"
 
 #include "ModelTester.h"
-#include "platform/posix/PosixFileSystem.h"
-#include "support/FakeMessageBox.h"
-#include "support/ScriptedAbortKey.h"
 
 #include <QImage>
 #include <QPixmap>
@@ -18,8 +15,6 @@ using test::ModelChecker;
 
 class OperationTableModelTest : public ::testing::Test {
 protected:
-    OperationTableModelTest() { job.SetJob(TransferMode::Update, OptionFlags{}, DateTime()); }
-
     OperationEntry& add(OperationCommand command, const std::string& source,
                         uint64_t sourceSize = 0, const std::string& target = {},
                         uint64_t targetSize = 0) {
@@ -29,7 +24,7 @@ protected:
         entry->source.size = sourceSize;
         entry->target.path = target;
         entry->target.size = targetSize;
-        return job.list().append(std::move(entry));
+        return list.append(std::move(entry));
     }
     void addCopies(int count) {
         for (int i = 0; i < count; ++i)
@@ -43,15 +38,12 @@ protected:
     }
     std::vector<std::string> sourcePaths() const {
         std::vector<std::string> paths;
-        for (const auto& entry : job.list())
+        for (const auto& entry : list)
             paths.push_back(entry->source.path);
         return paths;
     }
 
-    PosixFileSystem fileSystem;
-    test::FakeMessageBox messageBox;
-    test::ScriptedAbortKey abortKey;
-    TransferJob job{Platform{fileSystem, messageBox, abortKey}};
+    OperationList list;
 };
 
 TEST_F(OperationTableModelTest, ColumnsFollowTheMode) {
@@ -61,8 +53,7 @@ TEST_F(OperationTableModelTest, ColumnsFollowTheMode) {
     } cases[] = {{TransferMode::Update, 3}, {TransferMode::Move, 3},     {TransferMode::Search, 2},
                  {TransferMode::Delete, 2}, {TransferMode::Response, 3}, {TransferMode::Sync, 3}};
     for (const auto& c : cases) {
-        job.SetJob(c.mode, OptionFlags{}, DateTime());
-        OperationTableModel model(job);
+        OperationTableModel model(list, c.mode);
         model.reset();
         EXPECT_EQ(model.columnCount(), c.columns) << modeName(c.mode);
         EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), "行動");
@@ -91,7 +82,7 @@ TEST_F(OperationTableModelTest, RowTextsFollowTheCommand) {
     };
     for (const auto& c : cases)
         add(c.command, "/s/f", 0, "/d/f");
-    OperationTableModel model(job);
+    OperationTableModel model(list, TransferMode::Update);
     model.reset();
     ASSERT_EQ(model.rowCount(), 9);
     for (int row = 0; row < 9; ++row) {
@@ -104,7 +95,7 @@ TEST_F(OperationTableModelTest, RowTextsFollowTheCommand) {
 
 TEST_F(OperationTableModelTest, PathsThatAreNotUtf8StillShow) {
     add(OperationCommand::Copy, "/s/caf\xe9", 0, "/d/caf\xe9");
-    OperationTableModel model(job);
+    OperationTableModel model(list, TransferMode::Update);
     model.reset();
     EXPECT_TRUE(text(model, 0, 1).startsWith("/s/caf"));
     EXPECT_EQ(text(model, 0, 1).size(), 7);
@@ -114,7 +105,7 @@ TEST_F(OperationTableModelTest, RowImageShowsTheCommandWithTheRowsMark) {
     for (int c = 0; c < RowImages::kCommands; ++c)
         add(static_cast<OperationCommand>(c), "/s/" + std::to_string(c));
     add(OperationCommand::Copy, "/s/again");
-    OperationTableModel model(job);
+    OperationTableModel model(list, TransferMode::Update);
     model.reset();
 
     std::set<QByteArray> commandImages;
@@ -147,7 +138,7 @@ TEST_F(OperationTableModelTest, TotalsCountOnlyTheirCommandsAndFollowRemoval) {
     add(OperationCommand::Update, "/s/smaller", 50, "/d/smaller", 80);
     add(OperationCommand::Delete, "/s/gone", 7, "/d/gone", 1000);
     add(OperationCommand::Error, "/s/bad", 1000, "/d/bad", 1);
-    OperationTableModel model(job);
+    OperationTableModel model(list, TransferMode::Update);
     model.reset();
     EXPECT_EQ(model.totals().totalBytes, 157u);
     EXPECT_EQ(model.totals().neededBytes, 70);
@@ -162,7 +153,7 @@ TEST_F(OperationTableModelTest, TotalsCountOnlyTheirCommandsAndFollowRemoval) {
 
 TEST_F(OperationTableModelTest, RemovingRowsDestroysTheEntriesAtTheirPositions) {
     addCopies(10);
-    OperationTableModel model(job);
+    OperationTableModel model(list, TransferMode::Update);
     ModelChecker checker(&model);
     model.reset();
     model.setOverlay(6, RowOverlay::Done);
@@ -184,7 +175,7 @@ TEST_F(OperationTableModelTest, RemovingRowsDestroysTheEntriesAtTheirPositions) 
 
 TEST_F(OperationTableModelTest, RemovingManyScatteredRowsKeepsTheOthersInOrder) {
     addCopies(1000);
-    OperationTableModel model(job);
+    OperationTableModel model(list, TransferMode::Update);
     ModelChecker checker(&model);
     model.reset();
     std::vector<int> even;
@@ -193,10 +184,10 @@ TEST_F(OperationTableModelTest, RemovingManyScatteredRowsKeepsTheOthersInOrder) 
         model.setOverlay(static_cast<size_t>(row + 1), RowOverlay::Failed);
     }
     model.removeRowSet(even);
-    ASSERT_EQ(job.list().size(), 500u);
+    ASSERT_EQ(list.size(), 500u);
     ASSERT_EQ(model.rowCount(), 500);
     for (int row = 0; row < 500; ++row) {
-        EXPECT_EQ(job.list().at(static_cast<size_t>(row))->source.path,
+        EXPECT_EQ(list.at(static_cast<size_t>(row))->source.path,
                   "/s/" + std::to_string(2 * row + 1));
         EXPECT_EQ(model.overlay(static_cast<size_t>(row)), RowOverlay::Failed);
     }
@@ -206,7 +197,7 @@ TEST_F(OperationTableModelTest, RemovingManyScatteredRowsKeepsTheOthersInOrder) 
 
 TEST_F(OperationTableModelTest, FillAndClearReportTheirProgress) {
     addCopies(600);
-    OperationTableModel model(job);
+    OperationTableModel model(list, TransferMode::Update);
     ModelChecker checker(&model);
     std::vector<size_t> filled;
     model.reset([&](size_t done, size_t count) {
@@ -218,7 +209,7 @@ TEST_F(OperationTableModelTest, FillAndClearReportTheirProgress) {
     std::vector<size_t> left;
     model.clear([&](size_t rows, size_t) { left.push_back(rows); });
     EXPECT_EQ(left, (std::vector<size_t>{599, 512, 256, 0}));
-    EXPECT_TRUE(job.list().empty());
+    EXPECT_TRUE(list.empty());
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_EQ(model.totals().totalBytes, 0u);
     EXPECT_TRUE(checker.complaints().isEmpty()) << checker.complaints().join('\n').toStdString();

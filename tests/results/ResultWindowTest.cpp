@@ -1,112 +1,67 @@
 #include "results/ResultWindow.h"
 
-#include "ModelTester.h"
+#include "ResultWindowFixture.h"
 #include "engine/progress/SearchWindow.h"
-#include "platform/posix/PosixFileSystem.h"
-#include "results/OperationTableModel.h"
-#include "support/FakeMessageBox.h"
-#include "support/ScriptedAbortKey.h"
-#include "support/TempDir.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
-#include <QPushButton>
+#include <QLayout>
+#include <QLineEdit>
 #include <QSignalSpy>
-#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
-#include <functional>
-#include <gtest/gtest.h>
 
 namespace ryk {
 namespace {
 
-using test::FakeMessageBox;
-using test::ScriptedAbortKey;
-using test::TempDir;
+using test::ResultWindowTest;
+using test::WatchingAbortKey;
 
-/// Looks at the windows whenever the plan polls the keyboard.
-class WatchingAbortKey : public AbortKey {
-public:
-    AbortKeyEvent poll() override {
-        if (watch)
-            watch();
-        return AbortKeyEvent::None;
+bool anyResultWindow() {
+    for (QWidget* widget : QApplication::allWidgets()) {
+        if (qobject_cast<ResultWindow*>(widget))
+            return true;
     }
-    std::function<void()> watch;
-};
+    return false;
+}
 
-class ResultWindowTest : public ::testing::Test {
-protected:
-    ResultWindowTest() {
-        source = tmp.makeDir("src");
-        destination = tmp.makeDir("dst");
-        tmp.writeFile("src/a.txt", "aaa");
-        tmp.writeFile("src/b.c", "bbbbb");
-        tmp.writeFile("src/sub/c.txt", "ccccccc");
-    }
-
-    /// A window with its job set up; the plan has not run yet.
-    std::unique_ptr<ResultWindow> window(TransferMode mode, AbortKey& key) {
-        auto w = std::make_unique<ResultWindow>(Platform{fileSystem, messageBox, key});
-        OptionFlags flags;
-        flags.subdirectories = 1;
-        w->job().SetJob(mode, flags, DateTime());
-        EXPECT_TRUE(w->job().SetPaths(source, "*.*", "", destination, "*.*"));
-        return w;
-    }
-    std::unique_ptr<ResultWindow> planned(TransferMode mode = TransferMode::Update) {
-        auto w = window(mode, abortKey);
-        EXPECT_TRUE(w->planAndFill());
-        return w;
-    }
-
-    static QPushButton* button(ResultWindow& w, const char* name) {
-        return w.findChild<QPushButton*>(name);
-    }
-    static QStringList column(ResultWindow& w, int column) {
-        QStringList texts;
-        const OperationTableModel& model = w.model();
-        for (int row = 0; row < model.rowCount(); ++row)
-            texts << model.data(model.index(row, column)).toString();
-        return texts;
-    }
-    static void select(ResultWindow& w, std::initializer_list<int> rows) {
-        for (const int row : rows)
-            w.view()->selectionModel()->select(
-                w.model().index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
-    QString in(const std::string& dir, const char* name) const {
-        return QString::fromStdString(dir + "/" + name);
-    }
-
-    TempDir tmp;
-    std::string source;
-    std::string destination;
-    PosixFileSystem fileSystem;
-    FakeMessageBox messageBox;
-    ScriptedAbortKey abortKey;
-};
-
-TEST_F(ResultWindowTest, PlansWhileHiddenWithTheSearchWindowShowing) {
+TEST_F(ResultWindowTest, PlansWithTheSearchWindowShowingBeforeTheWindowIsMade) {
     WatchingAbortKey key;
-    auto w = window(TransferMode::Update, key);
+    auto f = factory(TransferMode::Update, key);
+    SearchWindow* searchWindow = &f->searchWindow();
     int polls = 0;
     key.watch = [&] {
         ++polls;
-        EXPECT_FALSE(w->isVisible());
-        EXPECT_TRUE(w->searchWindow().isVisible());
-        EXPECT_EQ(w->searchWindow().heading(), "検索中...");
-        EXPECT_EQ(w->searchWindow().hint(), "中断するときはESCキーを押してください");
-        EXPECT_FALSE(button(*w, "runButton")->isEnabled());
-        EXPECT_FALSE(button(*w, "closeButton")->isEnabled());
+        EXPECT_FALSE(anyResultWindow());
+        EXPECT_TRUE(searchWindow->isVisible());
+        EXPECT_EQ(searchWindow->heading(), "検索中...");
+        EXPECT_EQ(searchWindow->hint(), "中断するときはESCキーを押してください");
     };
-    ASSERT_TRUE(w->planAndFill());
+    const std::unique_ptr<ResultWindow> w = f->plan();
+    ASSERT_TRUE(w);
     EXPECT_GT(polls, 0);
-    EXPECT_FALSE(w->searchWindow().isVisible());
+    EXPECT_EQ(&w->searchWindow(), searchWindow) << "the window keeps the plan's search window";
+    EXPECT_FALSE(searchWindow->isVisible());
     EXPECT_FALSE(w->isVisible()) << "exec shows the window, complete";
+    EXPECT_EQ(w->model().rowCount(), 4);
+}
+
+TEST_F(ResultWindowTest, TheSearchWindowOfALaterStepIsCentredOverTheWindow) {
+    auto w = planned();
+    w->move(40, 30);
+    show(*w);
+    QPoint centre;
+    QObject::connect(&w->model(), &QAbstractItemModel::rowsAboutToBeRemoved, [&] {
+        EXPECT_TRUE(w->searchWindow().isVisible());
+        centre = w->searchWindow().frameGeometry().center();
+    });
+    select(*w, {1});
+    QTest::mouseClick(button(*w, "removeButton"), Qt::LeftButton);
+    ASSERT_EQ(w->job().list().size(), 3u);
+    EXPECT_LE((centre - w->frameGeometry().center()).manhattanLength(), 2)
+        << centre.x() << "," << centre.y();
 }
 
 TEST_F(ResultWindowTest, ShowsOneRowPerPlannedEntryWithTheSummary) {
@@ -164,7 +119,7 @@ TEST_F(ResultWindowTest, ColumnsAndButtonsFollowTheMode) {
 
 TEST_F(ResultWindowTest, RemovingSelectedRowsRemovesTheirEntries) {
     auto w = planned();
-    w->show();
+    show(*w);
     QTest::keyClick(w->view(), Qt::Key_D);
     EXPECT_EQ(w->job().list().size(), 4u) << "nothing selected: nothing removed";
 
@@ -187,44 +142,85 @@ TEST_F(ResultWindowTest, RemovingSelectedRowsRemovesTheirEntries) {
 
 TEST_F(ResultWindowTest, CopiesTheWholeListToTheClipboard) {
     auto w = planned();
-    w->show();
+    show(*w);
     select(*w, {1});
     const QString expected =
         "Copy \"" + in(source, "a.txt") + "\" \"" + in(destination, "a.txt") + "\"\r\n" +
         "Copy \"" + in(source, "b.c") + "\" \"" + in(destination, "b.c") + "\"\r\n" + "Mkdir \"" +
         in(destination, "sub") + "\" \r\n" + "Copy \"" + in(source, "sub/c.txt") + "\" \"" +
         in(destination, "sub/c.txt") + "\"\r\n";
-    const struct {
-        const char* label;
-        Qt::KeyboardModifiers modifiers;
-    } keys[] = {
-        {"C", Qt::NoModifier}, {"Ctrl+C", Qt::ControlModifier}, {"Shift+C", Qt::ShiftModifier}};
-    for (const auto& k : keys) {
-        QGuiApplication::clipboard()->setText("before");
-        messageBox.shown.clear();
-        QTest::keyClick(w->view(), Qt::Key_C, k.modifiers);
-        EXPECT_EQ(QGuiApplication::clipboard()->text(), expected) << k.label;
-        EXPECT_EQ(messageBox.texts(),
-                  std::vector<std::string>{"現在のリストをクリップボードにコピーしました。"})
-            << k.label;
-    }
+    QGuiApplication::clipboard()->setText("before");
+    QTest::keyClick(w->view(), Qt::Key_C);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), expected);
+    EXPECT_EQ(messageBox.texts(),
+              std::vector<std::string>{"現在のリストをクリップボードにコピーしました。"});
     EXPECT_EQ(w->job().list().size(), 4u);
 }
 
-TEST_F(ResultWindowTest, KeyAAndItsButtonAskForTheAttributeChange) {
+TEST_F(ResultWindowTest, EachKeyActsWithOrWithoutShiftAndCtrlWhereverTheFocusIs) {
+    const struct {
+        const char* label;
+        Qt::KeyboardModifiers modifiers;
+        bool acts;
+    } cases[] = {{"plain", Qt::NoModifier, true},
+                 {"Shift", Qt::ShiftModifier, true},
+                 {"Ctrl", Qt::ControlModifier, true},
+                 {"Ctrl+Shift", Qt::ControlModifier | Qt::ShiftModifier, true},
+                 {"Alt", Qt::AltModifier, false}};
+    for (const auto& c : cases) {
+        auto w = planned();
+        show(*w);
+        QSignalSpy attributes(w.get(), &ResultWindow::attributeChangeRequested);
+        select(*w, {3, 1});
+        QTest::keyClick(button(*w, "closeButton"), Qt::Key_A, c.modifiers);
+        ASSERT_EQ(attributes.count(), c.acts ? 1 : 0) << c.label;
+        if (c.acts) {
+            EXPECT_EQ(attributes.front().front().value<QList<int>>(), (QList<int>{1, 3}));
+        }
+
+        QGuiApplication::clipboard()->setText("before");
+        messageBox.shown.clear();
+        QTest::keyClick(w->view(), Qt::Key_C, c.modifiers);
+        EXPECT_EQ(QGuiApplication::clipboard()->text().startsWith("Copy \""), c.acts) << c.label;
+        EXPECT_EQ(messageBox.shown.size(), c.acts ? 1u : 0u) << c.label;
+
+        QTest::keyClick(w->view(), Qt::Key_D, c.modifiers);
+        EXPECT_EQ(w->job().list().size(), c.acts ? 2u : 4u) << c.label;
+        EXPECT_TRUE(w->isVisible()) << c.label << ": a key on the close button does not close";
+    }
+}
+
+TEST_F(ResultWindowTest, TheAttributeButtonAsksForTheSelectedRows) {
     auto w = planned();
-    w->show();
+    show(*w);
     QSignalSpy asked(w.get(), &ResultWindow::attributeChangeRequested);
-    QTest::keyClick(w->view(), Qt::Key_A);
-    QTest::keyClick(button(*w, "closeButton"), Qt::Key_A, Qt::ShiftModifier);
     QTest::mouseClick(button(*w, "attributeButton"), Qt::LeftButton);
-    EXPECT_EQ(asked.count(), 3);
-    EXPECT_TRUE(w->isVisible()) << "A on the close button does not close";
+    select(*w, {2});
+    QTest::mouseClick(button(*w, "attributeButton"), Qt::LeftButton);
+    ASSERT_EQ(asked.count(), 2);
+    EXPECT_EQ(asked.at(0).front().value<QList<int>>(), QList<int>{}) << "none selected";
+    EXPECT_EQ(asked.at(1).front().value<QList<int>>(), QList<int>{2});
+}
+
+TEST_F(ResultWindowTest, ATextFieldKeepsTheLettersTypedIntoIt) {
+    auto w = planned();
+    auto* field = new QLineEdit(w.get());
+    w->layout()->addWidget(field);
+    show(*w);
+    select(*w, {0});
+    QSignalSpy attributes(w.get(), &ResultWindow::attributeChangeRequested);
+    QSignalSpy copies(w.get(), &ResultWindow::copyListRequested);
+    field->setFocus();
+    QTest::keyClicks(field, "dcaDCA");
+    EXPECT_EQ(field->text(), "dcaDCA");
+    EXPECT_EQ(attributes.count(), 0);
+    EXPECT_EQ(copies.count(), 0);
+    EXPECT_EQ(w->job().list().size(), 4u);
 }
 
 TEST_F(ResultWindowTest, DoubleClickAsksForTheSelectedRowsInformation) {
     auto w = planned();
-    w->show();
+    show(*w);
     QSignalSpy asked(w.get(), &ResultWindow::fileInformationRequested);
     const QPoint cell = w->view()->visualRect(w->model().index(1, 1)).center();
     QTest::mouseClick(w->view()->viewport(), Qt::LeftButton, {}, cell);
@@ -238,81 +234,6 @@ TEST_F(ResultWindowTest, DoubleClickAsksForTheSelectedRowsInformation) {
     EXPECT_EQ(asked.count(), 1) << "nothing selected: no information";
 }
 
-TEST_F(ResultWindowTest, RunMarksEveryRowAndCopiesTheFiles) {
-    auto w = planned();
-    w->show();
-    test::ModelChecker checker(&w->model());
-    QTest::mouseClick(button(*w, "runButton"), Qt::LeftButton);
-
-    for (int row = 0; row < 4; ++row)
-        EXPECT_EQ(w->model().overlay(static_cast<size_t>(row)), RowOverlay::Done) << row;
-    EXPECT_EQ(w->statusText(), "完了しました.(Error=0)");
-    EXPECT_EQ(tmp.readFile("dst/a.txt"), "aaa");
-    EXPECT_EQ(tmp.readFile("dst/b.c"), "bbbbb");
-    EXPECT_EQ(tmp.readFile("dst/sub/c.txt"), "ccccccc");
-
-    EXPECT_FALSE(button(*w, "runButton")->isEnabled());
-    EXPECT_FALSE(button(*w, "removeButton")->isEnabled());
-    EXPECT_TRUE(button(*w, "closeButton")->isEnabled());
-    EXPECT_TRUE(button(*w, "closeButton")->isDefault());
-    EXPECT_TRUE(button(*w, "attributeButton")->isEnabled());
-
-    // The keys do not look at the buttons: D still removes.
-    select(*w, {0});
-    QTest::keyClick(w->view(), Qt::Key_D);
-    EXPECT_EQ(w->job().list().size(), 3u);
-    EXPECT_TRUE(checker.complaints().isEmpty()) << checker.complaints().join('\n').toStdString();
-}
-
-TEST_F(ResultWindowTest, RunShowsWhichEntryIsBeingCarriedOut) {
-    WatchingAbortKey key;
-    auto w = window(TransferMode::Update, key);
-    ASSERT_TRUE(w->planAndFill());
-    w->show();
-    QStringList statuses;
-    std::vector<RowOverlay> firstRow;
-    key.watch = [&] {
-        statuses << w->statusText();
-        firstRow.push_back(w->model().overlay(0));
-        EXPECT_FALSE(button(*w, "closeButton")->isEnabled());
-    };
-    QTest::mouseClick(button(*w, "runButton"), Qt::LeftButton);
-    EXPECT_TRUE(statuses.contains("0 / 4 (Error=0) 中止はESCキーを押してください..."))
-        << statuses.join('\n').toStdString();
-    EXPECT_NE(std::find(firstRow.begin(), firstRow.end(), RowOverlay::Running), firstRow.end());
-    EXPECT_EQ(w->statusText(), "完了しました.(Error=0)");
-}
-
-TEST_F(ResultWindowTest, AFailedEntryIsMarkedAndCounted) {
-    auto w = planned();
-    std::filesystem::remove(source + "/b.c");
-    QTest::mouseClick(button(*w, "runButton"), Qt::LeftButton);
-    EXPECT_EQ(w->model().overlay(0), RowOverlay::Done);
-    EXPECT_EQ(w->model().overlay(1), RowOverlay::Failed);
-    EXPECT_EQ(w->model().overlay(3), RowOverlay::Done);
-    EXPECT_EQ(w->statusText(), "完了しました.(Error=1)");
-}
-
-TEST_F(ResultWindowTest, AStoppedRunGoesOnWithThePendingEntries) {
-    auto w = planned();
-    abortKey.polls = 0;
-    abortKey.quietPolls = 1;
-    abortKey.events = {AbortKeyEvent::ControlDown};
-    QTest::mouseClick(button(*w, "runButton"), Qt::LeftButton);
-
-    EXPECT_EQ(w->model().overlay(3), RowOverlay::None) << "the last entry was not reached";
-    EXPECT_EQ(w->job().list().at(3)->state, kStatePending);
-    EXPECT_TRUE(button(*w, "runButton")->isEnabled());
-    EXPECT_TRUE(button(*w, "removeButton")->isEnabled());
-    EXPECT_TRUE(w->statusText().startsWith("完了しました."));
-
-    QTest::mouseClick(button(*w, "runButton"), Qt::LeftButton);
-    for (int row = 0; row < 4; ++row)
-        EXPECT_EQ(w->model().overlay(static_cast<size_t>(row)), RowOverlay::Done) << row;
-    EXPECT_EQ(w->statusText(), "完了しました.(Error=0)");
-    EXPECT_FALSE(button(*w, "runButton")->isEnabled());
-}
-
 TEST_F(ResultWindowTest, ClosingEmptiesTheList) {
     const struct {
         const char* label;
@@ -323,7 +244,7 @@ TEST_F(ResultWindowTest, ClosingEmptiesTheList) {
          [](ResultWindow& w) { QTest::mouseClick(button(w, "closeButton"), Qt::LeftButton); }},
     };
     for (const auto& way : ways) {
-        auto w = window(TransferMode::Update, abortKey);
+        auto w = planned();
         bool wasShown = false;
         std::function<void()> closeWhenShown = [&] {
             if (!w->isVisible())
@@ -350,7 +271,7 @@ TEST_F(ResultWindowTest, AnEmptyPlanOpensAnEmptyList) {
     EXPECT_FALSE(button(*w, "attributeButton")->isEnabled());
     EXPECT_TRUE(w->statusText().startsWith("[OK.]cmd=0,")) << w->statusText().toStdString();
 
-    w->show();
+    show(*w);
     QGuiApplication::clipboard()->setText("before");
     QTest::keyClick(w->view(), Qt::Key_C);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "before");
@@ -361,14 +282,22 @@ TEST_F(ResultWindowTest, AnEmptyPlanOpensAnEmptyList) {
     EXPECT_FALSE(button(*w, "runButton")->isEnabled());
 }
 
-TEST_F(ResultWindowTest, AnAbandonedPlanNeverShowsTheWindow) {
-    auto w = window(TransferMode::Update, abortKey);
-    abortKey.events = {AbortKeyEvent::ControlDown};
-    EXPECT_EQ(w->exec(), QDialog::Rejected);
-    EXPECT_TRUE(w->job().list().empty());
-    EXPECT_EQ(w->model().rowCount(), 0);
-    EXPECT_FALSE(w->isVisible());
-    EXPECT_FALSE(w->searchWindow().isVisible());
+TEST_F(ResultWindowTest, AnAbandonedPlanMakesNoWindow) {
+    /// Stops the scan once it has planned something, which must not survive.
+    class StopOncePlanned : public AbortKey {
+    public:
+        AbortKeyEvent poll() override {
+            return job && !job->list().empty() ? AbortKeyEvent::ControlDown : AbortKeyEvent::None;
+        }
+        const TransferJob* job = nullptr;
+    } key;
+    auto f = factory(TransferMode::Update, key);
+    key.job = &f->job();
+    EXPECT_EQ(f->plan(), nullptr);
+    EXPECT_FALSE(anyResultWindow());
+    EXPECT_TRUE(f->job().list().empty());
+    EXPECT_EQ(f->job().focusControl(), kFocusNone);
+    EXPECT_FALSE(f->searchWindow().isVisible());
 }
 
 } // namespace

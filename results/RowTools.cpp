@@ -1,0 +1,26 @@
+#include "results/RowTools.h"
+
+#include "engine/ListText.h"
+#include "platform/MessageBox.h"
+
+#include <QClipboard>
+#include <QCursor>
+#include <QGuiApplication>
+
+namespace ryk {
+
+RowTools::RowTools(const OperationList& list, MessageBox& messageBox, QObject* parent)
+    : QObject(parent), m_list(list), m_messageBox(messageBox) {}
+
+void RowTools::copyList() {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::string text = clipboardText(m_list, "\r\n");
+    if (!text.empty())
+        QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+    QGuiApplication::restoreOverrideCursor();
+    if (!text.empty())
+        m_messageBox.tell("現在のリストをクリップボードにコピーしました。",
+                          MessageIcon::Information);
+}
+
+} // namespace ryk

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "engine/TransferJob.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "results/OperationTableModel.h"
+#include "results/ResultWindow.h"
+#include "results/ResultWindowFactory.h"
+#include "support/FakeMessageBox.h"
+#include "support/ScriptedAbortKey.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QItemSelectionModel>
+#include <QPushButton>
+#include <QStringList>
+#include <QTableView>
+#include <QTest>
+#include <QWindow>
+#include <cstdlib>
+#include <functional>
+#include <gtest/gtest.h>
+#include <initializer_list>
+#include <memory>
+
+namespace ryk::test {
+
+/// Looks at the windows whenever the plan or the run polls the keyboard.
+class WatchingAbortKey : public AbortKey {
+public:
+    AbortKeyEvent poll() override {
+        if (watch)
+            watch();
+        return AbortKeyEvent::None;
+    }
+    std::function<void()> watch;
+};
+
+/// A small tree to plan: three files, one of them in a subdirectory, and an empty destination.
+class ResultWindowTest : public ::testing::Test {
+protected:
+    ResultWindowTest() {
+        source = tmp.makeDir("src");
+        destination = tmp.makeDir("dst");
+        tmp.writeFile("src/a.txt", "aaa");
+        tmp.writeFile("src/b.c", "bbbbb");
+        tmp.writeFile("src/sub/c.txt", "ccccccc");
+    }
+
+    /// A factory with its job stated; the plan has not run yet.
+    std::unique_ptr<ResultWindowFactory> factory(TransferMode mode, AbortKey& key) {
+        auto f = std::make_unique<ResultWindowFactory>(Platform{fileSystem, messageBox, key});
+        OptionFlags flags;
+        flags.subdirectories = 1;
+        f->job().SetJob(mode, flags, DateTime());
+        EXPECT_TRUE(f->job().SetPaths(source, "*.*", "", destination, "*.*"));
+        return f;
+    }
+    std::unique_ptr<ResultWindow> planned(TransferMode mode = TransferMode::Update,
+                                          AbortKey* key = nullptr) {
+        auto w = factory(mode, key ? *key : abortKey)->plan();
+        if (!w) {
+            ADD_FAILURE() << "the plan was abandoned";
+            std::abort();
+        }
+        return w;
+    }
+
+    /// Shows the window as the user meets it: active, the focus in it, so its keys work. The
+    /// offscreen platform activates even a window that takes no focus, like the search window
+    /// of the plan, and leaves it active once hidden; a desktop would not.
+    static void show(ResultWindow& w) {
+        w.show();
+        w.windowHandle()->requestActivate();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &w; }));
+    }
+    static QPushButton* button(ResultWindow& w, const char* name) {
+        return w.findChild<QPushButton*>(name);
+    }
+    static QStringList column(ResultWindow& w, int column) {
+        QStringList texts;
+        const OperationTableModel& model = w.model();
+        for (int row = 0; row < model.rowCount(); ++row)
+            texts << model.data(model.index(row, column)).toString();
+        return texts;
+    }
+    static void select(ResultWindow& w, std::initializer_list<int> rows) {
+        for (const int row : rows)
+            w.view()->selectionModel()->select(
+                w.model().index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    QString in(const std::string& dir, const char* name) const {
+        return QString::fromStdString(dir + "/" + name);
+    }
+
+    TempDir tmp;
+    std::string source;
+    std::string destination;
+    PosixFileSystem fileSystem;
+    FakeMessageBox messageBox;
+    ScriptedAbortKey abortKey;
+};
+
+} // namespace ryk::test

@@ -1,0 +1,91 @@
+#include "ModelTester.h"
+#include "ResultWindowFixture.h"
+#include "results/ResultWindow.h"
+
+#include <QTest>
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
+namespace ryk {
+namespace {
+
+using test::ResultWindowTest;
+using test::WatchingAbortKey;
+
+TEST_F(ResultWindowTest, RunMarksEveryRowAndCopiesTheFiles) {
+    auto w = planned();
+    show(*w);
+    test::ModelChecker checker(&w->model());
+    QTest::mouseClick(button(*w, "runButton"), Qt::LeftButton);
+
+    for (int row = 0; row < 4; ++row)
+        EXPECT_EQ(w->model().overlay(static_cast<size_t>(row)), RowOverlay::Done) << row;
+    EXPECT_EQ(w->statusText(), "完了しました.(Error=0)");
+    EXPECT_EQ(tmp.readFile("dst/a.txt"), "aaa");
+    EXPECT_EQ(tmp.readFile("dst/b.c"), "bbbbb");
+    EXPECT_EQ(tmp.readFile("dst/sub/c.txt"), "ccccccc");
+
+    EXPECT_FALSE(button(*w, "runButton")->isEnabled());
+    EXPECT_FALSE(button(*w, "removeButton")->isEnabled());
+    EXPECT_TRUE(button(*w, "closeButton")->isEnabled());
+    EXPECT_TRUE(button(*w, "closeButton")->isDefault());
+    EXPECT_TRUE(button(*w, "attributeButton")->isEnabled());
+
+    // The keys do not look at the buttons: D still removes.
+    select(*w, {0});
+    QTest::keyClick(w->view(), Qt::Key_D);
+    EXPECT_EQ(w->job().list().size(), 3u);
+    EXPECT_TRUE(checker.complaints().isEmpty()) << checker.complaints().join('\n').toStdString();
+}
+
+TEST_F(ResultWindowTest, RunShowsWhichEntryIsBeingCarriedOut) {
+    WatchingAbortKey key;
+    auto w = planned(TransferMode::Update, &key);
+    show(*w);
+    QStringList statuses;
+    std::vector<RowOverlay> firstRow;
+    key.watch = [&] {
+        statuses << w->statusText();
+        firstRow.push_back(w->model().overlay(0));
+        EXPECT_FALSE(button(*w, "closeButton")->isEnabled());
+    };
+    QTest::mouseClick(button(*w, "runButton"), Qt::LeftButton);
+    EXPECT_TRUE(statuses.contains("0 / 4 (Error=0) 中止はESCキーを押してください..."))
+        << statuses.join('\n').toStdString();
+    EXPECT_NE(std::find(firstRow.begin(), firstRow.end(), RowOverlay::Running), firstRow.end());
+    EXPECT_EQ(w->statusText(), "完了しました.(Error=0)");
+}
+
+TEST_F(ResultWindowTest, AFailedEntryIsMarkedAndCounted) {
+    auto w = planned();
+    std::filesystem::remove(source + "/b.c");
+    QTest::mouseClick(button(*w, "runButton"), Qt::LeftButton);
+    EXPECT_EQ(w->model().overlay(0), RowOverlay::Done);
+    EXPECT_EQ(w->model().overlay(1), RowOverlay::Failed);
+    EXPECT_EQ(w->model().overlay(3), RowOverlay::Done);
+    EXPECT_EQ(w->statusText(), "完了しました.(Error=1)");
+}
+
+TEST_F(ResultWindowTest, AStoppedRunGoesOnWithThePendingEntries) {
+    auto w = planned();
+    abortKey.polls = 0;
+    abortKey.quietPolls = 1;
+    abortKey.events = {AbortKeyEvent::ControlDown};
+    QTest::mouseClick(button(*w, "runButton"), Qt::LeftButton);
+
+    EXPECT_EQ(w->model().overlay(3), RowOverlay::None) << "the last entry was not reached";
+    EXPECT_EQ(w->job().list().at(3)->state, kStatePending);
+    EXPECT_TRUE(button(*w, "runButton")->isEnabled());
+    EXPECT_TRUE(button(*w, "removeButton")->isEnabled());
+    EXPECT_TRUE(w->statusText().startsWith("完了しました."));
+
+    QTest::mouseClick(button(*w, "runButton"), Qt::LeftButton);
+    for (int row = 0; row < 4; ++row)
+        EXPECT_EQ(w->model().overlay(static_cast<size_t>(row)), RowOverlay::Done) << row;
+    EXPECT_EQ(w->statusText(), "完了しました.(Error=0)");
+    EXPECT_FALSE(button(*w, "runButton")->isEnabled());
+}
+
+} // namespace
+} // namespace ryk
