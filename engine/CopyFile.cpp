@@ -106,9 +106,8 @@ int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyPr
     const bool timesSet = haveAfter && copy->copyTimes() == 0;
     const int attributesError = copy->copyAttributes();
     // Copy and Move plan for a target that did not exist: one that appeared since is kept.
-    const bool mayReplace =
-        entry.command == OperationCommand::Update || entry.command == OperationCommand::UpAndMove;
-    if (const int error = copy->commit(mayReplace ? CommitMode::Replace : CommitMode::NoReplace))
+    if (const int error = copy->commit(replacesTarget(entry.command) ? CommitMode::Replace
+                                                                     : CommitMode::NoReplace))
         return fail(entry, *copy, error);
     entry.lastError = 0;
 

@@ -8,8 +8,6 @@ namespace ryk {
 
 namespace {
 
-int code(const OperationEntry& entry) { return static_cast<int>(entry.command); }
-
 int64_t neededBy(const OperationEntry& entry) {
     return static_cast<int64_t>(entry.source.size) - static_cast<int64_t>(entry.target.size);
 }
@@ -19,16 +17,17 @@ std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 } // namespace
 
 void PlanTotals::add(const OperationEntry& entry) {
-    if (code(entry) >= 0 && code(entry) <= 7)
+    // An Error line acts on nothing; every other line's file counts.
+    if (entry.command != OperationCommand::Error)
         totalBytes += entry.source.size;
-    if (code(entry) >= 0 && code(entry) <= 3)
+    if (hasTarget(entry.command))
         neededBytes += neededBy(entry);
 }
 
 void PlanTotals::remove(const OperationEntry& entry) {
-    if (code(entry) >= 0 && code(entry) <= 7)
+    if (entry.command != OperationCommand::Error)
         totalBytes -= entry.source.size;
-    if (code(entry) >= 0 && code(entry) <= 3)
+    if (hasTarget(entry.command))
         neededBytes -= neededBy(entry);
 }
 

@@ -36,6 +36,18 @@ inline bool copiesData(OperationCommand command) {
     return command == OperationCommand::Copy || command == OperationCommand::Update;
 }
 
+/// True for the commands that put a file at a destination path: copies and moves.
+inline bool hasTarget(OperationCommand command) {
+    return copiesData(command) || command == OperationCommand::Move ||
+           command == OperationCommand::UpAndMove;
+}
+
+/// True for the commands planned over a target that exists, which their run replaces; the
+/// others never replace a file that appeared since planning.
+inline bool replacesTarget(OperationCommand command) {
+    return command == OperationCommand::Update || command == OperationCommand::UpAndMove;
+}
+
 /// The display name of a command ("Copy", "Up&Move", ...).
 const char* commandName(OperationCommand command);
 

@@ -12,11 +12,6 @@ constexpr size_t kMaxRunsRemovedOneByOne = 64;
 
 constexpr size_t kProgressStep = 256;
 
-bool hasTarget(OperationCommand command) {
-    return command == OperationCommand::Copy || command == OperationCommand::Update ||
-           command == OperationCommand::Move || command == OperationCommand::UpAndMove;
-}
-
 QString text(const std::string& bytes) {
     return QString::fromStdString(bytes);
 }
