@@ -5,8 +5,8 @@
 #include "engine/TransferJob.h"
 #include "platform/ErrorCodes.h"
 #include "platform/console/ConsoleCopyProgress.h"
-#include "platform/posix/PosixFileSystem.h"
 #include "support/FakeMessageBox.h"
+#include "support/FaultyFileSystem.h"
 #include "support/NullRunObserver.h"
 #include "support/PlanLines.h"
 #include "support/ScriptedAbortKey.h"
@@ -24,41 +24,6 @@ namespace {
 
 using test::TempDir;
 namespace fs = std::filesystem;
-
-/// A directory search that cannot list one directory, as an unreadable one would be for a
-/// user without the right (root reads everything, so the refusal is injected).
-class RefusingSearch : public DirectorySearch {
-public:
-    RefusingSearch(std::unique_ptr<DirectorySearch> real, std::string refused)
-        : m_real(std::move(real)), m_refused(std::move(refused)) {}
-    int findFile(std::string_view pattern) override {
-        if (pattern.substr(0, m_refused.size()) == m_refused)
-            return EACCES;
-        return m_real->findFile(pattern);
-    }
-    bool seek(std::string_view name) override { return m_real->seek(name); }
-    int rewind() override { return m_real->rewind(); }
-    bool findNextFile() override { return m_real->findNextFile(); }
-    const std::string& fileName() const override { return m_real->fileName(); }
-    std::string filePath() const override { return m_real->filePath(); }
-    bool isDirectory() const override { return m_real->isDirectory(); }
-    bool isDots() const override { return m_real->isDots(); }
-    int status(FileStatus& out) override { return m_real->status(out); }
-    void setReadStoredBits(bool read) override { m_real->setReadStoredBits(read); }
-    void close() override { m_real->close(); }
-
-private:
-    std::unique_ptr<DirectorySearch> m_real;
-    std::string m_refused;
-};
-
-class RefusingFileSystem : public PosixFileSystem {
-public:
-    std::string refused = "\x01"; // no listing starts with it
-    std::unique_ptr<DirectorySearch> newSearch() override {
-        return std::make_unique<RefusingSearch>(PosixFileSystem::newSearch(), refused);
-    }
-};
 
 class SafetyTest : public ::testing::Test {
 protected:
@@ -94,7 +59,7 @@ protected:
     }
 
     TempDir tmp;
-    RefusingFileSystem fileSystem;
+    test::FaultyFileSystem fileSystem;
     test::FakeMessageBox messages;
     test::ScriptedAbortKey keys;
     Platform platform{fileSystem, messages, keys};
@@ -181,7 +146,7 @@ TEST_F(SafetyTest, SyncDeletesNothingBelowWhatItCouldNotRead) {
     tmp.writeFile("dst/keep/a.txt", "a");
     tmp.writeFile("dst/keep/deep/c.txt", "c");
     tmp.writeFile("dst/gone.txt", "g");
-    fileSystem.refused = tmp / "src/keep";
+    fileSystem.unreadableDirectory = tmp / "src/keep";
     auto job = planned(TransferMode::Sync, tmp / "src", tmp / "dst");
     // The unreadable directory is reported once; only what is known to be gone is deleted.
     EXPECT_EQ(messages.shown.size(), 1u);
