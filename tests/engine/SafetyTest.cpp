@@ -1,16 +1,9 @@
 // What a run must never do: follow a link out of a job's trees, open a special file, delete
 // what it could not read, copy a tree into itself, or hand on rights and holes wrongly.
 
-#include "engine/ListText.h"
 #include "engine/TransferJob.h"
 #include "platform/ErrorCodes.h"
-#include "platform/console/ConsoleCopyProgress.h"
-#include "support/FakeMessageBox.h"
-#include "support/FaultyFileSystem.h"
-#include "support/NullRunObserver.h"
-#include "support/PlanLines.h"
-#include "support/ScriptedAbortKey.h"
-#include "support/TempDir.h"
+#include "support/EngineFixture.h"
 
 #include <fcntl.h>
 #include <filesystem>
@@ -22,48 +15,19 @@
 namespace ryk {
 namespace {
 
-using test::TempDir;
 namespace fs = std::filesystem;
 
-class SafetyTest : public ::testing::Test {
+class SafetyTest : public test::EngineTest {
 protected:
-    std::unique_ptr<TransferJob> intake(TransferMode mode, bool recursive,
-                                        const std::string& source,
-                                        const std::string& destination = {}) {
-        auto job = std::make_unique<TransferJob>(platform);
-        OptionFlags f;
-        f.subdirectories = f.recurse = recursive ? 1 : 0;
-        job->SetJob(mode, f, DateTime::now());
-        accepted = job->SetPaths(source, "*.*", "", destination, "");
-        return job;
-    }
     std::unique_ptr<TransferJob> planned(TransferMode mode, const std::string& source,
                                          const std::string& destination = {}) {
-        auto job = intake(mode, true, source, destination);
-        EXPECT_TRUE(accepted);
-        EXPECT_TRUE(job->PlanJob());
-        return job;
-    }
-    std::vector<std::string> lines(const TransferJob& job) {
-        return test::planLines(job.list(), tmp.path());
-    }
-    RunSummary run(TransferJob& job) {
-        test::NullRunObserver observer;
-        ConsoleCopyProgress progress;
-        return job.OnOK(observer, progress);
+        return plannedJob(settings(mode, source, destination, recursive()));
     }
     static struct stat statOf(const std::string& path) {
         struct stat st {};
         EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
         return st;
     }
-
-    TempDir tmp;
-    test::FaultyFileSystem fileSystem;
-    test::FakeMessageBox messages;
-    test::ScriptedAbortKey keys;
-    Platform platform{fileSystem, messages, keys};
-    bool accepted = false;
 };
 
 TEST_F(SafetyTest, ALinkPutIntoATreeAfterPlanningIsNeverFollowed) {
@@ -202,7 +166,9 @@ TEST_F(SafetyTest, TreesInsideEachOtherAreRefused) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.source + " -> " + c.destination);
         messages.shown.clear();
-        intake(c.mode, c.recursive, c.source, c.destination);
+        bool accepted = false;
+        newJob(settings(c.mode, c.source, c.destination, c.recursive ? recursive() : OptionFlags{}),
+               &accepted);
         EXPECT_EQ(accepted, c.message == nullptr);
         EXPECT_EQ(messages.texts(),
                   c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});

@@ -1,9 +1,7 @@
 #include "results/OperationTableModel.h"
 
 #include "ModelTester.h"
-#include "platform/posix/PosixFileSystem.h"
-#include "support/FakeMessageBox.h"
-#include "support/ScriptedAbortKey.h"
+#include "support/EngineFixture.h"
 
 #include <QImage>
 #include <QPixmap>
@@ -16,7 +14,7 @@ namespace {
 
 using test::ModelChecker;
 
-class OperationTableModelTest : public ::testing::Test {
+class OperationTableModelTest : public test::EngineTest {
 protected:
     OperationTableModelTest() { job.SetJob(TransferMode::Update, OptionFlags{}, DateTime()); }
 
@@ -48,10 +46,7 @@ protected:
         return paths;
     }
 
-    PosixFileSystem fileSystem;
-    test::FakeMessageBox messageBox;
-    test::ScriptedAbortKey abortKey;
-    TransferJob job{Platform{fileSystem, messageBox, abortKey}};
+    TransferJob job{platform};
 };
 
 TEST_F(OperationTableModelTest, ColumnsFollowTheMode) {

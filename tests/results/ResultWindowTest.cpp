@@ -2,11 +2,8 @@
 
 #include "ModelTester.h"
 #include "engine/progress/SearchWindow.h"
-#include "platform/posix/PosixFileSystem.h"
 #include "results/OperationTableModel.h"
-#include "support/FakeMessageBox.h"
-#include "support/ScriptedAbortKey.h"
-#include "support/TempDir.h"
+#include "support/EngineFixture.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -23,10 +20,6 @@
 namespace ryk {
 namespace {
 
-using test::FakeMessageBox;
-using test::ScriptedAbortKey;
-using test::TempDir;
-
 /// Looks at the windows whenever the plan polls the keyboard.
 class WatchingAbortKey : public AbortKey {
 public:
@@ -38,7 +31,7 @@ public:
     std::function<void()> watch;
 };
 
-class ResultWindowTest : public ::testing::Test {
+class ResultWindowTest : public test::EngineTest {
 protected:
     ResultWindowTest() {
         source = tmp.makeDir("src");
@@ -50,7 +43,7 @@ protected:
 
     /// A window with its job set up; the plan has not run yet.
     std::unique_ptr<ResultWindow> window(TransferMode mode, AbortKey& key) {
-        auto w = std::make_unique<ResultWindow>(Platform{fileSystem, messageBox, key});
+        auto w = std::make_unique<ResultWindow>(Platform{fileSystem, messages, key});
         OptionFlags flags;
         flags.subdirectories = 1;
         w->job().SetJob(mode, flags, DateTime());
@@ -58,7 +51,7 @@ protected:
         return w;
     }
     std::unique_ptr<ResultWindow> planned(TransferMode mode = TransferMode::Update) {
-        auto w = window(mode, abortKey);
+        auto w = window(mode, keys);
         EXPECT_TRUE(w->planAndFill());
         return w;
     }
@@ -82,12 +75,8 @@ protected:
         return QString::fromStdString(dir + "/" + name);
     }
 
-    TempDir tmp;
     std::string source;
     std::string destination;
-    PosixFileSystem fileSystem;
-    FakeMessageBox messageBox;
-    ScriptedAbortKey abortKey;
 };
 
 TEST_F(ResultWindowTest, PlansWhileHiddenWithTheSearchWindowShowing) {
@@ -201,10 +190,10 @@ TEST_F(ResultWindowTest, CopiesTheWholeListToTheClipboard) {
         {"C", Qt::NoModifier}, {"Ctrl+C", Qt::ControlModifier}, {"Shift+C", Qt::ShiftModifier}};
     for (const auto& k : keys) {
         QGuiApplication::clipboard()->setText("before");
-        messageBox.shown.clear();
+        messages.shown.clear();
         QTest::keyClick(w->view(), Qt::Key_C, k.modifiers);
         EXPECT_EQ(QGuiApplication::clipboard()->text(), expected) << k.label;
-        EXPECT_EQ(messageBox.texts(),
+        EXPECT_EQ(messages.texts(),
                   std::vector<std::string>{"現在のリストをクリップボードにコピーしました。"})
             << k.label;
     }
@@ -295,9 +284,9 @@ TEST_F(ResultWindowTest, AFailedEntryIsMarkedAndCounted) {
 
 TEST_F(ResultWindowTest, AStoppedRunGoesOnWithThePendingEntries) {
     auto w = planned();
-    abortKey.polls = 0;
-    abortKey.quietPolls = 1;
-    abortKey.events = {AbortKeyEvent::ControlDown};
+    keys.polls = 0;
+    keys.quietPolls = 1;
+    keys.events = {AbortKeyEvent::ControlDown};
     QTest::mouseClick(button(*w, "runButton"), Qt::LeftButton);
 
     EXPECT_EQ(w->model().overlay(3), RowOverlay::None) << "the last entry was not reached";
@@ -323,7 +312,7 @@ TEST_F(ResultWindowTest, ClosingEmptiesTheList) {
          [](ResultWindow& w) { QTest::mouseClick(button(w, "closeButton"), Qt::LeftButton); }},
     };
     for (const auto& way : ways) {
-        auto w = window(TransferMode::Update, abortKey);
+        auto w = window(TransferMode::Update, keys);
         bool wasShown = false;
         std::function<void()> closeWhenShown = [&] {
             if (!w->isVisible())
@@ -354,7 +343,7 @@ TEST_F(ResultWindowTest, AnEmptyPlanOpensAnEmptyList) {
     QGuiApplication::clipboard()->setText("before");
     QTest::keyClick(w->view(), Qt::Key_C);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "before");
-    EXPECT_TRUE(messageBox.shown.empty());
+    EXPECT_TRUE(messages.shown.empty());
 
     QTest::mouseClick(button(*w, "runButton"), Qt::LeftButton);
     EXPECT_EQ(w->statusText(), "完了しました.(Error=0)");
@@ -362,8 +351,8 @@ TEST_F(ResultWindowTest, AnEmptyPlanOpensAnEmptyList) {
 }
 
 TEST_F(ResultWindowTest, AnAbandonedPlanNeverShowsTheWindow) {
-    auto w = window(TransferMode::Update, abortKey);
-    abortKey.events = {AbortKeyEvent::ControlDown};
+    auto w = window(TransferMode::Update, keys);
+    keys.events = {AbortKeyEvent::ControlDown};
     EXPECT_EQ(w->exec(), QDialog::Rejected);
     EXPECT_TRUE(w->job().list().empty());
     EXPECT_EQ(w->model().rowCount(), 0);
