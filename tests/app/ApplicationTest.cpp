@@ -1,9 +1,6 @@
 #include "app/Application.h"
 
-#include "platform/console/ConsoleAbortKey.h"
-#include "platform/posix/PosixFileSystem.h"
-#include "support/FakeMessageBox.h"
-#include "support/TempDir.h"
+#include "support/EngineFixture.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -11,21 +8,13 @@
 namespace ryk {
 namespace {
 
-using test::FakeMessageBox;
-using test::TempDir;
-
-class ApplicationTest : public ::testing::Test {
+class ApplicationTest : public test::EngineTest {
 protected:
     void SetUp() override {
-        settingsPath = dir / "ryk.INI";
-        dir.writeFile("ryk.INI", "[SrcDir]\n1=/kept/source\n");
+        settingsPath = tmp / "ryk.INI";
+        tmp.writeFile("ryk.INI", "[SrcDir]\n1=/kept/source\n");
     }
 
-    PosixFileSystem fileSystem;
-    FakeMessageBox messages;
-    ConsoleAbortKey keys;
-    Platform platform{fileSystem, messages, keys};
-    TempDir dir;
     std::string settingsPath;
 };
 
@@ -62,18 +51,18 @@ TEST_F(ApplicationTest, UnknownOptionEndsWithAnErrorStatusBeforeTheUsageAndSetti
 }
 
 TEST_F(ApplicationTest, NoSettingsFileOptionNeitherReadsNorWrites) {
-    const std::string before = dir.readFile("ryk.INI");
+    const std::string before = tmp.readFile("ryk.INI");
     Application app(platform);
     app.settings().setPath(settingsPath);
     EXPECT_EQ(app.startUp({"-i"}), Application::StartResult::Proceed);
     EXPECT_TRUE(app.settings().history(SettingsSection::SrcDir).empty());
     app.settings().setHistory(SettingsSection::SrcDir, {"/changed"});
     app.shutDown();
-    EXPECT_EQ(dir.readFile("ryk.INI"), before);
+    EXPECT_EQ(tmp.readFile("ryk.INI"), before);
 }
 
 TEST_F(ApplicationTest, TerminalProgramPrintsTheUsageAndLeavesTheSettingsFileAlone) {
-    const std::string before = dir.readFile("ryk.INI");
+    const std::string before = tmp.readFile("ryk.INI");
     Application app(platform, Application::Program::Terminal);
     app.settings().setPath(settingsPath);
     EXPECT_EQ(app.startUp({"-r", "-?"}), Application::StartResult::PrintUsage);
@@ -84,7 +73,7 @@ TEST_F(ApplicationTest, TerminalProgramPrintsTheUsageAndLeavesTheSettingsFileAlo
     EXPECT_TRUE(app.settings().history(SettingsSection::SrcDir).empty());
     app.settings().setHistory(SettingsSection::SrcDir, {"/changed"});
     app.shutDown();
-    EXPECT_EQ(dir.readFile("ryk.INI"), before);
+    EXPECT_EQ(tmp.readFile("ryk.INI"), before);
     EXPECT_TRUE(messages.shown.empty());
 }
 
@@ -94,15 +83,15 @@ TEST_F(ApplicationTest, SavesOnShutDownAndReportsAFileThatCannotBeWritten) {
     ASSERT_EQ(app.startUp({}), Application::StartResult::Proceed);
     app.settings().setHistory(SettingsSection::DstDir, {"/new/destination"});
     app.shutDown();
-    EXPECT_NE(dir.readFile("ryk.INI").find("/new/destination"), std::string::npos);
+    EXPECT_NE(tmp.readFile("ryk.INI").find("/new/destination"), std::string::npos);
     EXPECT_TRUE(messages.shown.empty());
 
     // A settings path that is a directory can never be replaced by a file.
-    dir.makeDir("blocked.INI");
-    app.settings().setPath(dir / "blocked.INI");
+    tmp.makeDir("blocked.INI");
+    app.settings().setPath(tmp / "blocked.INI");
     app.shutDown();
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_NE(messages.shown[0].text.find(dir / "blocked.INI"), std::string::npos);
+    EXPECT_NE(messages.shown[0].text.find(tmp / "blocked.INI"), std::string::npos);
 }
 
 } // namespace

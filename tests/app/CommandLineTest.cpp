@@ -1,8 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "platform/posix/PosixFileSystem.h"
-#include "support/FakeMessageBox.h"
-#include "support/TempDir.h"
+#include "support/EngineFixture.h"
 
 #include <array>
 #include <gtest/gtest.h>
@@ -12,8 +10,6 @@
 namespace ryk {
 namespace {
 
-using test::FakeMessageBox;
-using test::TempDir;
 using Arguments = std::vector<std::string>;
 
 constexpr const char* kTooLong = "パラメータが長すぎます...";
@@ -33,15 +29,13 @@ Flags flagsOf(const JobSettings& job) {
     return result;
 }
 
-class CommandLineTest : public ::testing::Test {
+class CommandLineTest : public test::EngineTest {
 protected:
     /// Reads a command line that must be accepted.
     void read(const Arguments& arguments) {
         EXPECT_TRUE(readCommandLine(arguments, job, flags, fileSystem, messages));
     }
 
-    PosixFileSystem fileSystem;
-    FakeMessageBox messages;
     JobSettings job;
     StartupFlags flags;
 };
@@ -312,15 +306,12 @@ TEST(UsageTextTest, HasThirtyOneLinesNamingTheProgram) {
 }
 
 // Path arguments go through the path splitting of the pattern helpers on the real file system.
-class CommandLinePathTest : public CommandLineTest {
-protected:
-    TempDir temp;
-};
+class CommandLinePathTest : public CommandLineTest {};
 
 TEST_F(CommandLinePathTest, SourceThenDestinationFurtherIgnored) {
-    const std::string source = temp.makeDir("src");
-    const std::string destination = temp.makeDir("dst");
-    read({"-r", source + "/*.c;*.h", destination, temp / "surplus"});
+    const std::string source = tmp.makeDir("src");
+    const std::string destination = tmp.makeDir("dst");
+    read({"-r", source + "/*.c;*.h", destination, tmp / "surplus"});
     EXPECT_EQ(job.sourceDirectory, source + "/");
     EXPECT_EQ(job.sourcePatterns, "*.c;*.h");
     EXPECT_EQ(job.destinationDirectory, destination);
@@ -329,19 +320,19 @@ TEST_F(CommandLinePathTest, SourceThenDestinationFurtherIgnored) {
 }
 
 TEST_F(CommandLinePathTest, ArgumentsAreSplitAsPaths) {
-    temp.makeDir("data");
-    temp.makeDir("日本語");
-    temp.makeDir("\xff\xfe");
+    tmp.makeDir("data");
+    tmp.makeDir("日本語");
+    tmp.makeDir("\xff\xfe");
     const struct {
         std::string argument;
         std::string directory;
         std::string pattern;
     } cases[] = {
-        {temp / "data", temp / "data", ""},
-        {temp / "data/*.txt", temp / "data/", "*.txt"},
-        {temp / "日本語", temp / "日本語", ""},
-        {temp / "\xff\xfe", temp / "\xff\xfe", ""},
-        {temp / "\x82\xa0/*.TXT", temp / "\x82\xa0/", "*.TXT"},
+        {tmp / "data", tmp / "data", ""},
+        {tmp / "data/*.txt", tmp / "data/", "*.txt"},
+        {tmp / "日本語", tmp / "日本語", ""},
+        {tmp / "\xff\xfe", tmp / "\xff\xfe", ""},
+        {tmp / "\x82\xa0/*.TXT", tmp / "\x82\xa0/", "*.TXT"},
         {"/s", "/", "s"},
     };
     for (const auto& c : cases) {
@@ -359,7 +350,7 @@ TEST_F(CommandLinePathTest, ArgumentsAreSplitAsPaths) {
 }
 
 TEST_F(CommandLinePathTest, PathBeforeResponseOptionIsTheSource) {
-    const std::string source = temp.makeDir("src");
+    const std::string source = tmp.makeDir("src");
     read({source + "/*.c", "-@", "list.rsp"});
     EXPECT_EQ(job.mode, TransferMode::Response);
     EXPECT_EQ(job.sourceDirectory, source + "/");

@@ -2,10 +2,7 @@
 
 #include "platform/AbortKey.h"
 #include "platform/ErrorCodes.h"
-#include "platform/posix/PosixFileSystem.h"
-#include "support/FakeMessageBox.h"
-#include "support/ScriptedAbortKey.h"
-#include "support/TempDir.h"
+#include "support/EngineFixture.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -13,15 +10,8 @@
 namespace ryk {
 namespace {
 
-using test::FakeMessageBox;
-using test::TempDir;
-
-class FileUtilityTest : public ::testing::Test {
+class FileUtilityTest : public test::EngineTest {
 protected:
-    PosixFileSystem fileSystem;
-    FakeMessageBox messages;
-    test::ScriptedAbortKey keys;
-    Platform platform{fileSystem, messages, keys};
     FileUtility utility{platform};
 };
 
@@ -73,34 +63,32 @@ TEST_F(FileUtilityTest, AbortKeyControlStopsAtOnceEscapeAsksFirst) {
 }
 
 TEST_F(FileUtilityTest, DirectoryMatchOnRealPaths) {
-    TempDir dir;
-    dir.makeDir("sub");
-    dir.writeFile("file.txt", "x");
+    tmp.makeDir("sub");
+    tmp.writeFile("file.txt", "x");
     int error = 0;
-    EXPECT_TRUE(utility.IsDirectoryMatch(dir / "*.*"));       // "." counts
-    EXPECT_TRUE(utility.IsDirectoryMatch(dir / "sub"));
-    EXPECT_TRUE(utility.IsDirectoryMatch(dir / "s*"));
-    EXPECT_FALSE(utility.IsDirectoryMatch(dir / "file.txt", &error));
+    EXPECT_TRUE(utility.IsDirectoryMatch(tmp / "*.*"));       // "." counts
+    EXPECT_TRUE(utility.IsDirectoryMatch(tmp / "sub"));
+    EXPECT_TRUE(utility.IsDirectoryMatch(tmp / "s*"));
+    EXPECT_FALSE(utility.IsDirectoryMatch(tmp / "file.txt", &error));
     EXPECT_EQ(error, kErrorFileNotFound);
     error = 0;
-    EXPECT_FALSE(utility.IsDirectoryMatch(dir / "missing/*.*", &error));
+    EXPECT_FALSE(utility.IsDirectoryMatch(tmp / "missing/*.*", &error));
     EXPECT_EQ(error, kErrorPathNotFound);
     error = 0;
-    EXPECT_FALSE(utility.IsDirectoryMatch(dir / "file.txt/*.*", &error));
+    EXPECT_FALSE(utility.IsDirectoryMatch(tmp / "file.txt/*.*", &error));
     EXPECT_EQ(error, kErrorNotADirectory);
 }
 
 TEST_F(FileUtilityTest, DiskSpaceOfADirectoryAndOfOneNotMadeYet) {
-    TempDir dir;
     uint64_t freeBytes = 0;
     uint64_t totalBytes = 0;
-    ASSERT_TRUE(utility.GetDiskSpace(dir.path(), freeBytes, totalBytes));
+    ASSERT_TRUE(utility.GetDiskSpace(tmp.path(), freeBytes, totalBytes));
     EXPECT_GT(totalBytes, 0u);
     EXPECT_LE(freeBytes, totalBytes);
 
     uint64_t freeLater = 0;
     uint64_t totalLater = 0;
-    ASSERT_TRUE(utility.GetDiskSpace(dir / "not/made/yet", freeLater, totalLater));
+    ASSERT_TRUE(utility.GetDiskSpace(tmp / "not/made/yet", freeLater, totalLater));
     EXPECT_EQ(totalLater, totalBytes);
 }
 

@@ -1,17 +1,12 @@
 #include "engine/ListText.h"
 
 #include "engine/TransferJob.h"
-#include "platform/posix/PosixFileSystem.h"
-#include "support/FakeMessageBox.h"
-#include "support/ScriptedAbortKey.h"
-#include "support/TempDir.h"
+#include "support/EngineFixture.h"
 
 #include <gtest/gtest.h>
 
 namespace ryk {
 namespace {
-
-using test::TempDir;
 
 std::unique_ptr<OperationEntry> entry(OperationCommand command, std::string source,
                                       uint64_t sourceSize, std::string target = {},
@@ -55,33 +50,25 @@ TEST(ListText, TotalsCountWhatEachCommandMoves) {
 }
 
 TEST(ListText, SummaryFormsPerMode) {
-    TempDir tmp;
+    test::EngineWorld world;
+    const test::TempDir& tmp = world.tmp;
     tmp.writeFile("src/a.txt", "12345");
     tmp.makeDir("dst");
-    PosixFileSystem fs;
-    test::FakeMessageBox messages;
-    test::ScriptedAbortKey keys;
-    const Platform platform{fs, messages, keys};
 
-    TransferJob job(platform);
-    job.SetJob(TransferMode::Update, {}, DateTime::now());
-    ASSERT_TRUE(job.SetPaths(tmp / "src", "*.*", "", tmp / "dst", ""));
-    ASSERT_TRUE(job.PlanJob());
-    PlanTotals totals = computeTotals(job.list());
-    const std::string update = summaryText(job, totals);
+    const auto job =
+        world.plannedJob(world.settings(TransferMode::Update, tmp / "src", tmp / "dst"));
+    PlanTotals totals = computeTotals(job->list());
+    const std::string update = summaryText(*job, totals);
     const std::string head = "[OK.]cmd=1, need=5 bytes. dest=";
     const std::string tail = " (all=5 bytes.)";
     EXPECT_EQ(update.substr(0, head.size()), head) << update;
     EXPECT_EQ(update.substr(update.size() - tail.size()), tail) << update;
     EXPECT_NE(update.find('/'), std::string::npos) << update;
     totals.neededBytes = INT64_MAX; // more than any disk holds
-    EXPECT_EQ(summaryText(job, totals).substr(0, 5), "[NG?]");
+    EXPECT_EQ(summaryText(*job, totals).substr(0, 5), "[NG?]");
 
-    TransferJob search(platform);
-    search.SetJob(TransferMode::Search, {}, DateTime::now());
-    ASSERT_TRUE(search.SetPaths(tmp / "src", "*.*", "", "", ""));
-    ASSERT_TRUE(search.PlanJob());
-    const std::string text = summaryText(search, computeTotals(search.list()));
+    const auto search = world.plannedJob(world.settings(TransferMode::Search, tmp / "src"));
+    const std::string text = summaryText(*search, computeTotals(search->list()));
     const std::string found = "cmd=1 (all=5 bytes.)src=";
     EXPECT_EQ(text.substr(0, found.size()), found) << text;
 

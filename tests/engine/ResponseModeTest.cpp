@@ -1,13 +1,8 @@
-#include "engine/ListText.h"
 #include "engine/ResponsePlanner.h"
 #include "engine/TransferJob.h"
 
 #include "platform/TextCodec.h"
-#include "support/FakeMessageBox.h"
-#include "support/FaultyFileSystem.h"
-#include "support/PlanLines.h"
-#include "support/ScriptedAbortKey.h"
-#include "support/TempDir.h"
+#include "support/EngineFixture.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -16,8 +11,6 @@
 
 namespace ryk {
 namespace {
-
-using test::TempDir;
 
 TEST(ResponseFields, KeywordsAndFields) {
     const char* const words[] = {"Copy", "Up&Move", ""};
@@ -53,7 +46,7 @@ TEST(ResponseFields, KeywordsAndFields) {
     }
 }
 
-class ResponseModeTest : public ::testing::Test {
+class ResponseModeTest : public test::EngineTest {
 protected:
     void SetUp() override {
         src = tmp.makeDir("src");
@@ -73,20 +66,15 @@ protected:
         return planFile(tmp.writeFile("job.rsp", bytes));
     }
     std::vector<std::string> planFile(const std::string& file) {
-        job = std::make_unique<TransferJob>(platform);
-        job->SetJob(TransferMode::Response, {}, DateTime::now());
-        EXPECT_TRUE(job->SetPaths("", file, "", "", ""));
-        EXPECT_TRUE(job->PlanJob());
+        JobSettings response;
+        response.mode = TransferMode::Response;
+        response.sourcePatterns = file;
+        job = plannedJob(response);
         EXPECT_EQ(job->job().mode, TransferMode::Response);
-        return test::planLines(job->list(), tmp.path());
+        return lines(*job);
     }
 
-    TempDir tmp;
     std::string src, dst;
-    test::FaultyFileSystem fileSystem;
-    test::FakeMessageBox messages;
-    test::ScriptedAbortKey keys;
-    Platform platform{fileSystem, messages, keys};
     std::unique_ptr<TransferJob> job;
 };
 

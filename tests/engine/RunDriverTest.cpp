@@ -2,11 +2,7 @@
 #include "engine/TransferJob.h"
 
 #include "platform/console/ConsoleCopyProgress.h"
-#include "platform/posix/PosixFileBatch.h"
-#include "platform/posix/PosixFileSystem.h"
-#include "support/FakeMessageBox.h"
-#include "support/ScriptedAbortKey.h"
-#include "support/TempDir.h"
+#include "support/EngineFixture.h"
 
 #include <fcntl.h>
 #include <filesystem>
@@ -15,10 +11,6 @@
 
 namespace ryk {
 namespace {
-
-using test::FakeMessageBox;
-using test::ScriptedAbortKey;
-using test::TempDir;
 
 /// Records what the rows of a run show.
 class RecordingObserver : public RunObserver {
@@ -40,21 +32,14 @@ struct stat statOf(const std::string& path) {
     return st;
 }
 
-class RunDriverTest : public ::testing::Test {
+class RunDriverTest : public test::EngineTest {
 protected:
     std::unique_ptr<TransferJob> planned(TransferMode mode, const OptionFlags& flags,
                                          const std::string& source, const std::string& patterns,
                                          const std::string& destination = {}) {
-        auto job = std::make_unique<TransferJob>(platform);
-        job->SetJob(mode, flags, DateTime::now());
-        EXPECT_TRUE(job->SetPaths(source, patterns, "", destination, ""));
-        EXPECT_TRUE(job->PlanJob());
-        return job;
-    }
-    static OptionFlags recursive() {
-        OptionFlags f;
-        f.subdirectories = f.recurse = 1;
-        return f;
+        JobSettings job = settings(mode, source, destination, flags);
+        job.sourcePatterns = patterns;
+        return plannedJob(job);
     }
     std::vector<int32_t> states(const TransferJob& job) const {
         std::vector<int32_t> result;
@@ -63,12 +48,6 @@ protected:
         return result;
     }
 
-    TempDir tmp;
-    PosixFileSystem fileSystem;
-    FakeMessageBox messages;
-    ScriptedAbortKey keys;
-    PosixFileBatch batch{fileSystem, nullptr};
-    Platform platform{fileSystem, messages, keys, &batch};
     ConsoleCopyProgress progress;
     RecordingObserver observer;
 };

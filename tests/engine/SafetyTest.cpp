@@ -1,16 +1,9 @@
 // What a run must never do: follow a link out of a job's trees, open a special file, delete
 // what it could not read, copy a tree into itself, or hand on rights and holes wrongly.
 
-#include "engine/ListText.h"
 #include "engine/TransferJob.h"
 #include "platform/ErrorCodes.h"
-#include "platform/console/ConsoleCopyProgress.h"
-#include "platform/posix/PosixFileSystem.h"
-#include "support/FakeMessageBox.h"
-#include "support/NullRunObserver.h"
-#include "support/PlanLines.h"
-#include "support/ScriptedAbortKey.h"
-#include "support/TempDir.h"
+#include "support/EngineFixture.h"
 
 #include <fcntl.h>
 #include <filesystem>
@@ -22,83 +15,19 @@
 namespace ryk {
 namespace {
 
-using test::TempDir;
 namespace fs = std::filesystem;
 
-/// A directory search that cannot list one directory, as an unreadable one would be for a
-/// user without the right (root reads everything, so the refusal is injected).
-class RefusingSearch : public DirectorySearch {
-public:
-    RefusingSearch(std::unique_ptr<DirectorySearch> real, std::string refused)
-        : m_real(std::move(real)), m_refused(std::move(refused)) {}
-    int findFile(std::string_view pattern) override {
-        if (pattern.substr(0, m_refused.size()) == m_refused)
-            return EACCES;
-        return m_real->findFile(pattern);
-    }
-    bool seek(std::string_view name) override { return m_real->seek(name); }
-    int rewind() override { return m_real->rewind(); }
-    bool findNextFile() override { return m_real->findNextFile(); }
-    const std::string& fileName() const override { return m_real->fileName(); }
-    std::string filePath() const override { return m_real->filePath(); }
-    bool isDirectory() const override { return m_real->isDirectory(); }
-    bool isDots() const override { return m_real->isDots(); }
-    int status(FileStatus& out) override { return m_real->status(out); }
-    void setReadStoredBits(bool read) override { m_real->setReadStoredBits(read); }
-    void close() override { m_real->close(); }
-
-private:
-    std::unique_ptr<DirectorySearch> m_real;
-    std::string m_refused;
-};
-
-class RefusingFileSystem : public PosixFileSystem {
-public:
-    std::string refused = "\x01"; // no listing starts with it
-    std::unique_ptr<DirectorySearch> newSearch() override {
-        return std::make_unique<RefusingSearch>(PosixFileSystem::newSearch(), refused);
-    }
-};
-
-class SafetyTest : public ::testing::Test {
+class SafetyTest : public test::EngineTest {
 protected:
-    std::unique_ptr<TransferJob> intake(TransferMode mode, bool recursive,
-                                        const std::string& source,
-                                        const std::string& destination = {}) {
-        auto job = std::make_unique<TransferJob>(platform);
-        OptionFlags f;
-        f.subdirectories = f.recurse = recursive ? 1 : 0;
-        job->SetJob(mode, f, DateTime::now());
-        accepted = job->SetPaths(source, "*.*", "", destination, "");
-        return job;
-    }
     std::unique_ptr<TransferJob> planned(TransferMode mode, const std::string& source,
                                          const std::string& destination = {}) {
-        auto job = intake(mode, true, source, destination);
-        EXPECT_TRUE(accepted);
-        EXPECT_TRUE(job->PlanJob());
-        return job;
-    }
-    std::vector<std::string> lines(const TransferJob& job) {
-        return test::planLines(job.list(), tmp.path());
-    }
-    RunSummary run(TransferJob& job) {
-        test::NullRunObserver observer;
-        ConsoleCopyProgress progress;
-        return job.OnOK(observer, progress);
+        return plannedJob(settings(mode, source, destination, recursive()));
     }
     static struct stat statOf(const std::string& path) {
         struct stat st {};
         EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
         return st;
     }
-
-    TempDir tmp;
-    RefusingFileSystem fileSystem;
-    test::FakeMessageBox messages;
-    test::ScriptedAbortKey keys;
-    Platform platform{fileSystem, messages, keys};
-    bool accepted = false;
 };
 
 TEST_F(SafetyTest, ALinkPutIntoATreeAfterPlanningIsNeverFollowed) {
@@ -181,7 +110,7 @@ TEST_F(SafetyTest, SyncDeletesNothingBelowWhatItCouldNotRead) {
     tmp.writeFile("dst/keep/a.txt", "a");
     tmp.writeFile("dst/keep/deep/c.txt", "c");
     tmp.writeFile("dst/gone.txt", "g");
-    fileSystem.refused = tmp / "src/keep";
+    fileSystem.unreadableDirectory = tmp / "src/keep";
     auto job = planned(TransferMode::Sync, tmp / "src", tmp / "dst");
     // The unreadable directory is reported once; only what is known to be gone is deleted.
     EXPECT_EQ(messages.shown.size(), 1u);
@@ -237,7 +166,9 @@ TEST_F(SafetyTest, TreesInsideEachOtherAreRefused) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.source + " -> " + c.destination);
         messages.shown.clear();
-        intake(c.mode, c.recursive, c.source, c.destination);
+        bool accepted = false;
+        newJob(settings(c.mode, c.source, c.destination, c.recursive ? recursive() : OptionFlags{}),
+               &accepted);
         EXPECT_EQ(accepted, c.message == nullptr);
         EXPECT_EQ(messages.texts(),
                   c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});

@@ -1,12 +1,5 @@
-#include "engine/ListText.h"
 #include "engine/TransferJob.h"
-#include "platform/console/ConsoleCopyProgress.h"
-#include "platform/posix/PosixFileSystem.h"
-#include "support/FakeMessageBox.h"
-#include "support/NullRunObserver.h"
-#include "support/PlanLines.h"
-#include "support/ScriptedAbortKey.h"
-#include "support/TempDir.h"
+#include "support/EngineFixture.h"
 
 #include <fcntl.h>
 #include <filesystem>
@@ -17,25 +10,16 @@
 namespace ryk {
 namespace {
 
-using test::TempDir;
 namespace fs = std::filesystem;
 
-class SyncModeTest : public ::testing::Test {
+class SyncModeTest : public test::EngineTest {
 protected:
-    std::vector<std::string> plan(bool recursive = true) {
-        job = std::make_unique<TransferJob>(platform);
-        OptionFlags f;
-        f.subdirectories = f.recurse = recursive ? 1 : 0;
-        job->SetJob(TransferMode::Sync, f, DateTime::now());
-        EXPECT_TRUE(job->SetPaths(tmp / "src", "*.*", "", tmp / "dst", ""));
-        EXPECT_TRUE(job->PlanJob());
-        return test::planLines(job->list(), tmp.path());
+    std::vector<std::string> plan(bool recursively = true) {
+        job = plannedJob(settings(TransferMode::Sync, tmp / "src", tmp / "dst",
+                                  recursively ? recursive() : OptionFlags{}));
+        return lines(*job);
     }
-    void run() {
-        test::NullRunObserver observer;
-        ConsoleCopyProgress progress;
-        EXPECT_EQ(job->OnOK(observer, progress).errors, 0);
-    }
+    void run() { EXPECT_EQ(EngineTest::run(*job).errors, 0); }
     /// Names, contents, modes and write times of a tree, for comparing two trees.
     std::map<std::string, std::string> describe(const std::string& root) {
         std::map<std::string, std::string> result;
@@ -52,11 +36,6 @@ protected:
         return result;
     }
 
-    TempDir tmp;
-    PosixFileSystem fileSystem;
-    test::FakeMessageBox messages;
-    test::ScriptedAbortKey keys;
-    Platform platform{fileSystem, messages, keys};
     std::unique_ptr<TransferJob> job;
 };
 

@@ -1,10 +1,7 @@
 #include "engine/TransferJob.h"
 
-#include "platform/posix/PosixFileSystem.h"
-#include "support/FakeMessageBox.h"
+#include "support/EngineFixture.h"
 #include "support/ScopedTimeZone.h"
-#include "support/ScriptedAbortKey.h"
-#include "support/TempDir.h"
 
 #include <fcntl.h>
 #include <filesystem>
@@ -15,10 +12,6 @@
 namespace ryk {
 namespace {
 
-using test::FakeMessageBox;
-using test::ScriptedAbortKey;
-using test::TempDir;
-
 constexpr int64_t kBase = 1700000000;
 
 void setWriteTime(const std::string& path, int64_t seconds, long nanoseconds = 0) {
@@ -26,7 +19,7 @@ void setWriteTime(const std::string& path, int64_t seconds, long nanoseconds = 0
     ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
 }
 
-class TreeScanTest : public ::testing::Test {
+class TreeScanTest : public test::EngineTest {
 protected:
     /// Flags as the command line letters give them.
     OptionFlags flags(std::string_view letters) {
@@ -78,11 +71,6 @@ protected:
         return path.compare(0, prefix.size(), prefix) == 0 ? path.substr(prefix.size()) : path;
     }
 
-    TempDir tmp;
-    PosixFileSystem fileSystem;
-    FakeMessageBox messages;
-    ScriptedAbortKey keys;
-    Platform platform{fileSystem, messages, keys};
     std::unique_ptr<TransferJob> job;
     DateTime afterDate = DateTime::fromFileTime({kBase, 0});
     bool create = false;

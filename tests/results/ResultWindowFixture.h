@@ -1,13 +1,10 @@
 #pragma once
 
 #include "engine/TransferJob.h"
-#include "platform/posix/PosixFileSystem.h"
 #include "results/OperationTableModel.h"
 #include "results/ResultWindow.h"
 #include "results/ResultWindowFactory.h"
-#include "support/FakeMessageBox.h"
-#include "support/ScriptedAbortKey.h"
-#include "support/TempDir.h"
+#include "support/EngineFixture.h"
 
 #include <QApplication>
 #include <QItemSelectionModel>
@@ -36,7 +33,7 @@ public:
 };
 
 /// A small tree to plan: three files, one of them in a subdirectory, and an empty destination.
-class ResultWindowTest : public ::testing::Test {
+class ResultWindowTest : public EngineTest {
 protected:
     ResultWindowTest() {
         source = tmp.makeDir("src");
@@ -48,7 +45,7 @@ protected:
 
     /// A factory with its job stated; the plan has not run yet.
     std::unique_ptr<ResultWindowFactory> factory(TransferMode mode, AbortKey& key) {
-        auto f = std::make_unique<ResultWindowFactory>(Platform{fileSystem, messageBox, key});
+        auto f = std::make_unique<ResultWindowFactory>(Platform{fileSystem, messages, key});
         OptionFlags flags;
         flags.subdirectories = 1;
         f->job().SetJob(mode, flags, DateTime());
@@ -57,7 +54,7 @@ protected:
     }
     std::unique_ptr<ResultWindow> planned(TransferMode mode = TransferMode::Update,
                                           AbortKey* key = nullptr) {
-        auto w = factory(mode, key ? *key : abortKey)->plan();
+        auto w = factory(mode, key ? *key : keys)->plan();
         if (!w) {
             ADD_FAILURE() << "the plan was abandoned";
             std::abort();
@@ -92,12 +89,8 @@ protected:
         return QString::fromStdString(dir + "/" + name);
     }
 
-    TempDir tmp;
     std::string source;
     std::string destination;
-    PosixFileSystem fileSystem;
-    FakeMessageBox messageBox;
-    ScriptedAbortKey abortKey;
 };
 
 } // namespace ryk::test

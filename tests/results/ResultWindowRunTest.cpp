@@ -69,9 +69,9 @@ TEST_F(ResultWindowTest, AFailedEntryIsMarkedAndCounted) {
 
 TEST_F(ResultWindowTest, AStoppedRunGoesOnWithThePendingEntries) {
     auto w = planned();
-    abortKey.polls = 0;
-    abortKey.quietPolls = 1;
-    abortKey.events = {AbortKeyEvent::ControlDown};
+    keys.polls = 0;
+    keys.quietPolls = 1;
+    keys.events = {AbortKeyEvent::ControlDown};
     QTest::mouseClick(button(*w, "runButton"), Qt::LeftButton);
 
     EXPECT_EQ(w->model().overlay(3), RowOverlay::None) << "the last entry was not reached";

@@ -152,7 +152,7 @@ TEST_F(ResultWindowTest, CopiesTheWholeListToTheClipboard) {
     QGuiApplication::clipboard()->setText("before");
     QTest::keyClick(w->view(), Qt::Key_C);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), expected);
-    EXPECT_EQ(messageBox.texts(),
+    EXPECT_EQ(messages.texts(),
               std::vector<std::string>{"現在のリストをクリップボードにコピーしました。"});
     EXPECT_EQ(w->job().list().size(), 4u);
 }
@@ -179,10 +179,10 @@ TEST_F(ResultWindowTest, EachKeyActsWithOrWithoutShiftAndCtrlWhereverTheFocusIs)
         }
 
         QGuiApplication::clipboard()->setText("before");
-        messageBox.shown.clear();
+        messages.shown.clear();
         QTest::keyClick(w->view(), Qt::Key_C, c.modifiers);
         EXPECT_EQ(QGuiApplication::clipboard()->text().startsWith("Copy \""), c.acts) << c.label;
-        EXPECT_EQ(messageBox.shown.size(), c.acts ? 1u : 0u) << c.label;
+        EXPECT_EQ(messages.shown.size(), c.acts ? 1u : 0u) << c.label;
 
         QTest::keyClick(w->view(), Qt::Key_D, c.modifiers);
         EXPECT_EQ(w->job().list().size(), c.acts ? 2u : 4u) << c.label;
@@ -275,7 +275,7 @@ TEST_F(ResultWindowTest, AnEmptyPlanOpensAnEmptyList) {
     QGuiApplication::clipboard()->setText("before");
     QTest::keyClick(w->view(), Qt::Key_C);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "before");
-    EXPECT_TRUE(messageBox.shown.empty());
+    EXPECT_TRUE(messages.shown.empty());
 
     QTest::mouseClick(button(*w, "runButton"), Qt::LeftButton);
     EXPECT_EQ(w->statusText(), "完了しました.(Error=0)");

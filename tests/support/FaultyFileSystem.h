@@ -3,6 +3,7 @@
 #include "platform/FileCopy.h"
 #include "platform/LineReader.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "support/ForwardingFileSystem.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace ryk::test {
 
@@ -23,6 +25,8 @@ struct CopyFaults {
     size_t chunkLimit = 0;
     /// The next this many chunk calls are cut short by a signal before copying anything.
     int interruptions = 0;
+    /// The look at the source after its data were copied fails (the facts found at the open
+    /// are still there).
     int sourceStatusError = 0;
     int timesError = 0;
     int attributesError = 0;
@@ -32,15 +36,11 @@ struct CopyFaults {
 };
 
 /// A file copy of the real file system with the given faults.
-class FaultyFileCopy : public FileCopy {
+class FaultyFileCopy : public ForwardingFileCopy {
 public:
     FaultyFileCopy(std::unique_ptr<FileCopy> real, CopyFaults faults)
-        : m_real(std::move(real)), m_faults(std::move(faults)) {}
+        : ForwardingFileCopy(std::move(real)), m_faults(std::move(faults)) {}
 
-    int open(const TreePath& source, const TreePath& target) override {
-        return m_real->open(source, target);
-    }
-    int openedStatus(FileStatus& out) override { return m_real->openedStatus(out); }
     int copyChunk(size_t maxBytes, size_t& copied) override {
         copied = 0;
         if (m_faults.interruptions > 0) {
@@ -54,28 +54,28 @@ public:
         }
         if (m_faults.chunkLimit != 0)
             maxBytes = std::min(maxBytes, m_faults.chunkLimit);
-        const int error = m_real->copyChunk(maxBytes, copied);
+        const int error = ForwardingFileCopy::copyChunk(maxBytes, copied);
         m_done += copied;
         if (error == 0 && copied != 0 && m_faults.afterChunk)
             m_faults.afterChunk(m_done);
         return error;
     }
     int sourceStatus(FileStatus& out) override {
-        return m_faults.sourceStatusError ? m_faults.sourceStatusError : m_real->sourceStatus(out);
+        return m_faults.sourceStatusError ? m_faults.sourceStatusError
+                                          : ForwardingFileCopy::sourceStatus(out);
     }
     int copyTimes() override {
-        return m_faults.timesError ? m_faults.timesError : m_real->copyTimes();
+        return m_faults.timesError ? m_faults.timesError : ForwardingFileCopy::copyTimes();
     }
     int copyAttributes() override {
-        return m_faults.attributesError ? m_faults.attributesError : m_real->copyAttributes();
+        return m_faults.attributesError ? m_faults.attributesError
+                                        : ForwardingFileCopy::copyAttributes();
     }
     int commit(CommitMode mode) override {
-        return m_faults.commitError ? m_faults.commitError : m_real->commit(mode);
+        return m_faults.commitError ? m_faults.commitError : ForwardingFileCopy::commit(mode);
     }
-    void abandon() override { m_real->abandon(); }
 
 private:
-    std::unique_ptr<FileCopy> m_real;
     CopyFaults m_faults;
     uint64_t m_done = 0;
 };
@@ -93,10 +93,10 @@ struct LineFaults {
 };
 
 /// A line reader of the real file system with the given faults.
-class FaultyLineReader : public LineReader {
+class FaultyLineReader : public ForwardingLineReader {
 public:
     FaultyLineReader(std::unique_ptr<LineReader> real, LineFaults faults)
-        : m_real(std::move(real)), m_faults(faults) {}
+        : ForwardingLineReader(std::move(real)), m_faults(faults) {}
 
     LineRead next(std::string& text) override {
         if (m_faults.readError != 0 && m_rewinds == m_faults.rewindsBefore &&
@@ -105,85 +105,81 @@ public:
             text.clear();
             return LineRead::Failed;
         }
-        const LineRead read = m_real->next(text);
+        const LineRead read = ForwardingLineReader::next(text);
         if (read == LineRead::Line)
             ++m_lines;
         return read;
     }
-    int error() const override { return m_failed ? m_faults.readError : m_real->error(); }
+    int error() const override {
+        return m_failed ? m_faults.readError : ForwardingLineReader::error();
+    }
     int rewind() override {
         if (m_faults.rewindError != 0)
             return m_faults.rewindError;
         ++m_rewinds;
         m_lines = 0;
-        return m_real->rewind();
+        return ForwardingLineReader::rewind();
     }
 
 private:
-    std::unique_ptr<LineReader> m_real;
     LineFaults m_faults;
     int m_rewinds = 0;
     int m_lines = 0;
     bool m_failed = false;
 };
 
-/// The real file system, with faults injected where a test asks for them.
-class FaultyFileSystem : public FileSystem {
+/// A directory search of the real file system that cannot list one directory and what lies
+/// below it, as a directory the user may not read (root reads everything, so it is injected).
+class RefusingSearch : public ForwardingDirectorySearch {
 public:
+    RefusingSearch(std::unique_ptr<DirectorySearch> real, std::string refused)
+        : ForwardingDirectorySearch(std::move(real)), m_refused(std::move(refused)) {}
+
+    int findFile(std::string_view pathOrPattern) override {
+        const std::string_view p = pathOrPattern;
+        if (!m_refused.empty() && p.starts_with(m_refused) &&
+            (p.size() == m_refused.size() || p[m_refused.size()] == '/'))
+            return EACCES;
+        return ForwardingDirectorySearch::findFile(pathOrPattern);
+    }
+
+private:
+    std::string m_refused;
+};
+
+/// The real file system, with faults injected where a test asks for them; without any it is
+/// the real one, call for call.
+class FaultyFileSystem : public ForwardingFileSystem {
+public:
+    FaultyFileSystem() : ForwardingFileSystem(std::make_unique<PosixFileSystem>()) {}
+
     CopyFaults copyFaults;
     int renameError = 0;
     int removeError = 0;
     LineFaults lineFaults;
+    /// Searches of this directory or below it fail with EACCES; empty for none.
+    std::string unreadableDirectory;
 
-    std::unique_ptr<DirectorySearch> newSearch() override { return m_real.newSearch(); }
+    std::unique_ptr<DirectorySearch> newSearch() override {
+        return std::make_unique<RefusingSearch>(ForwardingFileSystem::newSearch(),
+                                                unreadableDirectory);
+    }
     std::unique_ptr<FileCopy> newCopy() override {
-        return std::make_unique<FaultyFileCopy>(m_real.newCopy(), copyFaults);
-    }
-    int status(const std::string& path, FileStatus& out, LinkMode links) override {
-        return m_real.status(path, out, links);
-    }
-    int setAttributes(const std::string& path, uint32_t attributes) override {
-        return m_real.setAttributes(path, attributes);
-    }
-    int setTimes(const std::string& path, const FileTime* lastAccess,
-                 const FileTime* lastWrite) override {
-        return m_real.setTimes(path, lastAccess, lastWrite);
+        return std::make_unique<FaultyFileCopy>(ForwardingFileSystem::newCopy(), copyFaults);
     }
     int renameNoReplace(const TreePath& from, const TreePath& to) override {
-        return renameError ? renameError : m_real.renameNoReplace(from, to);
+        return renameError ? renameError : ForwardingFileSystem::renameNoReplace(from, to);
     }
     int removeFile(const TreePath& path) override {
-        return removeError ? removeError : m_real.removeFile(path);
-    }
-    int makeDirectory(const TreePath& path, uint32_t permissions = 0) override {
-        return m_real.makeDirectory(path, permissions);
-    }
-    int removeDirectory(const TreePath& path) override { return m_real.removeDirectory(path); }
-    int resolvePath(const std::string& path, std::string& resolved) override {
-        return m_real.resolvePath(path, resolved);
-    }
-    int identity(const std::string& path, uint64_t& device, uint64_t& inode) override {
-        return m_real.identity(path, device, inode);
-    }
-    int diskSpace(const std::string& path, uint64_t& freeBytes, uint64_t& totalBytes) override {
-        return m_real.diskSpace(path, freeBytes, totalBytes);
-    }
-    int readFile(const std::string& path, std::string& contents, size_t limit) override {
-        return m_real.readFile(path, contents, limit);
-    }
-    int writeFileAtomically(const std::string& path, std::string_view contents) override {
-        return m_real.writeFileAtomically(path, contents);
+        return removeError ? removeError : ForwardingFileSystem::removeFile(path);
     }
     std::unique_ptr<LineReader> openLines(const std::string& path, size_t lineLimit,
                                           int& error) override {
-        auto real = m_real.openLines(path, lineLimit, error);
+        auto real = ForwardingFileSystem::openLines(path, lineLimit, error);
         if (!real)
             return nullptr;
         return std::make_unique<FaultyLineReader>(std::move(real), lineFaults);
     }
-
-private:
-    PosixFileSystem m_real;
 };
 
 } // namespace ryk::test

@@ -1,0 +1,140 @@
+#pragma once
+
+#include "platform/FileCopy.h"
+#include "platform/FileSystem.h"
+#include "platform/LineReader.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+
+namespace ryk::test {
+
+/// A directory search that hands every call to another one. A double derives from it and
+/// overrides only the calls it changes, so the others take the path production takes.
+class ForwardingDirectorySearch : public DirectorySearch {
+public:
+    explicit ForwardingDirectorySearch(std::unique_ptr<DirectorySearch> inner)
+        : m_inner(std::move(inner)) {}
+
+    int findFile(std::string_view pathOrPattern) override {
+        return m_inner->findFile(pathOrPattern);
+    }
+    bool seek(std::string_view name) override { return m_inner->seek(name); }
+    int rewind() override { return m_inner->rewind(); }
+    bool findNextFile() override { return m_inner->findNextFile(); }
+    const std::string& fileName() const override { return m_inner->fileName(); }
+    std::string filePath() const override { return m_inner->filePath(); }
+    bool isDirectory() const override { return m_inner->isDirectory(); }
+    bool isDots() const override { return m_inner->isDots(); }
+    int status(FileStatus& out) override { return m_inner->status(out); }
+    void setReadStoredBits(bool read) override { m_inner->setReadStoredBits(read); }
+    void close() override { m_inner->close(); }
+
+private:
+    std::unique_ptr<DirectorySearch> m_inner;
+};
+
+/// A file copy that hands every call to another one.
+class ForwardingFileCopy : public FileCopy {
+public:
+    explicit ForwardingFileCopy(std::unique_ptr<FileCopy> inner) : m_inner(std::move(inner)) {}
+
+    int open(const TreePath& source, const TreePath& target) override {
+        return m_inner->open(source, target);
+    }
+    int copyChunk(size_t maxBytes, size_t& copied) override {
+        return m_inner->copyChunk(maxBytes, copied);
+    }
+    int sourceStatus(FileStatus& out) override { return m_inner->sourceStatus(out); }
+    int openedStatus(FileStatus& out) override { return m_inner->openedStatus(out); }
+    int copyTimes() override { return m_inner->copyTimes(); }
+    int copyAttributes() override { return m_inner->copyAttributes(); }
+    int commit(CommitMode mode) override { return m_inner->commit(mode); }
+    void abandon() override { m_inner->abandon(); }
+
+private:
+    std::unique_ptr<FileCopy> m_inner;
+};
+
+/// A line reader that hands every call to another one.
+class ForwardingLineReader : public LineReader {
+public:
+    explicit ForwardingLineReader(std::unique_ptr<LineReader> inner)
+        : m_inner(std::move(inner)) {}
+
+    LineRead next(std::string& text) override { return m_inner->next(text); }
+    int error() const override { return m_inner->error(); }
+    int rewind() override { return m_inner->rewind(); }
+
+private:
+    std::unique_ptr<LineReader> m_inner;
+};
+
+/// A file system that hands every call to another one (the searches, copies and line readers
+/// it gives are the other one's own).
+class ForwardingFileSystem : public FileSystem {
+public:
+    explicit ForwardingFileSystem(std::unique_ptr<FileSystem> inner) : m_inner(std::move(inner)) {}
+
+    std::unique_ptr<DirectorySearch> newSearch() override { return m_inner->newSearch(); }
+    std::unique_ptr<FileCopy> newCopy() override { return m_inner->newCopy(); }
+    int status(const std::string& path, FileStatus& out, LinkMode links) override {
+        return m_inner->status(path, out, links);
+    }
+    int setAttributes(const std::string& path, uint32_t attributes) override {
+        return m_inner->setAttributes(path, attributes);
+    }
+    int setTimes(const std::string& path, const FileTime* lastAccess,
+                 const FileTime* lastWrite) override {
+        return m_inner->setTimes(path, lastAccess, lastWrite);
+    }
+    int renameNoReplace(const TreePath& from, const TreePath& to) override {
+        return m_inner->renameNoReplace(from, to);
+    }
+    int removeFile(const TreePath& path) override { return m_inner->removeFile(path); }
+    int makeDirectory(const TreePath& path, uint32_t permissions = 0) override {
+        return m_inner->makeDirectory(path, permissions);
+    }
+    int removeDirectory(const TreePath& path) override { return m_inner->removeDirectory(path); }
+    int resolvePath(const std::string& path, std::string& resolved) override {
+        return m_inner->resolvePath(path, resolved);
+    }
+    int identity(const std::string& path, uint64_t& device, uint64_t& inode) override {
+        return m_inner->identity(path, device, inode);
+    }
+    int diskSpace(const std::string& path, uint64_t& freeBytes, uint64_t& totalBytes) override {
+        return m_inner->diskSpace(path, freeBytes, totalBytes);
+    }
+    int readFile(const std::string& path, std::string& contents, size_t limit) override {
+        return m_inner->readFile(path, contents, limit);
+    }
+    int writeFileAtomically(const std::string& path, std::string_view contents) override {
+        return m_inner->writeFileAtomically(path, contents);
+    }
+    std::unique_ptr<LineReader> openLines(const std::string& path, size_t lineLimit,
+                                          int& error) override {
+        return m_inner->openLines(path, lineLimit, error);
+    }
+
+private:
+    std::unique_ptr<FileSystem> m_inner;
+};
+
+// A forwarder that missed a pure virtual of its interface would be abstract. One that missed a
+// virtual with a default would quietly run the default instead of the inner object's own, so
+// each of those is checked to be declared by the forwarder itself.
+static_assert(!std::is_abstract_v<ForwardingDirectorySearch>);
+static_assert(!std::is_abstract_v<ForwardingFileCopy>);
+static_assert(!std::is_abstract_v<ForwardingLineReader>);
+static_assert(!std::is_abstract_v<ForwardingFileSystem>);
+static_assert(std::is_same_v<decltype(&ForwardingDirectorySearch::seek),
+                             bool (ForwardingDirectorySearch::*)(std::string_view)>);
+static_assert(std::is_same_v<decltype(&ForwardingDirectorySearch::setReadStoredBits),
+                             void (ForwardingDirectorySearch::*)(bool)>);
+static_assert(std::is_same_v<decltype(&ForwardingFileCopy::openedStatus),
+                             int (ForwardingFileCopy::*)(FileStatus&)>);
+
+} // namespace ryk::test
