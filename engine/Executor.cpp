@@ -4,6 +4,7 @@
 #include "engine/TransferJob.h"
 #include "platform/ErrorCodes.h"
 #include "platform/FileBatch.h"
+#include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgressSinks.h"
 
@@ -97,8 +98,10 @@ int TransferJob::OfferToShell(OperationEntry& entry, CopyProgressSink&, bool,
         flushBatch();
     m_batch.function = code;
     m_batch.from.push_back(entry.source.treePath());
-    if (withTarget)
+    if (withTarget) {
         m_batch.to.push_back(entry.target.treePath());
+        m_batch.modes.push_back(commitModeFor(entry.command));
+    }
     m_batch.entries.push_back(&entry);
     m_batch.rows.push_back(m_currentRow);
     // Kept for later even as the last entry: the run carries out what is collected before it
@@ -113,7 +116,8 @@ void TransferJob::flushBatch() {
         return;
     }
     const auto function = static_cast<BatchFunction>(m_batch.function);
-    const BatchResult result = m_platform.fileBatch->run(function, m_batch.from, m_batch.to);
+    const BatchResult result =
+        m_platform.fileBatch->run(function, m_batch.from, m_batch.to, m_batch.modes);
     if (result.cancelled)
         m_stopRequested = true;
     for (size_t i = 0; i < m_batch.entries.size(); ++i) {

@@ -25,6 +25,7 @@ class LineReader;
 class SearchSink;
 enum class UserTextEncoding;
 enum class BatchFunction;
+enum class CommitMode;
 
 /// The main-window controls a job can send the focus back to.
 enum FocusControl : int32_t {
@@ -205,6 +206,7 @@ private:
         int function = 0;
         std::vector<TreePath> from;
         std::vector<TreePath> to;
+        std::vector<CommitMode> modes;
         std::vector<OperationEntry*> entries;
         std::vector<size_t> rows;
     };
