@@ -10,7 +10,7 @@ enum class CommitMode;
 enum class OperationCommand : int32_t;
 struct Platform;
 
-/// The unit of progress and of the abort poll while a file is copied.
+/// A file above this size brings up the copy window; smaller ones do not flash it.
 inline constexpr unsigned kCopyChunkBytes = 32768;
 
 /// How the copy of an entry with `command` takes its target's place: only an update replaces.

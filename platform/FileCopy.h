@@ -51,8 +51,10 @@ public:
     virtual void abandon() = 0;
 };
 
-/// The most one step of a whole-file copy asks for.
-inline constexpr size_t kCopyStepBytes = 32768;
+/// The most one step of a whole-file copy asks for: a copy in the kernel moves this much per
+/// call, few calls for a large file; a copy through a buffer moves less. Progress and the
+/// listener's stop follow each step, so a stop waits for at most one step.
+inline constexpr size_t kCopyStepBytes = size_t{4} << 20;
 
 /// What a whole-file copy tells the one who asked for it, and how that one stops it.
 class CopyListener {

@@ -319,12 +319,9 @@ int PosixFileCopy::copyRange(size_t length, size_t& copied) {
 }
 
 int PosixFileCopy::copyThroughBuffer(size_t length, size_t& copied) {
-    constexpr size_t kLargestBuffer = size_t{1} << 20;
-    const size_t want = std::min(length, kLargestBuffer);
-    if (m_bufferSize < want) {
-        m_buffer = std::make_unique<char[]>(want);
-        m_bufferSize = want;
-    }
+    const size_t want = std::min(length, kBufferBytes);
+    if (!m_buffer)
+        m_buffer = std::make_unique<char[]>(kBufferBytes);
     // Kernel pseudo-files may not know offsets; a plain read at the current position serves
     // them, and the offsets of a regular file stay in step with it.
     const ssize_t got = m_sparse

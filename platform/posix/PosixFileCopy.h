@@ -29,6 +29,10 @@ inline constexpr char kTemporaryPrefix[] = ".~ryk.";
 /// following a link below its tree's root (TreePath).
 class PosixFileCopy : public FileCopy {
 public:
+    /// The most one step through the buffer reads and writes; a step in the kernel moves up to
+    /// what it is asked for.
+    static constexpr size_t kBufferBytes = 32768;
+
     /// `cleaned` (may be null) is shared by the copies of one file system.
     explicit PosixFileCopy(CleanedDirectories* cleaned = nullptr) : m_cleaned(cleaned) {}
     ~PosixFileCopy() override;
@@ -83,8 +87,8 @@ private:
     int m_storedValueError = 0;
     bool m_storedValueRead = false;
     bool m_inKernel = true;
+    /// Where the kernel cannot copy, the data go through this buffer of kBufferBytes.
     std::unique_ptr<char[]> m_buffer;
-    size_t m_bufferSize = 0;
 };
 
 } // namespace ryk

@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <vector>
 
 namespace ryk {
 namespace {
@@ -244,21 +245,56 @@ TEST(PosixFileCopy, SourcesReadToTheirTrueEnd) {
     EXPECT_EQ(dir.readFile("grown.bin"), data + "more");
 }
 
-TEST(PosixFileCopy, AcrossFileSystemsThroughTheBuffer) {
+/// The sizes of the steps that copy `source` to `target` in steps of kCopyStepBytes; empty
+/// when a step fails.
+std::vector<size_t> stepsOf(const std::string& source, const std::string& target) {
+    PosixFileSystem fs;
+    const auto copy = fs.newCopy();
+    std::vector<size_t> steps;
+    if (copy->open(source, target) != 0)
+        return {};
+    for (;;) {
+        size_t copied = 0;
+        if (copy->copyChunk(kCopyStepBytes, copied) != 0)
+            return {};
+        if (copied == 0)
+            break;
+        steps.push_back(copied);
+    }
+    if (copy->commit(CommitMode::NoReplace) != 0)
+        return {};
+    return steps;
+}
+
+TEST(PosixFileCopy, StepsAreLargeInTheKernelAndOneUnitThroughTheBuffer) {
+    // Within one file system the kernel copies a whole step per call.
+    TempDir dir;
+    const std::string data = patterned(kCopyStepBytes + 5000);
+    const std::string source = dir.writeFile("src.bin", data);
+    const std::vector<size_t> inKernel = stepsOf(source, dir / "dst.bin");
+    ASSERT_FALSE(inKernel.empty());
+    if (inKernel.front() == PosixFileCopy::kBufferBytes)
+        GTEST_SKIP() << "the kernel does not copy between files here";
+    EXPECT_EQ(inKernel, (std::vector<size_t>{kCopyStepBytes, 5000}));
+    EXPECT_EQ(dir.readFile("dst.bin"), data);
+
     // Memory-backed storage is another file system than the test directory on most machines;
-    // the kernel then refuses to copy between them, and the data go through a buffer.
+    // the kernel then refuses to copy between them, and the data go through the buffer.
     char pattern[] = "/dev/shm/ryk-copy-XXXXXX";
     const int fd = mkstemp(pattern);
     if (fd < 0)
         GTEST_SKIP() << "no /dev/shm";
-    const std::string data = patterned(200000);
-    const bool written = write(fd, data.data(), data.size()) == static_cast<ssize_t>(data.size());
+    const std::string small = patterned(200000);
+    const bool written =
+        write(fd, small.data(), small.size()) == static_cast<ssize_t>(small.size());
     close(fd);
-    TempDir dir;
-    const int error = written ? copyFile(pattern, dir / "dst.bin") : -1;
+    const std::vector<size_t> steps =
+        written ? stepsOf(pattern, dir / "other.bin") : std::vector<size_t>{};
     unlink(pattern);
-    ASSERT_EQ(error, 0);
-    EXPECT_EQ(dir.readFile("dst.bin"), data);
+    ASSERT_FALSE(steps.empty());
+    for (const size_t step : steps)
+        EXPECT_LE(step, PosixFileCopy::kBufferBytes);
+    EXPECT_EQ(dir.readFile("other.bin"), small);
 }
 
 TEST(PosixFileCopy, LongestTargetNameStillFits) {
