@@ -30,7 +30,9 @@ public:
     /// itself (the same file under another name) with EINVAL.
     [[nodiscard]] virtual int open(const TreePath& source, const TreePath& target) = 0;
     /// Copies up to `maxBytes` more bytes; `copied` is 0 once the source has ended. Holes of a
-    /// sparse source are skipped (they count as copied) and stay holes in the copy.
+    /// sparse source are skipped (they count as copied) and stay holes in the copy. Where the
+    /// file system shares extents between files, the first step shares the whole file instead,
+    /// whatever its size: no data move, so it takes no longer than a small step.
     /// kErrorInterrupted when a signal came before any byte was copied: nothing is lost, and
     /// the caller decides whether to go on.
     [[nodiscard]] virtual int copyChunk(size_t maxBytes, size_t& copied) = 0;
