@@ -1,13 +1,20 @@
 #pragma once
 
+#include <cstdint>
+
 namespace ryk {
 
 class CopyProgressSink;
 class OperationEntry;
+enum class CommitMode;
+enum class OperationCommand : int32_t;
 struct Platform;
 
-/// The unit of progress and of the abort poll while a file is copied.
+/// A file above this size brings up the copy window; smaller ones do not flash it.
 inline constexpr unsigned kCopyChunkBytes = 32768;
+
+/// How the copy of an entry with `command` takes its target's place: only an update replaces.
+CommitMode commitModeFor(OperationCommand command);
 
 /// Copies the file of a Copy, Update, Move or Up&Move entry from `source.path` to `target.path`,
 /// with progress in `window` for files above one chunk, then gives the copy the source's times,

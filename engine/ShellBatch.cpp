@@ -1,5 +1,6 @@
 #include "engine/ShellBatch.h"
 
+#include "engine/CopyFile.h"
 #include "platform/ErrorCodes.h"
 
 namespace ryk {
@@ -32,8 +33,10 @@ EntryOutcome ShellBatch::OfferToShell(OperationEntry& entry, size_t row,
         flush();
     m_function = function;
     m_from.push_back(entry.source.treePath());
-    if (withTarget)
+    if (withTarget) {
         m_to.push_back(entry.target.treePath());
+        m_modes.push_back(commitModeFor(entry.command));
+    }
     m_entries.push_back(&entry);
     m_rows.push_back(row);
     // Kept for later even as the last entry: the run carries out what is collected before it
@@ -44,7 +47,7 @@ EntryOutcome ShellBatch::OfferToShell(OperationEntry& entry, size_t row,
 
 void ShellBatch::flush() {
     if (!m_entries.empty() && m_fileBatch) {
-        const BatchResult result = m_fileBatch->run(*m_function, m_from, m_to);
+        const BatchResult result = m_fileBatch->run(*m_function, m_from, m_to, m_modes);
         m_cancelled = m_cancelled || result.cancelled;
         for (size_t i = 0; i < m_entries.size(); ++i) {
             OperationEntry& entry = *m_entries[i];
@@ -68,6 +71,7 @@ void ShellBatch::flush() {
     m_function.reset();
     m_from.clear();
     m_to.clear();
+    m_modes.clear();
     m_entries.clear();
     m_rows.clear();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
 
 #include <string>
@@ -35,13 +36,15 @@ public:
 };
 
 /// Carries out a collected list of copies, moves or deletes in one call ("Explorer 形式"):
-/// the n-th source goes to the n-th destination.
+/// the n-th source goes to the n-th destination, which it replaces only where the n-th commit
+/// mode allows it.
 class FileBatch {
 public:
     virtual ~FileBatch() = default;
-    /// `to` is ignored for Delete.
+    /// `to` and `modes` are ignored for Delete.
     virtual BatchResult run(BatchFunction function, const std::vector<TreePath>& from,
-                            const std::vector<TreePath>& to) = 0;
+                            const std::vector<TreePath>& to,
+                            const std::vector<CommitMode>& modes) = 0;
 };
 
 } // namespace ryk

@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace ryk {
@@ -29,7 +30,9 @@ public:
     /// itself (the same file under another name) with EINVAL.
     [[nodiscard]] virtual int open(const TreePath& source, const TreePath& target) = 0;
     /// Copies up to `maxBytes` more bytes; `copied` is 0 once the source has ended. Holes of a
-    /// sparse source are skipped (they count as copied) and stay holes in the copy.
+    /// sparse source are skipped (they count as copied) and stay holes in the copy. Where the
+    /// file system shares extents between files, the first step shares the whole file instead,
+    /// whatever its size: no data move, so it takes no longer than a small step.
     /// kErrorInterrupted when a signal came before any byte was copied: nothing is lost, and
     /// the caller decides whether to go on.
     [[nodiscard]] virtual int copyChunk(size_t maxBytes, size_t& copied) = 0;
@@ -49,6 +52,48 @@ public:
     /// Throws the temporary file away; the target stays as it was.
     virtual void abandon() = 0;
 };
+
+/// The most one step of a whole-file copy asks for: a copy in the kernel moves this much per
+/// call, few calls for a large file; a copy through a buffer moves less. Progress and the
+/// listener's stop follow each step, so a stop waits for at most one step.
+inline constexpr size_t kCopyStepBytes = size_t{4} << 20;
+
+/// What a whole-file copy tells the one who asked for it, and how that one stops it.
+class CopyListener {
+public:
+    virtual ~CopyListener() = default;
+    /// The copy is open; `source` holds the facts of the source as it was opened (null when
+    /// they could not be read).
+    virtual void opened(const FileStatus* source) = 0;
+    /// A step copied data; `done` bytes so far. True stops the copy.
+    virtual bool stepped(uint64_t done) = 0;
+    /// A signal cut a step short before it copied anything. True stops the copy.
+    virtual bool interrupted() = 0;
+};
+
+/// How a whole-file copy ended.
+struct CopyOutcome {
+    /// 0 when the copy took the target's place; otherwise the target is as it was and no
+    /// temporary is left.
+    int error = 0;
+    /// The listener stopped the copy (`error` is kErrorCancelled).
+    bool stopped = false;
+    /// A copy that took the target's place may still lack these: the source's facts could not
+    /// be read after the copy (its times were then not given to the copy), ...
+    int statusError = 0;
+    /// ... the times could not be set, ...
+    int timesError = 0;
+    /// ... the owner, permission bits or stored attributes could not be set.
+    int attributesError = 0;
+};
+
+/// Copies one file, link or empty file from `source` to `target` with every safeguard of a
+/// FileCopy: the whole file or nothing takes the target's place, and a source written while
+/// it was copied replaces nothing (kErrorSourceChanged). `listener` may be null: then the copy
+/// runs to its end, whatever signals come.
+[[nodiscard]] CopyOutcome copyWholeFile(FileSystem& fileSystem, const TreePath& source,
+                                        const TreePath& target, CommitMode mode,
+                                        CopyListener* listener);
 
 /// True when the source was written while it was copied, so the copy could mix old and new
 /// contents: its facts after the copy differ from those before. (The bytes read are no

@@ -7,9 +7,9 @@ namespace ryk {
 class FileSystem;
 
 /// The batch file operation where the system offers none: each pair is carried out in turn
-/// through the file system, copies with the same routine as a single copy (complete or not
-/// at all, times and attributes kept), moves by rename (copy and delete where a rename cannot
-/// do it), deletes permanently.
+/// through the file system, copies with the routine of a single copy (copyWholeFile: complete
+/// or not at all, links as links, times and attributes kept), moves by rename (copy and delete
+/// where a rename cannot do it), deletes permanently.
 class PosixFileBatch : public FileBatch {
 public:
     /// `progress` may be null: then nothing is shown and nothing can cancel.
@@ -17,11 +17,11 @@ public:
         : m_fileSystem(fileSystem), m_progress(progress) {}
 
     BatchResult run(BatchFunction function, const std::vector<TreePath>& from,
-                    const std::vector<TreePath>& to) override;
+                    const std::vector<TreePath>& to, const std::vector<CommitMode>& modes) override;
 
 private:
-    int copyItem(const TreePath& from, const TreePath& to);
-    int moveItem(const TreePath& from, const TreePath& to);
+    int copyItem(const TreePath& from, const TreePath& to, CommitMode mode);
+    int moveItem(const TreePath& from, const TreePath& to, CommitMode mode);
 
     FileSystem& m_fileSystem;
     BatchProgress* m_progress;

@@ -11,8 +11,10 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <string>
 #include <string_view>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -94,10 +96,10 @@ std::string PosixFileCopy::newTemporaryName() {
 }
 
 void PosixFileCopy::removeStaleTemporaries() {
-    if (!m_cleaned)
+    if (!m_shared)
         return;
     // Once per directory: the look costs a listing, the key no system call.
-    if (!m_cleaned->insert(m_targetDir.directory).second)
+    if (!m_shared->cleaned.insert(m_targetDir.directory).second)
         return;
     const int fd = openat(m_targetDir.fd.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -206,6 +208,8 @@ int PosixFileCopy::createTemporary() {
 
 int PosixFileCopy::open(const TreePath& source, const TreePath& target) {
     abandon();
+    m_cloning = false;
+    m_cloned = false;
     m_inKernel = true;
     m_offset = 0;
     m_extentEnd = 0;
@@ -229,6 +233,9 @@ int PosixFileCopy::open(const TreePath& source, const TreePath& target) {
         abandon();
         return error;
     }
+    // A file that reads as empty has nothing to share (and kernel pseudo-files read so).
+    m_cloning = m_sourceFd >= 0 && m_openStat.size > 0 &&
+                !(m_shared && m_shared->noClone.count({m_openStat.device, m_targetDir.directory}));
     return 0;
 }
 
@@ -267,6 +274,16 @@ int PosixFileCopy::copyChunk(size_t maxBytes, size_t& copied) {
         return EBADF;
     if (maxBytes == 0)
         return EINVAL;
+    if (m_cloned)
+        return 0;
+    if (m_cloning) {
+        if (const int error = cloneWhole(m_cloned))
+            return error;
+        if (m_cloned) {
+            copied = static_cast<size_t>(m_offset);
+            return 0;
+        }
+    }
     size_t length = maxBytes;
     if (m_sparse) {
         if (m_offset >= m_extentEnd) {
@@ -294,6 +311,26 @@ int PosixFileCopy::copyChunk(size_t maxBytes, size_t& copied) {
     return error;
 }
 
+int PosixFileCopy::cloneWhole(bool& cloned) {
+    cloned = false;
+    if (ioctl(m_temporaryFd, FICLONE, m_sourceFd) == 0) {
+        // The whole file as it is now; one that changed since it was opened is refused after
+        // the copy all the same, so the size then is the size of every copy that is kept.
+        cloned = true;
+        m_cloning = false;
+        m_offset = m_openStat.size;
+        return 0;
+    }
+    if (errno == EINTR)
+        return errno; // nothing done; the next step tries again
+    m_cloning = false;
+    // These say the file systems cannot share extents at all; anything else (a full disk, a
+    // file marked not to share its blocks) only that this file is copied.
+    if (m_shared && (errno == EOPNOTSUPP || errno == ENOTTY || errno == EXDEV || errno == ENOSYS))
+        m_shared->noClone.emplace(m_openStat.device, m_targetDir.directory);
+    return 0;
+}
+
 int PosixFileCopy::copyRange(size_t length, size_t& copied) {
     if (m_inKernel) {
         loff_t in = static_cast<loff_t>(m_offset);
@@ -319,12 +356,9 @@ int PosixFileCopy::copyRange(size_t length, size_t& copied) {
 }
 
 int PosixFileCopy::copyThroughBuffer(size_t length, size_t& copied) {
-    constexpr size_t kLargestBuffer = size_t{1} << 20;
-    const size_t want = std::min(length, kLargestBuffer);
-    if (m_bufferSize < want) {
-        m_buffer = std::make_unique<char[]>(want);
-        m_bufferSize = want;
-    }
+    const size_t want = std::min(length, kBufferBytes);
+    if (!m_buffer)
+        m_buffer = std::make_unique<char[]>(kBufferBytes);
     // Kernel pseudo-files may not know offsets; a plain read at the current position serves
     // them, and the offsets of a regular file stay in step with it.
     const ssize_t got = m_sparse

@@ -10,27 +10,39 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <utility>
 
 namespace ryk {
 
-/// The directories (as their paths name them) already rid of the temporaries that killed runs
-/// left. Two names of one directory only mean that it is looked at twice.
-using CleanedDirectories = std::set<std::string>;
+/// What the copies of one file system learn once and share.
+struct CopyShared {
+    /// The directories (as their paths name them) already rid of the temporaries that killed
+    /// runs left. Two names of one directory only mean that it is looked at twice.
+    std::set<std::string> cleaned;
+    /// Source devices and target directories between which the file system shares no extents,
+    /// so the next copy between them does not ask again.
+    std::set<std::pair<dev_t, std::string>> noClone;
+};
 
 /// The name every temporary of ours starts with: ".~ryk.<pid>.<number>", so that one a killed
 /// run left behind is known as ours and removed by a later run that writes beside it.
 inline constexpr char kTemporaryPrefix[] = ".~ryk.";
 
-/// A file copy on a POSIX system: the data go in the kernel (copy_file_range) where it can,
-/// otherwise through a buffer, skipping the holes of a sparse file, into a temporary beside the
-/// target that takes the target's place only when complete: an unnamed file (O_TMPFILE)
-/// linked in under the target's name where the file system has them, else a named temporary
-/// renamed over it. A symbolic link is copied as a link. Every path is resolved without
-/// following a link below its tree's root (TreePath).
+/// A file copy on a POSIX system: the copy shares the source's extents where the file system
+/// can (FICLONE, as on XFS with reflink or btrfs: holes stay holes, no data move), else the data
+/// go in the kernel (copy_file_range) where it can, otherwise through a buffer, skipping the
+/// holes of a sparse file. They go into a temporary beside the target that takes the target's place
+/// only when complete: an unnamed file (O_TMPFILE) linked in under the target's name where the file
+/// system has them, else a named temporary renamed over it. A symbolic link is copied as a link.
+/// Every path is resolved without following a link below its tree's root (TreePath).
 class PosixFileCopy : public FileCopy {
 public:
-    /// `cleaned` (may be null) is shared by the copies of one file system.
-    explicit PosixFileCopy(CleanedDirectories* cleaned = nullptr) : m_cleaned(cleaned) {}
+    /// The most one step through the buffer reads and writes; a step in the kernel moves up to
+    /// what it is asked for.
+    static constexpr size_t kBufferBytes = 32768;
+
+    /// `shared` (may be null) is shared by the copies of one file system.
+    explicit PosixFileCopy(CopyShared* shared = nullptr) : m_shared(shared) {}
     ~PosixFileCopy() override;
     PosixFileCopy(const PosixFileCopy&) = delete;
     PosixFileCopy& operator=(const PosixFileCopy&) = delete;
@@ -48,6 +60,9 @@ private:
     int openSource(const TreePath& source);
     int createTemporary();
     int copyRange(size_t length, size_t& copied);
+    /// Shares all the source's extents with the copy where the file system can (`cloned`);
+    /// 0 or kErrorInterrupted.
+    int cloneWhole(bool& cloned);
     int copyThroughBuffer(size_t length, size_t& copied);
     /// Finds the data extent at or after the current offset; `skipped` receives the bytes of
     /// hole passed over. False once sparse handling does not apply (any more).
@@ -63,7 +78,7 @@ private:
     void removeStaleTemporaries();
     bool isLink() const { return S_ISLNK(m_openStat.mode); }
 
-    CleanedDirectories* m_cleaned;
+    CopyShared* m_shared;
     ParentDirectory m_sourceDir;
     ParentDirectory m_targetDir;
     int m_sourceFd = -1;
@@ -82,9 +97,13 @@ private:
     std::string m_storedValue;
     int m_storedValueError = 0;
     bool m_storedValueRead = false;
+    /// Whether the first step tries to share the source's extents, and whether it did.
+    bool m_cloning = false;
+    bool m_cloned = false;
+    /// Whether the data go in the kernel (copy_file_range).
     bool m_inKernel = true;
+    /// Where the kernel cannot copy, the data go through this buffer of kBufferBytes.
     std::unique_ptr<char[]> m_buffer;
-    size_t m_bufferSize = 0;
 };
 
 } // namespace ryk

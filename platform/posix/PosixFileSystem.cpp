@@ -83,7 +83,7 @@ int openLeaf(const TreePath& path, ParentDirectory& parent, struct stat& st) {
 } // namespace
 
 std::unique_ptr<FileCopy> PosixFileSystem::newCopy() {
-    return std::make_unique<PosixFileCopy>(&m_cleanedDirectories);
+    return std::make_unique<PosixFileCopy>(&m_copyShared);
 }
 
 std::unique_ptr<DirectorySearch> PosixFileSystem::newSearch() {

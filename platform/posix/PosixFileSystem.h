@@ -27,8 +27,8 @@ public:
                                           int& error) override;
 
 private:
-    /// The directories our copies wrote into, already rid of stale temporaries of ours.
-    CleanedDirectories m_cleanedDirectories;
+    /// What our copies learnt about the directories they wrote into.
+    CopyShared m_copyShared;
 };
 
 } // namespace ryk

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 namespace ryk {
@@ -165,6 +166,8 @@ TEST_F(CopyFileTest, WindowComesUpOnlyAboveOneChunk) {
         {10, true, {"Open...", "(Copy 10 bytes.) 100.0%"}},
         {0, true, {"Open..."}},
     };
+    // Steps of one chunk each, as a copy through the buffer makes them.
+    fileSystem.copyFaults.chunkLimit = kCopyChunkBytes;
     for (const auto& c : cases) {
         makeFiles(patterned(c.size), nullptr);
         window.statuses.clear();
@@ -216,23 +219,22 @@ TEST_F(CopyFileTest, SourceWrittenDuringTheCopyReplacesNothing) {
         const char* name;
         std::function<void(uint64_t)> meanwhile;
     } cases[] = {
-        {"appended",
-         [this](uint64_t done) {
-             if (done == 32768)
-                 appendTo(source, "more");
-         }},
+        {"appended", [this](uint64_t) { appendTo(source, "more"); }},
         {"rewritten in place",
-         [this](uint64_t done) {
-             if (done == 32768) {
-                 FILE* out = fopen(source.c_str(), "r+b");
-                 fputs("X", out);
-                 fclose(out);
-             }
+         [this](uint64_t) {
+             FILE* out = fopen(source.c_str(), "r+b");
+             fputs("X", out);
+             fclose(out);
          }},
     };
     for (const auto& c : cases) {
         makeFiles(data);
-        fileSystem.copyFaults.afterChunk = c.meanwhile;
+        // After the first step, however much it copied.
+        bool done = false;
+        fileSystem.copyFaults.afterChunk = [&](uint64_t copied) {
+            if (!std::exchange(done, true))
+                c.meanwhile(copied);
+        };
         OperationEntry e = makeEntry(OperationCommand::Update, data.size());
         EXPECT_EQ(copy(e), 0) << c.name;
         EXPECT_EQ(e.lastError, kErrorSourceChanged) << c.name;
@@ -323,6 +325,7 @@ TEST_F(CopyFileTest, AbortKeyStopsTheCopyAndSignalsAloneDoNot) {
     makeFiles(data);
     for (const auto& c : cases) {
         fileSystem.copyFaults = {};
+        fileSystem.copyFaults.chunkLimit = kCopyChunkBytes;
         fileSystem.copyFaults.interruptions = c.interruptions;
         keys.quietPolls = c.quietPolls;
         keys.events.assign(c.events.begin(), c.events.end());

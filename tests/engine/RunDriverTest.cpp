@@ -181,6 +181,29 @@ TEST_F(RunDriverTest, BatchEntriesGetTheirOwnOutcomeAndDirectoriesWaitForThem) {
               observer.events.end());
 }
 
+TEST_F(RunDriverTest, BatchReplacesOnlyWhatItsLinesMayReplace) {
+    const std::string src = tmp.makeDir("src");
+    const std::string dst = tmp.makeDir("dst");
+    tmp.writeFile("src/new", "new");
+    tmp.writeFile("src/newer", "newer");
+    const std::string old = tmp.writeFile("dst/newer", "old");
+    const timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, old.c_str(), times, 0), 0);
+    auto job = planned(TransferMode::Update, {}, src, "*.*", dst);
+    job->SetExplorerStyle(true);
+    ASSERT_EQ(clipboardText(job->list(), "\n"),
+              "Copy \"" + src + "/new\" \"" + dst + "/new\"\n" + "Update \"" + src + "/newer\" \"" +
+                  dst + "/newer\"\n");
+    // Someone else's file where the plan found none.
+    tmp.writeFile("dst/new", "theirs");
+    const RunSummary summary = job->OnOK(observer, progress);
+    EXPECT_EQ(summary.errors, 1);
+    EXPECT_EQ(states(*job), (std::vector<int32_t>{0, 1}));
+    EXPECT_EQ((*job->list().begin())->lastError, static_cast<uint32_t>(EEXIST));
+    EXPECT_EQ(tmp.readFile("dst/new"), "theirs");
+    EXPECT_EQ(tmp.readFile("dst/newer"), "newer");
+}
+
 TEST_F(RunDriverTest, BatchCollectedWhenTheRunStopsIsStillCarriedOut) {
     const std::string src = tmp.makeDir("src");
     const std::string dst = tmp.makeDir("dst");

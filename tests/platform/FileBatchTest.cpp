@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace ryk {
@@ -17,6 +18,9 @@ namespace {
 
 using test::FaultyFileSystem;
 using test::TempDir;
+
+constexpr CommitMode kKeep = CommitMode::NoReplace;
+constexpr CommitMode kReplace = CommitMode::Replace;
 
 bool exists(const std::string& path) {
     return access(path.c_str(), F_OK) == 0;
@@ -63,10 +67,14 @@ TEST(PosixFileBatch, CopiesPairwiseWithAnErrorPerItem) {
 
     FaultyFileSystem fs;
     PosixFileBatch batch(fs, nullptr);
-    const BatchResult result = batch.run(
-        BatchFunction::Copy, {dir / "a.txt", dir / "missing.txt", dir / "b.txt", dir / "c.txt"},
-        {dir / "out/a.txt", dir / "out/m.txt", dir / "out/b.txt", dir / "out/c.txt"});
-    EXPECT_EQ(result.errors, (std::vector<int>{0, ENOENT, 0, EACCES}));
+    const BatchResult result =
+        batch.run(BatchFunction::Copy,
+                  {dir / "a.txt", dir / "missing.txt", dir / "b.txt", dir / "c.txt", dir / "b.txt"},
+                  {dir / "out/a.txt", dir / "out/m.txt", dir / "out/b.txt", dir / "out/c.txt",
+                   dir / "out/x.txt"},
+                  {kKeep, kKeep, kReplace, kReplace});
+    // The last pair has no commit mode, like a pair without a target.
+    EXPECT_EQ(result.errors, (std::vector<int>{0, ENOENT, 0, EACCES, EINVAL}));
     EXPECT_FALSE(result.cancelled);
     EXPECT_FALSE(result.succeeded());
     EXPECT_EQ(dir.readFile("out/a.txt"), "A");
@@ -76,22 +84,72 @@ TEST(PosixFileBatch, CopiesPairwiseWithAnErrorPerItem) {
     EXPECT_EQ(dir.readFile("b.txt"), "B");
 }
 
+TEST(PosixFileBatch, CopiesWithTheSafeguardsOfASingleCopy) {
+    const std::string data(100000, 'd');
+    const struct {
+        const char* name;
+        const char* source;
+        int writeError; // injected, midway
+        bool writtenMeanwhile;
+        int error;
+        const char* target; // what "t" holds afterwards
+    } cases[] = {
+        {"a link is copied as a link", "link", 0, false, 0, nullptr},
+        {"a FIFO is never opened", "pipe", 0, false, kErrorSpecialFile, "old"},
+        {"a full disk leaves the old target", "s", ENOSPC, false, ENOSPC, "old"},
+        {"a source written meanwhile replaces nothing", "s", 0, true, kErrorSourceChanged, "old"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const std::string source = dir.writeFile("s", data);
+        ASSERT_EQ(symlink("s", (dir / "link").c_str()), 0);
+        ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
+        dir.writeFile("t", "old");
+
+        FaultyFileSystem fs;
+        fs.copyFaults.writeError = c.writeError;
+        fs.copyFaults.writeFailsAt = 40000;
+        bool written = false;
+        if (c.writtenMeanwhile)
+            fs.copyFaults.afterChunk = [&](uint64_t) {
+                if (!std::exchange(written, true))
+                    dir.writeFile("s", data + "more");
+            };
+        PosixFileBatch batch(fs, nullptr);
+        const BatchResult result =
+            batch.run(BatchFunction::Copy, {dir / c.source}, {dir / "t"}, {kReplace});
+        EXPECT_EQ(result.errors, std::vector<int>{c.error}) << c.name;
+        if (c.target) {
+            EXPECT_EQ(dir.readFile("t"), c.target) << c.name;
+        } else {
+            struct stat st {};
+            ASSERT_EQ(lstat((dir / "t").c_str(), &st), 0);
+            EXPECT_TRUE(S_ISLNK(st.st_mode)) << c.name;
+        }
+        // No temporary stays beside the target.
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4) << c.name;
+    }
+}
+
 TEST(PosixFileBatch, MovesByRenameOrByCopyAndDelete) {
     const struct {
         const char* name;
         int renameError; // injected: EXDEV stands for another file system
         int removeError; // injected
+        CommitMode mode;
         bool targetExists;
         bool targetReadOnly;
         int error;
         bool sourceKept;
         const char* target;
     } cases[] = {
-        {"within one file system", 0, 0, false, false, 0, false, "S"},
-        {"across file systems", EXDEV, 0, false, false, 0, false, "S"},
-        {"over an older target", 0, 0, true, false, 0, false, "S"},
-        {"over a read-only target", 0, 0, true, true, EACCES, true, "T"},
-        {"source cannot go", EXDEV, EACCES, false, false, EACCES, true, "S"},
+        {"within one file system", 0, 0, kKeep, false, false, 0, false, "S"},
+        {"across file systems", EXDEV, 0, kKeep, false, false, 0, false, "S"},
+        {"over an older target", 0, 0, kReplace, true, false, 0, false, "S"},
+        {"over a target that appeared since planning", 0, 0, kKeep, true, false, EEXIST, true, "T"},
+        {"across file systems over one", EXDEV, 0, kKeep, true, false, EEXIST, true, "T"},
+        {"over a read-only target", 0, 0, kReplace, true, true, EACCES, true, "T"},
+        {"source cannot go", EXDEV, EACCES, kKeep, false, false, EACCES, true, "S"},
     };
     for (const auto& c : cases) {
         TempDir dir;
@@ -108,7 +166,7 @@ TEST(PosixFileBatch, MovesByRenameOrByCopyAndDelete) {
         fs.renameError = c.renameError;
         fs.removeError = c.removeError;
         PosixFileBatch batch(fs, nullptr);
-        const BatchResult result = batch.run(BatchFunction::Move, {source}, {target});
+        const BatchResult result = batch.run(BatchFunction::Move, {source}, {target}, {c.mode});
         EXPECT_EQ(result.errors, std::vector<int>{c.error}) << c.name;
         EXPECT_EQ(exists(source), c.sourceKept) << c.name;
         EXPECT_EQ(dir.readFile("t.txt"), c.target) << c.name;
@@ -129,7 +187,7 @@ TEST(PosixFileBatch, DeletesPermanentlyButNotReadOnlyFiles) {
     PosixFileSystem fs;
     PosixFileBatch batch(fs, nullptr);
     const BatchResult result =
-        batch.run(BatchFunction::Delete, {plain, readOnly, dir / "missing.txt"}, {});
+        batch.run(BatchFunction::Delete, {plain, readOnly, dir / "missing.txt"}, {}, {});
     EXPECT_EQ(result.errors, (std::vector<int>{0, EACCES, ENOENT}));
     EXPECT_FALSE(exists(plain));
     EXPECT_TRUE(exists(readOnly));
@@ -146,7 +204,8 @@ TEST(PosixFileBatch, CancelLeavesTheRestUntried) {
     PosixFileSystem fs;
     RecordingProgress progress(2);
     PosixFileBatch batch(fs, &progress);
-    const BatchResult result = batch.run(BatchFunction::Copy, from, to);
+    const BatchResult result =
+        batch.run(BatchFunction::Copy, from, to, std::vector<CommitMode>(4, kKeep));
     EXPECT_EQ(result.errors, (std::vector<int>{0, 0, kErrorCancelled, kErrorCancelled}));
     EXPECT_TRUE(result.cancelled);
     EXPECT_EQ(progress.steps, (std::vector<std::string>{"0/4 1", "1/4 2", "2/4 3"}));
@@ -160,7 +219,7 @@ TEST(PosixFileBatch, CancelLeavesTheRestUntried) {
     keys.events = {AbortKeyEvent::ControlDown};
     ConsoleBatchProgress console(keys);
     PosixFileBatch terminalBatch(fs, &console);
-    const BatchResult deleted = terminalBatch.run(BatchFunction::Delete, to, {});
+    const BatchResult deleted = terminalBatch.run(BatchFunction::Delete, to, {}, {});
     EXPECT_EQ(deleted.errors,
               (std::vector<int>{0, kErrorCancelled, kErrorCancelled, kErrorCancelled}));
     EXPECT_TRUE(deleted.cancelled);

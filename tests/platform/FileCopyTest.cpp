@@ -8,11 +8,15 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <linux/fiemap.h>
+#include <linux/fs.h>
 #include <set>
 #include <string>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <vector>
 
 namespace ryk {
 namespace {
@@ -244,21 +248,121 @@ TEST(PosixFileCopy, SourcesReadToTheirTrueEnd) {
     EXPECT_EQ(dir.readFile("grown.bin"), data + "more");
 }
 
-TEST(PosixFileCopy, AcrossFileSystemsThroughTheBuffer) {
+/// The sizes of the steps that copy `source` to `target` in steps of kCopyStepBytes; empty
+/// when a step fails.
+std::vector<size_t> stepsOf(const std::string& source, const std::string& target) {
+    PosixFileSystem fs;
+    const auto copy = fs.newCopy();
+    std::vector<size_t> steps;
+    if (copy->open(source, target) != 0)
+        return {};
+    for (;;) {
+        size_t copied = 0;
+        if (copy->copyChunk(kCopyStepBytes, copied) != 0)
+            return {};
+        if (copied == 0)
+            break;
+        steps.push_back(copied);
+    }
+    if (copy->commit(CommitMode::NoReplace) != 0)
+        return {};
+    return steps;
+}
+
+/// Whether files in `dir` can share extents (a clone of one file into another works).
+bool canShareExtents(const TempDir& dir) {
+    const std::string a = dir.writeFile(".probe-a", std::string(4096, 'p'));
+    const int from = open(a.c_str(), O_RDONLY | O_CLOEXEC);
+    const int to = open((dir / ".probe-b").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    const bool shared = from >= 0 && to >= 0 && ioctl(to, FICLONE, from) == 0;
+    close(from);
+    close(to);
+    unlink(a.c_str());
+    unlink((dir / ".probe-b").c_str());
+    return shared;
+}
+
+/// The extents of a file as the file system maps them.
+std::vector<fiemap_extent> extentsOf(const std::string& path) {
+    constexpr unsigned kMost = 64;
+    std::vector<char> buffer(sizeof(fiemap) + kMost * sizeof(fiemap_extent));
+    auto* map = reinterpret_cast<fiemap*>(buffer.data());
+    map->fm_length = FIEMAP_MAX_OFFSET;
+    map->fm_flags = FIEMAP_FLAG_SYNC;
+    map->fm_extent_count = kMost;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool mapped = fd >= 0 && ioctl(fd, FS_IOC_FIEMAP, map) == 0;
+    close(fd);
+    if (!mapped)
+        return {};
+    return {map->fm_extents, map->fm_extents + map->fm_mapped_extents};
+}
+
+TEST(PosixFileCopy, SharesExtentsWhereTheFileSystemCanAndKeepsHoles) {
+    // Data at both ends of 12 MiB, a hole between them and one at the end.
+    TempDir dir;
+    const std::string head = patterned(65536);
+    const std::string tail = patterned(4096);
+    const std::string source = dir.writeFile("sparse.bin", head);
+    {
+        const int fd = open(source.c_str(), O_WRONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(pwrite(fd, tail.data(), tail.size(), 8 << 20), 4096);
+        ASSERT_EQ(ftruncate(fd, 12 << 20), 0);
+        close(fd);
+    }
+    const bool sharing = canShareExtents(dir);
+    const std::vector<size_t> steps = stepsOf(source, dir / "copy.bin");
+    ASSERT_FALSE(steps.empty());
+    if (sharing) {
+        // One step: every extent of the copy is the source's own.
+        EXPECT_EQ(steps, std::vector<size_t>{12 << 20});
+        const std::vector<fiemap_extent> extents = extentsOf(dir / "copy.bin");
+        EXPECT_FALSE(extents.empty());
+        for (const fiemap_extent& e : extents)
+            EXPECT_TRUE(e.fe_flags & FIEMAP_EXTENT_SHARED) << e.fe_logical;
+    }
+    const std::string expected =
+        head + std::string((8 << 20) - head.size(), '\0') + tail +
+        std::string((4 << 20) - tail.size(), '\0');
+    EXPECT_EQ(dir.readFile("copy.bin"), expected);
+    EXPECT_LE(statOf(dir / "copy.bin").st_blocks, statOf(source).st_blocks)
+        << "holes were written out";
+}
+
+TEST(PosixFileCopy, StepsAreLargeInTheKernelAndOneUnitThroughTheBuffer) {
+    // Within one file system the kernel copies a whole step per call; where the file system
+    // shares extents, the first step shares the whole file.
+    TempDir dir;
+    const std::string data = patterned(kCopyStepBytes + 5000);
+    const std::string source = dir.writeFile("src.bin", data);
+    const std::vector<size_t> inKernel = stepsOf(source, dir / "dst.bin");
+    ASSERT_FALSE(inKernel.empty());
+    if (inKernel.front() == PosixFileCopy::kBufferBytes)
+        GTEST_SKIP() << "the kernel does not copy between files here";
+    const std::vector<size_t> expected = canShareExtents(dir)
+                                             ? std::vector<size_t>{data.size()}
+                                             : std::vector<size_t>{kCopyStepBytes, 5000};
+    EXPECT_EQ(inKernel, expected);
+    EXPECT_EQ(dir.readFile("dst.bin"), data);
+
     // Memory-backed storage is another file system than the test directory on most machines;
-    // the kernel then refuses to copy between them, and the data go through a buffer.
+    // the kernel then refuses to copy between them, and the data go through the buffer.
     char pattern[] = "/dev/shm/ryk-copy-XXXXXX";
     const int fd = mkstemp(pattern);
     if (fd < 0)
         GTEST_SKIP() << "no /dev/shm";
-    const std::string data = patterned(200000);
-    const bool written = write(fd, data.data(), data.size()) == static_cast<ssize_t>(data.size());
+    const std::string small = patterned(200000);
+    const bool written =
+        write(fd, small.data(), small.size()) == static_cast<ssize_t>(small.size());
     close(fd);
-    TempDir dir;
-    const int error = written ? copyFile(pattern, dir / "dst.bin") : -1;
+    const std::vector<size_t> steps =
+        written ? stepsOf(pattern, dir / "other.bin") : std::vector<size_t>{};
     unlink(pattern);
-    ASSERT_EQ(error, 0);
-    EXPECT_EQ(dir.readFile("dst.bin"), data);
+    ASSERT_FALSE(steps.empty());
+    for (const size_t step : steps)
+        EXPECT_LE(step, PosixFileCopy::kBufferBytes);
+    EXPECT_EQ(dir.readFile("other.bin"), small);
 }
 
 TEST(PosixFileCopy, LongestTargetNameStillFits) {

@@ -1,0 +1,70 @@
+#include "platform/FileCopy.h"
+
+#include "platform/ErrorCodes.h"
+
+#include <memory>
+
+namespace ryk {
+
+namespace {
+
+/// Throws the copy away and answers why.
+CopyOutcome failed(FileCopy& copy, int error, bool stopped = false) {
+    copy.abandon();
+    CopyOutcome outcome;
+    outcome.error = error;
+    outcome.stopped = stopped;
+    return outcome;
+}
+
+} // namespace
+
+CopyOutcome copyWholeFile(FileSystem& fileSystem, const TreePath& source, const TreePath& target,
+                          CommitMode mode, CopyListener* listener) {
+    const std::unique_ptr<FileCopy> copy = fileSystem.newCopy();
+    if (const int error = copy->open(source, target))
+        return failed(*copy, error);
+
+    // The file is copied to its end as it is now, which may differ from the size planned.
+    FileStatus before;
+    const bool haveBefore = copy->openedStatus(before) == 0;
+    if (listener)
+        listener->opened(haveBefore ? &before : nullptr);
+
+    uint64_t done = 0;
+    for (;;) {
+        size_t copied = 0;
+        const int error = copy->copyChunk(kCopyStepBytes, copied);
+        if (error == kErrorInterrupted) {
+            // Nothing was lost: the listener decides whether the signal was a stop.
+            if (listener && listener->interrupted())
+                return failed(*copy, kErrorCancelled, true);
+            continue;
+        }
+        if (error != 0)
+            return failed(*copy, error);
+        if (copied == 0)
+            break;
+        done += copied;
+        if (listener && listener->stepped(done))
+            return failed(*copy, kErrorCancelled, true);
+    }
+
+    // A copy of a file that was written meanwhile may mix old and new data: it replaces
+    // nothing.
+    FileStatus after;
+    const int statusError = copy->sourceStatus(after);
+    if (statusError == 0 && haveBefore && sourceChangedWhileCopied(before, after))
+        return failed(*copy, kErrorSourceChanged);
+
+    CopyOutcome outcome;
+    outcome.statusError = statusError;
+    // Times of a source whose facts cannot be read again are not trusted.
+    outcome.timesError = statusError != 0 ? statusError : copy->copyTimes();
+    outcome.attributesError = copy->copyAttributes();
+    if (const int error = copy->commit(mode))
+        return failed(*copy, error);
+    return outcome;
+}
+
+} // namespace ryk
