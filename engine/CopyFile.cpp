@@ -81,8 +81,8 @@ int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyPr
     // The texts of the last file stay until the next file replaces them.
     const bool visible = window.isVisible() || total > kCopyChunkBytes;
     if (visible) {
-        window.showSourcePath(entry.source.path);
-        window.showTargetPath(entry.target.path);
+        window.showSourcePath(entry.source.path.str());
+        window.showTargetPath(entry.target.path.str());
         window.setStatus("Open...");
         if (!window.isVisible())
             window.setVisible(true);

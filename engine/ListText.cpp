@@ -14,7 +14,11 @@ int64_t neededBy(const OperationEntry& entry) {
     return static_cast<int64_t>(entry.source.size) - static_cast<int64_t>(entry.target.size);
 }
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+void appendQuoted(std::string& line, const SharedPath& path) {
+    line += '"';
+    line += path.str();
+    line += '"';
+}
 
 } // namespace
 
@@ -42,10 +46,10 @@ PlanTotals computeTotals(const OperationList& list) {
 std::string clipboardLine(const OperationEntry& entry) {
     std::string line = commandName(entry.command);
     line += ' ';
-    line += quoted(entry.source.path);
+    appendQuoted(line, entry.source.path);
     line += ' ';
     if (!entry.target.path.empty())
-        line += quoted(entry.target.path);
+        appendQuoted(line, entry.target.path);
     return line;
 }
 

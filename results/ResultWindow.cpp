@@ -249,8 +249,7 @@ void ResultWindow::entryFinished(size_t row, const OperationEntry&, RowOverlay o
 QIcon ResultWindow::fileIcon(const OperationEntry& entry) {
     if (entry.command == OperationCommand::Mkdir || entry.command == OperationCommand::Rmdir)
         return m_iconProvider.icon(QAbstractFileIconProvider::Folder);
-    const std::string& path =
-        entry.source.foundPath.empty() ? entry.source.path : entry.source.foundPath;
+    const std::string path = entry.source.path.str();
     // By name only: reading every file's first bytes would slow the run down.
     const QMimeType type =
         m_mimeTypes.mimeTypeForFile(fromUtf8(path), QMimeDatabase::MatchExtension);

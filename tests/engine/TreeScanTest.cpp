@@ -65,9 +65,9 @@ protected:
         std::vector<std::string> lines;
         for (const auto& e : job->list()) {
             std::string line = commandName(e->command);
-            line += " " + relative(e->source.path);
+            line += " " + relative(e->source.path.str());
             if (!e->target.path.empty())
-                line += " " + relative(e->target.path);
+                line += " " + relative(e->target.path.str());
             lines.push_back(line);
         }
         return lines;
@@ -158,7 +158,7 @@ TEST_F(TreeScanTest, PatternsExclusionsAndDestinationNames) {
     plan(TransferMode::Update, "", src, "a.c", dst);
     ASSERT_EQ(job->list().size(), 1u);
     EXPECT_EQ(job->list().at(0)->command, OperationCommand::Copy);
-    EXPECT_TRUE(job->list().at(0)->target.foundPath.empty());
+    EXPECT_TRUE(job->list().at(0)->target.foundPath().empty());
     EXPECT_EQ(job->list().at(0)->target.path, dst + "/a.c");
 }
 
