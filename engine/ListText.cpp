@@ -4,6 +4,8 @@
 #include "engine/OperationEntry.h"
 #include "engine/TransferJob.h"
 
+#include <algorithm>
+
 namespace ryk {
 
 namespace {
@@ -16,7 +18,7 @@ int64_t neededBy(const OperationEntry& entry) {
 
 void appendQuoted(std::string& line, const SharedPath& path) {
     line += '"';
-    line += path.str();
+    path.appendTo(line);
     line += '"';
 }
 
@@ -118,9 +120,18 @@ size_t pendingActionCount(const OperationList& list) {
 
 std::string escapeControlBytes(std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (const char c : text) {
+    const auto plain = [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return c != '\\' && byte >= 0x20 && byte != 0x7f;
+    };
+    // Most lines have nothing to escape: they are copied whole, not byte by byte.
+    const size_t first =
+        static_cast<size_t>(std::find_if_not(text.begin(), text.end(), plain) - text.begin());
+    std::string escaped(text.substr(0, first));
+    if (first == text.size())
+        return escaped;
+    escaped.reserve(text.size() + 8);
+    for (const char c : text.substr(first)) {
         const auto byte = static_cast<unsigned char>(c);
         switch (c) {
         case '\\':

@@ -13,13 +13,20 @@ const char* commandName(OperationCommand command) {
 
 bool OperationEntry::fillFacts(FileFacts& facts, const FileStatus& status) {
     facts.attributes = status.attributes;
-    facts.creationTime = DateTime::fromFileTime(status.creationTime);
-    facts.lastAccessTime = DateTime::fromFileTime(status.lastAccessTime);
-    facts.lastWriteTime = DateTime::fromFileTime(status.lastWriteTime);
+    // Each conversion asks the time-zone rule; the same second converts alike (a file's
+    // last access and last write often are).
+    const DateTime written = DateTime::fromFileTime(status.lastWriteTime);
+    const auto convert = [&](const FileTime& t) {
+        return t.seconds == status.lastWriteTime.seconds ? written : DateTime::fromFileTime(t);
+    };
+    facts.setCreationTime(convert(status.creationTime));
+    facts.setLastAccessTime(convert(status.lastAccessTime));
+    facts.setLastWriteTime(written);
     facts.size = status.size;
     facts.permissions = status.permissions;
     facts.found = true;
-    return facts.creationTime.valid && facts.lastAccessTime.valid && facts.lastWriteTime.valid;
+    return facts.creationTime().valid && facts.lastAccessTime().valid &&
+           facts.lastWriteTime().valid;
 }
 
 OperationEntry& OperationList::appendLine(OperationCommand command, SharedPath path,

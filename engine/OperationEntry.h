@@ -60,6 +60,12 @@ public:
 
     /// The whole path.
     std::string str() const { return m_directory ? *m_directory + m_name : m_name; }
+    /// Appends the whole path to `text`.
+    void appendTo(std::string& text) const {
+        if (m_directory)
+            text += *m_directory;
+        text += m_name;
+    }
     size_t size() const { return (m_directory ? m_directory->size() : 0) + m_name.size(); }
     bool empty() const { return size() == 0; }
 
@@ -77,21 +83,26 @@ private:
 /// The facts of one file or directory as a directory-search hit gave them.
 struct FileFacts {
     uint32_t attributes = 0;
-    DateTime creationTime;
-    DateTime lastAccessTime;
-    DateTime lastWriteTime;
+    /// The permission bits (mode & 07777); for a Mkdir that mirrors a source directory, that
+    /// directory's, which the new one gets. 0 when not known.
+    uint32_t permissions = 0;
     uint64_t size = 0;
     /// The path the list shows and directory commands act on.
     SharedPath path;
     /// How many leading bytes of `path` name the root of the job's tree as the user gave it;
     /// a run follows no link below it. The whole parent when not set.
     size_t rootLength = TreePath::kWholeParent;
-    /// The permission bits (mode & 07777); for a Mkdir that mirrors a source directory, that
-    /// directory's, which the new one gets. 0 when not known.
-    uint32_t permissions = 0;
     /// True when a search found the file under `path` (and the facts are its); false for a
     /// target that does not exist yet.
     bool found = false;
+
+    DateTime creationTime() const { return time(kCreation); }
+    DateTime lastAccessTime() const { return time(kLastAccess); }
+    /// The file date that every date rule uses.
+    DateTime lastWriteTime() const { return time(kLastWrite); }
+    void setCreationTime(const DateTime& t) { setTime(kCreation, t); }
+    void setLastAccessTime(const DateTime& t) { setTime(kLastAccess, t); }
+    void setLastWriteTime(const DateTime& t) { setTime(kLastWrite, t); }
 
     /// The full path under which the search found the file: `path`, or empty when none was
     /// found.
@@ -99,6 +110,20 @@ struct FileFacts {
     /// `path` and `foundPath()` as paths of their job's tree.
     TreePath treePath() const { return TreePath(path.str(), rootLength); }
     TreePath foundTreePath() const { return TreePath(foundPath(), rootLength); }
+
+private:
+    enum TimeIndex { kCreation, kLastAccess, kLastWrite };
+    DateTime time(TimeIndex i) const { return {m_days[i], !(m_invalidTimes & (1u << i))}; }
+    void setTime(TimeIndex i, const DateTime& t) {
+        m_days[i] = t.days;
+        m_invalidTimes = static_cast<uint8_t>(t.valid ? m_invalidTimes & ~(1u << i)
+                                                      : m_invalidTimes | (1u << i));
+    }
+
+    // The three times as day counts with their valid bits apart: a plan keeps two sets per
+    // line, and three DateTime values would pad each to twice its size.
+    uint8_t m_invalidTimes = 0;
+    double m_days[3] = {};
 };
 
 /// One planned action.

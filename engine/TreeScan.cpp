@@ -26,9 +26,13 @@ int TreeScan::run(const JobSettings& job, SyncPass pass) {
 namespace {
 
 /// `directory` with the '/' that joins a name to it, shared by the paths of its entries.
-std::shared_ptr<const std::string> prefixOf(std::string directory) {
-    joinPath(directory, {});
-    return std::make_shared<const std::string>(std::move(directory));
+std::shared_ptr<const std::string> prefixOf(const std::string& directory) {
+    // Made to measure: it lasts as long as the plan, once per directory.
+    std::string text;
+    text.reserve(directory.size() + 1);
+    text = directory;
+    joinPath(text, {});
+    return std::make_shared<const std::string>(std::move(text));
 }
 
 } // namespace
@@ -288,8 +292,8 @@ bool TreeScan::wasReportedUnreadable(std::string_view directory) const {
     }
 }
 
-int TreeScan::lookUpCounterpart(OtherSide& other, const SharedPath& path, std::string_view name,
-                                FileStatus* status, LinkMode links) {
+int TreeScan::lookUpCounterpart(OtherSide& other, std::string_view name, FileStatus* status,
+                                LinkMode links) {
     if (other.state == Counterparts::Missing)
         return kErrorFileNotFound;
     FileStatus unused;
@@ -306,7 +310,9 @@ int TreeScan::lookUpCounterpart(OtherSide& other, const SharedPath& path, std::s
             links == LinkMode::Describe)
             return error;
     }
-    return m_platform.fileSystem.status(path.str(), *status, links);
+    std::string path = *other.prefix;
+    path += name;
+    return m_platform.fileSystem.status(path, *status, links);
 }
 
 bool TreeScan::planFile(const std::shared_ptr<const std::string>& prefix, DirectorySearch& hit,
@@ -320,8 +326,7 @@ bool TreeScan::planFile(const std::shared_ptr<const std::string>& prefix, Direct
     if (m_pass == SyncPass::Deletions) {
         // Only what has no counterpart on the source side (in any form) is deleted; where the
         // source side cannot be asked, nothing is.
-        const int error = lookUpCounterpart(other, SharedPath(other.prefix, name), name,
-                                            nullptr, LinkMode::Describe);
+        const int error = lookUpCounterpart(other, name, nullptr, LinkMode::Describe);
         if (error != kErrorFileNotFound && error != kErrorNotADirectory)
             return false;
     }
@@ -332,33 +337,32 @@ bool TreeScan::planFile(const std::shared_ptr<const std::string>& prefix, Direct
     const bool haveSource = hit.status(sourceStatus) == 0;
     if (!haveSource)
         sourceStatus = FileStatus{};
-    SharedPath sourcePath(prefix, name);
     // Listing a special file is harmless; acting on one is not (and a FIFO could hang a run).
     if (sourceStatus.kind == FileKind::Special && m_job->mode != TransferMode::Search) {
-        m_list.appendError(std::move(sourcePath), kErrorSpecialFile);
+        m_list.appendError(SharedPath(prefix, name), kErrorSpecialFile);
         return false; // no file line: its directory is not removed either
     }
     if (f.dateConditions && f.afterDateOnly &&
         m_job->afterDate.days > DateTime::fromFileTime(sourceStatus.lastWriteTime).days)
         return false;
 
+    // Paths are made only for a line that is kept: most files of an update are up to date.
     SharedPath targetPath;
     FileStatus targetStatus;
     bool targetFound = false;
     if (isUpdateOrMove(m_job->mode)) {
         const std::string targetName = makeDestinationName(m_job->destinationPattern, name);
-        targetPath = SharedPath(other.prefix, targetName);
         // A link at the target is a file of its own, replaced like one, never written through.
         const int error =
-            lookUpCounterpart(other, targetPath, targetName, &targetStatus, LinkMode::Describe);
+            lookUpCounterpart(other, targetName, &targetStatus, LinkMode::Describe);
         if (error == 0 && targetStatus.kind == FileKind::Special) {
-            m_list.appendError(std::move(targetPath), kErrorSpecialFile);
+            m_list.appendError(SharedPath(other.prefix, targetName), kErrorSpecialFile);
             return false;
         }
         if (error == 0 && targetStatus.kind == FileKind::Directory) {
             // Passed over: the line has no target facts. A sync clears the directory first.
             if (m_pass == SyncPass::Copies)
-                planTreeRemoval(targetPath.str());
+                planTreeRemoval(*other.prefix + targetName);
         } else if (error == 0) {
             if (f.dateConditions && f.onlyMissing)
                 return false;
@@ -373,6 +377,7 @@ bool TreeScan::planFile(const std::shared_ptr<const std::string>& prefix, Direct
         } else if (f.dateConditions && f.onlyExisting) {
             return false;
         }
+        targetPath = SharedPath(other.prefix, targetName);
     }
 
     auto entry = std::make_unique<OperationEntry>();
@@ -380,7 +385,7 @@ bool TreeScan::planFile(const std::shared_ptr<const std::string>& prefix, Direct
         OperationEntry::fillFacts(entry->source, sourceStatus);
     else
         entry->source.found = true;
-    entry->source.path = std::move(sourcePath);
+    entry->source.path = SharedPath(prefix, name);
     entry->source.rootLength = m_job->sourceDirectory.size();
     if (targetFound)
         OperationEntry::fillFacts(entry->target, targetStatus);

@@ -60,10 +60,10 @@ private:
     /// entry was appended.
     bool planFile(const std::shared_ptr<const std::string>& prefix, DirectorySearch& hit,
                   OtherSide& other);
-    /// The facts of `path`, the counterpart named `name` in the directory being scanned; 0 when
-    /// it exists. Without `status` only its existence is asked.
-    int lookUpCounterpart(OtherSide& other, const SharedPath& path, std::string_view name,
-                          FileStatus* status, LinkMode links);
+    /// The facts of the counterpart named `name`, on the `other` side, of a file of the
+    /// directory being scanned; 0 when it exists. Without `status` only its existence is asked.
+    int lookUpCounterpart(OtherSide& other, std::string_view name, FileStatus* status,
+                          LinkMode links);
     /// Appends a Delete line for the destination-side file or link `path`.
     void planRemoval(SharedPath path, const FileStatus& status);
     /// Plans the removal of a destination directory and everything in it, deepest first, to

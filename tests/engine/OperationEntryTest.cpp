@@ -21,7 +21,8 @@ TEST(OperationEntry, FreshEntryIsPendingAndEmpty) {
     EXPECT_TRUE(e.source.path.empty());
     EXPECT_TRUE(e.target.foundPath().empty()); // how a missing target is told from a present one
     EXPECT_EQ(e.source.size, 0u);
-    EXPECT_EQ(e.target.lastWriteTime, (DateTime{0.0, true}));
+    EXPECT_EQ(e.target.lastWriteTime(), (DateTime{0.0, true}));
+    EXPECT_EQ(e.target.creationTime(), (DateTime{0.0, true}));
 
     e.state = kStateFailed;
     e.setCommand(OperationCommand::Delete);
@@ -70,8 +71,8 @@ TEST(OperationEntry, FillsFactsFromSearchHits) {
     EXPECT_EQ(a.size, 5u);
     EXPECT_TRUE(a.found);
     EXPECT_EQ(a.attributes & (attr::kDirectory | attr::kDots), 0u);
-    EXPECT_EQ(a.lastWriteTime, DateTime::fromFileTime({1700000000, 0}));
-    EXPECT_EQ(a.lastAccessTime, DateTime::fromFileTime({1600000000, 0}));
+    EXPECT_EQ(a.lastWriteTime(), DateTime::fromFileTime({1700000000, 0}));
+    EXPECT_EQ(a.lastAccessTime(), DateTime::fromFileTime({1600000000, 0}));
 
     EXPECT_EQ(hits[3].first, "sub");
     EXPECT_TRUE(hits[3].second.attributes & attr::kDirectory);
