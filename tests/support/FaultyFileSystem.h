@@ -2,6 +2,7 @@
 
 #include "platform/FileCopy.h"
 #include "platform/LineReader.h"
+#include "platform/posix/PosixDirectorySearch.h"
 #include "platform/posix/PosixFileSystem.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace ryk::test {
 
@@ -127,6 +129,32 @@ private:
     bool m_failed = false;
 };
 
+/// A real directory search that notes every search it starts in `started`.
+class RecordingSearch : public DirectorySearch {
+public:
+    RecordingSearch(EntryTypes types, std::vector<std::string>& started)
+        : m_real(types), m_started(started) {}
+
+    int findFile(std::string_view pathOrPattern) override {
+        m_started.emplace_back(pathOrPattern);
+        return m_real.findFile(pathOrPattern);
+    }
+    bool seek(std::string_view name) override { return m_real.seek(name); }
+    int rewind() override { return m_real.rewind(); }
+    bool findNextFile() override { return m_real.findNextFile(); }
+    const std::string& fileName() const override { return m_real.fileName(); }
+    std::string filePath() const override { return m_real.filePath(); }
+    bool isDirectory() const override { return m_real.isDirectory(); }
+    bool isDots() const override { return m_real.isDots(); }
+    int status(FileStatus& out) override { return m_real.status(out); }
+    void setReadStoredBits(bool read) override { m_real.setReadStoredBits(read); }
+    void close() override { m_real.close(); }
+
+private:
+    PosixDirectorySearch m_real;
+    std::vector<std::string>& m_started;
+};
+
 /// The real file system, with faults injected where a test asks for them.
 class FaultyFileSystem : public FileSystem {
 public:
@@ -134,12 +162,21 @@ public:
     int renameError = 0;
     int removeError = 0;
     LineFaults lineFaults;
+    /// Stat plays a file system whose listings never tell an entry's type.
+    EntryTypes entryTypes = EntryTypes::FromListing;
+    /// Every path or pattern a search was started with, and every path whose status was asked,
+    /// in order.
+    std::vector<std::string> searched;
+    std::vector<std::string> statused;
 
-    std::unique_ptr<DirectorySearch> newSearch() override { return m_real.newSearch(); }
+    std::unique_ptr<DirectorySearch> newSearch() override {
+        return std::make_unique<RecordingSearch>(entryTypes, searched);
+    }
     std::unique_ptr<FileCopy> newCopy() override {
         return std::make_unique<FaultyFileCopy>(m_real.newCopy(), copyFaults);
     }
     int status(const std::string& path, FileStatus& out, LinkMode links) override {
+        statused.push_back(path);
         return m_real.status(path, out, links);
     }
     int setAttributes(const std::string& path, uint32_t attributes) override {
