@@ -39,8 +39,8 @@ public:
         // stays. The texts of the last file stay until the next file replaces them.
         m_visible = m_window.isVisible() || m_total > kCopyChunkBytes;
         if (m_visible) {
-            m_window.showSourcePath(m_entry.source.path);
-            m_window.showTargetPath(m_entry.target.path);
+            m_window.showSourcePath(m_entry.source.path.str());
+            m_window.showTargetPath(m_entry.target.path.str());
             m_window.setStatus("Open...");
             if (!m_window.isVisible())
                 m_window.setVisible(true);

@@ -4,6 +4,8 @@
 #include "engine/OperationEntry.h"
 #include "engine/TransferJob.h"
 
+#include <algorithm>
+
 namespace ryk {
 
 namespace {
@@ -12,7 +14,11 @@ int64_t neededBy(const OperationEntry& entry) {
     return static_cast<int64_t>(entry.source.size) - static_cast<int64_t>(entry.target.size);
 }
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+void appendQuoted(std::string& line, const SharedPath& path) {
+    line += '"';
+    path.appendTo(line);
+    line += '"';
+}
 
 } // namespace
 
@@ -41,10 +47,10 @@ PlanTotals computeTotals(const OperationList& list) {
 std::string clipboardLine(const OperationEntry& entry) {
     std::string line = commandName(entry.command);
     line += ' ';
-    line += quoted(entry.source.path);
+    appendQuoted(line, entry.source.path);
     line += ' ';
     if (!entry.target.path.empty())
-        line += quoted(entry.target.path);
+        appendQuoted(line, entry.target.path);
     return line;
 }
 
@@ -113,9 +119,18 @@ size_t pendingActionCount(const OperationList& list) {
 
 std::string escapeControlBytes(std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (const char c : text) {
+    const auto plain = [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return c != '\\' && byte >= 0x20 && byte != 0x7f;
+    };
+    // Most lines have nothing to escape: they are copied whole, not byte by byte.
+    const size_t first =
+        static_cast<size_t>(std::find_if_not(text.begin(), text.end(), plain) - text.begin());
+    std::string escaped(text.substr(0, first));
+    if (first == text.size())
+        return escaped;
+    escaped.reserve(text.size() + 8);
+    for (const char c : text.substr(first)) {
         const auto byte = static_cast<unsigned char>(c);
         switch (c) {
         case '\\':

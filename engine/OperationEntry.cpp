@@ -11,19 +11,25 @@ const char* commandName(OperationCommand command) {
     return index >= 0 && index < kCommandCount ? kCommandNames[index] : "";
 }
 
-bool OperationEntry::fillFacts(FileFacts& facts, const FileStatus& status,
-                               const std::string& foundPath) {
+bool OperationEntry::fillFacts(FileFacts& facts, const FileStatus& status) {
     facts.attributes = status.attributes;
-    facts.creationTime = DateTime::fromFileTime(status.creationTime);
-    facts.lastAccessTime = DateTime::fromFileTime(status.lastAccessTime);
-    facts.lastWriteTime = DateTime::fromFileTime(status.lastWriteTime);
+    // Each conversion asks the time-zone rule; the same second converts alike (a file's
+    // last access and last write often are).
+    const DateTime written = DateTime::fromFileTime(status.lastWriteTime);
+    const auto convert = [&](const FileTime& t) {
+        return t.seconds == status.lastWriteTime.seconds ? written : DateTime::fromFileTime(t);
+    };
+    facts.setCreationTime(convert(status.creationTime));
+    facts.setLastAccessTime(convert(status.lastAccessTime));
+    facts.setLastWriteTime(written);
     facts.size = status.size;
     facts.permissions = status.permissions;
-    facts.foundPath = foundPath;
-    return facts.creationTime.valid && facts.lastAccessTime.valid && facts.lastWriteTime.valid;
+    facts.found = true;
+    return facts.creationTime().valid && facts.lastAccessTime().valid &&
+           facts.lastWriteTime().valid;
 }
 
-OperationEntry& OperationList::appendLine(OperationCommand command, std::string path,
+OperationEntry& OperationList::appendLine(OperationCommand command, SharedPath path,
                                           size_t rootLength) {
     auto entry = std::make_unique<OperationEntry>();
     entry->setCommand(command);
@@ -32,7 +38,7 @@ OperationEntry& OperationList::appendLine(OperationCommand command, std::string 
     return append(std::move(entry));
 }
 
-void OperationList::appendError(std::string path, int error) {
+void OperationList::appendError(SharedPath path, int error) {
     appendLine(OperationCommand::Error, std::move(path)).lastError = error;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ryk {
@@ -56,27 +57,85 @@ inline constexpr int32_t kStatePending = -1;
 inline constexpr int32_t kStateFailed = 0;
 inline constexpr int32_t kStateDone = 1;
 
+/// A path kept as the text of its directory, which the paths of one directory share, and a
+/// name of its own; or as one whole text. A plan holds two paths per line, most of them in
+/// directories of many lines.
+class SharedPath {
+public:
+    SharedPath() = default;
+    /// A whole path of its own.
+    SharedPath(std::string path) : m_name(std::move(path)) {}
+    SharedPath(const char* path) : m_name(path) {}
+    /// `*directory` followed directly by `name`: the directory's text ends with its '/'.
+    SharedPath(std::shared_ptr<const std::string> directory, std::string_view name)
+        : m_directory(std::move(directory)), m_name(name) {}
+
+    /// The whole path.
+    std::string str() const { return m_directory ? *m_directory + m_name : m_name; }
+    /// Appends the whole path to `text`.
+    void appendTo(std::string& text) const {
+        if (m_directory)
+            text += *m_directory;
+        text += m_name;
+    }
+    size_t size() const { return (m_directory ? m_directory->size() : 0) + m_name.size(); }
+    bool empty() const { return size() == 0; }
+
+    friend bool operator==(const SharedPath& a, std::string_view b) {
+        const std::string_view directory = a.m_directory ? *a.m_directory : std::string_view();
+        return b.size() == a.size() && b.substr(0, directory.size()) == directory &&
+               b.substr(directory.size()) == a.m_name;
+    }
+
+private:
+    std::shared_ptr<const std::string> m_directory;
+    std::string m_name;
+};
+
 /// The facts of one file or directory as a directory-search hit gave them.
 struct FileFacts {
     uint32_t attributes = 0;
-    DateTime creationTime;
-    DateTime lastAccessTime;
-    DateTime lastWriteTime;
-    uint64_t size = 0;
-    /// The path the list shows and directory commands act on.
-    std::string path;
-    /// The full path under which the search found the file; empty when none was found.
-    std::string foundPath;
-    /// How many leading bytes of `path` and `foundPath` name the root of the job's tree as the
-    /// user gave it; a run follows no link below it. The whole parent when not set.
-    size_t rootLength = TreePath::kWholeParent;
     /// The permission bits (mode & 07777); for a Mkdir that mirrors a source directory, that
     /// directory's, which the new one gets. 0 when not known.
     uint32_t permissions = 0;
+    uint64_t size = 0;
+    /// The path the list shows and directory commands act on.
+    SharedPath path;
+    /// How many leading bytes of `path` name the root of the job's tree as the user gave it;
+    /// a run follows no link below it. The whole parent when not set.
+    size_t rootLength = TreePath::kWholeParent;
+    /// True when a search found the file under `path` (and the facts are its); false for a
+    /// target that does not exist yet.
+    bool found = false;
 
-    /// `path` and `foundPath` as paths of their job's tree.
-    TreePath treePath() const { return TreePath(path, rootLength); }
-    TreePath foundTreePath() const { return TreePath(foundPath, rootLength); }
+    DateTime creationTime() const { return time(kCreation); }
+    DateTime lastAccessTime() const { return time(kLastAccess); }
+    /// The file date that every date rule uses.
+    DateTime lastWriteTime() const { return time(kLastWrite); }
+    void setCreationTime(const DateTime& t) { setTime(kCreation, t); }
+    void setLastAccessTime(const DateTime& t) { setTime(kLastAccess, t); }
+    void setLastWriteTime(const DateTime& t) { setTime(kLastWrite, t); }
+
+    /// The full path under which the search found the file: `path`, or empty when none was
+    /// found.
+    std::string foundPath() const { return found ? path.str() : std::string(); }
+    /// `path` and `foundPath()` as paths of their job's tree.
+    TreePath treePath() const { return TreePath(path.str(), rootLength); }
+    TreePath foundTreePath() const { return TreePath(foundPath(), rootLength); }
+
+private:
+    enum TimeIndex { kCreation, kLastAccess, kLastWrite };
+    DateTime time(TimeIndex i) const { return {m_days[i], !(m_invalidTimes & (1u << i))}; }
+    void setTime(TimeIndex i, const DateTime& t) {
+        m_days[i] = t.days;
+        m_invalidTimes = static_cast<uint8_t>(t.valid ? m_invalidTimes & ~(1u << i)
+                                                      : m_invalidTimes | (1u << i));
+    }
+
+    // The three times as day counts with their valid bits apart: a plan keeps two sets per
+    // line, and three DateTime values would pad each to twice its size.
+    uint8_t m_invalidTimes = 0;
+    double m_days[3] = {};
 };
 
 /// One planned action.
@@ -89,8 +148,9 @@ public:
         command = code;
         state = kStatePending;
     }
-    /// Fills `facts` (all but `path`) from a status read under `foundPath`.
-    static bool fillFacts(FileFacts& facts, const FileStatus& status, const std::string& foundPath);
+    /// Fills `facts` (all but `path`) from a status read under `path` and marks the file found;
+    /// true when all three times are valid.
+    static bool fillFacts(FileFacts& facts, const FileStatus& status);
 
     OperationCommand command = OperationCommand::Copy;
     int32_t state = kStatePending;
@@ -110,10 +170,10 @@ public:
     OperationEntry& append(std::unique_ptr<OperationEntry> entry);
     /// Appends a pending entry that acts on `path` alone (Mkdir, Rmdir, Error); `rootLength`
     /// as in FileFacts.
-    OperationEntry& appendLine(OperationCommand command, std::string path,
+    OperationEntry& appendLine(OperationCommand command, SharedPath path,
                                size_t rootLength = TreePath::kWholeParent);
     /// Appends an Error line for `path` with the reason `error`.
-    void appendError(std::string path, int error);
+    void appendError(SharedPath path, int error);
     /// Deletes the given entry wherever it stands (searched from the tail, where the planners
     /// withdraw lines); false when the list does not hold it.
     bool remove(const OperationEntry* entry);

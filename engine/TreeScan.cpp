@@ -15,8 +15,6 @@ int TreeScan::run(const JobSettings& job, SyncPass pass) {
     m_job = &job;
     m_pass = pass;
     m_scanDepth = 0;
-    m_counterparts = Counterparts::None;
-    m_counterpartListing = nullptr;
     m_missingBelowDepth = -1;
     if (m_searchSink)
         m_searchSink->showDetailPath({});
@@ -25,10 +23,24 @@ int TreeScan::run(const JobSettings& job, SyncPass pass) {
     return result;
 }
 
-void TreeScan::planRemoval(const std::string& path, const FileStatus& status) {
+namespace {
+
+/// `directory` with the '/' that joins a name to it, shared by the paths of its entries.
+std::shared_ptr<const std::string> prefixOf(const std::string& directory) {
+    // Made to measure: it lasts as long as the plan, once per directory.
+    std::string text;
+    text.reserve(directory.size() + 1);
+    text = directory;
+    joinPath(text, {});
+    return std::make_shared<const std::string>(std::move(text));
+}
+
+} // namespace
+
+void TreeScan::planRemoval(SharedPath path, const FileStatus& status) {
     auto entry = std::make_unique<OperationEntry>();
-    OperationEntry::fillFacts(entry->source, status, path);
-    entry->source.path = path;
+    OperationEntry::fillFacts(entry->source, status);
+    entry->source.path = std::move(path);
     entry->source.rootLength = m_job->destinationDirectory.size();
     entry->setCommand(OperationCommand::Delete);
     m_list.append(std::move(entry));
@@ -45,13 +57,13 @@ void TreeScan::planTreeRemoval(const std::string& directory) {
         m_list.appendError(directory, error);
         return;
     }
+    const auto prefix = prefixOf(directory);
     while (search->findNextFile()) {
         if (search->isDots())
             continue;
-        std::string path = directory;
-        joinPath(path, search->fileName());
+        SharedPath path(prefix, search->fileName());
         if (search->isDirectory()) {
-            planTreeRemoval(path);
+            planTreeRemoval(path.str());
             continue;
         }
         FileStatus status;
@@ -61,7 +73,7 @@ void TreeScan::planTreeRemoval(const std::string& directory) {
         else if (status.kind == FileKind::Special)
             m_list.appendError(std::move(path), kErrorSpecialFile);
         else
-            planRemoval(path, status);
+            planRemoval(std::move(path), status);
     }
     m_list.appendLine(OperationCommand::Rmdir, directory, m_job->destinationDirectory.size());
 }
@@ -73,15 +85,23 @@ std::string TreeScan::destinationFor(const std::string& sourcePath) const {
 }
 
 TreeScan::DestinationState
-TreeScan::prepareDestinationSubdirectory(const std::string& sourceSubdirectory,
-                                            uint32_t permissions) {
-    const std::string destination = destinationFor(sourceSubdirectory);
+TreeScan::prepareDestinationSubdirectory(DirectorySearch& hit, OtherSide& other) {
+    const std::string& name = hit.fileName();
+    SharedPath destination(other.prefix, name);
     FileStatus status;
+    int error = kErrorPathNotFound;
     // Below a directory still to be made nothing stands yet, and what its old name shows now
-    // (through a link about to be removed, say) is no guide.
-    const int error = m_missingBelowDepth >= 0
-                          ? kErrorPathNotFound
-                          : m_platform.fileSystem.status(destination, status, LinkMode::Describe);
+    // (through a link about to be removed, say) is no guide. The listing of the parent tells
+    // a directory without a look of its own.
+    if (other.state == Counterparts::Listed) {
+        if (other.listing->seek(name)) {
+            if (other.listing->isDirectory())
+                return DestinationState::Exists;
+            error = other.listing->status(status);
+        }
+    } else if (other.state == Counterparts::None) {
+        error = m_platform.fileSystem.status(destination.str(), status, LinkMode::Describe);
+    }
     if (error == 0 && status.kind == FileKind::Directory)
         return DestinationState::Exists;
     if (error == 0) {
@@ -89,17 +109,43 @@ TreeScan::prepareDestinationSubdirectory(const std::string& sourceSubdirectory,
         // never written through; a sync makes way for the directory, the other modes say why
         // the subtree is left out.
         if (m_pass != SyncPass::Copies || status.kind == FileKind::Special) {
-            m_list.appendError(destination, status.kind == FileKind::Link      ? kErrorLinkInTree
-                                   : status.kind == FileKind::Special ? kErrorSpecialFile
-                                                                      : kErrorNotADirectory);
+            m_list.appendError(std::move(destination),
+                               status.kind == FileKind::Link      ? kErrorLinkInTree
+                               : status.kind == FileKind::Special ? kErrorSpecialFile
+                                                                  : kErrorNotADirectory);
             return DestinationState::Blocked;
         }
         planRemoval(destination, status);
     }
-    OperationEntry& mkdir = m_list.appendLine(OperationCommand::Mkdir, destination);
+    // The new directory gets the source's permissions: only now are they worth a look.
+    FileStatus sourceFacts;
+    const uint32_t permissions = hit.status(sourceFacts) == 0 ? sourceFacts.permissions : 0;
+    OperationEntry& mkdir = m_list.appendLine(OperationCommand::Mkdir, std::move(destination));
     mkdir.source.rootLength = m_job->destinationDirectory.size();
     mkdir.source.permissions = permissions;
     return DestinationState::Planned;
+}
+
+int TreeScan::listOtherSide(const std::string& directory, OtherSide& other) {
+    other.prefix = prefixOf(destinationFor(directory));
+    if (m_missingBelowDepth >= 0 && m_scanDepth >= m_missingBelowDepth) {
+        // Known from the listing above: missing there, or still to be made (in place of what
+        // stands now).
+        other.state = Counterparts::Missing;
+        return 0;
+    }
+    std::string listing = *other.prefix;
+    listing += kDefaultPattern;
+    other.listing = m_platform.fileSystem.newSearch();
+    other.listing->setReadStoredBits(false);
+    const int error = other.listing->findFile(listing);
+    other.state = error == 0 ? Counterparts::Listed
+                  : error == kErrorPathNotFound || error == kErrorNotADirectory
+                      ? Counterparts::Missing
+                      : Counterparts::None;
+    if (other.state != Counterparts::Listed)
+        other.listing.reset();
+    return other.state == Counterparts::None ? error : 0;
 }
 
 int TreeScan::scanTree(const std::string& directory, int* filesMet) {
@@ -130,48 +176,38 @@ int TreeScan::scanTree(const std::string& directory, int* filesMet) {
         return -1;
 
     const OptionFlags& f = m_job->flags;
-    bool sourceSideUnreadable = false;
-    if (!(f.subdirectories && f.directoriesOnly)) {
-        // The other side of this directory is listed once, instead of one look per file.
-        const auto counterparts = m_platform.fileSystem.newSearch();
-        m_counterparts = Counterparts::None;
-        if (m_missingBelowDepth >= 0 && m_scanDepth >= m_missingBelowDepth) {
-            // Its directory is still to be made there (in place of what stands now).
-            m_counterparts = Counterparts::Missing;
-        } else if (isUpdateOrMove(m_job->mode) || m_pass == SyncPass::Deletions) {
-            std::string otherListing = destinationFor(directory);
-            joinPath(otherListing, kDefaultPattern);
-            counterparts->setReadStoredBits(false);
-            const int error = counterparts->findFile(otherListing);
-            m_counterparts = error == 0 ? Counterparts::Listed
-                             : error == kErrorPathNotFound || error == kErrorNotADirectory
-                                 ? Counterparts::Missing
-                                 : Counterparts::None;
-            m_counterpartListing = counterparts.get();
-            if (m_counterparts == Counterparts::None && m_pass == SyncPass::Deletions) {
-                // The source side could not be read: nothing here is known to be missing
-                // there, so nothing is deleted, and neither this directory nor its parents.
-                const std::string sourceSide = destinationFor(directory);
-                if (!wasReportedUnreadable(sourceSide)) {
-                    m_utility.ShowSystemError(error, otherListing);
-                    noteUnreadable(sourceSide);
-                }
-                m_counterpartListing = nullptr;
-                ++met;
-                sourceSideUnreadable = true;
+    const bool filePass = !(f.subdirectories && f.directoriesOnly);
+    const auto prefix = prefixOf(directory);
+    // The other side of this directory is listed once, for both passes, instead of one look
+    // per file and per subdirectory.
+    OtherSide other;
+    int otherError = 0;
+    if ((filePass || f.subdirectories) &&
+        (isUpdateOrMove(m_job->mode) || m_pass == SyncPass::Deletions))
+        otherError = listOtherSide(directory, other);
+
+    if (filePass) {
+        bool sourceSideUnreadable = false;
+        if (other.state == Counterparts::None && m_pass == SyncPass::Deletions) {
+            // The source side could not be read: nothing here is known to be missing there,
+            // so nothing is deleted, and neither this directory nor its parents.
+            const std::string sourceSide = destinationFor(directory);
+            if (!wasReportedUnreadable(sourceSide)) {
+                m_utility.ShowSystemError(otherError, *other.prefix + kDefaultPattern);
+                noteUnreadable(sourceSide);
             }
+            ++met;
+            sourceSideUnreadable = true;
         }
         while (!sourceSideUnreadable && search->findNextFile()) {
             if (m_utility.PollAbortKey() != 0)
                 return -1;
             if (search->isDirectory())
                 continue;
-            if (planFile(directory, *search))
+            if (planFile(prefix, *search, other))
                 ++result;
             ++met;
         }
-        m_counterparts = Counterparts::None;
-        m_counterpartListing = nullptr;
     }
 
     if (f.subdirectories && search->rewind() == 0) {
@@ -181,31 +217,34 @@ int TreeScan::scanTree(const std::string& directory, int* filesMet) {
         while (search->findNextFile()) {
             if (!search->isDirectory() || search->isDots())
                 continue;
-            std::string subdirectory = directory;
-            joinPath(subdirectory, search->fileName());
+            std::string subdirectory = *prefix + search->fileName();
             bool removable = removeEmptied;
+            bool otherMissing = false;
             if (m_pass == SyncPass::Deletions) {
                 // Already cleared by the first pass, to make way for a file of the source.
                 if (m_syncRemoved.count(subdirectory) != 0)
                     continue;
                 // A sync removes a directory the source does not have, once it is emptied;
                 // one it could not look at is kept.
-                FileStatus other;
-                const int error = m_platform.fileSystem.status(destinationFor(subdirectory), other,
-                                                               LinkMode::Describe);
-                removable = error == 0
-                                ? other.kind != FileKind::Directory
-                                : error == kErrorPathNotFound || error == kErrorNotADirectory;
+                if (other.state == Counterparts::Listed) {
+                    otherMissing = !other.listing->seek(search->fileName());
+                    removable = otherMissing || !other.listing->isDirectory();
+                } else if (other.state == Counterparts::Missing) {
+                    otherMissing = removable = true;
+                } else {
+                    FileStatus status;
+                    const int error = m_platform.fileSystem.status(
+                        destinationFor(subdirectory), status, LinkMode::Describe);
+                    removable = error == 0
+                                    ? status.kind != FileKind::Directory
+                                    : error == kErrorPathNotFound || error == kErrorNotADirectory;
+                }
             }
 
             const size_t mkdirPosition = m_list.size();
             DestinationState state = DestinationState::Exists;
-            if (isUpdateOrMove(m_job->mode)) {
-                FileStatus sourceFacts;
-                const uint32_t permissions =
-                    search->status(sourceFacts) == 0 ? sourceFacts.permissions : 0;
-                state = prepareDestinationSubdirectory(subdirectory, permissions);
-            }
+            if (isUpdateOrMove(m_job->mode))
+                state = prepareDestinationSubdirectory(*search, other);
             if (state == DestinationState::Blocked) {
                 // Left out, and counted as a file that got no line: no parent is removed.
                 ++met;
@@ -213,7 +252,7 @@ int TreeScan::scanTree(const std::string& directory, int* filesMet) {
             }
             const size_t linesForDirectory = m_list.size() - mkdirPosition;
             const bool startsMissing =
-                state == DestinationState::Planned && m_missingBelowDepth < 0;
+                (state == DestinationState::Planned || otherMissing) && m_missingBelowDepth < 0;
             if (startsMissing)
                 m_missingBelowDepth = m_scanDepth + 1;
             int subMet = 0;
@@ -228,7 +267,7 @@ int TreeScan::scanTree(const std::string& directory, int* filesMet) {
                 m_list.removeRange(mkdirPosition, linesForDirectory);
             if (removable && subResult == subMet)
                 m_list.appendLine(OperationCommand::Rmdir, std::move(subdirectory),
-                         m_job->sourceDirectory.size());
+                                  m_job->sourceDirectory.size());
             result += subResult;
             met += subMet;
         }
@@ -253,28 +292,31 @@ bool TreeScan::wasReportedUnreadable(std::string_view directory) const {
     }
 }
 
-int TreeScan::lookUpCounterpart(const std::string& path, std::string_view name,
-                                   FileStatus* status, LinkMode links) {
-    if (m_counterparts == Counterparts::Missing)
+int TreeScan::lookUpCounterpart(OtherSide& other, std::string_view name, FileStatus* status,
+                                LinkMode links) {
+    if (other.state == Counterparts::Missing)
         return kErrorFileNotFound;
     FileStatus unused;
     if (!status)
         status = &unused;
-    if (m_counterparts == Counterparts::Listed && name.find('/') == std::string_view::npos) {
-        if (!m_counterpartListing->seek(name))
+    if (other.state == Counterparts::Listed && name.find('/') == std::string_view::npos) {
+        if (!other.listing->seek(name))
             return kErrorFileNotFound;
         if (status == &unused && links == LinkMode::Describe)
             return 0; // being there is all that was asked
-        const int error = m_counterpartListing->status(*status);
+        const int error = other.listing->status(*status);
         // A link is described by the listing; what it points to needs its own look.
         if (error != 0 || !(status->attributes & attr::kReparsePoint) ||
             links == LinkMode::Describe)
             return error;
     }
+    std::string path = *other.prefix;
+    path += name;
     return m_platform.fileSystem.status(path, *status, links);
 }
 
-bool TreeScan::planFile(const std::string& directory, DirectorySearch& hit) {
+bool TreeScan::planFile(const std::shared_ptr<const std::string>& prefix, DirectorySearch& hit,
+                        OtherSide& other) {
     const std::string& name = hit.fileName();
     if (!matchesPatternList(m_job->sourcePatterns, name) ||
         matchesPatternList(m_job->exclusionPatterns, name))
@@ -284,8 +326,6 @@ bool TreeScan::planFile(const std::string& directory, DirectorySearch& hit) {
     if (m_pass == SyncPass::Deletions) {
         // Only what has no counterpart on the source side (in any form) is deleted; where the
         // source side cannot be asked, nothing is.
-        std::string other = destinationFor(directory);
-        joinPath(other, name);
         const int error = lookUpCounterpart(other, name, nullptr, LinkMode::Describe);
         if (error != kErrorFileNotFound && error != kErrorNotADirectory)
             return false;
@@ -297,35 +337,32 @@ bool TreeScan::planFile(const std::string& directory, DirectorySearch& hit) {
     const bool haveSource = hit.status(sourceStatus) == 0;
     if (!haveSource)
         sourceStatus = FileStatus{};
-    std::string sourcePath = directory;
-    joinPath(sourcePath, name);
     // Listing a special file is harmless; acting on one is not (and a FIFO could hang a run).
     if (sourceStatus.kind == FileKind::Special && m_job->mode != TransferMode::Search) {
-        m_list.appendError(std::move(sourcePath), kErrorSpecialFile);
+        m_list.appendError(SharedPath(prefix, name), kErrorSpecialFile);
         return false; // no file line: its directory is not removed either
     }
     if (f.dateConditions && f.afterDateOnly &&
         m_job->afterDate.days > DateTime::fromFileTime(sourceStatus.lastWriteTime).days)
         return false;
 
-    std::string targetPath;
+    // Paths are made only for a line that is kept: most files of an update are up to date.
+    SharedPath targetPath;
     FileStatus targetStatus;
     bool targetFound = false;
     if (isUpdateOrMove(m_job->mode)) {
         const std::string targetName = makeDestinationName(m_job->destinationPattern, name);
-        targetPath = destinationFor(directory);
-        joinPath(targetPath, targetName);
         // A link at the target is a file of its own, replaced like one, never written through.
         const int error =
-            lookUpCounterpart(targetPath, targetName, &targetStatus, LinkMode::Describe);
+            lookUpCounterpart(other, targetName, &targetStatus, LinkMode::Describe);
         if (error == 0 && targetStatus.kind == FileKind::Special) {
-            m_list.appendError(std::move(targetPath), kErrorSpecialFile);
+            m_list.appendError(SharedPath(other.prefix, targetName), kErrorSpecialFile);
             return false;
         }
         if (error == 0 && targetStatus.kind == FileKind::Directory) {
             // Passed over: the line has no target facts. A sync clears the directory first.
             if (m_pass == SyncPass::Copies)
-                planTreeRemoval(targetPath);
+                planTreeRemoval(*other.prefix + targetName);
         } else if (error == 0) {
             if (f.dateConditions && f.onlyMissing)
                 return false;
@@ -340,17 +377,18 @@ bool TreeScan::planFile(const std::string& directory, DirectorySearch& hit) {
         } else if (f.dateConditions && f.onlyExisting) {
             return false;
         }
+        targetPath = SharedPath(other.prefix, targetName);
     }
 
     auto entry = std::make_unique<OperationEntry>();
     if (haveSource)
-        OperationEntry::fillFacts(entry->source, sourceStatus, hit.filePath());
+        OperationEntry::fillFacts(entry->source, sourceStatus);
     else
-        entry->source.foundPath = hit.filePath();
-    entry->source.path = std::move(sourcePath);
+        entry->source.found = true;
+    entry->source.path = SharedPath(prefix, name);
     entry->source.rootLength = m_job->sourceDirectory.size();
     if (targetFound)
-        OperationEntry::fillFacts(entry->target, targetStatus, targetPath);
+        OperationEntry::fillFacts(entry->target, targetStatus);
     entry->target.path = std::move(targetPath);
     entry->target.rootLength = m_job->destinationDirectory.size();
     switch (m_job->mode) {

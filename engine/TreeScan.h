@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
@@ -39,26 +40,40 @@ private:
     /// What stands where a source subdirectory's counterpart belongs.
     enum class DestinationState { Exists, Planned, Blocked };
 
+    /// The other side of one directory, listed once for its file pass and its directory pass.
+    struct OtherSide {
+        Counterparts state = Counterparts::None;
+        /// The listing, while `state` is Listed.
+        std::unique_ptr<DirectorySearch> listing;
+        /// The other side's directory with its '/', shared by the paths planned in it.
+        std::shared_ptr<const std::string> prefix;
+    };
+
     /// Scans one directory (and, with subdirectories, the tree below it); the number of file
     /// entries planned, or -1 when the scan failed or was stopped. `filesMet` receives the
     /// number of files met.
     int scanTree(const std::string& directory, int* filesMet = nullptr);
-    /// Decides one file of `directory`; true when an entry was appended.
-    bool planFile(const std::string& directory, DirectorySearch& hit);
-    /// The facts of `path`, the counterpart named `name` in the directory being scanned; 0 when
-    /// it exists. Without `status` only its existence is asked.
-    int lookUpCounterpart(const std::string& path, std::string_view name, FileStatus* status,
+    /// Lists the other side of `directory`, unless it is known to be missing; the error of
+    /// the listing, 0 when it is listed or missing.
+    int listOtherSide(const std::string& directory, OtherSide& other);
+    /// Decides the file `hit` of the directory whose paths begin with `prefix`; true when an
+    /// entry was appended.
+    bool planFile(const std::shared_ptr<const std::string>& prefix, DirectorySearch& hit,
+                  OtherSide& other);
+    /// The facts of the counterpart named `name`, on the `other` side, of a file of the
+    /// directory being scanned; 0 when it exists. Without `status` only its existence is asked.
+    int lookUpCounterpart(OtherSide& other, std::string_view name, FileStatus* status,
                           LinkMode links);
     /// Appends a Delete line for the destination-side file or link `path`.
-    void planRemoval(const std::string& path, const FileStatus& status);
+    void planRemoval(SharedPath path, const FileStatus& status);
     /// Plans the removal of a destination directory and everything in it, deepest first, to
     /// make way for a file of a sync's source.
     void planTreeRemoval(const std::string& directory);
-    /// Plans what makes the destination counterpart of a source subdirectory (Mkdir with the
-    /// source's `permissions`, after the removal of a file or link there in a sync); Blocked,
-    /// with an Error line, where something that is no directory stands in another mode.
-    DestinationState prepareDestinationSubdirectory(const std::string& sourceSubdirectory,
-                                                    uint32_t permissions);
+    /// Plans what makes the counterpart, on the `other` side, of the source subdirectory `hit`
+    /// (Mkdir with the source's permissions, after the removal of a file or link there in a
+    /// sync); Blocked, with an Error line, where something that is no directory stands in
+    /// another mode.
+    DestinationState prepareDestinationSubdirectory(DirectorySearch& hit, OtherSide& other);
     /// The destination path matching a path below the source directory.
     std::string destinationFor(const std::string& sourcePath) const;
     /// Notes a directory that could not be listed and was reported.
@@ -75,9 +90,7 @@ private:
     const JobSettings* m_job = nullptr;
     SyncPass m_pass = SyncPass::None;
     int m_scanDepth = 0;
-    Counterparts m_counterparts = Counterparts::None;
-    DirectorySearch* m_counterpartListing = nullptr;
-    /// From this scan depth on the destination side is still to be made (-1: not so).
+    /// From this scan depth on the other side is missing, or still to be made (-1: not so).
     int m_missingBelowDepth = -1;
     /// Destination directories a sync's first pass plans to clear for a file.
     std::set<std::string> m_syncRemoved;

@@ -44,9 +44,9 @@ QVariant OperationTableModel::data(const QModelIndex& index, int role) const {
         case SourceColumn:
             if (entry->command == OperationCommand::Error)
                 return QStringLiteral("エラーが発生");
-            return text(entry->source.path);
+            return text(entry->source.path.str());
         case TargetColumn:
-            return hasTarget(entry->command) ? text(entry->target.path) : QString();
+            return hasTarget(entry->command) ? text(entry->target.path.str()) : QString();
         default:
             return {};
         }

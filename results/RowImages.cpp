@@ -172,8 +172,7 @@ QIcon RowImages::programIcon() {
 QIcon FileIcons::icon(const OperationEntry& entry) {
     if (entry.command == OperationCommand::Mkdir || entry.command == OperationCommand::Rmdir)
         return m_provider.icon(QAbstractFileIconProvider::Folder);
-    const std::string& path =
-        entry.source.foundPath.empty() ? entry.source.path : entry.source.foundPath;
+    const std::string path = entry.source.path.str();
     // By name only: reading every file's first bytes would slow the run down.
     const QMimeType type =
         m_mimeTypes.mimeTypeForFile(QString::fromStdString(path), QMimeDatabase::MatchExtension);

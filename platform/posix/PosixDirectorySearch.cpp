@@ -6,8 +6,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace ryk {
@@ -17,6 +20,25 @@ namespace {
 bool isDotsName(std::string_view name) {
     return name == "." || name == "..";
 }
+
+/// Large enough that most directories come in one call, and one more call says the end.
+constexpr size_t kListingBufferBytes = 64 * 1024;
+
+/// The buffer listings are read into. A listing is read whole before findFile returns, so one
+/// buffer serves every search of a thread, however deeply a scan nests them.
+char* listingBuffer() {
+    thread_local const std::unique_ptr<char[]> buffer(new char[kListingBufferBytes]);
+    return buffer.get();
+}
+
+/// The record getdents64 writes per entry (the C library declares no type for it).
+struct LinuxDirent64 {
+    uint64_t d_ino;
+    int64_t d_off;
+    unsigned short d_reclen;
+    unsigned char d_type;
+    char d_name[];
+};
 
 } // namespace
 
@@ -54,44 +76,15 @@ int PosixDirectorySearch::describePath(std::string_view path, std::string_view n
 
 int PosixDirectorySearch::listDirectory(std::string_view pattern) {
     const char* directory = m_directory.empty() ? "." : m_directory.c_str();
-    const int fd = open(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
+    m_fd = open(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_fd < 0) {
         const int error = errno;
         close();
         return error;
     }
-    m_dir = fdopendir(fd);
-    if (!m_dir) {
-        const int error = errno;
-        ::close(fd);
+    if (const int error = readEntries(pattern)) {
         close();
         return error;
-    }
-    for (;;) {
-        errno = 0;
-        const dirent* d = readdir(m_dir);
-        if (!d) {
-            if (errno != 0) {
-                const int error = errno;
-                close();
-                return error;
-            }
-            break;
-        }
-        const std::string_view name(d->d_name);
-        if (!matchesNamePattern(pattern, name))
-            continue;
-        Kind kind = d->d_type == DT_DIR ? Kind::Directory : Kind::Other;
-        if (d->d_type == DT_UNKNOWN) {
-            // Some file systems do not fill in the type; only then is a stat needed.
-            struct stat st;
-            if (fstatat(dirfd(m_dir), d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                S_ISDIR(st.st_mode))
-                kind = Kind::Directory;
-        }
-        m_entries.push_back(
-            {m_names.size(), static_cast<uint32_t>(name.size()), kind, isDotsName(name)});
-        m_names.append(name);
     }
     if (m_entries.empty()) {
         close();
@@ -107,6 +100,41 @@ int PosixDirectorySearch::listDirectory(std::string_view pattern) {
         return compareNames(nameOf(a), nameOf(b)) < 0;
     });
     return 0;
+}
+
+int PosixDirectorySearch::readEntries(std::string_view pattern) {
+    char* const buffer = listingBuffer();
+    for (;;) {
+        const long got = syscall(SYS_getdents64, m_fd, buffer, kListingBufferBytes);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (got == 0)
+            return 0;
+        for (long at = 0; at < got;) {
+            const auto* d = reinterpret_cast<const LinuxDirent64*>(buffer + at);
+            at += d->d_reclen;
+            const std::string_view name(d->d_name);
+            if (!matchesNamePattern(pattern, name))
+                continue;
+            unsigned type = d->d_type;
+            if (m_types == EntryTypes::Stat)
+                type = DT_UNKNOWN;
+            if (type == DT_UNKNOWN) {
+                // Some file systems do not fill in the type; only then is a stat needed. An
+                // entry gone meanwhile is no directory, and its facts will say it is gone.
+                mode_t mode = 0;
+                const bool directory = statType(m_fd, d->d_name, mode) == 0 && S_ISDIR(mode);
+                type = directory ? DT_DIR : DT_REG;
+            }
+            m_entries.push_back({m_names.size(), static_cast<uint32_t>(name.size()),
+                                 type == DT_DIR ? Kind::Directory : Kind::Other,
+                                 isDotsName(name)});
+            m_names.append(name);
+        }
+    }
 }
 
 bool PosixDirectorySearch::seek(std::string_view name) {
@@ -159,8 +187,8 @@ int PosixDirectorySearch::status(FileStatus& out) {
     if (!m_haveHit)
         return kErrorFileNotFound;
     RawStat stat = m_pathStat;
-    if (m_dir) {
-        if (const int error = statAt(dirfd(m_dir), m_name.c_str(), stat))
+    if (m_fd >= 0) {
+        if (const int error = statFacts(m_fd, m_name.c_str(), stat))
             return error;
     }
     uint32_t storedBits = 0;
@@ -177,9 +205,9 @@ int PosixDirectorySearch::status(FileStatus& out) {
 }
 
 void PosixDirectorySearch::close() {
-    if (m_dir) {
-        closedir(m_dir);
-        m_dir = nullptr;
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
     }
     m_directory.clear();
     m_names.clear();

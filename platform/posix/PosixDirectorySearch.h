@@ -5,18 +5,27 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <dirent.h>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace ryk {
 
-/// A directory search over readdir: one pass per search, names sorted once, files stat'ed
-/// relative to the open directory only when their facts are asked for.
+/// Where a listing takes each entry's type from.
+enum class EntryTypes {
+    /// The type the directory entry carries, a stat only where the file system leaves it out.
+    FromListing,
+    /// A stat for every entry, as on a file system that never tells the type.
+    Stat,
+};
+
+/// A directory search that reads the whole directory at once (getdents64 into one large
+/// buffer), sorts the names once and keeps them, so that its hits can be walked again and
+/// sought by name; files are stat'ed relative to the open directory only when their facts are
+/// asked for.
 class PosixDirectorySearch : public DirectorySearch {
 public:
-    PosixDirectorySearch() = default;
+    explicit PosixDirectorySearch(EntryTypes types = EntryTypes::FromListing) : m_types(types) {}
     ~PosixDirectorySearch() override;
     PosixDirectorySearch(const PosixDirectorySearch&) = delete;
     PosixDirectorySearch& operator=(const PosixDirectorySearch&) = delete;
@@ -45,6 +54,8 @@ private:
     };
 
     int listDirectory(std::string_view pattern);
+    /// Reads the open directory's entries that match `pattern`; 0 or the errno.
+    int readEntries(std::string_view pattern);
     int describePath(std::string_view path, std::string_view name);
     std::string_view nameOf(const Entry& entry) const {
         return std::string_view(m_names).substr(entry.offset, entry.length);
@@ -52,8 +63,9 @@ private:
 
     /// The search directory as given, with its trailing '/'; empty for the current directory.
     std::string m_directory;
-    /// Open while a listed directory's hits are read; null for a single path.
-    DIR* m_dir = nullptr;
+    EntryTypes m_types;
+    /// The listed directory, open while its hits are read; -1 for a single path.
+    int m_fd = -1;
     std::string m_names;
     std::vector<Entry> m_entries;
     size_t m_next = 0;

@@ -33,6 +33,15 @@ int statAt(int dirFd, const char* name, RawStat& out, LinkMode links = LinkMode:
 /// Stats the file open as `fd`; 0 or the errno.
 int statOpenFile(int fd, RawStat& out);
 
+/// Stats `name` (a final link not followed) relative to the directory `dirFd` for what a
+/// FileStatus holds: mode, size and the three times. The identity, owner and block count are
+/// left 0, and a network file system may answer from its cache; 0 or the errno.
+int statFacts(int dirFd, const char* name, RawStat& out);
+
+/// The file-type bits of `name` (a final link not followed) relative to `dirFd`, for a listing
+/// that does not tell an entry's type; 0 or the errno.
+int statType(int dirFd, const char* name, mode_t& type);
+
 /// The last component of a path, trailing '/' ignored ("/a/b/" gives "b").
 std::string_view lastComponent(std::string_view path);
 

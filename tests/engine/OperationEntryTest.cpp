@@ -19,9 +19,10 @@ TEST(OperationEntry, FreshEntryIsPendingAndEmpty) {
     EXPECT_EQ(e.state, kStatePending);
     EXPECT_EQ(e.lastError, 0);
     EXPECT_TRUE(e.source.path.empty());
-    EXPECT_TRUE(e.target.foundPath.empty()); // how a missing target is told from a present one
+    EXPECT_TRUE(e.target.foundPath().empty()); // how a missing target is told from a present one
     EXPECT_EQ(e.source.size, 0u);
-    EXPECT_EQ(e.target.lastWriteTime, (DateTime{0.0, true}));
+    EXPECT_EQ(e.target.lastWriteTime(), (DateTime{0.0, true}));
+    EXPECT_EQ(e.target.creationTime(), (DateTime{0.0, true}));
 
     e.state = kStateFailed;
     e.setCommand(OperationCommand::Delete);
@@ -54,8 +55,8 @@ TEST(OperationEntry, FillsFactsFromSearchHits) {
         e.source.path = "kept";
         FileStatus status;
         ASSERT_EQ(search->status(status), 0);
-        EXPECT_TRUE(OperationEntry::fillFacts(e.source, status, search->filePath()));
-        EXPECT_EQ(e.source.path, "kept"); // the planner sets the path, not the fill
+        EXPECT_TRUE(OperationEntry::fillFacts(e.source, status));
+        EXPECT_EQ(e.source.path.str(), "kept"); // the planner sets the path, not the fill
         hits.emplace_back(search->fileName(), e.source);
     }
     ASSERT_EQ(hits.size(), 4u);
@@ -68,10 +69,10 @@ TEST(OperationEntry, FillsFactsFromSearchHits) {
     const FileFacts& a = hits[2].second;
     EXPECT_EQ(hits[2].first, "a.txt");
     EXPECT_EQ(a.size, 5u);
-    EXPECT_EQ(a.foundPath, file);
+    EXPECT_TRUE(a.found);
     EXPECT_EQ(a.attributes & (attr::kDirectory | attr::kDots), 0u);
-    EXPECT_EQ(a.lastWriteTime, DateTime::fromFileTime({1700000000, 0}));
-    EXPECT_EQ(a.lastAccessTime, DateTime::fromFileTime({1600000000, 0}));
+    EXPECT_EQ(a.lastWriteTime(), DateTime::fromFileTime({1700000000, 0}));
+    EXPECT_EQ(a.lastAccessTime(), DateTime::fromFileTime({1600000000, 0}));
 
     EXPECT_EQ(hits[3].first, "sub");
     EXPECT_TRUE(hits[3].second.attributes & attr::kDirectory);
@@ -95,7 +96,7 @@ TEST(OperationList, KeepsOrderAndDeletesWhatItRemoves) {
 
     std::string order;
     for (const auto& e : list)
-        order += e->source.path;
+        order += e->source.path.str();
     EXPECT_EQ(order, "134");
     EXPECT_EQ(list.at(1), added[3]);
 

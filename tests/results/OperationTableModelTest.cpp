@@ -39,7 +39,7 @@ protected:
     std::vector<std::string> sourcePaths() const {
         std::vector<std::string> paths;
         for (const auto& entry : list)
-            paths.push_back(entry->source.path);
+            paths.push_back(entry->source.path.str());
         return paths;
     }
 

@@ -2,6 +2,7 @@
 
 #include "platform/FileCopy.h"
 #include "platform/LineReader.h"
+#include "platform/posix/PosixDirectorySearch.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "support/ForwardingFileSystem.h"
 
@@ -12,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ryk::test {
 
@@ -128,14 +130,18 @@ private:
     bool m_failed = false;
 };
 
-/// A directory search of the real file system that cannot list one directory and what lies
-/// below it, as a directory the user may not read (root reads everything, so it is injected).
+/// A directory search of the real file system that notes every search it starts, and cannot
+/// list one directory and what lies below it, as a directory the user may not read (root reads
+/// everything, so it is injected).
 class RefusingSearch : public ForwardingDirectorySearch {
 public:
-    RefusingSearch(std::unique_ptr<DirectorySearch> real, std::string refused)
-        : ForwardingDirectorySearch(std::move(real)), m_refused(std::move(refused)) {}
+    RefusingSearch(std::unique_ptr<DirectorySearch> real, std::string refused,
+                   std::vector<std::string>& started)
+        : ForwardingDirectorySearch(std::move(real)), m_refused(std::move(refused)),
+          m_started(started) {}
 
     int findFile(std::string_view pathOrPattern) override {
+        m_started.emplace_back(pathOrPattern);
         const std::string_view p = pathOrPattern;
         if (!m_refused.empty() && p.starts_with(m_refused) &&
             (p.size() == m_refused.size() || p[m_refused.size()] == '/'))
@@ -145,6 +151,7 @@ public:
 
 private:
     std::string m_refused;
+    std::vector<std::string>& m_started;
 };
 
 /// The real file system, with faults injected where a test asks for them; without any it is
@@ -159,13 +166,23 @@ public:
     LineFaults lineFaults;
     /// Searches of this directory or below it fail with EACCES; empty for none.
     std::string unreadableDirectory;
+    /// Stat plays a file system whose listings never tell an entry's type.
+    EntryTypes entryTypes = EntryTypes::FromListing;
+    /// Every path or pattern a search was started with, and every path whose status was asked,
+    /// in order.
+    std::vector<std::string> searched;
+    std::vector<std::string> statused;
 
     std::unique_ptr<DirectorySearch> newSearch() override {
-        return std::make_unique<RefusingSearch>(ForwardingFileSystem::newSearch(),
-                                                unreadableDirectory);
+        return std::make_unique<RefusingSearch>(std::make_unique<PosixDirectorySearch>(entryTypes),
+                                                unreadableDirectory, searched);
     }
     std::unique_ptr<FileCopy> newCopy() override {
         return std::make_unique<FaultyFileCopy>(ForwardingFileSystem::newCopy(), copyFaults);
+    }
+    int status(const std::string& path, FileStatus& out, LinkMode links) override {
+        statused.push_back(path);
+        return ForwardingFileSystem::status(path, out, links);
     }
     int renameNoReplace(const TreePath& from, const TreePath& to) override {
         return renameError ? renameError : ForwardingFileSystem::renameNoReplace(from, to);
