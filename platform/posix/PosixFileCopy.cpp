@@ -1,6 +1,7 @@
 #include "platform/posix/PosixFileCopy.h"
 
 #include "platform/ErrorCodes.h"
+#include "platform/posix/PosixStat.h"
 #include "platform/posix/RenameFallback.h"
 
 #include <algorithm>
@@ -22,8 +23,6 @@
 namespace ryk {
 
 namespace {
-
-constexpr char kStoredBitsName[] = "user.DOSATTRIB";
 
 /// EISDIR for a directory, EACCES for a read-only file, EINVAL for the file `source` itself
 /// (given its stat), 0 for any other file or none. A link at the target is replaced itself.

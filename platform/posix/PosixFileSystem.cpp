@@ -23,7 +23,6 @@ namespace ryk {
 
 namespace {
 
-constexpr char kStoredBitsName[] = "user.DOSATTRIB";
 
 /// The process's file-creation mask, read without changing it.
 mode_t currentUmask() {

@@ -11,7 +11,6 @@ namespace ryk {
 
 namespace {
 
-constexpr char kStoredBitsName[] = "user.DOSATTRIB";
 
 FileTime fromStatx(const struct statx_timestamp& t) {
     return {t.tv_sec, static_cast<int32_t>(t.tv_nsec)};

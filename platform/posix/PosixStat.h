@@ -52,6 +52,10 @@ bool isReadOnly(mode_t mode);
 /// True for a name that its leading '.' hides ("." and ".." stand for directories and are not).
 bool hiddenByName(std::string_view name);
 
+/// The extended attribute that holds the attribute bits a POSIX mode cannot, as text "0x%x":
+/// the form other programs on Linux read and write for these bits.
+inline constexpr char kStoredBitsName[] = "user.DOSATTRIB";
+
 /// The bits of the `user.DOSATTRIB` value that this system keeps there (kStoredBits); 0 for
 /// a value that is not a "0x" hex number.
 uint32_t parseStoredBits(std::string_view value);
