@@ -11,7 +11,7 @@ shift || true
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev)
 case "$action" in
-  run) packages+=(fonts-noto-cjk) ;;
+  run) packages+=(fonts-noto-cjk qt6-translations-l10n) ;;
   fuzz) packages+=(clang libclang-rt-14-dev) ;;
 esac
 

@@ -36,11 +36,7 @@ bool Application::usesSettingsFile() const {
 
 bool Application::startJob(TransferJob& job) const { return job.takeJob(m_job, toolPaths()); }
 
-ToolPaths Application::toolPaths() const {
-    return {m_settings.editorPathForTools(SettingsSection::BinaryEditor),
-            m_settings.editorPathForTools(SettingsSection::TextEditor),
-            m_settings.editorPathForTools(SettingsSection::Windiff)};
-}
+ToolPaths Application::toolPaths() const { return m_settings.toolPaths(); }
 
 void Application::shutDown() {
     if (!usesSettingsFile())

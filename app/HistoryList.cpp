@@ -20,7 +20,7 @@ bool HistoryList::push(std::string_view text, Push how) {
         return true;
     }
     // Already on top: it keeps the letter case it had.
-    if (held == m_items.begin())
+    if (held != m_items.end() && held == m_items.begin())
         return false;
     if (held != m_items.end())
         m_items.erase(held);

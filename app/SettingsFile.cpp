@@ -244,6 +244,12 @@ void SettingsFile::setEditorPath(SettingsSection section, const std::string& pat
     setLines(section, {"@=" + path});
 }
 
+ToolPaths SettingsFile::toolPaths() const {
+    return {editorPathForTools(SettingsSection::BinaryEditor),
+            editorPathForTools(SettingsSection::TextEditor),
+            editorPathForTools(SettingsSection::Windiff)};
+}
+
 std::string SettingsFile::editorPath(SettingsSection section) const {
     const std::vector<std::string>& held = lines(section);
     if (held.empty())

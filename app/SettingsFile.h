@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/ToolPaths.h"
+
 #include <array>
 #include <string>
 #include <string_view>
@@ -78,6 +80,8 @@ public:
     std::string editorPath(SettingsSection section) const;
     /// The result window's reading: the first line without its first two bytes.
     std::string editorPathForTools(SettingsSection section) const;
+    /// The three program paths as the result window's rows use them.
+    ToolPaths toolPaths() const;
 
     /// The section's name as it stands in the file ("SrcDir", ...).
     static const char* sectionName(SettingsSection section);

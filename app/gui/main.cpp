@@ -8,12 +8,13 @@
 #include "platform/qt/QtAbortKey.h"
 #include "platform/qt/QtBatchProgress.h"
 #include "platform/qt/QtMessageBox.h"
-#include "results/ResultWindow.h"
-#include "results/ResultWindowFactory.h"
 #include "results/RowImages.h"
+#include "ui/MainWindow.h"
 
 #include <QApplication>
-#include <memory>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,12 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(kProgramTitle);
     QApplication::setApplicationVersion(RYK_VERSION_TEXT);
     QApplication::setWindowIcon(RowImages::programIcon());
+    QApplication::setDesktopFileName(QStringLiteral("io.github.rykmere.Rykmere"));
+    // The interface speaks Japanese, so Qt's own buttons and dialogs do too ("はい", not "Yes").
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     // QApplication has taken its own options out of argv; the rest are ours, as raw bytes.
     std::vector<std::string> arguments(argv + 1, argv + argc);
@@ -37,15 +44,12 @@ int main(int argc, char** argv) {
     if (application.startUp(arguments) == Application::StartResult::Exit)
         return application.exitStatus();
 
-    // The job of the command line goes straight to its result window.
-    int status = 0;
+    // The main window is the program's working life: the command line fills it in, and each
+    // job runs from it in a result window of its own.
     {
-        ResultWindowFactory factory(platform);
-        if (!application.startJob(factory.job()))
-            status = 1;
-        else if (const std::unique_ptr<ResultWindow> window = factory.plan())
-            window->exec();
+        MainWindow window(platform, application.job(), application.settings());
+        window.exec();
     }
     application.shutDown();
-    return status;
+    return 0;
 }

@@ -11,6 +11,8 @@ using Items = std::vector<std::string>;
 
 TEST(HistoryList, AUsedTextGoesToTheTopOnceWhateverItsCase) {
     HistoryList list;
+    EXPECT_TRUE(list.push("/first", HistoryList::Push::Used));
+    EXPECT_EQ(list.items(), (Items{"/first"}));
     list.assign({"/src/a", "/src/b", "/SRC/C"});
     EXPECT_FALSE(list.push("", HistoryList::Push::Used));
     // Further down in another case: moved to the top in the case just used.

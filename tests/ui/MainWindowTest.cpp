@@ -1,0 +1,271 @@
+#include "ui/MainWindow.h"
+
+#include "app/SettingsFile.h"
+#include "engine/TransferJob.h"
+#include "results/ResultWindow.h"
+#include "support/EngineFixture.h"
+#include "ui/Controls.h"
+#include "ui/HistoryComboBox.h"
+#include "ui/ModeRules.h"
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+#include <QUrl>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ryk {
+namespace {
+
+using Items = std::vector<std::string>;
+
+class MainWindowTest : public test::EngineTest {
+protected:
+    MainWindowTest() {
+        source = tmp.makeDir("src");
+        destination = tmp.makeDir("dst");
+        tmp.writeFile("src/a.txt", "aaa");
+        tmp.writeFile("src/sub/b.txt", "bb");
+    }
+
+    MainWindow& open() {
+        window = std::make_unique<MainWindow>(platform, job, settings);
+        window->setResultWindowRunner([this](ResultWindow& result) {
+            ++resultWindows;
+            if (runResult)
+                result.runList();
+            result.reject();
+        });
+        return *window;
+    }
+    QWidget* control(int id) const { return controlById(window.get(), id); }
+    QComboBox* modeList() const { return window->findChild<QComboBox*>("modeList"); }
+    void chooseMode(TransferMode mode) {
+        // As the user does it: the list emits its activation only for a choice of the user's.
+        QComboBox* list = modeList();
+        list->setFocus();
+        while (list->currentIndex() != static_cast<int>(mode)) {
+            const bool down = list->currentIndex() < static_cast<int>(mode);
+            QTest::keyClick(list, down ? Qt::Key_Down : Qt::Key_Up);
+        }
+    }
+    std::string enabledInputs() const {
+        std::string enabled;
+        for (int id = kSourceBox; id <= kDestinationPatternBox; ++id)
+            enabled += control(id)->isEnabled() ? '1' : '0';
+        return enabled;
+    }
+    void setText(HistoryKind kind, const std::string& text) {
+        window->box(kind).setEditText(QString::fromStdString(text));
+    }
+    Items items(HistoryKind kind) const { return window->box(kind).history().items(); }
+
+    std::string source;
+    std::string destination;
+    JobSettings job;
+    SettingsFile settings;
+    std::unique_ptr<MainWindow> window;
+    int resultWindows = 0;
+    bool runResult = true;
+};
+
+TEST_F(MainWindowTest, EachModeEnablesItsInputsAndMarksItsFlags) {
+    job.flags.subdirectories = 1;
+    job.flags.recurse = 1;
+    open();
+    const struct {
+        TransferMode mode;
+        std::string enabled;
+    } cases[] = {
+        {TransferMode::Move, "11111111"},   {TransferMode::Search, "11110000"},
+        {TransferMode::Delete, "11110000"}, {TransferMode::Response, "00100000"},
+        {TransferMode::Sync, "11100110"},   {TransferMode::Update, "11111111"},
+    };
+    for (const auto& c : cases) {
+        chooseMode(c.mode);
+        EXPECT_EQ(window->job().mode, c.mode);
+        EXPECT_EQ(enabledInputs(), c.enabled) << modeName(c.mode);
+        EXPECT_EQ(window->findChild<HistoryComboBox*>("patternBox")->dropsFullPath(),
+                  c.mode == TransferMode::Response);
+    }
+    // Search overwrote the choices; back in Update they stay cleared, removal stays marked.
+    chooseMode(TransferMode::Search);
+    EXPECT_EQ(window->job().flags.recurse, kFlagNotApplicable);
+    chooseMode(TransferMode::Update);
+    EXPECT_EQ(window->job().flags.recurse, 0);
+    EXPECT_EQ(window->job().flags.subdirectories, 0);
+    EXPECT_EQ(window->job().flags.removeSourceDirectories, kFlagNotApplicable);
+}
+
+TEST_F(MainWindowTest, StartValuesComeFromTheCommandLineJob) {
+    job.mode = TransferMode::Search;
+    job.sourceDirectory = source;
+    job.sourcePatterns = "*.txt";
+    job.flags.subdirectories = 1;
+    job.flags.recurse = 1;
+    settings.setLines(SettingsSection::SrcDir, {"1=/elsewhere", "2=/ELSEWHERE", "3=/more"});
+    open();
+    EXPECT_EQ(window->box(HistoryKind::SourceDirectory).currentText().toStdString(), source);
+    EXPECT_EQ(window->box(HistoryKind::SourcePatterns).currentText(), "*.txt");
+    EXPECT_EQ(modeList()->currentText(), "検索モード");
+    EXPECT_EQ(items(HistoryKind::SourceDirectory), (Items{"/elsewhere", "/more"}));
+    // "-s -r": the subdirectory switch stays, recursion is marked out of use.
+    EXPECT_EQ(window->job().flags.subdirectories, 1);
+    EXPECT_EQ(window->job().flags.recurse, kFlagNotApplicable);
+    EXPECT_EQ(enabledInputs(), "11110000");
+}
+
+TEST_F(MainWindowTest, ExecuteRunsTheJobAndTheTextsEnterTheHistories) {
+    job.flags.subdirectories = 1;
+    job.flags.recurse = 1;
+    settings.setLines(SettingsSection::SrcDir, {"1=/a", "2=/b", "3=" + source});
+    open();
+    setText(HistoryKind::SourceDirectory, source);
+    setText(HistoryKind::SourcePatterns, "*.txt");
+    setText(HistoryKind::DestinationDirectory, destination);
+    QTest::mouseClick(window->findChild<QPushButton*>("executeButton"), Qt::LeftButton);
+    EXPECT_EQ(resultWindows, 1);
+    EXPECT_EQ(tmp.readFile("dst/a.txt"), "aaa");
+    EXPECT_EQ(tmp.readFile("dst/sub/b.txt"), "bb");
+    EXPECT_EQ(items(HistoryKind::SourceDirectory), (Items{source, "/a", "/b"}));
+    EXPECT_EQ(items(HistoryKind::SourcePatterns), (Items{"*.txt"}));
+    EXPECT_EQ(items(HistoryKind::DestinationDirectory), (Items{destination}));
+    // Empty texts stay out of the histories.
+    EXPECT_TRUE(items(HistoryKind::ExclusionPatterns).empty());
+
+    // A text that differs from an item further down only in case goes to the top as typed.
+    window->box(HistoryKind::SourceDirectory).pushHistory("/B", HistoryList::Push::Used);
+    EXPECT_EQ(items(HistoryKind::SourceDirectory), (Items{"/B", source, "/a"}));
+}
+
+TEST_F(MainWindowTest, ARefusedJobSendsTheFocusToItsFieldAndStillEntersTheHistories) {
+    open();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    setText(HistoryKind::SourceDirectory, source);
+    setText(HistoryKind::DestinationDirectory, tmp / "missing");
+    window->OnExecute();
+    EXPECT_EQ(resultWindows, 0);
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_EQ(QApplication::focusWidget(), control(kDestinationBox));
+    EXPECT_EQ(items(HistoryKind::DestinationDirectory), (Items{tmp / "missing"}));
+}
+
+TEST_F(MainWindowTest, TheExplorerQuestionComesOnlyForARelativeDestination) {
+    runResult = false;
+    const struct {
+        std::string destination;
+        bool asked;
+    } cases[] = {{destination, false}, {"dst", true}, {"", true}};
+    for (const auto& c : cases) {
+        job.explorerStyle = true;
+        messages.shown.clear();
+        open();
+        setText(HistoryKind::SourceDirectory, source);
+        setText(HistoryKind::DestinationDirectory, c.destination);
+        messages.answers = {MessageAnswer::Yes};
+        window->OnExecute();
+        const bool asked = !messages.shown.empty() &&
+                           messages.shown[0].text.starts_with("Explorer 形式を指定していますが");
+        EXPECT_EQ(asked, c.asked) << c.destination;
+        // Yes takes the Explorer style off; the job goes on either way.
+        EXPECT_EQ(window->job().explorerStyle, !c.asked) << c.destination;
+    }
+}
+
+TEST_F(MainWindowTest, HistoriesPersistOnExitOnlyAndAcrossARestart) {
+    const std::string path = tmp / "ryk.INI";
+    // Written on Windows: CP932 ("ソース" in Shift-JIS) and CRLF.
+    tmp.writeFile("ryk.INI", "[SrcDir]\r\n1=C:\\\x83\x5c\x81\x5b\x83\x58\r\n2=/data\r\n");
+    settings.setPath(path);
+    ASSERT_EQ(settings.load(fileSystem), 0);
+    open();
+    EXPECT_EQ(items(HistoryKind::SourceDirectory), (Items{"C:\\ソース", "/data"}));
+    setText(HistoryKind::SourceDirectory, source);
+    setText(HistoryKind::DestinationDirectory, destination);
+    runResult = false;
+    window->OnExecute();
+
+    // Escape: the new entry is not kept.
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_EQ(settings.history(SettingsSection::SrcDir), (Items{"C:\\ソース", "/data"}));
+
+    // "終了(&X)": kept, and read back by the next start.
+    open();
+    window->OnExecute();
+    QTest::mouseClick(window->findChild<QPushButton*>("exitButton"), Qt::LeftButton);
+    EXPECT_EQ(window->result(), QDialog::Accepted);
+    ASSERT_EQ(settings.save(fileSystem), 0);
+    SettingsFile again(path);
+    ASSERT_EQ(again.load(fileSystem), 0);
+    settings = again;
+    open();
+    EXPECT_EQ(items(HistoryKind::SourceDirectory), (Items{source, "C:\\ソース", "/data"}));
+    EXPECT_EQ(items(HistoryKind::DestinationDirectory), (Items{destination}));
+}
+
+TEST_F(MainWindowTest, ADropEntersWhatEachBoxTakes) {
+    const std::string file = tmp.writeFile("drop/Report.TXT", "r");
+    const std::string folder = tmp.makeDir("drop/Folder");
+    open();
+    const QString filePath = QString::fromStdString(file);
+    const QString folderPath = QString::fromStdString(folder);
+    const struct {
+        HistoryKind kind;
+        QString path;
+        QString entered;
+    } cases[] = {
+        {HistoryKind::SourceDirectory, filePath, ""},
+        {HistoryKind::SourceDirectory, folderPath, folderPath},
+        {HistoryKind::DestinationDirectory, folderPath + "/", folderPath},
+        {HistoryKind::SourcePatterns, filePath, "Report.TXT"},
+        {HistoryKind::SourcePatterns, folderPath, ""},
+        {HistoryKind::ExclusionPatterns, filePath, "Report.TXT"},
+        {HistoryKind::DestinationPattern, folderPath, ""},
+        {HistoryKind::DestinationPattern, QString::fromStdString(tmp / "drop/gone"), ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(window->box(c.kind).dropText(c.path), c.entered) << c.path.toStdString();
+
+    // A real drop of three files: only the first one's name enters, the history stays.
+    HistoryComboBox& box = window->box(HistoryKind::ExclusionPatterns);
+    const std::string second = tmp.writeFile("drop/second.txt");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(filePath), QUrl::fromLocalFile(QString::fromStdString(second)),
+                  QUrl::fromLocalFile(folderPath)});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&box, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&box, &drop);
+    EXPECT_EQ(box.currentText(), "Report.TXT");
+    EXPECT_EQ(box.count(), 0);
+
+    // In Response mode the pattern box takes the response file's whole path.
+    chooseMode(TransferMode::Response);
+    EXPECT_EQ(window->box(HistoryKind::SourcePatterns).dropText(filePath), filePath);
+}
+
+TEST_F(MainWindowTest, EveryInputHasAnAccessibleName) {
+    open();
+    for (int id = kSourceBox; id <= kDestinationPatternBox; ++id) {
+        QWidget* input = control(id);
+        ASSERT_NE(input, nullptr) << id;
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(input);
+        ASSERT_NE(accessible, nullptr) << id;
+        EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty()) << id;
+    }
+    EXPECT_EQ(control(kSourceBox)->accessibleName(), "更新元のディレクトリ");
+    EXPECT_EQ(control(kPatternBox)->accessibleName(), "ファイル名");
+}
+
+} // namespace
+} // namespace ryk

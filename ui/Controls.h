@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <initializer_list>
+
+class QWidget;
+
+namespace ryk {
+
+/// The control of `window` whose "controlId" property is `id` (the ids the logic names, as the
+/// job's focus control); null when there is none.
+QWidget* controlById(const QWidget* window, int id);
+
+/// Enables or disables the controls of `window` with the given ids.
+void EnableControls(const QWidget* window, std::initializer_list<int> ids, bool enable);
+
+/// Lets the user pick a folder, starting at `initialPath` where that is an existing folder.
+/// The chosen folder's path; empty when the user cancelled.
+QString BrowseForFolder(QWidget* owner, const QString& initialPath, const QString& title);
+
+} // namespace ryk

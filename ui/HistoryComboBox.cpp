@@ -1,0 +1,137 @@
+#include "ui/HistoryComboBox.h"
+
+#include "engine/progress/CompactPath.h"
+
+#include <QAbstractItemView>
+#include <QDragEnterEvent>
+#include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QUrl>
+
+namespace ryk {
+
+namespace {
+
+/// Draws a list item shortened in its middle, so that a long path keeps its beginning and its
+/// last component; the item itself keeps the whole text.
+class CompactItemDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const int width = option->rect.width() - 8;
+        option->text = compactPath(option->text, option->fontMetrics, width);
+        option->textElideMode = Qt::ElideNone;
+    }
+};
+
+QString fromUtf8(const std::string& text) { return QString::fromStdString(text); }
+
+} // namespace
+
+HistoryComboBox::HistoryComboBox(QWidget* parent) : QComboBox(parent) {
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    setDuplicatesEnabled(true);
+    // The history decides what an item means; the completer would pick one case for the user.
+    setCompleter(nullptr);
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setMinimumContentsLength(20);
+    view()->setItemDelegate(new CompactItemDelegate(view()));
+    view()->setTextElideMode(Qt::ElideNone);
+    // Drops go to the box, which decides what they enter, not to the line edit.
+    lineEdit()->setAcceptDrops(false);
+    setAcceptDrops(true);
+    connect(this, &QComboBox::editTextChanged, this, [this](const QString& text) {
+        setToolTip(text);
+    });
+}
+
+HistoryList HistoryComboBox::history() const {
+    std::vector<std::string> items;
+    items.reserve(static_cast<size_t>(count()));
+    for (int i = 0; i < count(); ++i)
+        items.push_back(itemText(i).toStdString());
+    HistoryList list;
+    list.assign(std::move(items));
+    return list;
+}
+
+void HistoryComboBox::setHistory(const HistoryList& history) {
+    const QString text = currentText();
+    const QSignalBlocker blocker(this);
+    clear();
+    for (const std::string& item : history.items())
+        addItem(fromUtf8(item));
+    setEditText(text);
+}
+
+void HistoryComboBox::pushHistory(const QString& text, HistoryList::Push how) {
+    HistoryList list = history();
+    const std::string bytes = text.toStdString();
+    if (!list.push(bytes, how))
+        return;
+    const QString edit = currentText();
+    setHistory(list);
+    setCurrentIndex(how == HistoryList::Push::Used ? 0 : count() - 1);
+    // Selecting puts the item's text in the field: as used, that is the same text; when
+    // loading, the field keeps what the command line gave it.
+    if (how == HistoryList::Push::Loaded)
+        setEditText(edit);
+}
+
+QString HistoryComboBox::dropText(const QString& path) const {
+    if (path.isEmpty())
+        return {};
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {};
+    // The name as the file system holds it, without a trailing '/'.
+    const QString full = QDir::cleanPath(info.absoluteFilePath());
+    if (m_acceptsDirectories)
+        return info.isDir() ? full : QString();
+    if (info.isDir())
+        return {};
+    return m_dropsFullPath ? full : info.fileName();
+}
+
+QString HistoryComboBox::firstDroppedPath(const QMimeData* data) {
+    if (!data || !data->hasUrls())
+        return {};
+    const QList<QUrl> urls = data->urls();
+    return urls.isEmpty() || !urls.front().isLocalFile() ? QString() : urls.front().toLocalFile();
+}
+
+void HistoryComboBox::dragEnterEvent(QDragEnterEvent* event) {
+    if (!dropText(firstDroppedPath(event->mimeData())).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void HistoryComboBox::dragMoveEvent(QDragMoveEvent* event) {
+    if (!dropText(firstDroppedPath(event->mimeData())).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void HistoryComboBox::dropEvent(QDropEvent* event) {
+    const QString text = dropText(firstDroppedPath(event->mimeData()));
+    if (text.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    // Only the edit field changes: the history waits for the job to be executed.
+    setEditText(text);
+    event->acceptProposedAction();
+}
+
+} // namespace ryk

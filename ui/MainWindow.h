@@ -1,0 +1,77 @@
+#pragma once
+
+#include "app/HistoryList.h"
+#include "engine/JobSettings.h"
+#include "platform/Platform.h"
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class MainWindow;
+}
+
+namespace ryk {
+
+class HistoryComboBox;
+class ResultWindow;
+class SettingsFile;
+
+/// The "Rykmere" window where the user states jobs, for the program's whole working life: five
+/// input boxes with their histories, the create-destination check, the mode and the options.
+/// "実行(&E)" hands the job to a result window, which plans and runs it; "終了(&X)" keeps the
+/// histories in the settings and closes, Escape closes without them.
+class MainWindow : public QDialog {
+    Q_OBJECT
+public:
+    /// Works on `job` (the start-up job: its texts, mode and options, which the window keeps up
+    /// to date) and on `settings` (histories and program paths), both owned by the caller.
+    MainWindow(const Platform& platform, JobSettings& job, SettingsFile& settings,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    /// Runs a planned result window; by default modally. Tests drive it instead.
+    using ResultWindowRunner = std::function<void(ResultWindow&)>;
+    void setResultWindowRunner(ResultWindowRunner runner) { m_runResultWindow = std::move(runner); }
+
+    HistoryComboBox& box(HistoryKind kind) const;
+    /// The job as the window states it now.
+    const JobSettings& job() const { return m_job; }
+
+    /// Hands the job to a new result window: the histories take the texts, the Explorer
+    /// question is asked where it applies, and the focus goes back to a field the job refused.
+    void OnExecute();
+    /// The options sheet; its changes take effect only on OK.
+    void OnOptions();
+    void OnBrowseSource();
+    void OnBrowseDestination();
+    /// Keeps the five histories in the settings (the OK path of "終了(&X)").
+    void SaveHistories();
+    /// "終了(&X)": the histories are kept, then the window closes.
+    void accept() override;
+
+signals:
+    void helpRequested();
+    void aboutRequested();
+
+private:
+    void FillHistories();
+    void AdjustFlagsForMode(bool keep);
+    void EnableControlsForMode();
+    void ShowStartValues();
+    void OnModeChange(int index);
+    /// Takes the texts, the check and the mode from the controls into the job.
+    void takeControlValues();
+    void setUpMenu();
+    void setUpAccessibleNames();
+    void browseInto(HistoryComboBox& box, const QString& title);
+
+    std::unique_ptr<Ui::MainWindow> m_ui;
+    Platform m_platform;
+    JobSettings& m_job;
+    SettingsFile& m_settings;
+    ResultWindowRunner m_runResultWindow;
+};
+
+} // namespace ryk
