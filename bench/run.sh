@@ -7,10 +7,12 @@ set -u -o pipefail
 
 usage() {
     cat <<'EOF'
-usage: bench/run.sh [-n RUNS] [-b BIG_RUNS] [--keep] [SCRATCH_PARENT]
+usage: bench/run.sh [-n RUNS] [-b BIG_RUNS] [--only LIST] [--keep] [SCRATCH_PARENT]
 
   -n RUNS        timed rounds for the plan and the small-file copy (default 9, at least 5)
-  -b BIG_RUNS    timed rounds for the 1 GiB copy (default 7)
+  -b BIG_RUNS    timed rounds for the 1 GiB copies (default 7)
+  --only LIST    only these measurements, comma-separated: plan, run, big, sync, reflink
+                 (default all of them)
   --keep         keep the scratch trees (they are removed by default)
   SCRATCH_PARENT where the scratch directory is made (default $RYK_BENCH_DIR, else $TMPDIR
                  or /tmp); it needs about 6 GiB free
@@ -22,11 +24,13 @@ EOF
 RUNS=9
 BIG_RUNS=7
 KEEP=0
+ONLY=plan,run,big,sync,reflink
 PARENT="${RYK_BENCH_DIR:-${TMPDIR:-/tmp}}"
 while (($# > 0)); do
     case "$1" in
     -n) RUNS="$2"; shift 2 ;;
     -b) BIG_RUNS="$2"; shift 2 ;;
+    --only) ONLY="$2"; shift 2 ;;
     --keep) KEEP=1; shift ;;
     -h | --help) usage; exit 0 ;;
     -*) usage >&2; exit 2 ;;
@@ -37,6 +41,14 @@ if ((RUNS < 5 || BIG_RUNS < 1)); then
     echo "run.sh: at least 5 rounds (-n) and 1 big round (-b)" >&2
     exit 2
 fi
+
+for part in ${ONLY//,/ }; do
+    case "$part" in
+    plan | run | big | sync | reflink) ;;
+    *) echo "run.sh: unknown measurement '$part' in --only" >&2; exit 2 ;;
+    esac
+done
+wanted() { [[ ",$ONLY," == *",$1,"* ]]; }
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build-bench"
@@ -79,7 +91,10 @@ if [[ -f $DELETED_AT ]]; then
         say "$LATE_NOTE"
     fi
 fi
+# The reflink image, mounted by section 5, is unmounted whatever happens.
+XFS_MOUNT=""
 cleanup() {
+    [[ -n $XFS_MOUNT ]] && umount -- "$XFS_MOUNT"
     if ((KEEP)); then
         say "scratch kept: $SCRATCH"
     else
@@ -190,6 +205,7 @@ run_timed() {
 }
 
 no_prep() { :; }
+tree_facts() { (cd "$1" && find . -printf '%P %y %s %m %T@\n' | LC_ALL=C sort); }
 # A fresh empty destination for each copy run, made before the clock starts; sync keeps the
 # previous run's write-back out of the next run's time. The old destination is only moved
 # aside: nothing is deleted until the end, because on some file systems (ext4 without a
@@ -282,91 +298,102 @@ skip_row() { ROWS+=("$(printf '%-34s %9s %9s %7s %7s  %s' "$1" - - - "<=$2" "ski
 
 # --- 1. planning an Update of 100,000 files ----------------------------------------------------
 S1="$SCRATCH/plan/src" D1="$SCRATCH/plan/dst"
-say "== building the plan trees (100,000 files in 5,000 directories; half in the destination)"
-make_plan_trees "$S1" "$D1"
-
-PLAN_OUT="$SCRATCH/plan.txt"
-ryk_plan=("$RYK" -r "$S1/" "$D1/")
-rsync_n=(rsync -a --dry-run "$S1/" "$D1/")
-find_both=(find "$S1" "$D1" -printf '%T@\n')
-no_prep_cmd=(no_prep)
-check_plan() {
-    "$RYK" -r "$S1/" "$D1/" >"$PLAN_OUT" 2>/dev/null || { echo "plan exited with $?"; return 1; }
-    local copies
-    copies=$(grep -c '^Copy ' "$PLAN_OUT")
-    ((copies == 50000)) || { echo "$copies Copy lines, expected 50000"; return 1; }
-}
-say "== 1. plan: ryk-cli -r SRC/ DST/ vs rsync -a --dry-run, find -printf"
-if ((HAVE_RSYNC)); then
-    measure plan "$RUNS" no_prep_cmd check_plan ryk_plan find_both rsync_n
-else
-    measure plan "$RUNS" no_prep_cmd check_plan ryk_plan find_both
+MEM_LINE=""
+if wanted plan || wanted sync; then
+    say "== building the plan trees (100,000 files in 5,000 directories; half in the destination)"
+    make_plan_trees "$S1" "$D1"
 fi
-PLANNED=$(($(wc -l <"$PLAN_OUT") - 1))
+if wanted plan; then
+    PLAN_OUT="$SCRATCH/plan.txt"
+    ryk_plan=("$RYK" -r "$S1/" "$D1/")
+    rsync_n=(rsync -a --dry-run "$S1/" "$D1/")
+    find_both=(find "$S1" "$D1" -printf '%T@\n')
+    no_prep_cmd=(no_prep)
+    check_plan() {
+        "$RYK" -r "$S1/" "$D1/" >"$PLAN_OUT" 2>/dev/null || { echo "plan exited with $?"; return 1; }
+        local copies
+        copies=$(grep -c '^Copy ' "$PLAN_OUT")
+        ((copies == 50000)) || { echo "$copies Copy lines, expected 50000"; return 1; }
+    }
+    say "== 1. plan: ryk-cli -r SRC/ DST/ vs rsync -a --dry-run, find -printf"
+    if ((HAVE_RSYNC)); then
+        measure plan "$RUNS" no_prep_cmd check_plan ryk_plan find_both rsync_n
+    else
+        measure plan "$RUNS" no_prep_cmd check_plan ryk_plan find_both
+    fi
+    PLANNED=$(($(wc -l <"$PLAN_OUT") - 1))
 
-# Peak memory of a plan of one file: what the program needs before any entry exists.
-mkdir -p "$SCRATCH/one/src" "$SCRATCH/one/dst" && : >"$SCRATCH/one/src/f"
-base=()
-for ((r = 0; r < 5; r++)); do
-    run_timed "$RYK" -r "$SCRATCH/one/src/" "$SCRATCH/one/dst/"
-    base+=("$RUN_KIB")
-done
-BASE_KIB=$(printf '%s\n' "${base[@]}" | stats | cut -d' ' -f2)
-# shellcheck disable=SC2154 # set through printf -v in measure
-MEM_LINE=$(LC_ALL=C awk -v p="$MEMKIB_plan" -v b="$BASE_KIB" -v n="$PLANNED" 'BEGIN {
-    printf "plan peak memory: %.1f MiB for %d planned entries = %.0f bytes/entry (%.0f bytes/entry above the %.1f MiB of a one-file plan)",
-        p / 1024, n, p * 1024 / n, (p - b) * 1024 / n, b / 1024 }')
-say "   $MEM_LINE"
-if ((HAVE_RSYNC)); then
-    row plan 2 "plan 100k files vs rsync -a -n" 0.9
-else
-    skip_row "plan 100k files vs rsync -a -n" 0.9 "no rsync"
+    # Peak memory of a plan of one file: what the program needs before any entry exists.
+    mkdir -p "$SCRATCH/one/src" "$SCRATCH/one/dst" && : >"$SCRATCH/one/src/f"
+    base=()
+    for ((r = 0; r < 5; r++)); do
+        run_timed "$RYK" -r "$SCRATCH/one/src/" "$SCRATCH/one/dst/"
+        base+=("$RUN_KIB")
+    done
+    BASE_KIB=$(printf '%s\n' "${base[@]}" | stats | cut -d' ' -f2)
+    # shellcheck disable=SC2154 # set through printf -v in measure
+    MEM_LINE=$(LC_ALL=C awk -v p="$MEMKIB_plan" -v b="$BASE_KIB" -v n="$PLANNED" 'BEGIN {
+        printf "plan peak memory: %.1f MiB for %d planned entries = %.0f bytes/entry (%.0f bytes/entry above the %.1f MiB of a one-file plan)",
+            p / 1024, n, p * 1024 / n, (p - b) * 1024 / n, b / 1024 }')
+    say "   $MEM_LINE"
+    if ((HAVE_RSYNC)); then
+        row plan 2 "plan 100k files vs rsync -a -n" 0.9
+    else
+        skip_row "plan 100k files vs rsync -a -n" 0.9 "no rsync"
+    fi
+    row plan 1 "plan 100k files vs find -printf" 1.3
 fi
-row plan 1 "plan 100k files vs find -printf" 1.3
 
 # --- 2. running a plan of 20,000 files of 4 KiB -----------------------------------------------
-S2="$SCRATCH/small/src" D2="$SCRATCH/small/dst"
-say "== building the copy tree (20,000 files of 4 KiB in 200 directories)"
-make_copy_tree "$S2"
-fresh_small=(set_aside "$D2")
-ryk_run=("$RYK" --run -r "$S2/" "$D2/")
-cp_a=(cp -a "$S2/." "$D2/")
-rsync_a=(rsync -a "$S2/" "$D2/")
-tree_facts() { (cd "$1" && find . -printf '%P %y %s %m %T@\n' | LC_ALL=C sort); }
-check_copy() {
-    diff -r -q "$S2" "$D2" >/dev/null || { echo "contents differ"; return 1; }
-    # Directory times change when entries are added, so compare files only.
-    cmp -s <(tree_facts "$S2" | grep ' f ') <(tree_facts "$D2" | grep ' f ') ||
-        { echo "file sizes, modes or times differ"; return 1; }
-}
-say "== 2. run: ryk-cli --run -r SRC/ DST/ vs cp -a, rsync -a (fresh empty DST before each run, untimed; old one moved aside)"
-if ((HAVE_RSYNC)); then
-    measure small "$RUNS" fresh_small check_copy ryk_run cp_a rsync_a
-else
-    measure small "$RUNS" fresh_small check_copy ryk_run cp_a
-fi
-row small 1 "run 20k x 4 KiB vs cp -a" 1.2
-if ((HAVE_RSYNC)); then
-    row small 2 "run 20k x 4 KiB vs rsync -a" 0.75
-else
-    skip_row "run 20k x 4 KiB vs rsync -a" 0.75 "no rsync"
+if wanted run; then
+    S2="$SCRATCH/small/src" D2="$SCRATCH/small/dst"
+    say "== building the copy tree (20,000 files of 4 KiB in 200 directories)"
+    make_copy_tree "$S2"
+    fresh_small=(set_aside "$D2")
+    ryk_run=("$RYK" --run -r "$S2/" "$D2/")
+    cp_a=(cp -a "$S2/." "$D2/")
+    rsync_a=(rsync -a "$S2/" "$D2/")
+    check_copy() {
+        diff -r -q "$S2" "$D2" >/dev/null || { echo "contents differ"; return 1; }
+        # Directory times change when entries are added, so compare files only.
+        cmp -s <(tree_facts "$S2" | grep ' f ') <(tree_facts "$D2" | grep ' f ') ||
+            { echo "file sizes, modes or times differ"; return 1; }
+    }
+    say "== 2. run: ryk-cli --run -r SRC/ DST/ vs cp -a, rsync -a (fresh empty DST before each run, untimed; old one moved aside)"
+    if ((HAVE_RSYNC)); then
+        measure small "$RUNS" fresh_small check_copy ryk_run cp_a rsync_a
+    else
+        measure small "$RUNS" fresh_small check_copy ryk_run cp_a
+    fi
+    row small 1 "run 20k x 4 KiB vs cp -a" 1.2
+    if ((HAVE_RSYNC)); then
+        row small 2 "run 20k x 4 KiB vs rsync -a" 0.75
+    else
+        skip_row "run 20k x 4 KiB vs rsync -a" 0.75 "no rsync"
+    fi
 fi
 
 # --- 3. copying one 1 GiB file ----------------------------------------------------------------
-S3="$SCRATCH/big/src" D3="$SCRATCH/big/dst"
-say "== building a 1 GiB file"
-mkdir -p "$S3"
-head -c $((1 << 30)) /dev/urandom >"$S3/big"
-fresh_big=(fresh_dir "$D3")
-ryk_big=("$RYK" --run "$S3/" "$D3/")
-cp_big=(cp "$S3/big" "$D3/big")
-check_big() { cmp -s "$S3/big" "$D3/big" || { echo "copy differs"; return 1; }; }
-say "== 3. run: ryk-cli --run SRC/ DST/ vs cp SRC/big DST/big (fresh empty DST before each run, untimed)"
-measure big "$BIG_RUNS" fresh_big check_big ryk_big cp_big
-row big 1 "copy 1 GiB file vs cp" 1.2
+if wanted big; then
+    S3="$SCRATCH/big/src" D3="$SCRATCH/big/dst"
+    say "== building a 1 GiB file"
+    mkdir -p "$S3"
+    head -c $((1 << 30)) /dev/urandom >"$S3/big"
+    fresh_big=(fresh_dir "$D3")
+    ryk_big=("$RYK" --run "$S3/" "$D3/")
+    cp_big=(cp "$S3/big" "$D3/big")
+    check_big() { cmp -s "$S3/big" "$D3/big" || { echo "copy differs"; return 1; }; }
+    say "== 3. run: ryk-cli --run SRC/ DST/ vs cp SRC/big DST/big (fresh empty DST before each run, untimed)"
+    measure big "$BIG_RUNS" fresh_big check_big ryk_big cp_big
+    row big 1 "copy 1 GiB file vs cp" 1.05
+    # The space goes back before the reflink image needs its share.
+    rm -rf -- "$SCRATCH/big"
+fi
 
 # --- 4. syncing the 100,000-file tree after 1% changed, 1% added, 1% removed --------------------
-if ((HAVE_RSYNC)); then
+if ! wanted sync; then
+    :
+elif ((HAVE_RSYNC)); then
     T4="$SCRATCH/sync/template" D4="$SCRATCH/sync/dst"
     say "== building the sync trees (the plan source; a destination that differs in 3% of its files)"
     mkdir -p "$T4"
@@ -398,10 +425,74 @@ else
     skip_row "sync 100k vs rsync --delete -I" 1.0 "no rsync"
 fi
 
+# --- 5. copying one 1 GiB file where the file system shares extents (XFS with reflink) ---------
+# Both sides share the source's extents: the time is a few system calls and the process start,
+# and the copy should take next to no space. The image is a sparse file on the scratch parent.
+SPACE_LINE=""
+REFLINK_LABEL="reflink 1 GiB vs cp --reflink=auto"
+SPACE_LABEL="reflink 1 GiB: MiB taken by copy"
+SPACE_MAX_MIB=8
+if wanted reflink; then
+    IMG="$SCRATCH/xfs.img" MNT="$SCRATCH/xfs"
+    why=""
+    if ! command -v mkfs.xfs >/dev/null 2>&1; then
+        why="no mkfs.xfs (apt-get install xfsprogs)"
+    elif ! truncate -s 3G "$IMG" || ! mkfs.xfs -q -m reflink=1 "$IMG" >/dev/null 2>&1; then
+        why="mkfs.xfs -m reflink=1 failed"
+    elif ! mkdir -- "$MNT" || ! mount -o loop "$IMG" "$MNT" 2>/dev/null; then
+        why="cannot loop-mount an image (needs root and a loop device)"
+    fi
+    if [[ -n $why ]]; then
+        say "== 5. reflink: $why"
+        skip_row "$REFLINK_LABEL" 1.5 "$why"
+        skip_row "$SPACE_LABEL" "${SPACE_MAX_MIB}M" "$why"
+    else
+        XFS_MOUNT=$MNT
+        S5="$MNT/src" D5="$MNT/dst"
+        say "== building a 1 GiB file on XFS with reflink ($IMG)"
+        mkdir -p "$S5"
+        head -c $((1 << 30)) /dev/urandom >"$S5/big" && sync
+        fresh_reflink=(fresh_dir "$D5")
+        ryk_reflink=("$RYK" --run "$S5/" "$D5/")
+        cp_reflink=(cp --reflink=auto "$S5/big" "$D5/big")
+        check_reflink() { cmp -s "$S5/big" "$D5/big" || { echo "copy differs"; return 1; }; }
+        say "== 5. reflink: ryk-cli --run SRC/ DST/ vs cp --reflink=auto SRC/big DST/big on XFS (fresh empty DST before each run, untimed)"
+        measure reflink "$BIG_RUNS" fresh_reflink check_reflink ryk_reflink cp_reflink
+        row reflink 1 "$REFLINK_LABEL" 1.5
+
+        # Free space before and after one more copy by each, the copy written back first.
+        free_mib() { df -Pk "$MNT" | awk 'NR == 2 { printf "%d", $4 / 1024 }'; }
+        space_of() { # command array name -> "before after"
+            local -n cmd=$1
+            fresh_dir "$D5"
+            local before after
+            before=$(free_mib)
+            "${cmd[@]}" >/dev/null 2>&1
+            sync
+            after=$(free_mib)
+            echo "$before $after"
+        }
+        read -r oursBefore oursAfter <<<"$(space_of ryk_reflink)"
+        read -r cpBefore cpAfter <<<"$(space_of cp_reflink)"
+        oursUsed=$((oursBefore - oursAfter)) cpUsed=$((cpBefore - cpAfter))
+        SPACE_LINE="reflink free space (MiB): ours $oursBefore -> $oursAfter, cp $cpBefore -> $cpAfter"
+        say "   $SPACE_LINE"
+        verdict=pass
+        if [[ -n ${FAIL[reflink]} ]]; then
+            verdict="FAIL (${FAIL[reflink]})"
+        elif ((oursUsed > SPACE_MAX_MIB)); then
+            verdict=FAIL
+        fi
+        ROWS+=("$(printf '%-34s %9s %9s %7s %7s  %s' "$SPACE_LABEL" "$oursUsed" "$cpUsed" - \
+            "<=${SPACE_MAX_MIB}M" "$verdict")")
+    fi
+fi
+
 # --- table -------------------------------------------------------------------------------------
 echo
 printf '%-34s %9s %9s %7s %7s  %s\n' measurement "ours s" "peer s" ratio target result
 printf '%s\n' "${ROWS[@]}"
-echo "$MEM_LINE"
+[[ -n $MEM_LINE ]] && echo "$MEM_LINE"
+[[ -n $SPACE_LINE ]] && echo "$SPACE_LINE"
 [[ -n $LATE_NOTE ]] && echo "$LATE_NOTE"
-echo "(medians of $RUNS rounds, $BIG_RUNS for the 1 GiB copy; ratio = median of per-round ours/peer)"
+echo "(medians of $RUNS rounds, $BIG_RUNS for the 1 GiB copies; ratio = median of per-round ours/peer)"
