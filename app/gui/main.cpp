@@ -23,6 +23,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(kProgramTitle);
     QApplication::setApplicationVersion(RYK_VERSION_TEXT);
     QApplication::setWindowIcon(RowImages::programIcon());
+    // Wayland has no window icons: the compositor finds name and icon through the entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral(RYK_APP_ID));
 
     // QApplication has taken its own options out of argv; the rest are ours, as raw bytes.
     std::vector<std::string> arguments(argv + 1, argv + argc);
