@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(kProgramTitle);
     QApplication::setApplicationVersion(RYK_VERSION_TEXT);
     QApplication::setWindowIcon(RowImages::programIcon());
-    QApplication::setDesktopFileName(QStringLiteral("io.github.rykmere.Rykmere"));
+    // Wayland has no window icons: the compositor finds name and icon through the entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral(RYK_APP_ID));
     // The interface speaks Japanese, so Qt's own buttons and dialogs do too ("はい", not "Yes").
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),

@@ -1,0 +1,28 @@
+# The Debian package, made by `cpack` in a build tree (`./build.sh package`).
+set(RYK_PACKAGE_CONTACT "Rykmere developers <rykmere@users.noreply.github.com>"
+  CACHE STRING "Maintainer of the Debian package")
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME rykmere)
+set(CPACK_PACKAGE_VENDOR "Rykmere developers")
+set(CPACK_PACKAGE_CONTACT "${RYK_PACKAGE_CONTACT}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "plan file transfers between folders, check them, then run them")
+set(CPACK_PACKAGE_DESCRIPTION "\
+Rykmere copies, moves, finds, deletes and synchronises files between
+directory trees. A job names a source directory, name patterns such as
+*.c;*.h, names to leave out, a destination and a mode: update, move,
+search, delete, a response file of command lines, or sync.
+
+Rykmere first plans the job without touching anything and lists every
+planned operation to be checked and edited; only when told to does it run
+the list, marking each line done or failed.
+
+The package holds the desktop program ryk (Qt) and ryk-cli, the same
+engine and command line for terminals and scripts.")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)
