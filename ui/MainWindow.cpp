@@ -41,7 +41,11 @@ MainWindow::MainWindow(const Platform& platform, JobSettings& job, SettingsFile&
                        QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::MainWindow>()), m_platform(platform),
       m_job(job), m_settings(settings),
-      m_runResultWindow([](ResultWindow& window) { window.exec(); }) {
+      m_runResultWindow([](ResultWindow& window) {
+          // Modal to this window only: an open help window keeps taking input.
+          window.setWindowModality(Qt::WindowModal);
+          window.exec();
+      }) {
     m_ui->setupUi(this);
     // A window of its own in the task bar, with a close box but no minimize or maximize box.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

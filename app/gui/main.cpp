@@ -46,10 +46,13 @@ int main(int argc, char** argv) {
         return application.exitStatus();
 
     // The main window is the program's working life: the command line fills it in, and each
-    // job runs from it in a result window of its own.
+    // job runs from it in a result window of its own. It is not application-modal, so a help
+    // window beside it still takes input; closing it ends the program.
     {
         MainWindow window(platform, application.job(), application.settings());
-        window.exec();
+        QObject::connect(&window, &QDialog::finished, &qtApplication, &QApplication::quit);
+        window.show();
+        qtApplication.exec();
     }
     application.shutDown();
     return 0;
