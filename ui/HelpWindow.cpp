@@ -125,7 +125,7 @@ HelpWindow::HelpWindow()
     m_ui->forwardButton->setEnabled(false);
     m_ui->browser->document()->setDefaultStyleSheet(QString::fromLatin1(kStyle));
     m_ui->splitter->setStretchFactor(1, 1);
-    m_ui->splitter->setSizes({200, 680});
+    m_ui->splitter->setSizes({200, 700});
     fillContents();
 
     QTextBrowser* browser = m_ui->browser;
