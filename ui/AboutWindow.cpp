@@ -24,8 +24,9 @@ AboutWindow::AboutWindow(QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::AboutWindow>()), m_openUrl(openWithDesktop) {
     initAboutResources();
     m_ui->setupUi(this);
-    // A plain dialog frame: no help button in the caption.
-    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    // A fixed dialog frame: a close box, nothing to minimize or maximize.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
     QIcon icon;
     icon.addFile(QStringLiteral(":/about/program-32.png"));
