@@ -9,6 +9,8 @@
 #include "platform/qt/QtBatchProgress.h"
 #include "platform/qt/QtMessageBox.h"
 #include "results/RowImages.h"
+#include "ui/AboutWindow.h"
+#include "ui/HelpWindow.h"
 #include "ui/MainWindow.h"
 
 #include <QApplication>
@@ -49,8 +51,17 @@ int main(int argc, char** argv) {
     // job runs from it in a result window of its own.
     {
         MainWindow window(platform, application.job(), application.settings());
+        QObject::connect(&window, &MainWindow::helpRequested, &window,
+                         [&window] { OpenHelp(&window); });
+        QObject::connect(&window, &MainWindow::aboutRequested, &window, [&window] {
+            AboutWindow about(&window);
+            about.exec();
+        });
         window.exec();
     }
+    // The help window belongs to no other window; it must go while the application object is
+    // still there.
+    HelpWindow::closeAll();
     application.shutDown();
     return 0;
 }
