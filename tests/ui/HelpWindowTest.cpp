@@ -78,7 +78,6 @@ protected:
                 continue;
             QTextCursor cursor(browser->document());
             cursor.setPosition(link.position + 1);
-            browser->ensureCursorVisible();
             browser->setTextCursor(cursor);
             browser->ensureCursorVisible();
             const QPoint point = browser->cursorRect(cursor).center();
