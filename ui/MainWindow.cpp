@@ -6,7 +6,9 @@
 #include "results/ResultWindow.h"
 #include "results/ResultWindowFactory.h"
 #include "results/RowImages.h"
+#include "ui/AboutWindow.h"
 #include "ui/Controls.h"
+#include "ui/HelpWindow.h"
 #include "ui/HistoryComboBox.h"
 #include "ui/ModeRules.h"
 #include "ui_MainWindow.h"
@@ -99,8 +101,12 @@ void MainWindow::setUpMenu() {
     addAction(help);
     QAction* about = menu->addAction(QStringLiteral("Rykmere について(&A)..."));
     m_ui->menuButton->setMenu(menu);
-    connect(help, &QAction::triggered, this, [this] { emit helpRequested(); });
-    connect(about, &QAction::triggered, this, [this] { emit aboutRequested(); });
+    connect(help, &QAction::triggered, this, [this] { OpenHelp(this); });
+    connect(about, &QAction::triggered, this, [this] {
+        AboutWindow window(this);
+        window.setWindowModality(Qt::WindowModal);
+        window.exec();
+    });
 }
 
 void MainWindow::setUpAccessibleNames() {

@@ -51,10 +51,6 @@ public:
     /// "終了(&X)": the histories are kept, then the window closes.
     void accept() override;
 
-signals:
-    void helpRequested();
-    void aboutRequested();
-
 private:
     void FillHistories();
     void AdjustFlagsForMode(bool keep);

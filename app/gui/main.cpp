@@ -9,6 +9,7 @@
 #include "platform/qt/QtBatchProgress.h"
 #include "platform/qt/QtMessageBox.h"
 #include "results/RowImages.h"
+#include "ui/HelpWindow.h"
 #include "ui/MainWindow.h"
 
 #include <QApplication>
@@ -54,6 +55,9 @@ int main(int argc, char** argv) {
         window.show();
         qtApplication.exec();
     }
+    // The help window belongs to no other window; it must go while the application object is
+    // still there.
+    HelpWindow::closeAll();
     application.shutDown();
     return 0;
 }

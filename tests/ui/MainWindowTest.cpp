@@ -5,6 +5,7 @@
 #include "results/ResultWindow.h"
 #include "support/EngineFixture.h"
 #include "ui/Controls.h"
+#include "ui/HelpWindow.h"
 #include "ui/HistoryComboBox.h"
 #include "ui/ModeRules.h"
 
@@ -13,8 +14,10 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMimeData>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 #include <QUrl>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -265,6 +268,25 @@ TEST_F(MainWindowTest, EveryInputHasAnAccessibleName) {
     }
     EXPECT_EQ(control(kSourceBox)->accessibleName(), "更新元のディレクトリ");
     EXPECT_EQ(control(kPatternBox)->accessibleName(), "ファイル名");
+}
+
+TEST_F(MainWindowTest, F1AndTheMenuOpenTheHelpAtItsStartPage) {
+    MainWindow& w = open();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QTest::keyClick(&w, Qt::Key_F1);
+    ASSERT_NE(HelpWindow::current(), nullptr);
+    EXPECT_EQ(HelpWindow::current()->topic(), "index.htm");
+    HelpWindow::current()->showTopic(QStringLiteral("option.htm"));
+
+    auto* menuButton = w.findChild<QToolButton*>("menuButton");
+    ASSERT_NE(menuButton, nullptr);
+    QAction* help = menuButton->menu()->actions().value(0);
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->text(), "ヘルプ(&H)...");
+    help->trigger();
+    EXPECT_EQ(HelpWindow::current()->topic(), "index.htm");
+    HelpWindow::closeAll();
 }
 
 } // namespace
