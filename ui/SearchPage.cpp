@@ -34,6 +34,10 @@ SearchPage::SearchPage(TransferMode mode, QWidget* parent)
         if (auto* button = qobject_cast<QAbstractButton*>(widget))
             connect(button, &QAbstractButton::clicked, this, [this, id] { onClicked(id); });
     }
+    // The pickers' own size leaves the last digit against the button.
+    const int room = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    for (QWidget* picker : {control(kAfterDayPicker), control(kAfterTimePicker)})
+        picker->setMinimumWidth(picker->sizeHint().width() + room);
     LoadValues(m_flags, m_afterDate);
 }
 
