@@ -1,6 +1,5 @@
 #include "ui/EditorPage.h"
 
-#include "ui/Controls.h"
 #include "ui_EditorPage.h"
 
 #include <QDir>
@@ -57,10 +56,6 @@ EditorPage::EditorPage(QWidget* parent)
 }
 
 EditorPage::~EditorPage() = default;
-
-QWidget* EditorPage::control(int id) const {
-    return controlById(this, id);
-}
 
 void EditorPage::setPaths(const ToolPaths& paths) {
     m_paths = paths;

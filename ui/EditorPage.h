@@ -44,8 +44,6 @@ public:
     void apply() override;
     QString helpTopic() const override { return QStringLiteral("option3.htm"); }
 
-    QWidget* control(int id) const;
-
 private:
     /// Puts the chosen program into `path`; a cancelled choice leaves it as it was.
     void PickProgram(QLineEdit& path, const QString& title);

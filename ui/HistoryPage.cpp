@@ -1,6 +1,5 @@
 #include "ui/HistoryPage.h"
 
-#include "ui/Controls.h"
 #include "ui_HistoryPage.h"
 
 namespace ryk {
@@ -20,10 +19,6 @@ HistoryPage::HistoryPage(QWidget* parent)
 }
 
 HistoryPage::~HistoryPage() = default;
-
-QWidget* HistoryPage::control(int id) const {
-    return controlById(this, id);
-}
 
 void HistoryPage::loadHistories(const Histories& from) {
     m_edited = from;

@@ -40,8 +40,6 @@ public:
     void apply() override;
     QString helpTopic() const override { return QStringLiteral("option2.htm"); }
 
-    QWidget* control(int id) const;
-
 private:
     void onKindChanged(int kind);
     void onSelectionChanged();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/Controls.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -15,6 +17,9 @@ public:
     virtual void apply() = 0;
     /// The help topic that explains the page ("option.htm", ...).
     virtual QString helpTopic() const = 0;
+
+    /// The page's control with the given id; null when there is none.
+    QWidget* control(int id) const { return controlById(this, id); }
 };
 
 } // namespace ryk

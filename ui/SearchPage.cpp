@@ -1,6 +1,5 @@
 #include "ui/SearchPage.h"
 
-#include "ui/Controls.h"
 #include "ui_SearchPage.h"
 
 #include <QAbstractButton>
@@ -42,10 +41,6 @@ SearchPage::SearchPage(TransferMode mode, QWidget* parent)
 }
 
 SearchPage::~SearchPage() = default;
-
-QWidget* SearchPage::control(int id) const {
-    return controlById(this, id);
-}
 
 void SearchPage::LoadValues(const OptionFlags& flags, const DateTime& afterDate) {
     m_flags = flags;

@@ -35,9 +35,6 @@ public:
     void apply() override;
     QString helpTopic() const override { return QStringLiteral("option.htm"); }
 
-    /// The control with the given id (1070-1082).
-    QWidget* control(int id) const;
-
 private:
     void onClicked(int id);
     /// Puts SearchOptions' visible, enabled and checked states into the widgets.

@@ -1,6 +1,7 @@
 #include "ui/OptionsSheet.h"
 
 #include "ui/EditorPage.h"
+#include "ui/FlagBytes.h"
 #include "ui/HistoryPage.h"
 #include "ui/ModeRules.h"
 #include "ui/SearchPage.h"
@@ -27,19 +28,8 @@ namespace {
 constexpr uint8_t M = kFlagNotApplicable;
 using Items = std::vector<std::string>;
 
-OptionFlags flagsOf(const std::vector<uint8_t>& bytes) {
-    OptionFlags flags;
-    for (int i = 0; i < OptionFlags::kCount; ++i)
-        flags[i] = bytes[static_cast<size_t>(i)];
-    return flags;
-}
-
-std::vector<int> bytesOf(const OptionFlags& flags) {
-    std::vector<int> bytes;
-    for (int i = 0; i < OptionFlags::kCount; ++i)
-        bytes.push_back(flags[i]);
-    return bytes;
-}
+using test::bytesOf;
+using test::flagsOf;
 
 DateTime dateOf(int year, int month, int day, int hour, int minute, int second) {
     return DateTime::fromLocalFields(LocalFields{year, month, day, hour, minute, second});
