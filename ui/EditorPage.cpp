@@ -10,22 +10,15 @@ namespace ryk {
 
 namespace {
 
-const QString kExecutableFilter = QStringLiteral("実行ファイル (*)");
-const QString kAllFilesFilter = QStringLiteral("すべてのファイル (*)");
-
 /// An open-file dialog for an existing program. Linux marks programs by their execute
-/// permission, not by a name extension, so the first filter shows executable files only.
+/// permission, not by a name extension, so no name pattern tells them apart: both choices of
+/// file type list every file.
 QString pickProgramFile(QWidget* owner, const QString& title, const QString& current) {
     QFileDialog dialog(owner, title);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilters({kExecutableFilter, kAllFilesFilter});
-    const auto showOnly = [&dialog](const QString& filter) {
-        const QDir::Filters files = QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot;
-        dialog.setFilter(filter == kExecutableFilter ? files | QDir::Executable : files);
-    };
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, showOnly);
-    showOnly(kExecutableFilter);
+    dialog.setNameFilters(
+        {QStringLiteral("実行ファイル (*)"), QStringLiteral("すべてのファイル (*)")});
     const QFileInfo start(current);
     if (!current.isEmpty() && start.absoluteDir().exists()) {
         dialog.setDirectory(start.absolutePath());
