@@ -1,3 +1,4 @@
+#include "ui/FlagBytes.h"
 #include "ui/ModeRules.h"
 #include "ui/SearchOptions.h"
 
@@ -10,19 +11,8 @@ namespace {
 
 constexpr uint8_t M = kFlagNotApplicable;
 
-OptionFlags flagsOf(std::vector<uint8_t> bytes) {
-    OptionFlags flags;
-    for (int i = 0; i < OptionFlags::kCount; ++i)
-        flags[i] = bytes[static_cast<size_t>(i)];
-    return flags;
-}
-
-std::vector<int> bytesOf(const OptionFlags& flags) {
-    std::vector<int> bytes;
-    for (int i = 0; i < OptionFlags::kCount; ++i)
-        bytes.push_back(flags[i]);
-    return bytes;
-}
+using test::bytesOf;
+using test::flagsOf;
 
 /// The flags the main window hands over in `mode` for `bytes` at start-up.
 OptionFlags forMode(TransferMode mode, std::vector<uint8_t> bytes) {
