@@ -8,9 +8,13 @@
 #include "results/RowImages.h"
 #include "ui/AboutWindow.h"
 #include "ui/Controls.h"
+#include "ui/EditorPage.h"
 #include "ui/HelpWindow.h"
 #include "ui/HistoryComboBox.h"
+#include "ui/HistoryPage.h"
 #include "ui/ModeRules.h"
+#include "ui/OptionsSheet.h"
+#include "ui/SearchPage.h"
 #include "ui_MainWindow.h"
 
 #include <QLabel>
@@ -47,6 +51,10 @@ MainWindow::MainWindow(const Platform& platform, JobSettings& job, SettingsFile&
           // Modal to this window only: an open help window keeps taking input.
           window.setWindowModality(Qt::WindowModal);
           window.exec();
+      }),
+      m_runOptionsSheet([](OptionsSheet& sheet) {
+          sheet.setWindowModality(Qt::WindowModal);
+          return sheet.exec();
       }) {
     m_ui->setupUi(this);
     // A window of its own in the task bar, with a close box but no minimize or maximize box.
@@ -238,7 +246,34 @@ void MainWindow::OnBrowseDestination() {
 
 void MainWindow::OnOptions() {
     takeControlValues();
-    // Wired to the options sheet below.
+    OptionsSheet sheet(m_job.mode, this);
+    sheet.setHelpHandler([&sheet](const QString& topic) { HelpWindow::open(topic, &sheet); });
+    sheet.searchPage().LoadValues(m_job.flags, m_job.afterDate);
+    sheet.searchPage().setExplorerChecked(m_job.explorerStyle);
+    sheet.editorPage().setPaths({m_settings.editorPath(SettingsSection::BinaryEditor),
+                                 m_settings.editorPath(SettingsSection::TextEditor),
+                                 m_settings.editorPath(SettingsSection::Windiff)});
+    Histories histories;
+    for (size_t i = 0; i < kHistoryKindCount; ++i)
+        histories[i] = box(static_cast<HistoryKind>(i)).history();
+    sheet.historyPage().loadHistories(histories);
+    if (m_runOptionsSheet(sheet) != QDialog::Accepted)
+        return;
+
+    m_job.explorerStyle = sheet.searchPage().explorerChecked();
+    sheet.searchPage().StoreValues(m_job.flags, m_job.afterDate);
+    sheet.historyPage().storeHistories(histories);
+    for (size_t i = 0; i < kHistoryKindCount; ++i) {
+        // The lists change; what the user typed stays.
+        HistoryComboBox& input = box(static_cast<HistoryKind>(i));
+        const QString text = input.currentText();
+        input.setHistory(histories[i]);
+        input.setEditText(text);
+    }
+    const ToolPaths tools = sheet.editorPage().paths();
+    m_settings.setEditorPath(SettingsSection::BinaryEditor, tools.binaryEditor);
+    m_settings.setEditorPath(SettingsSection::TextEditor, tools.textEditor);
+    m_settings.setEditorPath(SettingsSection::Windiff, tools.comparisonProgram);
 }
 
 } // namespace ryk

@@ -15,6 +15,7 @@ class MainWindow;
 namespace ryk {
 
 class HistoryComboBox;
+class OptionsSheet;
 class ResultWindow;
 class SettingsFile;
 
@@ -34,6 +35,11 @@ public:
     /// Runs a planned result window; by default modally. Tests drive it instead.
     using ResultWindowRunner = std::function<void(ResultWindow&)>;
     void setResultWindowRunner(ResultWindowRunner runner) { m_runResultWindow = std::move(runner); }
+
+    /// Runs the filled options sheet and gives its result (QDialog::Accepted for OK); by
+    /// default modally. Tests answer it instead.
+    using OptionsSheetRunner = std::function<int(OptionsSheet&)>;
+    void setOptionsSheetRunner(OptionsSheetRunner runner) { m_runOptionsSheet = std::move(runner); }
 
     HistoryComboBox& box(HistoryKind kind) const;
     /// The job as the window states it now.
@@ -68,6 +74,7 @@ private:
     JobSettings& m_job;
     SettingsFile& m_settings;
     ResultWindowRunner m_runResultWindow;
+    OptionsSheetRunner m_runOptionsSheet;
 };
 
 } // namespace ryk

@@ -5,14 +5,23 @@
 #include "results/ResultWindow.h"
 #include "support/EngineFixture.h"
 #include "ui/Controls.h"
+#include "ui/EditorPage.h"
 #include "ui/HelpWindow.h"
 #include "ui/HistoryComboBox.h"
+#include "ui/HistoryPage.h"
 #include "ui/ModeRules.h"
+#include "ui/OptionsSheet.h"
+#include "ui/SearchOptions.h"
+#include "ui/SearchPage.h"
 
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTabWidget>
 #include <QMimeData>
 #include <QMenu>
 #include <QPushButton>
@@ -286,6 +295,58 @@ TEST_F(MainWindowTest, F1AndTheMenuOpenTheHelpAtItsStartPage) {
     EXPECT_EQ(help->text(), "ヘルプ(&H)...");
     help->trigger();
     EXPECT_EQ(HelpWindow::current()->topic(), "index.htm");
+    HelpWindow::closeAll();
+}
+
+TEST_F(MainWindowTest, TheOptionsSheetTakesEffectOnlyOnOk) {
+    settings.setEditorPath(SettingsSection::TextEditor, "/usr/bin/old-editor");
+    settings.setHistory(SettingsSection::SrcDir, {"/one", "/two"});
+    job.mode = TransferMode::Update;
+    MainWindow& w = open();
+    setText(HistoryKind::SourceDirectory, source);
+    const OptionFlags before = job.flags;
+
+    // The user unchecks the subdirectory search, empties the source history, names another
+    // editor, and then answers with `button`; the sheet's help shows the page on show.
+    QString helpTopic;
+    auto useSheet = [&](QDialogButtonBox::StandardButton button) {
+        w.setOptionsSheetRunner([&, button](OptionsSheet& sheet) {
+            sheet.show();
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(&sheet));
+            QWidget* subdirectories = sheet.searchPage().control(kSubdirectoriesCheck);
+            QTest::mouseClick(subdirectories, Qt::LeftButton, {},
+                              QPoint(8, subdirectories->height() / 2));
+            sheet.tabs().setCurrentIndex(1);
+            QTest::mouseClick(sheet.historyPage().control(HistoryPage::kDeleteAllButton),
+                              Qt::LeftButton);
+            sheet.tabs().setCurrentIndex(2);
+            qobject_cast<QLineEdit*>(sheet.editorPage().control(EditorPage::kTextEditorPath))
+                ->setText(QStringLiteral("/opt/new editor"));
+            QTest::mouseClick(
+                sheet.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help),
+                Qt::LeftButton);
+            if (HelpWindow* help = HelpWindow::current())
+                helpTopic = help->topic();
+            QTest::mouseClick(sheet.findChild<QDialogButtonBox*>()->button(button),
+                              Qt::LeftButton);
+            return sheet.result();
+        });
+        w.OnOptions();
+    };
+
+    useSheet(QDialogButtonBox::Cancel);
+    EXPECT_EQ(helpTopic, "option3.htm");
+    EXPECT_EQ(job.flags.subdirectories, before.subdirectories);
+    EXPECT_EQ(items(HistoryKind::SourceDirectory), (Items{"/one", "/two"}));
+    EXPECT_EQ(settings.editorPath(SettingsSection::TextEditor), "/usr/bin/old-editor");
+
+    useSheet(QDialogButtonBox::Ok);
+    EXPECT_EQ(job.flags.subdirectories & 1, (before.subdirectories & 1) ^ 1);
+    EXPECT_TRUE(items(HistoryKind::SourceDirectory).empty());
+    // The typed text survives the emptied list.
+    EXPECT_EQ(w.box(HistoryKind::SourceDirectory).currentText().toStdString(), source);
+    EXPECT_EQ(settings.editorPath(SettingsSection::TextEditor), "/opt/new editor");
+    EXPECT_EQ(settings.editorPath(SettingsSection::BinaryEditor), "");
     HelpWindow::closeAll();
 }
 
