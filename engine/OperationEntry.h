@@ -151,6 +151,8 @@ public:
     /// Fills `facts` (all but `path`) from a status read under `path` and marks the file found;
     /// true when all three times are valid.
     static bool fillFacts(FileFacts& facts, const FileStatus& status);
+    /// The same, its times converted by `times`.
+    static bool fillFacts(FileFacts& facts, const FileStatus& status, FileTimeConverter& times);
 
     OperationCommand command = OperationCommand::Copy;
     int32_t state = kStatePending;
