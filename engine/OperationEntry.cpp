@@ -27,7 +27,7 @@ bool fillFactsWith(FileFacts& facts, const FileStatus& status, Convert convert) 
     facts.setLastAccessTime(same(status.lastAccessTime));
     facts.setLastWriteTime(written);
     facts.size = status.size;
-    facts.permissions = status.permissions;
+    facts.permissions = static_cast<uint16_t>(status.permissions);
     facts.found = true;
     return facts.creationTime().valid && facts.lastAccessTime().valid &&
            facts.lastWriteTime().valid;

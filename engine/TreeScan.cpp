@@ -125,7 +125,7 @@ TreeScan::DestinationState TreeScan::prepareDestinationSubdirectory(DirectorySea
     const uint32_t permissions = hit.status(sourceFacts) == 0 ? sourceFacts.permissions : 0;
     OperationEntry& mkdir = m_list.appendLine(OperationCommand::Mkdir, std::move(destination));
     mkdir.source.rootLength = m_job->destinationDirectory.size();
-    mkdir.source.permissions = permissions;
+    mkdir.source.permissions = static_cast<uint16_t>(permissions);
     return DestinationState::Planned;
 }
 
@@ -350,12 +350,12 @@ bool TreeScan::planFile(const std::shared_ptr<const std::string>& prefix, Direct
         return false;
 
     // Paths are made only for a line that is kept: most files of an update are up to date.
-    SharedPath targetPath;
+    bool haveTarget = false;
+    std::string renamed;
+    std::string_view targetName = name;
     FileStatus targetStatus;
     bool targetFound = false;
     if (isUpdateOrMove(m_job->mode)) {
-        std::string renamed;
-        std::string_view targetName = name;
         if (!m_keepsNames) {
             renamed = makeDestinationName(m_job->destinationPattern, name);
             targetName = renamed;
@@ -384,7 +384,7 @@ bool TreeScan::planFile(const std::shared_ptr<const std::string>& prefix, Direct
         } else if (f.dateConditions && f.onlyExisting) {
             return false;
         }
-        targetPath = SharedPath(other.prefix, targetName);
+        haveTarget = true;
     }
 
     auto entry = std::make_unique<OperationEntry>();
@@ -396,7 +396,11 @@ bool TreeScan::planFile(const std::shared_ptr<const std::string>& prefix, Direct
     entry->source.rootLength = m_job->sourceDirectory.size();
     if (targetFound)
         OperationEntry::fillFacts(entry->target, targetStatus, m_times);
-    entry->target.path = std::move(targetPath);
+    // The target's name is most often the source's: kept once for both.
+    if (haveTarget && targetName == name)
+        entry->target.path = SharedPath::withNameOf(other.prefix, entry->source.path);
+    else if (haveTarget)
+        entry->target.path = SharedPath(other.prefix, targetName);
     entry->target.rootLength = m_job->destinationDirectory.size();
     switch (m_job->mode) {
     case TransferMode::Update:
