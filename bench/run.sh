@@ -337,11 +337,22 @@ if wanted plan; then
             p / 1024, n, p * 1024 / n, (p - b) * 1024 / n, b / 1024 }')
     say "   $MEM_LINE"
     if ((HAVE_RSYNC)); then
-        row plan 2 "plan 100k files vs rsync -a -n" 0.9
+        row plan 2 "plan 100k files vs rsync -a -n" 0.75
     else
-        skip_row "plan 100k files vs rsync -a -n" 0.9 "no rsync"
+        skip_row "plan 100k files vs rsync -a -n" 0.75 "no rsync"
     fi
-    row plan 1 "plan 100k files vs find -printf" 1.3
+    row plan 1 "plan 100k files vs find -printf" 0.8
+    # Peak memory per planned entry, the whole process counted.
+    PLAN_MEM_MAX=350
+    plan_bytes=$(LC_ALL=C awk -v p="$MEMKIB_plan" -v n="$PLANNED" 'BEGIN { printf "%.0f", p * 1024 / n }')
+    verdict=pass
+    if [[ -n ${FAIL[plan]} ]]; then
+        verdict="FAIL (${FAIL[plan]})"
+    elif ((plan_bytes > PLAN_MEM_MAX)); then
+        verdict=FAIL
+    fi
+    ROWS+=("$(printf '%-34s %9s %9s %7s %7s  %s' "plan 100k: bytes per entry" "$plan_bytes" - - \
+        "<=${PLAN_MEM_MAX}B" "$verdict")")
 fi
 
 # --- 2. running a plan of 20,000 files of 4 KiB -----------------------------------------------

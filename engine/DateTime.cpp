@@ -3,6 +3,7 @@
 #include "platform/LocalTime.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 namespace ryk {
@@ -37,11 +38,31 @@ const int64_t kEpochOfDayZero = daysFromCivil(1899, 12, 30);
 
 // The day count keeps the date in its whole part and the time of day in the fraction; before
 // day 0 the fraction still counts forward from midnight (-1.25 is 1899-12-29 06:00).
-double dayCountFromFields(const LocalFields& f) {
-    const double date = static_cast<double>(daysFromCivil(f.year, f.month, f.day) - kEpochOfDayZero);
-    const double time = static_cast<double>(f.hour * 3600 + f.minute * 60 + f.second) /
-                        static_cast<double>(kSecondsPerDay);
+double dayCount(int64_t daysSinceEpoch, int64_t secondsOfDay) {
+    const double date = static_cast<double>(daysSinceEpoch - kEpochOfDayZero);
+    const double time = static_cast<double>(secondsOfDay) / static_cast<double>(kSecondsPerDay);
     return date < 0 ? date - time : date + time;
+}
+
+double dayCountFromFields(const LocalFields& f) {
+    return dayCount(daysFromCivil(f.year, f.month, f.day),
+                    f.hour * 3600 + f.minute * 60 + f.second);
+}
+
+int64_t floorDivide(int64_t a, int64_t b) {
+    const int64_t q = a / b;
+    return q * b > a ? q - 1 : q;
+}
+
+/// The local time's distance from UTC at `epochSeconds`; false when it cannot be converted.
+bool offsetAt(int64_t epochSeconds, int64_t& offset) {
+    LocalFields f;
+    if (!ryk::toLocalFields(epochSeconds, f))
+        return false;
+    const int64_t local = daysFromCivil(f.year, f.month, f.day) * kSecondsPerDay + f.hour * 3600 +
+                          f.minute * 60 + f.second;
+    offset = local - epochSeconds;
+    return true;
 }
 
 bool fieldsFromDayCount(double days, LocalFields& out) {
@@ -70,6 +91,30 @@ DateTime DateTime::fromFileTime(const FileTime& time) {
     return DateTime{dayCountFromFields(fields), true};
 }
 
+DateTime FileTimeConverter::fromFileTime(const FileTime& time) {
+    constexpr int64_t kHour = 3600;
+    const int64_t hour = floorDivide(time.seconds, kHour);
+    Hour& slot = m_hours[static_cast<uint64_t>(hour) % kHours];
+    if (!slot.filled || slot.hour != hour) {
+        // Offsets change on the quarter or half hour in some zones, so an hour counts as
+        // settled only when it starts and ends with the same offset. (Two changes within one
+        // hour that cancel out are unknown to any zone.)
+        int64_t first = 0;
+        int64_t last = 0;
+        slot.filled = true;
+        slot.hour = hour;
+        slot.offsetKnown = hour > INT64_MIN / kHour + 1 && hour < INT64_MAX / kHour - 1 &&
+                           offsetAt(hour * kHour, first) &&
+                           offsetAt(hour * kHour + kHour - 1, last) && first == last;
+        slot.offsetSeconds = first;
+    }
+    if (!slot.offsetKnown)
+        return DateTime::fromFileTime(time);
+    const int64_t local = time.seconds + slot.offsetSeconds;
+    const int64_t days = floorDivide(local, kSecondsPerDay);
+    return DateTime{dayCount(days, local - days * kSecondsPerDay), true};
+}
+
 DateTime DateTime::fromLocalFields(const LocalFields& fields) {
     return DateTime{dayCountFromFields(fields), true};
 }
@@ -88,7 +133,9 @@ std::string DateTime::text() const {
     return buffer;
 }
 
-DateTime DateTime::now() { return fromFileTime(FileTime{currentEpochSeconds(), 0}); }
+DateTime DateTime::now() {
+    return fromFileTime(FileTime{currentEpochSeconds(), 0});
+}
 
 bool DateTime::toFileTime(FileTime& out) const {
     LocalFields fields;

@@ -5,6 +5,8 @@
 #include "engine/TransferJob.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace ryk {
 
@@ -44,20 +46,25 @@ PlanTotals computeTotals(const OperationList& list) {
     return totals;
 }
 
-std::string clipboardLine(const OperationEntry& entry) {
-    std::string line = commandName(entry.command);
+void appendClipboardLine(std::string& line, const OperationEntry& entry) {
+    line += commandName(entry.command);
     line += ' ';
     appendQuoted(line, entry.source.path);
     line += ' ';
     if (!entry.target.path.empty())
         appendQuoted(line, entry.target.path);
+}
+
+std::string clipboardLine(const OperationEntry& entry) {
+    std::string line;
+    appendClipboardLine(line, entry);
     return line;
 }
 
 std::string clipboardText(const OperationList& list, std::string_view lineEnd) {
     std::string text;
     for (const auto& entry : list) {
-        text += clipboardLine(*entry);
+        appendClipboardLine(text, *entry);
         text += lineEnd;
     }
     return text;
@@ -117,45 +124,78 @@ size_t pendingActionCount(const OperationList& list) {
     return count;
 }
 
-std::string escapeControlBytes(std::string_view text) {
+namespace {
+
+/// The bytes a terminal line shows as they are: neither control bytes nor the backslash.
+struct PlainBytes {
+    bool plain[256];
+    constexpr PlainBytes() : plain() {
+        for (int byte = 0; byte < 256; ++byte)
+            plain[byte] = byte >= 0x20 && byte != 0x7f && byte != '\\';
+    }
+};
+constexpr PlainBytes kPlainBytes;
+
+/// True when none of the eight bytes of `word` needs escaping. It may say false for plain bytes
+/// too (they are then looked at one by one), never true for a byte to escape.
+bool allPlain(uint64_t word) {
+    constexpr uint64_t kOnes = 0x0101010101010101;
+    constexpr uint64_t kHighs = 0x8080808080808080;
+    const auto anyBelow = [](uint64_t x, uint64_t n) { return (x - kOnes * n) & ~x & kHighs; };
+    const auto anyZero = [](uint64_t x) { return (x - kOnes) & ~x & kHighs; };
+    return (anyBelow(word, 0x20) | anyZero(word ^ (kOnes * 0x7f)) |
+            anyZero(word ^ (kOnes * '\\'))) == 0;
+}
+
+} // namespace
+
+void appendEscapedControlBytes(std::string& out, std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
-    const auto plain = [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return c != '\\' && byte >= 0x20 && byte != 0x7f;
-    };
-    // Most lines have nothing to escape: they are copied whole, not byte by byte.
-    const size_t first =
-        static_cast<size_t>(std::find_if_not(text.begin(), text.end(), plain) - text.begin());
-    std::string escaped(text.substr(0, first));
-    if (first == text.size())
-        return escaped;
-    escaped.reserve(text.size() + 8);
-    for (const char c : text.substr(first)) {
-        const auto byte = static_cast<unsigned char>(c);
+    // Most lines have nothing to escape: runs of plain bytes are found eight at a time and
+    // copied whole.
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = at;
+        for (uint64_t word; end + 8 <= text.size(); end += 8) {
+            std::memcpy(&word, text.data() + end, 8);
+            if (!allPlain(word))
+                break;
+        }
+        while (end < text.size() && kPlainBytes.plain[static_cast<unsigned char>(text[end])])
+            ++end;
+        out.append(text.substr(at, end - at));
+        if (end == text.size())
+            return;
+        const char c = text[end];
         switch (c) {
         case '\\':
-            escaped += "\\\\";
+            out += "\\\\";
             break;
         case '\n':
-            escaped += "\\n";
+            out += "\\n";
             break;
         case '\r':
-            escaped += "\\r";
+            out += "\\r";
             break;
         case '\t':
-            escaped += "\\t";
+            out += "\\t";
             break;
-        default:
-            if (byte < 0x20 || byte == 0x7f) {
-                escaped += "\\x";
-                escaped += kHex[byte >> 4];
-                escaped += kHex[byte & 0xf];
-            } else {
-                escaped += c;
-            }
+        default: {
+            const auto byte = static_cast<unsigned char>(c);
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xf];
             break;
         }
+        }
+        at = end + 1;
     }
+}
+
+std::string escapeControlBytes(std::string_view text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    appendEscapedControlBytes(escaped, text);
     return escaped;
 }
 

@@ -27,6 +27,8 @@ PlanTotals computeTotals(const OperationList& list);
 /// One line of the list as text: "%s %s %s" from the command name, the quoted source path and
 /// the quoted target path (empty when there is none), without a line end.
 std::string clipboardLine(const OperationEntry& entry);
+/// Appends clipboardLine(entry) to `text`.
+void appendClipboardLine(std::string& text, const OperationEntry& entry);
 /// Every line of the list, each followed by `lineEnd`.
 std::string clipboardText(const OperationList& list, std::string_view lineEnd);
 
@@ -47,5 +49,7 @@ size_t pendingActionCount(const OperationList& list);
 /// other bytes pass unchanged, whether they form valid UTF-8 or not. For terminal output only:
 /// the clipboard keeps names exactly as they are.
 std::string escapeControlBytes(std::string_view text);
+/// Appends escapeControlBytes(text) to `out`.
+void appendEscapedControlBytes(std::string& out, std::string_view text);
 
 } // namespace ryk

@@ -11,22 +11,39 @@ const char* commandName(OperationCommand command) {
     return index >= 0 && index < kCommandCount ? kCommandNames[index] : "";
 }
 
-bool OperationEntry::fillFacts(FileFacts& facts, const FileStatus& status) {
+namespace {
+
+/// Fills `facts` from `status` with `convert`, a conversion of file times to DateTime.
+template <typename Convert>
+bool fillFactsWith(FileFacts& facts, const FileStatus& status, Convert convert) {
     facts.attributes = status.attributes;
-    // Each conversion asks the time-zone rule; the same second converts alike (a file's
+    // Each conversion may ask the time-zone rule; the same second converts alike (a file's
     // last access and last write often are).
-    const DateTime written = DateTime::fromFileTime(status.lastWriteTime);
-    const auto convert = [&](const FileTime& t) {
-        return t.seconds == status.lastWriteTime.seconds ? written : DateTime::fromFileTime(t);
+    const DateTime written = convert(status.lastWriteTime);
+    const auto same = [&](const FileTime& t) {
+        return t.seconds == status.lastWriteTime.seconds ? written : convert(t);
     };
-    facts.setCreationTime(convert(status.creationTime));
-    facts.setLastAccessTime(convert(status.lastAccessTime));
+    facts.setCreationTime(same(status.creationTime));
+    facts.setLastAccessTime(same(status.lastAccessTime));
     facts.setLastWriteTime(written);
     facts.size = status.size;
-    facts.permissions = status.permissions;
+    facts.permissions = static_cast<uint16_t>(status.permissions);
     facts.found = true;
     return facts.creationTime().valid && facts.lastAccessTime().valid &&
            facts.lastWriteTime().valid;
+}
+
+} // namespace
+
+bool OperationEntry::fillFacts(FileFacts& facts, const FileStatus& status) {
+    return fillFactsWith(facts, status,
+                         [](const FileTime& t) { return DateTime::fromFileTime(t); });
+}
+
+bool OperationEntry::fillFacts(FileFacts& facts, const FileStatus& status,
+                               FileTimeConverter& times) {
+    return fillFactsWith(facts, status,
+                         [&times](const FileTime& t) { return times.fromFileTime(t); });
 }
 
 OperationEntry& OperationList::appendLine(OperationCommand command, SharedPath path,

@@ -3,11 +3,15 @@
 #include "engine/DateTime.h"
 #include "platform/FileSystem.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace ryk {
@@ -57,56 +61,120 @@ inline constexpr int32_t kStatePending = -1;
 inline constexpr int32_t kStateFailed = 0;
 inline constexpr int32_t kStateDone = 1;
 
+/// An unchangeable text whose copies share one block, freed with the last of them: a name
+/// that a line's source and target both end with is kept once.
+class SharedText {
+public:
+    SharedText() = default;
+    explicit SharedText(std::string_view text) {
+        if (text.empty())
+            return;
+        void* memory = ::operator new(sizeof(Block) + text.size());
+        m_block = new (memory) Block{{1}, text.size()};
+        std::memcpy(reinterpret_cast<char*>(m_block + 1), text.data(), text.size());
+    }
+    SharedText(const SharedText& other) noexcept : m_block(other.m_block) {
+        if (m_block)
+            m_block->references.fetch_add(1, std::memory_order_relaxed);
+    }
+    SharedText(SharedText&& other) noexcept : m_block(std::exchange(other.m_block, nullptr)) {}
+    SharedText& operator=(SharedText other) noexcept {
+        std::swap(m_block, other.m_block);
+        return *this;
+    }
+    ~SharedText() {
+        if (m_block && m_block->references.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+            m_block->~Block();
+            ::operator delete(m_block);
+        }
+    }
+
+    std::string_view view() const {
+        return m_block ? std::string_view(reinterpret_cast<const char*>(m_block + 1), m_block->size)
+                       : std::string_view();
+    }
+
+private:
+    /// The text follows its block directly.
+    struct Block {
+        std::atomic<uint32_t> references;
+        size_t size;
+    };
+    Block* m_block = nullptr;
+};
+
 /// A path kept as the text of its directory, which the paths of one directory share, and a
 /// name of its own; or as one whole text. A plan holds two paths per line, most of them in
-/// directories of many lines.
+/// directories of many lines, and most lines' two paths end with the same name.
 class SharedPath {
 public:
     SharedPath() = default;
     /// A whole path of its own.
-    SharedPath(std::string path) : m_name(std::move(path)) {}
+    SharedPath(std::string_view path) : m_name(path) {}
+    SharedPath(const std::string& path) : m_name(path) {}
     SharedPath(const char* path) : m_name(path) {}
     /// `*directory` followed directly by `name`: the directory's text ends with its '/'.
     SharedPath(std::shared_ptr<const std::string> directory, std::string_view name)
         : m_directory(std::move(directory)), m_name(name) {}
+    /// `*directory` followed directly by the name `named` ends with, shared with it.
+    static SharedPath withNameOf(std::shared_ptr<const std::string> directory,
+                                 const SharedPath& named) {
+        SharedPath path;
+        path.m_directory = std::move(directory);
+        path.m_name = named.m_name;
+        return path;
+    }
 
     /// The whole path.
-    std::string str() const { return m_directory ? *m_directory + m_name : m_name; }
+    std::string str() const {
+        std::string text;
+        text.reserve(size());
+        appendTo(text);
+        return text;
+    }
     /// Appends the whole path to `text`.
     void appendTo(std::string& text) const {
         if (m_directory)
             text += *m_directory;
-        text += m_name;
+        text += m_name.view();
     }
-    size_t size() const { return (m_directory ? m_directory->size() : 0) + m_name.size(); }
+    /// The name the path ends with: all of it for a whole path.
+    std::string_view name() const { return m_name.view(); }
+    size_t size() const { return (m_directory ? m_directory->size() : 0) + m_name.view().size(); }
     bool empty() const { return size() == 0; }
 
     friend bool operator==(const SharedPath& a, std::string_view b) {
         const std::string_view directory = a.m_directory ? *a.m_directory : std::string_view();
         return b.size() == a.size() && b.substr(0, directory.size()) == directory &&
-               b.substr(directory.size()) == a.m_name;
+               b.substr(directory.size()) == a.m_name.view();
     }
 
 private:
     std::shared_ptr<const std::string> m_directory;
-    std::string m_name;
+    SharedText m_name;
 };
 
 /// The facts of one file or directory as a directory-search hit gave them.
 struct FileFacts {
+    // The small fields first, side by side: a plan keeps two sets per line.
     uint32_t attributes = 0;
     /// The permission bits (mode & 07777); for a Mkdir that mirrors a source directory, that
     /// directory's, which the new one gets. 0 when not known.
-    uint32_t permissions = 0;
+    uint16_t permissions = 0;
+    /// True when a search found the file under `path` (and the facts are its); false for a
+    /// target that does not exist yet.
+    bool found = false;
+
+private:
+    uint8_t m_invalidTimes = 0;
+
+public:
     uint64_t size = 0;
     /// The path the list shows and directory commands act on.
     SharedPath path;
     /// How many leading bytes of `path` name the root of the job's tree as the user gave it;
     /// a run follows no link below it. The whole parent when not set.
     size_t rootLength = TreePath::kWholeParent;
-    /// True when a search found the file under `path` (and the facts are its); false for a
-    /// target that does not exist yet.
-    bool found = false;
 
     DateTime creationTime() const { return time(kCreation); }
     DateTime lastAccessTime() const { return time(kLastAccess); }
@@ -132,9 +200,8 @@ private:
                                                       : m_invalidTimes | (1u << i));
     }
 
-    // The three times as day counts with their valid bits apart: a plan keeps two sets per
-    // line, and three DateTime values would pad each to twice its size.
-    uint8_t m_invalidTimes = 0;
+    // The three times as day counts with their valid bits apart (m_invalidTimes): three
+    // DateTime values would pad each to twice its size.
     double m_days[3] = {};
 };
 
@@ -151,6 +218,8 @@ public:
     /// Fills `facts` (all but `path`) from a status read under `path` and marks the file found;
     /// true when all three times are valid.
     static bool fillFacts(FileFacts& facts, const FileStatus& status);
+    /// The same, its times converted by `times`.
+    static bool fillFacts(FileFacts& facts, const FileStatus& status, FileTimeConverter& times);
 
     OperationCommand command = OperationCommand::Copy;
     int32_t state = kStatePending;

@@ -50,8 +50,12 @@ bool matchesPatternList(std::string_view patterns, std::string_view name) {
     return false;
 }
 
+bool keepsNames(std::string_view pattern) {
+    return pattern.empty() || pattern == "*.*";
+}
+
 std::string makeDestinationName(std::string_view pattern, std::string_view name) {
-    if (pattern.empty())
+    if (keepsNames(pattern))
         return std::string(name);
     const NameParts patternParts = splitAtLastDot(pattern);
     const NameParts nameParts = splitAtLastDot(name);

@@ -14,6 +14,8 @@ using PatternList = std::string;
 bool matchesPatternList(std::string_view patterns, std::string_view name);
 /// Forms a destination file name from a destination pattern ("*.bak") and a source name.
 std::string makeDestinationName(std::string_view pattern, std::string_view name);
+/// True for a destination pattern that gives every name back unchanged ("" and "*.*").
+bool keepsNames(std::string_view pattern);
 /// Appends `name` to `base`, with one '/' between; an empty base stays empty.
 void joinPath(std::string& base, std::string_view name);
 /// The directory that holds the last component of `path` (trailing '/' ignored): "a/b/" gives

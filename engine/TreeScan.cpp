@@ -1,7 +1,8 @@
 // The tree scan: plans Update, Move, Search and Delete jobs while walking the source tree.
 
-#include "engine/Patterns.h"
 #include "engine/TreeScan.h"
+
+#include "engine/Patterns.h"
 #include "platform/ErrorCodes.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgressSinks.h"
@@ -14,6 +15,8 @@ TreeScan::TreeScan(const Platform& platform, SearchSink* searchSink, OperationLi
 int TreeScan::run(const JobSettings& job, SyncPass pass) {
     m_job = &job;
     m_pass = pass;
+    m_keepsNames = keepsNames(job.destinationPattern);
+    m_times = FileTimeConverter();
     m_scanDepth = 0;
     m_missingBelowDepth = -1;
     if (m_searchSink)
@@ -39,7 +42,7 @@ std::shared_ptr<const std::string> prefixOf(const std::string& directory) {
 
 void TreeScan::planRemoval(SharedPath path, const FileStatus& status) {
     auto entry = std::make_unique<OperationEntry>();
-    OperationEntry::fillFacts(entry->source, status);
+    OperationEntry::fillFacts(entry->source, status, m_times);
     entry->source.path = std::move(path);
     entry->source.rootLength = m_job->destinationDirectory.size();
     entry->setCommand(OperationCommand::Delete);
@@ -84,8 +87,8 @@ std::string TreeScan::destinationFor(const std::string& sourcePath) const {
     return destination;
 }
 
-TreeScan::DestinationState
-TreeScan::prepareDestinationSubdirectory(DirectorySearch& hit, OtherSide& other) {
+TreeScan::DestinationState TreeScan::prepareDestinationSubdirectory(DirectorySearch& hit,
+                                                                    OtherSide& other) {
     const std::string& name = hit.fileName();
     SharedPath destination(other.prefix, name);
     FileStatus status;
@@ -122,7 +125,7 @@ TreeScan::prepareDestinationSubdirectory(DirectorySearch& hit, OtherSide& other)
     const uint32_t permissions = hit.status(sourceFacts) == 0 ? sourceFacts.permissions : 0;
     OperationEntry& mkdir = m_list.appendLine(OperationCommand::Mkdir, std::move(destination));
     mkdir.source.rootLength = m_job->destinationDirectory.size();
-    mkdir.source.permissions = permissions;
+    mkdir.source.permissions = static_cast<uint16_t>(permissions);
     return DestinationState::Planned;
 }
 
@@ -233,8 +236,8 @@ int TreeScan::scanTree(const std::string& directory, int* filesMet) {
                     otherMissing = removable = true;
                 } else {
                     FileStatus status;
-                    const int error = m_platform.fileSystem.status(
-                        destinationFor(subdirectory), status, LinkMode::Describe);
+                    const int error = m_platform.fileSystem.status(destinationFor(subdirectory),
+                                                                   status, LinkMode::Describe);
                     removable = error == 0
                                     ? status.kind != FileKind::Directory
                                     : error == kErrorPathNotFound || error == kErrorNotADirectory;
@@ -343,18 +346,22 @@ bool TreeScan::planFile(const std::shared_ptr<const std::string>& prefix, Direct
         return false; // no file line: its directory is not removed either
     }
     if (f.dateConditions && f.afterDateOnly &&
-        m_job->afterDate.days > DateTime::fromFileTime(sourceStatus.lastWriteTime).days)
+        m_job->afterDate.days > m_times.fromFileTime(sourceStatus.lastWriteTime).days)
         return false;
 
     // Paths are made only for a line that is kept: most files of an update are up to date.
-    SharedPath targetPath;
+    bool haveTarget = false;
+    std::string renamed;
+    std::string_view targetName = name;
     FileStatus targetStatus;
     bool targetFound = false;
     if (isUpdateOrMove(m_job->mode)) {
-        const std::string targetName = makeDestinationName(m_job->destinationPattern, name);
+        if (!m_keepsNames) {
+            renamed = makeDestinationName(m_job->destinationPattern, name);
+            targetName = renamed;
+        }
         // A link at the target is a file of its own, replaced like one, never written through.
-        const int error =
-            lookUpCounterpart(other, targetName, &targetStatus, LinkMode::Describe);
+        const int error = lookUpCounterpart(other, targetName, &targetStatus, LinkMode::Describe);
         if (error == 0 && targetStatus.kind == FileKind::Special) {
             m_list.appendError(SharedPath(other.prefix, targetName), kErrorSpecialFile);
             return false;
@@ -362,7 +369,7 @@ bool TreeScan::planFile(const std::shared_ptr<const std::string>& prefix, Direct
         if (error == 0 && targetStatus.kind == FileKind::Directory) {
             // Passed over: the line has no target facts. A sync clears the directory first.
             if (m_pass == SyncPass::Copies)
-                planTreeRemoval(*other.prefix + targetName);
+                planTreeRemoval(SharedPath(other.prefix, targetName).str());
         } else if (error == 0) {
             if (f.dateConditions && f.onlyMissing)
                 return false;
@@ -377,19 +384,23 @@ bool TreeScan::planFile(const std::shared_ptr<const std::string>& prefix, Direct
         } else if (f.dateConditions && f.onlyExisting) {
             return false;
         }
-        targetPath = SharedPath(other.prefix, targetName);
+        haveTarget = true;
     }
 
     auto entry = std::make_unique<OperationEntry>();
     if (haveSource)
-        OperationEntry::fillFacts(entry->source, sourceStatus);
+        OperationEntry::fillFacts(entry->source, sourceStatus, m_times);
     else
         entry->source.found = true;
     entry->source.path = SharedPath(prefix, name);
     entry->source.rootLength = m_job->sourceDirectory.size();
     if (targetFound)
-        OperationEntry::fillFacts(entry->target, targetStatus);
-    entry->target.path = std::move(targetPath);
+        OperationEntry::fillFacts(entry->target, targetStatus, m_times);
+    // The target's name is most often the source's: kept once for both.
+    if (haveTarget && targetName == name)
+        entry->target.path = SharedPath::withNameOf(other.prefix, entry->source.path);
+    else if (haveTarget)
+        entry->target.path = SharedPath(other.prefix, targetName);
     entry->target.rootLength = m_job->destinationDirectory.size();
     switch (m_job->mode) {
     case TransferMode::Update:

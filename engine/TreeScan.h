@@ -89,6 +89,10 @@ private:
     /// The job being scanned, during run().
     const JobSettings* m_job = nullptr;
     SyncPass m_pass = SyncPass::None;
+    /// True when the job's destination names are the source names.
+    bool m_keepsNames = true;
+    /// Converts the file times of this scan's entries.
+    FileTimeConverter m_times;
     int m_scanDepth = 0;
     /// From this scan depth on the other side is missing, or still to be made (-1: not so).
     int m_missingBelowDepth = -1;

@@ -39,6 +39,26 @@ std::string terminalLine(const OperationEntry& entry) {
     return escapeControlBytes(clipboardLine(entry));
 }
 
+/// Prints each line of the list as terminalLine() gives it, in large pieces through two buffers
+/// kept for the whole list.
+void printPlan(const OperationList& list) {
+    constexpr size_t kFlushBytes = 64 * 1024;
+    std::string line;
+    std::string out;
+    out.reserve(kFlushBytes + 4096);
+    for (const auto& entry : list) {
+        line.clear();
+        appendClipboardLine(line, *entry);
+        appendEscapedControlBytes(out, line);
+        out += '\n';
+        if (out.size() >= kFlushBytes) {
+            std::fwrite(out.data(), 1, out.size(), stdout);
+            out.clear();
+        }
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
 /// Counts what it passes on. While a plan is made every message reports a problem: a directory
 /// that could not be read, a response file that could not be opened. During a run a message
 /// moves the progress line out of its way.
@@ -159,9 +179,8 @@ RunSummary runList(TransferJob& job, const PlanTotals& totals, CountingMessageBo
     planned.entriesTotal = pendingActionCount(job.list());
     planned.bytesTotal = totals.totalBytes;
     TerminalRunProgress line(planned, observer, progress, stderr,
-                             isatty(STDOUT_FILENO)
-                                 ? TerminalRunProgress::OutcomeLines::OnTerminal
-                                 : TerminalRunProgress::OutcomeLines::Elsewhere);
+                             isatty(STDOUT_FILENO) ? TerminalRunProgress::OutcomeLines::OnTerminal
+                                                   : TerminalRunProgress::OutcomeLines::Elsewhere);
     messages.setProgressLine(&line);
     const RunSummary summary = job.OnOK(line, line);
     messages.setProgressLine(nullptr);
@@ -216,8 +235,7 @@ int main(int argc, char** argv) {
         return kExitProblem;
     }
     bool planProblems = messages.count() != messagesBeforePlan;
-    for (const auto& entry : job.list())
-        std::puts(terminalLine(*entry).c_str());
+    printPlan(job.list());
     const PlanTotals totals = computeTotals(job.list());
     std::puts(summaryText(job, totals).c_str());
     if (reportErrorLines(job.list()) > 0)

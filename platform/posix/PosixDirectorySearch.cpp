@@ -31,6 +31,18 @@ char* listingBuffer() {
     return buffer.get();
 }
 
+/// The first eight bytes of `name`, letters folded as compareNames folds them, packed so that
+/// the order of the numbers is the order of the names; a shorter name is padded with 0, a byte
+/// no name holds.
+uint64_t sortKey(std::string_view name) {
+    unsigned char bytes[8] = {};
+    std::memcpy(bytes, name.data(), name.size() < 8 ? name.size() : 8);
+    uint64_t key = 0;
+    for (const unsigned char byte : bytes)
+        key = key << 8 | (byte >= 'a' && byte <= 'z' ? byte - ('a' - 'A') : byte);
+    return key;
+}
+
 /// The record getdents64 writes per entry (the C library declares no type for it).
 struct LinuxDirent64 {
     uint64_t d_ino;
@@ -68,7 +80,7 @@ int PosixDirectorySearch::describePath(std::string_view path, std::string_view n
         return error;
     }
     m_names.assign(name);
-    m_entries.push_back({0, static_cast<uint32_t>(name.size()),
+    m_entries.push_back({sortKey(name), 0, static_cast<uint32_t>(name.size()),
                          S_ISDIR(m_pathStat.mode) ? Kind::Directory : Kind::Other,
                          isDotsName(name)});
     return 0;
@@ -97,6 +109,8 @@ int PosixDirectorySearch::listDirectory(std::string_view pattern) {
                 return a.dots;
             return a.length < b.length;
         }
+        if (a.key != b.key)
+            return a.key < b.key;
         return compareNames(nameOf(a), nameOf(b)) < 0;
     });
     return 0;
@@ -129,9 +143,8 @@ int PosixDirectorySearch::readEntries(std::string_view pattern) {
                 const bool directory = statType(m_fd, d->d_name, mode) == 0 && S_ISDIR(mode);
                 type = directory ? DT_DIR : DT_REG;
             }
-            m_entries.push_back({m_names.size(), static_cast<uint32_t>(name.size()),
-                                 type == DT_DIR ? Kind::Directory : Kind::Other,
-                                 isDotsName(name)});
+            m_entries.push_back({sortKey(name), m_names.size(), static_cast<uint32_t>(name.size()),
+                                 type == DT_DIR ? Kind::Directory : Kind::Other, isDotsName(name)});
             m_names.append(name);
         }
     }
@@ -139,10 +152,13 @@ int PosixDirectorySearch::readEntries(std::string_view pattern) {
 
 bool PosixDirectorySearch::seek(std::string_view name) {
     // The hits are sorted by compareNames, a total order, after the dots.
-    const auto first = std::find_if(m_entries.begin(), m_entries.end(),
-                                    [](const Entry& e) { return !e.dots; });
+    const auto first =
+        std::find_if(m_entries.begin(), m_entries.end(), [](const Entry& e) { return !e.dots; });
+    const uint64_t key = sortKey(name);
     const auto it = std::lower_bound(first, m_entries.end(), name,
-                                     [this](const Entry& e, std::string_view wanted) {
+                                     [this, key](const Entry& e, std::string_view wanted) {
+                                         if (e.key != key)
+                                             return e.key < key;
                                          return compareNames(nameOf(e), wanted) < 0;
                                      });
     if (it == m_entries.end() || nameOf(*it) != name) {

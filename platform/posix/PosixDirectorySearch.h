@@ -47,6 +47,9 @@ private:
 
     /// One hit; its name lives in m_names so that a listing allocates no string per entry.
     struct Entry {
+        /// The name's first bytes in the order compareNames gives them, which settles most
+        /// comparisons without the name itself.
+        uint64_t key;
         size_t offset;
         uint32_t length;
         Kind kind;

@@ -3,6 +3,7 @@
 #include "support/ScopedTimeZone.h"
 
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace ryk {
 namespace {
@@ -32,10 +33,10 @@ TEST(DateTime, DayCountAndWallClockConvertBothWays) {
         EXPECT_NEAR(dt.days, c.days, 1e-9) << c.fields.year << "-" << c.fields.month;
         LocalFields back;
         ASSERT_TRUE(dt.toLocalFields(back));
-        EXPECT_TRUE(back == c.fields) << c.fields.year << "-" << c.fields.month << "-"
-                                      << c.fields.day << " came back as " << back.year << "-"
-                                      << back.month << "-" << back.day << " " << back.hour << ":"
-                                      << back.minute << ":" << back.second;
+        EXPECT_TRUE(back == c.fields)
+            << c.fields.year << "-" << c.fields.month << "-" << c.fields.day << " came back as "
+            << back.year << "-" << back.month << "-" << back.day << " " << back.hour << ":"
+            << back.minute << ":" << back.second;
     }
 }
 
@@ -80,6 +81,57 @@ TEST(DateTime, SummerTimeRoundTrips) {
     LocalFields f;
     ASSERT_TRUE(DateTime::fromFileTime({1719835200, 0}).toLocalFields(f));
     EXPECT_EQ(f.hour, 14); // 12:00 UTC is 14:00 in summer
+}
+
+TEST(DateTime, ConverterAgreesAcrossEveryChangeOfOffset) {
+    struct ZoneCase {
+        const char* rule;
+        int64_t change; // a moment the offset changes at
+    };
+    const ZoneCase zones[] = {
+        {"CET-1CEST,M3.5.0,M10.5.0/3", 1729990800},     // on the hour, summer time ends
+        {"ACST-9:30ACDT,M10.1.0,M4.1.0/3", 1728145800}, // on the half hour, summer time starts
+        {"ACST-9:30ACDT,M10.1.0,M4.1.0/3", 1712421000}, // on the half hour, summer time ends
+        {"JST-9", 0},                                   // no change; times either side of 1970
+    };
+    for (const ZoneCase& zone : zones) {
+        SCOPED_TRACE(zone.rule);
+        ScopedTimeZone scoped(zone.rule);
+        std::vector<int64_t> moments;
+        for (int64_t t = zone.change - 2 * 3600; t <= zone.change + 2 * 3600; t += 7 * 60 + 1)
+            moments.push_back(t);
+        for (const int64_t d : {-3601, -3600, -1, 0, 1, 1799, 1800, 3599, 3600})
+            moments.push_back(zone.change + d);
+        // Hours that share the converter's place for an hour with the ones above.
+        for (const int64_t d : {-8 * 3600 - 5, 8 * 3600 + 5, 16 * 3600})
+            moments.push_back(zone.change + d);
+        // Walked forward, backward and back and forth, so the converter meets each hour both
+        // fresh and again.
+        std::vector<int64_t> order = moments;
+        order.insert(order.end(), moments.rbegin(), moments.rend());
+        for (size_t i = 0; i < moments.size(); ++i)
+            order.push_back(moments[i % 2 ? i : moments.size() - 1 - i]);
+        FileTimeConverter converter;
+        for (const int64_t t : order) {
+            const DateTime expected = DateTime::fromFileTime({t, 0});
+            EXPECT_EQ(converter.fromFileTime({t, 999999999}), expected) << "at " << t;
+        }
+    }
+}
+
+TEST(DateTime, ConverterTakesTheRuleInForceWhenItIsMade) {
+    const FileTime t{1719835200, 0}; // 12:00 UTC in July
+    LocalFields f;
+    {
+        ScopedTimeZone zone("JST-9");
+        FileTimeConverter converter;
+        ASSERT_TRUE(converter.fromFileTime(t).toLocalFields(f));
+        EXPECT_EQ(f.hour, 21);
+    }
+    ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
+    FileTimeConverter converter;
+    ASSERT_TRUE(converter.fromFileTime(t).toLocalFields(f));
+    EXPECT_EQ(f.hour, 14);
 }
 
 TEST(DateTime, InvalidAndOutOfRangeDayCountsAreRefused) {

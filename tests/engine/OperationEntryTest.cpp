@@ -6,12 +6,32 @@
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 
 namespace ryk {
 namespace {
 
 using test::TempDir;
+
+TEST(SharedPath, NamesSharedBetweenPathsOutliveEachOther) {
+    auto source = std::make_shared<const std::string>("/src/sub/");
+    auto target = std::make_shared<const std::string>("/dst/sub/");
+    auto first = std::make_unique<SharedPath>(source, "名前.txt");
+    SharedPath second = SharedPath::withNameOf(target, *first);
+    SharedPath third = second;
+    first.reset();
+    EXPECT_EQ(second.str(), "/dst/sub/名前.txt");
+    EXPECT_TRUE(third == "/dst/sub/名前.txt");
+    EXPECT_EQ(third.name(), "名前.txt");
+    second = SharedPath("/whole/path");
+    third = std::move(second);
+    EXPECT_EQ(third.str(), "/whole/path");
+    EXPECT_EQ(third.size(), 11u);
+    third = SharedPath();
+    EXPECT_TRUE(third.empty());
+    EXPECT_EQ(third.str(), "");
+}
 
 TEST(OperationEntry, FreshEntryIsPendingAndEmpty) {
     OperationEntry e;

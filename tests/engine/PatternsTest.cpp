@@ -31,6 +31,9 @@ TEST(PatternMatch, BaseAndExtensionSplitAtLastDot) {
         {"*.*", ".bashrc", true},
         {"*", "README", true},
         {"*", "report.txt", false},
+        {"*", "report.", true}, // a trailing dot leaves an empty extension
+        {"*", ".bashrc", false},
+        {"*", "", true},
         {"*.c", "x.y.c", true},
         {"*.c", "x.c.bak", false},
         {"a*b.txt", "abc.txt", true}, // what follows '*' is ignored
@@ -153,6 +156,10 @@ TEST(DestinationName, FillsWildcardsFromTheName) {
     for (const DestinationCase& c : cases) {
         SCOPED_TRACE("pattern \"" + c.pattern + "\", name \"" + c.name + "\"");
         EXPECT_EQ(makeDestinationName(c.pattern, c.name), c.expected);
+        // A pattern said to keep names must give each one back as it is.
+        if (keepsNames(c.pattern)) {
+            EXPECT_EQ(c.expected, c.name);
+        }
     }
 }
 

@@ -1,6 +1,6 @@
 #include "platform/ErrorCodes.h"
-#include "platform/text/NameMatch.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/text/NameMatch.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -53,12 +53,15 @@ TEST(DirectorySearch, YieldsDotsThenNamesSorted) {
 
 TEST(DirectorySearch, SeekFindsExactlyTheNamedHit) {
     TempDir dir;
-    for (const char* name : {"a.txt", "A.txt", "b", "_x", "日本.txt", "Zeta"})
+    // Some names share their first eight bytes but for letter case, some all of them.
+    for (const char* name : {"a.txt", "A.txt", "b", "_x", "日本.txt", "Zeta", "longname_b",
+                             "LONGNAME_a", "longname_a", "longname"})
         dir.writeFile(name, name);
     PosixFileSystem fs;
     const auto search = fs.newSearch();
     ASSERT_EQ(search->findFile(dir / "*.*"), 0);
-    for (const char* name : {"A.txt", "a.txt", "_x", "日本.txt", "Zeta", "b", ".", ".."}) {
+    for (const char* name : {"A.txt", "a.txt", "_x", "日本.txt", "Zeta", "b", ".", "..",
+                             "longname_a", "LONGNAME_a", "longname_b", "longname"}) {
         ASSERT_TRUE(search->seek(name)) << name;
         EXPECT_EQ(search->fileName(), name);
         FileStatus status;
@@ -67,7 +70,7 @@ TEST(DirectorySearch, SeekFindsExactlyTheNamedHit) {
             EXPECT_EQ(status.size, std::string(name).size()) << name;
         }
     }
-    for (const char* name : {"a.TXT", "c", "", "zeta"})
+    for (const char* name : {"a.TXT", "c", "", "zeta", "longname_", "LONGNAME_b", "longnamE"})
         EXPECT_FALSE(search->seek(name)) << name;
     // Walking again starts from the first hit.
     ASSERT_EQ(search->rewind(), 0);
