@@ -3,6 +3,7 @@
 #   ./build.sh run [ryk arguments...]   build and start the desktop program
 #   ./build.sh test                     build and run the whole test suite
 #   ./build.sh asan                     the test suite under AddressSanitizer + UBSan
+#   ./build.sh package                  a Debian package (build/rykmere_<version>_<arch>.deb)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -13,6 +14,8 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-de
 case "$action" in
   run) packages+=(fonts-noto-cjk qt6-translations-l10n) ;;
   fuzz) packages+=(clang libclang-rt-14-dev) ;;
+  # dpkg-shlibdeps computes the package's dependencies and needs file to find the programs.
+  package) packages+=(dpkg-dev file) ;;
 esac
 
 missing=()
@@ -46,6 +49,22 @@ case "$action" in
     cmake --build --preset asan -j "$jobs"
     QT_QPA_PLATFORM=offscreen ctest --preset asan -j "$jobs"
     ;;
+  package)
+    # The compiler and linker flags Debian builds its own packages with, hardening included.
+    export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+    "${configure[@]}" package \
+      -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
+      -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
+    cmake --build --preset package -j "$jobs"
+    rm -f build-package/rykmere_*.deb
+    cpack --preset package
+    # Left where the other actions leave their results; an older version's package would make
+    # `apt-get install ./build/rykmere_*.deb` ambiguous.
+    mkdir -p build
+    rm -f build/rykmere_*.deb
+    cp build-package/rykmere_*.deb build/
+    ls -l build/rykmere_*.deb
+    ;;
   fuzz)
     "${configure[@]}" fuzz >/dev/null
     cmake --build --preset fuzz -j "$jobs"
@@ -61,7 +80,7 @@ case "$action" in
     done
     ;;
   *)
-    echo "usage: $0 run|test|asan|fuzz [args]" >&2
+    echo "usage: $0 run|test|asan|fuzz|package [args]" >&2
     exit 2
     ;;
 esac

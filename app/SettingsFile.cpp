@@ -278,6 +278,11 @@ size_t SettingsFile::sectionBytes(const std::vector<std::string>& lines) {
 }
 
 std::string SettingsFile::defaultPath(const std::string& executablePath) {
+    return defaultPath(executablePath, RYK_INSTALLED_PROGRAM_DIR);
+}
+
+std::string SettingsFile::defaultPath(const std::string& executablePath,
+                                      const std::string& installedProgramDirectory) {
     const size_t slash = executablePath.rfind('/');
     const std::string directory =
         slash == std::string::npos ? std::string() : executablePath.substr(0, slash + 1);
@@ -290,10 +295,16 @@ std::string SettingsFile::defaultPath(const std::string& executablePath) {
     name += ".INI";
 
     const std::string beside = directory + name;
+    const std::string searched = directory.empty() ? std::string(".") : directory;
     std::error_code ignored;
-    if (!executablePath.empty() &&
-        (std::filesystem::exists(beside, ignored) ||
-         isWritableDirectory(directory.empty() ? std::string(".") : directory)))
+    // Root may write to /usr/bin: one root run would leave a file there that every user then
+    // reads but cannot save, and that stays behind when the package is removed. Compared as
+    // files, so that /bin/ryk and /usr/bin/ryk on a merged /usr count the same.
+    const bool installed =
+        !installedProgramDirectory.empty() &&
+        std::filesystem::equivalent(searched, installedProgramDirectory, ignored);
+    if (!executablePath.empty() && !installed &&
+        (std::filesystem::exists(beside, ignored) || isWritableDirectory(searched)))
         return beside;
 
     // A relative XDG_CONFIG_HOME is to be ignored, as the base directory rules say.

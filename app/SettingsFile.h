@@ -92,7 +92,12 @@ public:
     /// directory is writable, else under $XDG_CONFIG_HOME/rykmere (default ~/.config/rykmere).
     /// The name is the executable's with its extension replaced by (or, without one, with
     /// the addition of) ".INI"; a leading '.' of a hidden name is not an extension.
+    /// An executable in the directory this build installs programs to is never a portable
+    /// install, so its settings are always the user's own.
     static std::string defaultPath(const std::string& executablePath);
+    /// defaultPath() with the directory installed programs live in given (none when empty).
+    static std::string defaultPath(const std::string& executablePath,
+                                   const std::string& installedProgramDirectory);
 
 private:
     std::string m_path;

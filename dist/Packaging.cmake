@@ -1,7 +1,5 @@
-# The Debian package, made by `cpack` in a build tree (`./build.sh package`).
-set(RYK_PACKAGE_CONTACT "Rykmere developers <rykmere@users.noreply.github.com>"
-  CACHE STRING "Maintainer of the Debian package")
-
+# The Debian package, made by `cpack` in a build tree (`./build.sh package`); the maintainer,
+# RYK_PACKAGE_CONTACT, is set in dist/CMakeLists.txt, whose changelog names it too.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME rykmere)
 set(CPACK_PACKAGE_VENDOR "Rykmere developers")
@@ -19,7 +17,11 @@ the list, marking each line done or failed.
 
 The package holds the desktop program ryk (Qt) and ryk-cli, the same
 engine and command line for terminals and scripts.")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://rykmere.github.io/")
 set(CPACK_STRIP_FILES ON)
+# Debian wants 0755 directories whatever the umask of the one who builds.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -386,6 +386,41 @@ TEST(SettingsFileTest, DefaultPath) {
     EXPECT_EQ(SettingsFile::defaultPath(ro + "/ryk"), ro + "/ryk.INI");
 }
 
+TEST(SettingsFileTest, DefaultPathOfAnInstalledProgramIsTheUsers) {
+    test::TempDir dir;
+    const std::string bin = dir.makeDir("usr/bin");
+    const std::string config = dir.makeDir("xdg");
+    ScopedEnv xdg("XDG_CONFIG_HOME", config);
+    const std::string own = config + "/rykmere/ryk.INI";
+
+    // Writable, as /usr/bin is for root, and even with a file there already.
+    EXPECT_EQ(SettingsFile::defaultPath(bin + "/ryk", bin), own);
+    dir.writeFile("usr/bin/ryk.INI");
+    EXPECT_EQ(SettingsFile::defaultPath(bin + "/ryk", bin), own);
+    // The same directory by another name: a merged /usr's /bin, a trailing '/'.
+    fs::create_directory_symlink(bin, dir / "bin");
+    EXPECT_EQ(SettingsFile::defaultPath(dir / "bin/ryk", bin), own);
+    EXPECT_EQ(SettingsFile::defaultPath(bin + "/ryk", bin + "/"), own);
+
+    // A copy anywhere else is still a portable install, also one beside the installed
+    // directory or below it.
+    const std::string opt = dir.makeDir("opt/rykmere");
+    EXPECT_EQ(SettingsFile::defaultPath(opt + "/ryk", bin), opt + "/ryk.INI");
+    const std::string usr = dir / "usr";
+    EXPECT_EQ(SettingsFile::defaultPath(usr + "/ryk", bin), usr + "/ryk.INI");
+    const std::string below = dir.makeDir("usr/bin/portable");
+    EXPECT_EQ(SettingsFile::defaultPath(below + "/ryk", bin), below + "/ryk.INI");
+    EXPECT_EQ(SettingsFile::defaultPath(bin + "/ryk", ""), bin + "/ryk.INI");
+}
+
+TEST(SettingsFileTest, DefaultPathKnowsWhereThisBuildInstallsPrograms) {
+    test::TempDir dir;
+    const std::string config = dir.makeDir("xdg");
+    ScopedEnv xdg("XDG_CONFIG_HOME", config);
+    EXPECT_EQ(SettingsFile::defaultPath(RYK_INSTALLED_PROGRAM_DIR "/ryk"),
+              config + "/rykmere/ryk.INI");
+}
+
 TEST(SettingsFileTest, DefaultPathLeavesReadOnlyDirectory) {
     test::TempDir dir;
     const std::string config = dir.makeDir("xdg");

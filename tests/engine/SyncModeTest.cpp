@@ -27,10 +27,16 @@ protected:
             struct stat st {};
             lstat(item.path().c_str(), &st);
             std::string facts = std::to_string(st.st_mode);
-            if (S_ISREG(st.st_mode))
-                facts += " " + std::to_string(st.st_mtim.tv_sec) + "." +
-                         std::to_string(st.st_mtim.tv_nsec) + " " +
-                         tmp.readFile(item.path().string().substr(tmp.path().size() + 1));
+            // Appended step by step: " " + a temporary string sets off GCC 12's false
+            // -Wrestrict at -O3.
+            if (S_ISREG(st.st_mode)) {
+                facts += ' ';
+                facts += std::to_string(st.st_mtim.tv_sec);
+                facts += '.';
+                facts += std::to_string(st.st_mtim.tv_nsec);
+                facts += ' ';
+                facts += tmp.readFile(item.path().string().substr(tmp.path().size() + 1));
+            }
             result[item.path().string().substr(root.size())] = facts;
         }
         return result;
