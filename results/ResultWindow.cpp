@@ -104,6 +104,9 @@ void ResultWindow::setUpView() {
             emit fileInformationRequested(rows);
     });
     connect(view, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
+        // A menu's own event loop must not open inside a run's look at the input.
+        if (m_busy)
+            return;
         const QModelIndex index = m_ui->listView->indexAt(position);
         emit contextMenuRequested(index.row(), index.column(),
                                   m_ui->listView->viewport()->mapToGlobal(position));
