@@ -70,6 +70,43 @@ TEST_F(RowContextMenuTest, OpensOnlyOnAFileAndGraysWhatCannotRun) {
     }
 }
 
+TEST_F(RowContextMenuTest, TheMenuKeyOpensTheMenuOfTheCurrentCell) {
+    const struct {
+        const char* label;
+        std::function<void(ResultWindow&)> press;
+        int currentColumn;
+        int menuColumn;
+    } cases[] = {
+        {"menu key", [](ResultWindow& w) { QTest::keyClick(w.view(), Qt::Key_Menu); }, 1, 1},
+        {"Shift+F10",
+         [](ResultWindow& w) { QTest::keyClick(w.view(), Qt::Key_F10, Qt::ShiftModifier); }, 2, 2},
+        {"from the action column", [](ResultWindow& w) { QTest::keyClick(w.view(), Qt::Key_Menu); },
+         0, 1},
+        {"the desktop's own event for the key",
+         [](ResultWindow& w) {
+             QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(0, 0),
+                                     w.view()->mapToGlobal(QPoint(0, 0)));
+             QApplication::sendEvent(w.view(), &event);
+         },
+         2, 2},
+    };
+    for (const auto& c : cases) {
+        auto w = plannedWith(recorders);
+        const int row = rowOf(*w, source + "/with space.txt");
+        w->view()->setFocus();
+        w->view()->setCurrentIndex(w->model().index(row, c.currentColumn));
+        QGuiApplication::clipboard()->setText("before");
+        const Popup popup = readPopup([&] { c.press(*w); }, "パスのコピー(&A)");
+        ASSERT_TRUE(popup.opened) << c.label;
+        const QRect cell = w->view()->visualRect(w->model().index(row, c.menuColumn));
+        EXPECT_EQ(popup.topLeft, w->view()->viewport()->mapToGlobal(cell.bottomLeft())) << c.label;
+        EXPECT_EQ(popup.enabled.mid(0, 3), (QList<bool>{true, true, c.menuColumn == 1})) << c.label;
+        EXPECT_EQ(QGuiApplication::clipboard()->text(),
+                  in(c.menuColumn == 1 ? source : destination, "with space.txt"))
+            << c.label;
+    }
+}
+
 TEST_F(RowContextMenuTest, TheFilesOwnItemsOpenItOrItsFolderOrCopyItsPath) {
     auto w = plannedWith(recorders);
     const int row = rowOf(*w, source + "/sub/c.txt");
