@@ -11,7 +11,7 @@ namespace ryk {
 
 namespace {
 
-/// Only a path with a directory part is taken as it stands; a bare name is a program of the
+/// Only a path with a directory in it is taken as it stands; a bare name is a program of the
 /// search path, as a shell would take it.
 bool isProgramFile(const QString& path) {
     return path.contains(u'/') && QFileInfo(path).isFile();

@@ -58,8 +58,8 @@ using FileProbe = std::function<bool(const QString& path)>;
 /// The command that opens `files` in `tool` as `configured` names it. The configured text is a
 /// command split like a shell line (double quotes group); each file is one argument of its own
 /// whatever it contains, the other file following for the comparison. A text that does not
-/// begin with a quote names a program whose path has spaces when a leading part of it, ended at
-/// a space (shortest first), or the whole, is a path that `exists`; the rest are its arguments.
+/// begin with a quote names a program whose path has spaces when its prefix up to a space
+/// (shortest first), or the whole, is a path that `exists`; the rest are its arguments.
 ToolCommand buildToolCommand(const std::string& configured, ExternalTool tool,
                              const MenuFiles& files, const FileProbe& exists);
 

@@ -31,9 +31,6 @@ public:
     /// the item chosen. Where no existing file stands behind the cell, nothing opens.
     void open(int row, int column, const QPoint& globalPosition);
 
-    /// The files the popup was last opened for.
-    const MenuFiles& files() const { return m_files; }
-
 private:
     /// Adds the file's own items below a separator, unless the desktop has none for it.
     void addFileItems();

@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
     const char* target = std::getenv("RYK_TEST_ARGUMENTS_FILE");
     if (!target || !*target)
         return 2;
-    const std::string temporary = std::string(target) + ".part";
+    const std::string temporary = std::string(target) + ".tmp";
     std::FILE* file = std::fopen(temporary.c_str(), "w");
     if (!file)
         return 1;

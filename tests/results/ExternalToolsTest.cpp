@@ -156,7 +156,7 @@ TEST(ToolCommandTest, EachFileIsOneArgumentAfterTheConfiguredCommand) {
          {"/opt/My Editor/edit"},
          "/opt/My Editor/edit",
          {"--wait", "x y", "/d/a"}},
-        {"the shortest existing part wins",
+        {"the shortest existing prefix wins",
          "/opt/My Editor/edit",
          ExternalTool::Editor,
          {"/d/a", ""},
