@@ -9,6 +9,7 @@
 #include "ui_ResultWindow.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -104,6 +105,9 @@ void ResultWindow::setUpView() {
             emit fileInformationRequested(rows);
     });
     connect(view, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
+        // A menu's own event loop must not open inside a run's look at the input.
+        if (m_busy)
+            return;
         const QModelIndex index = m_ui->listView->indexAt(position);
         emit contextMenuRequested(index.row(), index.column(),
                                   m_ui->listView->viewport()->mapToGlobal(position));
@@ -119,6 +123,16 @@ void ResultWindow::setUpKeys() {
                               QKeySequence(Qt::ControlModifier | key),
                               QKeySequence(Qt::ControlModifier | Qt::ShiftModifier | key)});
     }
+    auto* menuAction = new QAction(this);
+    menuAction->setShortcuts(
+        {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::ShiftModifier | Qt::Key_F10)});
+    menuAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(menuAction);
+    connect(menuAction, &QAction::triggered, this, &ResultWindow::requestMenuForCurrentRow);
+    // Some desktops send the menu key as a context menu event too, placed at the mouse pointer
+    // or the view's corner; it opens the current row's menu like the key. Whichever comes
+    // second meets the open popup, so one press opens one menu.
+    m_ui->listView->installEventFilter(this);
     connect(m_ui->removeAction, &QAction::triggered, this, &ResultWindow::removeSelectedRows);
     connect(m_ui->attributeAction, &QAction::triggered, this,
             &ResultWindow::requestAttributeChange);
@@ -131,6 +145,29 @@ void ResultWindow::setUpKeys() {
 void ResultWindow::requestAttributeChange() {
     if (!m_busy)
         emit attributeChangeRequested(selectedRows());
+}
+
+void ResultWindow::requestMenuForCurrentRow() {
+    QTableView* view = m_ui->listView;
+    const QModelIndex current = view->currentIndex();
+    if (m_busy || !current.isValid())
+        return;
+    const int column = current.column() == OperationTableModel::TargetColumn
+                           ? OperationTableModel::TargetColumn
+                           : OperationTableModel::SourceColumn;
+    const QModelIndex cell = m_model->index(current.row(), column);
+    view->scrollTo(cell);
+    emit contextMenuRequested(cell.row(), cell.column(),
+                              view->viewport()->mapToGlobal(view->visualRect(cell).bottomLeft()));
+}
+
+bool ResultWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_ui->listView && event->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        requestMenuForCurrentRow();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 QList<int> ResultWindow::selectedRows() const {

@@ -57,10 +57,12 @@ signals:
     void copyListRequested();
     /// The file information of these rows (ascending) was asked for by a double click.
     void fileInformationRequested(const QList<int>& rows);
-    /// A row's context menu was asked for; `row` is -1 below the last row.
+    /// A row's context menu was asked for; `row` is -1 below the last row. The menu key and
+    /// Shift+F10 ask for the current cell's, at that cell.
     void contextMenuRequested(int row, int column, const QPoint& globalPosition);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void entryStarting(size_t row, const OperationEntry& entry,
                        const std::string& statusText) override;
     void entryFinished(size_t row, const OperationEntry& entry, RowOverlay overlay) override;
@@ -70,6 +72,7 @@ private:
     void setUpKeys();
     void fillList();
     void requestAttributeChange();
+    void requestMenuForCurrentRow();
     /// The selected rows, ascending.
     QList<int> selectedRows() const;
     void showSummary();

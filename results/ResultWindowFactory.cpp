@@ -3,6 +3,7 @@
 #include "engine/TransferJob.h"
 #include "engine/progress/SearchWindow.h"
 #include "results/ResultWindow.h"
+#include "results/RowContextMenu.h"
 #include "results/RowTools.h"
 
 namespace ryk {
@@ -26,6 +27,10 @@ std::unique_ptr<ResultWindow> ResultWindowFactory::plan() {
         std::make_unique<ResultWindow>(std::move(m_job), std::move(m_searchWindow), m_owner);
     auto* tools = new RowTools(window->job().list(), m_platform.messageBox, window.get());
     QObject::connect(window.get(), &ResultWindow::copyListRequested, tools, &RowTools::copyList);
+    auto* menu = new RowContextMenu(window->job().list(), window->job().tools(),
+                                    m_platform.messageBox, window.get());
+    QObject::connect(window.get(), &ResultWindow::contextMenuRequested, menu,
+                     &RowContextMenu::open);
     return window;
 }
 
