@@ -2,6 +2,7 @@
 
 #include "engine/TransferJob.h"
 #include "engine/progress/SearchWindow.h"
+#include "results/FileInfoWindow.h"
 #include "results/ResultWindow.h"
 #include "results/RowTools.h"
 
@@ -26,6 +27,10 @@ std::unique_ptr<ResultWindow> ResultWindowFactory::plan() {
         std::make_unique<ResultWindow>(std::move(m_job), std::move(m_searchWindow), m_owner);
     auto* tools = new RowTools(window->job().list(), m_platform.messageBox, window.get());
     QObject::connect(window.get(), &ResultWindow::copyListRequested, tools, &RowTools::copyList);
+    QObject::connect(window.get(), &ResultWindow::fileInformationRequested, window.get(),
+                     [platform = m_platform, w = window.get()](const QList<int>& rows) {
+                         FileInfoWindow::showRows(platform, w->job().list(), rows, w);
+                     });
     return window;
 }
 
