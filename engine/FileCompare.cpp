@@ -21,9 +21,10 @@ public:
         if (size == 0)
             return;
         const char* end = data + size;
-        m_breaks += static_cast<uint64_t>(std::count(data, end, '\r'));
-        for (const char* p = data; (p = static_cast<const char*>(std::memchr(p, '\n', end - p)));
-             ++p) {
+        // memchr hops over long runs without line breaks (binary data, holes) at memory speed.
+        for (const char* p = data; (p = find(p, end, '\r')); ++p)
+            ++m_breaks;
+        for (const char* p = data; (p = find(p, end, '\n')); ++p) {
             const bool afterCr = p == data ? m_lastWasCr : p[-1] == '\r';
             if (!afterCr)
                 ++m_breaks;
@@ -33,6 +34,10 @@ public:
     uint64_t line() const { return m_breaks + 1; }
 
 private:
+    static const char* find(const char* from, const char* end, char c) {
+        return static_cast<const char*>(std::memchr(from, c, static_cast<size_t>(end - from)));
+    }
+
     uint64_t m_breaks = 0;
     bool m_lastWasCr = false;
 };

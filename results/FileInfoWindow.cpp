@@ -92,7 +92,7 @@ void FileInfoWindow::showIcon(QLabel* label, const std::string& path) {
 }
 
 void FileInfoWindow::compare() {
-    if (m_comparing || !m_ui->compareButton->isEnabled())
+    if (m_comparing || !m_info.offersComparison() || !m_ui->compareButton->isEnabled())
         return;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     m_comparing = true;
