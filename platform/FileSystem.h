@@ -7,6 +7,7 @@
 
 namespace ryk {
 
+class BlockReader;
 class FileCopy;
 class LineReader;
 
@@ -158,6 +159,10 @@ public:
     /// `lineLimit` bytes of a line at once; null with `error` set when it cannot be opened.
     [[nodiscard]] virtual std::unique_ptr<LineReader> openLines(const std::string& path,
                                                                 size_t lineLimit, int& error) = 0;
+    /// Opens a regular file to be read in blocks (see BlockReader); a symbolic link is not
+    /// followed. Null with `error` set when it cannot be opened.
+    [[nodiscard]] virtual std::unique_ptr<BlockReader> openBlocks(const std::string& path,
+                                                                  int& error) = 0;
 };
 
 /// The system's text for an error code.

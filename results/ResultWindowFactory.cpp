@@ -2,6 +2,7 @@
 
 #include "engine/TransferJob.h"
 #include "engine/progress/SearchWindow.h"
+#include "results/FileInfoWindow.h"
 #include "results/ResultWindow.h"
 #include "results/RowContextMenu.h"
 #include "results/RowTools.h"
@@ -31,6 +32,10 @@ std::unique_ptr<ResultWindow> ResultWindowFactory::plan() {
                                     m_platform.messageBox, window.get());
     QObject::connect(window.get(), &ResultWindow::contextMenuRequested, menu,
                      &RowContextMenu::open);
+    QObject::connect(window.get(), &ResultWindow::fileInformationRequested, window.get(),
+                     [platform = m_platform, w = window.get()](const QList<int>& rows) {
+                         FileInfoWindow::showRows(platform, w->job().list(), rows, w);
+                     });
     return window;
 }
 

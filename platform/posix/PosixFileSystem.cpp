@@ -1,6 +1,7 @@
 #include "platform/posix/PosixFileSystem.h"
 
 #include "platform/FileCopy.h"
+#include "platform/posix/PosixBlockReader.h"
 #include "platform/posix/PosixDirectorySearch.h"
 #include "platform/posix/PosixFileCopy.h"
 #include "platform/posix/PosixLineReader.h"
@@ -351,6 +352,10 @@ int PosixFileSystem::writeFileAtomically(const std::string& path, std::string_vi
 std::unique_ptr<LineReader> PosixFileSystem::openLines(const std::string& path, size_t lineLimit,
                                                        int& error) {
     return PosixLineReader::open(path, lineLimit, error);
+}
+
+std::unique_ptr<BlockReader> PosixFileSystem::openBlocks(const std::string& path, int& error) {
+    return PosixBlockReader::open(path, error);
 }
 
 } // namespace ryk

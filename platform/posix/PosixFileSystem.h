@@ -25,6 +25,7 @@ public:
     int writeFileAtomically(const std::string& path, std::string_view contents) override;
     std::unique_ptr<LineReader> openLines(const std::string& path, size_t lineLimit,
                                           int& error) override;
+    std::unique_ptr<BlockReader> openBlocks(const std::string& path, int& error) override;
 
 private:
     /// What our copies learnt about the directories they wrote into.

@@ -130,6 +130,39 @@ private:
     bool m_failed = false;
 };
 
+/// Faults of a block reader: a disk that fails under a file already open. 0 means none.
+struct BlockFaults {
+    /// Reading the file at this path fails with this error (EIO) ...
+    std::string path;
+    int readError = 0;
+    /// ... once this many bytes have been read.
+    uint64_t failsAt = 0;
+};
+
+/// A block reader of the real file system whose reads fail from a given byte on.
+class FaultyBlockReader : public ForwardingBlockReader {
+public:
+    FaultyBlockReader(std::unique_ptr<BlockReader> real, BlockFaults faults)
+        : ForwardingBlockReader(std::move(real)), m_faults(std::move(faults)) {}
+
+    int read(char* buffer, size_t size, size_t& got) override {
+        got = 0;
+        if (m_done >= m_faults.failsAt)
+            return m_faults.readError;
+        const int error = ForwardingBlockReader::read(
+            buffer, std::min<uint64_t>(size, m_faults.failsAt - m_done), got);
+        m_done += got;
+        // A read cut short by the fault must not look like the end of the file.
+        if (error == 0 && got < size && m_done >= m_faults.failsAt)
+            return m_faults.readError;
+        return error;
+    }
+
+private:
+    BlockFaults m_faults;
+    uint64_t m_done = 0;
+};
+
 /// A directory search of the real file system that notes every search it starts, and cannot
 /// list one directory and what lies below it, as a directory the user may not read (root reads
 /// everything, so it is injected).
@@ -164,6 +197,7 @@ public:
     int renameError = 0;
     int removeError = 0;
     LineFaults lineFaults;
+    BlockFaults blockFaults;
     /// Searches of this directory or below it fail with EACCES; empty for none.
     std::string unreadableDirectory;
     /// Stat plays a file system whose listings never tell an entry's type.
@@ -196,6 +230,12 @@ public:
         if (!real)
             return nullptr;
         return std::make_unique<FaultyLineReader>(std::move(real), lineFaults);
+    }
+    std::unique_ptr<BlockReader> openBlocks(const std::string& path, int& error) override {
+        auto real = ForwardingFileSystem::openBlocks(path, error);
+        if (!real || blockFaults.readError == 0 || path != blockFaults.path)
+            return real;
+        return std::make_unique<FaultyBlockReader>(std::move(real), blockFaults);
     }
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/BlockReader.h"
 #include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
 #include "platform/LineReader.h"
@@ -73,8 +74,22 @@ private:
     std::unique_ptr<LineReader> m_inner;
 };
 
-/// A file system that hands every call to another one (the searches, copies and line readers
-/// it gives are the other one's own).
+/// A block reader that hands every call to another one.
+class ForwardingBlockReader : public BlockReader {
+public:
+    explicit ForwardingBlockReader(std::unique_ptr<BlockReader> inner)
+        : m_inner(std::move(inner)) {}
+
+    int read(char* buffer, size_t size, size_t& got) override {
+        return m_inner->read(buffer, size, got);
+    }
+
+private:
+    std::unique_ptr<BlockReader> m_inner;
+};
+
+/// A file system that hands every call to another one (the searches, copies and readers it
+/// gives are the other one's own).
 class ForwardingFileSystem : public FileSystem {
 public:
     explicit ForwardingFileSystem(std::unique_ptr<FileSystem> inner) : m_inner(std::move(inner)) {}
@@ -118,6 +133,9 @@ public:
                                           int& error) override {
         return m_inner->openLines(path, lineLimit, error);
     }
+    std::unique_ptr<BlockReader> openBlocks(const std::string& path, int& error) override {
+        return m_inner->openBlocks(path, error);
+    }
 
 private:
     std::unique_ptr<FileSystem> m_inner;
@@ -129,6 +147,7 @@ private:
 static_assert(!std::is_abstract_v<ForwardingDirectorySearch>);
 static_assert(!std::is_abstract_v<ForwardingFileCopy>);
 static_assert(!std::is_abstract_v<ForwardingLineReader>);
+static_assert(!std::is_abstract_v<ForwardingBlockReader>);
 static_assert(!std::is_abstract_v<ForwardingFileSystem>);
 static_assert(std::is_same_v<decltype(&ForwardingDirectorySearch::seek),
                              bool (ForwardingDirectorySearch::*)(std::string_view)>);

@@ -1,0 +1,50 @@
+#include "platform/posix/PosixBlockReader.h"
+
+#include "platform/ErrorCodes.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ryk {
+
+std::unique_ptr<PosixBlockReader> PosixBlockReader::open(const std::string& path, int& error) {
+    // O_NONBLOCK keeps a named pipe from waiting here for a writer; a regular file ignores it.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    if (fd < 0) {
+        error = errno;
+        return nullptr;
+    }
+    struct stat st;
+    error = fstat(fd, &st) != 0 ? errno : 0;
+    if (error == 0 && !S_ISREG(st.st_mode))
+        error = S_ISDIR(st.st_mode) ? EISDIR : kErrorSpecialFile;
+    if (error != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    return std::unique_ptr<PosixBlockReader>(new PosixBlockReader(fd));
+}
+
+PosixBlockReader::~PosixBlockReader() {
+    ::close(m_fd);
+}
+
+int PosixBlockReader::read(char* buffer, size_t size, size_t& got) {
+    got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(m_fd, buffer + got, size - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+} // namespace ryk
