@@ -125,10 +125,13 @@ public:
     /// Facts of one path: a symbolic link described itself (with kReparsePoint) or followed.
     [[nodiscard]] virtual int status(const std::string& path, FileStatus& out,
                                      LinkMode links) = 0;
-    /// Sets the attribute bits that Linux can hold (read-only, hidden/system/archive).
-    [[nodiscard]] virtual int setAttributes(const std::string& path, uint32_t attributes) = 0;
-    /// Sets the last-access and last-write times; a null pointer leaves that time alone.
-    [[nodiscard]] virtual int setTimes(const std::string& path, const FileTime* lastAccess,
+    /// Sets the attribute bits that Linux can hold (read-only, hidden/system/archive) of the
+    /// file, directory or link itself: a link is never followed. A FIFO, socket or device is
+    /// refused with kErrorSpecialFile.
+    [[nodiscard]] virtual int setAttributes(const TreePath& path, uint32_t attributes) = 0;
+    /// Sets the last-access and last-write times of the file, directory or link itself; a null
+    /// pointer leaves that time alone. Never creates a file.
+    [[nodiscard]] virtual int setTimes(const TreePath& path, const FileTime* lastAccess,
                                        const FileTime* lastWrite) = 0;
     /// Renames a file, link or directory, failing with EEXIST instead of replacing a target.
     /// A read-only file is refused with EACCES: moving it away deletes it from its place.

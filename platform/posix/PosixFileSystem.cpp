@@ -17,7 +17,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace ryk {
@@ -56,20 +55,6 @@ int writeAll(int fd, std::string_view contents) {
     return 0;
 }
 
-/// Writes the stored bits of `path`, or removes the attribute when none is left.
-int writeStoredBits(const char* path, uint32_t bits) {
-    if (bits == 0) {
-        if (lremovexattr(path, kStoredBitsName) == 0 || errno == ENODATA || errno == ENOTSUP)
-            return 0;
-        return errno;
-    }
-    char text[16];
-    const int length = std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(bits));
-    if (lsetxattr(path, kStoredBitsName, text, static_cast<size_t>(length), 0) != 0)
-        return errno;
-    return 0;
-}
-
 /// Opens the directory of `path` without following a link below its root, and describes its
 /// last component itself (a link there is not followed).
 int openLeaf(const TreePath& path, ParentDirectory& parent, struct stat& st) {
@@ -95,65 +80,6 @@ int PosixFileSystem::status(const std::string& path, FileStatus& out, LinkMode l
     if (const int error = statAt(AT_FDCWD, path.c_str(), stat, links))
         return error;
     toFileStatus(stat, attributeWord(stat, lastComponent(path), path.c_str()), out);
-    return 0;
-}
-
-int PosixFileSystem::setAttributes(const std::string& path, uint32_t attributes) {
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0)
-        return errno;
-
-    // A dot name is hidden by its name alone; the attribute only holds what the name cannot.
-    uint32_t wanted = attributes & attr::kStoredBits;
-    if (hiddenByName(lastComponent(path)))
-        wanted &= ~attr::kHidden;
-    const bool storedChanges = readStoredBits(path.c_str()) != wanted;
-
-    // A link has no permission bits of its own, so read-only cannot be kept on it.
-    const bool isLink = S_ISLNK(st.st_mode);
-    const mode_t oldMode = st.st_mode & 07777;
-    mode_t newMode = oldMode;
-    if (!isLink) {
-        if (attributes & attr::kReadOnly)
-            newMode &= static_cast<mode_t>(~(S_IWUSR | S_IWGRP | S_IWOTH));
-        else if (!(oldMode & S_IWUSR))
-            newMode |= S_IWUSR;
-    }
-
-    int error = 0;
-    mode_t mode = oldMode;
-    if (storedChanges) {
-        // Writing an extended attribute needs write permission, which a read-only file
-        // lacks until the end of this call.
-        if (!isLink && !(oldMode & S_IWUSR)) {
-            if (chmod(path.c_str(), oldMode | S_IWUSR) != 0)
-                return errno;
-            mode = oldMode | S_IWUSR;
-        }
-        error = writeStoredBits(path.c_str(), wanted);
-    }
-    // The read-only protection is applied even where the stored bits could not be kept.
-    if (newMode != mode && chmod(path.c_str(), newMode) != 0 && error == 0)
-        error = errno;
-    return error;
-}
-
-int PosixFileSystem::setTimes(const std::string& path, const FileTime* lastAccess,
-                              const FileTime* lastWrite) {
-    timespec times[2];
-    const FileTime* given[2] = {lastAccess, lastWrite};
-    for (int i = 0; i < 2; ++i) {
-        if (given[i]) {
-            times[i].tv_sec = static_cast<time_t>(given[i]->seconds);
-            times[i].tv_nsec = given[i]->nanoseconds;
-        } else {
-            times[i].tv_sec = 0;
-            times[i].tv_nsec = UTIME_OMIT;
-        }
-    }
-    // A link's own times are the ones its status shows, so those are the ones set.
-    if (utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno;
     return 0;
 }
 

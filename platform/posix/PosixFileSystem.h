@@ -11,8 +11,8 @@ public:
     std::unique_ptr<DirectorySearch> newSearch() override;
     std::unique_ptr<FileCopy> newCopy() override;
     int status(const std::string& path, FileStatus& out, LinkMode links) override;
-    int setAttributes(const std::string& path, uint32_t attributes) override;
-    int setTimes(const std::string& path, const FileTime* lastAccess,
+    int setAttributes(const TreePath& path, uint32_t attributes) override;
+    int setTimes(const TreePath& path, const FileTime* lastAccess,
                  const FileTime* lastWrite) override;
     int renameNoReplace(const TreePath& from, const TreePath& to) override;
     int removeFile(const TreePath& path) override;

@@ -161,6 +161,58 @@ TEST(PosixFileSystem, TimesKeepNanoseconds) {
     EXPECT_EQ(fs.setTimes(dir / "missing", &later, &later), kErrorFileNotFound);
 }
 
+TEST(PosixFileSystem, AttributeAndTimeChangesNeverFollowALink) {
+    TempDir dir;
+    const std::string target = dir.writeFile("target.txt");
+    ASSERT_EQ(chmod(target.c_str(), 0644), 0);
+    ASSERT_EQ(symlink("target.txt", (dir / "link").c_str()), 0);
+    dir.makeDir("real");
+    const std::string inner = dir.writeFile("real/inner.txt");
+    ASSERT_EQ(chmod(inner.c_str(), 0644), 0);
+    ASSERT_EQ(symlink("real", (dir / "dirlink").c_str()), 0);
+    PosixFileSystem fs;
+    FileStatus before;
+    ASSERT_EQ(fs.status(target, before, LinkMode::Describe), 0);
+
+    // Read-only on a link leaves the file it points to writable; its times are the link's.
+    EXPECT_EQ(fs.setAttributes(dir / "link", attr::kReadOnly), 0);
+    EXPECT_EQ(modeOf(target), 0644u);
+    const FileTime written{1500000000, 5};
+    ASSERT_EQ(fs.setTimes(dir / "link", nullptr, &written), 0);
+    FileStatus link;
+    ASSERT_EQ(fs.status(dir / "link", link, LinkMode::Describe), 0);
+    EXPECT_EQ(link.lastWriteTime, written);
+    FileStatus after;
+    ASSERT_EQ(fs.status(target, after, LinkMode::Describe), 0);
+    EXPECT_EQ(after.lastWriteTime, before.lastWriteTime);
+
+    // Below the tree's root a link standing for a directory is not walked through.
+    const TreePath throughLink(dir / "dirlink/inner.txt", dir.path().size());
+    EXPECT_EQ(fs.setAttributes(throughLink, attr::kReadOnly), kErrorLinkInTree);
+    EXPECT_EQ(fs.setTimes(throughLink, nullptr, &written), kErrorLinkInTree);
+    EXPECT_EQ(modeOf(inner), 0644u);
+
+    // A name that is gone stays gone.
+    EXPECT_EQ(fs.setTimes(dir / "gone.txt", nullptr, &written), kErrorFileNotFound);
+    EXPECT_EQ(fs.setAttributes(dir / "gone.txt", attr::kReadOnly), kErrorFileNotFound);
+    EXPECT_FALSE(std::filesystem::exists(dir / "gone.txt"));
+
+    // A FIFO is never opened, so the change cannot hang on it.
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0644), 0);
+    EXPECT_EQ(fs.setAttributes(dir / "fifo", attr::kReadOnly), kErrorSpecialFile);
+}
+
+TEST(PosixFileSystem, AttributesOfAFileTheOwnerMayNotRead) {
+    TempDir dir;
+    const std::string file = dir.writeFile("secret.txt");
+    ASSERT_EQ(chmod(file.c_str(), 0200), 0);
+    PosixFileSystem fs;
+    ASSERT_EQ(fs.setAttributes(file, attr::kReadOnly), 0);
+    EXPECT_EQ(modeOf(file), 0000u);
+    ASSERT_EQ(fs.setAttributes(file, 0), 0);
+    EXPECT_EQ(modeOf(file), 0200u);
+}
+
 TEST(PosixFileSystem, RenameNeverReplaces) {
     PosixFileSystem fs;
     // The exclusive rename and the fallback for file systems without it behave alike.

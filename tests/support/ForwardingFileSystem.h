@@ -99,10 +99,10 @@ public:
     int status(const std::string& path, FileStatus& out, LinkMode links) override {
         return m_inner->status(path, out, links);
     }
-    int setAttributes(const std::string& path, uint32_t attributes) override {
+    int setAttributes(const TreePath& path, uint32_t attributes) override {
         return m_inner->setAttributes(path, attributes);
     }
-    int setTimes(const std::string& path, const FileTime* lastAccess,
+    int setTimes(const TreePath& path, const FileTime* lastAccess,
                  const FileTime* lastWrite) override {
         return m_inner->setTimes(path, lastAccess, lastWrite);
     }
