@@ -196,6 +196,9 @@ public:
     CopyFaults copyFaults;
     int renameError = 0;
     int removeError = 0;
+    /// Attribute changes fail with this error (EOPNOTSUPP where no extended attributes are
+    /// kept, EPERM for another's file), untouched.
+    int attributesError = 0;
     LineFaults lineFaults;
     BlockFaults blockFaults;
     /// Searches of this directory or below it fail with EACCES; empty for none.
@@ -220,6 +223,10 @@ public:
     }
     int renameNoReplace(const TreePath& from, const TreePath& to) override {
         return renameError ? renameError : ForwardingFileSystem::renameNoReplace(from, to);
+    }
+    int setAttributes(const TreePath& path, uint32_t attributes) override {
+        return attributesError ? attributesError
+                               : ForwardingFileSystem::setAttributes(path, attributes);
     }
     int removeFile(const TreePath& path) override {
         return removeError ? removeError : ForwardingFileSystem::removeFile(path);
