@@ -149,6 +149,13 @@ void OperationTableModel::clear(const Progress& progress) {
     endResetModel();
 }
 
+void OperationTableModel::factsChanged(size_t row) {
+    if (row >= m_overlays.size())
+        return;
+    const int r = static_cast<int>(row);
+    emit dataChanged(index(r, 0), index(r, columnCount() - 1));
+}
+
 void OperationTableModel::setOverlay(size_t row, RowOverlay overlay) {
     if (row >= m_overlays.size())
         return;

@@ -41,6 +41,9 @@ public:
     /// Destroys every entry, from the last row to the first; `progress` hears the rows left.
     void clear(const Progress& progress = {});
 
+    /// The facts of the entry at `row` were read again: its cells are drawn anew.
+    void factsChanged(size_t row);
+
     void setOverlay(size_t row, RowOverlay overlay);
     RowOverlay overlay(size_t row) const;
     /// The byte totals of the rows shown.

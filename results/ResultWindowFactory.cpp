@@ -2,6 +2,7 @@
 
 #include "engine/TransferJob.h"
 #include "engine/progress/SearchWindow.h"
+#include "results/AttributeChanger.h"
 #include "results/FileInfoWindow.h"
 #include "results/ResultWindow.h"
 #include "results/RowContextMenu.h"
@@ -36,6 +37,9 @@ std::unique_ptr<ResultWindow> ResultWindowFactory::plan() {
                      [platform = m_platform, w = window.get()](const QList<int>& rows) {
                          FileInfoWindow::showRows(platform, w->job().list(), rows, w);
                      });
+    auto* changer = new AttributeChanger(m_platform, window.get());
+    QObject::connect(window.get(), &ResultWindow::attributeChangeRequested, changer,
+                     &AttributeChanger::changeRows);
     return window;
 }
 
