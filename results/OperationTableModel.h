@@ -11,8 +11,9 @@
 
 namespace ryk {
 
-/// The rows of the result list over an operation list: row i is the i-th entry. Texts and
-/// images are made when the view asks; per row the model keeps only its run mark.
+/// The rows of the result list over an operation list: row i is the i-th entry. Texts, images
+/// and tooltips (the whole path; why a row failed) are made when the view asks; per row the
+/// model keeps only its run mark.
 class OperationTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -40,6 +41,11 @@ public:
     void removeRowSet(const std::vector<int>& rows);
     /// Destroys every entry, from the last row to the first; `progress` hears the rows left.
     void clear(const Progress& progress = {});
+
+    /// The next row after `row` (or before it, with Direction::Up) whose entry failed or was
+    /// planned as an error; -1 when there is none that way.
+    enum class Direction { Down, Up };
+    int nextErrorRow(int row, Direction direction) const;
 
     void setOverlay(size_t row, RowOverlay overlay);
     RowOverlay overlay(size_t row) const;
