@@ -1,5 +1,7 @@
 #include "results/OperationTableModel.h"
 
+#include "platform/FileSystem.h"
+
 #include <algorithm>
 
 namespace ryk {
@@ -14,6 +16,22 @@ constexpr size_t kProgressStep = 256;
 
 QString text(const std::string& bytes) {
     return QString::fromStdString(bytes);
+}
+
+bool hasError(const OperationEntry& entry) {
+    return entry.state == kStateFailed || entry.command == OperationCommand::Error;
+}
+
+/// The whole path of a path cell, and on a row with an error the system's text for it.
+QString toolTip(const OperationEntry& entry, int column) {
+    QStringList lines;
+    if (column == OperationTableModel::SourceColumn && !entry.source.path.str().empty())
+        lines << text(entry.source.path.str());
+    if (column == OperationTableModel::TargetColumn && hasTarget(entry.command))
+        lines << text(entry.target.path.str());
+    if (hasError(entry) && entry.lastError != 0)
+        lines << text(errorText(entry.lastError));
+    return lines.join(u'\n');
 }
 
 } // namespace
@@ -50,6 +68,10 @@ QVariant OperationTableModel::data(const QModelIndex& index, int role) const {
         default:
             return {};
         }
+    }
+    if (role == Qt::ToolTipRole) {
+        const QString tip = toolTip(*entry, index.column());
+        return tip.isEmpty() ? QVariant() : QVariant(tip);
     }
     if (role == Qt::DecorationRole && index.column() == ActionColumn)
         return m_images.image(entry->command, overlay(static_cast<size_t>(index.row())));
@@ -154,6 +176,14 @@ void OperationTableModel::factsChanged(size_t row) {
         return;
     const int r = static_cast<int>(row);
     emit dataChanged(index(r, 0), index(r, columnCount() - 1));
+}
+
+int OperationTableModel::nextErrorRow(int row, Direction direction) const {
+    const int step = direction == Direction::Down ? 1 : -1;
+    for (int at = row + step; at >= 0 && at < rowCount(); at += step)
+        if (const OperationEntry* entry = m_list.at(static_cast<size_t>(at)); entry && hasError(*entry))
+            return at;
+    return -1;
 }
 
 void OperationTableModel::setOverlay(size_t row, RowOverlay overlay) {

@@ -11,8 +11,9 @@
 
 namespace ryk {
 
-/// The rows of the result list over an operation list: row i is the i-th entry. Texts and
-/// images are made when the view asks; per row the model keeps only its run mark.
+/// The rows of the result list over an operation list: row i is the i-th entry. Texts, images
+/// and tooltips (the whole path; why a row failed) are made when the view asks; per row the
+/// model keeps only its run mark.
 class OperationTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -43,6 +44,11 @@ public:
 
     /// The facts of the entry at `row` were read again: its cells are drawn anew.
     void factsChanged(size_t row);
+
+    /// The next row after `row` (or before it, with Direction::Up) whose entry failed or was
+    /// planned as an error; -1 when there is none that way.
+    enum class Direction { Down, Up };
+    int nextErrorRow(int row, Direction direction) const;
 
     void setOverlay(size_t row, RowOverlay overlay);
     RowOverlay overlay(size_t row) const;

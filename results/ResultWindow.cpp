@@ -1,6 +1,8 @@
 #include "results/ResultWindow.h"
 
+#include "engine/CopyFile.h"
 #include "engine/ListText.h"
+#include "engine/RunProgress.h"
 #include "engine/TransferJob.h"
 #include "engine/progress/CopyProgressWindow.h"
 #include "engine/progress/SearchWindow.h"
@@ -9,9 +11,12 @@
 #include "ui_ResultWindow.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
@@ -48,8 +53,10 @@ ResultWindow::ResultWindow(std::unique_ptr<TransferJob> job,
       m_statusIcon(new QLabel(this)), m_statusText(new QLabel(this)),
       m_programIcon(RowImages::programIcon()) {
     m_ui->setupUi(this);
-    // No caption buttons: the window ends through its own close button or Escape.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    // No minimise or maximise: the window ends through its own close button or Escape. The
+    // close hint must stay: a window manager that is told of no function at all offers all.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     setWindowIcon(m_programIcon);
     setMinimumSize(minimumSizeHint().expandedTo(kMinimumSize));
     setUpView();
@@ -101,6 +108,9 @@ void ResultWindow::setUpView() {
             m_ui->removeButton->setEnabled(m_ui->listView->selectionModel()->hasSelection());
     });
     connect(view, &QTableView::doubleClicked, this, [this] {
+        // A modal window's own event loop must not open inside a run's look at the input.
+        if (m_busy)
+            return;
         if (const QList<int> rows = selectedRows(); !rows.isEmpty())
             emit fileInformationRequested(rows);
     });
@@ -123,6 +133,21 @@ void ResultWindow::setUpKeys() {
                               QKeySequence(Qt::ControlModifier | key),
                               QKeySequence(Qt::ControlModifier | Qt::ShiftModifier | key)});
     }
+    m_ui->removeAction->setShortcuts(m_ui->removeAction->shortcuts()
+                                     << QKeySequence(Qt::Key_Delete));
+    const auto addKeyAction = [this](const QList<QKeySequence>& keys, auto slot) {
+        auto* action = new QAction(this);
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(action);
+        connect(action, &QAction::triggered, this, slot);
+    };
+    addKeyAction({QKeySequence(Qt::Key_F8)},
+                 [this] { goToErrorRow(OperationTableModel::Direction::Down); });
+    addKeyAction({QKeySequence(Qt::ShiftModifier | Qt::Key_F8)},
+                 [this] { goToErrorRow(OperationTableModel::Direction::Up); });
+    addKeyAction({QKeySequence(Qt::ControlModifier | Qt::Key_Slash)},
+                 [this] { m_ui->listView->selectAll(); });
     auto* menuAction = new QAction(this);
     menuAction->setShortcuts(
         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::ShiftModifier | Qt::Key_F10)});
@@ -168,6 +193,35 @@ bool ResultWindow::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void ResultWindow::goToErrorRow(OperationTableModel::Direction direction) {
+    QTableView* view = m_ui->listView;
+    const QModelIndex current = view->currentIndex();
+    int from = current.isValid() ? current.row() : -1;
+    if (!current.isValid() && direction == OperationTableModel::Direction::Up)
+        from = m_model->rowCount();
+    const int row = m_model->nextErrorRow(from, direction);
+    if (row < 0) {
+        QApplication::beep();
+        return;
+    }
+    const QModelIndex cell = m_model->index(row, OperationTableModel::ActionColumn);
+    view->selectionModel()->setCurrentIndex(
+        cell, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view->scrollTo(cell);
+}
+
+void ResultWindow::closeEvent(QCloseEvent* event) {
+    if (!m_busy) {
+        QDialog::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    // During a run a close can only come while the run looks at the input, which takes this
+    // released Escape as the user's own and asks whether to stop.
+    QKeyEvent escape(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(this, &escape);
 }
 
 QList<int> ResultWindow::selectedRows() const {
@@ -242,12 +296,19 @@ void ResultWindow::runList() {
     RunSummary summary;
     {
         CopyProgressWindow progress(this);
+        progress.beginRun(plannedRunCounts(m_job->list()));
+        m_copyProgress = &progress;
         summary = m_job->OnOK(*this, progress);
+        m_copyProgress = nullptr;
     }
     m_progressTimer.stop();
     showRunProgress(); // the list ends scrolled to the last entry carried out
     setButtonsEnabled(true);
-    setStatus(fromUtf8(runFinishedText(summary.errors)), m_programIcon);
+    // A stopped run says so, and how much is left, rather than that it is complete.
+    setStatus(fromUtf8(summary.complete
+                           ? runFinishedText(summary.errors)
+                           : runStoppedText(summary.errors, pendingActionCount(m_job->list()))),
+              m_programIcon);
     if (summary.complete) {
         m_ui->runButton->setEnabled(false);
         m_ui->removeButton->setEnabled(false);
@@ -257,12 +318,16 @@ void ResultWindow::runList() {
     m_busy = false;
 }
 
-void ResultWindow::entryStarting(size_t row, const OperationEntry&, const std::string& statusText) {
+void ResultWindow::entryStarting(size_t row, const OperationEntry& entry,
+                                 const std::string& statusText) {
     m_model->setOverlay(row, RowOverlay::Running);
     m_progressRow = row;
     m_progressText = fromUtf8(statusText);
     m_progressPending = true;
-    if (!m_progressTimer.isActive())
+    if (m_copyProgress)
+        m_copyProgress->entryStarting(entry);
+    // A file the copy window will show is long enough for the status line to keep up with.
+    if (!m_progressTimer.isActive() || (copiesData(entry.command) && entry.source.size > kCopyChunkBytes))
         showRunProgress();
 }
 
@@ -282,8 +347,10 @@ void ResultWindow::showRunProgress() {
     m_progressTimer.start();
 }
 
-void ResultWindow::entryFinished(size_t row, const OperationEntry&, RowOverlay overlay) {
+void ResultWindow::entryFinished(size_t row, const OperationEntry& entry, RowOverlay overlay) {
     m_model->setOverlay(row, overlay);
+    if (m_copyProgress)
+        m_copyProgress->entryFinished(entry, overlay);
 }
 
 void ResultWindow::removeSelectedRows() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/RunObserver.h"
+#include "results/OperationTableModel.h"
 #include "results/RowImages.h"
 
 #include <QDialog>
@@ -9,6 +10,7 @@
 #include <QTimer>
 #include <memory>
 
+class QCloseEvent;
 class QLabel;
 class QTableView;
 
@@ -18,13 +20,15 @@ class ResultWindow;
 
 namespace ryk {
 
-class OperationTableModel;
+class CopyProgressWindow;
 class SearchWindow;
 class TransferJob;
 
 /// The "テスト結果" window over a planned job: lists the planned entries with a summary, lets
 /// the user remove rows, runs the list, and empties it when it closes. It owns the job; the
 /// tools its keys and rows lead to listen to its signals. ResultWindowFactory makes it.
+/// Keys beyond the letters: Delete removes like D, F8 and Shift+F8 go to the next and the
+/// previous row with an error, Ctrl+/ selects every row (Ctrl+A is the attribute change).
 class ResultWindow : public QDialog, public RunObserver {
     Q_OBJECT
 public:
@@ -41,6 +45,9 @@ public:
     void runList();
     /// Removes the selected rows and destroys their entries.
     void removeSelectedRows();
+    /// Makes the next (or previous) row with an error the current and only selected row; a
+    /// beep when there is none that way.
+    void goToErrorRow(OperationTableModel::Direction direction);
     /// Closing: destroys every entry and ends the window.
     void reject() override;
 
@@ -63,6 +70,8 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    /// A close from the window manager: while the list runs it asks to stop, as Escape does.
+    void closeEvent(QCloseEvent* event) override;
     void entryStarting(size_t row, const OperationEntry& entry,
                        const std::string& statusText) override;
     void entryFinished(size_t row, const OperationEntry& entry, RowOverlay overlay) override;
@@ -94,6 +103,8 @@ private:
     size_t m_progressRow = 0;
     QString m_progressText;
     bool m_progressPending = false;
+    /// The copy window of the run under way; null between runs.
+    CopyProgressWindow* m_copyProgress = nullptr;
     /// Set while a step runs that the window's own controls must not interrupt.
     bool m_busy = false;
 };

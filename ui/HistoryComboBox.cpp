@@ -9,28 +9,11 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QPainter>
-#include <QStyledItemDelegate>
 #include <QUrl>
 
 namespace ryk {
 
 namespace {
-
-/// Draws a list item shortened in its middle, so that a long path keeps its beginning and its
-/// last component; the item itself keeps the whole text.
-class CompactItemDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
-        QStyledItemDelegate::initStyleOption(option, index);
-        const int width = option->rect.width() - 8;
-        option->text = compactPath(option->text, option->fontMetrics, width);
-        option->textElideMode = Qt::ElideNone;
-    }
-};
 
 QString fromUtf8(const std::string& text) { return QString::fromStdString(text); }
 
@@ -44,7 +27,7 @@ HistoryComboBox::HistoryComboBox(QWidget* parent) : QComboBox(parent) {
     setCompleter(nullptr);
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     setMinimumContentsLength(20);
-    view()->setItemDelegate(new CompactItemDelegate(view()));
+    view()->setItemDelegate(new CompactPathDelegate(view()));
     view()->setTextElideMode(Qt::ElideNone);
     // Drops go to the box, which decides what they enter, not to the line edit.
     lineEdit()->setAcceptDrops(false);

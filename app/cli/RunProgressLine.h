@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/RunObserver.h"
+#include "engine/RunProgress.h"
 #include "platform/ProgressSinks.h"
 
 #include <cstddef>
@@ -10,19 +11,6 @@
 #include <string>
 
 namespace ryk {
-
-/// How far a run has come against the totals its plan knew beforehand.
-struct RunProgressCounts {
-    size_t entriesDone = 0;
-    size_t entriesTotal = 0;
-    uint64_t bytesDone = 0;
-    uint64_t bytesTotal = 0;
-};
-
-/// One line of overall progress, "3/10 件  1.5 MiB/4.0 MiB  37%  2.1 MiB/s  残り 0:02", after
-/// `elapsedSeconds` of the run. Speed and time left read "--" while there is nothing to go by;
-/// with no bytes planned the share of entries stands for the share of the work.
-std::string runProgressLine(const RunProgressCounts& counts, double elapsedSeconds);
 
 /// Shows a run's overall progress as one line on a terminal while it passes every report on to
 /// the observer and copy sink it wraps. The line's text changes at most ten times a second; it
@@ -67,7 +55,7 @@ private:
     void update();
     void write(const std::string& text);
 
-    RunProgressCounts m_counts;
+    RunProgressTally m_tally;
     RunObserver& m_observer;
     CopyProgressSink& m_sink;
     std::FILE* m_terminal;
@@ -75,10 +63,6 @@ private:
     Clock m_clock;
     double m_start = 0;
     double m_lastDrawn = 0;
-    /// Bytes of finished entries; the current entry's copied bytes come on top.
-    uint64_t m_finishedBytes = 0;
-    uint64_t m_currentBytes = 0;
-    uint64_t m_currentSize = 0;
     std::string m_text;
     bool m_shown = false;
     bool m_ended = false;

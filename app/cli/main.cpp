@@ -168,17 +168,13 @@ std::vector<std::string> takeOwnOptions(int argc, char** argv, CliOptions& optio
 }
 
 /// Runs the planned list, with a line of overall progress when stderr is a terminal.
-RunSummary runList(TransferJob& job, const PlanTotals& totals, CountingMessageBox& messages) {
+RunSummary runList(TransferJob& job, CountingMessageBox& messages) {
     ConsoleRunObserver observer;
     ConsoleCopyProgress progress;
     if (!isatty(STDERR_FILENO))
         return job.OnOK(observer, progress);
 
-    // A fresh plan: every line is still to do.
-    RunProgressCounts planned;
-    planned.entriesTotal = pendingActionCount(job.list());
-    planned.bytesTotal = totals.totalBytes;
-    TerminalRunProgress line(planned, observer, progress, stderr,
+    TerminalRunProgress line(plannedRunCounts(job.list()), observer, progress, stderr,
                              isatty(STDOUT_FILENO) ? TerminalRunProgress::OutcomeLines::OnTerminal
                                                    : TerminalRunProgress::OutcomeLines::Elsewhere);
     messages.setProgressLine(&line);
@@ -244,7 +240,7 @@ int main(int argc, char** argv) {
         return planProblems ? kExitProblem : 0;
 
     std::fflush(stdout);
-    const RunSummary summary = runList(job, totals, messages);
+    const RunSummary summary = runList(job, messages);
     if (!summary.complete) {
         std::puts(runStoppedText(summary.errors, pendingActionCount(job.list())).c_str());
         return kExitStopped;

@@ -42,6 +42,40 @@ void CopyProgressWindow::setRange(uint64_t total) {
 
 void CopyProgressWindow::setPosition(uint64_t done) {
     m_ui->progressBar->setValue(static_cast<int>(std::min(done, m_total) >> m_shift));
+    if (m_runTime.isValid()) {
+        m_tally.setFilePosition(done);
+        showOverall(Redraw::WhenDue);
+    }
+}
+
+void CopyProgressWindow::beginRun(const RunProgressCounts& totals) {
+    m_tally = RunProgressTally(totals);
+    m_runTime.start();
+    showOverall(Redraw::Now);
+}
+
+void CopyProgressWindow::entryStarting(const OperationEntry& entry) {
+    m_tally.entryStarting(entry);
+    showOverall(Redraw::WhenDue);
+}
+
+void CopyProgressWindow::entryFinished(const OperationEntry& entry, RowOverlay overlay) {
+    m_tally.entryFinished(entry, overlay);
+    showOverall(Redraw::WhenDue);
+}
+
+void CopyProgressWindow::showOverall(Redraw when) {
+    // A run of small files reports thousands of entries a second; the lines need not follow
+    // each of them.
+    constexpr qint64 kRedrawMs = 100;
+    if (when == Redraw::WhenDue && m_sinceOverallShown.isValid() &&
+        m_sinceOverallShown.elapsed() < kRedrawMs)
+        return;
+    m_sinceOverallShown.start();
+    const RunProgressCounts& counts = m_tally.counts();
+    const double seconds = static_cast<double>(m_runTime.elapsed()) / 1000;
+    m_ui->overallLabel->setText(QString::fromStdString(runProgressLine(counts, seconds)));
+    m_ui->overallBar->setValue(static_cast<int>(runProgressShare(counts) * 1000));
 }
 
 void CopyProgressWindow::setVisible(bool visible) {
@@ -58,6 +92,12 @@ QString CopyProgressWindow::targetText() const {
 }
 QString CopyProgressWindow::statusText() const {
     return m_ui->statusLabel->text();
+}
+QString CopyProgressWindow::overallText() const {
+    return m_ui->overallLabel->text();
+}
+int CopyProgressWindow::overallValue() const {
+    return m_ui->overallBar->value();
 }
 int CopyProgressWindow::barMaximum() const {
     return m_ui->progressBar->maximum();

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "engine/RunObserver.h"
+#include "engine/RunProgress.h"
 #include "platform/ProgressSinks.h"
 
+#include <QElapsedTimer>
 #include <QFrame>
 #include <memory>
 
@@ -12,7 +15,8 @@ class CopyProgressWindow;
 namespace ryk {
 
 /// The small window a run shows while it copies a large file: the source and target paths, a
-/// status line and a bar over the bytes of the file.
+/// status line and a bar over the bytes of the file, and below them the run's overall progress
+/// (entries and bytes done of the plan's totals, speed, time left) with a bar of its own.
 class CopyProgressWindow : public QFrame, public CopyProgressSink {
     Q_OBJECT
 public:
@@ -29,9 +33,18 @@ public:
     bool isVisible() const override { return QFrame::isVisible(); }
     void setVisible(bool visible) override;
 
+    /// From now on the overall lines follow a run that has `totals` to do.
+    void beginRun(const RunProgressCounts& totals);
+    /// The run's reports, which move the overall lines on.
+    void entryStarting(const OperationEntry& entry);
+    void entryFinished(const OperationEntry& entry, RowOverlay overlay);
+
     QString sourceText() const;
     QString targetText() const;
     QString statusText() const;
+    QString overallText() const;
+    /// The overall bar in thousandths of the work.
+    int overallValue() const;
     /// The bar's range and value as the bar holds them.
     int barMaximum() const;
     int barValue() const;
@@ -42,6 +55,14 @@ private:
     uint64_t m_total = 0;
     /// Bits the byte counts are shifted right by to fit the bar's int range.
     int m_shift = 0;
+
+    /// Draws the overall lines, at most ten times a second unless `when` is Now.
+    enum class Redraw { Now, WhenDue };
+    void showOverall(Redraw when);
+
+    RunProgressTally m_tally{{}};
+    QElapsedTimer m_runTime;
+    QElapsedTimer m_sinceOverallShown;
 };
 
 } // namespace ryk

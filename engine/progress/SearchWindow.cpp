@@ -4,7 +4,7 @@
 #include "engine/progress/SmallWindow.h"
 #include "ui_SearchWindow.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 namespace ryk {
 
@@ -13,6 +13,7 @@ SearchWindow::SearchWindow(QWidget* owner)
     m_ui->setupUi(this);
     m_ui->detailLabel->setMinimumHeight(m_ui->detailLabel->fontMetrics().height() + 6);
     makeSmallWindow(this);
+    setWindowFlag(Qt::WindowDoesNotAcceptFocus, false);
 }
 
 SearchWindow::~SearchWindow() = default;
@@ -26,9 +27,15 @@ void SearchWindow::begin(const QString& heading, const QString& hint) {
     m_ui->headingLabel->setText(heading);
     m_ui->hintLabel->setText(hint);
     m_ui->detailLabel->clear();
+    m_ui->detailLabel->setToolTip(QString());
     if (!isVisible()) {
         centreOverOwner(this, m_owner);
         show();
+        // Only from a window of ours: a program that has the keyboard keeps it.
+        if (QWidget* active = QApplication::activeWindow(); active && active != this) {
+            m_previousActive = active;
+            activateWindow();
+        }
     }
     // The step that follows may not return to the event loop for a while: let the window appear.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -42,6 +49,7 @@ void SearchWindow::setHeading(const QString& heading) {
 
 void SearchWindow::showDetail(const QString& text) {
     m_ui->detailLabel->setText(text);
+    m_ui->detailLabel->setToolTip(QString());
     if (isVisible())
         m_ui->detailLabel->repaint();
 }
@@ -53,7 +61,11 @@ void SearchWindow::showDetailPath(const std::string& path) {
 }
 
 void SearchWindow::end() {
+    const bool hadKeys = isActiveWindow();
     hide();
+    if (hadKeys && m_previousActive && m_previousActive->isVisible())
+        m_previousActive->activateWindow();
+    m_previousActive = nullptr;
 }
 
 QString SearchWindow::heading() const {

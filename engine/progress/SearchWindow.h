@@ -3,6 +3,7 @@
 #include "platform/ProgressSinks.h"
 
 #include <QFrame>
+#include <QPointer>
 #include <memory>
 
 namespace Ui {
@@ -12,7 +13,9 @@ class SearchWindow;
 namespace ryk {
 
 /// The small window shown during a long step of the result window: a heading, a detail line
-/// (the current path or a counter) and a hint. It only displays; it takes no input.
+/// (the current path or a counter) and a hint. It only displays, but while it shows it takes
+/// the keyboard from our window that had it, so that the Escape its hint speaks of comes to
+/// this program even while no other window of it is shown.
 class SearchWindow : public QFrame, public SearchSink {
     Q_OBJECT
 public:
@@ -30,7 +33,7 @@ public:
     void setHeading(const QString& heading);
     /// Shows `text` on the detail line as it is, painted at once.
     void showDetail(const QString& text);
-    /// Shows `path` on the detail line, compacted to the line's width.
+    /// Shows `path` on the detail line, compacted to the line's width, whole as its tooltip.
     void showDetailPath(const std::string& path) override;
     /// Hides the window after a step.
     void end();
@@ -42,6 +45,8 @@ public:
 private:
     std::unique_ptr<Ui::SearchWindow> m_ui;
     QWidget* m_owner;
+    /// Our window that had the keyboard before this one took it; it gets it back.
+    QPointer<QWidget> m_previousActive;
 };
 
 } // namespace ryk

@@ -2,39 +2,78 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 
 namespace ryk {
 
+QtAbortKey::QtAbortKey() {
+    watchKeys();
+}
+
+QtAbortKey::~QtAbortKey() {
+    if (m_watching)
+        if (QCoreApplication* app = QCoreApplication::instance())
+            app->removeEventFilter(this);
+}
+
+void QtAbortKey::watchKeys() {
+    if (m_watching)
+        return;
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+        // Always, not only while polling: a Control key pressed just before a step and held
+        // must stop it, and its release must be seen whenever it comes.
+        app->installEventFilter(this);
+        m_watching = true;
+    }
+}
+
 AbortKeyEvent QtAbortKey::poll() {
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app)
+    watchKeys();
+    if (!m_watching)
         return AbortKeyEvent::None;
     constexpr qint64 kLookEveryMs = 15;
     if (m_sinceLastLook.isValid() && m_sinceLastLook.elapsed() < kLookEveryMs)
         return AbortKeyEvent::None;
     m_sinceLastLook.start();
     m_escapeReleased = false;
-    app->installEventFilter(this);
+    m_polling = true;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    app->removeEventFilter(this);
-    if (QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier)
+    m_polling = false;
+    if (m_controlHeld)
         return AbortKeyEvent::ControlDown;
     return m_escapeReleased ? AbortKeyEvent::EscapeReleased : AbortKeyEvent::None;
 }
 
-bool QtAbortKey::eventFilter(QObject*, QEvent* event) {
+bool QtAbortKey::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
-    case QEvent::KeyRelease:
-        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
-            !static_cast<QKeyEvent*>(event)->isAutoRepeat())
-            m_escapeReleased = true;
-        return true;
     case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // A key comes to a window's widget after its native window; the widget is the one that
+        // counts, so that a key is seen once.
+        if (watched->isWidgetType()) {
+            if (key->key() == Qt::Key_Control)
+                m_controlHeld = event->type() == QEvent::KeyPress;
+            else
+                m_controlHeld = key->modifiers().testFlag(Qt::ControlModifier);
+            if (m_polling && event->type() == QEvent::KeyRelease &&
+                key->key() == Qt::Key_Escape && !key->isAutoRepeat())
+                m_escapeReleased = true;
+        }
+        return m_polling; // keys pressed during a long step reach no window
+    }
     case QEvent::ShortcutOverride:
     case QEvent::Shortcut:
-        return true; // keys pressed during a long step reach no window
+        return m_polling;
+    case QEvent::ApplicationDeactivate:
+        // The keys now go to another program, the release of a held Control key too.
+        m_controlHeld = false;
+        return false;
+    case QEvent::ApplicationStateChange:
+        if (static_cast<QApplicationStateChangeEvent*>(event)->applicationState() !=
+            Qt::ApplicationActive)
+            m_controlHeld = false;
+        return false;
     default:
         return false;
     }

@@ -1,3 +1,4 @@
+#include "engine/OperationEntry.h"
 #include "engine/progress/CompactPath.h"
 #include "engine/progress/CopyProgressWindow.h"
 #include "engine/progress/SearchWindow.h"
@@ -7,14 +8,13 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QProgressDialog>
+#include <QTest>
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <limits>
 
 namespace ryk {
 namespace {
-
-const QString kEllipsis = QStringLiteral("\u2026");
 
 TEST(CompactPathTest, ShortensInTheMiddleAndKeepsTheFileName) {
     const QFontMetrics metrics(QApplication::font());
@@ -62,6 +62,83 @@ TEST(CompactPathTest, UsesFourFifthsOfTheLine) {
     EXPECT_NE(label.text(), path);
     EXPECT_LE(label.fontMetrics().horizontalAdvance(label.text()), label.width() * 4 / 5);
     CompactPathToControl(path, nullptr); // no control: nothing happens
+}
+
+TEST(CompactPathTest, KeepsTheLastComponentWholeWithOneEllipsis) {
+    const QFontMetrics metrics(QApplication::font());
+    const QString longName = QString(200, u'n') + QStringLiteral(".tar.gz");
+    const struct {
+        const char* label;
+        QString path;
+        int width;
+        QString ending; ///< what the shortened path ends with
+    } cases[] = {
+        {"the name fits behind the beginning", QStringLiteral("/srv/a/b/c/d/e/f/g/h/report.txt"),
+         metrics.horizontalAdvance(QStringLiteral("/srv/a\u2026/report.txt")),
+         QStringLiteral("\u2026/report.txt")},
+        {"a Japanese name is kept whole", QStringLiteral("/データ/とても/長い/フォルダ/報告書.txt"),
+         metrics.horizontalAdvance(QStringLiteral("/デ\u2026/報告書.txt")),
+         QStringLiteral("\u2026/報告書.txt")},
+        {"a trailing slash belongs to the last component", QStringLiteral("/srv/aaaa/bbbb/dir/"),
+         metrics.horizontalAdvance(QStringLiteral("/s\u2026/dir/")), QStringLiteral("/dir/")},
+        {"a very long last component keeps its end", QStringLiteral("/srv/") + longName,
+         metrics.horizontalAdvance(QStringLiteral("/srv/nnnnnnnnnn.tar.gz")),
+         QStringLiteral("n.tar.gz")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        const QString shown = compactPath(c.path, metrics, c.width);
+        EXPECT_LE(metrics.horizontalAdvance(shown), c.width) << shown.toStdString();
+        EXPECT_EQ(shown.count(kEllipsis), 1) << shown.toStdString();
+        EXPECT_FALSE(shown.contains(QStringLiteral("..."))) << "one kind of ellipsis only";
+        EXPECT_TRUE(shown.endsWith(c.ending)) << shown.toStdString();
+        EXPECT_EQ(shown.front(), u'/') << "the beginning stays";
+    }
+}
+
+TEST(CompactPathTest, ProgressLinesHaveTheWholePathAsTooltip) {
+    SearchWindow search;
+    const std::string path = "/data/" + std::string(300, 'd') + "/last-name.dat";
+    search.showDetailPath(path);
+    const QLabel* detail = search.findChild<QLabel*>("detailLabel");
+    ASSERT_NE(detail, nullptr);
+    EXPECT_EQ(detail->toolTip().toStdString(), path);
+    EXPECT_NE(detail->text().toStdString(), path);
+    search.showDetail(QStringLiteral("1/2"));
+    EXPECT_EQ(detail->toolTip(), "") << "a counter is no path";
+
+    CopyProgressWindow copy;
+    copy.showTargetPath(path);
+    EXPECT_EQ(copy.findChild<QLabel*>("targetLabel")->toolTip().toStdString(), path);
+}
+
+TEST(CopyProgressWindowTest, ShowsTheRunsOverallProgress) {
+    CopyProgressWindow window;
+    OperationEntry big;
+    big.setCommand(OperationCommand::Copy);
+    big.source.size = 3000;
+    OperationEntry small;
+    small.setCommand(OperationCommand::Copy);
+    small.source.size = 1000;
+    window.beginRun({0, 2, 0, 4000});
+    EXPECT_EQ(window.overallText(), QStringLiteral("0/2 件  0 B/3.9 KiB  0%  --/s  残り --:--"));
+    EXPECT_EQ(window.overallValue(), 0);
+
+    window.entryStarting(big);
+    window.setRange(3000);
+    QTest::qWait(110); // the lines follow at most ten times a second
+    window.setPosition(1000);
+    EXPECT_TRUE(window.overallText().startsWith(QStringLiteral("0/2 件  1000 B/3.9 KiB  25%")))
+        << window.overallText().toStdString();
+    EXPECT_EQ(window.overallValue(), 250);
+    window.entryFinished(big, RowOverlay::Done);
+    window.entryStarting(small);
+    QTest::qWait(110);
+    window.entryFinished(small, RowOverlay::Done);
+    EXPECT_TRUE(window.overallText().startsWith(QStringLiteral("2/2 件  3.9 KiB/3.9 KiB  100%")))
+        << window.overallText().toStdString();
+    EXPECT_TRUE(window.overallText().endsWith(QStringLiteral("残り 0:00")));
+    EXPECT_EQ(window.overallValue(), 1000);
 }
 
 TEST(SearchWindowTest, ShowsAStepAndThePathsOfIt) {

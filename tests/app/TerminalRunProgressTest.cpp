@@ -11,35 +11,6 @@
 namespace ryk {
 namespace {
 
-TEST(RunProgressLineTest, ShowsCountsSpeedAndTimeLeft) {
-    constexpr uint64_t kMiB = 1024 * 1024;
-    const struct {
-        const char* what;
-        RunProgressCounts counts;
-        double elapsed;
-        const char* line;
-    } cases[] = {
-        {"at the start", {0, 2, 0, 3}, 0, "0/2 件  0 B/3 B  0%  --/s  残り --:--"},
-        {"nothing done yet", {0, 2, 0, 3}, 2, "0/2 件  0 B/3 B  0%  0 B/s  残り --:--"},
-        {"a quarter", {1, 4, kMiB, 4 * kMiB}, 2,
-         "1/4 件  1.0 MiB/4.0 MiB  25%  512.0 KiB/s  残り 0:06"},
-        {"all done", {4, 4, 4 * kMiB, 4 * kMiB}, 8,
-         "4/4 件  4.0 MiB/4.0 MiB  100%  512.0 KiB/s  残り 0:00"},
-        {"no bytes planned: entries stand for the work", {1, 2, 0, 0}, 3,
-         "1/2 件  0 B/0 B  50%  0 B/s  残り 0:03"},
-        {"nothing planned at all", {0, 0, 0, 0}, 0, "0/0 件  0 B/0 B  100%  --/s  残り 0:00"},
-        {"a file grew after planning", {2, 2, 5000, 4000}, 1,
-         "2/2 件  3.9 KiB/3.9 KiB  100%  3.9 KiB/s  残り 0:00"},
-        {"hours left", {1, 10, 1, 1000}, 10, "1/10 件  1 B/1000 B  0%  0 B/s  残り 2:46:30"},
-        {"no estimate beyond 99 hours", {0, 1, 1, uint64_t{1} << 40}, 1,
-         "0/1 件  1 B/1.0 TiB  0%  1 B/s  残り --:--"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        EXPECT_EQ(runProgressLine(c.counts, c.elapsed), c.line);
-    }
-}
-
 /// Writes each outcome as a line of its own to the stream the progress line uses.
 class OutcomeWriter : public RunObserver {
 public:

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QTableView>
+
+namespace ryk {
+
+/// The result list as a list of rows rather than a grid of cells: the cursor moves from row to
+/// row (Home and End go to the first and last row), the focus frame goes round the whole
+/// current row, and long texts are shortened in their middle with their last component kept.
+class ResultListView : public QTableView {
+    Q_OBJECT
+public:
+    explicit ResultListView(QWidget* parent = nullptr);
+
+protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void paintEvent(QPaintEvent* event) override;
+};
+
+} // namespace ryk

@@ -1,0 +1,153 @@
+#include "ResultWindowFixture.h"
+#include "engine/progress/SearchWindow.h"
+#include "platform/qt/QtAbortKey.h"
+#include "results/ResultWindow.h"
+
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+namespace ryk {
+namespace {
+
+using test::ResultWindowTest;
+
+/// Delivers a key event to `widget` as the desktop would give it to our window.
+void deliver(QWidget* widget, QEvent::Type type, int key, Qt::KeyboardModifiers modifiers) {
+    QKeyEvent event(type, key, modifiers);
+    QCoreApplication::sendEvent(widget, &event);
+}
+
+TEST(QtAbortKeyTest, OnlyKeysGivenToOurWindowsCount) {
+    QtAbortKey key;
+    QLineEdit ours;
+    const struct {
+        const char* what;
+        QEvent::Type type;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        AbortKeyEvent seen;
+    } steps[] = {
+        {"nothing pressed", QEvent::None, 0, {}, AbortKeyEvent::None},
+        {"Escape pressed: not yet", QEvent::KeyPress, Qt::Key_Escape, {}, AbortKeyEvent::None},
+        {"Escape released", QEvent::KeyRelease, Qt::Key_Escape, {}, AbortKeyEvent::EscapeReleased},
+        {"Control pressed", QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier,
+         AbortKeyEvent::ControlDown},
+        {"Control still held", QEvent::None, 0, {}, AbortKeyEvent::ControlDown},
+        {"Control released", QEvent::KeyRelease, Qt::Key_Control, {}, AbortKeyEvent::None},
+        {"Ctrl+S", QEvent::KeyPress, Qt::Key_S, Qt::ControlModifier, AbortKeyEvent::ControlDown},
+        {"S without Control", QEvent::KeyRelease, Qt::Key_S, {}, AbortKeyEvent::None},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        QTest::qWait(20); // the poll looks every few milliseconds
+        if (step.type != QEvent::None)
+            QTimer::singleShot(0, &ours, [&] { deliver(&ours, step.type, step.key, step.modifiers); });
+        EXPECT_EQ(key.poll(), step.seen);
+    }
+    deliver(&ours, QEvent::KeyRelease, Qt::Key_Control, {});
+}
+
+TEST(QtAbortKeyTest, AControlKeyOfAnotherProgramDoesNotStop) {
+    QtAbortKey key;
+    // The desktop's modifier state says Control, but no key came to a window of ours: the
+    // plain native window stands for another program's.
+    QWindow other;
+    QTest::keyPress(&other, Qt::Key_Control, Qt::ControlModifier);
+    ASSERT_TRUE(QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier);
+    QTest::qWait(20);
+    EXPECT_EQ(key.poll(), AbortKeyEvent::None);
+    QTest::keyRelease(&other, Qt::Key_Control);
+
+    // Held in our window, then the keyboard went to another program, which got the release.
+    QLineEdit ours;
+    deliver(&ours, QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier);
+    QTest::qWait(20);
+    EXPECT_EQ(key.poll(), AbortKeyEvent::ControlDown);
+    QApplicationStateChangeEvent inactive(Qt::ApplicationInactive);
+    QCoreApplication::sendEvent(qApp, &inactive);
+    QTest::qWait(20);
+    EXPECT_EQ(key.poll(), AbortKeyEvent::None);
+}
+
+TEST_F(ResultWindowTest, ARunIsNotStoppedByAControlKeyElsewhere) {
+    QtAbortKey key;
+    auto w = planned(TransferMode::Update, &key);
+    show(*w);
+    QWindow other;
+    QTest::keyPress(&other, Qt::Key_Control, Qt::ControlModifier);
+    w->runList();
+    QTest::keyRelease(&other, Qt::Key_Control);
+    EXPECT_EQ(w->statusText(), "完了しました.(Error=0)");
+    EXPECT_EQ(tmp.readFile("dst/sub/c.txt"), "ccccccc");
+}
+
+TEST_F(ResultWindowTest, EscapeDuringTheScanReachesTheSearchWindow) {
+    QtAbortKey key;
+    QWidget mainWindow;
+    mainWindow.show();
+    mainWindow.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&mainWindow));
+    auto f = std::make_unique<ResultWindowFactory>(Platform{fileSystem, messages, key}, &mainWindow);
+    OptionFlags flags;
+    flags.subdirectories = 1;
+    f->job().SetJob(TransferMode::Update, flags, DateTime());
+    ASSERT_TRUE(f->job().SetPaths(source, "*.*", "", destination, "*.*"));
+
+    // The user presses Escape over and over while the scan runs; the keyboard is with the
+    // search window, and a press that comes while the scan looks at the keys stops it.
+    bool searchWindowActive = false;
+    QTimer presses;
+    presses.setInterval(0);
+    QObject::connect(&presses, &QTimer::timeout, [&] {
+        QWidget* active = QApplication::activeWindow();
+        searchWindowActive = searchWindowActive || qobject_cast<SearchWindow*>(active);
+        if (active)
+            QTest::keyClick(active, Qt::Key_Escape);
+    });
+    presses.start();
+    messages.answers = {MessageAnswer::Yes};
+    EXPECT_EQ(f->plan(), nullptr) << "the scan was stopped";
+    presses.stop();
+    EXPECT_TRUE(searchWindowActive);
+    ASSERT_EQ(messages.texts().size(), 1u);
+    EXPECT_EQ(messages.texts()[0], "中断しますか?");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &mainWindow; }))
+        << "the keyboard goes back to the window that had it";
+}
+
+TEST_F(ResultWindowTest, CloseDuringARunAsksAsEscapeDoes) {
+    QtAbortKey key;
+    auto w = planned(TransferMode::Update, &key);
+    show(*w);
+    EXPECT_FALSE(w->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+
+    // The window manager's close comes while the run looks at the input.
+    QTest::qWait(20); // the run's first poll looks at the input
+    QTimer::singleShot(0, w.get(), [&] { w->close(); });
+    messages.answers = {MessageAnswer::No};
+    w->runList();
+    ASSERT_EQ(messages.texts().size(), 1u);
+    EXPECT_EQ(messages.texts()[0], "中断しますか?");
+    EXPECT_TRUE(w->isVisible()) << "a run is never cut off by a close";
+    EXPECT_EQ(w->statusText(), "完了しました.(Error=0)") << "No goes on";
+
+    select(*w, {0});
+    QTest::qWait(20);
+    QTimer::singleShot(0, w.get(), [&] { w->close(); });
+    messages.answers = {MessageAnswer::Yes};
+    w->job().list().at(1)->state = kStatePending;
+    w->runList();
+    EXPECT_EQ(messages.texts().size(), 2u);
+    EXPECT_TRUE(w->statusText().startsWith("中断しました.")) << w->statusText().toStdString();
+
+    // Outside a run a close closes.
+    w->close();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(w->job().list().size(), 0u);
+}
+
+} // namespace
+} // namespace ryk
