@@ -1,6 +1,7 @@
 #include "platform/posix/PosixBlockReader.h"
 
 #include "platform/ErrorCodes.h"
+#include "platform/posix/TreeResolve.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -10,20 +11,9 @@
 namespace ryk {
 
 std::unique_ptr<PosixBlockReader> PosixBlockReader::open(const std::string& path, int& error) {
-    // O_NONBLOCK keeps a named pipe from waiting here for a writer; a regular file ignores it.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
-    if (fd < 0) {
-        error = errno;
+    const int fd = openRegularFile(path, O_NOFOLLOW, kErrorSpecialFile, error);
+    if (fd < 0)
         return nullptr;
-    }
-    struct stat st;
-    error = fstat(fd, &st) != 0 ? errno : 0;
-    if (error == 0 && !S_ISREG(st.st_mode))
-        error = S_ISDIR(st.st_mode) ? EISDIR : kErrorSpecialFile;
-    if (error != 0) {
-        ::close(fd);
-        return nullptr;
-    }
     posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     return std::unique_ptr<PosixBlockReader>(new PosixBlockReader(fd));
 }

@@ -1,5 +1,7 @@
 #include "platform/posix/PosixLineReader.h"
 
+#include "platform/posix/TreeResolve.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -11,20 +13,9 @@ namespace ryk {
 
 std::unique_ptr<PosixLineReader> PosixLineReader::open(const std::string& path, size_t lineLimit,
                                                        int& error) {
-    // O_NONBLOCK keeps a named pipe from waiting here for a writer; a regular file ignores it.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        error = errno;
+    const int fd = openRegularFile(path, 0, ENOTSUP, error);
+    if (fd < 0)
         return nullptr;
-    }
-    struct stat st;
-    error = fstat(fd, &st) != 0 ? errno : 0;
-    if (error == 0 && !S_ISREG(st.st_mode))
-        error = S_ISDIR(st.st_mode) ? EISDIR : ENOTSUP;
-    if (error != 0) {
-        ::close(fd);
-        return nullptr;
-    }
     return std::unique_ptr<PosixLineReader>(new PosixLineReader(fd, lineLimit));
 }
 

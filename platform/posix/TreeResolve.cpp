@@ -139,4 +139,22 @@ int openParent(const TreePath& treePath, ParentDirectory& out) {
     return openBeneathByWalk(rootFd.get(), relative, out.fd);
 }
 
+int openRegularFile(const std::string& path, int extraFlags, int specialError, int& error) {
+    // O_NONBLOCK keeps a named pipe from waiting here for a writer; a regular file ignores it.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | extraFlags);
+    if (fd < 0) {
+        error = errno;
+        return -1;
+    }
+    struct stat st;
+    error = fstat(fd, &st) != 0 ? errno : 0;
+    if (error == 0 && !S_ISREG(st.st_mode))
+        error = S_ISDIR(st.st_mode) ? EISDIR : specialError;
+    if (error != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace ryk

@@ -34,6 +34,10 @@ private:
     int m_fd = -1;
 };
 
+/// Opens `path` for reading (with `extraFlags` besides), if it is a regular file: else -1 and
+/// `error` is the errno, EISDIR for a directory, `specialError` for anything else.
+int openRegularFile(const std::string& path, int extraFlags, int specialError, int& error);
+
 /// The directory that holds the last component of a tree path, and that component.
 struct ParentDirectory {
     /// Opened with O_PATH: usable as the directory of every *at call.
