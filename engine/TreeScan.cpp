@@ -2,6 +2,7 @@
 
 #include "engine/TreeScan.h"
 
+#include "engine/ListingReadAhead.h"
 #include "engine/Patterns.h"
 #include "platform/ErrorCodes.h"
 #include "platform/FileSystem.h"
@@ -12,6 +13,8 @@ namespace ryk {
 TreeScan::TreeScan(const Platform& platform, SearchSink* searchSink, OperationList& list)
     : m_platform(platform), m_utility(m_platform), m_searchSink(searchSink), m_list(list) {}
 
+TreeScan::~TreeScan() = default;
+
 int TreeScan::run(const JobSettings& job, SyncPass pass) {
     m_job = &job;
     m_pass = pass;
@@ -21,7 +24,18 @@ int TreeScan::run(const JobSettings& job, SyncPass pass) {
     m_missingBelowDepth = -1;
     if (m_searchSink)
         m_searchSink->showDetailPath({});
+    // The facts a file pass asks for: every file a sync's deletions look at has a counterpart,
+    // and those are only looked up by name.
+    const OptionFlags& f = job.flags;
+    const bool statFiles = !(f.subdirectories && f.directoriesOnly) && pass != SyncPass::Deletions;
+    m_readAhead = std::make_unique<ListingReadAhead>(
+        m_platform.fileSystem, job.sourceDirectory, kDefaultPattern, f.subdirectories,
+        [&job, statFiles](std::string_view name) {
+            return statFiles && matchesPatternList(job.sourcePatterns, name) &&
+                   !matchesPatternList(job.exclusionPatterns, name);
+        });
     const int result = scanTree(job.sourceDirectory);
+    m_readAhead.reset();
     m_job = nullptr;
     return result;
 }
@@ -159,9 +173,14 @@ int TreeScan::scanTree(const std::string& directory, int* filesMet) {
     int met = 0;
     int result = 0;
 
-    const auto search = m_platform.fileSystem.newSearch();
-    search->setReadStoredBits(false); // the plan decides by names, times and sizes
-    if (const int error = search->findFile(listing); error != 0) {
+    std::unique_ptr<DirectorySearch> search;
+    int error = m_readAhead ? m_readAhead->take(directory, search) : 0;
+    if (!search && error == 0) {
+        search = m_platform.fileSystem.newSearch();
+        search->setReadStoredBits(false); // the plan decides by names, times and sizes
+        error = search->findFile(listing);
+    }
+    if (error != 0) {
         m_utility.ShowSystemError(error, listing);
         if (m_scanDepth > 0) {
             // Counts as a file that got no line, so no parent is planned for removal; a sync

@@ -15,6 +15,7 @@
 namespace ryk {
 
 class DirectorySearch;
+class ListingReadAhead;
 class SearchSink;
 enum class LinkMode;
 struct FileStatus;
@@ -28,6 +29,7 @@ enum class SyncPass { None, Copies, Deletions };
 class TreeScan {
 public:
     TreeScan(const Platform& platform, SearchSink* searchSink, OperationList& list);
+    ~TreeScan();
 
     /// Plans `job` from its source directory as part `pass` of a sync (or as a plain job); the
     /// number of file entries planned, or -1 when the scan failed or was stopped.
@@ -100,6 +102,8 @@ private:
     std::set<std::string> m_syncRemoved;
     /// Directories that could not be listed (and were reported) during this scan.
     std::set<std::string> m_unreadable;
+    /// The source tree read ahead of the scan, during run().
+    std::unique_ptr<ListingReadAhead> m_readAhead;
 };
 
 } // namespace ryk

@@ -115,6 +115,8 @@ public:
 };
 
 /// The file-system operations the engine needs. Every call answers 0 or an errno value.
+/// Searches and status() may be used from two threads at once: a plan reads its source tree
+/// on a thread of its own.
 class FileSystem {
 public:
     virtual ~FileSystem() = default;

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -169,12 +170,15 @@ private:
 class RefusingSearch : public ForwardingDirectorySearch {
 public:
     RefusingSearch(std::unique_ptr<DirectorySearch> real, std::string refused,
-                   std::vector<std::string>& started)
+                   std::vector<std::string>& started, std::mutex& startedMutex)
         : ForwardingDirectorySearch(std::move(real)), m_refused(std::move(refused)),
-          m_started(started) {}
+          m_started(started), m_startedMutex(startedMutex) {}
 
     int findFile(std::string_view pathOrPattern) override {
-        m_started.emplace_back(pathOrPattern);
+        {
+            const std::lock_guard lock(m_startedMutex);
+            m_started.emplace_back(pathOrPattern);
+        }
         const std::string_view p = pathOrPattern;
         if (!m_refused.empty() && p.starts_with(m_refused) &&
             (p.size() == m_refused.size() || p[m_refused.size()] == '/'))
@@ -185,6 +189,7 @@ public:
 private:
     std::string m_refused;
     std::vector<std::string>& m_started;
+    std::mutex& m_startedMutex;
 };
 
 /// The real file system, with faults injected where a test asks for them; without any it is
@@ -206,19 +211,24 @@ public:
     /// Stat plays a file system whose listings never tell an entry's type.
     EntryTypes entryTypes = EntryTypes::FromListing;
     /// Every path or pattern a search was started with, and every path whose status was asked,
-    /// in order.
+    /// in order; a plan reads its source tree on a thread of its own, so both are noted under
+    /// a lock.
     std::vector<std::string> searched;
     std::vector<std::string> statused;
+    std::mutex recordMutex;
 
     std::unique_ptr<DirectorySearch> newSearch() override {
         return std::make_unique<RefusingSearch>(std::make_unique<PosixDirectorySearch>(entryTypes),
-                                                unreadableDirectory, searched);
+                                                unreadableDirectory, searched, recordMutex);
     }
     std::unique_ptr<FileCopy> newCopy() override {
         return std::make_unique<FaultyFileCopy>(ForwardingFileSystem::newCopy(), copyFaults);
     }
     int status(const std::string& path, FileStatus& out, LinkMode links) override {
-        statused.push_back(path);
+        {
+            const std::lock_guard lock(recordMutex);
+            statused.push_back(path);
+        }
         return ForwardingFileSystem::status(path, out, links);
     }
     int renameNoReplace(const TreePath& from, const TreePath& to) override {

@@ -1,0 +1,114 @@
+#include "engine/ListingReadAhead.h"
+
+#include "platform/ErrorCodes.h"
+#include "support/FaultyFileSystem.h"
+#include "support/TempDir.h"
+
+#include <cerrno>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace ryk::test {
+namespace {
+
+/// The names a listing holds, dots left out, and how many of them carry facts.
+struct Taken {
+    int error = 0;
+    bool listed = false;
+    std::vector<std::string> names;
+    int withFacts = 0;
+};
+
+Taken take(ListingReadAhead& ahead, const std::string& directory) {
+    Taken taken;
+    std::unique_ptr<DirectorySearch> listing;
+    taken.error = ahead.take(directory, listing);
+    taken.listed = listing != nullptr;
+    while (listing && listing->findNextFile()) {
+        if (listing->isDots())
+            continue;
+        taken.names.push_back(listing->fileName());
+        FileStatus status;
+        if (listing->status(status) == 0 && status.lastWriteTime.seconds != 0)
+            ++taken.withFacts;
+    }
+    return taken;
+}
+
+ListingReadAhead::FileWanted allFiles() {
+    return [](std::string_view) { return true; };
+}
+
+// Far more than is read ahead at once sits in a subtree the scan leaves out; the scan still
+// gets the directories after it, whole and with their facts.
+TEST(ListingReadAhead, SubtreeTheScanLeavesOutIsPassedOver) {
+    TempDir tmp;
+    for (int d = 0; d < 60; ++d)
+        for (int f = 0; f < 100; ++f)
+            tmp.writeFile("root/a/d" + std::to_string(d) + "/f" + std::to_string(f));
+    tmp.writeFile("root/b/one.txt", "1");
+    tmp.writeFile("root/b/two.txt", "22");
+    tmp.writeFile("root/top.txt");
+    FaultyFileSystem fileSystem;
+    ListingReadAhead ahead(fileSystem, tmp / "root", "*.*", true, allFiles());
+
+    const Taken root = take(ahead, tmp / "root");
+    EXPECT_EQ(root.names, (std::vector<std::string>{"a", "b", "top.txt"}));
+    EXPECT_EQ(root.withFacts, 3);
+    const Taken b = take(ahead, tmp / "root/b");
+    EXPECT_EQ(b.error, 0);
+    EXPECT_EQ(b.names, (std::vector<std::string>{"one.txt", "two.txt"}));
+    EXPECT_EQ(b.withFacts, 2);
+    // Past the end of the reading nothing is known: the caller lists it itself.
+    const Taken after = take(ahead, tmp / "root/c");
+    EXPECT_EQ(after.error, 0);
+    EXPECT_FALSE(after.listed);
+}
+
+// Only the files asked for get their facts read ahead; the others are looked up when asked,
+// and a directory that cannot be listed gives its error where the scan takes it.
+TEST(ListingReadAhead, FactsOfWantedFilesAndErrorsOfUnreadableDirectories) {
+    TempDir tmp;
+    tmp.writeFile("root/keep.c");
+    tmp.writeFile("root/skip.o");
+    tmp.writeFile("root/locked/inside.c");
+    tmp.writeFile("root/open/inside.c");
+    FaultyFileSystem fileSystem;
+    fileSystem.unreadableDirectory = tmp / "root/locked";
+    ListingReadAhead ahead(fileSystem, tmp / "root", "*.*", true,
+                           [](std::string_view name) { return name.ends_with(".c"); });
+
+    const Taken root = take(ahead, tmp / "root");
+    EXPECT_EQ(root.names, (std::vector<std::string>{"keep.c", "locked", "open", "skip.o"}));
+    EXPECT_EQ(root.withFacts, 4); // skip.o by a look of its own
+    const size_t statusedBefore = fileSystem.statused.size();
+    EXPECT_EQ(fileSystem.statused.back(), tmp / "root/skip.o");
+    EXPECT_EQ(take(ahead, tmp / "root/locked").error, EACCES);
+    const Taken open = take(ahead, tmp / "root/open");
+    EXPECT_EQ(open.names, (std::vector<std::string>{"inside.c"}));
+    EXPECT_EQ(open.withFacts, 1);
+    EXPECT_EQ(fileSystem.statused.size(), statusedBefore);
+}
+
+// A scan that stops early leaves the reading waiting for room; ending it does not hang, and
+// without subdirectories only the top is read.
+TEST(ListingReadAhead, StoppingEarlyAndTopOnly) {
+    TempDir tmp;
+    for (int d = 0; d < 20; ++d)
+        for (int f = 0; f < 400; ++f)
+            tmp.writeFile("root/d" + std::to_string(d) + "/f" + std::to_string(f));
+    FaultyFileSystem fileSystem;
+    {
+        ListingReadAhead ahead(fileSystem, tmp / "root", "*.*", true, allFiles());
+        EXPECT_EQ(take(ahead, tmp / "root").names.size(), 20u);
+    }
+    fileSystem.searched.clear();
+    ListingReadAhead topOnly(fileSystem, tmp / "root", "*.*", false, allFiles());
+    EXPECT_EQ(take(topOnly, tmp / "root").names.size(), 20u);
+    EXPECT_FALSE(take(topOnly, tmp / "root/d0").listed);
+    EXPECT_EQ(fileSystem.searched, (std::vector<std::string>{tmp / "root/*.*"}));
+}
+
+} // namespace
+} // namespace ryk::test
