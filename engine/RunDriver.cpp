@@ -15,7 +15,27 @@ RunDriver::RunDriver(const Platform& platform, OperationList& list, bool explore
     : m_platform(platform), m_utility(m_platform), m_list(list), m_observer(observer),
       m_batch(platform.fileBatch, explorerStyle, observer) {}
 
+namespace {
+
+/// Keeps the directories a run works in open from one entry to the next, and closes them when
+/// the run ends however it ends.
+class OpenDirectoriesKept {
+public:
+    explicit OpenDirectoriesKept(FileSystem& fileSystem) : m_fileSystem(fileSystem) {
+        m_fileSystem.keepDirectoriesOpen(true);
+    }
+    ~OpenDirectoriesKept() { m_fileSystem.keepDirectoriesOpen(false); }
+    OpenDirectoriesKept(const OpenDirectoriesKept&) = delete;
+    OpenDirectoriesKept& operator=(const OpenDirectoriesKept&) = delete;
+
+private:
+    FileSystem& m_fileSystem;
+};
+
+} // namespace
+
 RunSummary RunDriver::OnOK(CopyProgressSink& progress) {
+    const OpenDirectoriesKept kept(m_platform.fileSystem);
     progress.setVisible(false);
     const size_t total = m_list.size();
     size_t row = 0;

@@ -168,6 +168,10 @@ public:
     /// followed. Null with `error` set when it cannot be opened.
     [[nodiscard]] virtual std::unique_ptr<BlockReader> openBlocks(const std::string& path,
                                                                   int& error) = 0;
+    /// While kept (during a run), the directories the calls above open stay open for the next
+    /// call in the same directory; false closes them, so that nothing stays open between runs
+    /// (an open directory keeps its file system from being unmounted).
+    virtual void keepDirectoriesOpen(bool keep) { (void)keep; }
 };
 
 /// The system's text for an error code.

@@ -93,6 +93,9 @@ int PosixFileSystem::renameNoReplace(const TreePath& from, const TreePath& to) {
         return error;
     if (S_ISREG(st.st_mode) && isReadOnly(st.st_mode))
         return EACCES;
+    // A kept directory may be the one moved, or lie below it.
+    if (S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode))
+        forgetKeptParents();
     return renameWithoutReplace(source.fd.get(), source.leaf.c_str(), target.fd.get(),
                                 target.leaf.c_str());
 }
@@ -107,6 +110,9 @@ int PosixFileSystem::removeFile(const TreePath& path) {
     // Protected as the read-only attribute promises, although the directory would allow it.
     if (isReadOnly(st.st_mode))
         return EACCES;
+    // A path through the link led to a directory that a kept descriptor may still hold.
+    if (S_ISLNK(st.st_mode))
+        forgetKeptParents();
     if (unlinkat(parent.fd.get(), parent.leaf.c_str(), 0) != 0)
         return errno;
     return 0;
@@ -141,6 +147,8 @@ int PosixFileSystem::removeDirectory(const TreePath& path) {
         return error;
     const int dir = parent.fd.get();
     const char* leaf = parent.leaf.c_str();
+    // Once it is gone, a kept descriptor of it (or of a directory below it) leads nowhere.
+    forgetKeptParents();
     if (S_ISLNK(st.st_mode)) {
         // Only a link that stands for a directory (or for nothing any more) goes this way;
         // what it points to is never touched.
@@ -154,6 +162,10 @@ int PosixFileSystem::removeDirectory(const TreePath& path) {
     if (unlinkat(dir, leaf, AT_REMOVEDIR) != 0)
         return errno;
     return 0;
+}
+
+void PosixFileSystem::keepDirectoriesOpen(bool keep) {
+    keepParentsOpen(keep);
 }
 
 int PosixFileSystem::resolvePath(const std::string& path, std::string& resolved) {

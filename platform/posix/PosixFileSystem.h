@@ -18,6 +18,7 @@ public:
     int removeFile(const TreePath& path) override;
     int makeDirectory(const TreePath& path, uint32_t permissions = 0) override;
     int removeDirectory(const TreePath& path) override;
+    void keepDirectoriesOpen(bool keep) override;
     int resolvePath(const std::string& path, std::string& resolved) override;
     int identity(const std::string& path, uint64_t& device, uint64_t& inode) override;
     int diskSpace(const std::string& path, uint64_t& freeBytes, uint64_t& totalBytes) override;

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <linux/openat2.h>
+#include <mutex>
 #include <string_view>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -49,7 +50,7 @@ int openBeneathInKernel(int root, const std::string& rest, int& fd) {
 }
 
 /// The same walk, one component at a time.
-int openBeneathByWalk(int root, const std::string& rest, UniqueFd& out) {
+int openBeneathByWalk(int root, const std::string& rest, SharedFd& out) {
     UniqueFd current(fcntl(root, F_DUPFD_CLOEXEC, 0));
     if (!current)
         return errno;
@@ -76,11 +77,105 @@ int openBeneathByWalk(int root, const std::string& rest, UniqueFd& out) {
         }
         current.reset(next);
     }
-    out = std::move(current);
+    out.reset(current.release());
     return 0;
 }
 
+/// The directories openParent opened last, while a run keeps them.
+class KeptParents {
+public:
+    void keep(bool on) {
+        const std::lock_guard lock(m_mutex);
+        m_keeping = on;
+        if (!on)
+            clearLocked();
+    }
+    void forget() {
+        const std::lock_guard lock(m_mutex);
+        clearLocked();
+    }
+    bool find(const std::string& directory, size_t root, SharedFd& out) {
+        const std::lock_guard lock(m_mutex);
+        for (Slot& slot : m_slots)
+            if (slot.fd && slot.root == root && slot.directory == directory) {
+                slot.used = ++m_clock;
+                out = slot.fd;
+                return true;
+            }
+        return false;
+    }
+    void add(const std::string& directory, size_t root, const SharedFd& fd) {
+        const std::lock_guard lock(m_mutex);
+        if (!m_keeping)
+            return;
+        // The least recently used slot makes room: a copy alternates between its source's
+        // and its target's directory.
+        Slot* oldest = &m_slots[0];
+        for (Slot& slot : m_slots)
+            if (slot.used < oldest->used)
+                oldest = &slot;
+        *oldest = {directory, root, fd, ++m_clock};
+    }
+
+private:
+    struct Slot {
+        std::string directory;
+        size_t root = 0;
+        SharedFd fd;
+        uint64_t used = 0;
+    };
+    void clearLocked() {
+        for (Slot& slot : m_slots)
+            slot = Slot();
+    }
+
+    std::mutex m_mutex;
+    bool m_keeping = false;
+    uint64_t m_clock = 0;
+    Slot m_slots[4];
+};
+
+KeptParents& keptParents() {
+    static KeptParents kept;
+    return kept;
+}
+
+/// Opens the directory `path` names up to `slash`, the root's first `root` bytes as usual and
+/// the rest without following a link.
+int openBelowRoot(const std::string& path, size_t slash, size_t root, SharedFd& out) {
+    const std::string_view whole = path;
+    const std::string rootPart(root > 0         ? whole.substr(0, root)
+                               : path[0] == '/' ? std::string_view("/")
+                                                : std::string_view("."));
+    const std::string rest = path.substr(root, slash - root);
+    UniqueFd rootFd(open(rootPart.c_str(), kDirectoryFlags));
+    if (!rootFd)
+        return errno;
+    // RESOLVE_BENEATH refuses an absolute rest; the separator after the root is no component.
+    size_t skip = 0;
+    while (skip < rest.size() && rest[skip] == '/')
+        ++skip;
+    const std::string relative = skip == rest.size() ? "." : rest.substr(skip);
+    int fd = -1;
+    const int error = openBeneathInKernel(rootFd.get(), relative, fd);
+    if (error == 0) {
+        out.reset(fd);
+        return 0;
+    }
+    if (error != ENOSYS)
+        return error;
+    return openBeneathByWalk(rootFd.get(), relative, out);
+}
+
 } // namespace
+
+void keepParentsOpen(bool keep) {
+    keptParents().keep(keep);
+}
+
+void forgetKeptParents() {
+    keptParents().forget();
+}
 
 int openParent(const TreePath& treePath, ParentDirectory& out) {
     std::string path = treePath.path;
@@ -107,36 +202,21 @@ int openParent(const TreePath& treePath, ParentDirectory& out) {
     const std::string& parent = out.directory;
 
     // The root covers the whole parent: the user named all of it.
-    const size_t root = treePath.rootLength;
-    if (root == TreePath::kWholeParent || slash == std::string::npos || root >= slash) {
+    size_t root = treePath.rootLength;
+    if (root == TreePath::kWholeParent || slash == std::string::npos || root >= slash)
+        root = TreePath::kWholeParent;
+    if (keptParents().find(parent, root, out.fd))
+        return 0;
+    if (root == TreePath::kWholeParent) {
         const int fd = open(parent.c_str(), kDirectoryFlags);
         if (fd < 0)
             return errno;
         out.fd.reset(fd);
-        return 0;
-    }
-
-    const std::string rootPart(root > 0         ? whole.substr(0, root)
-                               : path[0] == '/' ? std::string_view("/")
-                                                : std::string_view("."));
-    const std::string rest = path.substr(root, slash - root);
-    UniqueFd rootFd(open(rootPart.c_str(), kDirectoryFlags));
-    if (!rootFd)
-        return errno;
-    // RESOLVE_BENEATH refuses an absolute rest; the separator after the root is no component.
-    size_t skip = 0;
-    while (skip < rest.size() && rest[skip] == '/')
-        ++skip;
-    const std::string relative = skip == rest.size() ? "." : rest.substr(skip);
-    int fd = -1;
-    const int error = openBeneathInKernel(rootFd.get(), relative, fd);
-    if (error == 0) {
-        out.fd.reset(fd);
-        return 0;
-    }
-    if (error != ENOSYS)
+    } else if (const int error = openBelowRoot(path, slash, root, out.fd)) {
         return error;
-    return openBeneathByWalk(rootFd.get(), relative, out.fd);
+    }
+    keptParents().add(parent, root, out.fd);
+    return 0;
 }
 
 int openRegularFile(const std::string& path, int extraFlags, int specialError, int& error) {

@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 
+#include <memory>
 #include <string>
 
 namespace ryk {
@@ -38,10 +39,22 @@ private:
 /// `error` is the errno, EISDIR for a directory, `specialError` for anything else.
 int openRegularFile(const std::string& path, int extraFlags, int specialError, int& error);
 
+/// A directory descriptor that several calls may share: see keepParentsOpen().
+class SharedFd {
+public:
+    int get() const { return m_fd ? m_fd->get() : -1; }
+    explicit operator bool() const { return get() >= 0; }
+    /// Takes `fd` as its own (-1 for none).
+    void reset(int fd = -1) { m_fd = fd >= 0 ? std::make_shared<const UniqueFd>(fd) : nullptr; }
+
+private:
+    std::shared_ptr<const UniqueFd> m_fd;
+};
+
 /// The directory that holds the last component of a tree path, and that component.
 struct ParentDirectory {
     /// Opened with O_PATH: usable as the directory of every *at call.
-    UniqueFd fd;
+    SharedFd fd;
     /// The last component; "." when the path names its root itself.
     std::string leaf;
     /// The directory's path as the tree path names it.
@@ -52,5 +65,12 @@ struct ParentDirectory {
 /// directory below the root without following a link (kErrorLinkInTree where a link stands)
 /// and without leaving the root by "..". Trailing '/' are ignored. 0 or the error.
 int openParent(const TreePath& path, ParentDirectory& out);
+/// While kept, the last few directories openParent opened stay open for the next call in the
+/// same directory (a run of one directory's files opens it once instead of once per call);
+/// false closes them, as a directory held open keeps its file system from being unmounted.
+void keepParentsOpen(bool keep);
+/// Closes the kept directories: a directory or link was removed or renamed, so a path may no
+/// longer lead where it led.
+void forgetKeptParents();
 
 } // namespace ryk

@@ -271,6 +271,57 @@ TEST(PosixFileSystem, RemoveProtectsReadOnlyAndKeepsLinkTargets) {
     EXPECT_EQ(fs.removeDirectory(dir.makeDir("empty")), 0);
 }
 
+size_t openDescriptors() {
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+
+// While a run keeps its directories open, a directory the run itself renames or removes, or a
+// link it removes, is looked up again by the next call; when the run ends nothing stays open.
+TEST(PosixFileSystem, KeptDirectoriesFollowTheRunsOwnChangesAndCloseAfterIt) {
+    TempDir dir;
+    PosixFileSystem fs;
+    const size_t root = dir.path().size() + 1;
+    const FileTime time{1'600'000'000, 0};
+    const auto touch = [&](const std::string& relative, size_t rootLength) {
+        return fs.setTimes(TreePath(dir / relative, rootLength), nullptr, &time);
+    };
+    dir.writeFile("a/one");
+    dir.writeFile("b/one");
+    dir.makeDir("t1");
+    dir.writeFile("t2/two");
+    ASSERT_EQ(symlink("t1", (dir / "lnk").c_str()), 0);
+    const size_t before = openDescriptors();
+    fs.keepDirectoriesOpen(true);
+
+    ASSERT_EQ(touch("a/one", root), 0);
+    EXPECT_GT(openDescriptors(), before);
+    ASSERT_EQ(fs.renameNoReplace(TreePath(dir / "a", root), TreePath(dir / "a-old", root)), 0);
+    dir.writeFile("a/two");
+    EXPECT_EQ(touch("a/two", root), 0);
+
+    ASSERT_EQ(touch("b/one", root), 0);
+    ASSERT_EQ(fs.removeFile(TreePath(dir / "b/one", root)), 0);
+    ASSERT_EQ(fs.removeDirectory(TreePath(dir / "b", root)), 0);
+    dir.writeFile("b/two");
+    EXPECT_EQ(touch("b/two", root), 0);
+
+    // A link in the part of the path the user named is followed, and replaced by the run.
+    dir.writeFile("t1/one");
+    ASSERT_EQ(touch("lnk/one", TreePath::kWholeParent), 0);
+    ASSERT_EQ(fs.removeFile(dir / "lnk"), 0);
+    ASSERT_EQ(symlink("t2", (dir / "lnk").c_str()), 0);
+    EXPECT_EQ(touch("lnk/two", TreePath::kWholeParent), 0);
+
+    fs.keepDirectoriesOpen(false);
+    EXPECT_EQ(openDescriptors(), before);
+    // Not kept, nothing stays open after a call.
+    ASSERT_EQ(touch("a/two", root), 0);
+    EXPECT_EQ(openDescriptors(), before);
+}
+
 TEST(PosixFileSystem, MakeDirectoryHonoursUmask) {
     TempDir dir;
     PosixFileSystem fs;

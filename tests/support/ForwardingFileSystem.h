@@ -136,6 +136,7 @@ public:
     std::unique_ptr<BlockReader> openBlocks(const std::string& path, int& error) override {
         return m_inner->openBlocks(path, error);
     }
+    void keepDirectoriesOpen(bool keep) override { m_inner->keepDirectoriesOpen(keep); }
 
 private:
     std::unique_ptr<FileSystem> m_inner;
