@@ -13,13 +13,6 @@ namespace {
 /// enough to keep the reading busy while the scan looks at the other tree.
 constexpr size_t kMaxQueuedEntries = 4096;
 
-/// `directory` with the '/' that joins a name to it, as the scan forms it.
-std::string prefixOf(const std::string& directory) {
-    std::string prefix = directory;
-    joinPath(prefix, {});
-    return prefix;
-}
-
 } // namespace
 
 /// A directory listed and looked at by the reading thread, walked by the scan as a search of
@@ -129,7 +122,7 @@ void ListingReadAhead::readTree(const std::string& directory) {
     auto listing = std::make_unique<Listing>();
     listing->fileSystem = &m_fileSystem;
     listing->directory = directory;
-    listing->prefix = prefixOf(directory);
+    listing->prefix = directoryPrefix(directory);
     std::string pattern = directory;
     joinPath(pattern, m_pattern);
     std::vector<std::string> subdirectories;

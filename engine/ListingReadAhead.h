@@ -37,8 +37,9 @@ public:
     ListingReadAhead(const ListingReadAhead&) = delete;
     ListingReadAhead& operator=(const ListingReadAhead&) = delete;
 
-    /// The listing of `directory`, a path the scan made by joining a subdirectory's name to
-    /// its parent as this class does; 0 with `out` set to it, or the error its listing gave.
+    /// The listing of `directory`, a path made as this class makes it (the parent's
+    /// directoryPrefix and the subdirectory's name); 0 with `out` set to it, or the error its
+    /// listing gave.
     /// A directory the reading never reached (the read-ahead gave up) yields 0 with `out` null:
     /// the caller lists it itself.
     [[nodiscard]] int take(const std::string& directory, std::unique_ptr<DirectorySearch>& out);

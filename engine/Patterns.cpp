@@ -84,6 +84,14 @@ void joinPath(std::string& base, std::string_view name) {
     base += name;
 }
 
+std::string directoryPrefix(std::string_view directory) {
+    std::string prefix;
+    prefix.reserve(directory.size() + 1);
+    prefix = directory;
+    joinPath(prefix, {});
+    return prefix;
+}
+
 std::string_view withoutTrailingSlashes(std::string_view path) {
     while (path.size() > 1 && path.back() == '/')
         path.remove_suffix(1);

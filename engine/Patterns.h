@@ -18,6 +18,9 @@ std::string makeDestinationName(std::string_view pattern, std::string_view name)
 bool keepsNames(std::string_view pattern);
 /// Appends `name` to `base`, with one '/' between; an empty base stays empty.
 void joinPath(std::string& base, std::string_view name);
+/// `directory` with the '/' that joins a name to it (an empty directory stays empty), made to
+/// measure: a plan keeps one per directory.
+std::string directoryPrefix(std::string_view directory);
 /// The directory that holds the last component of `path` (trailing '/' ignored): "a/b/" gives
 /// "a", "a" gives ".", "/a" gives "/"; "." and "/" are their own parents.
 std::string parentPath(std::string_view path);

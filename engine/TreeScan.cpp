@@ -15,6 +15,26 @@ TreeScan::TreeScan(const Platform& platform, SearchSink* searchSink, OperationLi
 
 TreeScan::~TreeScan() = default;
 
+namespace {
+
+/// `directory` with the '/' that joins a name to it, shared by the paths of its entries.
+std::shared_ptr<const std::string> prefixOf(const std::string& directory) {
+    return std::make_shared<const std::string>(directoryPrefix(directory));
+}
+
+/// True when a scan with these flags plans files, not only directories.
+bool plansFiles(const OptionFlags& f) {
+    return !(f.subdirectories && f.directoriesOnly);
+}
+
+/// True when the file `name` is one the job selects.
+bool selects(const JobSettings& job, std::string_view name) {
+    return matchesPatternList(job.sourcePatterns, name) &&
+           !matchesPatternList(job.exclusionPatterns, name);
+}
+
+} // namespace
+
 int TreeScan::run(const JobSettings& job, SyncPass pass) {
     m_job = &job;
     m_pass = pass;
@@ -27,32 +47,15 @@ int TreeScan::run(const JobSettings& job, SyncPass pass) {
     // The facts a file pass asks for: every file a sync's deletions look at has a counterpart,
     // and those are only looked up by name.
     const OptionFlags& f = job.flags;
-    const bool statFiles = !(f.subdirectories && f.directoriesOnly) && pass != SyncPass::Deletions;
+    const bool statFiles = plansFiles(f) && pass != SyncPass::Deletions;
     m_readAhead = std::make_unique<ListingReadAhead>(
         m_platform.fileSystem, job.sourceDirectory, kDefaultPattern, f.subdirectories,
-        [&job, statFiles](std::string_view name) {
-            return statFiles && matchesPatternList(job.sourcePatterns, name) &&
-                   !matchesPatternList(job.exclusionPatterns, name);
-        });
+        [&job, statFiles](std::string_view name) { return statFiles && selects(job, name); });
     const int result = scanTree(job.sourceDirectory);
     m_readAhead.reset();
     m_job = nullptr;
     return result;
 }
-
-namespace {
-
-/// `directory` with the '/' that joins a name to it, shared by the paths of its entries.
-std::shared_ptr<const std::string> prefixOf(const std::string& directory) {
-    // Made to measure: it lasts as long as the plan, once per directory.
-    std::string text;
-    text.reserve(directory.size() + 1);
-    text = directory;
-    joinPath(text, {});
-    return std::make_shared<const std::string>(std::move(text));
-}
-
-} // namespace
 
 void TreeScan::planRemoval(SharedPath path, const FileStatus& status) {
     auto entry = std::make_unique<OperationEntry>();
@@ -198,7 +201,7 @@ int TreeScan::scanTree(const std::string& directory, int* filesMet) {
         return -1;
 
     const OptionFlags& f = m_job->flags;
-    const bool filePass = !(f.subdirectories && f.directoriesOnly);
+    const bool filePass = plansFiles(f);
     const auto prefix = prefixOf(directory);
     // The other side of this directory is listed once, for both passes, instead of one look
     // per file and per subdirectory.
@@ -340,8 +343,7 @@ int TreeScan::lookUpCounterpart(OtherSide& other, std::string_view name, FileSta
 bool TreeScan::planFile(const std::shared_ptr<const std::string>& prefix, DirectorySearch& hit,
                         OtherSide& other) {
     const std::string& name = hit.fileName();
-    if (!matchesPatternList(m_job->sourcePatterns, name) ||
-        matchesPatternList(m_job->exclusionPatterns, name))
+    if (!selects(*m_job, name))
         return false;
 
     // Decided before the file itself is looked at: most files of a sync have a counterpart.
