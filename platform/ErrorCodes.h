@@ -28,6 +28,17 @@ inline constexpr int kErrorSourceChanged = kErrorOwnBase + 1;
 inline constexpr int kErrorSpecialFile = kErrorOwnBase + 2;
 /// A symbolic link stands where a directory of the tree should be; it is not followed.
 inline constexpr int kErrorLinkInTree = kErrorOwnBase + 3;
-
+/// A root directory of the job is no longer the directory the plan read (moved away, or a link
+/// put in its place): nothing is done beneath it.
+inline constexpr int kErrorRootReplaced = kErrorOwnBase + 4;
+/// The target is no longer what the plan saw there (edited, made, or of another kind since):
+/// it is not overwritten.
+inline constexpr int kErrorTargetChanged = kErrorOwnBase + 5;
+/// The source's name now refers to another file than the one copied: it is not deleted.
+inline constexpr int kErrorSourceReplaced = kErrorOwnBase + 6;
+/// An earlier line of the same plan writes this target: one file would overwrite another.
+inline constexpr int kErrorDuplicateTarget = kErrorOwnBase + 7;
+/// The copy is complete, but the ACLs or extended attributes could not all be kept.
+inline constexpr int kErrorMetadataNotKept = kErrorOwnBase + 8;
 
 } // namespace ryk

@@ -14,6 +14,16 @@ std::string errorText(int code) {
         return "Not a regular file, directory or link (FIFO, socket or device): not opened";
     case kErrorLinkInTree:
         return "A symbolic link stands where a directory is expected: not followed";
+    case kErrorRootReplaced:
+        return "The job's root directory was replaced after planning: nothing done in it";
+    case kErrorTargetChanged:
+        return "The target changed after planning: not overwritten";
+    case kErrorSourceReplaced:
+        return "The source was replaced after it was copied: not deleted";
+    case kErrorDuplicateTarget:
+        return "Another line of this plan writes the same target";
+    case kErrorMetadataNotKept:
+        return "Copied, but its ACLs or extended attributes could not all be kept";
     default:
         break;
     }
