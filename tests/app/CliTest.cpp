@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
-#include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -226,31 +226,13 @@ TEST(CliTest, UnknownOptionEndsTheProgramBeforeAnythingIsPlanned) {
     EXPECT_EQ(result.out.find("[pending]"), std::string::npos) << "ran: " << result.out;
 }
 
-/// Every file and directory below `root` with its contents, one line each, in name order.
+/// Every path below `root` with its size (links not followed), in name order.
 std::string treeOf(const std::string& root) {
     std::vector<std::string> lines;
-    std::vector<std::string> pending{""};
-    while (!pending.empty()) {
-        const std::string relative = pending.back();
-        pending.pop_back();
-        DIR* directory = opendir((root + relative).c_str());
-        if (!directory)
-            continue;
-        while (const dirent* entry = readdir(directory)) {
-            const std::string name = entry->d_name;
-            if (name == "." || name == "..")
-                continue;
-            const std::string path = relative + "/" + name;
-            struct stat st {};
-            lstat((root + path).c_str(), &st);
-            if (S_ISDIR(st.st_mode)) {
-                lines.push_back(path + "/");
-                pending.push_back(path);
-            } else {
-                lines.push_back(path + " " + std::to_string(st.st_size));
-            }
-        }
-        closedir(directory);
+    for (const auto& item : std::filesystem::recursive_directory_iterator(root)) {
+        struct stat st {};
+        lstat(item.path().c_str(), &st);
+        lines.push_back(item.path().string() + " " + std::to_string(st.st_size));
     }
     std::sort(lines.begin(), lines.end());
     std::string tree;
