@@ -19,9 +19,24 @@ constexpr const char* kNoRecursionOptionsInSearch =
 constexpr const char* kNoEmptyDirectoryOptions = "検索モードでは -e -e0 オプションは無効です。";
 constexpr const char* kNoDateOptions = "検索/削除モードでは -x -u -u0 オプションは無効です。";
 constexpr const char* kUnknownOption = "不明なオプションです: ";
+constexpr const char* kEmptyPath = "空のパスは指定できません。";
+constexpr const char* kThirdPath = "パスは転送元と転送先の２つまでです: ";
+// An unquoted pattern reaches us as the files it matched, one argument each.
+constexpr const char* kQuotePatterns =
+    "ワイルドカードを含むパスは引用符で囲んでください (例: \"src/*.c\")。";
 
-/// The letters of the option table; the character after '-' must be one of them.
-constexpr std::string_view kOptionLetters = "=?@eimrsuwx";
+/// Every option in its one spelling (lower case); "-w" also takes the patterns that follow it.
+constexpr std::string_view kOptions[] = {"-s", "-sd", "-m", "-@",  "-=", "-r", "-rm",
+                                         "-e", "-e0", "-u", "-u0", "-x", "-i", "-?"};
+
+bool isOption(std::string_view token) {
+    if (token.starts_with("-w"))
+        return true;
+    for (const std::string_view option : kOptions)
+        if (token == option)
+            return true;
+    return false;
+}
 
 void appendExclusion(PatternList& exclusions, std::string_view pattern) {
     if (!exclusions.empty() && exclusions.back() != ';')
@@ -29,11 +44,11 @@ void appendExclusion(PatternList& exclusions, std::string_view pattern) {
     exclusions += pattern;
 }
 
-/// One option token: the letter after the '-' and an optional variant character; anything after
-/// the variant is ignored, so options never cluster. False when the letter is none of ours.
+/// One option token, read whole: the letter after the '-' and an optional variant character.
+/// False for anything that is not one of our options as spelt ("-sdcard" is no "-sd").
 bool applyOption(std::string_view option, JobSettings& job, StartupFlags& flags) {
     const std::string token = lowerAscii(option);
-    if (token.size() < 2 || kOptionLetters.find(token[1]) == std::string_view::npos)
+    if (!isOption(token))
         return false;
     const char letter = token[1];
     const char variant = token.size() > 2 ? token[2] : '\0';
@@ -96,24 +111,36 @@ bool applyOption(std::string_view option, JobSettings& job, StartupFlags& flags)
     return true;
 }
 
-void takePathArgument(const std::string& argument, JobSettings& job, FileSystem& fileSystem,
+/// Takes one path argument; false, after a message, when the command line must be refused. A
+/// path dropped or skipped would shift the next one into its place, and a source or destination
+/// left out defaults to the current directory.
+bool takePathArgument(const std::string& argument, JobSettings& job, FileSystem& fileSystem,
                       MessageBox& messages) {
+    if (argument.empty()) {
+        messages.tell(kEmptyPath);
+        return false;
+    }
     if (argument.size() >= kMaxArgumentBytes) {
         messages.tell(kArgumentTooLong);
-        return;
+        return false;
     }
     if (job.mode == TransferMode::Response) {
         if (job.sourcePatterns.empty())
             job.sourcePatterns = argument;
         else
             messages.tell(kSecondResponseFile);
-        return;
+        return true;
     }
-    if (job.sourceDirectory.empty() && job.sourcePatterns.empty())
+    if (job.sourceDirectory.empty() && job.sourcePatterns.empty()) {
         (void)SplitPathArgument(fileSystem, argument, job.sourceDirectory, job.sourcePatterns);
-    else if (job.destinationDirectory.empty() && job.destinationPattern.empty())
+    } else if (job.destinationDirectory.empty() && job.destinationPattern.empty()) {
         (void)SplitPathArgument(fileSystem, argument, job.destinationDirectory,
                                 job.destinationPattern);
+    } else {
+        messages.tell(kThirdPath + argument + "\n" + kQuotePatterns);
+        return false;
+    }
+    return true;
 }
 
 /// Drops option groups that make no sense in the chosen mode; the mode may have been given
@@ -159,15 +186,14 @@ bool readCommandLine(const std::vector<std::string>& arguments, JobSettings& job
     flags.showUsage = false;
     bool optionsEnded = false;
     for (const std::string& argument : arguments) {
-        if (argument.empty())
-            continue;
         if (!optionsEnded && argument == "--") {
             optionsEnded = true;
             continue;
         }
         // Only '-' starts an option: a leading '/' is how every absolute path begins.
-        if (optionsEnded || argument.front() != '-') {
-            takePathArgument(argument, job, fileSystem, messages);
+        if (optionsEnded || argument.empty() || argument.front() != '-') {
+            if (!takePathArgument(argument, job, fileSystem, messages))
+                return false;
             continue;
         }
         // A typo or a name that looks like an option must not shift the paths after it: the

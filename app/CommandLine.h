@@ -18,15 +18,17 @@ struct StartupFlags {
     bool showUsage = false;
 };
 
-/// Path arguments this long or longer are refused ("パラメータが長すぎます...").
+/// Path arguments this long or longer refuse the command line ("パラメータが長すぎます...").
 inline constexpr size_t kMaxArgumentBytes = 4096;
 
 /// Reads the program arguments (without the program name; each one a token, as the shell split
-/// them) into `job` and `flags`, then checks the option combinations. Every problem is one
-/// message in `messages`; the offending token or option group is dropped and reading goes on.
-/// An argument "--" ends the options: every argument after it is a path.
-/// False, after a message naming it, at the first argument that begins with '-' but is no
-/// option; reading stops there and the job must not be used.
+/// them) into `job` and `flags`, then checks the option combinations. A combination that does
+/// not fit the mode, and a second response file, are one message each; the option group or the
+/// file is dropped and reading goes on. An argument "--" ends the options: every argument after
+/// it is a path.
+/// False, after one message, at the first argument that must not be read on: one that begins
+/// with '-' but is no option as spelt, an empty or over-long path, a third path. Reading stops
+/// there and the job must not be used.
 [[nodiscard]] bool readCommandLine(const std::vector<std::string>& arguments, JobSettings& job,
                                    StartupFlags& flags, FileSystem& fileSystem,
                                    MessageBox& messages);

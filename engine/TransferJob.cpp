@@ -8,12 +8,24 @@
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/ProgressSinks.h"
+#include "platform/text/NameMatch.h"
 
 namespace ryk {
 
 namespace {
 
 constexpr const char* kSyncNeedsDestination = "同期モードでは転送先を指定してください。";
+constexpr const char* kSyncNeedsSource = "同期モードでは転送元のディレクトリを指定してください。";
+constexpr const char* kSyncDestinationPattern = "同期モードの転送先にワイルドカードは使えません: ";
+constexpr const char* kNoDestinationDirectory = "転送先のディレクトリがありません: ";
+constexpr const char* kRootNotDeleted = "ファイルシステムのルート (/) は削除できません: ";
+constexpr const char* kRootNotMoved = "ファイルシステムのルート (/) からは移動できません: ";
+constexpr const char* kRootNotSynced = "ファイルシステムのルート (/) には同期できません: ";
+
+/// `name` as a directory below `directory` (an empty directory gives the name alone).
+std::string joinedDirectory(const std::string& directory, const std::string& name) {
+    return directory.empty() ? name : directoryPrefix(directory) + name;
+}
 
 } // namespace
 
@@ -41,7 +53,7 @@ bool TransferJob::checkDirectory(const std::string& path, bool isDestination) {
         planDestinationPath(path);
         return true;
     }
-    m_utility.ShowSystemError(error);
+    m_utility.ShowSystemError(error, path);
     return false;
 }
 
@@ -74,22 +86,33 @@ bool TransferJob::SetPaths(const std::string& sourceDirectory, const std::string
     m_job.destinationDirectory = destinationDirectory;
     m_job.destinationPattern = destinationPattern;
     m_focusControl = kFocusSourceDirectory;
+    const bool sync = m_job.mode == TransferMode::Sync;
+    if (sync && !takeSyncSource())
+        return false;
     applyDefaults(m_job.sourceDirectory, m_job.sourcePatterns);
     if (!checkDirectory(m_job.sourceDirectory, false))
         return false;
+    // As rm refuses "rm -rf /": whatever name leads there, the root is never emptied.
+    const char* rootMessage = m_job.mode == TransferMode::Delete ? kRootNotDeleted
+                              : m_job.mode == TransferMode::Move ? kRootNotMoved
+                                                                 : nullptr;
+    if (rootMessage && isFileSystemRoot(m_job.sourceDirectory)) {
+        m_platform.messageBox.tell(rootMessage + m_job.sourceDirectory);
+        return false;
+    }
     // A sync writes into its destination as an update does.
-    if (isUpdateOrMove(m_job.mode) || m_job.mode == TransferMode::Sync) {
+    if (isUpdateOrMove(m_job.mode) || sync) {
         m_focusControl = kFocusDestinationDirectory;
-        // A sync deletes what its source lacks: defaulting to "." could empty the working
-        // directory, so its destination is never implied.
-        if (m_job.mode == TransferMode::Sync && m_job.destinationDirectory.empty() &&
-            m_job.destinationPattern.empty()) {
-            m_platform.messageBox.tell(kSyncNeedsDestination);
-            return false;
+        if (sync) {
+            if (!takeSyncDestination())
+                return false;
+        } else {
+            if (m_job.createDestination)
+                takeNameAsDirectory();
+            applyDefaults(m_job.destinationDirectory, m_job.destinationPattern);
+            if (!checkDirectory(m_job.destinationDirectory, true))
+                return false;
         }
-        applyDefaults(m_job.destinationDirectory, m_job.destinationPattern);
-        if (!checkDirectory(m_job.destinationDirectory, true))
-            return false;
         if (const char* message = nestingProblem()) {
             m_platform.messageBox.tell(message);
             return false;
@@ -97,6 +120,88 @@ bool TransferJob::SetPaths(const std::string& sourceDirectory, const std::string
     }
     m_focusControl = kFocusNone;
     return true;
+}
+
+bool TransferJob::isFileSystemRoot(const std::string& directory) const {
+    FileSystem& fs = m_platform.fileSystem;
+    uint64_t rootDevice = 0;
+    uint64_t rootInode = 0;
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    return fs.identity("/", rootDevice, rootInode) == 0 &&
+           fs.identity(directory, device, inode) == 0 && device == rootDevice && inode == rootInode;
+}
+
+bool TransferJob::takeSyncSource() {
+    // Its patterns choose what it deletes too; but the directory is never implied: a name
+    // without a directory ("photos") is the directory, and patterns alone are refused.
+    if (!m_job.sourceDirectory.empty())
+        return true;
+    if (m_job.sourcePatterns.empty() || hasWildcard(m_job.sourcePatterns) ||
+        m_job.sourcePatterns.find(';') != std::string::npos) {
+        m_platform.messageBox.tell(kSyncNeedsSource);
+        return false;
+    }
+    m_job.sourceDirectory = std::move(m_job.sourcePatterns);
+    m_job.sourcePatterns.clear();
+    return true;
+}
+
+bool TransferJob::takeSyncDestination() {
+    // A sync deletes what its source lacks, so its destination is one directory, stated in
+    // full: a name after the directory ("backup/photos", however it was split) is part of it,
+    // never a pattern, and nothing defaults to ".".
+    std::string& directory = m_job.destinationDirectory;
+    std::string& pattern = m_job.destinationPattern;
+    if (!keepsNames(pattern)) {
+        if (hasWildcard(pattern) || pattern.find(';') != std::string::npos) {
+            m_platform.messageBox.tell(kSyncDestinationPattern + directoryPrefix(directory) +
+                                       pattern);
+            return false;
+        }
+        directory = joinedDirectory(directory, pattern);
+    }
+    pattern.clear();
+    if (directory.empty()) {
+        m_platform.messageBox.tell(kSyncNeedsDestination);
+        return false;
+    }
+    if (!m_utility.isExistingDirectory(directory)) {
+        FileStatus status;
+        const int error = m_platform.fileSystem.status(directory, status, LinkMode::Follow);
+        if (error == kErrorPathNotFound && m_job.createDestination) {
+            planDestinationPath(directory);
+        } else if (error == kErrorPathNotFound) {
+            m_platform.messageBox.tell(kNoDestinationDirectory + directory);
+            return false;
+        } else {
+            m_utility.ShowSystemError(error != 0 ? error : kErrorNotADirectory, directory);
+            return false;
+        }
+    } else if (!checkDirectory(directory, true)) {
+        return false;
+    }
+    if (isFileSystemRoot(directory)) {
+        m_platform.messageBox.tell(kRootNotSynced + directory);
+        return false;
+    }
+    return true;
+}
+
+void TransferJob::takeNameAsDirectory() {
+    // With "create the destination" on, a plain name that nothing stands at yet is the
+    // directory to make, as the main window's destination box reads it; a file of that name
+    // is still the one name to write.
+    std::string& pattern = m_job.destinationPattern;
+    if (keepsNames(pattern) || hasWildcard(pattern) || pattern.find(';') != std::string::npos)
+        return;
+    const std::string path = joinedDirectory(m_job.destinationDirectory, pattern);
+    FileStatus status;
+    const int error = m_platform.fileSystem.status(path, status, LinkMode::Follow);
+    if (error == kErrorPathNotFound || (error == 0 && (status.attributes & attr::kDirectory))) {
+        m_job.destinationDirectory = path;
+        pattern.clear();
+    }
 }
 
 namespace {

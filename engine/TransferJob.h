@@ -40,7 +40,10 @@ public:
     void SetJob(TransferMode mode, const OptionFlags& flags, const DateTime& afterDate,
                 const ToolPaths& tools = {});
     /// Takes the five texts, fills in defaults and checks the directories (a missing destination
-    /// with `createDestination` is planned as Mkdir lines; a sync gets no default destination).
+    /// with `createDestination` is planned as Mkdir lines, and a plain destination name then
+    /// names a directory too; a sync's destination is always one directory, never "." by
+    /// default, nor is its source; "/" is no root of a Delete, a Move's source or a sync's
+    /// destination).
     /// False when a check failed; the message was shown and focusControl() names the field to
     /// correct.
     [[nodiscard]] bool SetPaths(const std::string& sourceDirectory,
@@ -79,6 +82,15 @@ private:
     bool checkDirectory(const std::string& path, bool isDestination);
     /// Plans Mkdir lines for every missing level of a destination directory path.
     void planDestinationPath(const std::string& path);
+    /// True when `directory` is the file-system root, by identity ("//", "/..", a link to it).
+    bool isFileSystemRoot(const std::string& directory) const;
+    /// A sync's source: a bare name is its directory; no directory at all is refused.
+    bool takeSyncSource();
+    /// A sync's destination as one existing directory (or one to make); false after a message.
+    bool takeSyncDestination();
+    /// With createDestination: a destination name without wildcards where nothing or a
+    /// directory stands becomes part of the destination directory.
+    void takeNameAsDirectory();
     /// True when the directory `inner` is `outer` or lies inside it (for one not made yet: its
     /// nearest existing parent), whatever links or mounts name them.
     bool isWithinTree(const std::string& inner, const std::string& outer) const;

@@ -21,9 +21,9 @@ bool isInputEnabled(TransferMode mode, int control) {
     case TransferMode::Response:
         return control == kPatternBox;
     case TransferMode::Sync:
-        // A sync mirrors whole trees: no exclusions, no renaming, the destination must exist.
-        return control != kExclusionBox && control != kCreateDestinationCheck &&
-               control != kDestinationPatternBox;
+        // A sync mirrors whole trees: no exclusions, no renaming; a destination not made yet
+        // is made only when asked to.
+        return control != kExclusionBox && control != kDestinationPatternBox;
     }
     return false;
 }

@@ -3,8 +3,8 @@
 // It never touches the settings file. --help and -? print the usage, --version the version.
 //
 // Exit status: 0 when every line was planned and, with --run, carried out; 1 when the plan met
-// a problem or a line failed; 2 when the command line was refused; 130 when Ctrl+C stopped the
-// run.
+// a problem or a line failed; 2 when the command line or the job it states was refused (nothing
+// planned); 130 when Ctrl+C stopped the run.
 
 #include "Version.h"
 #include "app/Application.h"
@@ -223,8 +223,9 @@ int main(int argc, char** argv) {
     application.job().createDestination = options.createDestination;
     application.job().explorerStyle = options.explorerStyle;
     TransferJob job(platform);
+    // The checks of the job's statement refused it before anything was planned.
     if (!application.startJob(job))
-        return kExitProblem;
+        return kExitCommandLineError;
     const int messagesBeforePlan = messages.count();
     if (!job.PlanJob()) {
         job.list().clear();

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -175,7 +176,7 @@ TEST(CliTest, ArgumentBytesReachTheJobUnchanged) {
     const std::string name = temp / "\xff\xfe応答.RSP";
     const std::string found = temp.writeFile("\xff\xfe.txt", "");
     temp.writeFile(name.substr(temp.path().size() + 1), "Find " + temp.path() + "/*.txt\n");
-    const CliResult result = runCli(temp, {"-@", "", name});
+    const CliResult result = runCli(temp, {"-@", name});
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.out.substr(0, result.out.find('\n') + 1), "Find \"" + found + "\" \n");
 }
@@ -225,16 +226,81 @@ TEST(CliTest, UnknownOptionEndsTheProgramBeforeAnythingIsPlanned) {
     EXPECT_EQ(result.out.find("[pending]"), std::string::npos) << "ran: " << result.out;
 }
 
-TEST(CliTest, SyncWithoutDestinationIsRefused) {
+/// Every path below `root` with its size (links not followed), in name order.
+std::string treeOf(const std::string& root) {
+    std::vector<std::string> lines;
+    for (const auto& item : std::filesystem::recursive_directory_iterator(root)) {
+        struct stat st {};
+        lstat(item.path().c_str(), &st);
+        lines.push_back(item.path().string() + " " + std::to_string(st.st_size));
+    }
+    std::sort(lines.begin(), lines.end());
+    std::string tree;
+    for (const std::string& line : lines)
+        tree += line + "\n";
+    return tree;
+}
+
+TEST(CliTest, CommandLinesThatCannotBeMeantAreRefusedAndChangeNothing) {
     TempDir temp;
     const std::string work = temp.makeDir("work");
-    temp.writeFile("work/keep.txt", "k");
-    temp.writeFile("src/a.txt", "a");
-    const CliResult result = runCli(temp, {"--run", "-=", temp / "src/"}, work);
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "同期モードでは転送先を指定してください。\n");
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(temp.readFile("work/keep.txt"), "k");
+    temp.writeFile("work/.bashrc", "rc");
+    temp.writeFile("work/backup/keep.txt", "k");
+    temp.makeDir("work/-sdcard");
+    temp.makeDir("work/-music");
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+        temp.writeFile(std::string("work/photos/") + name, name);
+    ASSERT_EQ(symlink("/", (work + "/rootlink").c_str()), 0);
+    const std::string before = treeOf(work);
+
+    const std::string help = "詳しくは ryk-cli --help を見てください。\n";
+    const std::string quote =
+        "ワイルドカードを含むパスは引用符で囲んでください (例: \"src/*.c\")。\n";
+    const std::string deleteRoot = "ファイルシステムのルート (/) は削除できません: ";
+    const std::string missing = "転送先のディレクトリがありません: ";
+    // The root cases run without --run: should a check fail, only a plan is printed.
+    const struct {
+        std::vector<std::string> arguments;
+        std::string err;
+    } cases[] = {
+        {{"--run", "-r", "-sdcard/", "backup/"}, "不明なオプションです: -sdcard/\n" + help},
+        {{"--run", "-r", "-music/", "backup/"}, "不明なオプションです: -music/\n" + help},
+        {{"--run", "-r", "photos/a.jpg", "photos/b.jpg", "photos/c.jpg", "backup/"},
+         "パスは転送元と転送先の２つまでです: photos/c.jpg\n" + quote + help},
+        {{"--run", "-sd", "-r", ""}, "空のパスは指定できません。\n" + help},
+        {{"-sd", "-r", "/"}, deleteRoot + "/\n"},
+        {{"-sd", "//"}, deleteRoot + "//\n"},
+        {{"-sd", "-r", "/./*.*"}, deleteRoot + "/./\n"},
+        {{"-sd", "rootlink"}, deleteRoot + "rootlink\n"},
+        {{"-m", "-r", "/..", "backup/"},
+         "ファイルシステムのルート (/) からは移動できません: /..\n"},
+        {{"-=", "photos/", "rootlink/"},
+         "ファイルシステムのルート (/) には同期できません: rootlink/\n"},
+        {{"--run", "-=", "-r", "photos/", "backup/photos"}, missing + "backup/photos\n"},
+        {{"--run", "-=", "photos/", "photos-backup"}, missing + "photos-backup\n"},
+        {{"--run", "-=", "photos/", "backup/*.bak"},
+         "同期モードの転送先にワイルドカードは使えません: backup/*.bak\n"},
+        {{"--run", "-=", "*.jpg", "backup/"},
+         "同期モードでは転送元のディレクトリを指定してください。\n"},
+        {{"--run", "-=", "photos/"}, "同期モードでは転送先を指定してください。\n"},
+        {{"--run", "-r", "nowhere/", "backup/"},
+         "エラーが発生:Code=2\nnowhere/\n" + errorText(ENOENT) + "\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.arguments));
+        const CliResult result = runCli(temp, c.arguments, work);
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_EQ(result.err, c.err);
+        EXPECT_EQ(result.out, "");
+    }
+    EXPECT_EQ(treeOf(work), before);
+
+    // Asked to make it, the sync's destination is the directory named, beside what is there.
+    const CliResult made =
+        runCli(temp, {"--run", "--create-destination", "-=", "photos/", "backup/photos"}, work);
+    EXPECT_EQ(made.exitCode, 0) << made.err;
+    EXPECT_EQ(temp.readFile("work/backup/photos/c.jpg"), "c.jpg");
+    EXPECT_EQ(temp.readFile("work/backup/keep.txt"), "k");
 }
 
 /// A chain of directories below `top` whose paths grow beyond what the kernel takes

@@ -55,7 +55,7 @@ TEST_F(CommandLineTest, OptionsSetModeAndFlagsLastInGroupWins) {
         {{"-r", "-e"}, TransferMode::Update, {1, 0, 1, 0, 0, 0, 0, 0, 0, 0}},
         {{"-e", "-r"}, TransferMode::Update, {1, 1, 0, 0, 0, 0, 0, 0, 0, 0}},
         {{"-e0"}, TransferMode::Update, {1, 0, 0, 1, 0, 0, 0, 0, 0, 0}},
-        {{"-e0", "-e1"}, TransferMode::Update, {1, 0, 1, 0, 0, 0, 0, 0, 0, 0}},
+        {{"-e0", "-E"}, TransferMode::Update, {1, 0, 1, 0, 0, 0, 0, 0, 0, 0}},
         {{"-m", "-rm", "-r"}, TransferMode::Move, {1, 1, 0, 0, 0, 0, 0, 0, 0, 0}},
         {{"-u"}, TransferMode::Update, {0, 0, 0, 0, 0, 1, 0, 0, 1, 0}},
         {{"-u", "-u0"}, TransferMode::Update, {0, 0, 0, 0, 0, 1, 0, 1, 0, 0}},
@@ -63,20 +63,16 @@ TEST_F(CommandLineTest, OptionsSetModeAndFlagsLastInGroupWins) {
         {{"-X"}, TransferMode::Update, {0, 0, 0, 0, 0, 1, 1, 0, 0, 0}},
         // Groups are independent of each other.
         {{"-e", "-x"}, TransferMode::Update, {1, 0, 1, 0, 0, 1, 1, 0, 0, 0}},
-        // No clustering: everything after the variant character is ignored.
-        {{"-rs"}, TransferMode::Update, {1, 1, 0, 0, 0, 0, 0, 0, 0, 0}},
-        {{"-m", "-rmx"}, TransferMode::Move, {1, 1, 0, 0, 1, 0, 0, 0, 0, 0}},
         {{"-s"}, TransferMode::Search, {}},
         {{"-sd"}, TransferMode::Delete, {}},
         {{"-SD"}, TransferMode::Delete, {}},
-        {{"-sx"}, TransferMode::Search, {}},
+        {{"-U0", "-Sd"}, TransferMode::Delete, {}},
         {{"-m"}, TransferMode::Move, {}},
         {{"-@"}, TransferMode::Response, {}},
         {{"-="}, TransferMode::Sync, {}},
         {{"-s", "-m"}, TransferMode::Move, {}},
         {{"-sd", "-s"}, TransferMode::Search, {}},
-        // Empty arguments are ignored; so is what follows the variant of "-?" and "-i".
-        {{"", "-?x", "-iq"}, TransferMode::Update, {}},
+        {{"-?", "-i"}, TransferMode::Update, {}},
     };
     for (const OptionCase& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.arguments));
@@ -85,18 +81,25 @@ TEST_F(CommandLineTest, OptionsSetModeAndFlagsLastInGroupWins) {
         read(c.arguments);
         EXPECT_EQ(job.mode, c.mode);
         EXPECT_EQ(flagsOf(job), c.flags);
-        EXPECT_TRUE(messages.shown.empty());
+        if (c.arguments == Arguments{"-U0", "-Sd"})
+            EXPECT_EQ(messages.texts(), std::vector<std::string>{kDateOptions});
+        else
+            EXPECT_TRUE(messages.shown.empty());
         EXPECT_EQ(job.sourceDirectory + job.sourcePatterns, "");
         EXPECT_EQ(job.exclusionPatterns, "");
     }
 }
 
 TEST_F(CommandLineTest, UnknownOptionIsRefusedByNameAndNothingAfterItIsRead) {
-    // A directory named like an option, typos, long options and letters of no option. Reading
-    // stops at once: the path after it must not become the source, and the validation
-    // message of "-s -u" is not shown for a command line that is refused anyway.
-    const std::string unknown[] = {"-data", "--rnu", "--foo", "--run", "-", "-q", "-Q", "-1",
-                                   "-b", "-\xff", "-/", "---"};
+    // A directory named like an option, typos, long options, letters of no option and options
+    // with more after them: an option counts only as spelt, so "-sdcard/" is no "-sd" and
+    // "-rs" no "-r". Reading stops at once: the path after it must not become the source, and
+    // the validation message of "-s -u" is not shown for a command line that is refused anyway.
+    const std::string unknown[] = {"-data",    "--rnu",   "--foo", "--run",    "-",         "-q",
+                                   "-Q",       "-1",      "-b",    "-\xff",    "-/",        "---",
+                                   "-sdcard/", "-music/", "-usb/", "-export/", "-x-files/", "-e/",
+                                   "-mr",      "-rs",     "-rmx",  "-sx",      "-e1",       "-?x",
+                                   "-iq",      "-u00",    "-=s",   "-@@"};
     for (const std::string& token : unknown) {
         SCOPED_TRACE(token);
         job = JobSettings();
@@ -163,9 +166,11 @@ TEST_F(CommandLineTest, SlashStartsAPathNotAnOption) {
     EXPECT_EQ(job.sourcePatterns, "/s");
 
     job = JobSettings();
-    read({"/s", "/R", "/?"});
+    read({"/s", "/R"});
     EXPECT_EQ(job.mode, TransferMode::Update);
     EXPECT_EQ(flagsOf(job), Flags{});
+    job = JobSettings();
+    read({"/?"});
     EXPECT_FALSE(flags.showUsage);
 }
 
@@ -252,7 +257,7 @@ TEST_F(CommandLineTest, BothGroupsRejectedGiveTwoMessagesRecursionFirst) {
 TEST_F(CommandLineTest, ResponseModeTakesOneResponseFileUnchanged) {
     // Japanese, invalid UTF-8 and CP932 bytes are file names like any other; nothing is cut.
     const std::string name = "応答/\xff\xfe\x82\xa0" + std::string(400, 'x') + ".RSP";
-    read({"-@", "", name, "second.rsp", "third.rsp"});
+    read({"-@", name, "second.rsp", "third.rsp"});
     EXPECT_EQ(job.mode, TransferMode::Response);
     EXPECT_EQ(job.sourcePatterns, name);
     EXPECT_EQ(job.sourceDirectory, "");
@@ -260,20 +265,44 @@ TEST_F(CommandLineTest, ResponseModeTakesOneResponseFileUnchanged) {
     EXPECT_EQ(messages.texts(), (std::vector<std::string>{kSecondResponse, kSecondResponse}));
 }
 
-TEST_F(CommandLineTest, OverLongArgumentIsDroppedWithAMessage) {
+TEST_F(CommandLineTest, PathsThatCannotBeMeantRefuseTheCommandLine) {
+    // Dropped or skipped, each would move the next path into its place or leave a default of
+    // the current directory: "-sd -r $DIR" with DIR unset would empty it.
     const std::string longest(kMaxArgumentBytes - 1, 'a');
     const std::string tooLong(kMaxArgumentBytes, 'b');
-    read({"-@", tooLong, longest});
-    EXPECT_EQ(messages.texts(), std::vector<std::string>{kTooLong});
-    EXPECT_EQ(job.sourcePatterns, longest);
+    const std::string third =
+        "パスは転送元と転送先の２つまでです: c.jpg\n"
+        "ワイルドカードを含むパスは引用符で囲んでください (例: \"src/*.c\")。";
+    const std::string empty = "空のパスは指定できません。";
+    const struct {
+        Arguments arguments;
+        std::string message;
+    } cases[] = {
+        {{"-sd", "-r", ""}, empty},
+        {{"", "dst/"}, empty},
+        {{"src/", "", "-m"}, empty},
+        {{"--", ""}, empty},
+        {{"-@", ""}, empty},
+        {{"-sd", tooLong}, kTooLong},
+        {{"-@", tooLong, longest}, kTooLong},
+        {{"a.jpg", "b.jpg", "c.jpg", "backup/"}, third},
+        {{"-m", "a.jpg", "b.jpg", "--", "c.jpg"}, third},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.arguments));
+        job = JobSettings();
+        messages.shown.clear();
+        EXPECT_FALSE(readCommandLine(c.arguments, job, flags, fileSystem, messages));
+        EXPECT_EQ(messages.texts(), std::vector<std::string>{c.message});
+    }
 
-    // The limit holds for paths outside Response mode as well; options have none.
+    // The longest path is taken; options have no limit.
     job = JobSettings();
     messages.shown.clear();
-    read({tooLong, "-w" + tooLong});
-    EXPECT_EQ(messages.texts(), std::vector<std::string>{kTooLong});
-    EXPECT_EQ(job.sourceDirectory + job.sourcePatterns, "");
+    read({"-@", longest, "-w" + tooLong});
+    EXPECT_EQ(job.sourcePatterns, longest);
     EXPECT_EQ(job.exclusionPatterns.size(), kMaxArgumentBytes);
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST(UsageTextTest, HasThirtyOneLinesNamingTheProgram) {
@@ -308,10 +337,10 @@ TEST(UsageTextTest, HasThirtyOneLinesNamingTheProgram) {
 // Path arguments go through the path splitting of the pattern helpers on the real file system.
 class CommandLinePathTest : public CommandLineTest {};
 
-TEST_F(CommandLinePathTest, SourceThenDestinationFurtherIgnored) {
+TEST_F(CommandLinePathTest, SourceThenDestination) {
     const std::string source = tmp.makeDir("src");
     const std::string destination = tmp.makeDir("dst");
-    read({"-r", source + "/*.c;*.h", destination, tmp / "surplus"});
+    read({"-r", source + "/*.c;*.h", destination});
     EXPECT_EQ(job.sourceDirectory, source + "/");
     EXPECT_EQ(job.sourcePatterns, "*.c;*.h");
     EXPECT_EQ(job.destinationDirectory, destination);

@@ -57,20 +57,26 @@ TEST_F(SyncModeTest, PlansCopiesThenDeletions) {
     EXPECT_EQ(job->job().destinationDirectory, tmp / "dst"); // the summary asks the destination
 }
 
-TEST_F(SyncModeTest, WithoutDestinationNothingIsPlannedAndTheFocusGoesThere) {
+TEST_F(SyncModeTest, DestinationIsOneDirectoryNeverImplied) {
     tmp.writeFile("src/a", "a");
     tmp.makeDir("dst");
+    const std::string needed = "同期モードでは転送先を指定してください。";
     const struct {
         TransferMode mode;
         std::string destinationDirectory, destinationPattern;
-        bool accepted;
+        std::string message; // empty: accepted
     } cases[] = {
-        {TransferMode::Sync, "", "", false},
-        // A pattern alone names the destination: "." with that pattern, as before.
-        {TransferMode::Sync, "", "*.*", true},
-        {TransferMode::Sync, tmp / "dst", "", true},
+        {TransferMode::Sync, "", "", needed},
+        // The default pattern alone would be ".".
+        {TransferMode::Sync, "", "*.*", needed},
+        {TransferMode::Sync, tmp / "dst", "", ""},
+        // A name after the directory is part of it, however the text was split.
+        {TransferMode::Sync, tmp / "", "dst", ""},
+        {TransferMode::Sync, tmp / "", "dts", "転送先のディレクトリがありません: " + tmp / "dts"},
+        {TransferMode::Sync, tmp / "dst/", "*.bak",
+         "同期モードの転送先にワイルドカードは使えません: " + tmp / "dst/*.bak"},
         // An update still writes into "." when no destination is given.
-        {TransferMode::Update, "", "", true},
+        {TransferMode::Update, "", "", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(std::vector<std::string>{
@@ -80,14 +86,13 @@ TEST_F(SyncModeTest, WithoutDestinationNothingIsPlannedAndTheFocusGoesThere) {
         job->SetJob(c.mode, {}, DateTime::now());
         EXPECT_EQ(
             job->SetPaths(tmp / "src", "*.*", "", c.destinationDirectory, c.destinationPattern),
-            c.accepted);
-        if (c.accepted) {
+            c.message.empty());
+        if (c.message.empty()) {
             EXPECT_TRUE(messages.shown.empty());
             EXPECT_EQ(job->focusControl(), kFocusNone);
             continue;
         }
-        EXPECT_EQ(messages.texts(),
-                  std::vector<std::string>{"同期モードでは転送先を指定してください。"});
+        EXPECT_EQ(messages.texts(), std::vector<std::string>{c.message});
         EXPECT_EQ(job->focusControl(), kFocusDestinationDirectory);
         EXPECT_EQ(job->list().size(), 0u);
     }

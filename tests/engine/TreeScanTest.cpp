@@ -204,17 +204,33 @@ TEST_F(TreeScanTest, MissingDestinationIsRefusedOrPlanned) {
     EXPECT_EQ(plan(TransferMode::Update, "", src, "*.*", dst),
               (std::vector<std::string>{"SetPaths failed"}));
     EXPECT_EQ(job->focusControl(), kFocusDestinationDirectory);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "エラーが発生:Code=2\nNo such file or directory");
+    const std::string missing = "\nNo such file or directory";
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{"エラーが発生:Code=2\n" + dst + missing});
 
-    EXPECT_EQ(plan(TransferMode::Update, "c", src, "*.*", dst),
-              (std::vector<std::string>{"Mkdir new", "Mkdir new/deep", "Mkdir new/deep/dst",
-                                        "Copy src/f.txt new/deep/dst/f.txt"}));
-    EXPECT_EQ(job->focusControl(), kFocusSourceDirectory);
+    // Made when asked to, the same whether the last name came as a directory (the main window's
+    // box) or as a name pattern (a command-line argument split where nothing stands yet).
+    for (const auto& [directory, pattern] :
+         {std::pair{dst, std::string()}, std::pair{tmp / "new/deep/", std::string("dst")}}) {
+        SCOPED_TRACE(directory + " + " + pattern);
+        EXPECT_EQ(plan(TransferMode::Update, "c", src, "*.*", directory, pattern),
+                  (std::vector<std::string>{"Mkdir new", "Mkdir new/deep", "Mkdir new/deep/dst",
+                                            "Copy src/f.txt new/deep/dst/f.txt"}));
+        EXPECT_EQ(job->focusControl(), kFocusSourceDirectory);
+    }
+    // An existing directory and a name that names nothing yet: a directory to make, never
+    // the one name of every copy; an existing file stays the name to write.
+    tmp.writeFile("dst/notes.txt");
+    EXPECT_EQ(plan(TransferMode::Update, "c", src, "*.*", tmp / "dst/", "notes"),
+              (std::vector<std::string>{"Mkdir dst/notes", "Copy src/f.txt dst/notes/f.txt"}));
+    EXPECT_EQ(plan(TransferMode::Update, "cx", src, "*.*", tmp / "dst/", "notes.txt"),
+              (std::vector<std::string>{"Update src/f.txt dst/notes.txt"}));
 
+    messages.shown.clear();
     EXPECT_EQ(plan(TransferMode::Update, "", tmp / "nosource", "*.*", dst),
               (std::vector<std::string>{"SetPaths failed"}));
     EXPECT_EQ(job->focusControl(), kFocusSourceDirectory);
+    EXPECT_EQ(messages.texts(),
+              std::vector<std::string>{"エラーが発生:Code=2\n" + tmp / "nosource" + missing});
 }
 
 TEST_F(TreeScanTest, AbortKeyDiscardsThePlan) {

@@ -99,7 +99,7 @@ TEST_F(MainWindowTest, EachModeEnablesItsInputsAndMarksItsFlags) {
     } cases[] = {
         {TransferMode::Move, "11111111"},   {TransferMode::Search, "11110000"},
         {TransferMode::Delete, "11110000"}, {TransferMode::Response, "00100000"},
-        {TransferMode::Sync, "11100110"},   {TransferMode::Update, "11111111"},
+        {TransferMode::Sync, "11101110"},   {TransferMode::Update, "11111111"},
     };
     for (const auto& c : cases) {
         chooseMode(c.mode);
@@ -169,6 +169,38 @@ TEST_F(MainWindowTest, ARefusedJobSendsTheFocusToItsFieldAndStillEntersTheHistor
     ASSERT_FALSE(messages.shown.empty());
     EXPECT_EQ(QApplication::focusWidget(), control(kDestinationBox));
     EXPECT_EQ(items(HistoryKind::DestinationDirectory), (Items{tmp / "missing"}));
+}
+
+TEST_F(MainWindowTest, TypedPathsMeetTheChecksOfTheCommandLine) {
+    // Nothing runs until the last case: a check that failed must not delete from "/".
+    runResult = false;
+    open();
+    const std::string photos = tmp / "dst/photos";
+    const struct {
+        TransferMode mode;
+        std::string source, destination;
+        bool create;
+        std::string message; // empty: planned
+    } cases[] = {
+        {TransferMode::Delete, "//", "", false,
+         "ファイルシステムのルート (/) は削除できません: //"},
+        {TransferMode::Sync, source, photos, false, "転送先のディレクトリがありません: " + photos},
+        {TransferMode::Sync, source, photos, true, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source + " " + c.destination);
+        messages.shown.clear();
+        resultWindows = 0;
+        chooseMode(c.mode);
+        setText(HistoryKind::SourceDirectory, c.source);
+        setText(HistoryKind::DestinationDirectory, c.destination);
+        window->findChild<QCheckBox*>("createDestinationCheck")->setChecked(c.create);
+        runResult = c.message.empty();
+        window->OnExecute();
+        EXPECT_EQ(resultWindows, c.message.empty() ? 1 : 0);
+        EXPECT_EQ(messages.texts(), c.message.empty() ? Items{} : Items{c.message});
+    }
+    EXPECT_EQ(tmp.readFile("dst/photos/a.txt"), "aaa");
 }
 
 TEST_F(MainWindowTest, TheExplorerQuestionComesOnlyForARelativeDestination) {
