@@ -80,7 +80,8 @@ struct RootPin {
 };
 
 /// A path in one of a job's trees. Its first `rootLength` bytes name the tree's root as the
-/// user gave it, where symbolic links are followed as usual; no component after them is ever
+/// user gave it, where symbolic links are followed as usual (during a run, only to the directory
+/// the plan found there: FileSystem::pinRoots); no component after them is ever
 /// followed if it is a link, so a link put into the tree (also after planning) cannot lead an
 /// operation outside it. The last component itself is always acted on as it stands.
 struct TreePath {
