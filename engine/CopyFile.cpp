@@ -65,19 +65,32 @@ private:
 
 } // namespace
 
-CommitMode commitModeFor(OperationCommand command) {
+PlannedTarget plannedTargetFor(const OperationEntry& entry) {
     // Copy and Move plan for a target that did not exist: one that appeared since is kept.
-    return replacesTarget(command) ? CommitMode::Replace : CommitMode::NoReplace;
+    PlannedTarget planned(replacesTarget(entry.command) ? CommitMode::Replace
+                                                        : CommitMode::NoReplace);
+    if (planned.mode == CommitMode::Replace && entry.target.found &&
+        entry.plannedTargetWrite(planned.lastWriteTime)) {
+        planned.known = true;
+        planned.link = (entry.target.attributes & attr::kReparsePoint) != 0;
+        planned.size = entry.target.size;
+    }
+    return planned;
 }
 
 int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyProgressSink& window,
-                         bool* stopRequested) {
+                         bool* stopRequested, FileStatus* copiedSource,
+                         bool* copiedSourceKnown) {
     const FileUtility utility(platform);
     WindowListener listener(utility, entry, window);
     const CopyOutcome outcome =
         copyWholeFile(platform.fileSystem, entry.source.treePath(), entry.target.treePath(),
-                      commitModeFor(entry.command), &listener);
+                      plannedTargetFor(entry), &listener);
     entry.lastError = outcome.error;
+    if (copiedSource)
+        *copiedSource = outcome.source;
+    if (copiedSourceKnown)
+        *copiedSourceKnown = outcome.sourceKnown;
     if (outcome.stopped && stopRequested)
         *stopRequested = true;
     if (outcome.error != 0)

@@ -6,23 +6,28 @@ namespace ryk {
 
 class CopyProgressSink;
 class OperationEntry;
-enum class CommitMode;
 enum class OperationCommand : int32_t;
+struct FileStatus;
 struct Platform;
+struct PlannedTarget;
 
 /// A file above this size brings up the copy window; smaller ones do not flash it.
 inline constexpr unsigned kCopyChunkBytes = 32768;
 
-/// How the copy of an entry with `command` takes its target's place: only an update replaces.
-CommitMode commitModeFor(OperationCommand command);
+/// What the plan of `entry` saw at its target, which its copy takes the place of only while
+/// that holds: only an update replaces, and only the file the plan found.
+PlannedTarget plannedTargetFor(const OperationEntry& entry);
 
 /// Copies the file of a Copy, Update, Move or Up&Move entry from `source.path` to `target.path`,
 /// with progress in `window` for files above one chunk, then gives the copy the source's times,
 /// permission bits and stored attributes. The copy replaces the target only once it is complete
-/// (Copy and Move never replace a file that appeared since planning). Answers 1 when copied, 0
-/// when not (`lastError` says why; the target is as it was). `stopRequested` is set when the
-/// user stopped the run during the copy.
+/// (Copy and Move never replace a file that appeared since planning, Update and Up&Move only the
+/// file the plan found). Answers 1 when copied, 0 when not (`lastError` says why; the target is
+/// as it was). `stopRequested` is set when the user stopped the run during the copy;
+/// `copiedSource` (when given) receives the facts of the source file copied, and
+/// `copiedSourceKnown` whether they could be read.
 [[nodiscard]] int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyProgressSink& window,
-                         bool* stopRequested = nullptr);
+                         bool* stopRequested = nullptr, FileStatus* copiedSource = nullptr,
+                         bool* copiedSourceKnown = nullptr);
 
 } // namespace ryk

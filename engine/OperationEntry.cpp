@@ -55,6 +55,22 @@ OperationEntry& OperationList::appendLine(OperationCommand command, SharedPath p
     return append(std::move(entry));
 }
 
+void pinRoot(OperationList& list, FileSystem& fileSystem, std::string_view directory) {
+    while (directory.size() > 1 && directory.back() == '/')
+        directory.remove_suffix(1);
+    if (directory.empty())
+        return;
+    std::vector<RootPin>& roots = list.roots();
+    // A plan names its few roots again and again, mostly the one named last.
+    for (auto it = roots.rbegin(); it != roots.rend(); ++it)
+        if (it->path == directory)
+            return;
+    RootPin pin;
+    pin.path = std::string(directory);
+    pin.known = fileSystem.identity(pin.path, pin.device, pin.inode) == 0;
+    roots.push_back(std::move(pin));
+}
+
 void OperationList::appendError(SharedPath path, int error) {
     appendLine(OperationCommand::Error, std::move(path)).lastError = error;
 }

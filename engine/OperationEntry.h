@@ -221,10 +221,33 @@ public:
     /// The same, its times converted by `times`.
     static bool fillFacts(FileFacts& facts, const FileStatus& status, FileTimeConverter& times);
 
+    /// Notes the exact last-write time of the target the plan found, which a run checks before
+    /// it replaces that target.
+    void notePlannedTarget(const FileTime& written) {
+        m_targetSeconds = written.seconds;
+        m_targetNanoseconds = written.nanoseconds;
+    }
+    /// The time notePlannedTarget noted; false when none was.
+    bool plannedTargetWrite(FileTime& out) const {
+        if (m_targetNanoseconds < 0)
+            return false;
+        out = {m_targetSeconds, m_targetNanoseconds};
+        return true;
+    }
+
     OperationCommand command = OperationCommand::Copy;
     int32_t state = kStatePending;
     /// The error code (an errno or one of our own) of the last failure, 0 when none.
     int32_t lastError = 0;
+
+private:
+    // Apart from its seconds, the nanoseconds fill what would be padding: a plan holds many
+    // entries. -1 when no time was noted (the day counts of `target` are local wall-clock
+    // seconds, which cannot tell an edit within the same second, or in the hour that repeats).
+    int32_t m_targetNanoseconds = -1;
+    int64_t m_targetSeconds = 0;
+
+public:
     FileFacts source;
     FileFacts target;
 };
@@ -261,8 +284,14 @@ public:
     OperationEntry* at(size_t position) const {
         return position < m_entries.size() ? m_entries[position].get() : nullptr;
     }
-    /// Deletes every entry.
-    void clear() { m_entries.clear(); }
+    /// Deletes every entry, and forgets the roots.
+    void clear() {
+        m_entries.clear();
+        m_roots.clear();
+    }
+    /// The directories the plan's paths are resolved beneath, as the plan found them (see
+    /// pinRoot); a run acts only beneath these same directories.
+    std::vector<RootPin>& roots() { return m_roots; }
 
     size_t size() const { return m_entries.size(); }
     bool empty() const { return m_entries.empty(); }
@@ -271,6 +300,11 @@ public:
 
 private:
     Storage m_entries;
+    std::vector<RootPin> m_roots;
 };
+
+/// Records the directory `directory` as the plan finds it now, as a root its paths are resolved
+/// beneath (once per directory; trailing '/' do not count).
+void pinRoot(OperationList& list, FileSystem& fileSystem, std::string_view directory);
 
 } // namespace ryk

@@ -32,9 +32,24 @@ private:
     FileSystem& m_fileSystem;
 };
 
+/// Holds a run to the roots its plan found, for as long as the run lasts.
+class RootsPinned {
+public:
+    RootsPinned(FileSystem& fileSystem, std::vector<RootPin>& roots) : m_fileSystem(fileSystem) {
+        m_fileSystem.pinRoots(&roots);
+    }
+    ~RootsPinned() { m_fileSystem.pinRoots(nullptr); }
+    RootsPinned(const RootsPinned&) = delete;
+    RootsPinned& operator=(const RootsPinned&) = delete;
+
+private:
+    FileSystem& m_fileSystem;
+};
+
 } // namespace
 
 RunSummary RunDriver::OnOK(CopyProgressSink& progress) {
+    const RootsPinned pinned(m_platform.fileSystem, m_list.roots());
     const OpenDirectoriesKept kept(m_platform.fileSystem);
     progress.setVisible(false);
     const size_t total = m_list.size();
@@ -90,9 +105,11 @@ RunSummary RunDriver::OnOK(CopyProgressSink& progress) {
     return RunSummary{m_runErrors + m_batch.failed(), row == total && !stopRequested()};
 }
 
-bool RunDriver::copyEntryFile(OperationEntry& entry, CopyProgressSink& progress) {
+bool RunDriver::copyEntryFile(OperationEntry& entry, CopyProgressSink& progress,
+                              FileStatus* copiedSource, bool* copiedSourceKnown) {
     bool stop = false;
-    const int copied = CopyFileWithProgress(m_platform, entry, progress, &stop);
+    const int copied = CopyFileWithProgress(m_platform, entry, progress, &stop, copiedSource,
+                                            copiedSourceKnown);
     m_stopRequested = m_stopRequested || stop;
     return copied != 0;
 }
@@ -121,10 +138,14 @@ EntryOutcome RunDriver::ExecuteEntry(OperationEntry& entry, CopyProgressSink& pr
         // A read-only source is refused by the rename; it is copied, and its delete fails.
         error = fs.renameNoReplace(entry.source.foundTreePath(), entry.target.treePath());
         if (error != 0) {
-            if (!copyEntryFile(entry, progress))
+            FileStatus copied;
+            bool copiedKnown = false;
+            if (!copyEntryFile(entry, progress, &copied, &copiedKnown))
                 return EntryOutcome::Failed;
-            // The source goes only once its copy is complete.
-            error = fs.removeFile(entry.source.foundTreePath());
+            // The source goes only once its copy is complete, and only if its name still
+            // refers to the file copied (not to one an editor saved over it meanwhile).
+            error = copiedKnown ? fs.removeFileIfSame(entry.source.foundTreePath(), copied)
+                                : kErrorSourceReplaced;
         }
         break;
     case OperationCommand::Delete:

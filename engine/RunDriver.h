@@ -30,7 +30,8 @@ public:
 
 private:
     /// Copies the file of a copying entry, noting a stop the user asked for during the copy.
-    bool copyEntryFile(OperationEntry& entry, CopyProgressSink& progress);
+    bool copyEntryFile(OperationEntry& entry, CopyProgressSink& progress,
+                       FileStatus* copiedSource = nullptr, bool* copiedSourceKnown = nullptr);
 
     Platform m_platform;
     FileUtility m_utility;

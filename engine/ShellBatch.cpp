@@ -35,7 +35,7 @@ EntryOutcome ShellBatch::OfferToShell(OperationEntry& entry, size_t row,
     m_from.push_back(entry.source.treePath());
     if (withTarget) {
         m_to.push_back(entry.target.treePath());
-        m_modes.push_back(commitModeFor(entry.command));
+        m_targets.push_back(plannedTargetFor(entry));
     }
     m_entries.push_back(&entry);
     m_rows.push_back(row);
@@ -47,7 +47,7 @@ EntryOutcome ShellBatch::OfferToShell(OperationEntry& entry, size_t row,
 
 void ShellBatch::flush() {
     if (!m_entries.empty() && m_fileBatch) {
-        const BatchResult result = m_fileBatch->run(*m_function, m_from, m_to, m_modes);
+        const BatchResult result = m_fileBatch->run(*m_function, m_from, m_to, m_targets);
         m_cancelled = m_cancelled || result.cancelled;
         for (size_t i = 0; i < m_entries.size(); ++i) {
             OperationEntry& entry = *m_entries[i];
@@ -71,7 +71,7 @@ void ShellBatch::flush() {
     m_function.reset();
     m_from.clear();
     m_to.clear();
-    m_modes.clear();
+    m_targets.clear();
     m_entries.clear();
     m_rows.clear();
 }

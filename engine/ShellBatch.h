@@ -41,8 +41,8 @@ private:
     std::optional<BatchFunction> m_function;
     std::vector<TreePath> m_from;
     std::vector<TreePath> m_to;
-    /// Whether each target may be replaced, as the entry's command says.
-    std::vector<CommitMode> m_modes;
+    /// What the plan saw at each target: whether, and which file, it may replace.
+    std::vector<PlannedTarget> m_targets;
     std::vector<OperationEntry*> m_entries;
     std::vector<size_t> m_rows;
 };

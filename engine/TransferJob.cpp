@@ -283,6 +283,13 @@ bool TransferJob::PlanJob() {
         m_scanResult = TreeScan(m_platform, m_searchSink, m_list).run(m_job);
         break;
     }
+    // A line that names its own directory (Mkdir, Rmdir) is resolved in the directory above
+    // it: the run acts there only while it is the one the plan saw.
+    for (const auto& entry : m_list)
+        if ((entry->command == OperationCommand::Mkdir ||
+             entry->command == OperationCommand::Rmdir) &&
+            entry->source.rootLength == TreePath::kWholeParent)
+            pinRoot(m_list, m_platform.fileSystem, parentPath(entry->source.path.str()));
     m_focusControl = kFocusSourceDirectory;
     return m_scanResult != -1;
 }

@@ -42,6 +42,10 @@ int TreeScan::run(const JobSettings& job, SyncPass pass) {
     m_times = FileTimeConverter();
     m_scanDepth = 0;
     m_missingBelowDepth = -1;
+    // The run acts beneath these same directories only.
+    pinRoot(m_list, m_platform.fileSystem, job.sourceDirectory);
+    if (isUpdateOrMove(job.mode))
+        pinRoot(m_list, m_platform.fileSystem, job.destinationDirectory);
     if (m_searchSink)
         m_searchSink->showDetailPath({});
     // The facts a file pass asks for: every file a sync's deletions look at has a counterpart,
@@ -415,8 +419,10 @@ bool TreeScan::planFile(const std::shared_ptr<const std::string>& prefix, Direct
         entry->source.found = true;
     entry->source.path = SharedPath(prefix, name);
     entry->source.rootLength = m_job->sourceDirectory.size();
-    if (targetFound)
+    if (targetFound) {
         OperationEntry::fillFacts(entry->target, targetStatus, m_times);
+        entry->notePlannedTarget(targetStatus.lastWriteTime);
+    }
     // The target's name is most often the source's: kept once for both.
     if (haveTarget && targetName == name)
         entry->target.path = SharedPath::withNameOf(other.prefix, entry->source.path);

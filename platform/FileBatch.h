@@ -36,15 +36,15 @@ public:
 };
 
 /// Carries out a collected list of copies, moves or deletes in one call ("Explorer 形式"):
-/// the n-th source goes to the n-th destination, which it replaces only where the n-th commit
-/// mode allows it.
+/// the n-th source goes to the n-th destination, which it replaces only where the n-th planned
+/// target allows it.
 class FileBatch {
 public:
     virtual ~FileBatch() = default;
-    /// `to` and `modes` are ignored for Delete.
+    /// `to` and `targets` are ignored for Delete.
     virtual BatchResult run(BatchFunction function, const std::vector<TreePath>& from,
                             const std::vector<TreePath>& to,
-                            const std::vector<CommitMode>& modes) = 0;
+                            const std::vector<PlannedTarget>& targets) = 0;
 };
 
 } // namespace ryk

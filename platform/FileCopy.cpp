@@ -20,7 +20,7 @@ CopyOutcome failed(FileCopy& copy, int error, bool stopped = false) {
 } // namespace
 
 CopyOutcome copyWholeFile(FileSystem& fileSystem, const TreePath& source, const TreePath& target,
-                          CommitMode mode, CopyListener* listener) {
+                          const PlannedTarget& planned, CopyListener* listener) {
     const std::unique_ptr<FileCopy> copy = fileSystem.newCopy();
     if (const int error = copy->open(source, target))
         return failed(*copy, error);
@@ -59,10 +59,12 @@ CopyOutcome copyWholeFile(FileSystem& fileSystem, const TreePath& source, const 
 
     CopyOutcome outcome;
     outcome.statusError = statusError;
+    outcome.sourceKnown = statusError == 0 || haveBefore;
+    outcome.source = statusError == 0 ? after : before;
     // Times of a source whose facts cannot be read again are not trusted.
     outcome.timesError = statusError != 0 ? statusError : copy->copyTimes();
     outcome.attributesError = copy->copyAttributes();
-    if (const int error = copy->commit(mode))
+    if (const int error = copy->commit(planned))
         return failed(*copy, error);
     return outcome;
 }

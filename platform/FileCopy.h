@@ -16,6 +16,24 @@ enum class CommitMode {
     Replace,
 };
 
+/// What the plan saw where a copy goes. The copy takes the target's place only while that
+/// still holds, checked right before it does.
+struct PlannedTarget {
+    PlannedTarget(CommitMode commitMode = CommitMode::NoReplace) : mode(commitMode) {}
+
+    /// NoReplace: nothing stood there, and nothing may stand there now (EEXIST). Replace: the
+    /// file there is replaced.
+    CommitMode mode;
+    /// With Replace: the plan saw the file below, which is replaced only while it is still that
+    /// file of the same kind, size and last-write time (kErrorTargetChanged otherwise; a target
+    /// gone since is not replaced, the copy takes the free name). Unknown: any file that is no
+    /// directory, special file or read-only file is replaced.
+    bool known = false;
+    bool link = false;
+    uint64_t size = 0;
+    FileTime lastWriteTime;
+};
+
 /// One file copy in progress. The data go to a temporary file beside the target, which takes
 /// the target's place only when it is complete, so a failed or stopped copy never leaves half a
 /// file where a good one stood. A copy that is not committed is thrown away.
@@ -47,8 +65,8 @@ public:
     /// (set-user-id and set-group-id only where the owner and group were kept) and its stored
     /// attributes.
     [[nodiscard]] virtual int copyAttributes() = 0;
-    /// Puts the finished copy in the target's place.
-    [[nodiscard]] virtual int commit(CommitMode mode) = 0;
+    /// Puts the finished copy in the target's place, if that is still what `planned` says.
+    [[nodiscard]] virtual int commit(const PlannedTarget& planned) = 0;
     /// Throws the temporary file away; the target stays as it was.
     virtual void abandon() = 0;
 };
@@ -85,6 +103,10 @@ struct CopyOutcome {
     int timesError = 0;
     /// ... the owner, permission bits or stored attributes could not be set.
     int attributesError = 0;
+    /// The source as the copy had it open, after its data were copied (`sourceKnown` false
+    /// when no look at it succeeded): what a move checks before it deletes the source.
+    FileStatus source;
+    bool sourceKnown = false;
 };
 
 /// Copies one file, link or empty file from `source` to `target` with every safeguard of a
@@ -92,8 +114,8 @@ struct CopyOutcome {
 /// it was copied replaces nothing (kErrorSourceChanged). `listener` may be null: then the copy
 /// runs to its end, whatever signals come.
 [[nodiscard]] CopyOutcome copyWholeFile(FileSystem& fileSystem, const TreePath& source,
-                                        const TreePath& target, CommitMode mode,
-                                        CopyListener* listener);
+                                        const TreePath& target,
+                                        const PlannedTarget& planned, CopyListener* listener);
 
 /// True when the source was written while it was copied, so the copy could mix old and new
 /// contents: its facts after the copy differ from those before. (The bytes read are no

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ryk {
 
@@ -50,10 +51,37 @@ struct FileStatus {
     FileKind kind = FileKind::Regular;
     /// The permission bits (mode & 07777).
     uint32_t permissions = 0;
+    /// Where the file lives and when its inode last changed: what tells it from another file
+    /// that took its name since. 0 where a look asked only for the facts above.
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    FileTime changeTime;
+};
+
+/// True when `now` describes the same file as `before`, unchanged since: the same device and
+/// inode, size, last-write and change time.
+inline bool sameUnchangedFile(const FileStatus& before, const FileStatus& now) {
+    return before.device == now.device && before.inode == now.inode && before.size == now.size &&
+           before.lastWriteTime == now.lastWriteTime && before.changeTime == now.changeTime;
+}
+
+/// A directory a plan resolved its paths beneath (a root of the job's trees, or the directory
+/// of a line that names its own path), as the plan found it. During a run, a path whose root
+/// part or whole parent is one of these is acted on only while that still leads to the same
+/// directory (kErrorRootReplaced otherwise).
+struct RootPin {
+    /// As the plan names it, without trailing '/'.
+    std::string path;
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    /// False when it did not exist when planned: the run's own makeDirectory of it pins it; one
+    /// that someone else made meanwhile is refused.
+    bool known = false;
 };
 
 /// A path in one of a job's trees. Its first `rootLength` bytes name the tree's root as the
-/// user gave it, where symbolic links are followed as usual; no component after them is ever
+/// user gave it, where symbolic links are followed as usual (during a run, only to the directory
+/// the plan found there: FileSystem::pinRoots); no component after them is ever
 /// followed if it is a link, so a link put into the tree (also after planning) cannot lead an
 /// operation outside it. The last component itself is always acted on as it stands.
 struct TreePath {
@@ -140,6 +168,10 @@ public:
     [[nodiscard]] virtual int renameNoReplace(const TreePath& from, const TreePath& to) = 0;
     /// Deletes one file or symbolic link; a read-only file is refused with EACCES.
     [[nodiscard]] virtual int removeFile(const TreePath& path) = 0;
+    /// Deletes one file or link as removeFile does, but only while its name still refers to the
+    /// file `expected` describes (sameUnchangedFile): else kErrorSourceReplaced and it stays.
+    [[nodiscard]] virtual int removeFileIfSame(const TreePath& path,
+                                               const FileStatus& expected) = 0;
     /// Makes a directory; `permissions` (mode bits, 0 for the default) are given to it as they
     /// are, except that the owner may always enter and fill it.
     [[nodiscard]] virtual int makeDirectory(const TreePath& path, uint32_t permissions = 0) = 0;
@@ -172,6 +204,10 @@ public:
     /// call in the same directory; false closes them, so that nothing stays open between runs
     /// (an open directory keeps its file system from being unmounted).
     virtual void keepDirectoriesOpen(bool keep) { (void)keep; }
+    /// While set (during a run), paths are resolved beneath the directories `roots` names only
+    /// while they are the ones recorded; the file system fills in a root it makes itself. Null
+    /// ends it. `roots` must outlive the setting.
+    virtual void pinRoots(std::vector<RootPin>* roots) { (void)roots; }
 };
 
 /// The system's text for an error code.

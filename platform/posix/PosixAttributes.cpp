@@ -78,7 +78,7 @@ int openForChange(int dir, const char* leaf, UniqueFd& out, struct stat& st) {
 
 int PosixFileSystem::setAttributes(const TreePath& path, uint32_t attributes) {
     ParentDirectory parent;
-    if (const int error = openParent(path, parent))
+    if (const int error = openParent(path, parent, &m_roots))
         return error;
     const int dir = parent.fd.get();
     const char* leaf = parent.leaf.c_str();
@@ -160,7 +160,7 @@ int PosixFileSystem::setTimes(const TreePath& path, const FileTime* lastAccess,
         }
     }
     ParentDirectory parent;
-    if (const int error = openParent(path, parent))
+    if (const int error = openParent(path, parent, &m_roots))
         return error;
     // A link's own times are the ones its status shows, so those are the ones set; a name
     // that is gone stays gone.

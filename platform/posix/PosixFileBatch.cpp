@@ -8,7 +8,7 @@ namespace ryk {
 
 BatchResult PosixFileBatch::run(BatchFunction function, const std::vector<TreePath>& from,
                                 const std::vector<TreePath>& to,
-                                const std::vector<CommitMode>& modes) {
+                                const std::vector<PlannedTarget>& targets) {
     BatchResult result;
     const size_t count = from.size();
     result.errors.assign(count, kErrorCancelled);
@@ -17,16 +17,16 @@ BatchResult PosixFileBatch::run(BatchFunction function, const std::vector<TreePa
             result.cancelled = true;
             break;
         }
-        if (function != BatchFunction::Delete && (i >= to.size() || i >= modes.size())) {
+        if (function != BatchFunction::Delete && (i >= to.size() || i >= targets.size())) {
             result.errors[i] = EINVAL;
             continue;
         }
         switch (function) {
         case BatchFunction::Copy:
-            result.errors[i] = copyItem(from[i], to[i], modes[i]);
+            result.errors[i] = copyItem(from[i], to[i], targets[i]).error;
             break;
         case BatchFunction::Move:
-            result.errors[i] = moveItem(from[i], to[i], modes[i]);
+            result.errors[i] = moveItem(from[i], to[i], targets[i]);
             break;
         case BatchFunction::Delete:
             result.errors[i] = m_fileSystem.removeFile(from[i]);
@@ -38,22 +38,28 @@ BatchResult PosixFileBatch::run(BatchFunction function, const std::vector<TreePa
     return result;
 }
 
-int PosixFileBatch::copyItem(const TreePath& from, const TreePath& to, CommitMode mode) {
+CopyOutcome PosixFileBatch::copyItem(const TreePath& from, const TreePath& to,
+                                     const PlannedTarget& target) {
     // The cancel is asked between items; a signal alone does not end a copy. Times and
     // attributes the target's file system cannot hold (a FAT memory stick) do not undo a
     // complete copy: a batch asks nobody about them.
-    return copyWholeFile(m_fileSystem, from, to, mode, nullptr).error;
+    return copyWholeFile(m_fileSystem, from, to, target, nullptr);
 }
 
-int PosixFileBatch::moveItem(const TreePath& from, const TreePath& to, CommitMode mode) {
+int PosixFileBatch::moveItem(const TreePath& from, const TreePath& to,
+                             const PlannedTarget& target) {
     const int error = m_fileSystem.renameNoReplace(from, to);
-    if (error != EXDEV && (error != kErrorFileExists || mode == CommitMode::NoReplace))
+    if (error != EXDEV && (error != kErrorFileExists || target.mode == CommitMode::NoReplace))
         return error;
     // Another file system, or an older target to replace: a complete copy takes the target's
     // place first (a read-only target is refused), and only then the source goes.
-    if (const int copyError = copyItem(from, to, mode))
-        return copyError;
-    return m_fileSystem.removeFile(from);
+    const CopyOutcome copied = copyItem(from, to, target);
+    if (copied.error != 0)
+        return copied.error;
+    // Only the file copied goes: one renamed over the source meanwhile stays.
+    if (!copied.sourceKnown)
+        return kErrorSourceReplaced;
+    return m_fileSystem.removeFileIfSame(from, copied.source);
 }
 
 } // namespace ryk

@@ -17,11 +17,12 @@ public:
         : m_fileSystem(fileSystem), m_progress(progress) {}
 
     BatchResult run(BatchFunction function, const std::vector<TreePath>& from,
-                    const std::vector<TreePath>& to, const std::vector<CommitMode>& modes) override;
+                    const std::vector<TreePath>& to,
+                    const std::vector<PlannedTarget>& targets) override;
 
 private:
-    int copyItem(const TreePath& from, const TreePath& to, CommitMode mode);
-    int moveItem(const TreePath& from, const TreePath& to, CommitMode mode);
+    CopyOutcome copyItem(const TreePath& from, const TreePath& to, const PlannedTarget& target);
+    int moveItem(const TreePath& from, const TreePath& to, const PlannedTarget& target);
 
     FileSystem& m_fileSystem;
     BatchProgress* m_progress;

@@ -19,6 +19,7 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <utility>
 
 namespace ryk {
 
@@ -38,6 +39,29 @@ int checkTarget(const ParentDirectory& target, const RawStat* source = nullptr) 
     // Protected as the read-only attribute promises, although the directory would allow it.
     if (isReadOnly(st.st_mode))
         return EACCES;
+    return 0;
+}
+
+/// 0 when `name` in `dir` is the file the plan saw at the target (`planned`), EACCES when it
+/// has become read-only, ENOENT when it is gone, kErrorTargetChanged for anything else.
+/// Without a plan's facts any file that is no directory or special file will do.
+int checkPlanned(int dir, const char* name, const PlannedTarget& planned) {
+    struct stat st;
+    if (fstatat(dir, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno;
+    const bool link = S_ISLNK(st.st_mode);
+    if (!planned.known)
+        return S_ISDIR(st.st_mode) ? EISDIR : link || S_ISREG(st.st_mode) ? 0 : kErrorSpecialFile;
+    if (link != planned.link || (!link && !S_ISREG(st.st_mode)))
+        return kErrorTargetChanged;
+    if (isReadOnly(st.st_mode))
+        return EACCES;
+    // A regular file's length is its contents; a link's is its text, which its time covers.
+    const FileTime written{static_cast<int64_t>(st.st_mtim.tv_sec),
+                           static_cast<int32_t>(st.st_mtim.tv_nsec)};
+    if ((!link && static_cast<uint64_t>(st.st_size) != planned.size) ||
+        !(written == planned.lastWriteTime))
+        return kErrorTargetChanged;
     return 0;
 }
 
@@ -123,7 +147,7 @@ void PosixFileCopy::removeStaleTemporaries() {
 }
 
 int PosixFileCopy::openSource(const TreePath& source) {
-    if (const int error = openParent(source, m_sourceDir))
+    if (const int error = openParent(source, m_sourceDir, m_roots))
         return error;
     const char* leaf = m_sourceDir.leaf.c_str();
     if (const int error = statAt(m_sourceDir.fd.get(), leaf, m_openStat, LinkMode::Describe))
@@ -221,7 +245,7 @@ int PosixFileCopy::open(const TreePath& source, const TreePath& target) {
     if (error == 0 && (target.path.empty() || target.path.back() == '/'))
         error = target.path.empty() ? ENOENT : EISDIR;
     if (error == 0)
-        error = openParent(target, m_targetDir);
+        error = openParent(target, m_targetDir, m_roots);
     if (error == 0)
         error = checkTarget(m_targetDir, &m_openStat);
     if (error == 0) {
@@ -501,9 +525,50 @@ int PosixFileCopy::linkUnnamed(const std::string& leaf) const {
     return 0;
 }
 
-int PosixFileCopy::commit(CommitMode mode) {
+int PosixFileCopy::replaceTarget(const std::string& named, const PlannedTarget& planned) {
     const int dir = m_targetDir.fd.get();
     const char* leaf = m_targetDir.leaf.c_str();
+    const char* copy = named.c_str();
+    // The target may have become read-only while the data were copied.
+    int error = checkTarget(m_targetDir);
+    if (error == 0 && planned.known) {
+        // Swapped rather than renamed over: what stood there is looked at once nobody can
+        // change it under that name any more, and put back unless it is what the plan saw.
+        error = renameExchange(dir, copy, dir, leaf);
+        if (error == 0) {
+            error = checkPlanned(dir, copy, planned);
+            if (error == 0 || renameExchange(dir, copy, dir, leaf) == 0) {
+                unlinkat(dir, copy, 0); // the replaced file, or the copy put back
+                return error;
+            }
+            // Neither is lost: the copy stands at the target, the other file under `named`.
+            return error;
+        }
+        if (error == ENOENT) {
+            // Gone since planning: the copy takes the free name, and only if it stays free.
+            error = renameWithoutReplace(dir, copy, dir, leaf);
+            if (error == EEXIST)
+                error = kErrorTargetChanged;
+        } else if (error == EINVAL || error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP) {
+            // A file system that cannot swap: the look is the last step before the rename.
+            error = checkPlanned(dir, leaf, planned);
+            if (error == 0 && renameat(dir, copy, dir, leaf) != 0)
+                error = errno;
+        }
+    } else if (error == 0) {
+        error = checkPlanned(dir, leaf, planned);
+        if (error == ENOENT)
+            error = 0;
+        if (error == 0 && renameat(dir, copy, dir, leaf) != 0)
+            error = errno;
+    }
+    if (error != 0)
+        unlinkat(dir, copy, 0);
+    return error;
+}
+
+int PosixFileCopy::commit(const PlannedTarget& planned) {
+    const CommitMode mode = planned.mode;
     if (m_unnamed) {
         if (m_temporaryFd < 0)
             return EBADF;
@@ -511,23 +576,17 @@ int PosixFileCopy::commit(CommitMode mode) {
             if (const int error = linkUnnamed(m_targetDir.leaf))
                 return error;
         } else {
-            // The target may have become read-only while the data were copied.
-            if (const int error = checkTarget(m_targetDir))
-                return error;
-            // Named beside the target first, then renamed over it in one step.
+            // Named beside the target first, then put in its place in one step.
             std::string named;
             int error = EEXIST;
             for (unsigned attempt = 0; attempt < 64 && error == EEXIST; ++attempt) {
                 named = newTemporaryName();
                 error = linkUnnamed(named);
             }
+            if (error == 0)
+                error = replaceTarget(named, planned);
             if (error != 0)
                 return error;
-            if (renameat(dir, named.c_str(), dir, leaf) != 0) {
-                error = errno;
-                unlinkat(dir, named.c_str(), 0);
-                return error;
-            }
         }
         abandon();
         return 0;
@@ -544,14 +603,15 @@ int PosixFileCopy::commit(CommitMode mode) {
             return errno;
     }
     if (mode == CommitMode::NoReplace) {
-        if (const int error = renameWithoutReplace(dir, m_temporary.c_str(), dir, leaf))
+        if (const int error =
+                renameWithoutReplace(m_targetDir.fd.get(), m_temporary.c_str(),
+                                     m_targetDir.fd.get(), m_targetDir.leaf.c_str()))
             return error;
     } else {
-        // The target may have become read-only while the data were copied.
-        if (const int error = checkTarget(m_targetDir))
+        // The temporary is replaceTarget's from here on, whatever the outcome.
+        const std::string named = std::exchange(m_temporary, std::string());
+        if (const int error = replaceTarget(named, planned))
             return error;
-        if (renameat(dir, m_temporary.c_str(), dir, leaf) != 0)
-            return errno;
     }
     m_temporary.clear();
     abandon();

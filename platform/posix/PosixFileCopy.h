@@ -41,8 +41,10 @@ public:
     /// what it is asked for.
     static constexpr size_t kBufferBytes = 32768;
 
-    /// `shared` (may be null) is shared by the copies of one file system.
-    explicit PosixFileCopy(CopyShared* shared = nullptr) : m_shared(shared) {}
+    /// `shared` (may be null) is shared by the copies of one file system, and so are the roots
+    /// of its run (`roots`, may be null).
+    explicit PosixFileCopy(CopyShared* shared = nullptr, PinnedRoots* roots = nullptr)
+        : m_shared(shared), m_roots(roots) {}
     ~PosixFileCopy() override;
     PosixFileCopy(const PosixFileCopy&) = delete;
     PosixFileCopy& operator=(const PosixFileCopy&) = delete;
@@ -53,7 +55,7 @@ public:
     int openedStatus(FileStatus& out) override;
     int copyTimes() override;
     int copyAttributes() override;
-    int commit(CommitMode mode) override;
+    int commit(const PlannedTarget& planned) override;
     void abandon() override;
 
 private:
@@ -76,9 +78,13 @@ private:
     /// A fresh name for a named temporary.
     static std::string newTemporaryName();
     void removeStaleTemporaries();
+    /// Puts the finished copy, named `named` beside the target, in the target's place, where
+    /// that is still the file `planned` describes.
+    int replaceTarget(const std::string& named, const PlannedTarget& planned);
     bool isLink() const { return S_ISLNK(m_openStat.mode); }
 
     CopyShared* m_shared;
+    PinnedRoots* m_roots;
     ParentDirectory m_sourceDir;
     ParentDirectory m_targetDir;
     int m_sourceFd = -1;

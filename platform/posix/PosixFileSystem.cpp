@@ -1,5 +1,6 @@
 #include "platform/posix/PosixFileSystem.h"
 
+#include "platform/ErrorCodes.h"
 #include "platform/FileCopy.h"
 #include "platform/posix/PosixBlockReader.h"
 #include "platform/posix/PosixDirectorySearch.h"
@@ -57,8 +58,8 @@ int writeAll(int fd, std::string_view contents) {
 
 /// Opens the directory of `path` without following a link below its root, and describes its
 /// last component itself (a link there is not followed).
-int openLeaf(const TreePath& path, ParentDirectory& parent, struct stat& st) {
-    if (const int error = openParent(path, parent))
+int openLeaf(const TreePath& path, ParentDirectory& parent, struct stat& st, PinnedRoots& roots) {
+    if (const int error = openParent(path, parent, &roots))
         return error;
     if (fstatat(parent.fd.get(), parent.leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno;
@@ -68,7 +69,7 @@ int openLeaf(const TreePath& path, ParentDirectory& parent, struct stat& st) {
 } // namespace
 
 std::unique_ptr<FileCopy> PosixFileSystem::newCopy() {
-    return std::make_unique<PosixFileCopy>(&m_copyShared);
+    return std::make_unique<PosixFileCopy>(&m_copyShared, &m_roots);
 }
 
 std::unique_ptr<DirectorySearch> PosixFileSystem::newSearch() {
@@ -87,9 +88,9 @@ int PosixFileSystem::renameNoReplace(const TreePath& from, const TreePath& to) {
     ParentDirectory source;
     ParentDirectory target;
     struct stat st;
-    if (const int error = openLeaf(from, source, st))
+    if (const int error = openLeaf(from, source, st, m_roots))
         return error;
-    if (const int error = openParent(to, target))
+    if (const int error = openParent(to, target, &m_roots))
         return error;
     if (S_ISREG(st.st_mode) && isReadOnly(st.st_mode))
         return EACCES;
@@ -101,10 +102,30 @@ int PosixFileSystem::renameNoReplace(const TreePath& from, const TreePath& to) {
 }
 
 int PosixFileSystem::removeFile(const TreePath& path) {
+    return removeLeaf(path, nullptr);
+}
+
+int PosixFileSystem::removeFileIfSame(const TreePath& path, const FileStatus& expected) {
+    return removeLeaf(path, &expected);
+}
+
+int PosixFileSystem::removeLeaf(const TreePath& path, const FileStatus* expected) {
     ParentDirectory parent;
     struct stat st;
-    if (const int error = openLeaf(path, parent, st))
+    if (const int error = openLeaf(path, parent, st, m_roots))
         return error;
+    if (expected) {
+        // The name may have been given to another file since (an editor saves by renaming
+        // a new file over the old one): that file was never copied. No call unlinks a name
+        // only if it is a given inode, so the look is the last step before the unlink.
+        RawStat now;
+        FileStatus facts;
+        if (const int error = statAt(parent.fd.get(), parent.leaf.c_str(), now))
+            return error;
+        toFileStatus(now, 0, facts);
+        if (!sameUnchangedFile(*expected, facts))
+            return kErrorSourceReplaced;
+    }
     if (S_ISDIR(st.st_mode))
         return EISDIR;
     // Protected as the read-only attribute promises, although the directory would allow it.
@@ -120,22 +141,21 @@ int PosixFileSystem::removeFile(const TreePath& path) {
 
 int PosixFileSystem::makeDirectory(const TreePath& path, uint32_t permissions) {
     ParentDirectory parent;
-    if (const int error = openParent(path, parent))
+    if (const int error = openParent(path, parent, &m_roots))
         return error;
-    if (permissions == 0) {
-        if (mkdirat(parent.fd.get(), parent.leaf.c_str(), 0777) != 0)
-            return errno;
-        return 0;
-    }
     // The owner must be able to fill it; set-id bits are not ours to hand on to a directory
     // whose owner is the process.
     const mode_t mode = static_cast<mode_t>((permissions & 01777) | S_IRWXU);
-    if (mkdirat(parent.fd.get(), parent.leaf.c_str(), 0700) != 0)
+    if (mkdirat(parent.fd.get(), parent.leaf.c_str(), permissions == 0 ? 0777 : 0700) != 0)
         return errno;
     // Opened without following: the name is the directory just made, not a link put there.
     UniqueFd made(openat(parent.fd.get(), parent.leaf.c_str(),
                          O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!made || fchmod(made.get(), mode) != 0)
+    if (!made)
+        return errno;
+    // A root of the run that did not exist when planned is the one made here.
+    m_roots.made(path.path, made.get());
+    if (permissions != 0 && fchmod(made.get(), mode) != 0)
         return errno;
     return 0;
 }
@@ -143,7 +163,7 @@ int PosixFileSystem::makeDirectory(const TreePath& path, uint32_t permissions) {
 int PosixFileSystem::removeDirectory(const TreePath& path) {
     ParentDirectory parent;
     struct stat st;
-    if (const int error = openLeaf(path, parent, st))
+    if (const int error = openLeaf(path, parent, st, m_roots))
         return error;
     const int dir = parent.fd.get();
     const char* leaf = parent.leaf.c_str();
@@ -166,6 +186,10 @@ int PosixFileSystem::removeDirectory(const TreePath& path) {
 
 void PosixFileSystem::keepDirectoriesOpen(bool keep) {
     keepParentsOpen(keep);
+}
+
+void PosixFileSystem::pinRoots(std::vector<RootPin>* roots) {
+    m_roots.pin(roots);
 }
 
 int PosixFileSystem::resolvePath(const std::string& path, std::string& resolved) {

@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/posix/PosixFileCopy.h"
+#include "platform/posix/TreeResolve.h"
 
 namespace ryk {
 
@@ -16,9 +17,11 @@ public:
                  const FileTime* lastWrite) override;
     int renameNoReplace(const TreePath& from, const TreePath& to) override;
     int removeFile(const TreePath& path) override;
+    int removeFileIfSame(const TreePath& path, const FileStatus& expected) override;
     int makeDirectory(const TreePath& path, uint32_t permissions = 0) override;
     int removeDirectory(const TreePath& path) override;
     void keepDirectoriesOpen(bool keep) override;
+    void pinRoots(std::vector<RootPin>* roots) override;
     int resolvePath(const std::string& path, std::string& resolved) override;
     int identity(const std::string& path, uint64_t& device, uint64_t& inode) override;
     int diskSpace(const std::string& path, uint64_t& freeBytes, uint64_t& totalBytes) override;
@@ -29,6 +32,11 @@ public:
     std::unique_ptr<BlockReader> openBlocks(const std::string& path, int& error) override;
 
 private:
+    /// Deletes the file or link `path` names, if `expected` (when given) still describes it.
+    int removeLeaf(const TreePath& path, const FileStatus* expected);
+
+    /// The roots of the run in progress.
+    PinnedRoots m_roots;
     /// What our copies learnt about the directories they wrote into.
     CopyShared m_copyShared;
 };

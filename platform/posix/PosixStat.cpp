@@ -61,6 +61,7 @@ int statWithFlags(int dirFd, const char* name, int flags, unsigned fields, RawSt
         out.size = sx.stx_size;
         out.lastAccessTime = fromStatx(sx.stx_atime);
         out.lastWriteTime = fromStatx(sx.stx_mtime);
+        out.changeTime = fromStatx(sx.stx_ctime);
         out.creationTime =
             (sx.stx_mask & STATX_BTIME) ? fromStatx(sx.stx_btime) : fromStatx(sx.stx_ctime);
         if (fields == kAllFields) {
@@ -83,6 +84,7 @@ int statWithFlags(int dirFd, const char* name, int flags, unsigned fields, RawSt
     out.lastAccessTime = fromTimespec(st.st_atim);
     out.lastWriteTime = fromTimespec(st.st_mtim);
     out.creationTime = fromTimespec(st.st_ctim);
+    out.changeTime = fromTimespec(st.st_ctim);
     out.device = st.st_dev;
     out.inode = st.st_ino;
     out.owner = st.st_uid;
@@ -207,6 +209,9 @@ void toFileStatus(const RawStat& stat, uint32_t attributes, FileStatus& out) {
     out.creationTime = stat.creationTime;
     out.lastAccessTime = stat.lastAccessTime;
     out.lastWriteTime = stat.lastWriteTime;
+    out.changeTime = stat.changeTime;
+    out.device = stat.device;
+    out.inode = stat.inode;
     // Only a regular file's length is its contents; a directory's or a link's is bookkeeping.
     out.size = S_ISREG(stat.mode) ? stat.size : 0;
 }

@@ -15,6 +15,7 @@ struct RawStat {
     FileTime creationTime; ///< birth time where the file system keeps one, else change time
     FileTime lastAccessTime;
     FileTime lastWriteTime;
+    FileTime changeTime;
     dev_t device = 0;
     ino_t inode = 0;
     uid_t owner = 0;

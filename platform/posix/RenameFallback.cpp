@@ -21,6 +21,14 @@ int renameExclusive(int fromDir, const char* from, int toDir, const char* to) {
 
 } // namespace
 
+int renameExchange(int fromDir, const char* from, int toDir, const char* to) {
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 28))
+    return renameat2(fromDir, from, toDir, to, RENAME_EXCHANGE) == 0 ? 0 : errno;
+#else
+    return syscall(SYS_renameat2, fromDir, from, toDir, to, 2u) == 0 ? 0 : errno;
+#endif
+}
+
 int renameByLink(int fromDir, const char* from, int toDir, const char* to) {
     // A link itself is linked, never what it points to.
     if (linkat(fromDir, from, toDir, to, 0) == 0) {

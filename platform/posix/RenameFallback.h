@@ -12,4 +12,8 @@ int renameByLink(int fromDir, const char* from, int toDir, const char* to);
 /// or renameByLink where the file system lacks it. 0 or the errno.
 int renameWithoutReplace(int fromDir, const char* from, int toDir, const char* to);
 
+/// Swaps two names in one step (renameat2 RENAME_EXCHANGE): 0, or the errno (EINVAL and the
+/// like where the file system cannot, ENOENT where one of them is missing).
+int renameExchange(int fromDir, const char* from, int toDir, const char* to);
+
 } // namespace ryk

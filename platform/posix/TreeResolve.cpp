@@ -140,17 +140,36 @@ KeptParents& keptParents() {
     return kept;
 }
 
+std::string_view withoutTrailingSlashes(std::string_view path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.remove_suffix(1);
+    return path;
+}
+
+/// Opens the directory `path` names, or the pinned root it is.
+int openDirectory(const std::string& path, PinnedRoots* roots, SharedFd& out) {
+    int error = 0;
+    if (roots && roots->open(withoutTrailingSlashes(path), out, error))
+        return error;
+    const int fd = open(path.c_str(), kDirectoryFlags);
+    if (fd < 0)
+        return errno;
+    out.reset(fd);
+    return 0;
+}
+
 /// Opens the directory `path` names up to `slash`, the root's first `root` bytes as usual and
 /// the rest without following a link.
-int openBelowRoot(const std::string& path, size_t slash, size_t root, SharedFd& out) {
+int openBelowRoot(const std::string& path, size_t slash, size_t root, PinnedRoots* roots,
+                  SharedFd& out) {
     const std::string_view whole = path;
     const std::string rootPart(root > 0         ? whole.substr(0, root)
                                : path[0] == '/' ? std::string_view("/")
                                                 : std::string_view("."));
     const std::string rest = path.substr(root, slash - root);
-    UniqueFd rootFd(open(rootPart.c_str(), kDirectoryFlags));
-    if (!rootFd)
-        return errno;
+    SharedFd rootFd;
+    if (const int error = openDirectory(rootPart, roots, rootFd))
+        return error;
     // RESOLVE_BENEATH refuses an absolute rest; the separator after the root is no component.
     size_t skip = 0;
     while (skip < rest.size() && rest[skip] == '/')
@@ -177,7 +196,58 @@ void forgetKeptParents() {
     keptParents().forget();
 }
 
-int openParent(const TreePath& treePath, ParentDirectory& out) {
+void PinnedRoots::pin(std::vector<RootPin>* roots) {
+    const std::lock_guard lock(m_mutex);
+    m_slots.clear();
+    if (!roots)
+        return;
+    for (RootPin& root : *roots)
+        m_slots.emplace(std::string(withoutTrailingSlashes(root.path)), Slot{&root, {}});
+}
+
+bool PinnedRoots::open(std::string_view directory, SharedFd& out, int& error) {
+    const std::lock_guard lock(m_mutex);
+    const auto it = m_slots.find(directory);
+    if (it == m_slots.end())
+        return false;
+    Slot& slot = it->second;
+    error = 0;
+    if (slot.fd) {
+        out = slot.fd;
+        return true;
+    }
+    UniqueFd fd(::open(it->first.c_str(), kDirectoryFlags));
+    if (!fd) {
+        // Gone since planning counts as replaced; one still to be made is simply missing.
+        error = errno == ENOENT && slot.pin->known ? kErrorRootReplaced : errno;
+        return true;
+    }
+    struct stat st;
+    if (fstat(fd.get(), &st) != 0) {
+        error = errno;
+        return true;
+    }
+    if (!slot.pin->known || st.st_dev != slot.pin->device || st.st_ino != slot.pin->inode) {
+        error = kErrorRootReplaced;
+        return true;
+    }
+    slot.fd.reset(fd.release());
+    out = slot.fd;
+    return true;
+}
+
+void PinnedRoots::made(std::string_view directory, int fd) {
+    const std::lock_guard lock(m_mutex);
+    const auto it = m_slots.find(withoutTrailingSlashes(directory));
+    struct stat st;
+    if (it == m_slots.end() || it->second.pin->known || fstat(fd, &st) != 0)
+        return;
+    it->second.pin->device = st.st_dev;
+    it->second.pin->inode = st.st_ino;
+    it->second.pin->known = true;
+}
+
+int openParent(const TreePath& treePath, ParentDirectory& out, PinnedRoots* roots) {
     std::string path = treePath.path;
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
@@ -208,11 +278,9 @@ int openParent(const TreePath& treePath, ParentDirectory& out) {
     if (keptParents().find(parent, root, out.fd))
         return 0;
     if (root == TreePath::kWholeParent) {
-        const int fd = open(parent.c_str(), kDirectoryFlags);
-        if (fd < 0)
-            return errno;
-        out.fd.reset(fd);
-    } else if (const int error = openBelowRoot(path, slash, root, out.fd)) {
+        if (const int error = openDirectory(parent, roots, out.fd))
+            return error;
+    } else if (const int error = openBelowRoot(path, slash, root, roots, out.fd)) {
         return error;
     }
     keptParents().add(parent, root, out.fd);

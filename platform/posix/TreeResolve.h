@@ -2,8 +2,12 @@
 
 #include "platform/FileSystem.h"
 
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace ryk {
 
@@ -61,10 +65,35 @@ struct ParentDirectory {
     std::string directory;
 };
 
+/// The directories a run's paths are resolved beneath (FileSystem::pinRoots): each is opened
+/// once, checked to be the directory the plan recorded, and held for the rest of the run, so
+/// that a root renamed away and replaced (by a link, say) afterwards cannot redirect it either.
+class PinnedRoots {
+public:
+    /// Takes the roots of a run (null ends it and closes them).
+    void pin(std::vector<RootPin>* roots);
+    /// When `directory` is a pinned root: true, with `error` 0 and `out` its held descriptor,
+    /// or the reason it cannot be used (kErrorRootReplaced for another directory in its place
+    /// or none). False for any other directory.
+    bool open(std::string_view directory, SharedFd& out, int& error);
+    /// The run made `directory`, open as `fd`: a root that did not exist when planned is pinned
+    /// to it.
+    void made(std::string_view directory, int fd);
+
+private:
+    struct Slot {
+        RootPin* pin = nullptr;
+        SharedFd fd;
+    };
+    std::mutex m_mutex;
+    std::map<std::string, Slot, std::less<>> m_slots;
+};
+
 /// Opens the directory holding the last component of `path`: its root part as usual, every
 /// directory below the root without following a link (kErrorLinkInTree where a link stands)
-/// and without leaving the root by "..". Trailing '/' are ignored. 0 or the error.
-int openParent(const TreePath& path, ParentDirectory& out);
+/// and without leaving the root by "..". Trailing '/' are ignored. A root part or whole parent
+/// that `roots` holds is the directory held there. 0 or the error.
+int openParent(const TreePath& path, ParentDirectory& out, PinnedRoots* roots = nullptr);
 /// While kept, the last few directories openParent opened stay open for the next call in the
 /// same directory (a run of one directory's files opens it once instead of once per call);
 /// false closes them, as a directory held open keeps its file system from being unmounted.

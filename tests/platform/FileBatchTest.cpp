@@ -205,7 +205,7 @@ TEST(PosixFileBatch, CancelLeavesTheRestUntried) {
     RecordingProgress progress(2);
     PosixFileBatch batch(fs, &progress);
     const BatchResult result =
-        batch.run(BatchFunction::Copy, from, to, std::vector<CommitMode>(4, kKeep));
+        batch.run(BatchFunction::Copy, from, to, std::vector<PlannedTarget>(4, kKeep));
     EXPECT_EQ(result.errors, (std::vector<int>{0, 0, kErrorCancelled, kErrorCancelled}));
     EXPECT_TRUE(result.cancelled);
     EXPECT_EQ(progress.steps, (std::vector<std::string>{"0/4 1", "1/4 2", "2/4 3"}));

@@ -74,8 +74,8 @@ public:
         return m_faults.attributesError ? m_faults.attributesError
                                         : ForwardingFileCopy::copyAttributes();
     }
-    int commit(CommitMode mode) override {
-        return m_faults.commitError ? m_faults.commitError : ForwardingFileCopy::commit(mode);
+    int commit(const PlannedTarget& planned) override {
+        return m_faults.commitError ? m_faults.commitError : ForwardingFileCopy::commit(planned);
     }
 
 private:
@@ -240,6 +240,9 @@ public:
     }
     int removeFile(const TreePath& path) override {
         return removeError ? removeError : ForwardingFileSystem::removeFile(path);
+    }
+    int removeFileIfSame(const TreePath& path, const FileStatus& expected) override {
+        return removeError ? removeError : ForwardingFileSystem::removeFileIfSame(path, expected);
     }
     std::unique_ptr<LineReader> openLines(const std::string& path, size_t lineLimit,
                                           int& error) override {

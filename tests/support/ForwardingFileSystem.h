@@ -53,7 +53,7 @@ public:
     int openedStatus(FileStatus& out) override { return m_inner->openedStatus(out); }
     int copyTimes() override { return m_inner->copyTimes(); }
     int copyAttributes() override { return m_inner->copyAttributes(); }
-    int commit(CommitMode mode) override { return m_inner->commit(mode); }
+    int commit(const PlannedTarget& planned) override { return m_inner->commit(planned); }
     void abandon() override { m_inner->abandon(); }
 
 private:
@@ -110,6 +110,9 @@ public:
         return m_inner->renameNoReplace(from, to);
     }
     int removeFile(const TreePath& path) override { return m_inner->removeFile(path); }
+    int removeFileIfSame(const TreePath& path, const FileStatus& expected) override {
+        return m_inner->removeFileIfSame(path, expected);
+    }
     int makeDirectory(const TreePath& path, uint32_t permissions = 0) override {
         return m_inner->makeDirectory(path, permissions);
     }
@@ -137,6 +140,7 @@ public:
         return m_inner->openBlocks(path, error);
     }
     void keepDirectoriesOpen(bool keep) override { m_inner->keepDirectoriesOpen(keep); }
+    void pinRoots(std::vector<RootPin>* roots) override { m_inner->pinRoots(roots); }
 
 private:
     std::unique_ptr<FileSystem> m_inner;
@@ -154,6 +158,8 @@ static_assert(std::is_same_v<decltype(&ForwardingDirectorySearch::seek),
                              bool (ForwardingDirectorySearch::*)(std::string_view)>);
 static_assert(std::is_same_v<decltype(&ForwardingDirectorySearch::setReadStoredBits),
                              void (ForwardingDirectorySearch::*)(bool)>);
+static_assert(std::is_same_v<decltype(&ForwardingFileSystem::pinRoots),
+                             void (ForwardingFileSystem::*)(std::vector<RootPin>*)>);
 static_assert(std::is_same_v<decltype(&ForwardingFileCopy::openedStatus),
                              int (ForwardingFileCopy::*)(FileStatus&)>);
 
