@@ -307,9 +307,9 @@ std::string SettingsFile::defaultPath(const std::string& executablePath,
     // A relative XDG_CONFIG_HOME is to be ignored, as the base directory rules say.
     std::string config = environmentValue("XDG_CONFIG_HOME");
     if (config.empty() || config.front() != '/') {
-        const std::string home = environmentValue("HOME");
+        const std::string home = homeDirectory();
         if (home.empty())
-            return beside;
+            return installed ? std::string() : beside;
         config = home + "/.config";
     }
     while (config.size() > 1 && config.back() == '/')

@@ -92,7 +92,9 @@ public:
     static size_t sectionBytes(const std::vector<std::string>& lines);
 
     /// The settings file's path for an executable: beside it when that file exists or its
-    /// directory is writable, else under $XDG_CONFIG_HOME/rykmere (default ~/.config/rykmere).
+    /// directory is writable, else under $XDG_CONFIG_HOME/rykmere (default ~/.config/rykmere,
+    /// where ~ is $HOME or, without it, the account's home directory; empty without either
+    /// for an installed program).
     /// The name is the executable's with its extension replaced by (or, without one, with
     /// the addition of) ".INI"; a leading '.' of a hidden name is not an extension.
     /// An executable in the directory this build installs programs to is never a portable

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -453,6 +454,19 @@ TEST(SettingsFileTest, DefaultPathOfAnInstalledProgramIsTheUsers) {
     const std::string below = dir.makeDir("usr/bin/portable");
     EXPECT_EQ(SettingsFile::defaultPath(below + "/ryk", bin), below + "/ryk.INI");
     EXPECT_EQ(SettingsFile::defaultPath(bin + "/ryk", ""), bin + "/ryk.INI");
+
+    // Without a usable HOME the home is the account's, never the program's directory.
+    ScopedEnv noXdg("XDG_CONFIG_HOME", std::nullopt);
+    const struct passwd* account = getpwuid(geteuid());
+    ASSERT_NE(account, nullptr);
+    for (const std::optional<std::string>& value :
+         {std::optional<std::string>(), std::optional<std::string>(""),
+          std::optional<std::string>("relative")}) {
+        ScopedEnv home("HOME", value);
+        EXPECT_EQ(SettingsFile::defaultPath(bin + "/ryk", bin),
+                  std::string(account->pw_dir) + "/.config/rykmere/ryk.INI")
+            << value.value_or("unset");
+    }
 }
 
 TEST(SettingsFileTest, DefaultPathKnowsWhereThisBuildInstallsPrograms) {
