@@ -87,50 +87,47 @@ void appendLine(std::string& text, std::string_view line) {
     text += '\n';
 }
 
-/// Makes a directory and its missing parents; an existing one is fine.
-int makeDirectories(FileSystem& fileSystem, const std::string& directory) {
-    if (directory.empty() || directory == "/")
-        return kErrorNone;
-    int error = fileSystem.makeDirectory(directory);
-    if (error == kErrorPathNotFound) {
-        const size_t slash = directory.rfind('/');
-        if (slash != std::string::npos) {
-            error = makeDirectories(fileSystem, slash == 0 ? "/" : directory.substr(0, slash));
-            if (error == kErrorNone)
-                error = fileSystem.makeDirectory(directory);
-        }
-    }
-    return error == kErrorFileExists ? kErrorNone : error;
+/// Whether text written back from these bytes says what they say. A NUL byte is no part of
+/// a text file (a line holding one cannot be kept); bytes that are not UTF-8 are text only
+/// when they are CP932 that encodes back to the same bytes: decoding anything else changes it.
+bool isFaithfulText(std::string_view bytes) {
+    if (bytes.find('\0') != std::string_view::npos)
+        return false;
+    if (isValidUtf8(bytes))
+        return true;
+    std::string encoded;
+    return encodeCp932(decodeCp932(bytes), encoded) && encoded == bytes;
 }
 
 } // namespace
 
 int SettingsFile::load(FileSystem& fileSystem) {
     std::string bytes;
-    const int error = fileSystem.readFile(m_path, bytes, kReadLimit);
+    // One byte more than is kept tells a file that fits from a longer one.
+    const int error = fileSystem.readFile(m_path, bytes, kReadLimit + 1);
+    int keep = kErrorNone;
     if (error != kErrorNone) {
         bytes.clear();
-    } else if (bytes.size() >= kReadLimit) {
+    } else if (bytes.size() > kReadLimit) {
         // Only the head was read: its last line may be cut, even inside a character, which
         // would make a UTF-8 file look like CP932.
+        bytes.resize(kReadLimit);
         const size_t end = bytes.find_last_of("\r\n");
         bytes.resize(end == std::string::npos ? 0 : end + 1);
+        keep = kErrorNotReadWhole;
+    } else if (!isFaithfulText(bytes)) {
+        keep = kErrorNotText;
     }
     loadFromText(bytes);
-    m_loadError = error;
-    return error;
+    m_loadError = error != kErrorNone ? error : keep;
+    return m_loadError;
 }
 
 int SettingsFile::save(FileSystem& fileSystem) const {
-    // Replacing a file we could not read would lose what it holds.
+    // Replacing a file we could not read, or not read whole or not as text, would lose what
+    // it holds.
     if (m_loadError != kErrorNone && m_loadError != kErrorFileNotFound)
         return m_loadError;
-    const size_t slash = m_path.rfind('/');
-    if (slash != std::string::npos && slash > 0) {
-        if (const int error = makeDirectories(fileSystem, m_path.substr(0, slash));
-            error != kErrorNone)
-            return error;
-    }
     return fileSystem.writeFileAtomically(m_path, toText());
 }
 
@@ -310,9 +307,9 @@ std::string SettingsFile::defaultPath(const std::string& executablePath,
     // A relative XDG_CONFIG_HOME is to be ignored, as the base directory rules say.
     std::string config = environmentValue("XDG_CONFIG_HOME");
     if (config.empty() || config.front() != '/') {
-        const std::string home = environmentValue("HOME");
+        const std::string home = homeDirectory();
         if (home.empty())
-            return beside;
+            return installed ? std::string() : beside;
         config = home + "/.config";
     }
     while (config.size() > 1 && config.back() == '/')

@@ -36,7 +36,8 @@ public:
     SettingsFile() = default;
     explicit SettingsFile(std::string path) : m_path(std::move(path)) {}
 
-    /// The largest part of a settings file that is read; a longer file gives its head.
+    /// The largest part of a settings file that is read; a longer file gives its head and is
+    /// never written back.
     static constexpr size_t kReadLimit = size_t{1} << 20;
 
     const std::string& path() const { return m_path; }
@@ -47,12 +48,14 @@ public:
 
     /// Reads all eight sections; a missing or unreadable file gives empty sections. Reads
     /// UTF-8 or CP932, LF or CRLF; lines that do not fit a section are dropped. Returns the
-    /// error code of reading (0, or ENOENT for a first run, ...), for information only.
+    /// error code of reading (0, or ENOENT for a first run, ...), or kErrorNotReadWhole for a
+    /// file longer than kReadLimit (its head is read), or kErrorNotText for one that is not
+    /// text save() could write back as it was (its lines are read as far as they decode).
     int load(FileSystem& fileSystem);
     /// Writes all eight sections (sections of other programs in the file are kept) to a
     /// temporary file renamed over the old one, making its directory when missing; 0 or the
-    /// error code, the old file intact. A file that exists but could not be read is not
-    /// replaced: its own read error is returned.
+    /// error code, the old file intact. A file that exists but could not be read, or not read
+    /// whole or as text, is not replaced: load()'s error is returned.
     [[nodiscard]] int save(FileSystem& fileSystem) const;
 
     /// Takes the settings from a file's bytes, as load() does after reading them.
@@ -89,7 +92,9 @@ public:
     static size_t sectionBytes(const std::vector<std::string>& lines);
 
     /// The settings file's path for an executable: beside it when that file exists or its
-    /// directory is writable, else under $XDG_CONFIG_HOME/rykmere (default ~/.config/rykmere).
+    /// directory is writable, else under $XDG_CONFIG_HOME/rykmere (default ~/.config/rykmere,
+    /// where ~ is $HOME or, without it, the account's home directory; empty without either
+    /// for an installed program).
     /// The name is the executable's with its extension replaced by (or, without one, with
     /// the addition of) ".INI"; a leading '.' of a hidden name is not an extension.
     /// An executable in the directory this build installs programs to is never a portable
@@ -106,7 +111,8 @@ private:
     std::string m_headText;
     /// Text of sections that are not ours, written back unchanged.
     std::string m_foreignText;
-    /// The last load's read error; a file that exists but could not be read is not replaced.
+    /// The last load's error; a file that exists but could not be read, or not read whole or
+    /// as text, is not replaced.
     int m_loadError = 0;
 };
 

@@ -40,5 +40,13 @@ inline constexpr int kErrorSourceReplaced = kErrorOwnBase + 6;
 inline constexpr int kErrorDuplicateTarget = kErrorOwnBase + 7;
 /// The copy is complete, but the ACLs or extended attributes could not all be kept.
 inline constexpr int kErrorMetadataNotKept = kErrorOwnBase + 8;
+/// A file longer than the part of it that is read: written back, it would lose its tail.
+inline constexpr int kErrorNotReadWhole = kErrorOwnBase + 9;
+/// A file that is not text we can write back as it was read (NUL bytes, or bytes that neither
+/// UTF-8 nor CP932 reads): written back, it would change.
+inline constexpr int kErrorNotText = kErrorOwnBase + 10;
+/// A symbolic link that another user may have put there, or one that leads to a file that is
+/// not the user's own: not written through.
+inline constexpr int kErrorUntrustedLink = kErrorOwnBase + 11;
 
 } // namespace ryk

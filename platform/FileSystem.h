@@ -186,10 +186,15 @@ public:
     /// Bytes available to the caller and total bytes of the file system holding `path`.
     [[nodiscard]] virtual int diskSpace(const std::string& path, uint64_t& freeBytes,
                                         uint64_t& totalBytes) = 0;
-    /// Reads a whole file, at most `limit` bytes of it (a longer file gives its head and 0).
+    /// Reads a whole regular file, at most `limit` bytes of it (a longer file gives its head
+    /// and 0); anything else is refused without waiting (kErrorSpecialFile, EISDIR).
     [[nodiscard]] virtual int readFile(const std::string& path, std::string& contents,
                                        size_t limit) = 0;
-    /// Replaces a file by writing a temporary beside it and renaming it over the old one.
+    /// Replaces a file by writing a temporary beside it and renaming it over the old one,
+    /// making missing directories on the way (mode 0700). A symbolic link on the way, or at
+    /// the path itself, is followed only when the user or root made it in a directory of the
+    /// user's or root's, and a file reached through a link is replaced only when it is the
+    /// user's own: kErrorUntrustedLink otherwise.
     [[nodiscard]] virtual int writeFileAtomically(const std::string& path,
                                                   std::string_view contents) = 0;
     /// Opens a regular file to be read line by line (see LineReader), holding at most

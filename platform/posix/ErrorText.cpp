@@ -24,6 +24,13 @@ std::string errorText(int code) {
         return "Another line of this plan writes the same target";
     case kErrorMetadataNotKept:
         return "Copied, but its ACLs or extended attributes could not all be kept";
+    case kErrorNotReadWhole:
+        return "Larger than the part that is read: left as it was, not written back";
+    case kErrorNotText:
+        return "Not text that can be written back as it was read: left as it was";
+    case kErrorUntrustedLink:
+        return "A symbolic link of another user, or one to a file that is not yours: "
+               "not written through";
     default:
         break;
     }

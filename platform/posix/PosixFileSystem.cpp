@@ -12,13 +12,16 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <vector>
 
 namespace ryk {
 
@@ -54,6 +57,123 @@ int writeAll(int fd, std::string_view contents) {
         contents.remove_prefix(static_cast<size_t>(written));
     }
     return 0;
+}
+
+/// Whether a symbolic link met on the way to a file to be replaced may be followed: one that
+/// the user or root made, in a directory of the user's or root's. A link anyone else made may
+/// lead the write into any file the process may write, and root may write every file.
+bool isTrustedLink(const struct stat& link, const struct stat& holder) {
+    const uid_t self = geteuid();
+    return (link.st_uid == self || link.st_uid == 0) &&
+           (holder.st_uid == self || holder.st_uid == 0);
+}
+
+/// Appends the components of `text` to `pending` so that the first one is taken next.
+void pushComponents(std::vector<std::string>& pending, std::string_view text) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t slash = std::min(text.find('/', start), text.size());
+        const std::string_view part = text.substr(start, slash - start);
+        if (!part.empty() && part != ".")
+            parts.emplace_back(part);
+        start = slash + 1;
+    }
+    pending.insert(pending.end(), parts.rbegin(), parts.rend());
+}
+
+/// Opens the directory that holds the file `path` names, one component at a time from a
+/// descriptor held, so that no name swapped in meanwhile leads elsewhere. Links, also one in
+/// the last component, are followed only when trusted (kErrorUntrustedLink otherwise);
+/// `throughLink` tells that the last one was. Missing directories are made with mode 0700, as
+/// configuration directories should be. `leaf` is the file's name in `directory`.
+int openDirectoryToWrite(const std::string& path, UniqueFd& directory, std::string& leaf,
+                         bool& throughLink) {
+    constexpr int kLinkLimit = 40; // the kernel's own
+    constexpr int kPathFlags = O_PATH | O_NOFOLLOW | O_CLOEXEC;
+    std::vector<std::string> pending;
+    pushComponents(pending, path);
+    if (pending.empty())
+        return path.empty() ? ENOENT : EISDIR;
+    directory.reset(open(path.front() == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!directory)
+        return errno;
+    throughLink = false;
+    int links = 0;
+    while (!pending.empty()) {
+        const std::string name = std::move(pending.back());
+        pending.pop_back();
+        const bool last = pending.empty();
+        UniqueFd next(openat(directory.get(), name.c_str(), kPathFlags));
+        if (!next && errno == ENOENT && !last) {
+            if (mkdirat(directory.get(), name.c_str(), 0700) != 0 && errno != EEXIST)
+                return errno;
+            next.reset(openat(directory.get(), name.c_str(), kPathFlags));
+        }
+        if (!next) {
+            if (errno != ENOENT || !last)
+                return errno;
+            leaf = name;
+            return 0;
+        }
+        struct stat st;
+        if (fstat(next.get(), &st) != 0)
+            return errno;
+        if (S_ISLNK(st.st_mode)) {
+            struct stat holder;
+            if (fstat(directory.get(), &holder) != 0)
+                return errno;
+            if (!isTrustedLink(st, holder))
+                return kErrorUntrustedLink;
+            if (++links > kLinkLimit)
+                return ELOOP;
+            char target[PATH_MAX];
+            const ssize_t length = readlinkat(next.get(), "", target, sizeof target);
+            if (length < 0)
+                return errno;
+            const std::string_view text(target, static_cast<size_t>(length));
+            if (text.empty())
+                return ENOENT;
+            if (text.front() == '/') {
+                directory.reset(open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+                if (!directory)
+                    return errno;
+            }
+            throughLink = throughLink || last;
+            const size_t before = pending.size();
+            pushComponents(pending, text);
+            if (last && pending.size() == before) // a link to "/" or "."
+                return EISDIR;
+            continue;
+        }
+        if (last) {
+            leaf = name;
+            return 0;
+        }
+        if (!S_ISDIR(st.st_mode))
+            return ENOTDIR;
+        directory = std::move(next);
+    }
+    return EISDIR;
+}
+
+/// Makes a new file beside `leaf`, mode 0600, under a name nobody could have foreseen: the
+/// directory may be one that other users write to, and O_EXCL never opens a file or link they
+/// put there.
+int createTemporary(int directory, const std::string& leaf, std::string& name, UniqueFd& file) {
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(random()));
+        name = "." + leaf + suffix;
+        file.reset(openat(directory, name.c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (file)
+            return 0;
+        if (errno != EEXIST)
+            return errno;
+    }
+    return EEXIST;
 }
 
 /// Opens the directory of `path` without following a link below its root, and describes its
@@ -220,49 +340,49 @@ int PosixFileSystem::diskSpace(const std::string& path, uint64_t& freeBytes, uin
 }
 
 int PosixFileSystem::readFile(const std::string& path, std::string& contents, size_t limit) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
     contents.clear();
-    struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
-        contents.reserve(std::min(limit, static_cast<size_t>(st.st_size)));
     int error = 0;
+    // Only a regular file: a FIFO put in its place would make the reader wait for a writer.
+    UniqueFd fd(openRegularFile(path, 0, kErrorSpecialFile, error));
+    if (!fd)
+        return error;
+    struct stat st;
+    if (fstat(fd.get(), &st) == 0)
+        contents.reserve(std::min(limit, static_cast<size_t>(st.st_size)));
     char buffer[65536];
     while (contents.size() < limit) {
         const size_t want = std::min(sizeof buffer, limit - contents.size());
-        const ssize_t got = read(fd, buffer, want);
+        const ssize_t got = read(fd.get(), buffer, want);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            error = errno;
-            break;
+            return errno;
         }
         if (got == 0)
             break;
         contents.append(buffer, static_cast<size_t>(got));
     }
-    ::close(fd);
-    return error;
+    return 0;
 }
 
 int PosixFileSystem::writeFileAtomically(const std::string& path, std::string_view contents) {
-    // A link (a settings file kept elsewhere) stays a link: the file it points to is replaced.
-    std::string target = path;
-    struct stat st;
-    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        char* resolved = realpath(path.c_str(), nullptr);
-        if (!resolved)
-            return errno;
-        target = resolved;
-        std::free(resolved);
-    }
+    UniqueFd directory;
+    std::string leaf;
+    bool throughLink = false;
+    if (const int error = openDirectoryToWrite(path, directory, leaf, throughLink))
+        return error;
+    const int dir = directory.get();
 
     bool exists = false;
     mode_t mode = 0;
-    if (stat(target.c_str(), &st) == 0) {
+    struct stat st;
+    if (fstatat(dir, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (S_ISLNK(st.st_mode)) // put there since the walk looked
+            return kErrorUntrustedLink;
         if (!S_ISREG(st.st_mode))
-            return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+            return S_ISDIR(st.st_mode) ? EISDIR : kErrorSpecialFile;
+        if (throughLink && st.st_uid != geteuid())
+            return kErrorUntrustedLink;
         if (isReadOnly(st.st_mode))
             return EACCES;
         exists = true;
@@ -273,41 +393,33 @@ int PosixFileSystem::writeFileAtomically(const std::string& path, std::string_vi
         mode = 0666 & ~currentUmask();
     }
 
-    const size_t slash = target.rfind('/');
-    const std::string directory = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temporary =
-        (slash == std::string::npos ? std::string() : directory) + "." + base + ".XXXXXX";
-    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-
-    if (exists && (st.st_uid != geteuid() || st.st_gid != getegid())) {
+    std::string temporary;
+    UniqueFd file;
+    if (const int error = createTemporary(dir, leaf, temporary, file))
+        return error;
+    int error = writeAll(file.get(), contents);
+    if (error == 0 && exists && (st.st_uid != geteuid() || st.st_gid != getegid())) {
         // Only a privileged writer can hand the file back to its owner; others keep theirs.
-        [[maybe_unused]] const int ignored = fchown(fd, st.st_uid, st.st_gid);
+        [[maybe_unused]] const int ignored = fchown(file.get(), st.st_uid, st.st_gid);
     }
-    // After the chown, which would clear set-id bits again.
-    int error = 0;
-    if (fchmod(fd, mode) != 0)
+    // After the chown, which would clear set-id bits again; until now only we could read it.
+    if (error == 0 && fchmod(file.get(), mode) != 0)
         error = errno;
-    if (error == 0)
-        error = writeAll(fd, contents);
-    if (error == 0 && fsync(fd) != 0)
+    if (error == 0 && fsync(file.get()) != 0)
         error = errno;
-    if (::close(fd) != 0 && error == 0)
+    if (::close(file.release()) != 0 && error == 0)
         error = errno;
-    if (error == 0 && rename(temporary.c_str(), target.c_str()) != 0)
+    // Renaming replaces the name itself: whatever stands there now, nothing is written through it.
+    if (error == 0 && renameat(dir, temporary.c_str(), dir, leaf.c_str()) != 0)
         error = errno;
     if (error != 0) {
-        unlink(temporary.c_str());
+        unlinkat(dir, temporary.c_str(), 0);
         return error;
     }
     // Makes the rename itself survive a crash; the new contents are already on disk.
-    const int dirFd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        fsync(dirFd);
-        ::close(dirFd);
-    }
+    UniqueFd synced(openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (synced)
+        fsync(synced.get());
     return 0;
 }
 

@@ -1,5 +1,7 @@
 #include "app/Application.h"
 
+#include "platform/ErrorCodes.h"
+#include "platform/FileSystem.h"
 #include "support/EngineFixture.h"
 
 #include <algorithm>
@@ -92,6 +94,19 @@ TEST_F(ApplicationTest, SavesOnShutDownAndReportsAFileThatCannotBeWritten) {
     app.shutDown();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_NE(messages.shown[0].text.find(tmp / "blocked.INI"), std::string::npos);
+
+    // A file that is not text is left as it was, and the user is told once.
+    constexpr char kBinary[] = "[SrcDir]\n1=/a\n\0\x01";
+    const std::string binary(kBinary, sizeof kBinary - 1);
+    tmp.writeFile("binary.INI", binary);
+    Application binaryApp(platform);
+    binaryApp.settings().setPath(tmp / "binary.INI");
+    ASSERT_EQ(binaryApp.startUp({}), Application::StartResult::Proceed);
+    binaryApp.settings().setHistory(SettingsSection::DstDir, {"/new/destination"});
+    binaryApp.shutDown();
+    EXPECT_EQ(tmp.readFile("binary.INI"), binary);
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_NE(messages.shown[1].text.find(errorText(kErrorNotText)), std::string::npos);
 }
 
 } // namespace

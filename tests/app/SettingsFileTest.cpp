@@ -1,6 +1,7 @@
 #include "app/SettingsFile.h"
 
 #include "platform/Environment.h"
+#include "platform/ErrorCodes.h"
 #include "platform/TextCodec.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "support/TempDir.h"
@@ -10,6 +11,9 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace ryk {
 namespace {
@@ -339,10 +343,49 @@ TEST(SettingsFileTest, HugeFileLoadsItsHead) {
     dir.writeFile("ryk.INI", text);
     PosixFileSystem fileSystem;
     SettingsFile settings(dir / "ryk.INI");
-    ASSERT_EQ(settings.load(fileSystem), 0);
+    ASSERT_EQ(settings.load(fileSystem), kErrorNotReadWhole);
     EXPECT_EQ(settings.history(S::SrcDir), (Lines{"日本"}));
     EXPECT_TRUE(settings.lines(S::DstDir).empty());
     EXPECT_LE(settings.toText().size(), SettingsFile::kReadLimit + 200);
+}
+
+TEST(SettingsFileTest, WhatCannotBeWrittenBackAsItWasIsLeftAlone) {
+    const std::string head = "[SrcDir]\n1=/a\n[Other]\n";
+    // Another program's section that fills the file up to the limit exactly.
+    const std::string fits =
+        head + ";" + std::string(SettingsFile::kReadLimit - head.size() - 2, 'p') + "\n";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        int error;
+    };
+    const Case cases[] = {
+        {"exactly the read limit", fits, 0},
+        {"one byte over it", fits + "x", kErrorNotReadWhole},
+        {"a NUL byte", head + std::string("k=\0\n", 4), kErrorNotText},
+        {"neither UTF-8 nor CP932", head + "k=\x81\x20\n", kErrorNotText},
+    };
+    test::TempDir dir;
+    PosixFileSystem fileSystem;
+    for (const Case& c : cases) {
+        const std::string path = dir.writeFile("ryk.INI", c.bytes);
+        SettingsFile settings(path);
+        EXPECT_EQ(settings.load(fileSystem), c.error) << c.name;
+        EXPECT_EQ(settings.history(S::SrcDir), (Lines{"/a"})) << c.name;
+        settings.setHistory(S::DstDir, {"/new"});
+        EXPECT_EQ(settings.save(fileSystem), c.error) << c.name;
+        EXPECT_EQ(dir.readFile("ryk.INI") == c.bytes, c.error != 0) << c.name;
+    }
+
+    // A FIFO is not opened, so nothing waits for a writer; a hang ends the test by SIGALRM.
+    const std::string fifo = dir / "fifo.INI";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    SettingsFile settings(fifo);
+    alarm(10);
+    EXPECT_EQ(settings.load(fileSystem), kErrorSpecialFile);
+    alarm(0);
+    EXPECT_EQ(settings.save(fileSystem), kErrorSpecialFile);
+    EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
 TEST(SettingsFileTest, DefaultPath) {
@@ -411,6 +454,19 @@ TEST(SettingsFileTest, DefaultPathOfAnInstalledProgramIsTheUsers) {
     const std::string below = dir.makeDir("usr/bin/portable");
     EXPECT_EQ(SettingsFile::defaultPath(below + "/ryk", bin), below + "/ryk.INI");
     EXPECT_EQ(SettingsFile::defaultPath(bin + "/ryk", ""), bin + "/ryk.INI");
+
+    // Without a usable HOME the home is the account's, never the program's directory.
+    ScopedEnv noXdg("XDG_CONFIG_HOME", std::nullopt);
+    const struct passwd* account = getpwuid(geteuid());
+    ASSERT_NE(account, nullptr);
+    for (const std::optional<std::string>& value :
+         {std::optional<std::string>(), std::optional<std::string>(""),
+          std::optional<std::string>("relative")}) {
+        ScopedEnv home("HOME", value);
+        EXPECT_EQ(SettingsFile::defaultPath(bin + "/ryk", bin),
+                  std::string(account->pw_dir) + "/.config/rykmere/ryk.INI")
+            << value.value_or("unset");
+    }
 }
 
 TEST(SettingsFileTest, DefaultPathKnowsWhereThisBuildInstallsPrograms) {

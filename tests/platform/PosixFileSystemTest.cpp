@@ -353,6 +353,11 @@ TEST(PosixFileSystem, ReadFileUpToLimit) {
     EXPECT_EQ(contents, std::string(10, 'x'));
     EXPECT_EQ(fs.readFile(dir / "missing", contents, 10), kErrorFileNotFound);
     EXPECT_EQ(fs.readFile(dir.path(), contents, 10), EISDIR);
+    // A FIFO is refused without waiting for a writer; a hang ends the test by SIGALRM.
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    alarm(10);
+    EXPECT_EQ(fs.readFile(dir / "fifo", contents, 10), kErrorSpecialFile);
+    alarm(0);
 }
 
 TEST(PosixFileSystem, AtomicWriteReplacesAndKeepsMode) {
@@ -372,9 +377,48 @@ TEST(PosixFileSystem, AtomicWriteReplacesAndKeepsMode) {
     // A link to the settings stays a link; the file it points to gets the new contents.
     ASSERT_EQ(symlink("old.ini", (dir / "link.ini").c_str()), 0);
     ASSERT_EQ(fs.writeFileAtomically(dir / "link.ini", "via link"), 0);
-    EXPECT_EQ(modeOf(dir / "link.ini") & S_IFMT, 0u);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.ini"));
     EXPECT_EQ(dir.readFile("old.ini"), "via link");
     EXPECT_EQ(entryCount(dir.path()), 3u); // no temporary left behind
+
+    // Missing directories are made for the user alone.
+    ASSERT_EQ(fs.writeFileAtomically(dir / "made/rykmere/ryk.INI", "x"), 0);
+    EXPECT_EQ(modeOf(dir / "made"), 0700u);
+    EXPECT_EQ(modeOf(dir / "made/rykmere"), 0700u);
+    EXPECT_EQ(dir.readFile("made/rykmere/ryk.INI"), "x");
+}
+
+TEST(PosixFileSystem, AtomicWriteFollowsOnlyTheUsersOwnLinks) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "planting another user's links needs root";
+    constexpr uid_t kOther = 65534;
+    TempDir dir;
+    PosixFileSystem fs;
+    const std::string mine = dir.writeFile("mine", "mine");
+    const std::string theirs = dir.writeFile("theirs", "theirs");
+    const std::string other = dir.makeDir("other");
+    const std::string elsewhere = dir.makeDir("elsewhere");
+    ASSERT_EQ(chown(theirs.c_str(), kOther, kOther), 0);
+    ASSERT_EQ(chown(other.c_str(), kOther, kOther), 0);
+    const auto link = [](const std::string& target, const std::string& at, uid_t owner) {
+        EXPECT_EQ(symlink(target.c_str(), at.c_str()), 0) << at;
+        EXPECT_EQ(lchown(at.c_str(), owner, owner), 0) << at;
+        return at;
+    };
+    const std::pair<const char*, std::string> cases[] = {
+        {"own link to another user's file", link(theirs, dir / "a.ini", 0)},
+        {"another user's link to an own file", link(mine, dir / "b.ini", kOther)},
+        {"own link in another user's directory", link(mine, other + "/c.ini", 0)},
+        {"another user's link on the way",
+         link(elsewhere, dir / "config", kOther) + "/rykmere/ryk.INI"},
+    };
+    for (const auto& [name, path] : cases)
+        EXPECT_EQ(fs.writeFileAtomically(path, "written"), kErrorUntrustedLink) << name;
+    EXPECT_EQ(dir.readFile("mine"), "mine");
+    EXPECT_EQ(dir.readFile("theirs"), "theirs");
+    EXPECT_EQ(entryCount(elsewhere), 0u);
+    EXPECT_EQ(entryCount(other), 1u);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "a.ini")); // the links stay as they were
 }
 
 TEST(PosixFileSystem, AtomicWriteFailureLeavesOldFile) {
