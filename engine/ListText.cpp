@@ -16,9 +16,53 @@ int64_t neededBy(const OperationEntry& entry) {
     return static_cast<int64_t>(entry.source.size) - static_cast<int64_t>(entry.target.size);
 }
 
+/// The bytes a line shows as they are: neither control bytes, nor the backslash, nor the
+/// double quote that ends a quoted name.
+struct PlainBytes {
+    bool plain[256];
+    constexpr PlainBytes() : plain() {
+        for (int byte = 0; byte < 256; ++byte)
+            plain[byte] = byte >= 0x20 && byte != 0x7f && byte != '\\' && byte != '"';
+    }
+};
+constexpr PlainBytes kPlainBytes;
+
+/// True when none of the eight bytes of `word` needs escaping. It may say false for plain bytes
+/// too (they are then looked at one by one), never true for a byte to escape.
+bool allPlain(uint64_t word) {
+    constexpr uint64_t kOnes = 0x0101010101010101;
+    constexpr uint64_t kHighs = 0x8080808080808080;
+    const auto anyBelow = [](uint64_t x, uint64_t n) { return (x - kOnes * n) & ~x & kHighs; };
+    const auto anyZero = [](uint64_t x) { return (x - kOnes) & ~x & kHighs; };
+    return (anyBelow(word, 0x20) | anyZero(word ^ (kOnes * 0x7f)) |
+            anyZero(word ^ (kOnes * '\\')) | anyZero(word ^ (kOnes * '"'))) == 0;
+}
+
+/// Where the first byte to escape at or after `at` stands, or the size of `text`. Most names
+/// have none: runs of plain bytes are passed eight at a time.
+size_t nextToEscape(std::string_view text, size_t at) {
+    size_t end = at;
+    for (uint64_t word; end + 8 <= text.size(); end += 8) {
+        std::memcpy(&word, text.data() + end, 8);
+        if (!allPlain(word))
+            break;
+    }
+    while (end < text.size() && kPlainBytes.plain[static_cast<unsigned char>(text[end])])
+        ++end;
+    return end;
+}
+
+/// The path between double quotes, escaped as escapeControlBytes() does.
 void appendQuoted(std::string& line, const SharedPath& path) {
     line += '"';
+    const size_t start = line.size();
     path.appendTo(line);
+    // Only a name with something to escape is written a second time.
+    if (nextToEscape(line, start) != line.size()) {
+        const std::string raw = line.substr(start);
+        line.resize(start);
+        appendEscapedControlBytes(line, raw);
+    }
     line += '"';
 }
 
@@ -124,45 +168,11 @@ size_t pendingActionCount(const OperationList& list) {
     return count;
 }
 
-namespace {
-
-/// The bytes a terminal line shows as they are: neither control bytes nor the backslash.
-struct PlainBytes {
-    bool plain[256];
-    constexpr PlainBytes() : plain() {
-        for (int byte = 0; byte < 256; ++byte)
-            plain[byte] = byte >= 0x20 && byte != 0x7f && byte != '\\';
-    }
-};
-constexpr PlainBytes kPlainBytes;
-
-/// True when none of the eight bytes of `word` needs escaping. It may say false for plain bytes
-/// too (they are then looked at one by one), never true for a byte to escape.
-bool allPlain(uint64_t word) {
-    constexpr uint64_t kOnes = 0x0101010101010101;
-    constexpr uint64_t kHighs = 0x8080808080808080;
-    const auto anyBelow = [](uint64_t x, uint64_t n) { return (x - kOnes * n) & ~x & kHighs; };
-    const auto anyZero = [](uint64_t x) { return (x - kOnes) & ~x & kHighs; };
-    return (anyBelow(word, 0x20) | anyZero(word ^ (kOnes * 0x7f)) |
-            anyZero(word ^ (kOnes * '\\'))) == 0;
-}
-
-} // namespace
-
 void appendEscapedControlBytes(std::string& out, std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
-    // Most lines have nothing to escape: runs of plain bytes are found eight at a time and
-    // copied whole.
     size_t at = 0;
     while (at < text.size()) {
-        size_t end = at;
-        for (uint64_t word; end + 8 <= text.size(); end += 8) {
-            std::memcpy(&word, text.data() + end, 8);
-            if (!allPlain(word))
-                break;
-        }
-        while (end < text.size() && kPlainBytes.plain[static_cast<unsigned char>(text[end])])
-            ++end;
+        const size_t end = nextToEscape(text, at);
         out.append(text.substr(at, end - at));
         if (end == text.size())
             return;
@@ -170,6 +180,9 @@ void appendEscapedControlBytes(std::string& out, std::string_view text) {
         switch (c) {
         case '\\':
             out += "\\\\";
+            break;
+        case '"':
+            out += "\\\"";
             break;
         case '\n':
             out += "\\n";

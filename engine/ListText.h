@@ -25,7 +25,9 @@ struct PlanTotals {
 PlanTotals computeTotals(const OperationList& list);
 
 /// One line of the list as text: "%s %s %s" from the command name, the quoted source path and
-/// the quoted target path (empty when there is none), without a line end.
+/// the quoted target path (empty when there is none), without a line end. The paths are
+/// escaped as escapeControlBytes() does, so that a line stays one line and a response file
+/// reads every name back as it was. The one form of a line, on the clipboard and the terminal.
 std::string clipboardLine(const OperationEntry& entry);
 /// Appends clipboardLine(entry) to `text`.
 void appendClipboardLine(std::string& text, const OperationEntry& entry);
@@ -45,9 +47,9 @@ std::string runStoppedText(int errors, size_t pending);
 size_t pendingActionCount(const OperationList& list);
 
 /// `text` with every control byte (0x00-0x1F, 0x7F) written out, so that one line stays one
-/// line on a terminal: "\n", "\r", "\t", otherwise "\xhh"; a backslash becomes two. All
-/// other bytes pass unchanged, whether they form valid UTF-8 or not. For terminal output only:
-/// the clipboard keeps names exactly as they are.
+/// line: "\n", "\r", "\t", otherwise "\xhh"; a backslash becomes two, and a double quote
+/// gets one before it, so that a quoted name ends only at its closing quote. All other bytes
+/// pass unchanged, whether they form valid UTF-8 or not.
 std::string escapeControlBytes(std::string_view text);
 /// Appends escapeControlBytes(text) to `out`.
 void appendEscapedControlBytes(std::string& out, std::string_view text);

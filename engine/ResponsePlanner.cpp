@@ -9,6 +9,7 @@
 #include "platform/MessageBox.h"
 #include "platform/TextCodec.h"
 #include "platform/text/Ascii.h"
+#include "platform/text/NameMatch.h"
 #include "platform/text/Utf8.h"
 
 namespace ryk {
@@ -24,12 +25,61 @@ bool isFieldSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
+/// The double quote that closes a quoted run begun before `from`, or npos. Inside the run a
+/// backslash escapes the byte after it, as the list's lines write a quote within a name.
+size_t closingQuote(std::string_view text, size_t from) {
+    for (size_t i = from; i < text.size(); ++i) {
+        if (text[i] == '"')
+            return i;
+        if (text[i] == '\\')
+            ++i;
+    }
+    return std::string_view::npos;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+/// The text of a quoted run with the list's escapes read back ("\\", "\"", "\n", "\r", "\t",
+/// "\xhh"); a backslash before anything else stays as written.
+std::string unescaped(std::string_view quoted) {
+    std::string out;
+    out.reserve(quoted.size());
+    for (size_t i = 0; i < quoted.size(); ++i) {
+        const char c = quoted[i];
+        const char next = i + 1 < quoted.size() ? quoted[i + 1] : '\0';
+        if (c != '\\') {
+            out += c;
+        } else if (next == '\\' || next == '"') {
+            out += next;
+            ++i;
+        } else if (next == 'n' || next == 'r' || next == 't') {
+            out += next == 'n' ? '\n' : next == 'r' ? '\r' : '\t';
+            ++i;
+        } else if (next == 'x' && i + 3 < quoted.size() && hexDigit(quoted[i + 2]) >= 0 &&
+                   hexDigit(quoted[i + 3]) >= 0) {
+            out += static_cast<char>(hexDigit(quoted[i + 2]) * 16 + hexDigit(quoted[i + 3]));
+            i += 3;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 /// Where the comment of a line begins: the first ';' outside double quotes.
 size_t commentStart(std::string_view line, bool& unterminatedQuote) {
     unterminatedQuote = false;
     for (size_t i = 0; i < line.size(); ++i) {
         if (line[i] == '"') {
-            const size_t close = line.find('"', i + 1);
+            const size_t close = closingQuote(line, i + 1);
             if (close == std::string_view::npos) {
                 unterminatedQuote = true;
                 return line.size();
@@ -75,6 +125,40 @@ std::string_view headOf(std::string_view text, size_t limit) {
     return text.substr(0, limit);
 }
 
+/// A line's path is checked against links as a scan checks the directories below its root.
+/// A relative path lies beneath the current directory, so no directory on its way there may be
+/// a link (an absolute path names its directories as the user wrote them). A link named at the
+/// end is the entry it is, as a scan meets one, never the directory the line plans in: a copied
+/// list that names a link acts on the link alone, not on what it points to; such a path is
+/// split into its parent and the link's name. 0, or kErrorLinkInTree for a path that leads
+/// through a link ("dir/link/", or "link/name" when relative).
+int checkLinks(FileSystem& fileSystem, std::string_view field, std::string& directory,
+               std::string& pattern) {
+    const std::string_view named = withoutTrailingSlashes(field);
+    const size_t slash = named.rfind('/');
+    FileStatus status;
+    const auto isLink = [&](std::string_view path) {
+        return fileSystem.status(std::string(path), status, LinkMode::Describe) == 0 &&
+               status.kind == FileKind::Link;
+    };
+    if (!named.empty() && named.front() != '/' && slash != std::string_view::npos) {
+        for (size_t end = named.find('/'); end != std::string_view::npos;
+             end = named.find('/', end + 1)) {
+            if (end > 0 && named[end - 1] != '/' && isLink(named.substr(0, end)))
+                return kErrorLinkInTree;
+        }
+    }
+    const std::string_view last = slash == std::string_view::npos ? named : named.substr(slash + 1);
+    if (last.empty() || hasWildcard(last) || !isLink(named))
+        return 0;
+    if (named.size() != field.size())
+        return kErrorLinkInTree;
+    directory.assign(named.substr(0, slash == std::string_view::npos ? 0 : slash + 1));
+    pattern.assign(last);
+    applyDefaults(directory, pattern);
+    return 0;
+}
+
 } // namespace
 
 ResponsePlanner::ResponsePlanner(const Platform& platform, SearchSink* searchSink,
@@ -102,16 +186,20 @@ bool ResponsePlanner::GetField(std::string_view text, int n, std::string& out) {
             return false;
         size_t start = pos;
         size_t end;
-        if (text[pos] == '"') {
+        const bool quoted = text[pos] == '"';
+        if (quoted) {
             start = pos + 1;
-            end = std::min(text.find('"', start), text.size());
+            end = std::min(closingQuote(text, start), text.size());
         } else {
             end = start;
             while (end < text.size() && !isFieldSpace(text[end]))
                 ++end;
         }
         if (field == n) {
-            out.assign(text.substr(start, end - start));
+            if (quoted)
+                out = unescaped(text.substr(start, end - start));
+            else
+                out.assign(text.substr(start, end - start));
             return true;
         }
         // A field that ran to the end of the text was the last one.
@@ -255,15 +343,38 @@ int ResponsePlanner::PlanResponseLine(std::string_view line) {
         m_list.appendLine(command, field1);
         return 1;
     }
+    case OperationCommand::Error:
+        // A line the plan refused, also in a copied list: it plans nothing, and the lines
+        // that continue it neither.
+        m_job.mode = TransferMode::Response;
+        return 0;
     default:
-        break; // "Error" and the empty word keep the mode of the line before
+        break; // the empty word of a continuing line keeps the mode of the line before
     }
     if (m_job.mode == TransferMode::Response)
         return 0;
 
+    const bool writes = isUpdateOrMove(m_job.mode);
+    const struct {
+        const std::string* field;
+        std::string* directory;
+        std::string* pattern;
+    } paths[] = {{&field1, &m_job.sourceDirectory, &m_job.sourcePatterns},
+                 {writes ? &field2 : nullptr, &m_job.destinationDirectory,
+                  &m_job.destinationPattern}};
+    for (const auto& path : paths) {
+        if (!path.field)
+            continue;
+        if (const int error =
+                checkLinks(m_platform.fileSystem, *path.field, *path.directory, *path.pattern)) {
+            m_list.appendError(std::string(withoutTrailingSlashes(*path.field)), error);
+            m_job.mode = TransferMode::Response;
+            return 1;
+        }
+    }
+
     // A missing directory becomes an error line of its own instead of one message box per
     // line; the other lines still plan.
-    const bool writes = isUpdateOrMove(m_job.mode);
     for (const std::string* directory :
          {&m_job.sourceDirectory, writes ? &m_job.destinationDirectory : nullptr}) {
         if (!directory)

@@ -33,7 +33,8 @@ public:
     /// Index of the first of `words` equal to `word` (mode 0 exactly, 1 ignoring ASCII case),
     /// or -1; `words` ends with an empty text.
     static int FindKeyword(std::string_view word, const char* const* words, int mode);
-    /// Field `n` (from 1) of a response line's arguments; false when there is none.
+    /// Field `n` (from 1) of a response line's arguments; false when there is none. A quoted
+    /// field has the escapes of the list's lines read back, so a copied list plans its names.
     static bool GetField(std::string_view text, int n, std::string& out);
 
 private:

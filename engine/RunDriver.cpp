@@ -92,6 +92,9 @@ RunSummary RunDriver::OnOK(CopyProgressSink& progress) {
             }
             break;
         case EntryOutcome::NoAction:
+            // A line the plan refused is a problem of the job however the run goes.
+            if (entry.command == OperationCommand::Error)
+                ++m_runErrors;
             break;
         }
         m_observer.entryFinished(row, entry, overlay);

@@ -28,7 +28,8 @@ public:
 
 /// How a run ended.
 struct RunSummary {
-    /// Failed entries, including those that failed in earlier runs.
+    /// Failed entries, including those that failed in earlier runs, and the Error lines of the
+    /// plan.
     int errors = 0;
     /// True when the run reached the end of the list (was not stopped).
     bool complete = false;

@@ -3,8 +3,8 @@
 // It never touches the settings file. --help and -? print the usage, --version the version.
 //
 // Exit status: 0 when every line was planned and, with --run, carried out; 1 when the plan met
-// a problem or a line failed; 2 when the command line or the job it states was refused (nothing
-// planned); 130 when Ctrl+C stopped the run.
+// a problem, a line failed or stdout could not be written; 2 when the command line or the job it
+// states was refused (nothing planned); 130 when Ctrl+C stopped the plan or the run.
 
 #include "Version.h"
 #include "app/Application.h"
@@ -21,8 +21,10 @@
 #include "platform/posix/PosixFileBatch.h"
 #include "platform/posix/PosixFileSystem.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 #include <vector>
 
@@ -34,29 +36,57 @@ constexpr int kExitProblem = 1;
 /// As a shell reports a command ended by SIGINT.
 constexpr int kExitStopped = 130;
 
-/// One line of the list as a terminal shows it: control bytes in a name cannot break it.
-std::string terminalLine(const OperationEntry& entry) {
-    return escapeControlBytes(clipboardLine(entry));
-}
+/// Everything the program prints on stdout goes through here, so that a write that failed is
+/// noticed even when later ones succeed, and its reason is kept for the closing message.
+class Output {
+public:
+    void write(std::string_view text) {
+        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
+            noteFailure();
+    }
+    void line(std::string_view text) {
+        write(text);
+        write("\n");
+    }
+    /// True when everything written so far reached stdout; says why not on stderr, once.
+    [[nodiscard]] bool flushed() {
+        errno = 0;
+        if (std::fflush(stdout) != 0 || std::ferror(stdout))
+            noteFailure();
+        if (m_error != 0 && !m_told) {
+            m_told = true;
+            std::fputs(("標準出力に書き込めません: " + errorText(m_error) + "\n").c_str(),
+                       stderr);
+        }
+        return m_error == 0;
+    }
+    /// `status`, or that of a problem when stdout could not be written.
+    int finish(int status) { return flushed() || status != 0 ? status : 1; }
 
-/// Prints each line of the list as terminalLine() gives it, in large pieces through two buffers
-/// kept for the whole list.
-void printPlan(const OperationList& list) {
+private:
+    void noteFailure() {
+        if (m_error == 0)
+            m_error = errno != 0 ? errno : EIO;
+    }
+
+    int m_error = 0;
+    bool m_told = false;
+};
+
+/// Prints each line of the list, in large pieces through a buffer kept for the whole list.
+void printPlan(const OperationList& list, Output& output) {
     constexpr size_t kFlushBytes = 64 * 1024;
-    std::string line;
     std::string out;
     out.reserve(kFlushBytes + 4096);
     for (const auto& entry : list) {
-        line.clear();
-        appendClipboardLine(line, *entry);
-        appendEscapedControlBytes(out, line);
+        appendClipboardLine(out, *entry);
         out += '\n';
         if (out.size() >= kFlushBytes) {
-            std::fwrite(out.data(), 1, out.size(), stdout);
+            output.write(out);
             out.clear();
         }
     }
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    output.write(out);
 }
 
 /// Counts what it passes on. While a plan is made every message reports a problem: a directory
@@ -87,6 +117,7 @@ private:
 /// Prints each line's outcome as the run reaches it.
 class ConsoleRunObserver : public RunObserver {
 public:
+    explicit ConsoleRunObserver(Output& output) : m_output(output) {}
     void entryStarting(size_t, const OperationEntry&, const std::string&) override {}
     void entryFinished(size_t, const OperationEntry& entry, RowOverlay overlay) override {
         const char* mark = "";
@@ -104,12 +135,15 @@ public:
             mark = entry.state == kStatePending ? "pending" : "skipped";
             break;
         }
-        std::string line = std::string("[") + mark + "] " + terminalLine(entry);
+        std::string line = std::string("[") + mark + "] " + clipboardLine(entry);
         if (overlay == RowOverlay::Failed)
             line += " (" + errorText(static_cast<int>(entry.lastError)) + ")";
         // On a terminal each line shows as it comes; a pipe gets whole blocks.
-        std::puts(line.c_str());
+        m_output.line(line);
     }
+
+private:
+    Output& m_output;
 };
 
 /// Writes every Error line of the plan to stderr with its reason; their number.
@@ -119,7 +153,7 @@ int reportErrorLines(const OperationList& list) {
         if (entry->command != OperationCommand::Error)
             continue;
         ++count;
-        std::string line = terminalLine(*entry);
+        std::string line = clipboardLine(*entry);
         if (entry->lastError != 0)
             line += " (" + errorText(static_cast<int>(entry->lastError)) + ")";
         line += '\n';
@@ -168,8 +202,8 @@ std::vector<std::string> takeOwnOptions(int argc, char** argv, CliOptions& optio
 }
 
 /// Runs the planned list, with a line of overall progress when stderr is a terminal.
-RunSummary runList(TransferJob& job, CountingMessageBox& messages) {
-    ConsoleRunObserver observer;
+RunSummary runList(TransferJob& job, CountingMessageBox& messages, Output& output) {
+    ConsoleRunObserver observer(output);
     ConsoleCopyProgress progress;
     if (!isatty(STDERR_FILENO))
         return job.OnOK(observer, progress);
@@ -189,13 +223,14 @@ RunSummary runList(TransferJob& job, CountingMessageBox& messages) {
 int main(int argc, char** argv) {
     CliOptions options;
     const std::vector<std::string> arguments = takeOwnOptions(argc, argv, options);
+    Output output;
     if (options.help) {
-        std::fputs(terminalUsageText().c_str(), stdout);
-        return 0;
+        output.write(terminalUsageText());
+        return output.finish(0);
     }
     if (options.version) {
-        std::puts(RYK_VERSION_TEXT);
-        return 0;
+        output.line(RYK_VERSION_TEXT);
+        return output.finish(0);
     }
 
     PosixFileSystem fileSystem;
@@ -212,8 +247,8 @@ int main(int argc, char** argv) {
     case Application::StartResult::Proceed:
         break;
     case Application::StartResult::PrintUsage:
-        std::fputs(terminalUsageText().c_str(), stdout);
-        return 0;
+        output.write(terminalUsageText());
+        return output.finish(0);
     case Application::StartResult::Exit:
         if (application.exitStatus() == kExitCommandLineError)
             std::fputs("詳しくは ryk-cli --help を見てください。\n", stderr);
@@ -227,25 +262,34 @@ int main(int argc, char** argv) {
     if (!application.startJob(job))
         return kExitCommandLineError;
     const int messagesBeforePlan = messages.count();
-    if (!job.PlanJob()) {
+    const bool planned = job.PlanJob();
+    // A plan stopped by Ctrl+C is no plan, however far it got.
+    if (abortKey.poll() == AbortKeyEvent::ControlDown) {
+        job.list().clear();
+        std::fputs("中断しました\n", stderr);
+        return kExitStopped;
+    }
+    if (!planned) {
         job.list().clear();
         return kExitProblem;
     }
     bool planProblems = messages.count() != messagesBeforePlan;
-    printPlan(job.list());
+    printPlan(job.list(), output);
     const PlanTotals totals = computeTotals(job.list());
-    std::puts(summaryText(job, totals).c_str());
+    output.line(summaryText(job, totals));
     if (reportErrorLines(job.list()) > 0)
         planProblems = true;
     if (!options.run)
-        return planProblems ? kExitProblem : 0;
+        return output.finish(planProblems ? kExitProblem : 0);
 
-    std::fflush(stdout);
-    const RunSummary summary = runList(job, messages);
+    // Nothing is run whose plan could not be shown: its outcomes could not be either.
+    if (!output.flushed())
+        return kExitProblem;
+    const RunSummary summary = runList(job, messages, output);
     if (!summary.complete) {
-        std::puts(runStoppedText(summary.errors, pendingActionCount(job.list())).c_str());
-        return kExitStopped;
+        output.line(runStoppedText(summary.errors, pendingActionCount(job.list())));
+        return output.finish(kExitStopped);
     }
-    std::puts(runFinishedText(summary.errors).c_str());
-    return summary.errors == 0 && !planProblems ? 0 : kExitProblem;
+    output.line(runFinishedText(summary.errors));
+    return output.finish(summary.errors == 0 && !planProblems ? 0 : kExitProblem);
 }

@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <string>
@@ -32,16 +33,17 @@ struct CliResult {
 
 /// Runs ryk-cli with `arguments`, stdin empty, stdout and stderr caught in files of `temp`; in
 /// `workingDirectory` when one is given; stderr on the terminal device `errTerminal` instead
-/// when one is given.
+/// when one is given; stdout to the file `outFile` instead when one is given.
 CliResult runCli(const TempDir& temp, const std::vector<std::string>& arguments,
-                 const std::string& workingDirectory = {}, const std::string& errTerminal = {}) {
+                 const std::string& workingDirectory = {}, const std::string& errTerminal = {},
+                 const std::string& outFile = {}) {
     CliResult result;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (!workingDirectory.empty())
         posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    const std::string outPath = temp / "cli.out";
+    const std::string outPath = outFile.empty() ? temp / "cli.out" : outFile;
     const std::string errPath = temp / "cli.err";
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -66,7 +68,8 @@ CliResult runCli(const TempDir& temp, const std::vector<std::string>& arguments,
     int status = 0;
     if (waitpid(pid, &status, 0) == pid && WIFEXITED(status))
         result.exitCode = WEXITSTATUS(status);
-    result.out = temp.readFile("cli.out");
+    if (outFile.empty())
+        result.out = temp.readFile("cli.out");
     if (errTerminal.empty())
         result.err = temp.readFile("cli.err");
     return result;
@@ -372,11 +375,11 @@ TEST(CliTest, PlanProblemsMakeTheExitStatusOne) {
          "レスポンスファイルを開けません\n", false, "cmd=0 (all=0 byte.)"},
         {"Error lines, each on stderr with its reason",
          {"-@", t + "mixed.rsp"},
-         missingError + "Error \"Copy " + t + "src/*.txt \"" + t + "dst/\"  (" +
+         missingError + "Error \"Copy " + t + "src/*.txt \\\"" + t + "dst/\"  (" +
              errorText(EINVAL) + ")\n",
          false, "Find \"" + t + "src/a.txt\" \n"},
         {"Error lines when the rest of the plan runs cleanly", {"--run", "-@", t + "mixed.rsp"},
-         missingError, true, "完了しました.(Error=0)\n"},
+         missingError, true, "完了しました.(Error=2)\n"},
         {"subtree that cannot be listed", {"-s", "-r", t + "deep/"},
          "エラーが発生:Code=" + std::to_string(ENAMETOOLONG) + "\n", true,
          "Find \"" + t + "deep/top.txt\" \n"},
@@ -520,6 +523,69 @@ TEST(CliTest, CtrlCStopsTheRunAndTellsHowManyLinesAreLeft) {
     EXPECT_EQ(lines.back(),
               "中断しました.(Error=0, 未実行=" + std::to_string(kFiles - copied) + ")");
     EXPECT_EQ(output.find("完了しました"), std::string::npos);
+}
+
+TEST(CliTest, OutputThatCannotBeWrittenIsAProblemAndNothingRunsUnshown) {
+    TempDir temp;
+    const std::string src = temp.makeDir("src") + "/";
+    const std::string dst = temp.makeDir("dst") + "/";
+    temp.writeFile("src/a.txt", "a");
+    const std::string told = "標準出力に書き込めません: " + errorText(ENOSPC) + "\n";
+    const std::vector<std::string> commandLines[] = {
+        {"--version"}, {"--help"}, {"-?"}, {src, dst}, {"--run", src, dst}};
+    for (const auto& arguments : commandLines) {
+        SCOPED_TRACE(arguments.front());
+        const CliResult result = runCli(temp, arguments, {}, {}, "/dev/full");
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.err, told);
+    }
+    EXPECT_FALSE(std::filesystem::exists(temp / "dst/a.txt"));
+}
+
+TEST(CliTest, CtrlCWhilePlanningSaysSoAndPrintsNoPlan) {
+    TempDir temp;
+    temp.writeFile("deep/top.txt", "t");
+    const TooDeepChain chain(temp / "deep");
+    ASSERT_GT(chain.levels(), 20);
+    // The message about the level the scan cannot list is longer than the pipe it goes to, so
+    // the program waits in the middle of its plan until the test reads: Ctrl+C always meets it
+    // there, however fast the machine.
+    int err[2];
+    ASSERT_EQ(pipe2(err, O_CLOEXEC), 0);
+    ASSERT_EQ(fcntl(err[0], F_SETPIPE_SZ, 4096), 4096);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    const std::string outPath = temp / "cli.out";
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+    std::string program = RYK_CLI_PATH;
+    std::string search = "-s";
+    std::string recurse = "-r";
+    std::string source = temp / "deep/";
+    char* argv[] = {program.data(), search.data(), recurse.data(), source.data(), nullptr};
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(err[1]);
+    ASSERT_EQ(spawned, 0);
+
+    pollfd waiting{err[0], POLLIN, 0};
+    EXPECT_EQ(poll(&waiting, 1, -1), 1);
+    EXPECT_EQ(kill(pid, SIGINT), 0);
+    std::string shown;
+    char buffer[4096];
+    for (ssize_t got; (got = read(err[0], buffer, sizeof buffer)) > 0;)
+        shown.append(buffer, static_cast<size_t>(got));
+    close(err[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    EXPECT_GT(shown.size(), 4096u);
+    EXPECT_TRUE(shown.ends_with("\n中断しました\n")) << shown.substr(shown.size() - 40);
+    EXPECT_EQ(temp.readFile("cli.out"), "");
 }
 
 } // namespace

@@ -104,6 +104,9 @@ TEST(ListText, ControlBytesAreEscapedUnambiguously) {
         // The backslash doubles, so an escaped name never reads as another name.
         {"a\\nb", "a\\\\nb"},
         {"\\", "\\\\"},
+        // A double quote is escaped too, so a quoted name ends only at its closing quote.
+        {"quo\"te", "quo\\\"te"},
+        {"01234567\"", "01234567\\\""},
         // Bytes from 0x20 up, UTF-8 or not, stay as they are.
         {" ~\x80\xff\xfe日本語", " ~\x80\xff\xfe日本語"},
         {"", ""},
@@ -120,8 +123,9 @@ TEST(ListText, ControlBytesAreEscapedUnambiguously) {
         SCOPED_TRACE(c.escaped);
         EXPECT_EQ(escapeControlBytes(c.text), c.escaped);
     }
-    // The clipboard line keeps the name exactly.
-    EXPECT_EQ(clipboardLine(*entry(OperationCommand::Find, "a\nb", 0)), "Find \"a\nb\" ");
+    // The list's lines are written so, on the clipboard as on the terminal.
+    EXPECT_EQ(clipboardLine(*entry(OperationCommand::Copy, "a\nb", 0, "q\"")),
+              "Copy \"a\\nb\" \"q\\\"\"");
 }
 
 } // namespace

@@ -1,5 +1,7 @@
+#include "engine/ListText.h"
 #include "engine/ResponsePlanner.h"
 #include "engine/TransferJob.h"
+#include "platform/ErrorCodes.h"
 
 #include "platform/TextCodec.h"
 #include "support/EngineFixture.h"
@@ -103,9 +105,9 @@ TEST_F(ResponseModeTest, CommentsQuotesAndCarriedModes) {
     // Unquoted, the ';' starts a comment: only *.c is left and the destination is lost.
     EXPECT_EQ(plan("Find " + t + "src/*.c;*.h\r\n"),
               (std::vector<std::string>{"Find \"src/b.c\" "}));
-    // An Error line plans its own paths in the mode of the line before; first, it does nothing.
+    // An Error line plans nothing, whatever line came before it.
     EXPECT_EQ(plan("Error " + t + "src/*.txt\nFind " + t + "src/*.c\nError " + t + "src/*.h\n"),
-              (std::vector<std::string>{"Find \"src/b.c\" ", "Find \"src/c.h\" "}));
+              (std::vector<std::string>{"Find \"src/b.c\" "}));
     // No separator, blank, comment-only and leading-blank lines plan nothing on their own.
     EXPECT_EQ(plan("Copy\n\n; just a comment\n   " + t + "src/*.c\n"), std::vector<std::string>{});
 }
@@ -155,10 +157,11 @@ TEST_F(ResponseModeTest, MisspeltKeywordIsAnErrorLineAndCarriesNoMode) {
         {del + "Cpoy " + t + "src/*.c " + t + "dst/\n  " + t + "src/*.h " + t + "dst/\n",
          {"Delete \"src/x.bak\" ", "Error \"Cpoy src/*.c dst/\" "}},
         {"Kopy,x\n", {"Error \"Kopy,x\" "}},
-        // "Error" and lines that begin with a separator still plan in the mode before them.
-        {"Find " + t + "src/*.c\nerror " + t + "src/*.h\n\t" + t + "src/*.txt\n," + t +
-             "src/*.bak\n",
-         {"Find \"src/b.c\" ", "Find \"src/c.h\" ", "Find \"src/a.txt\" ", "Find \"src/keep.bak\" ",
+        // Lines that begin with a separator still plan in the mode before them; those that
+        // continue an Error line do not.
+        {"Find " + t + "src/*.c\n\t" + t + "src/*.txt\n," + t + "src/*.bak\nerror " + t +
+             "src/*.h\n " + t + "src/*.h\n",
+         {"Find \"src/b.c\" ", "Find \"src/a.txt\" ", "Find \"src/keep.bak\" ",
           "Find \"src/x.bak\" "}},
     };
     for (const auto& c : cases) {
@@ -248,6 +251,56 @@ TEST_F(ResponseModeTest, ReadFailureLeavesAnErrorLineNamingTheFile) {
             << c.name;
     }
     EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(ResponseModeTest, CopiedListPlansTheSameNames) {
+    // Each name holds something the line must escape; the ';' of the directory would start a
+    // comment if a quote within the name ended the quoted path.
+    const std::string directory = tmp.makeDir("q\"u;o");
+    for (const std::string name : {"quo\"te", "back\\slash", "new\nline\t\x01", "end\\"})
+        tmp.writeFile("q\"u;o/" + name, "n");
+    JobSettings search;
+    search.mode = TransferMode::Search;
+    search.sourceDirectory = directory;
+    search.sourcePatterns = "*.*";
+    const auto found = plannedJob(search);
+    ASSERT_EQ(found->list().size(), 4u);
+    EXPECT_EQ(plan(clipboardText(found->list(), "\r\n")), lines(*found));
+}
+
+TEST_F(ResponseModeTest, ReplayedPlanNeverActsOnErrorLinesNorThroughLinks) {
+    tmp.writeFile("outside/secret", "s");
+    ASSERT_EQ(symlink("../outside", (dst + "/sub").c_str()), 0);
+    // Relative paths lie beneath the current directory, as a copied list of a relative job.
+    char previous[4096];
+    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+    ASSERT_EQ(chdir(tmp.path().c_str()), 0);
+    const std::string linkError = "Error \"dst/sub\" ";
+    const struct {
+        std::string text;
+        std::vector<std::string> lines;
+    } cases[] = {
+        // The link refused at planning, copied out and fed back after the line before it.
+        {"Move \"src/x.bak\" \"dst/x.bak\" \r\nError \"dst/sub\" \r\n",
+         {"Move \"src/x.bak\" \"dst/x.bak\""}},
+        {"Find src/*.c\nError dst/sub\n  dst/sub\n", {"Find \"src/b.c\" "}},
+        // A link named last is the entry it is; named as a directory, it is refused.
+        {"Delete \"dst/sub\" \n", {"Delete \"dst/sub\" "}},
+        {"Move \"dst/sub/\" \".\"\n", {linkError}},
+        {"Copy \"src/a.txt\" \"dst/sub/\"\n", {linkError}},
+        // A link on the way to the named directory.
+        {"Move \"dst/sub/secret\" \"./secret\"\n", {"Error \"dst/sub/secret\" "}},
+        {"Find ./dst/sub/*.*\n", {"Error \"./dst/sub/*.*\" "}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(plan(c.text), c.lines) << c.text;
+        for (const auto& entry : job->list()) {
+            if (entry->command == OperationCommand::Error) {
+                EXPECT_EQ(entry->lastError, uint32_t{kErrorLinkInTree}) << c.text;
+            }
+        }
+    }
+    ASSERT_EQ(chdir(previous), 0);
 }
 
 TEST_F(ResponseModeTest, FileThatCannotBeOpenedSaysSo) {
