@@ -50,6 +50,9 @@ struct FileStatus {
     FileKind kind = FileKind::Regular;
     /// The permission bits (mode & 07777).
     uint32_t permissions = 0;
+    /// Device and inode: what tells one directory from another whatever names lead to it.
+    uint64_t device = 0;
+    uint64_t inode = 0;
 };
 
 /// A path in one of a job's trees. Its first `rootLength` bytes name the tree's root as the
