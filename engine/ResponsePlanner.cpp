@@ -194,7 +194,7 @@ std::string ResponsePlanner::targetKey(std::string_view path) {
     path = withoutTrailingSlashes(path);
     const size_t slash = path.rfind('/');
     const std::string directory = slash == std::string_view::npos ? std::string(".")
-                                  : slash == 0 ? std::string("/")
+                                  : slash == 0                    ? std::string("/")
                                                : std::string(path.substr(0, slash));
     if (directory != m_keyedDirectory || m_directoryKey.empty()) {
         // Named differently ("dst/", "./dst", a link) the directory is still the same one.
@@ -215,7 +215,7 @@ std::string ResponsePlanner::targetKey(std::string_view path) {
 void ResponsePlanner::refuseDuplicateTargets(size_t first) {
     for (size_t i = first; i < m_list.size(); ++i) {
         OperationEntry& entry = *m_list.at(i);
-        const SharedPath* written = hasTarget(entry.command)                ? &entry.target.path
+        const SharedPath* written = hasTarget(entry.command)                   ? &entry.target.path
                                     : entry.command == OperationCommand::Mkdir ? &entry.source.path
                                                                                : nullptr;
         if (!written || m_written.insert(targetKey(written->str())).second)

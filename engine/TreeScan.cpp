@@ -62,9 +62,8 @@ int TreeScan::run(const JobSettings& job, SyncPass pass) {
     } else if (m_checksNesting) {
         // A destination still to be made holds nothing of the source.
         FileSystem& fs = m_platform.fileSystem;
-        m_checksNesting =
-            fs.identity(job.destinationDirectory, m_destinationRoot.first,
-                        m_destinationRoot.second) == 0;
+        m_checksNesting = fs.identity(job.destinationDirectory, m_destinationRoot.first,
+                                      m_destinationRoot.second) == 0;
         Identity sourceRoot;
         if (m_checksNesting && pass == SyncPass::Copies &&
             fs.identity(job.sourceDirectory, sourceRoot.first, sourceRoot.second) == 0)
@@ -378,7 +377,7 @@ bool TreeScan::meetsOtherTree(const FileStatus& status) {
     if (!met)
         return false;
     m_platform.messageBox.tell(m_pass == SyncPass::Deletions ? kSourceInsideDestination
-                                                            : kDestinationInsideSource);
+                                                             : kDestinationInsideSource);
     m_refusedNesting = true;
     return true;
 }

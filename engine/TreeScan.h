@@ -67,7 +67,9 @@ private:
     /// A directory's device and inode.
     using Identity = std::pair<uint64_t, uint64_t>;
     struct IdentityHash {
-        size_t operator()(const Identity& id) const { return id.first * 0x9E3779B97F4A7C15u ^ id.second; }
+        size_t operator()(const Identity& id) const {
+            return id.first * 0x9E3779B97F4A7C15u ^ id.second;
+        }
     };
 
     /// Scans one directory (and, with subdirectories, the tree below it); the number of file

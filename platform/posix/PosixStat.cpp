@@ -51,8 +51,8 @@ namespace {
 
 constexpr unsigned kAllFields = STATX_BASIC_STATS | STATX_BTIME;
 /// What a FileStatus is made of; the change time stands in for a missing birth time.
-constexpr unsigned kFactFields = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME |
-                                 STATX_MTIME | STATX_CTIME | STATX_BTIME | STATX_INO;
+constexpr unsigned kFactFields = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME |
+                                 STATX_CTIME | STATX_BTIME | STATX_INO;
 
 int statWithFlags(int dirFd, const char* name, int flags, unsigned fields, RawStat& out) {
     struct statx sx;

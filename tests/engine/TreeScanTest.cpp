@@ -1,6 +1,6 @@
 #include "engine/TransferJob.h"
-#include "platform/ErrorCodes.h"
 
+#include "platform/ErrorCodes.h"
 #include "support/EngineFixture.h"
 #include "support/ScopedTimeZone.h"
 

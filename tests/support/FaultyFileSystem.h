@@ -234,8 +234,8 @@ public:
 
     std::unique_ptr<DirectorySearch> newSearch() override {
         return std::make_unique<RefusingSearch>(std::make_unique<PosixDirectorySearch>(entryTypes),
-                                                unreadableDirectory, unlistableDirectory,
-                                                searched, recordMutex);
+                                                unreadableDirectory, unlistableDirectory, searched,
+                                                recordMutex);
     }
     std::unique_ptr<FileCopy> newCopy() override {
         return std::make_unique<FaultyFileCopy>(ForwardingFileSystem::newCopy(), copyFaults);
