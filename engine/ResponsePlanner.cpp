@@ -272,6 +272,48 @@ int ResponsePlanner::planRefusedLine(std::string_view line) {
 }
 
 int ResponsePlanner::PlanResponseLine(std::string_view line) {
+    const size_t first = m_list.size();
+    const int result = planLine(line);
+    refuseDuplicateTargets(first);
+    return result;
+}
+
+std::string ResponsePlanner::targetKey(std::string_view path) {
+    path = withoutTrailingSlashes(path);
+    const size_t slash = path.rfind('/');
+    const std::string directory = slash == std::string_view::npos ? std::string(".")
+                                  : slash == 0                    ? std::string("/")
+                                               : std::string(path.substr(0, slash));
+    if (directory != m_keyedDirectory || m_directoryKey.empty()) {
+        // Named differently ("dst/", "./dst", a link) the directory is still the same one.
+        uint64_t device = 0;
+        uint64_t inode = 0;
+        if (m_platform.fileSystem.identity(directory, device, inode) == 0)
+            m_directoryKey = std::to_string(device) + ':' + std::to_string(inode);
+        else
+            m_directoryKey = '\0' + directory;
+        m_keyedDirectory = directory;
+    }
+    std::string key = m_directoryKey;
+    key += '/';
+    key += slash == std::string_view::npos ? path : path.substr(slash + 1);
+    return key;
+}
+
+void ResponsePlanner::refuseDuplicateTargets(size_t first) {
+    for (size_t i = first; i < m_list.size(); ++i) {
+        OperationEntry& entry = *m_list.at(i);
+        const SharedPath* written = hasTarget(entry.command)                   ? &entry.target.path
+                                    : entry.command == OperationCommand::Mkdir ? &entry.source.path
+                                                                               : nullptr;
+        if (!written || m_written.insert(targetKey(written->str())).second)
+            continue;
+        entry.setCommand(OperationCommand::Error);
+        entry.lastError = kErrorDuplicateTarget;
+    }
+}
+
+int ResponsePlanner::planLine(std::string_view line) {
     bool unterminated = false;
     line = line.substr(0, commentStart(line, unterminated));
     const size_t separator = line.find_first_of(" \t,");

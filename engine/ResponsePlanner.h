@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 namespace ryk {
 
@@ -46,11 +47,25 @@ private:
     int planOverLongLine(std::string_view head);
     /// An Error line that shows the start of a response line that cannot be planned.
     int planRefusedLine(std::string_view line);
+    /// PlanResponseLine without the check of its targets.
+    int planLine(std::string_view line);
+    /// Turns the lines from position `first` on that write where an earlier line of the file
+    /// writes into Error lines: the lines of a response file are planned one by one, each
+    /// without knowing the others.
+    void refuseDuplicateTargets(size_t first);
+    /// What tells the target `path` from every other: its directory's identity (its text
+    /// while it is still to be made) and its name.
+    std::string targetKey(std::string_view path);
 
     Platform m_platform;
     SearchSink* m_searchSink;
     OperationList& m_list;
     JobSettings m_job;
+    /// The targets the lines planned so far write, by targetKey().
+    std::unordered_set<std::string> m_written;
+    /// The last directory targetKey() identified, and the start of its keys.
+    std::string m_keyedDirectory;
+    std::string m_directoryKey;
 };
 
 } // namespace ryk

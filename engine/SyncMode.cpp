@@ -24,6 +24,9 @@ int TransferJob::RunSync() {
     copies.mode = TransferMode::Update;
     copies.flags.dateConditions = copies.flags.ignoreDates = 1;
     const int copied = scan.run(copies, SyncPass::Copies) != -1 ? 1 : 0;
+    // Trees found inside each other: nothing of the plan may run.
+    if (scan.refusedNesting())
+        return -1;
 
     // Pass 2: the destination scanned for what the source does not have, deleted deepest
     // first, directories after their contents. Nothing is deleted below a source directory
@@ -36,6 +39,8 @@ int TransferJob::RunSync() {
                                 scan.run(deletions, SyncPass::Deletions) != -1
                             ? 1
                             : 0;
+    if (scan.refusedNesting())
+        return -1;
 
     // The plan reads as an update of the destination, so the summary asks for its free space.
     m_job.mode = TransferMode::Update;

@@ -204,13 +204,6 @@ void TransferJob::takeNameAsDirectory() {
     }
 }
 
-namespace {
-
-constexpr const char* kDestinationInsideSource = "転送先が転送元の中にあります。";
-constexpr const char* kSourceInsideDestination = "転送元が転送先の中にあります。";
-
-} // namespace
-
 bool TransferJob::isWithinTree(const std::string& inner, const std::string& outer) const {
     FileSystem& fs = m_platform.fileSystem;
     uint64_t outerDevice = 0;

@@ -100,7 +100,8 @@ private:
     /// Plans the response file named by `sourcePatterns`; the entry count.
     int RunResponseFile();
     /// Plans the destination tree equal to the source tree: copies of what is missing or
-    /// differs, then deletions of what the source does not have; the sum of the two passes.
+    /// differs, then deletions of what the source does not have; the sum of the two passes, or
+    /// -1 when the trees were found inside each other.
     int RunSync();
 
     Platform m_platform;

@@ -6,6 +6,7 @@
 #include "engine/Patterns.h"
 #include "platform/ErrorCodes.h"
 #include "platform/FileSystem.h"
+#include "platform/MessageBox.h"
 #include "platform/ProgressSinks.h"
 
 namespace ryk {
@@ -46,11 +47,36 @@ int TreeScan::run(const JobSettings& job, SyncPass pass) {
     pinRoot(m_list, m_platform.fileSystem, job.sourceDirectory);
     if (isUpdateOrMove(job.mode))
         pinRoot(m_list, m_platform.fileSystem, job.destinationDirectory);
+    m_refusedNesting = false;
+    const OptionFlags& f = job.flags;
+    // Paths alone cannot tell a bind mount: the trees are compared by identity, one directory
+    // at a time as the scan enters it. A sync also deletes, so its destination must hold
+    // nothing of its source either.
+    m_checksNesting = pass != SyncPass::None || (f.subdirectories && isUpdateOrMove(job.mode));
+    if (m_checksNesting && pass == SyncPass::Deletions) {
+        // What the first pass plans to clear is judged now that the whole source is known.
+        for (const Identity& cleared : m_clearedDirectories) {
+            if (m_sourceDirectories.count(cleared) != 0) {
+                m_platform.messageBox.tell(kSourceInsideDestination);
+                m_refusedNesting = true;
+                m_job = nullptr;
+                return -1;
+            }
+        }
+    } else if (m_checksNesting) {
+        // A destination still to be made holds nothing of the source.
+        FileSystem& fs = m_platform.fileSystem;
+        m_checksNesting = fs.identity(job.destinationDirectory, m_destinationRoot.first,
+                                      m_destinationRoot.second) == 0;
+        Identity sourceRoot;
+        if (m_checksNesting && pass == SyncPass::Copies &&
+            fs.identity(job.sourceDirectory, sourceRoot.first, sourceRoot.second) == 0)
+            m_sourceDirectories.insert(sourceRoot);
+    }
     if (m_searchSink)
         m_searchSink->showDetailPath({});
     // The facts a file pass asks for: every file a sync's deletions look at has a counterpart,
     // and those are only looked up by name.
-    const OptionFlags& f = job.flags;
     const bool statFiles = plansFiles(f) && pass != SyncPass::Deletions;
     m_readAhead = std::make_unique<ListingReadAhead>(
         m_platform.fileSystem, job.sourceDirectory, kDefaultPattern, f.subdirectories,
@@ -70,8 +96,10 @@ void TreeScan::planRemoval(SharedPath path, const FileStatus& status) {
     m_list.append(std::move(entry));
 }
 
-void TreeScan::planTreeRemoval(const std::string& directory) {
+void TreeScan::planTreeRemoval(const std::string& directory, const FileStatus& facts) {
     m_syncRemoved.insert(directory);
+    if (m_checksNesting)
+        m_clearedDirectories.emplace_back(facts.device, facts.inode);
     std::string listing = directory;
     joinPath(listing, kDefaultPattern);
     const auto search = m_platform.fileSystem.newSearch();
@@ -86,12 +114,12 @@ void TreeScan::planTreeRemoval(const std::string& directory) {
         if (search->isDots())
             continue;
         SharedPath path(prefix, search->fileName());
-        if (search->isDirectory()) {
-            planTreeRemoval(path.str());
-            continue;
-        }
         FileStatus status;
         const int error = search->status(status);
+        if (search->isDirectory() && error == 0) {
+            planTreeRemoval(path.str(), status);
+            continue;
+        }
         if (error != 0)
             m_list.appendError(std::move(path), error);
         else if (status.kind == FileKind::Special)
@@ -128,6 +156,11 @@ TreeScan::DestinationState TreeScan::prepareDestinationSubdirectory(DirectorySea
     }
     if (error == 0 && status.kind == FileKind::Directory)
         return DestinationState::Exists;
+    if (error != 0 && error != kErrorPathNotFound && error != kErrorNotADirectory) {
+        // Neither seen nor known to be missing: what stands there is not guessed at.
+        m_list.appendError(std::move(destination), error);
+        return DestinationState::Blocked;
+    }
     if (error == 0) {
         // A file, link or special file stands where the directory belongs. A link there is
         // never written through; a sync makes way for the directory, the other modes say why
@@ -140,6 +173,11 @@ TreeScan::DestinationState TreeScan::prepareDestinationSubdirectory(DirectorySea
             return DestinationState::Blocked;
         }
         planRemoval(destination, status);
+    }
+    if (!m_keepsNames && other.plannedNames.count(name) != 0) {
+        // A file of this directory was renamed onto the directory's name.
+        m_list.appendError(std::move(destination), kErrorDuplicateTarget);
+        return DestinationState::Blocked;
     }
     // The new directory gets the source's permissions: only now are they worth a look.
     FileStatus sourceFacts;
@@ -188,7 +226,9 @@ int TreeScan::scanTree(const std::string& directory, int* filesMet) {
         error = search->findFile(listing);
     }
     if (error != 0) {
-        m_utility.ShowSystemError(error, listing);
+        // A sync's destination directory was already reported by the first pass.
+        if (!wasReportedUnreadable(directory))
+            m_utility.ShowSystemError(error, listing);
         if (m_scanDepth > 0) {
             // Counts as a file that got no line, so no parent is planned for removal; a sync
             // deletes nothing below it.
@@ -210,25 +250,24 @@ int TreeScan::scanTree(const std::string& directory, int* filesMet) {
     // The other side of this directory is listed once, for both passes, instead of one look
     // per file and per subdirectory.
     OtherSide other;
-    int otherError = 0;
     if ((filePass || f.subdirectories) &&
-        (isUpdateOrMove(m_job->mode) || m_pass == SyncPass::Deletions))
-        otherError = listOtherSide(directory, other);
+        (isUpdateOrMove(m_job->mode) || m_pass == SyncPass::Deletions)) {
+        const int otherError = listOtherSide(directory, other);
+        if (other.state == Counterparts::None)
+            reportUnreadableOtherSide(otherError, other, destinationFor(directory));
+    }
+    if (m_pass == SyncPass::Deletions &&
+        (other.state == Counterparts::None || wasReportedUnreadable(destinationFor(directory)))) {
+        // The source side was not read, here or above, however its entries could be reached:
+        // nothing below is known to be missing there, so nothing is deleted, and neither this
+        // directory nor its parents.
+        if (filesMet)
+            *filesMet = 1;
+        return 0;
+    }
 
     if (filePass) {
-        bool sourceSideUnreadable = false;
-        if (other.state == Counterparts::None && m_pass == SyncPass::Deletions) {
-            // The source side could not be read: nothing here is known to be missing there,
-            // so nothing is deleted, and neither this directory nor its parents.
-            const std::string sourceSide = destinationFor(directory);
-            if (!wasReportedUnreadable(sourceSide)) {
-                m_utility.ShowSystemError(otherError, *other.prefix + kDefaultPattern);
-                noteUnreadable(sourceSide);
-            }
-            ++met;
-            sourceSideUnreadable = true;
-        }
-        while (!sourceSideUnreadable && search->findNextFile()) {
+        while (search->findNextFile()) {
             if (m_utility.PollAbortKey() != 0)
                 return -1;
             if (search->isDirectory())
@@ -246,6 +285,11 @@ int TreeScan::scanTree(const std::string& directory, int* filesMet) {
         while (search->findNextFile()) {
             if (!search->isDirectory() || search->isDots())
                 continue;
+            if (m_checksNesting) {
+                FileStatus status;
+                if (search->status(status) == 0 && meetsOtherTree(status))
+                    return -1;
+            }
             std::string subdirectory = *prefix + search->fileName();
             bool removable = removeEmptied;
             bool otherMissing = false;
@@ -258,15 +302,8 @@ int TreeScan::scanTree(const std::string& directory, int* filesMet) {
                 if (other.state == Counterparts::Listed) {
                     otherMissing = !other.listing->seek(search->fileName());
                     removable = otherMissing || !other.listing->isDirectory();
-                } else if (other.state == Counterparts::Missing) {
-                    otherMissing = removable = true;
                 } else {
-                    FileStatus status;
-                    const int error = m_platform.fileSystem.status(destinationFor(subdirectory),
-                                                                   status, LinkMode::Describe);
-                    removable = error == 0
-                                    ? status.kind != FileKind::Directory
-                                    : error == kErrorPathNotFound || error == kErrorNotADirectory;
+                    otherMissing = removable = true; // the source side is missing here
                 }
             }
 
@@ -311,6 +348,8 @@ void TreeScan::noteUnreadable(std::string_view directory) {
 }
 
 bool TreeScan::wasReportedUnreadable(std::string_view directory) const {
+    if (m_unreadable.empty())
+        return false;
     for (std::string at(withoutTrailingSlashes(directory));;) {
         if (m_unreadable.count(at) != 0)
             return true;
@@ -319,6 +358,38 @@ bool TreeScan::wasReportedUnreadable(std::string_view directory) const {
             return false;
         at = std::move(parent);
     }
+}
+
+void TreeScan::reportUnreadableOtherSide(int error, const OtherSide& other,
+                                         const std::string& directory) {
+    if (wasReportedUnreadable(directory))
+        return;
+    m_utility.ShowSystemError(error, *other.prefix + kDefaultPattern);
+    noteUnreadable(directory);
+}
+
+bool TreeScan::meetsOtherTree(const FileStatus& status) {
+    const Identity directory(status.device, status.inode);
+    bool met = false;
+    if (m_pass == SyncPass::Deletions) {
+        met = m_sourceDirectories.count(directory) != 0;
+    } else {
+        met = directory == m_destinationRoot;
+        if (m_pass == SyncPass::Copies)
+            m_sourceDirectories.insert(directory);
+    }
+    if (!met)
+        return false;
+    m_platform.messageBox.tell(m_pass == SyncPass::Deletions ? kSourceInsideDestination
+                                                             : kDestinationInsideSource);
+    m_refusedNesting = true;
+    return true;
+}
+
+void TreeScan::appendDuplicate(std::unique_ptr<OperationEntry> entry) {
+    entry->setCommand(OperationCommand::Error);
+    entry->lastError = kErrorDuplicateTarget;
+    m_list.append(std::move(entry));
 }
 
 int TreeScan::lookUpCounterpart(OtherSide& other, std::string_view name, FileStatus* status,
@@ -394,7 +465,7 @@ bool TreeScan::planFile(const std::shared_ptr<const std::string>& prefix, Direct
         if (error == 0 && targetStatus.kind == FileKind::Directory) {
             // Passed over: the line has no target facts. A sync clears the directory first.
             if (m_pass == SyncPass::Copies)
-                planTreeRemoval(SharedPath(other.prefix, targetName).str());
+                planTreeRemoval(SharedPath(other.prefix, targetName).str(), targetStatus);
         } else if (error == 0) {
             if (f.dateConditions && f.onlyMissing)
                 return false;
@@ -406,11 +477,19 @@ bool TreeScan::planFile(const std::shared_ptr<const std::string>& prefix, Direct
             if (!always &&
                 !(sourceStatus.lastWriteTime.seconds > targetStatus.lastWriteTime.seconds))
                 return false;
+        } else if (error != kErrorFileNotFound && error != kErrorNotADirectory) {
+            // Neither seen nor known to be missing: a copy could replace what nobody saw.
+            m_list.appendError(SharedPath(other.prefix, targetName), error);
+            return false;
         } else if (f.dateConditions && f.onlyExisting) {
             return false;
         }
         haveTarget = true;
     }
+    // Two names of one directory that the destination pattern makes one: only the first is
+    // written, so no line of the run overwrites another's file.
+    const bool duplicate =
+        haveTarget && !m_keepsNames && !other.plannedNames.emplace(targetName).second;
 
     auto entry = std::make_unique<OperationEntry>();
     if (haveSource)
@@ -442,6 +521,10 @@ bool TreeScan::planFile(const std::shared_ptr<const std::string>& prefix, Direct
     default:
         entry->setCommand(OperationCommand::Delete);
         break;
+    }
+    if (duplicate) {
+        appendDuplicate(std::move(entry));
+        return false; // no file line: its directory is not removed either
     }
     m_list.append(std::move(entry));
     return true;

@@ -11,8 +11,16 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_set>
+#include <utility>
+#include <vector>
 
 namespace ryk {
+
+/// The refusals of a job whose destination lies inside its source, or (for a sync, which
+/// deletes in its destination) whose source lies inside its destination.
+inline constexpr const char* kDestinationInsideSource = "転送先が転送元の中にあります。";
+inline constexpr const char* kSourceInsideDestination = "転送元が転送先の中にあります。";
 
 class DirectorySearch;
 class ListingReadAhead;
@@ -34,6 +42,9 @@ public:
     /// Plans `job` from its source directory as part `pass` of a sync (or as a plain job); the
     /// number of file entries planned, or -1 when the scan failed or was stopped.
     [[nodiscard]] int run(const JobSettings& job, SyncPass pass = SyncPass::None);
+    /// True once a scan found the trees inside each other (a bind mount, say, that no path
+    /// shows) and refused the job; its result was -1 and nothing of the plan may run.
+    bool refusedNesting() const { return m_refusedNesting; }
 
 private:
     /// What is known of the other side of the directory being scanned: the destination of an
@@ -49,6 +60,16 @@ private:
         std::unique_ptr<DirectorySearch> listing;
         /// The other side's directory with its '/', shared by the paths planned in it.
         std::shared_ptr<const std::string> prefix;
+        /// The names planned to be written there; kept only where the destination pattern
+        /// renames, since only then can two names of one directory become one.
+        std::unordered_set<std::string> plannedNames;
+    };
+    /// A directory's device and inode.
+    using Identity = std::pair<uint64_t, uint64_t>;
+    struct IdentityHash {
+        size_t operator()(const Identity& id) const {
+            return id.first * 0x9E3779B97F4A7C15u ^ id.second;
+        }
     };
 
     /// Scans one directory (and, with subdirectories, the tree below it); the number of file
@@ -68,9 +89,9 @@ private:
                           LinkMode links);
     /// Appends a Delete line for the destination-side file or link `path`.
     void planRemoval(SharedPath path, const FileStatus& status);
-    /// Plans the removal of a destination directory and everything in it, deepest first, to
-    /// make way for a file of a sync's source.
-    void planTreeRemoval(const std::string& directory);
+    /// Plans the removal of a destination directory (whose facts are `facts`) and everything
+    /// in it, deepest first, to make way for a file of a sync's source.
+    void planTreeRemoval(const std::string& directory, const FileStatus& facts);
     /// Plans what makes the counterpart, on the `other` side, of the source subdirectory `hit`
     /// (Mkdir with the source's permissions, after the removal of a file or link there in a
     /// sync); Blocked, with an Error line, where something that is no directory stands in
@@ -83,6 +104,13 @@ private:
     /// True when `directory` or one above it was reported unreadable: reported once, for the
     /// directory that could not be read, not again for each below it.
     bool wasReportedUnreadable(std::string_view directory) const;
+    /// Reports a directory of the other side that could not be listed, once.
+    void reportUnreadableOtherSide(int error, const OtherSide& other, const std::string& directory);
+    /// True, after telling the user why, when the scanned directory whose status is `status`
+    /// is (or, in a sync's deletions, holds) a directory of the other tree.
+    bool meetsOtherTree(const FileStatus& status);
+    /// Appends `entry` as an Error line: another line of the plan already writes its target.
+    void appendDuplicate(std::unique_ptr<OperationEntry> entry);
 
     Platform m_platform;
     FileUtility m_utility;
@@ -104,6 +132,17 @@ private:
     std::set<std::string> m_unreadable;
     /// The source tree read ahead of the scan, during run().
     std::unique_ptr<ListingReadAhead> m_readAhead;
+    /// True while directories entered are compared with the other tree by identity.
+    bool m_checksNesting = false;
+    /// The identity of the job's destination root, while m_checksNesting outside a sync's
+    /// deletions.
+    Identity m_destinationRoot;
+    /// Every directory of a sync's source tree met by its first pass: its second, walking the
+    /// destination, deletes nothing in them.
+    std::unordered_set<Identity, IdentityHash> m_sourceDirectories;
+    /// The destination directories a sync's first pass plans to clear, by identity.
+    std::vector<Identity> m_clearedDirectories;
+    bool m_refusedNesting = false;
 };
 
 } // namespace ryk

@@ -51,8 +51,8 @@ namespace {
 
 constexpr unsigned kAllFields = STATX_BASIC_STATS | STATX_BTIME;
 /// What a FileStatus is made of; the change time stands in for a missing birth time.
-constexpr unsigned kFactFields =
-    STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME;
+constexpr unsigned kFactFields = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME |
+                                 STATX_CTIME | STATX_BTIME | STATX_INO;
 
 int statWithFlags(int dirFd, const char* name, int flags, unsigned fields, RawStat& out) {
     struct statx sx;
@@ -64,9 +64,10 @@ int statWithFlags(int dirFd, const char* name, int flags, unsigned fields, RawSt
         out.changeTime = fromStatx(sx.stx_ctime);
         out.creationTime =
             (sx.stx_mask & STATX_BTIME) ? fromStatx(sx.stx_btime) : fromStatx(sx.stx_ctime);
+        // The device comes with every answer, the inode at no cost beside the other facts.
+        out.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+        out.inode = sx.stx_ino;
         if (fields == kAllFields) {
-            out.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
-            out.inode = sx.stx_ino;
             out.owner = sx.stx_uid;
             out.group = sx.stx_gid;
             out.blocks = sx.stx_blocks;
@@ -214,6 +215,8 @@ void toFileStatus(const RawStat& stat, uint32_t attributes, FileStatus& out) {
     out.inode = stat.inode;
     // Only a regular file's length is its contents; a directory's or a link's is bookkeeping.
     out.size = S_ISREG(stat.mode) ? stat.size : 0;
+    out.device = stat.device;
+    out.inode = stat.inode;
 }
 
 } // namespace ryk

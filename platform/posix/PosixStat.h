@@ -35,8 +35,8 @@ int statAt(int dirFd, const char* name, RawStat& out, LinkMode links = LinkMode:
 int statOpenFile(int fd, RawStat& out);
 
 /// Stats `name` (a final link not followed) relative to the directory `dirFd` for what a
-/// FileStatus holds: mode, size and the three times. The identity, owner and block count are
-/// left 0, and a network file system may answer from its cache; 0 or the errno.
+/// FileStatus holds: mode, size, the three times and the identity. The owner and block count
+/// are left 0, and a network file system may answer from its cache; 0 or the errno.
 int statFacts(int dirFd, const char* name, RawStat& out);
 
 /// The file-type bits of `name` (a final link not followed) relative to `dirFd`, for a listing

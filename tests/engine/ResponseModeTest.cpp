@@ -3,10 +3,12 @@
 #include "engine/TransferJob.h"
 #include "platform/ErrorCodes.h"
 
+#include "platform/ErrorCodes.h"
 #include "platform/TextCodec.h"
 #include "support/EngineFixture.h"
 
 #include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -98,6 +100,26 @@ TEST_F(ResponseModeTest, EachKeywordPlansItsLine) {
                               "Mkdir \"new\" ",
                               "Rmdir \"old\" ",
                           }));
+}
+
+TEST_F(ResponseModeTest, LinesNeverWriteOneTargetTwice) {
+    const std::string t = tmp.path() + "/";
+    std::filesystem::create_directory_symlink(t + "dst", t + "link");
+    // The same target named another way, renamed onto, or made twice.
+    const auto planned = plan("Copy " + t + "src/a.txt " + t + "dst/\n" +
+                              "Copy " + t + "src/a.txt " + t + "link/./\n" +
+                              "Update " + t + "src/b.c " + t + "dst/a.txt\n" +
+                              "Copy " + t + "src/c.h " + t + "dst/\n" +
+                              "Mkdir " + t + "new\n" + "Mkdir " + t + "new/\n");
+    EXPECT_EQ(planned, (std::vector<std::string>{
+                           "Copy \"src/a.txt\" \"dst/a.txt\"",
+                           "Error \"src/a.txt\" \"link/./a.txt\"",
+                           "Error \"src/b.c\" \"dst/a.txt\"",
+                           "Copy \"src/c.h\" \"dst/c.h\"",
+                           "Mkdir \"new\" ",
+                           "Error \"new/\" ",
+                       }));
+    EXPECT_EQ(job->list().at(1)->lastError, kErrorDuplicateTarget);
 }
 
 TEST_F(ResponseModeTest, CommentsQuotesAndCarriedModes) {

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -106,16 +107,41 @@ TEST_F(SafetyTest, SpecialFilesAreNeverOpened) {
 
 TEST_F(SafetyTest, SyncDeletesNothingBelowWhatItCouldNotRead) {
     tmp.writeFile("src/keep/a.txt", "a");
+    tmp.writeFile("src/keep/sub/s.txt", "s");
     tmp.writeFile("src/b.txt", "b");
     tmp.writeFile("dst/keep/a.txt", "a");
     tmp.writeFile("dst/keep/deep/c.txt", "c");
+    tmp.writeFile("dst/keep/sub/extra.txt", "e");
     tmp.writeFile("dst/gone.txt", "g");
-    fileSystem.unreadableDirectory = tmp / "src/keep";
-    auto job = planned(TransferMode::Sync, tmp / "src", tmp / "dst");
-    // The unreadable directory is reported once; only what is known to be gone is deleted.
-    EXPECT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(lines(*job), (std::vector<std::string>{"Copy \"src/b.txt\" \"dst/b.txt\"",
-                                                     "Delete \"dst/gone.txt\" "}));
+    const std::vector<std::string> onlyKnown = {"Copy \"src/b.txt\" \"dst/b.txt\"",
+                                                "Delete \"dst/gone.txt\" "};
+    const struct {
+        std::string unreadable, unlistable;
+        std::vector<std::string> lines;
+    } cases[] = {
+        // A source directory not read: however its entries could be reached, nothing below it
+        // is known to be gone.
+        {tmp / "src/keep", "", onlyKnown},
+        {"", tmp / "src/keep", onlyKnown},
+        // A destination directory not read is never taken as empty: what cannot be seen there
+        // is not written over, what can is looked at one by one.
+        {tmp / "dst/keep", "",
+         {"Copy \"src/b.txt\" \"dst/b.txt\"", "Error \"dst/keep/a.txt\" ",
+          "Error \"dst/keep/sub\" ", "Delete \"dst/gone.txt\" "}},
+        {"", tmp / "dst/keep",
+         {"Copy \"src/b.txt\" \"dst/b.txt\"", "Update \"src/keep/a.txt\" \"dst/keep/a.txt\"",
+          "Copy \"src/keep/sub/s.txt\" \"dst/keep/sub/s.txt\"", "Delete \"dst/gone.txt\" "}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.unreadable + c.unlistable);
+        messages.shown.clear();
+        fileSystem.unreadableDirectory = c.unreadable;
+        fileSystem.unlistableDirectory = c.unlistable;
+        auto job = planned(TransferMode::Sync, tmp / "src", tmp / "dst");
+        // Reported once, for the directory that could not be read.
+        EXPECT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(lines(*job), c.lines);
+    }
 }
 
 TEST_F(SafetyTest, SyncConvergesWhereFilesAndDirectoriesTradePlaces) {
@@ -173,6 +199,57 @@ TEST_F(SafetyTest, TreesInsideEachOtherAreRefused) {
         EXPECT_EQ(messages.texts(),
                   c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
     }
+}
+
+/// A directory bound onto another for the time of a test, as `mount --bind` does.
+struct BindMount {
+    BindMount(const std::string& from, const std::string& onto) : target(onto) {
+        mounted = mount(from.c_str(), onto.c_str(), nullptr, MS_BIND, nullptr) == 0;
+    }
+    ~BindMount() {
+        if (mounted)
+            umount2(target.c_str(), MNT_DETACH);
+    }
+    std::string target;
+    bool mounted = false;
+};
+
+TEST_F(SafetyTest, TreesInsideEachOtherByIdentityAreRefusedWhilePlanning) {
+    tmp.writeFile("src/x", "the source's own x");
+    tmp.writeFile("src/sub/s.txt", "s");
+    tmp.makeDir("dst/in");
+    tmp.writeFile("dst/only-here.txt", "d");
+    const struct {
+        TransferMode mode;
+        bool recursive;
+        std::string from, onto; // what is bound where: no path shows it
+        const char* message;
+    } cases[] = {
+        // The destination is a directory of the source, or one is bound inside the source.
+        {TransferMode::Sync, true, tmp / "src/sub", tmp / "dst", "転送先が転送元の中にあります。"},
+        {TransferMode::Update, true, tmp / "dst", tmp / "src/sub", "転送先が転送元の中にあります。"},
+        // The source, or a part of it, inside the destination: the deletions would reach it.
+        {TransferMode::Sync, true, tmp / "src", tmp / "dst/in", "転送元が転送先の中にあります。"},
+        {TransferMode::Sync, true, tmp / "src/sub", tmp / "dst/in", "転送元が転送先の中にあります。"},
+        // Cleared to make way for the source's file x, it would take the source with it.
+        {TransferMode::Sync, false, tmp / "src", tmp / "dst/x", "転送元が転送先の中にあります。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.from + " onto " + c.onto);
+        tmp.makeDir(c.onto.substr(tmp.path().size() + 1));
+        const BindMount bind(c.from, c.onto);
+        if (!bind.mounted)
+            GTEST_SKIP() << "binding a directory needs root";
+        messages.shown.clear();
+        bool accepted = false;
+        auto job = newJob(settings(c.mode, tmp / "src", tmp / "dst",
+                                   c.recursive ? recursive() : OptionFlags{}),
+                          &accepted);
+        ASSERT_TRUE(accepted);
+        EXPECT_FALSE(job->PlanJob());
+        EXPECT_EQ(messages.texts(), std::vector<std::string>{c.message});
+    }
+    EXPECT_EQ(tmp.readFile("src/x"), "the source's own x");
 }
 
 TEST_F(SafetyTest, CopiesKeepModesHolesAndOnlyTheRightsTheyMay) {

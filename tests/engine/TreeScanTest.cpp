@@ -1,5 +1,6 @@
 #include "engine/TransferJob.h"
 
+#include "platform/ErrorCodes.h"
 #include "support/EngineFixture.h"
 #include "support/ScopedTimeZone.h"
 
@@ -151,6 +152,46 @@ TEST_F(TreeScanTest, PatternsExclusionsAndDestinationNames) {
     EXPECT_EQ(job->list().at(0)->command, OperationCommand::Copy);
     EXPECT_TRUE(job->list().at(0)->target.foundPath().empty());
     EXPECT_EQ(job->list().at(0)->target.path, dst + "/a.c");
+}
+
+TEST_F(TreeScanTest, SeveralFilesNeverLandOnOneName) {
+    const std::string src = tmp.makeDir("src");
+    const std::string dst = tmp.makeDir("dst");
+    tmp.writeFile("src/a.doc", "a.doc");
+    tmp.writeFile("src/a.txt", "a.txt");
+    tmp.writeFile("src/B.txt", "B");
+    tmp.writeFile("src/b.txt", "b");
+    tmp.writeFile("src/d/a.txt", "d/a");
+    const struct {
+        TransferMode mode;
+        std::string letters, destinationPattern;
+        std::vector<std::string> lines;
+    } cases[] = {
+        // Only the first line writes the name; the others are Error lines and stay where they
+        // are (so their directory is not removed either).
+        {TransferMode::Move, "", "notes",
+         {"Move src/a.doc dst/notes", "Error src/a.txt dst/notes", "Error src/B.txt dst/notes",
+          "Error src/b.txt dst/notes"}},
+        // Names that differ in case are other files; one name in two directories is two.
+        {TransferMode::Update, "r", "*.bak",
+         {"Copy src/a.doc dst/a.bak", "Error src/a.txt dst/a.bak", "Copy src/B.txt dst/B.bak",
+          "Copy src/b.txt dst/b.bak", "Mkdir dst/d", "Copy src/d/a.txt dst/d/a.bak"}},
+        // A file renamed onto a subdirectory's name: the directory is left out.
+        {TransferMode::Update, "r", "d",
+         {"Copy src/a.doc dst/d", "Error src/a.txt dst/d", "Error src/B.txt dst/d",
+          "Error src/b.txt dst/d", "Error dst/d"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.destinationPattern);
+        EXPECT_EQ(plan(c.mode, c.letters, src, "*.*", dst, c.destinationPattern), c.lines);
+    }
+    EXPECT_EQ(job->list().at(1)->lastError, kErrorDuplicateTarget);
+    EXPECT_EQ(job->list().at(4)->lastError, kErrorDuplicateTarget);
+
+    plan(TransferMode::Move, "", src, "*.*", dst, "notes");
+    EXPECT_EQ(run(*job).errors, 0);
+    EXPECT_EQ(tmp.readFile("dst/notes"), "a.doc");
+    EXPECT_EQ(tmp.readFile("src/b.txt"), "b");
 }
 
 TEST_F(TreeScanTest, DirectoryLinesPerRecursionOption) {

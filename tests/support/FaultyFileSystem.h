@@ -164,15 +164,23 @@ private:
     uint64_t m_done = 0;
 };
 
+/// True when `path` is `directory` or lies below it.
+inline bool isAtOrBelow(std::string_view path, std::string_view directory) {
+    return !directory.empty() && path.starts_with(directory) &&
+           (path.size() == directory.size() || path[directory.size()] == '/');
+}
+
 /// A directory search of the real file system that notes every search it starts, and cannot
 /// list one directory and what lies below it, as a directory the user may not read (root reads
-/// everything, so it is injected).
+/// everything, so it is injected); nor list another whose entries can still be reached, as
+/// one the user may enter but not read.
 class RefusingSearch : public ForwardingDirectorySearch {
 public:
     RefusingSearch(std::unique_ptr<DirectorySearch> real, std::string refused,
-                   std::vector<std::string>& started, std::mutex& startedMutex)
+                   std::string unlistable, std::vector<std::string>& started,
+                   std::mutex& startedMutex)
         : ForwardingDirectorySearch(std::move(real)), m_refused(std::move(refused)),
-          m_started(started), m_startedMutex(startedMutex) {}
+          m_unlistable(std::move(unlistable)), m_started(started), m_startedMutex(startedMutex) {}
 
     int findFile(std::string_view pathOrPattern) override {
         {
@@ -180,14 +188,17 @@ public:
             m_started.emplace_back(pathOrPattern);
         }
         const std::string_view p = pathOrPattern;
-        if (!m_refused.empty() && p.starts_with(m_refused) &&
-            (p.size() == m_refused.size() || p[m_refused.size()] == '/'))
+        if (isAtOrBelow(p, m_refused))
+            return EACCES;
+        if (!m_unlistable.empty() && p.rfind('/') == m_unlistable.size() &&
+            isAtOrBelow(p, m_unlistable) && p.find_first_of("*?") != std::string_view::npos)
             return EACCES;
         return ForwardingDirectorySearch::findFile(pathOrPattern);
     }
 
 private:
     std::string m_refused;
+    std::string m_unlistable;
     std::vector<std::string>& m_started;
     std::mutex& m_startedMutex;
 };
@@ -206,8 +217,12 @@ public:
     int attributesError = 0;
     LineFaults lineFaults;
     BlockFaults blockFaults;
-    /// Searches of this directory or below it fail with EACCES; empty for none.
+    /// Searches of this directory or below it, and the status of what lies below it, fail with
+    /// EACCES; empty for none.
     std::string unreadableDirectory;
+    /// Listings of this directory fail with EACCES, but what lies in it can be reached; empty
+    /// for none.
+    std::string unlistableDirectory;
     /// Stat plays a file system whose listings never tell an entry's type.
     EntryTypes entryTypes = EntryTypes::FromListing;
     /// Every path or pattern a search was started with, and every path whose status was asked,
@@ -219,7 +234,8 @@ public:
 
     std::unique_ptr<DirectorySearch> newSearch() override {
         return std::make_unique<RefusingSearch>(std::make_unique<PosixDirectorySearch>(entryTypes),
-                                                unreadableDirectory, searched, recordMutex);
+                                                unreadableDirectory, unlistableDirectory, searched,
+                                                recordMutex);
     }
     std::unique_ptr<FileCopy> newCopy() override {
         return std::make_unique<FaultyFileCopy>(ForwardingFileSystem::newCopy(), copyFaults);
@@ -229,6 +245,8 @@ public:
             const std::lock_guard lock(recordMutex);
             statused.push_back(path);
         }
+        if (path != unreadableDirectory && isAtOrBelow(path, unreadableDirectory))
+            return EACCES;
         return ForwardingFileSystem::status(path, out, links);
     }
     int renameNoReplace(const TreePath& from, const TreePath& to) override {
