@@ -63,6 +63,16 @@ bool FileUtility::isExistingDirectory(const std::string& path) const {
            (status.attributes & attr::kDirectory);
 }
 
+bool FileUtility::isFileSystemRoot(const std::string& directory) const {
+    FileSystem& fs = m_platform.fileSystem;
+    uint64_t rootDevice = 0;
+    uint64_t rootInode = 0;
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    return fs.identity("/", rootDevice, rootInode) == 0 &&
+           fs.identity(directory, device, inode) == 0 && device == rootDevice && inode == rootInode;
+}
+
 std::string FileUtility::FormatSize(int64_t bytes) {
     const bool negative = bytes < 0;
     // The magnitude as unsigned, so the most negative value has one too.

@@ -22,6 +22,9 @@ public:
     bool IsDirectoryMatch(const std::string& path, int* error = nullptr) const;
     /// True when `path` itself (not a pattern) is a directory or a link to one.
     bool isExistingDirectory(const std::string& path) const;
+    /// True when `directory` is the file-system root, by identity ("//", "/..", a link to it):
+    /// never a directory to delete from, move from or sync into.
+    bool isFileSystemRoot(const std::string& directory) const;
     /// "0 byte.", "1,000 bytes.", "1.5G".
     static std::string FormatSize(int64_t bytes);
     /// Free bytes for the caller and total bytes of the file system holding `path` (or, for a

@@ -415,6 +415,14 @@ int ResponsePlanner::planLine(std::string_view line) {
         }
     }
 
+    // As rm refuses "rm -rf /": the root is never a directory to delete or move from.
+    if ((m_job.mode == TransferMode::Delete || m_job.mode == TransferMode::Move) &&
+        FileUtility(m_platform).isFileSystemRoot(m_job.sourceDirectory)) {
+        m_list.appendError(std::string(field1), kErrorRootRefused);
+        m_job.mode = TransferMode::Response;
+        return 1;
+    }
+
     // A missing directory becomes an error line of its own instead of one message box per
     // line; the other lines still plan.
     for (const std::string* directory :

@@ -96,7 +96,7 @@ bool TransferJob::SetPaths(const std::string& sourceDirectory, const std::string
     const char* rootMessage = m_job.mode == TransferMode::Delete ? kRootNotDeleted
                               : m_job.mode == TransferMode::Move ? kRootNotMoved
                                                                  : nullptr;
-    if (rootMessage && isFileSystemRoot(m_job.sourceDirectory)) {
+    if (rootMessage && m_utility.isFileSystemRoot(m_job.sourceDirectory)) {
         m_platform.messageBox.tell(rootMessage + m_job.sourceDirectory);
         return false;
     }
@@ -120,16 +120,6 @@ bool TransferJob::SetPaths(const std::string& sourceDirectory, const std::string
     }
     m_focusControl = kFocusNone;
     return true;
-}
-
-bool TransferJob::isFileSystemRoot(const std::string& directory) const {
-    FileSystem& fs = m_platform.fileSystem;
-    uint64_t rootDevice = 0;
-    uint64_t rootInode = 0;
-    uint64_t device = 0;
-    uint64_t inode = 0;
-    return fs.identity("/", rootDevice, rootInode) == 0 &&
-           fs.identity(directory, device, inode) == 0 && device == rootDevice && inode == rootInode;
 }
 
 bool TransferJob::takeSyncSource() {
@@ -181,7 +171,7 @@ bool TransferJob::takeSyncDestination() {
     } else if (!checkDirectory(directory, true)) {
         return false;
     }
-    if (isFileSystemRoot(directory)) {
+    if (m_utility.isFileSystemRoot(directory)) {
         m_platform.messageBox.tell(kRootNotSynced + directory);
         return false;
     }

@@ -82,8 +82,6 @@ private:
     bool checkDirectory(const std::string& path, bool isDestination);
     /// Plans Mkdir lines for every missing level of a destination directory path.
     void planDestinationPath(const std::string& path);
-    /// True when `directory` is the file-system root, by identity ("//", "/..", a link to it).
-    bool isFileSystemRoot(const std::string& directory) const;
     /// A sync's source: a bare name is its directory; no directory at all is refused.
     bool takeSyncSource();
     /// A sync's destination as one existing directory (or one to make); false after a message.

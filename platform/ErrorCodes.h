@@ -48,5 +48,7 @@ inline constexpr int kErrorNotText = kErrorOwnBase + 10;
 /// A symbolic link that another user may have put there, or one that leads to a file that is
 /// not the user's own: not written through.
 inline constexpr int kErrorUntrustedLink = kErrorOwnBase + 11;
+/// The file-system root named as the directory to delete or move from: never acted on.
+inline constexpr int kErrorRootRefused = kErrorOwnBase + 12;
 
 } // namespace ryk

@@ -20,6 +20,8 @@ std::string errorText(int code) {
         return "The target changed after planning: not overwritten";
     case kErrorSourceReplaced:
         return "The source was replaced after it was copied: not deleted";
+    case kErrorRootRefused:
+        return "The file-system root (/) is never deleted or moved from";
     case kErrorDuplicateTarget:
         return "Another line of this plan writes the same target";
     case kErrorMetadataNotKept:

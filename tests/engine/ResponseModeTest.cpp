@@ -102,6 +102,17 @@ TEST_F(ResponseModeTest, EachKeywordPlansItsLine) {
                           }));
 }
 
+TEST_F(ResponseModeTest, RootIsNeverDeletedOrMovedFrom) {
+    // Planned only: each must become an Error line before any scan of "/" begins.
+    const std::vector<std::string> lines = {"Delete /", "Delete //*.*", "Move /.. " + dst + "/"};
+    for (const std::string& line : lines) {
+        EXPECT_EQ(plan(line + "\n").size(), 1u) << line;
+        ASSERT_EQ(job->list().size(), 1u);
+        EXPECT_EQ(job->list().at(0)->command, OperationCommand::Error) << line;
+        EXPECT_EQ(job->list().at(0)->lastError, kErrorRootRefused) << line;
+    }
+}
+
 TEST_F(ResponseModeTest, LinesNeverWriteOneTargetTwice) {
     const std::string t = tmp.path() + "/";
     std::filesystem::create_directory_symlink(t + "dst", t + "link");
