@@ -74,9 +74,11 @@ int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyPr
                          bool* stopRequested) {
     const FileUtility utility(platform);
     WindowListener listener(utility, entry, window);
+    // A move deletes its source next: its copy is on disk first.
+    const bool durable = !copiesData(entry.command);
     const CopyOutcome outcome =
         copyWholeFile(platform.fileSystem, entry.source.treePath(), entry.target.treePath(),
-                      commitModeFor(entry.command), &listener);
+                      commitModeFor(entry.command), &listener, durable);
     entry.lastError = outcome.error;
     if (outcome.stopped && stopRequested)
         *stopRequested = true;
@@ -90,7 +92,9 @@ int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyPr
         platform.messageBox.tell("日付が設定できません", MessageIcon::Exclamation);
     if (outcome.attributesError != 0)
         utility.ShowSystemError(outcome.attributesError);
-    return 1;
+    // The copy is in place, but without all of the source's facts: the line says so.
+    entry.lastError = outcome.keptError();
+    return entry.lastError == 0 ? 1 : 0;
 }
 
 } // namespace ryk

@@ -226,6 +226,8 @@ public:
     /// The error code (an errno or one of our own) of the last failure, 0 when none.
     int32_t lastError = 0;
     FileFacts source;
+    /// For a Mkdir that mirrors a source directory, that directory (never found: nothing
+    /// stands at a Mkdir's target).
     FileFacts target;
 };
 

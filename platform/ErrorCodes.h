@@ -40,5 +40,7 @@ inline constexpr int kErrorSourceReplaced = kErrorOwnBase + 6;
 inline constexpr int kErrorDuplicateTarget = kErrorOwnBase + 7;
 /// The copy is complete, but the ACLs or extended attributes could not all be kept.
 inline constexpr int kErrorMetadataNotKept = kErrorOwnBase + 8;
+/// The copy is complete, but the source's times could not be read or given to it.
+inline constexpr int kErrorTimesNotKept = kErrorOwnBase + 9;
 
 } // namespace ryk

@@ -20,7 +20,7 @@ CopyOutcome failed(FileCopy& copy, int error, bool stopped = false) {
 } // namespace
 
 CopyOutcome copyWholeFile(FileSystem& fileSystem, const TreePath& source, const TreePath& target,
-                          CommitMode mode, CopyListener* listener) {
+                          CommitMode mode, CopyListener* listener, bool durable) {
     const std::unique_ptr<FileCopy> copy = fileSystem.newCopy();
     if (const int error = copy->open(source, target))
         return failed(*copy, error);
@@ -62,6 +62,10 @@ CopyOutcome copyWholeFile(FileSystem& fileSystem, const TreePath& source, const 
     // Times of a source whose facts cannot be read again are not trusted.
     outcome.timesError = statusError != 0 ? statusError : copy->copyTimes();
     outcome.attributesError = copy->copyAttributes();
+    if (durable) {
+        if (const int error = copy->flush())
+            return failed(*copy, error);
+    }
     if (const int error = copy->commit(mode))
         return failed(*copy, error);
     return outcome;

@@ -24,6 +24,8 @@ std::string errorText(int code) {
         return "Another line of this plan writes the same target";
     case kErrorMetadataNotKept:
         return "Copied, but its ACLs or extended attributes could not all be kept";
+    case kErrorTimesNotKept:
+        return "Copied, but its times could not be kept";
     default:
         break;
     }

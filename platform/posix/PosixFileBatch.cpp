@@ -38,11 +38,13 @@ BatchResult PosixFileBatch::run(BatchFunction function, const std::vector<TreePa
     return result;
 }
 
-int PosixFileBatch::copyItem(const TreePath& from, const TreePath& to, CommitMode mode) {
+int PosixFileBatch::copyItem(const TreePath& from, const TreePath& to, CommitMode mode,
+                             bool durable) {
     // The cancel is asked between items; a signal alone does not end a copy. Times and
     // attributes the target's file system cannot hold (a FAT memory stick) do not undo a
-    // complete copy: a batch asks nobody about them.
-    return copyWholeFile(m_fileSystem, from, to, mode, nullptr).error;
+    // complete copy, but the item says it lacks them.
+    const CopyOutcome outcome = copyWholeFile(m_fileSystem, from, to, mode, nullptr, durable);
+    return outcome.error != 0 ? outcome.error : outcome.keptError();
 }
 
 int PosixFileBatch::moveItem(const TreePath& from, const TreePath& to, CommitMode mode) {
@@ -51,7 +53,8 @@ int PosixFileBatch::moveItem(const TreePath& from, const TreePath& to, CommitMod
         return error;
     // Another file system, or an older target to replace: a complete copy takes the target's
     // place first (a read-only target is refused), and only then the source goes.
-    if (const int copyError = copyItem(from, to, mode))
+    // A copy without all of the source's facts keeps the source, which still has them.
+    if (const int copyError = copyItem(from, to, mode, true))
         return copyError;
     return m_fileSystem.removeFile(from);
 }

@@ -20,7 +20,8 @@ public:
                     const std::vector<TreePath>& to, const std::vector<CommitMode>& modes) override;
 
 private:
-    int copyItem(const TreePath& from, const TreePath& to, CommitMode mode);
+    /// A `durable` copy (a move's) is on disk before it answers.
+    int copyItem(const TreePath& from, const TreePath& to, CommitMode mode, bool durable = false);
     int moveItem(const TreePath& from, const TreePath& to, CommitMode mode);
 
     FileSystem& m_fileSystem;

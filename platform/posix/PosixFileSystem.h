@@ -17,6 +17,10 @@ public:
     int renameNoReplace(const TreePath& from, const TreePath& to) override;
     int removeFile(const TreePath& path) override;
     int makeDirectory(const TreePath& path, uint32_t permissions = 0) override;
+    int copyDirectoryFacts(const TreePath& from, const TreePath& made,
+                           DirectoryFinish& finish) override;
+    int finishDirectory(const TreePath& made, const DirectoryFinish& finish) override;
+    int flushWrites() override;
     int removeDirectory(const TreePath& path) override;
     void keepDirectoriesOpen(bool keep) override;
     int resolvePath(const std::string& path, std::string& resolved) override;
