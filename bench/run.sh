@@ -11,7 +11,7 @@ usage: bench/run.sh [-n RUNS] [-b BIG_RUNS] [--only LIST] [--keep] [SCRATCH_PARE
 
   -n RUNS        timed rounds for the plan and the small-file copy (default 9, at least 5)
   -b BIG_RUNS    timed rounds for the 1 GiB copies (default 7)
-  --only LIST    only these measurements, comma-separated: plan, run, big, sync, reflink
+  --only LIST    only these measurements, comma-separated: plan, run, big, sync, reflink, move
                  (default all of them)
   --keep         keep the scratch trees (they are removed by default)
   SCRATCH_PARENT where the scratch directory is made (default $RYK_BENCH_DIR, else $TMPDIR
@@ -24,7 +24,7 @@ EOF
 RUNS=9
 BIG_RUNS=7
 KEEP=0
-ONLY=plan,run,big,sync,reflink
+ONLY=plan,run,big,sync,reflink,move
 PARENT="${RYK_BENCH_DIR:-${TMPDIR:-/tmp}}"
 while (($# > 0)); do
     case "$1" in
@@ -44,7 +44,7 @@ fi
 
 for part in ${ONLY//,/ }; do
     case "$part" in
-    plan | run | big | sync | reflink) ;;
+    plan | run | big | sync | reflink | move) ;;
     *) echo "run.sh: unknown measurement '$part' in --only" >&2; exit 2 ;;
     esac
 done
@@ -91,10 +91,11 @@ if [[ -f $DELETED_AT ]]; then
         say "$LATE_NOTE"
     fi
 fi
-# The reflink image, mounted by section 5, is unmounted whatever happens.
-XFS_MOUNT=""
+# The images mounted by sections 5 and 6 are unmounted whatever happens.
+XFS_MOUNT="" MOVE_MOUNT=""
 cleanup() {
     [[ -n $XFS_MOUNT ]] && umount -- "$XFS_MOUNT"
+    [[ -n $MOVE_MOUNT ]] && umount -- "$MOVE_MOUNT"
     if ((KEEP)); then
         say "scratch kept: $SCRATCH"
     else
@@ -496,6 +497,43 @@ if wanted reflink; then
         fi
         ROWS+=("$(printf '%-34s %9s %9s %7s %7s  %s' "$SPACE_LABEL" "$oursUsed" "$cpUsed" - \
             "<=${SPACE_MAX_MIB}M" "$verdict")")
+    fi
+fi
+
+# --- 6. moving 20,000 files of 4 KiB to another file system -----------------------------------
+# A move across file systems copies; ours puts each copy on disk (file, then directory) before
+# it deletes the source, which mv does not. The destination is a loop-mounted ext4 image, so
+# the flushes reach a real (if virtual) disk; a tmpfs would make them free.
+MOVE_LABEL="move 20k x 4 KiB across fs vs mv"
+if wanted move; then
+    IMG6="$SCRATCH/move.img" MNT6="$SCRATCH/movefs"
+    why=""
+    if ! command -v mkfs.ext4 >/dev/null 2>&1; then
+        why="no mkfs.ext4 (apt-get install e2fsprogs)"
+    elif ! truncate -s 2G "$IMG6" || ! mkfs.ext4 -q -F "$IMG6" >/dev/null 2>&1; then
+        why="mkfs.ext4 failed"
+    elif ! mkdir -- "$MNT6" || ! mount -o loop "$IMG6" "$MNT6" 2>/dev/null; then
+        why="cannot loop-mount an image (needs root and a loop device)"
+    fi
+    if [[ -n $why ]]; then
+        say "== 6. move: $why"
+        skip_row "$MOVE_LABEL" 10 "$why"
+    else
+        MOVE_MOUNT=$MNT6
+        T6="$SCRATCH/move/template" S6="$SCRATCH/move/src" D6="$MNT6/dst"
+        say "== building the move tree (20,000 files of 4 KiB in 200 directories)"
+        make_copy_tree "$T6"
+        # A fresh source from the template and an empty destination before each run, untimed.
+        fresh_move=(eval 'rm -rf -- "$S6" "$D6" && cp -a "$T6" "$S6" && mkdir -- "$D6" && sync')
+        ryk_move=("$RYK" --run -m -r "$S6/" "$D6/")
+        mv_all=(sh -c 'mv -- "$1"/* "$2"/' sh "$S6" "$D6")
+        check_move() {
+            diff -r -q "$T6" "$D6" >/dev/null || { echo "moved contents differ"; return 1; }
+            [[ -z $(find "$S6" -type f -print -quit) ]] || { echo "source files left"; return 1; }
+        }
+        say "== 6. move: ryk-cli --run -m -r SRC/ DST/ vs mv SRC/* DST/ onto an ext4 image (fresh SRC and empty DST before each run, untimed)"
+        measure move "$RUNS" fresh_move check_move ryk_move mv_all
+        row move 1 "$MOVE_LABEL" 10
     fi
 fi
 

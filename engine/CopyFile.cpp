@@ -83,9 +83,11 @@ int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyPr
                          bool* copiedSourceKnown) {
     const FileUtility utility(platform);
     WindowListener listener(utility, entry, window);
+    // A move deletes its source next: its copy is on disk first.
+    const bool durable = !copiesData(entry.command);
     const CopyOutcome outcome =
         copyWholeFile(platform.fileSystem, entry.source.treePath(), entry.target.treePath(),
-                      plannedTargetFor(entry), &listener);
+                      plannedTargetFor(entry), &listener, durable);
     entry.lastError = outcome.error;
     if (copiedSource)
         *copiedSource = outcome.source;
@@ -103,7 +105,9 @@ int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyPr
         platform.messageBox.tell("日付が設定できません", MessageIcon::Exclamation);
     if (outcome.attributesError != 0)
         utility.ShowSystemError(outcome.attributesError);
-    return 1;
+    // The copy is in place, but without all of the source's facts: the line says so.
+    entry.lastError = outcome.keptError();
+    return entry.lastError == 0 ? 1 : 0;
 }
 
 } // namespace ryk

@@ -22,8 +22,10 @@ PlannedTarget plannedTargetFor(const OperationEntry& entry);
 /// with progress in `window` for files above one chunk, then gives the copy the source's times,
 /// permission bits and stored attributes. The copy replaces the target only once it is complete
 /// (Copy and Move never replace a file that appeared since planning, Update and Up&Move only the
-/// file the plan found). Answers 1 when copied, 0 when not (`lastError` says why; the target is
-/// as it was). `stopRequested` is set when the user stopped the run during the copy;
+/// file the plan found); a move's copy is on disk before this answers. Answers 1 when copied, 0
+/// when not (`lastError` says why; the target is as it was) or when the copy took the target's
+/// place without the source's times or attributes (`lastError` kErrorTimesNotKept or
+/// kErrorMetadataNotKept). `stopRequested` is set when the user stopped the run during the copy;
 /// `copiedSource` (when given) receives the facts of the source file copied, and
 /// `copiedSourceKnown` whether they could be read.
 [[nodiscard]] int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyProgressSink& window,

@@ -95,7 +95,8 @@ void appendClipboardLine(std::string& line, const OperationEntry& entry) {
     line += ' ';
     appendQuoted(line, entry.source.path);
     line += ' ';
-    if (!entry.target.path.empty())
+    // A Mkdir's target is the source directory it mirrors: not part of the line.
+    if (!entry.target.path.empty() && entry.command != OperationCommand::Mkdir)
         appendQuoted(line, entry.target.path);
 }
 

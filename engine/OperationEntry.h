@@ -249,6 +249,8 @@ private:
 
 public:
     FileFacts source;
+    /// For a Mkdir that mirrors a source directory, that directory (never found: nothing
+    /// stands at a Mkdir's target).
     FileFacts target;
 };
 

@@ -104,8 +104,40 @@ RunSummary RunDriver::OnOK(CopyProgressSink& progress) {
         }
     }
     m_batch.flush();
+    if (!finishRun())
+        ++m_runErrors;
     progress.setVisible(false);
     return RunSummary{m_runErrors + m_batch.failed(), row == total && !stopRequested()};
+}
+
+bool RunDriver::finishRun() {
+    FileSystem& fs = m_platform.fileSystem;
+    // The deepest first: the list makes a directory before those below it.
+    for (auto made = m_madeDirectories.rbegin(); made != m_madeDirectories.rend(); ++made)
+        if (const int error = fs.finishDirectory(made->first, made->second))
+            m_utility.ShowSystemError(error, made->first.path);
+    m_madeDirectories.clear();
+    // "Done" means on disk.
+    if (const int error = fs.flushWrites()) {
+        m_utility.ShowSystemError(error);
+        return false;
+    }
+    return true;
+}
+
+int RunDriver::makeDirectory(OperationEntry& entry) {
+    FileSystem& fs = m_platform.fileSystem;
+    const TreePath made = entry.source.treePath();
+    if (const int error = fs.makeDirectory(made, entry.source.permissions))
+        return error;
+    // A Mkdir of the tree scan names the source directory it mirrors as its target.
+    if (entry.target.path.empty())
+        return 0;
+    DirectoryFinish finish;
+    const int error = fs.copyDirectoryFacts(entry.target.treePath(), made, finish);
+    if (finish.known)
+        m_madeDirectories.emplace_back(made, finish);
+    return error;
 }
 
 bool RunDriver::copyEntryFile(OperationEntry& entry, CopyProgressSink& progress,
@@ -161,7 +193,7 @@ EntryOutcome RunDriver::ExecuteEntry(OperationEntry& entry, CopyProgressSink& pr
         error = fs.removeDirectory(entry.source.treePath());
         break;
     case OperationCommand::Mkdir:
-        error = fs.makeDirectory(entry.source.treePath(), entry.source.permissions);
+        error = makeDirectory(entry);
         break;
     case OperationCommand::Find:
     case OperationCommand::Error:

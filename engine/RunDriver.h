@@ -7,6 +7,8 @@
 #include "platform/Platform.h"
 
 #include <cstddef>
+#include <utility>
+#include <vector>
 
 namespace ryk {
 
@@ -32,12 +34,20 @@ private:
     /// Copies the file of a copying entry, noting a stop the user asked for during the copy.
     bool copyEntryFile(OperationEntry& entry, CopyProgressSink& progress,
                        FileStatus* copiedSource = nullptr, bool* copiedSourceKnown = nullptr);
+    /// Makes the directory of a Mkdir entry, with the facts of the source directory it mirrors.
+    int makeDirectory(OperationEntry& entry);
+    /// Gives the directories this run made their last facts, now that they are filled, and
+    /// puts what the run wrote on disk; false when that failed (it was said).
+    bool finishRun();
 
     Platform m_platform;
     FileUtility m_utility;
     OperationList& m_list;
     RunObserver& m_observer;
     ShellBatch m_batch;
+    /// The directories this run made from source directories, in the order made, with what
+    /// they get once filled.
+    std::vector<std::pair<TreePath, DirectoryFinish>> m_madeDirectories;
     size_t m_currentRow = 0;
     int m_runErrors = 0;
     bool m_stopRequested = false;

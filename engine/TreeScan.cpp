@@ -185,6 +185,9 @@ TreeScan::DestinationState TreeScan::prepareDestinationSubdirectory(DirectorySea
     OperationEntry& mkdir = m_list.appendLine(OperationCommand::Mkdir, std::move(destination));
     mkdir.source.rootLength = m_job->destinationDirectory.size();
     mkdir.source.permissions = static_cast<uint16_t>(permissions);
+    // The run gives the new directory the rest of the source directory's facts.
+    mkdir.target.path = SharedPath(hit.filePath());
+    mkdir.target.rootLength = m_job->sourceDirectory.size();
     return DestinationState::Planned;
 }
 

@@ -50,5 +50,7 @@ inline constexpr int kErrorNotText = kErrorOwnBase + 10;
 inline constexpr int kErrorUntrustedLink = kErrorOwnBase + 11;
 /// The file-system root named as the directory to delete or move from: never acted on.
 inline constexpr int kErrorRootRefused = kErrorOwnBase + 12;
+/// The copy is complete, but the source's times could not be read or given to it.
+inline constexpr int kErrorTimesNotKept = kErrorOwnBase + 13;
 
 } // namespace ryk

@@ -20,7 +20,8 @@ CopyOutcome failed(FileCopy& copy, int error, bool stopped = false) {
 } // namespace
 
 CopyOutcome copyWholeFile(FileSystem& fileSystem, const TreePath& source, const TreePath& target,
-                          const PlannedTarget& planned, CopyListener* listener) {
+                          const PlannedTarget& planned, CopyListener* listener,
+                          bool durable) {
     const std::unique_ptr<FileCopy> copy = fileSystem.newCopy();
     if (const int error = copy->open(source, target))
         return failed(*copy, error);
@@ -64,6 +65,10 @@ CopyOutcome copyWholeFile(FileSystem& fileSystem, const TreePath& source, const 
     // Times of a source whose facts cannot be read again are not trusted.
     outcome.timesError = statusError != 0 ? statusError : copy->copyTimes();
     outcome.attributesError = copy->copyAttributes();
+    if (durable) {
+        if (const int error = copy->flush())
+            return failed(*copy, error);
+    }
     if (const int error = copy->commit(planned))
         return failed(*copy, error);
     return outcome;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ErrorCodes.h"
 #include "platform/FileSystem.h"
 
 #include <cstddef>
@@ -65,6 +66,9 @@ public:
     /// (set-user-id and set-group-id only where the owner and group were kept) and its stored
     /// attributes.
     [[nodiscard]] virtual int copyAttributes() = 0;
+    /// Puts the copy's data on disk now, and makes the next commit answer only once the
+    /// target's name is on disk too: a move deletes its source only after both.
+    [[nodiscard]] virtual int flush() = 0;
     /// Puts the finished copy in the target's place, if that is still what `planned` says.
     [[nodiscard]] virtual int commit(const PlannedTarget& planned) = 0;
     /// Throws the temporary file away; the target stays as it was.
@@ -101,21 +105,32 @@ struct CopyOutcome {
     int statusError = 0;
     /// ... the times could not be set, ...
     int timesError = 0;
-    /// ... the owner, permission bits or stored attributes could not be set.
+    /// ... the owner, permission bits or stored attributes could not be set
+    /// (kErrorMetadataNotKept: ACLs or extended attributes the target's file system refused).
     int attributesError = 0;
     /// The source as the copy had it open, after its data were copied (`sourceKnown` false
     /// when no look at it succeeded): what a move checks before it deletes the source.
     FileStatus source;
     bool sourceKnown = false;
+
+    /// What the caller's line says of a copy that took the target's place: 0 when it got all
+    /// the source's facts, else kErrorTimesNotKept or kErrorMetadataNotKept.
+    int keptError() const {
+        if (statusError != 0 || timesError != 0)
+            return kErrorTimesNotKept;
+        return attributesError != 0 ? kErrorMetadataNotKept : 0;
+    }
 };
 
 /// Copies one file, link or empty file from `source` to `target` with every safeguard of a
 /// FileCopy: the whole file or nothing takes the target's place, and a source written while
 /// it was copied replaces nothing (kErrorSourceChanged). `listener` may be null: then the copy
-/// runs to its end, whatever signals come.
+/// runs to its end, whatever signals come. A `durable` copy (a move's, whose source goes next)
+/// is on disk, data and name, before it answers.
 [[nodiscard]] CopyOutcome copyWholeFile(FileSystem& fileSystem, const TreePath& source,
                                         const TreePath& target,
-                                        const PlannedTarget& planned, CopyListener* listener);
+                                        const PlannedTarget& planned, CopyListener* listener,
+                                        bool durable = false);
 
 /// True when the source was written while it was copied, so the copy could mix old and new
 /// contents: its facts after the copy differ from those before. (The bytes read are no

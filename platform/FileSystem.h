@@ -96,6 +96,16 @@ struct TreePath {
     size_t rootLength = kWholeParent;
 };
 
+/// What a directory made from another gets once it is filled: making its files would change
+/// its last-write time, and bits that keep its owner out would keep the files out.
+struct DirectoryFinish {
+    /// False until the facts of the directory it was made from are known.
+    bool known = false;
+    uint32_t permissions = 0;
+    FileTime lastAccessTime;
+    FileTime lastWriteTime;
+};
+
 /// Whether a call describes a symbolic link itself or what it points to.
 enum class LinkMode { Describe, Follow };
 
@@ -175,6 +185,18 @@ public:
     /// Makes a directory; `permissions` (mode bits, 0 for the default) are given to it as they
     /// are, except that the owner may always enter and fill it.
     [[nodiscard]] virtual int makeDirectory(const TreePath& path, uint32_t permissions = 0) = 0;
+    /// Gives the directory `made`, just made for the directory `from`, from's owner and group
+    /// where the process may (and its set-group-id bit where the group was kept), its ACLs and
+    /// extended attributes where made's file system holds them; `finish` receives from's
+    /// permission bits and times for finishDirectory. 0, kErrorMetadataNotKept, or the error.
+    [[nodiscard]] virtual int copyDirectoryFacts(const TreePath& from, const TreePath& made,
+                                                 DirectoryFinish& finish) = 0;
+    /// Gives a filled directory the permission bits and times copyDirectoryFacts noted.
+    [[nodiscard]] virtual int finishDirectory(const TreePath& made,
+                                              const DirectoryFinish& finish) = 0;
+    /// Puts on disk, once per file system, what the copies since the last call wrote, so that
+    /// a run that ends has its data on disk. 0 or the first error.
+    [[nodiscard]] virtual int flushWrites() = 0;
     /// Removes an empty directory or a symbolic link that stands for one.
     [[nodiscard]] virtual int removeDirectory(const TreePath& path) = 0;
     /// The path with every link and "." or ".." resolved (the file must exist).

@@ -33,6 +33,8 @@ std::string errorText(int code) {
     case kErrorUntrustedLink:
         return "A symbolic link of another user, or one to a file that is not yours: "
                "not written through";
+    case kErrorTimesNotKept:
+        return "Copied, but its times could not be kept";
     default:
         break;
     }

@@ -1,6 +1,7 @@
 // The attribute and time changes of PosixFileSystem: both act on the named file itself, never
 // through a symbolic link, and never create one.
 #include "platform/ErrorCodes.h"
+#include "platform/posix/ExtendedAttributes.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixStat.h"
 #include "platform/posix/TreeResolve.h"
@@ -11,6 +12,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <utility>
 #include <unistd.h>
 
 namespace ryk {
@@ -167,6 +169,85 @@ int PosixFileSystem::setTimes(const TreePath& path, const FileTime* lastAccess,
     if (utimensat(parent.fd.get(), parent.leaf.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
         return errno;
     return 0;
+}
+
+namespace {
+
+/// The directory `path` itself, opened to be read (not through a link).
+int openDirectory(const TreePath& path, UniqueFd& out) {
+    ParentDirectory parent;
+    if (const int error = openParent(path, parent))
+        return error;
+    out = UniqueFd(openat(parent.fd.get(), parent.leaf.c_str(),
+                          O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    return out ? 0 : errno;
+}
+
+} // namespace
+
+int PosixFileSystem::copyDirectoryFacts(const TreePath& from, const TreePath& made,
+                                        DirectoryFinish& finish) {
+    finish = DirectoryFinish();
+    UniqueFd source;
+    UniqueFd target;
+    if (const int error = openDirectory(from, source))
+        return error;
+    if (const int error = openDirectory(made, target))
+        return error;
+    RawStat st;
+    if (const int error = statOpenFile(source.get(), st))
+        return error;
+    struct stat now;
+    if (fstat(target.get(), &now) != 0)
+        return errno;
+    // As for a file: the owner first, since a change of owner clears the set-id bits.
+    bool ownerKept = now.st_uid == st.owner;
+    bool groupKept = now.st_gid == st.group;
+    if (!ownerKept && fchown(target.get(), st.owner, st.group) == 0)
+        ownerKept = groupKept = true;
+    if (!groupKept && fchown(target.get(), static_cast<uid_t>(-1), st.group) == 0)
+        groupKept = true;
+    mode_t mode = st.mode & 07777;
+    if (!ownerKept)
+        mode &= static_cast<mode_t>(~S_ISUID);
+    if (!groupKept)
+        mode &= static_cast<mode_t>(~S_ISGID);
+    int error = copyExtendedAttributes(source.get(), target.get(), true, mode);
+    finish.known = true;
+    finish.permissions = mode;
+    finish.lastAccessTime = st.lastAccessTime;
+    finish.lastWriteTime = st.lastWriteTime;
+    // Until it is filled the owner may enter and fill it, whatever its own bits say; the
+    // set-group-id bit counts from now on, so the files made in it take its group.
+    if (fchmod(target.get(), mode | S_IRWXU) != 0 && error == 0)
+        error = errno;
+    return error;
+}
+
+int PosixFileSystem::finishDirectory(const TreePath& made, const DirectoryFinish& finish) {
+    if (!finish.known)
+        return 0;
+    UniqueFd target;
+    if (const int error = openDirectory(made, target))
+        return error;
+    if (fchmod(target.get(), static_cast<mode_t>(finish.permissions)) != 0)
+        return errno;
+    const timespec times[2] = {
+        {finish.lastAccessTime.seconds, finish.lastAccessTime.nanoseconds},
+        {finish.lastWriteTime.seconds, finish.lastWriteTime.nanoseconds}};
+    if (futimens(target.get(), times) != 0)
+        return errno;
+    return 0;
+}
+
+int PosixFileSystem::flushWrites() {
+    int first = 0;
+    for (const auto& [device, dir] : m_copyShared.writtenFileSystems)
+        if (syncfs(dir.get()) != 0 && first == 0)
+            first = errno;
+    m_copyShared.writtenFileSystems.clear();
+    m_copyShared.writtenDirectories.clear();
+    return first;
 }
 
 } // namespace ryk

@@ -22,9 +22,10 @@ BatchResult PosixFileBatch::run(BatchFunction function, const std::vector<TreePa
             continue;
         }
         switch (function) {
-        case BatchFunction::Copy:
-            result.errors[i] = copyItem(from[i], to[i], targets[i]).error;
-            break;
+        case BatchFunction::Copy: {
+            const CopyOutcome copied = copyItem(from[i], to[i], targets[i]);
+            result.errors[i] = copied.error != 0 ? copied.error : copied.keptError();
+        } break;
         case BatchFunction::Move:
             result.errors[i] = moveItem(from[i], to[i], targets[i]);
             break;
@@ -39,11 +40,11 @@ BatchResult PosixFileBatch::run(BatchFunction function, const std::vector<TreePa
 }
 
 CopyOutcome PosixFileBatch::copyItem(const TreePath& from, const TreePath& to,
-                                     const PlannedTarget& target) {
+                                     const PlannedTarget& target, bool durable) {
     // The cancel is asked between items; a signal alone does not end a copy. Times and
     // attributes the target's file system cannot hold (a FAT memory stick) do not undo a
-    // complete copy: a batch asks nobody about them.
-    return copyWholeFile(m_fileSystem, from, to, target, nullptr);
+    // complete copy, but the item says it lacks them.
+    return copyWholeFile(m_fileSystem, from, to, target, nullptr, durable);
 }
 
 int PosixFileBatch::moveItem(const TreePath& from, const TreePath& to,
@@ -53,9 +54,12 @@ int PosixFileBatch::moveItem(const TreePath& from, const TreePath& to,
         return error;
     // Another file system, or an older target to replace: a complete copy takes the target's
     // place first (a read-only target is refused), and only then the source goes.
-    const CopyOutcome copied = copyItem(from, to, target);
+    const CopyOutcome copied = copyItem(from, to, target, true);
     if (copied.error != 0)
         return copied.error;
+    // A copy without all of the source's facts keeps the source, which still has them.
+    if (const int kept = copied.keptError())
+        return kept;
     // Only the file copied goes: one renamed over the source meanwhile stays.
     if (!copied.sourceKnown)
         return kErrorSourceReplaced;

@@ -21,7 +21,9 @@ public:
                     const std::vector<PlannedTarget>& targets) override;
 
 private:
-    CopyOutcome copyItem(const TreePath& from, const TreePath& to, const PlannedTarget& target);
+    /// A `durable` copy (a move's) is on disk before it answers.
+    CopyOutcome copyItem(const TreePath& from, const TreePath& to, const PlannedTarget& target,
+                         bool durable = false);
     int moveItem(const TreePath& from, const TreePath& to, const PlannedTarget& target);
 
     FileSystem& m_fileSystem;

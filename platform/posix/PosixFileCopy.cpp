@@ -1,6 +1,7 @@
 #include "platform/posix/PosixFileCopy.h"
 
 #include "platform/ErrorCodes.h"
+#include "platform/posix/ExtendedAttributes.h"
 #include "platform/posix/PosixStat.h"
 #include "platform/posix/RenameFallback.h"
 
@@ -65,24 +66,6 @@ int checkPlanned(int dir, const char* name, const PlannedTarget& planned) {
     return 0;
 }
 
-/// Reads the whole `user.DOSATTRIB` value of an open file; ENODATA when it has none.
-int readStoredValue(int fd, std::string& value) {
-    for (;;) {
-        const ssize_t needed = fgetxattr(fd, kStoredBitsName, nullptr, 0);
-        if (needed < 0)
-            return errno;
-        value.resize(static_cast<size_t>(needed));
-        const ssize_t got = fgetxattr(fd, kStoredBitsName, value.data(), value.size());
-        if (got >= 0) {
-            value.resize(static_cast<size_t>(got));
-            return 0;
-        }
-        // It grew between the two calls: ask again.
-        if (errno != ERANGE)
-            return errno;
-    }
-}
-
 /// The process id in the name of a temporary of ours, or 0 for any other name.
 pid_t temporaryOwner(std::string_view name) {
     constexpr std::string_view prefix = kTemporaryPrefix;
@@ -144,6 +127,18 @@ void PosixFileCopy::removeStaleTemporaries() {
             unlinkat(dirfd(dir), d->d_name, 0);
     }
     closedir(dir);
+}
+
+void PosixFileCopy::noteWrittenFileSystem() {
+    if (!m_shared || !m_shared->writtenDirectories.insert(m_targetDir.directory).second)
+        return;
+    struct stat st;
+    if (fstat(m_targetDir.fd.get(), &st) != 0 || m_shared->writtenFileSystems.count(st.st_dev))
+        return;
+    // The directory's O_PATH descriptor cannot flush: one that reads can.
+    UniqueFd dir(openat(m_targetDir.fd.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir)
+        m_shared->writtenFileSystems.emplace(st.st_dev, std::move(dir));
 }
 
 int PosixFileCopy::openSource(const TreePath& source) {
@@ -238,6 +233,7 @@ int PosixFileCopy::open(const TreePath& source, const TreePath& target) {
     m_extentEnd = 0;
     m_sparse = false;
     m_storedValueRead = false;
+    m_durable = false;
     m_linkText.clear();
 
     int error = openSource(source);
@@ -250,6 +246,7 @@ int PosixFileCopy::open(const TreePath& source, const TreePath& target) {
         error = checkTarget(m_targetDir, &m_openStat);
     if (error == 0) {
         removeStaleTemporaries();
+        noteWrittenFileSystem();
         error = createTemporary();
     }
     if (error != 0) {
@@ -463,20 +460,11 @@ int PosixFileCopy::copyAttributes() {
     }
     if (m_sourceFd < 0 || m_temporaryFd < 0)
         return EBADF;
-    // Before the permission bits: a copy made read-only would refuse the attribute.
-    const std::string& value = storedValue();
-    int error = m_storedValueError;
-    if (error == 0) {
-        if (fsetxattr(m_temporaryFd, kStoredBitsName, value.data(), value.size(), 0) != 0)
-            error = errno;
-    } else if (error == ENODATA || error == ENOTSUP) {
-        error = 0; // nothing stored, or a source file system that cannot store anything
-    }
     // The owner and group as the source's, where the process may (a privileged one always);
-    // before the mode, since a change of owner clears the set-id bits.
+    // first, since a change of owner clears the set-id bits and file capabilities.
     struct stat copy;
     if (fstat(m_temporaryFd, &copy) != 0)
-        return error != 0 ? error : errno;
+        return errno;
     bool ownerKept = copy.st_uid == m_openStat.owner;
     bool groupKept = copy.st_gid == m_openStat.group;
     if (!ownerKept && fchown(m_temporaryFd, m_openStat.owner, m_openStat.group) == 0)
@@ -489,15 +477,41 @@ int PosixFileCopy::copyAttributes() {
         mode &= static_cast<mode_t>(~S_ISUID);
     if (!groupKept)
         mode &= static_cast<mode_t>(~S_ISGID);
-    // The read-only protection is applied even where the stored bits could not be kept.
+    // Before the permission bits: a copy made read-only would refuse the attributes. A
+    // failure may narrow the mode, never widen it.
+    int error = copyExtendedAttributes(m_sourceFd, m_temporaryFd, false, mode);
+    // The read-only protection is applied even where the attributes could not be kept.
     if (fchmod(m_temporaryFd, mode) != 0 && error == 0)
         error = errno;
     return error;
 }
 
+int PosixFileCopy::flush() {
+    // A link's text is in its directory entry, which the commit puts on disk.
+    if (!isLink()) {
+        if (m_temporaryFd < 0)
+            return EBADF;
+        if (fsync(m_temporaryFd) != 0)
+            return errno;
+    }
+    m_durable = true;
+    return 0;
+}
+
+int PosixFileCopy::committed() {
+    int error = 0;
+    if (m_durable) {
+        UniqueFd dir(openat(m_targetDir.fd.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!dir || fsync(dir.get()) != 0)
+            error = errno;
+    }
+    abandon();
+    return error;
+}
+
 const std::string& PosixFileCopy::storedValue() {
     if (!m_storedValueRead) {
-        m_storedValueError = m_sourceFd >= 0 ? readStoredValue(m_sourceFd, m_storedValue) : EBADF;
+        m_storedValueError = m_sourceFd >= 0 ? readAttribute(m_sourceFd, kStoredBitsName, m_storedValue) : EBADF;
         if (m_storedValueError != 0)
             m_storedValue.clear();
         m_storedValueRead = true;
@@ -588,8 +602,7 @@ int PosixFileCopy::commit(const PlannedTarget& planned) {
             if (error != 0)
                 return error;
         }
-        abandon();
-        return 0;
+        return committed();
     }
     if (m_temporary.empty())
         return EBADF;
@@ -614,12 +627,12 @@ int PosixFileCopy::commit(const PlannedTarget& planned) {
             return error;
     }
     m_temporary.clear();
-    abandon();
-    return 0;
+    return committed();
 }
 
 void PosixFileCopy::abandon() {
     m_unnamed = false;
+    m_durable = false;
     if (m_temporaryFd >= 0) {
         ::close(m_temporaryFd);
         m_temporaryFd = -1;

@@ -5,6 +5,7 @@
 #include "platform/posix/TreeResolve.h"
 
 #include <ctime>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -22,6 +23,10 @@ struct CopyShared {
     /// Source devices and target directories between which the file system shares no extents,
     /// so the next copy between them does not ask again.
     std::set<std::pair<dev_t, std::string>> noClone;
+    /// The target directories copied into since the last flush, and one open directory per
+    /// file system among them, through which that file system's writes are put on disk.
+    std::set<std::string> writtenDirectories;
+    std::map<dev_t, UniqueFd> writtenFileSystems;
 };
 
 /// The name every temporary of ours starts with: ".~ryk.<pid>.<number>", so that one a killed
@@ -55,6 +60,7 @@ public:
     int openedStatus(FileStatus& out) override;
     int copyTimes() override;
     int copyAttributes() override;
+    int flush() override;
     int commit(const PlannedTarget& planned) override;
     void abandon() override;
 
@@ -81,6 +87,11 @@ private:
     /// Puts the finished copy, named `named` beside the target, in the target's place, where
     /// that is still the file `planned` describes.
     int replaceTarget(const std::string& named, const PlannedTarget& planned);
+    /// Notes the target's file system among those to flush at the end of the run.
+    void noteWrittenFileSystem();
+    /// Ends a commit whose copy is in place: puts the target's name on disk if flush() asked
+    /// for it, then lets go of the copy.
+    int committed();
     bool isLink() const { return S_ISLNK(m_openStat.mode); }
 
     CopyShared* m_shared;
@@ -92,6 +103,8 @@ private:
     /// The named temporary in the target's directory; empty for an unnamed one or none.
     std::string m_temporary;
     bool m_unnamed = false;
+    /// flush() was called: the commit also puts the target's directory on disk.
+    bool m_durable = false;
     /// The source's own stat when opened (a link's, not what it points to).
     RawStat m_openStat;
     std::string m_linkText;

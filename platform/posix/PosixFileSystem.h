@@ -19,6 +19,10 @@ public:
     int removeFile(const TreePath& path) override;
     int removeFileIfSame(const TreePath& path, const FileStatus& expected) override;
     int makeDirectory(const TreePath& path, uint32_t permissions = 0) override;
+    int copyDirectoryFacts(const TreePath& from, const TreePath& made,
+                           DirectoryFinish& finish) override;
+    int finishDirectory(const TreePath& made, const DirectoryFinish& finish) override;
+    int flushWrites() override;
     int removeDirectory(const TreePath& path) override;
     void keepDirectoriesOpen(bool keep) override;
     void pinRoots(std::vector<RootPin>* roots) override;

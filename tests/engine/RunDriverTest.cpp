@@ -1,5 +1,6 @@
 #include "engine/ListText.h"
 #include "engine/TransferJob.h"
+#include "platform/ErrorCodes.h"
 
 #include "platform/console/ConsoleCopyProgress.h"
 #include "support/EngineFixture.h"
@@ -219,6 +220,91 @@ TEST_F(RunDriverTest, BatchCollectedWhenTheRunStopsIsStillCarriedOut) {
     EXPECT_EQ(tmp.readFile("dst/f0"), "data");
     EXPECT_EQ(tmp.readFile("dst/f1"), "data");
     EXPECT_FALSE(std::filesystem::exists(tmp / "dst/f2"));
+}
+
+TEST_F(RunDriverTest, MadeDirectoriesKeepOwnerSetGidModeAndTimesOnceFilled) {
+    const std::string src = tmp.makeDir("src");
+    const std::string dst = tmp.makeDir("dst");
+    const std::string outer = tmp.makeDir("src/outer");
+    const std::string inner = tmp.makeDir("src/outer/inner");
+    tmp.writeFile("src/outer/inner/f.txt", "f");
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown(outer.c_str(), 65534, 65534), 0);
+    }
+    ASSERT_EQ(chmod(outer.c_str(), 02750), 0);
+    ASSERT_EQ(chmod(inner.c_str(), 0555), 0); // the owner may not write: filled all the same
+    const timespec times[2] = {{1600000000, 1}, {1650000000, 2}};
+    for (const std::string& d : {outer, inner})
+        ASSERT_EQ(utimensat(AT_FDCWD, d.c_str(), times, 0), 0);
+
+    auto job = planned(TransferMode::Update, recursive(), src, "*.*", dst);
+    ASSERT_EQ(job->list().size(), 3u); // Mkdir outer, Mkdir inner, Copy f
+    EXPECT_EQ(job->OnOK(observer, progress).errors, 0);
+    EXPECT_EQ(tmp.readFile("dst/outer/inner/f.txt"), "f");
+    for (const auto& [made, mode] :
+         {std::pair{tmp / "dst/outer", 02750u}, std::pair{tmp / "dst/outer/inner", 0555u}}) {
+        const struct stat st = statOf(made);
+        EXPECT_EQ(st.st_mode & 07777, mode) << made;
+        EXPECT_EQ(st.st_mtim.tv_sec, 1650000000) << made;
+        EXPECT_EQ(st.st_mtim.tv_nsec, 2) << made;
+    }
+    if (root) {
+        EXPECT_EQ(statOf(tmp / "dst/outer").st_uid, 65534u);
+        EXPECT_EQ(statOf(tmp / "dst/outer").st_gid, 65534u);
+    }
+}
+
+TEST_F(RunDriverTest, MovedCopyIsOnDiskBeforeItsSourceGoesAndEveryRunEndsFlushed) {
+    const std::string remove = "remove src/a.txt";
+    const struct {
+        const char* name;
+        TransferMode mode;
+        int flushError;
+        int timesError;
+        int attributesError;
+        std::vector<std::string> calls;
+        int32_t state;
+        int32_t lastError;
+        bool sourceKept;
+        bool targetWritten;
+    } cases[] = {
+        {"move", TransferMode::Move, 0, 0, 0, {"flush", remove, "flush writes"}, 1, 0, false,
+         true},
+        {"move, flush fails", TransferMode::Move, EIO, 0, 0, {"flush", "flush writes"}, 0, EIO,
+         true, false},
+        {"move without its xattrs", TransferMode::Move, 0, 0, ENOTSUP, {"flush", "flush writes"},
+         0, kErrorMetadataNotKept, true, true},
+        {"copy", TransferMode::Update, 0, 0, 0, {"flush writes"}, 1, 0, true, true},
+        {"copy without its times", TransferMode::Update, 0, EPERM, 0, {"flush writes"}, 0,
+         kErrorTimesNotKept, true, true},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(tmp / "src");
+        std::filesystem::remove_all(tmp / "dst");
+        const std::string src = tmp.makeDir("src");
+        const std::string dst = tmp.makeDir("dst");
+        tmp.writeFile("src/a.txt", "data");
+        auto job = planned(c.mode, {}, src, "*.*", dst);
+        ASSERT_EQ(job->list().size(), 1u) << c.name;
+        // Another file system: the move copies.
+        fileSystem.renameError = EXDEV;
+        fileSystem.copyFaults = {};
+        fileSystem.copyFaults.flushError = c.flushError;
+        fileSystem.copyFaults.timesError = c.timesError;
+        fileSystem.copyFaults.attributesError = c.attributesError;
+        fileSystem.calls.clear();
+        const RunSummary summary = job->OnOK(observer, progress);
+        for (std::string& call : fileSystem.calls)
+            if (call.starts_with("remove "))
+                call = "remove " + std::filesystem::relative(call.substr(7), tmp.path()).string();
+        EXPECT_EQ(fileSystem.calls, c.calls) << c.name;
+        EXPECT_EQ(job->list().at(0)->state, c.state) << c.name;
+        EXPECT_EQ(job->list().at(0)->lastError, c.lastError) << c.name;
+        EXPECT_EQ(summary.errors, c.state == kStateFailed ? 1 : 0) << c.name;
+        EXPECT_EQ(std::filesystem::exists(tmp / "src/a.txt"), c.sourceKept) << c.name;
+        EXPECT_EQ(std::filesystem::exists(tmp / "dst/a.txt"), c.targetWritten) << c.name;
+    }
 }
 
 } // namespace

@@ -63,7 +63,7 @@ protected:
         for (const auto& e : job->list()) {
             std::string line = commandName(e->command);
             line += " " + relative(e->source.path.str());
-            if (!e->target.path.empty())
+            if (!e->target.path.empty() && e->command != OperationCommand::Mkdir)
                 line += " " + relative(e->target.path.str());
             lines.push_back(line);
         }

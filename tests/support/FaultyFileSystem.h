@@ -34,6 +34,9 @@ struct CopyFaults {
     int timesError = 0;
     int attributesError = 0;
     int commitError = 0;
+    int flushError = 0;
+    /// Where "flush" is noted for every flush of a copy (null: nowhere).
+    std::vector<std::string>* calls = nullptr;
     /// Called after every chunk with the bytes copied so far: someone else at work meanwhile.
     std::function<void(uint64_t)> afterChunk;
 };
@@ -73,6 +76,11 @@ public:
     int copyAttributes() override {
         return m_faults.attributesError ? m_faults.attributesError
                                         : ForwardingFileCopy::copyAttributes();
+    }
+    int flush() override {
+        if (m_faults.calls)
+            m_faults.calls->push_back("flush");
+        return m_faults.flushError ? m_faults.flushError : ForwardingFileCopy::flush();
     }
     int commit(const PlannedTarget& planned) override {
         return m_faults.commitError ? m_faults.commitError : ForwardingFileCopy::commit(planned);
@@ -231,6 +239,8 @@ public:
     std::vector<std::string> searched;
     std::vector<std::string> statused;
     std::mutex recordMutex;
+    /// The flushes and removals of files, in order: "flush", "remove <path>", "flush writes".
+    std::vector<std::string> calls;
 
     std::unique_ptr<DirectorySearch> newSearch() override {
         return std::make_unique<RefusingSearch>(std::make_unique<PosixDirectorySearch>(entryTypes),
@@ -238,7 +248,13 @@ public:
                                                 recordMutex);
     }
     std::unique_ptr<FileCopy> newCopy() override {
-        return std::make_unique<FaultyFileCopy>(ForwardingFileSystem::newCopy(), copyFaults);
+        CopyFaults faults = copyFaults;
+        faults.calls = &calls;
+        return std::make_unique<FaultyFileCopy>(ForwardingFileSystem::newCopy(), faults);
+    }
+    int flushWrites() override {
+        calls.push_back("flush writes");
+        return ForwardingFileSystem::flushWrites();
     }
     int status(const std::string& path, FileStatus& out, LinkMode links) override {
         {
@@ -257,9 +273,11 @@ public:
                                : ForwardingFileSystem::setAttributes(path, attributes);
     }
     int removeFile(const TreePath& path) override {
+        calls.push_back("remove " + path.path);
         return removeError ? removeError : ForwardingFileSystem::removeFile(path);
     }
     int removeFileIfSame(const TreePath& path, const FileStatus& expected) override {
+        calls.push_back("remove " + path.path);
         return removeError ? removeError : ForwardingFileSystem::removeFileIfSame(path, expected);
     }
     std::unique_ptr<LineReader> openLines(const std::string& path, size_t lineLimit,

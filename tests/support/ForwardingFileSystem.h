@@ -53,6 +53,7 @@ public:
     int openedStatus(FileStatus& out) override { return m_inner->openedStatus(out); }
     int copyTimes() override { return m_inner->copyTimes(); }
     int copyAttributes() override { return m_inner->copyAttributes(); }
+    int flush() override { return m_inner->flush(); }
     int commit(const PlannedTarget& planned) override { return m_inner->commit(planned); }
     void abandon() override { m_inner->abandon(); }
 
@@ -141,6 +142,14 @@ public:
     }
     void keepDirectoriesOpen(bool keep) override { m_inner->keepDirectoriesOpen(keep); }
     void pinRoots(std::vector<RootPin>* roots) override { m_inner->pinRoots(roots); }
+    int copyDirectoryFacts(const TreePath& from, const TreePath& made,
+                           DirectoryFinish& finish) override {
+        return m_inner->copyDirectoryFacts(from, made, finish);
+    }
+    int finishDirectory(const TreePath& made, const DirectoryFinish& finish) override {
+        return m_inner->finishDirectory(made, finish);
+    }
+    int flushWrites() override { return m_inner->flushWrites(); }
 
 private:
     std::unique_ptr<FileSystem> m_inner;
