@@ -105,7 +105,8 @@ std::vector<ChangeTarget> changeTargets(OperationList& list, const std::vector<i
             continue;
         FileFacts& facts = side == ChangeSide::Source ? entry->source : entry->target;
         if (facts.found)
-            targets.push_back({static_cast<size_t>(row), &facts});
+            targets.push_back({static_cast<size_t>(row), &facts,
+                               side == ChangeSide::Target ? entry : nullptr});
     }
     return targets;
 }
@@ -177,8 +178,13 @@ ChangeSummary applyChange(const Platform& platform, const std::vector<ChangeTarg
                 accepted = true;
             }
         }
-        if (fs.status(path, status, LinkMode::Describe) == 0)
+        if (fs.status(path, status, LinkMode::Describe) == 0) {
             refreshFacts(facts, status);
+            FileTime noted;
+            if (accepted && target.plannedTarget &&
+                target.plannedTarget->plannedTargetWrite(noted))
+                target.plannedTarget->notePlannedTarget(status.lastWriteTime);
+        }
         summary.changed += accepted ? 1 : 0;
         summary.failed += refused ? 1 : 0;
         if (observer)

@@ -12,6 +12,7 @@
 
 namespace ryk {
 
+class OperationEntry;
 class OperationList;
 struct FileFacts;
 
@@ -81,6 +82,9 @@ struct ChangeRequest {
 struct ChangeTarget {
     size_t row = 0;
     FileFacts* facts = nullptr;
+    /// The entry whose planned target `facts` are: a change made here is the user's own, so the
+    /// run's check that the target is unchanged since planning starts from it.
+    OperationEntry* plannedTarget = nullptr;
 };
 
 /// The files behind `rows` (any order, repeats and rows beyond the list ignored), ascending:

@@ -210,6 +210,30 @@ TEST_F(AttributeChangeTest, DateAndTimeReplaceTheirPartOfTheLastWriteTime) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
+TEST_F(AttributeChangeTest, ADateChangedHereIsWhatTheRunExpectsOfThePlannedTarget) {
+    // The run refuses to replace a target changed since planning; a change made from the list
+    // is the user's own and must not count as one.
+    tmp.writeFile("t.txt", "old");
+    auto entry = std::make_unique<OperationEntry>();
+    entry->setCommand(OperationCommand::Update);
+    entry->target.path = tmp / "t.txt";
+    FileStatus status;
+    ASSERT_EQ(fileSystem.status(tmp / "t.txt", status, LinkMode::Describe), 0);
+    OperationEntry::fillFacts(entry->target, status);
+    entry->notePlannedTarget(status.lastWriteTime);
+    list.append(std::move(entry));
+
+    ChangeRequest request;
+    request.dates = {true, LocalFields{2021, 3, 4, 5, 6, 7}, false, {}};
+    EXPECT_EQ(applyChange(platform, changeTargets(list, {0}, ChangeSide::Target), request,
+                          nullptr).changed,
+              1u);
+    ASSERT_EQ(fileSystem.status(tmp / "t.txt", status, LinkMode::Describe), 0);
+    FileTime noted;
+    ASSERT_TRUE(list.at(0)->plannedTargetWrite(noted));
+    EXPECT_EQ(noted, status.lastWriteTime);
+}
+
 TEST_F(AttributeChangeTest, ALinkChangesItselfAndNotWhatItPointsTo) {
     tmp.writeFile("target.txt");
     ASSERT_EQ(chmod((tmp / "target.txt").c_str(), 0644), 0);
