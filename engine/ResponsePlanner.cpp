@@ -37,16 +37,6 @@ size_t closingQuote(std::string_view text, size_t from) {
     return std::string_view::npos;
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 /// The text of a quoted run with the list's escapes read back ("\\", "\"", "\n", "\r", "\t",
 /// "\xhh"); a backslash before anything else stays as written.
 std::string unescaped(std::string_view quoted) {

@@ -1,5 +1,7 @@
 #include "platform/posix/PosixStat.h"
 
+#include "platform/text/Ascii.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
@@ -18,16 +20,6 @@ FileTime fromStatx(const struct statx_timestamp& t) {
 
 FileTime fromTimespec(const timespec& t) {
     return {static_cast<int64_t>(t.tv_sec), static_cast<int32_t>(t.tv_nsec)};
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 } // namespace

@@ -24,6 +24,17 @@ inline std::string lowerAscii(std::string_view text) {
     return lower;
 }
 
+/// The value of one hexadecimal digit, -1 for any other character.
+inline int hexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 inline bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
