@@ -12,8 +12,8 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/xattr.h>
-#include <utility>
 #include <unistd.h>
+#include <utility>
 
 namespace ryk {
 
@@ -197,21 +197,9 @@ int PosixFileSystem::copyDirectoryFacts(const TreePath& from, const TreePath& ma
     RawStat st;
     if (const int error = statOpenFile(source.get(), st))
         return error;
-    struct stat now;
-    if (fstat(target.get(), &now) != 0)
-        return errno;
-    // As for a file: the owner first, since a change of owner clears the set-id bits.
-    bool ownerKept = now.st_uid == st.owner;
-    bool groupKept = now.st_gid == st.group;
-    if (!ownerKept && fchown(target.get(), st.owner, st.group) == 0)
-        ownerKept = groupKept = true;
-    if (!groupKept && fchown(target.get(), static_cast<uid_t>(-1), st.group) == 0)
-        groupKept = true;
-    mode_t mode = st.mode & 07777;
-    if (!ownerKept)
-        mode &= static_cast<mode_t>(~S_ISUID);
-    if (!groupKept)
-        mode &= static_cast<mode_t>(~S_ISGID);
+    mode_t mode = 0;
+    if (const int error = keepOwner(target.get(), st, mode))
+        return error;
     int error = copyExtendedAttributes(source.get(), target.get(), true, mode);
     finish.known = true;
     finish.permissions = mode;
@@ -232,9 +220,8 @@ int PosixFileSystem::finishDirectory(const TreePath& made, const DirectoryFinish
         return error;
     if (fchmod(target.get(), static_cast<mode_t>(finish.permissions)) != 0)
         return errno;
-    const timespec times[2] = {
-        {finish.lastAccessTime.seconds, finish.lastAccessTime.nanoseconds},
-        {finish.lastWriteTime.seconds, finish.lastWriteTime.nanoseconds}};
+    const timespec times[2] = {{finish.lastAccessTime.seconds, finish.lastAccessTime.nanoseconds},
+                               {finish.lastWriteTime.seconds, finish.lastWriteTime.nanoseconds}};
     if (futimens(target.get(), times) != 0)
         return errno;
     return 0;

@@ -66,6 +66,11 @@ int checkPlanned(int dir, const char* name, const PlannedTarget& planned) {
     return 0;
 }
 
+/// The directory an O_PATH descriptor names, opened again so that it can be flushed.
+UniqueFd reopenToFlush(int pathFd) {
+    return UniqueFd(openat(pathFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+}
+
 /// The process id in the name of a temporary of ours, or 0 for any other name.
 pid_t temporaryOwner(std::string_view name) {
     constexpr std::string_view prefix = kTemporaryPrefix;
@@ -135,8 +140,7 @@ void PosixFileCopy::noteWrittenFileSystem() {
     struct stat st;
     if (fstat(m_targetDir.fd.get(), &st) != 0 || m_shared->writtenFileSystems.count(st.st_dev))
         return;
-    // The directory's O_PATH descriptor cannot flush: one that reads can.
-    UniqueFd dir(openat(m_targetDir.fd.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd dir = reopenToFlush(m_targetDir.fd.get());
     if (dir)
         m_shared->writtenFileSystems.emplace(st.st_dev, std::move(dir));
 }
@@ -460,23 +464,9 @@ int PosixFileCopy::copyAttributes() {
     }
     if (m_sourceFd < 0 || m_temporaryFd < 0)
         return EBADF;
-    // The owner and group as the source's, where the process may (a privileged one always);
-    // first, since a change of owner clears the set-id bits and file capabilities.
-    struct stat copy;
-    if (fstat(m_temporaryFd, &copy) != 0)
-        return errno;
-    bool ownerKept = copy.st_uid == m_openStat.owner;
-    bool groupKept = copy.st_gid == m_openStat.group;
-    if (!ownerKept && fchown(m_temporaryFd, m_openStat.owner, m_openStat.group) == 0)
-        ownerKept = groupKept = true;
-    if (!groupKept && fchown(m_temporaryFd, static_cast<uid_t>(-1), m_openStat.group) == 0)
-        groupKept = true;
-    // A set-id bit on a file of another owner would hand that owner's rights to the copier's.
-    mode_t mode = m_openStat.mode & 07777;
-    if (!ownerKept)
-        mode &= static_cast<mode_t>(~S_ISUID);
-    if (!groupKept)
-        mode &= static_cast<mode_t>(~S_ISGID);
+    mode_t mode = 0;
+    if (const int error = keepOwner(m_temporaryFd, m_openStat, mode))
+        return error;
     // Before the permission bits: a copy made read-only would refuse the attributes. A
     // failure may narrow the mode, never widen it.
     int error = copyExtendedAttributes(m_sourceFd, m_temporaryFd, false, mode);
@@ -501,7 +491,7 @@ int PosixFileCopy::flush() {
 int PosixFileCopy::committed() {
     int error = 0;
     if (m_durable) {
-        UniqueFd dir(openat(m_targetDir.fd.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        const UniqueFd dir = reopenToFlush(m_targetDir.fd.get());
         if (!dir || fsync(dir.get()) != 0)
             error = errno;
     }
@@ -511,7 +501,8 @@ int PosixFileCopy::committed() {
 
 const std::string& PosixFileCopy::storedValue() {
     if (!m_storedValueRead) {
-        m_storedValueError = m_sourceFd >= 0 ? readAttribute(m_sourceFd, kStoredBitsName, m_storedValue) : EBADF;
+        m_storedValueError =
+            m_sourceFd >= 0 ? readAttribute(m_sourceFd, kStoredBitsName, m_storedValue) : EBADF;
         if (m_storedValueError != 0)
             m_storedValue.clear();
         m_storedValueRead = true;
@@ -616,9 +607,8 @@ int PosixFileCopy::commit(const PlannedTarget& planned) {
             return errno;
     }
     if (mode == CommitMode::NoReplace) {
-        if (const int error =
-                renameWithoutReplace(m_targetDir.fd.get(), m_temporary.c_str(),
-                                     m_targetDir.fd.get(), m_targetDir.leaf.c_str()))
+        if (const int error = renameWithoutReplace(m_targetDir.fd.get(), m_temporary.c_str(),
+                                                   m_targetDir.fd.get(), m_targetDir.leaf.c_str()))
             return error;
     } else {
         // The temporary is replaceTarget's from here on, whatever the outcome.

@@ -8,11 +8,11 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 namespace ryk {
 
 namespace {
-
 
 FileTime fromStatx(const struct statx_timestamp& t) {
     return {t.tv_sec, static_cast<int32_t>(t.tv_nsec)};
@@ -124,8 +124,8 @@ int statFacts(int dirFd, const char* name, RawStat& out) {
 
 int statType(int dirFd, const char* name, mode_t& type) {
     RawStat stat;
-    if (const int error = statWithFlags(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC,
-                                        STATX_TYPE, stat))
+    if (const int error =
+            statWithFlags(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_TYPE, stat))
         return error;
     type = stat.mode & S_IFMT;
     return 0;
@@ -183,6 +183,24 @@ uint32_t attributeWordWith(const RawStat& stat, std::string_view name, uint32_t 
     if (bits == 0)
         bits = attr::kNormal;
     return bits;
+}
+
+int keepOwner(int fd, const RawStat& source, mode_t& mode) {
+    struct stat now;
+    if (fstat(fd, &now) != 0)
+        return errno;
+    bool ownerKept = now.st_uid == source.owner;
+    bool groupKept = now.st_gid == source.group;
+    if (!ownerKept && fchown(fd, source.owner, source.group) == 0)
+        ownerKept = groupKept = true;
+    if (!groupKept && fchown(fd, static_cast<uid_t>(-1), source.group) == 0)
+        groupKept = true;
+    mode = source.mode & 07777;
+    if (!ownerKept)
+        mode &= static_cast<mode_t>(~S_ISUID);
+    if (!groupKept)
+        mode &= static_cast<mode_t>(~S_ISGID);
+    return 0;
 }
 
 FileKind kindOf(mode_t mode) {

@@ -24,6 +24,13 @@ struct RawStat {
     uint64_t blocks = 0;
 };
 
+/// Gives the open file `fd` the owner and group of `source` where the process may (a
+/// privileged one always), and sets `mode` to the source's permission bits without the
+/// set-user-id or set-group-id bit whose owner or group could not be kept: such a bit on a file
+/// of another owner would hand that owner's rights to the copier's. Called before the mode is
+/// set, since a change of owner clears the set-id bits and file capabilities. 0 or the errno.
+int keepOwner(int fd, const RawStat& source, mode_t& mode);
+
 /// The kind of file a mode describes.
 FileKind kindOf(mode_t mode);
 
