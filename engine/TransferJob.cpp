@@ -22,6 +22,11 @@ constexpr const char* kRootNotDeleted = "ファイルシステムのルート (/
 constexpr const char* kRootNotMoved = "ファイルシステムのルート (/) からは移動できません: ";
 constexpr const char* kRootNotSynced = "ファイルシステムのルート (/) には同期できません: ";
 
+/// True when `pattern` names one thing: no wildcard and no list of patterns.
+bool isPlainName(const std::string& pattern) {
+    return !hasWildcard(pattern) && pattern.find(';') == std::string::npos;
+}
+
 /// `name` as a directory below `directory` (an empty directory gives the name alone).
 std::string joinedDirectory(const std::string& directory, const std::string& name) {
     return directory.empty() ? name : directoryPrefix(directory) + name;
@@ -127,8 +132,7 @@ bool TransferJob::takeSyncSource() {
     // without a directory ("photos") is the directory, and patterns alone are refused.
     if (!m_job.sourceDirectory.empty())
         return true;
-    if (m_job.sourcePatterns.empty() || hasWildcard(m_job.sourcePatterns) ||
-        m_job.sourcePatterns.find(';') != std::string::npos) {
+    if (m_job.sourcePatterns.empty() || !isPlainName(m_job.sourcePatterns)) {
         m_platform.messageBox.tell(kSyncNeedsSource);
         return false;
     }
@@ -144,7 +148,7 @@ bool TransferJob::takeSyncDestination() {
     std::string& directory = m_job.destinationDirectory;
     std::string& pattern = m_job.destinationPattern;
     if (!keepsNames(pattern)) {
-        if (hasWildcard(pattern) || pattern.find(';') != std::string::npos) {
+        if (!isPlainName(pattern)) {
             m_platform.messageBox.tell(kSyncDestinationPattern + directoryPrefix(directory) +
                                        pattern);
             return false;
@@ -183,7 +187,7 @@ void TransferJob::takeNameAsDirectory() {
     // directory to make, as the main window's destination box reads it; a file of that name
     // is still the one name to write.
     std::string& pattern = m_job.destinationPattern;
-    if (keepsNames(pattern) || hasWildcard(pattern) || pattern.find(';') != std::string::npos)
+    if (keepsNames(pattern) || !isPlainName(pattern))
         return;
     const std::string path = joinedDirectory(m_job.destinationDirectory, pattern);
     FileStatus status;
