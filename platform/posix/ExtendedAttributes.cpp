@@ -76,15 +76,40 @@ int readAttribute(int fd, const char* name, std::string& value) {
     });
 }
 
-int copyExtendedAttributes(int from, int to, bool directory, mode_t& mode) {
-    std::string names;
-    if (const int error = readWhole(names, [from](char* buffer, size_t size) {
-            return flistxattr(from, buffer, size);
-        })) {
-        if (error != ENOTSUP)
-            return error;
+int listAttributes(int fd, std::string& names) {
+    const int error = readWhole(names, [fd](char* buffer, size_t size) {
+        return flistxattr(fd, buffer, size);
+    });
+    if (error == ENOTSUP) {
         names.clear(); // a file system that holds none
+        return 0;
     }
+    return error;
+}
+
+bool listsAttribute(std::string_view names, std::string_view name) {
+    for (size_t at = 0; at < names.size();) {
+        const size_t end = names.find('\0', at);
+        const std::string_view listed = names.substr(at, end - at);
+        if (listed == name)
+            return true;
+        if (end == std::string_view::npos)
+            break;
+        at = end + 1;
+    }
+    return false;
+}
+
+bool mayPassOnAcl(int dir) {
+    if (fgetxattr(dir, kDefaultAcl, nullptr, 0) >= 0)
+        return true;
+    return errno != ENODATA && errno != ENOTSUP;
+}
+
+namespace {
+
+int copyListed(int from, const std::string& names, int to, bool directory, bool mayInherit,
+               mode_t& mode) {
     bool notKept = false;
     bool hasAccessAcl = false;
     bool hasDefaultAcl = false;
@@ -127,11 +152,25 @@ int copyExtendedAttributes(int from, int to, bool directory, mode_t& mode) {
         if (fremovexattr(to, name) != 0 && errno != ENODATA && errno != ENOTSUP)
             notKept = true;
     };
-    if (!hasAccessAcl)
+    if (mayInherit && !hasAccessAcl)
         removeInherited(kAccessAcl);
-    if (directory && !hasDefaultAcl)
+    if (mayInherit && directory && !hasDefaultAcl)
         removeInherited(kDefaultAcl);
     return notKept ? kErrorMetadataNotKept : 0;
+}
+
+} // namespace
+
+int copyExtendedAttributes(int from, int to, bool directory, mode_t& mode) {
+    std::string names;
+    if (const int error = listAttributes(from, names))
+        return error;
+    return copyListed(from, names, to, directory, true, mode);
+}
+
+int copyExtendedAttributes(int from, const std::string& names, int to, bool mayInherit,
+                           mode_t& mode) {
+    return copyListed(from, names, to, false, mayInherit, mode);
 }
 
 } // namespace ryk

@@ -228,11 +228,7 @@ int PosixFileSystem::finishDirectory(const TreePath& made, const DirectoryFinish
 }
 
 int PosixFileSystem::flushWrites() {
-    int first = 0;
-    for (const auto& [device, dir] : m_copyShared.writtenFileSystems)
-        if (syncfs(dir.get()) != 0 && first == 0)
-            first = errno;
-    m_copyShared.writtenFileSystems.clear();
+    const int first = m_copyShared.flusher.finish();
     m_copyShared.writtenDirectories.clear();
     return first;
 }

@@ -134,15 +134,23 @@ void PosixFileCopy::removeStaleTemporaries() {
     closedir(dir);
 }
 
-void PosixFileCopy::noteWrittenFileSystem() {
-    if (!m_shared || !m_shared->writtenDirectories.insert(m_targetDir.directory).second)
+void PosixFileCopy::noteTargetDirectory() {
+    m_mayInheritAcl = true;
+    if (!m_shared)
         return;
-    struct stat st;
-    if (fstat(m_targetDir.fd.get(), &st) != 0 || m_shared->writtenFileSystems.count(st.st_dev))
+    m_shared->flusher.wrote();
+    const auto [at, added] = m_shared->writtenDirectories.emplace(m_targetDir.directory, true);
+    if (!added) {
+        m_mayInheritAcl = at->second;
         return;
+    }
     UniqueFd dir = reopenToFlush(m_targetDir.fd.get());
-    if (dir)
-        m_shared->writtenFileSystems.emplace(st.st_dev, std::move(dir));
+    if (!dir)
+        return;
+    at->second = m_mayInheritAcl = mayPassOnAcl(dir.get());
+    struct stat st;
+    if (fstat(dir.get(), &st) == 0 && !m_shared->flusher.has(st.st_dev))
+        m_shared->flusher.add(st.st_dev, std::move(dir));
 }
 
 int PosixFileCopy::openSource(const TreePath& source) {
@@ -237,6 +245,7 @@ int PosixFileCopy::open(const TreePath& source, const TreePath& target) {
     m_extentEnd = 0;
     m_sparse = false;
     m_storedValueRead = false;
+    m_attributeNamesRead = false;
     m_durable = false;
     m_linkText.clear();
 
@@ -250,7 +259,7 @@ int PosixFileCopy::open(const TreePath& source, const TreePath& target) {
         error = checkTarget(m_targetDir, &m_openStat);
     if (error == 0) {
         removeStaleTemporaries();
-        noteWrittenFileSystem();
+        noteTargetDirectory();
         error = createTemporary();
     }
     if (error != 0) {
@@ -469,7 +478,10 @@ int PosixFileCopy::copyAttributes() {
         return error;
     // Before the permission bits: a copy made read-only would refuse the attributes. A
     // failure may narrow the mode, never widen it.
-    int error = copyExtendedAttributes(m_sourceFd, m_temporaryFd, false, mode);
+    const std::string& names = attributeNames();
+    int error = m_attributeNamesError;
+    if (error == 0)
+        error = copyExtendedAttributes(m_sourceFd, names, m_temporaryFd, m_mayInheritAcl, mode);
     // The read-only protection is applied even where the attributes could not be kept.
     if (fchmod(m_temporaryFd, mode) != 0 && error == 0)
         error = errno;
@@ -499,10 +511,27 @@ int PosixFileCopy::committed() {
     return error;
 }
 
+const std::string& PosixFileCopy::attributeNames() {
+    if (!m_attributeNamesRead) {
+        m_attributeNamesError =
+            m_sourceFd >= 0 ? listAttributes(m_sourceFd, m_attributeNames) : EBADF;
+        if (m_attributeNamesError != 0)
+            m_attributeNames.clear();
+        m_attributeNamesRead = true;
+    }
+    return m_attributeNames;
+}
+
 const std::string& PosixFileCopy::storedValue() {
     if (!m_storedValueRead) {
-        m_storedValueError =
-            m_sourceFd >= 0 ? readAttribute(m_sourceFd, kStoredBitsName, m_storedValue) : EBADF;
+        // Most files have no attributes at all: the listing the copy needs anyway says so.
+        const std::string& names = attributeNames();
+        if (m_sourceFd < 0)
+            m_storedValueError = EBADF;
+        else if (m_attributeNamesError == 0 && !listsAttribute(names, kStoredBitsName))
+            m_storedValueError = ENODATA;
+        else
+            m_storedValueError = readAttribute(m_sourceFd, kStoredBitsName, m_storedValue);
         if (m_storedValueError != 0)
             m_storedValue.clear();
         m_storedValueRead = true;

@@ -3,6 +3,7 @@
 #include "platform/FileCopy.h"
 #include "platform/posix/PosixStat.h"
 #include "platform/posix/TreeResolve.h"
+#include "platform/posix/WriteFlusher.h"
 
 #include <ctime>
 #include <map>
@@ -23,10 +24,11 @@ struct CopyShared {
     /// Source devices and target directories between which the file system shares no extents,
     /// so the next copy between them does not ask again.
     std::set<std::pair<dev_t, std::string>> noClone;
-    /// The target directories copied into since the last flush, and one open directory per
-    /// file system among them, through which that file system's writes are put on disk.
-    std::set<std::string> writtenDirectories;
-    std::map<dev_t, UniqueFd> writtenFileSystems;
+    /// The target directories copied into since the last flush, each with whether it may pass
+    /// an ACL on to a copy made in it; and the file systems among them, whose writes are put on
+    /// disk.
+    std::map<std::string, bool> writtenDirectories;
+    WriteFlusher flusher;
 };
 
 /// The name every temporary of ours starts with: ".~ryk.<pid>.<number>", so that one a killed
@@ -87,8 +89,12 @@ private:
     /// Puts the finished copy, named `named` beside the target, in the target's place, where
     /// that is still the file `planned` describes.
     int replaceTarget(const std::string& named, const PlannedTarget& planned);
-    /// Notes the target's file system among those to flush at the end of the run.
-    void noteWrittenFileSystem();
+    /// Learns once per run of the target's directory whether it passes on ACLs, and notes its
+    /// file system among those to flush at the end of the run.
+    void noteTargetDirectory();
+    /// The names of the source's extended attributes, listed once per copy
+    /// (m_attributeNamesError says why there are none).
+    const std::string& attributeNames();
     /// Ends a commit whose copy is in place: puts the target's name on disk if flush() asked
     /// for it, then lets go of the copy.
     int committed();
@@ -113,6 +119,11 @@ private:
     bool m_sparse = false;
     /// The end of the data extent being copied (sparse sources).
     uint64_t m_extentEnd = 0;
+    std::string m_attributeNames;
+    int m_attributeNamesError = 0;
+    bool m_attributeNamesRead = false;
+    /// The target's directory may have given the copy an ACL of its own.
+    bool m_mayInheritAcl = true;
     std::string m_storedValue;
     int m_storedValueError = 0;
     bool m_storedValueRead = false;
