@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QWindow>
 #include <algorithm>
 #include <chrono>
 #include <vector>
@@ -219,9 +220,11 @@ void ResultWindow::closeEvent(QCloseEvent* event) {
     }
     event->ignore();
     // During a run a close can only come while the run looks at the input, which takes this
-    // released Escape as the user's own and asks whether to stop.
+    // released Escape as the user's own and asks whether to stop. It goes where the keys of
+    // the desktop arrive: the native window.
     QKeyEvent escape(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
-    QCoreApplication::sendEvent(this, &escape);
+    if (QWindow* native = windowHandle())
+        QCoreApplication::sendEvent(native, &escape);
 }
 
 QList<int> ResultWindow::selectedRows() const {
