@@ -120,8 +120,7 @@ void ResultWindow::setUpView() {
         if (m_busy)
             return;
         const QModelIndex index = m_ui->listView->indexAt(position);
-        emit contextMenuRequested(index.row(), index.column(),
-                                  m_ui->listView->viewport()->mapToGlobal(position));
+        openRowMenu(index.row(), index.column(), m_ui->listView->viewport()->mapToGlobal(position));
     });
 }
 
@@ -183,8 +182,19 @@ void ResultWindow::requestMenuForCurrentRow() {
                            : OperationTableModel::SourceColumn;
     const QModelIndex cell = m_model->index(current.row(), column);
     view->scrollTo(cell);
-    emit contextMenuRequested(cell.row(), cell.column(),
-                              view->viewport()->mapToGlobal(view->visualRect(cell).bottomLeft()));
+    openRowMenu(cell.row(), cell.column(),
+                view->viewport()->mapToGlobal(view->visualRect(cell).bottomLeft()));
+}
+
+void ResultWindow::openRowMenu(int row, int column, const QPoint& globalPosition) {
+    // The menu runs its own event loop inside this call, and its letters are its own: the
+    // window's keys would still match, since an open popup leaves the focus in the list.
+    const QList<QAction*> keys = actions();
+    for (QAction* key : keys)
+        key->setEnabled(false);
+    emit contextMenuRequested(row, column, globalPosition);
+    for (QAction* key : keys)
+        key->setEnabled(true);
 }
 
 bool ResultWindow::eventFilter(QObject* watched, QEvent* event) {
