@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QWindow>
 #include <filesystem>
+#include <string>
+#include <string_view>
 
 namespace ryk {
 namespace {
@@ -90,34 +92,37 @@ TEST_F(ResultWindowTest, ARunIsNotStoppedByAControlKeyElsewhere) {
     EXPECT_EQ(tmp.readFile("dst/sub/c.txt"), "ccccccc");
 }
 
-TEST_F(ResultWindowTest, EscapeAndControlStopTheScanFromTheSearchWindow) {
+TEST_F(ResultWindowTest, EscapeAndControlInOurWindowsStopTheScan) {
     for (const test::Brake& brake : brakes()) {
-        SCOPED_TRACE(brake.what);
-        KeysDuringPoll key;
-        QWidget mainWindow;
-        mainWindow.show();
-        mainWindow.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&mainWindow));
-        ResultWindowFactory f(Platform{fileSystem, messages, key}, &mainWindow);
-        OptionFlags flags;
-        flags.subdirectories = 1;
-        f.job().SetJob(TransferMode::Update, flags, DateTime());
-        ASSERT_TRUE(f.job().SetPaths(source, "*.*", "", destination, "*.*"));
+        for (const char* into : {"main window", "search window"}) {
+            SCOPED_TRACE(std::string(brake.what) + " into the " + into);
+            KeysDuringPoll key;
+            QWidget mainWindow;
+            mainWindow.show();
+            mainWindow.activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&mainWindow));
+            ResultWindowFactory f(Platform{fileSystem, messages, key}, &mainWindow);
+            OptionFlags flags;
+            flags.subdirectories = 1;
+            f.job().SetJob(TransferMode::Update, flags, DateTime());
+            ASSERT_TRUE(f.job().SetPaths(source, "*.*", "", destination, "*.*"));
 
-        // The keyboard is with the search window while the scan looks at the keys.
-        bool searchWindowActive = false;
-        key.pressAt(1, [&](QWindow& window) {
-            searchWindowActive = qobject_cast<SearchWindow*>(QApplication::activeWindow());
-            brake.press(window);
-        });
-        messages.shown.clear();
-        messages.answers = {MessageAnswer::Yes};
-        EXPECT_EQ(f.plan(), nullptr) << "the scan was stopped";
-        test::releaseControl();
-        EXPECT_TRUE(searchWindowActive);
-        EXPECT_EQ(messages.texts(), brake.asked);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &mainWindow; }))
-            << "the keyboard goes back to the window that had it";
+            key.pressAt(1, [&](QWindow&) {
+                QWidget* window = mainWindow.findChild<SearchWindow*>();
+                ASSERT_TRUE(window && window->isVisible());
+                if (std::string_view(into) == "main window")
+                    window = &mainWindow;
+                brake.press(*window->windowHandle());
+            });
+            messages.shown.clear();
+            messages.answers = {MessageAnswer::Yes};
+            EXPECT_EQ(f.plan(), nullptr) << "the scan was stopped";
+            test::releaseControl();
+            EXPECT_EQ(messages.texts(), brake.asked);
+            EXPECT_TRUE(QTest::qWaitFor([&] {
+                return QApplication::activeWindow() == &mainWindow;
+            })) << "the keyboard is with the window that had it";
+        }
     }
 }
 
