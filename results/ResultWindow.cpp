@@ -189,9 +189,13 @@ void ResultWindow::requestMenuForCurrentRow() {
 void ResultWindow::openRowMenu(int row, int column, const QPoint& globalPosition) {
     // The menu runs its own event loop inside this call, and its letters are its own: the
     // window's keys would still match, since an open popup leaves the focus in the list.
-    const QList<QAction*> keys = actions();
-    for (QAction* key : keys)
-        key->setEnabled(false);
+    QList<QAction*> keys;
+    for (QAction* key : actions()) {
+        if (key->isEnabled()) {
+            key->setEnabled(false);
+            keys << key;
+        }
+    }
     emit contextMenuRequested(row, column, globalPosition);
     for (QAction* key : keys)
         key->setEnabled(true);
