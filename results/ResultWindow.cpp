@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QWindow>
 #include <algorithm>
 #include <chrono>
 #include <vector>
@@ -119,8 +120,7 @@ void ResultWindow::setUpView() {
         if (m_busy)
             return;
         const QModelIndex index = m_ui->listView->indexAt(position);
-        emit contextMenuRequested(index.row(), index.column(),
-                                  m_ui->listView->viewport()->mapToGlobal(position));
+        openRowMenu(index.row(), index.column(), m_ui->listView->viewport()->mapToGlobal(position));
     });
 }
 
@@ -182,8 +182,23 @@ void ResultWindow::requestMenuForCurrentRow() {
                            : OperationTableModel::SourceColumn;
     const QModelIndex cell = m_model->index(current.row(), column);
     view->scrollTo(cell);
-    emit contextMenuRequested(cell.row(), cell.column(),
-                              view->viewport()->mapToGlobal(view->visualRect(cell).bottomLeft()));
+    openRowMenu(cell.row(), cell.column(),
+                view->viewport()->mapToGlobal(view->visualRect(cell).bottomLeft()));
+}
+
+void ResultWindow::openRowMenu(int row, int column, const QPoint& globalPosition) {
+    // The menu runs its own event loop inside this call, and its letters are its own: the
+    // window's keys would still match, since an open popup leaves the focus in the list.
+    QList<QAction*> keys;
+    for (QAction* key : actions()) {
+        if (key->isEnabled()) {
+            key->setEnabled(false);
+            keys << key;
+        }
+    }
+    emit contextMenuRequested(row, column, globalPosition);
+    for (QAction* key : keys)
+        key->setEnabled(true);
 }
 
 bool ResultWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -219,9 +234,11 @@ void ResultWindow::closeEvent(QCloseEvent* event) {
     }
     event->ignore();
     // During a run a close can only come while the run looks at the input, which takes this
-    // released Escape as the user's own and asks whether to stop.
+    // released Escape as the user's own and asks whether to stop. It goes where the keys of
+    // the desktop arrive: the native window.
     QKeyEvent escape(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
-    QCoreApplication::sendEvent(this, &escape);
+    if (QWindow* native = windowHandle())
+        QCoreApplication::sendEvent(native, &escape);
 }
 
 QList<int> ResultWindow::selectedRows() const {

@@ -82,6 +82,8 @@ private:
     void fillList();
     void requestAttributeChange();
     void requestMenuForCurrentRow();
+    /// Asks for the row menu, which keeps the keyboard to itself while it is open.
+    void openRowMenu(int row, int column, const QPoint& globalPosition);
     /// The selected rows, ascending.
     QList<int> selectedRows() const;
     void showSummary();

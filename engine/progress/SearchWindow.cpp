@@ -12,8 +12,10 @@ SearchWindow::SearchWindow(QWidget* owner)
     : QFrame(owner), m_ui(std::make_unique<Ui::SearchWindow>()), m_owner(owner) {
     m_ui->setupUi(this);
     m_ui->detailLabel->setMinimumHeight(m_ui->detailLabel->fontMetrics().height() + 6);
+    // It never asks for the keyboard: the abort key reads the keys of every window of ours,
+    // and a desktop may hand the keyboard to a window that asked for it for a short step only
+    // once the window is hidden again, where no key does anything.
     makeSmallWindow(this);
-    setWindowFlag(Qt::WindowDoesNotAcceptFocus, false);
 }
 
 SearchWindow::~SearchWindow() = default;
@@ -30,12 +32,9 @@ void SearchWindow::begin(const QString& heading, const QString& hint) {
     m_ui->detailLabel->setToolTip(QString());
     if (!isVisible()) {
         centreOverOwner(this, m_owner);
-        show();
-        // Only from a window of ours: a program that has the keyboard keeps it.
-        if (QWidget* active = QApplication::activeWindow(); active && active != this) {
+        if (QWidget* active = QApplication::activeWindow(); active != this)
             m_previousActive = active;
-            activateWindow();
-        }
+        show();
     }
     // The step that follows may not return to the event loop for a while: let the window appear.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -61,6 +60,7 @@ void SearchWindow::showDetailPath(const std::string& path) {
 }
 
 void SearchWindow::end() {
+    // A desktop that gave it the keyboard all the same gives it back to the window that had it.
     const bool hadKeys = isActiveWindow();
     hide();
     if (hadKeys && m_previousActive && m_previousActive->isVisible())

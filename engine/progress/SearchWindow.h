@@ -13,9 +13,8 @@ class SearchWindow;
 namespace ryk {
 
 /// The small window shown during a long step of the result window: a heading, a detail line
-/// (the current path or a counter) and a hint. It only displays, but while it shows it takes
-/// the keyboard from our window that had it, so that the Escape its hint speaks of comes to
-/// this program even while no other window of it is shown.
+/// (the current path or a counter) and a hint. It only displays and leaves the keyboard with
+/// our window that has it, where the Escape its hint speaks of is read.
 class SearchWindow : public QFrame, public SearchSink {
     Q_OBJECT
 public:
@@ -45,7 +44,8 @@ public:
 private:
     std::unique_ptr<Ui::SearchWindow> m_ui;
     QWidget* m_owner;
-    /// Our window that had the keyboard before this one took it; it gets it back.
+    /// Our window that had the keyboard when the step began; it gets it back should the
+    /// desktop have given it to this one.
     QPointer<QWidget> m_previousActive;
 };
 

@@ -1,10 +1,30 @@
 #include "platform/qt/QtAbortKey.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QWidget>
+#include <QWindow>
+#include <algorithm>
 
 namespace ryk {
+
+namespace {
+
+/// Whether `watched` is the native window of one of our widgets. The desktop gives every key
+/// to that window first, which then hands it on to its focus widget: looked at there, a key is
+/// seen once, and seen although a poll holds the hand-on back.
+bool isOurWindow(const QObject* watched) {
+    const auto* window = qobject_cast<const QWindow*>(watched);
+    if (!window)
+        return false;
+    const QWidgetList widgets = QApplication::topLevelWidgets();
+    return std::any_of(widgets.begin(), widgets.end(), [window](const QWidget* widget) {
+        return widget->windowHandle() == window;
+    });
+}
+
+} // namespace
 
 QtAbortKey::QtAbortKey() {
     watchKeys();
@@ -48,10 +68,8 @@ bool QtAbortKey::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease: {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        // A key comes to a window's widget after its native window; the widget is the one that
-        // counts, so that a key is seen once.
-        if (watched->isWidgetType()) {
+        if (isOurWindow(watched)) {
+            const auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_Control)
                 m_controlHeld = event->type() == QEvent::KeyPress;
             else
@@ -60,7 +78,7 @@ bool QtAbortKey::eventFilter(QObject* watched, QEvent* event) {
                 key->key() == Qt::Key_Escape && !key->isAutoRepeat())
                 m_escapeReleased = true;
         }
-        return m_polling; // keys pressed during a long step reach no window
+        return m_polling; // keys pressed during a long step reach no widget
     }
     case QEvent::ShortcutOverride:
     case QEvent::Shortcut:

@@ -8,21 +8,28 @@
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+#include <filesystem>
+#include <string>
+#include <string_view>
 
 namespace ryk {
 namespace {
 
 using test::ResultWindowTest;
 
-/// Delivers a key event to `widget` as the desktop would give it to our window.
+using test::brakes;
+using test::KeysDuringPoll;
+
+/// Delivers a key event to the window of `widget` as the desktop gives it.
 void deliver(QWidget* widget, QEvent::Type type, int key, Qt::KeyboardModifiers modifiers) {
-    QKeyEvent event(type, key, modifiers);
-    QCoreApplication::sendEvent(widget, &event);
+    QTest::keyEvent(type == QEvent::KeyPress ? QTest::Press : QTest::Release,
+                    widget->windowHandle(), static_cast<Qt::Key>(key), modifiers);
 }
 
 TEST(QtAbortKeyTest, OnlyKeysGivenToOurWindowsCount) {
     QtAbortKey key;
     QLineEdit ours;
+    ours.show();
     const struct {
         const char* what;
         QEvent::Type type;
@@ -63,6 +70,7 @@ TEST(QtAbortKeyTest, AControlKeyOfAnotherProgramDoesNotStop) {
 
     // Held in our window, then the keyboard went to another program, which got the release.
     QLineEdit ours;
+    ours.show();
     deliver(&ours, QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier);
     QTest::qWait(20);
     EXPECT_EQ(key.poll(), AbortKeyEvent::ControlDown);
@@ -84,38 +92,56 @@ TEST_F(ResultWindowTest, ARunIsNotStoppedByAControlKeyElsewhere) {
     EXPECT_EQ(tmp.readFile("dst/sub/c.txt"), "ccccccc");
 }
 
-TEST_F(ResultWindowTest, EscapeDuringTheScanReachesTheSearchWindow) {
-    QtAbortKey key;
-    QWidget mainWindow;
-    mainWindow.show();
-    mainWindow.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&mainWindow));
-    auto f = std::make_unique<ResultWindowFactory>(Platform{fileSystem, messages, key}, &mainWindow);
-    OptionFlags flags;
-    flags.subdirectories = 1;
-    f->job().SetJob(TransferMode::Update, flags, DateTime());
-    ASSERT_TRUE(f->job().SetPaths(source, "*.*", "", destination, "*.*"));
+TEST_F(ResultWindowTest, EscapeAndControlInOurWindowsStopTheScan) {
+    for (const test::Brake& brake : brakes()) {
+        for (const char* into : {"main window", "search window"}) {
+            SCOPED_TRACE(std::string(brake.what) + " into the " + into);
+            KeysDuringPoll key;
+            QWidget mainWindow;
+            mainWindow.show();
+            mainWindow.activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&mainWindow));
+            ResultWindowFactory f(Platform{fileSystem, messages, key}, &mainWindow);
+            OptionFlags flags;
+            flags.subdirectories = 1;
+            f.job().SetJob(TransferMode::Update, flags, DateTime());
+            ASSERT_TRUE(f.job().SetPaths(source, "*.*", "", destination, "*.*"));
 
-    // The user presses Escape over and over while the scan runs; the keyboard is with the
-    // search window, and a press that comes while the scan looks at the keys stops it.
-    bool searchWindowActive = false;
-    QTimer presses;
-    presses.setInterval(0);
-    QObject::connect(&presses, &QTimer::timeout, [&] {
-        QWidget* active = QApplication::activeWindow();
-        searchWindowActive = searchWindowActive || qobject_cast<SearchWindow*>(active);
-        if (active)
-            QTest::keyClick(active, Qt::Key_Escape);
-    });
-    presses.start();
-    messages.answers = {MessageAnswer::Yes};
-    EXPECT_EQ(f->plan(), nullptr) << "the scan was stopped";
-    presses.stop();
-    EXPECT_TRUE(searchWindowActive);
-    ASSERT_EQ(messages.texts().size(), 1u);
-    EXPECT_EQ(messages.texts()[0], "中断しますか?");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &mainWindow; }))
-        << "the keyboard goes back to the window that had it";
+            key.pressAt(1, [&](QWindow&) {
+                QWidget* window = mainWindow.findChild<SearchWindow*>();
+                ASSERT_TRUE(window && window->isVisible());
+                if (std::string_view(into) == "main window")
+                    window = &mainWindow;
+                brake.press(*window->windowHandle());
+            });
+            messages.shown.clear();
+            messages.answers = {MessageAnswer::Yes};
+            EXPECT_EQ(f.plan(), nullptr) << "the scan was stopped";
+            test::releaseControl();
+            EXPECT_EQ(messages.texts(), brake.asked);
+            EXPECT_TRUE(QTest::qWaitFor([&] {
+                return QApplication::activeWindow() == &mainWindow;
+            })) << "the keyboard is with the window that had it";
+        }
+    }
+}
+
+TEST_F(ResultWindowTest, EscapeAndControlInTheWindowStopARun) {
+    for (const test::Brake& brake : brakes()) {
+        SCOPED_TRACE(brake.what);
+        KeysDuringPoll key;
+        auto w = planned(TransferMode::Update, &key);
+        show(*w);
+        key.pressAt(1, brake.press);
+        messages.shown.clear();
+        messages.answers = {MessageAnswer::Yes};
+        w->runList();
+        test::releaseControl();
+        EXPECT_EQ(messages.texts(), brake.asked);
+        EXPECT_TRUE(w->statusText().startsWith("中断しました.")) << w->statusText().toStdString();
+        EXPECT_FALSE(std::filesystem::exists(tmp / "dst/a.txt"))
+            << "stopped before the first entry";
+    }
 }
 
 TEST_F(ResultWindowTest, CloseDuringARunAsksAsEscapeDoes) {

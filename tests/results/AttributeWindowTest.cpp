@@ -215,5 +215,28 @@ TEST_F(AttributeWindowTest, SearchModeOffersOnlySourcesAndAnUntouchedOkLeavesFil
         << "nothing to do: no progress shown";
 }
 
+TEST_F(AttributeWindowTest, EscapeAndControlStopTheChange) {
+    const std::string b = source + "/b.c";
+    for (const test::Brake& brake : test::brakes()) {
+        SCOPED_TRACE(brake.what);
+        test::KeysDuringPoll key;
+        auto w = planned(TransferMode::Update, &key);
+        show(*w);
+        select(*w, {row(*w, b)});
+        messages.shown.clear();
+        messages.answers = {MessageAnswer::Yes};
+        open([&] { QTest::keyClick(w->windowHandle(), Qt::Key_A); },
+             [&](AttributeWindow& d) {
+                 click(d, "readOnlyBox");
+                 key.pressAt(1, brake.press);
+                 click(d, "okButton");
+             });
+        test::releaseControl();
+        EXPECT_EQ(messages.texts(), brake.asked);
+        EXPECT_EQ(modeOf(b), 0644u) << "stopped before the first file";
+        EXPECT_TRUE(w->isEnabled());
+    }
+}
+
 } // namespace
 } // namespace ryk

@@ -196,6 +196,32 @@ TEST_F(FileInfoWindowTest, ALongComparisonShowsItsProgressAndStopsOnEscape) {
     EXPECT_TRUE(infoButton(info, "okButton")->isEnabled());
 }
 
+TEST_F(FileInfoWindowTest, EscapeAndControlInTheWindowStopAComparison) {
+    const std::string big(5 * 32768, 'x');
+    for (const char* name : {"src/a.txt", "dst/a.txt"})
+        tmp.writeFile(name, big);
+    std::filesystem::last_write_time(tmp / "dst/a.txt",
+                                     std::filesystem::last_write_time(tmp / "src/a.txt") -
+                                         std::chrono::hours(1));
+    auto w = planned();
+    for (const test::Brake& brake : test::brakes()) {
+        SCOPED_TRACE(brake.what);
+        test::KeysDuringPoll key;
+        FileInfoWindow info(Platform{fileSystem, messages, key},
+                            *w->job().list().at(row(*w, "a.txt", source)), w.get());
+        info.show();
+        info.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&info));
+        key.pressAt(1, brake.press);
+        messages.shown.clear();
+        messages.answers = {MessageAnswer::Yes};
+        QTest::mouseClick(infoButton(info, "compareButton"), Qt::LeftButton);
+        test::releaseControl();
+        EXPECT_EQ(messages.texts(), brake.asked);
+        EXPECT_EQ(infoEdit(info, "resultEdit")->text(), "比較を中断しました");
+    }
+}
+
 TEST_F(FileInfoWindowTest, ARowThatHasRunShowsTheSystemTextOfItsError) {
     auto w = planned();
     fileSystem.copyFaults.writeError = ENOSPC;

@@ -1,23 +1,28 @@
 #pragma once
 
 #include "engine/TransferJob.h"
+#include "platform/qt/QtAbortKey.h"
 #include "results/OperationTableModel.h"
 #include "results/ResultWindow.h"
 #include "results/ResultWindowFactory.h"
 #include "support/EngineFixture.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <QPushButton>
 #include <QStringList>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 #include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 #include <initializer_list>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace ryk::test {
 
@@ -31,6 +36,56 @@ public:
     }
     std::function<void()> watch;
 };
+
+/// The user at the keyboard of the desktop during a long step: the program's own abort key,
+/// and keys pressed into the window that has the keyboard, the way the platform delivers them,
+/// while a chosen poll looks at the input.
+class KeysDuringPoll : public AbortKey {
+public:
+    /// `press` runs in the window with the keyboard during the `nth` poll from now. The key
+    /// looks at the input every few milliseconds; after a pause the next poll is one that looks.
+    void pressAt(int nth, std::function<void(QWindow&)> press) {
+        m_pressAt = polls + nth;
+        m_press = std::move(press);
+        QTest::qWait(20);
+    }
+    AbortKeyEvent poll() override {
+        if (++polls == m_pressAt)
+            QTimer::singleShot(0, [press = m_press] {
+                QWindow* window = QGuiApplication::focusWindow();
+                ASSERT_NE(window, nullptr) << "no window has the keyboard";
+                press(*window);
+            });
+        return m_key.poll();
+    }
+    int polls = 0;
+
+private:
+    QtAbortKey m_key;
+    int m_pressAt = 0;
+    std::function<void(QWindow&)> m_press;
+};
+
+/// A brake the user has during a long step: a released Escape asks first, a held Control
+/// stops at once.
+struct Brake {
+    const char* what;
+    std::function<void(QWindow&)> press;
+    std::vector<std::string> asked;
+};
+
+inline std::vector<Brake> brakes() {
+    return {
+        {"Escape", [](QWindow& w) { QTest::keyClick(&w, Qt::Key_Escape); }, {"中断しますか?"}},
+        {"Control held", [](QWindow& w) { QTest::keyPress(&w, Qt::Key_Control); }, {}},
+    };
+}
+
+/// Lets go of the Control key a brake holds down.
+inline void releaseControl() {
+    if (QWindow* window = QGuiApplication::focusWindow())
+        QTest::keyRelease(window, Qt::Key_Control);
+}
 
 /// A small tree to plan: three files, one of them in a subdirectory, and an empty destination.
 class ResultWindowTest : public EngineTest {

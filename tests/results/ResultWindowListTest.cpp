@@ -1,10 +1,12 @@
 #include "ResultWindowFixture.h"
+#include "engine/progress/SearchWindow.h"
 #include "results/ResultWindow.h"
 
 #include <QTest>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <utility>
 
 namespace ryk {
@@ -66,6 +68,39 @@ TEST_F(ResultWindowTest, TheListMovesFromRowToRow) {
     QTest::keyClick(view, Qt::Key_Down);
     QTest::keyClick(view, Qt::Key_Delete);
     EXPECT_EQ(w->model().rowCount(), last);
+}
+
+TEST_F(ResultWindowTest, TheKeysStillWorkAfterRowsAreRemoved) {
+    const struct {
+        const char* what;
+        Qt::Key key;
+        std::function<bool(ResultWindow&)> worked;
+    } cases[] = {
+        {"Down", Qt::Key_Down, [](ResultWindow& w) { return selected(w) == QList<int>{1}; }},
+        {"C", Qt::Key_C, [this](ResultWindow&) { return !messages.shown.empty(); }},
+        {"Escape", Qt::Key_Escape, [](ResultWindow& w) { return !w.isVisible(); }},
+        // Last: the run copies the files the next plan would list.
+        {"Return", Qt::Key_Return,
+         [](ResultWindow& w) { return w.statusText() == "完了しました.(Error=0)"; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto w = planned();
+        show(*w);
+        w->view()->setFocus();
+        w->view()->setCurrentIndex(w->model().index(1, 0));
+        select(*w, {1});
+        messages.shown.clear();
+        QTest::keyClick(w->windowHandle(), Qt::Key_D);
+        ASSERT_EQ(w->model().rowCount(), 3);
+        // The search window showed the removal without asking the desktop for the keyboard,
+        // which a desktop may hand over only once the window is hidden again.
+        EXPECT_TRUE(w->searchWindow().windowHandle()->flags() & Qt::WindowDoesNotAcceptFocus);
+        QWindow* keyboard = QGuiApplication::focusWindow();
+        ASSERT_EQ(keyboard, w->windowHandle()) << "the keyboard is back with the list";
+        QTest::keyClick(keyboard, c.key);
+        EXPECT_TRUE(c.worked(*w));
+    }
 }
 
 TEST_F(ResultWindowTest, AFailedRowSaysWhyAndF8FindsIt) {

@@ -4,6 +4,7 @@
 
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QSignalSpy>
 #include <QUrl>
 
 namespace ryk {
@@ -120,6 +121,45 @@ TEST_F(RowContextMenuTest, TheFilesOwnItemsOpenItOrItsFolderOrCopyItsPath) {
     EXPECT_EQ(QGuiApplication::clipboard()->text(), in(source, "sub/c.txt"));
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_FALSE(fs::exists(argumentsFile)) << "no tool started";
+}
+
+TEST_F(RowContextMenuTest, TheOpenMenuTakesItsLettersFromTheWindowsKeys) {
+    auto w = plannedWith(recorders);
+    const int row = rowOf(*w, source + "/a.txt");
+    const int rows = w->model().rowCount();
+    w->view()->setFocus();
+    w->view()->setCurrentIndex(w->model().index(row, 1));
+    QGuiApplication::clipboard()->setText("before");
+    QSignalSpy listCopied(w.get(), &ResultWindow::copyListRequested);
+    // A window the letters open by mistake is closed again, so that the test goes on.
+    QStringList opened;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            opened << dialog->metaObject()->className();
+            dialog->reject();
+        }
+    });
+    watch.start(10);
+    bool popupOpen = false;
+    QTimer::singleShot(0, [&] {
+        popupOpen = QApplication::activePopupWidget() != nullptr;
+        QWindow* keyboard = QGuiApplication::focusWindow();
+        ASSERT_NE(keyboard, nullptr);
+        for (const Qt::Key letter : {Qt::Key_D, Qt::Key_C, Qt::Key_A})
+            QTest::keyClick(keyboard, letter);
+    });
+    QTest::keyClick(w->windowHandle(), Qt::Key_Menu);
+    watch.stop();
+    EXPECT_TRUE(popupOpen);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), in(source, "a.txt")) << "the menu's A";
+    EXPECT_EQ(w->model().rowCount(), rows) << "D removed no row";
+    EXPECT_EQ(listCopied.count(), 0) << "C copied no list";
+    EXPECT_TRUE(opened.isEmpty()) << opened.join(' ').toStdString();
+
+    // Once the menu is closed the letters are the window's again.
+    QTest::keyClick(w->windowHandle(), Qt::Key_D);
+    EXPECT_EQ(w->model().rowCount(), rows - 1);
 }
 
 TEST_F(RowContextMenuTest, NoMenuOpensWhileTheListRuns) {
