@@ -229,6 +229,7 @@ int PosixFileSystem::finishDirectory(const TreePath& made, const DirectoryFinish
 
 int PosixFileSystem::flushWrites() {
     const int first = m_copyShared.flusher.finish();
+    const std::lock_guard lock(m_copyShared.mutex);
     m_copyShared.writtenDirectories.clear();
     return first;
 }

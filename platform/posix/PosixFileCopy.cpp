@@ -110,8 +110,11 @@ void PosixFileCopy::removeStaleTemporaries() {
     if (!m_shared)
         return;
     // Once per directory: the look costs a listing, the key no system call.
-    if (!m_shared->cleaned.insert(m_targetDir.directory).second)
-        return;
+    {
+        const std::lock_guard lock(m_shared->mutex);
+        if (!m_shared->cleaned.insert(m_targetDir.directory).second)
+            return;
+    }
     const int fd = openat(m_targetDir.fd.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return;
@@ -139,15 +142,22 @@ void PosixFileCopy::noteTargetDirectory() {
     if (!m_shared)
         return;
     m_shared->flusher.wrote();
-    const auto [at, added] = m_shared->writtenDirectories.emplace(m_targetDir.directory, true);
-    if (!added) {
-        m_mayInheritAcl = at->second;
-        return;
+    {
+        const std::lock_guard lock(m_shared->mutex);
+        const auto known = m_shared->writtenDirectories.find(m_targetDir.directory);
+        if (known != m_shared->writtenDirectories.end()) {
+            m_mayInheritAcl = known->second;
+            return;
+        }
     }
     UniqueFd dir = reopenToFlush(m_targetDir.fd.get());
     if (!dir)
         return;
-    at->second = m_mayInheritAcl = mayPassOnAcl(dir.get());
+    m_mayInheritAcl = mayPassOnAcl(dir.get());
+    {
+        const std::lock_guard lock(m_shared->mutex);
+        m_shared->writtenDirectories.emplace(m_targetDir.directory, m_mayInheritAcl);
+    }
     struct stat st;
     if (fstat(dir.get(), &st) == 0 && !m_shared->flusher.has(st.st_dev))
         m_shared->flusher.add(st.st_dev, std::move(dir));
@@ -267,8 +277,7 @@ int PosixFileCopy::open(const TreePath& source, const TreePath& target) {
         return error;
     }
     // A file that reads as empty has nothing to share (and kernel pseudo-files read so).
-    m_cloning = m_sourceFd >= 0 && m_openStat.size > 0 &&
-                !(m_shared && m_shared->noClone.count({m_openStat.device, m_targetDir.directory}));
+    m_cloning = m_sourceFd >= 0 && m_openStat.size > 0 && !knownNotToClone();
     return 0;
 }
 
@@ -344,6 +353,13 @@ int PosixFileCopy::copyChunk(size_t maxBytes, size_t& copied) {
     return error;
 }
 
+bool PosixFileCopy::knownNotToClone() {
+    if (!m_shared)
+        return false;
+    const std::lock_guard lock(m_shared->mutex);
+    return m_shared->noClone.count({m_openStat.device, m_targetDir.directory}) != 0;
+}
+
 int PosixFileCopy::cloneWhole(bool& cloned) {
     cloned = false;
     if (ioctl(m_temporaryFd, FICLONE, m_sourceFd) == 0) {
@@ -359,8 +375,10 @@ int PosixFileCopy::cloneWhole(bool& cloned) {
     m_cloning = false;
     // These say the file systems cannot share extents at all; anything else (a full disk, a
     // file marked not to share its blocks) only that this file is copied.
-    if (m_shared && (errno == EOPNOTSUPP || errno == ENOTTY || errno == EXDEV || errno == ENOSYS))
+    if (m_shared && (errno == EOPNOTSUPP || errno == ENOTTY || errno == EXDEV || errno == ENOSYS)) {
+        const std::lock_guard lock(m_shared->mutex);
         m_shared->noClone.emplace(m_openStat.device, m_targetDir.directory);
+    }
     return 0;
 }
 
@@ -541,11 +559,9 @@ const std::string& PosixFileCopy::storedValue() {
 
 int PosixFileCopy::linkUnnamed(const std::string& leaf) const {
     // Linking a descriptor directly needs a privilege most users lack; the /proc name of the
-    // descriptor works for everyone, at the price of a longer lookup. Once refused, the
-    // direct way is not tried again.
-    static bool directLinkRefused = false;
+    // descriptor works for everyone, at the price of a longer lookup.
     const int dir = m_targetDir.fd.get();
-    if (!directLinkRefused) {
+    if (!m_shared || !m_shared->directLinkRefused.load(std::memory_order_relaxed)) {
         if (linkat(m_temporaryFd, "", dir, leaf.c_str(), AT_EMPTY_PATH) == 0)
             return 0;
         // Refused for want of the privilege (ENOENT), or the target's own problem.
@@ -555,7 +571,8 @@ int PosixFileCopy::linkUnnamed(const std::string& leaf) const {
     const std::string self = "/proc/self/fd/" + std::to_string(m_temporaryFd);
     if (linkat(AT_FDCWD, self.c_str(), dir, leaf.c_str(), AT_SYMLINK_FOLLOW) != 0)
         return errno;
-    directLinkRefused = true;
+    if (m_shared)
+        m_shared->directLinkRefused.store(true, std::memory_order_relaxed);
     return 0;
 }
 

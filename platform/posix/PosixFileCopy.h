@@ -6,7 +6,9 @@
 #include "platform/posix/WriteFlusher.h"
 
 #include <ctime>
+#include <atomic>
 #include <map>
+#include <mutex>
 #include <memory>
 #include <set>
 #include <string>
@@ -16,8 +18,10 @@
 
 namespace ryk {
 
-/// What the copies of one file system learn once and share.
+/// What the copies of one file system learn once and share, among copies on several threads
+/// (`mutex` guards the sets and the map).
 struct CopyShared {
+    std::mutex mutex;
     /// The directories (as their paths name them) already rid of the temporaries that killed
     /// runs left. Two names of one directory only mean that it is looked at twice.
     std::set<std::string> cleaned;
@@ -29,6 +33,9 @@ struct CopyShared {
     /// disk.
     std::map<std::string, bool> writtenDirectories;
     WriteFlusher flusher;
+    /// Linking an unnamed file by its descriptor needs a privilege; once refused, not asked
+    /// again.
+    std::atomic<bool> directLinkRefused{false};
 };
 
 /// The name every temporary of ours starts with: ".~ryk.<pid>.<number>", so that one a killed
@@ -73,6 +80,9 @@ private:
     /// Shares all the source's extents with the copy where the file system can (`cloned`);
     /// 0 or kErrorInterrupted.
     int cloneWhole(bool& cloned);
+    /// Whether an earlier copy found that the source's file system shares no extents with the
+    /// target's directory.
+    bool knownNotToClone();
     int copyThroughBuffer(size_t length, size_t& copied);
     /// Finds the data extent at or after the current offset; `skipped` receives the bytes of
     /// hole passed over. False once sparse handling does not apply (any more).
