@@ -1,7 +1,10 @@
 #include "ui/MainWindow.h"
 
+#include "app/Application.h"
 #include "app/SettingsFile.h"
 #include "engine/TransferJob.h"
+#include "platform/qt/ByteText.h"
+#include "results/OperationTableModel.h"
 #include "results/ResultWindow.h"
 #include "support/EngineFixture.h"
 #include "ui/Controls.h"
@@ -28,6 +31,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
+#include <QWindow>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
@@ -158,6 +162,43 @@ TEST_F(MainWindowTest, ExecuteRunsTheJobAndTheTextsEnterTheHistories) {
     EXPECT_EQ(items(HistoryKind::SourceDirectory), (Items{"/B", source, "/a"}));
 }
 
+TEST_F(MainWindowTest, AFolderNameThatIsNotUtf8IsPlannedAndRunAsItIs) {
+    const std::string cafe = tmp.makeDir("caf\xe9");
+    tmp.writeFile("caf\xe9/a.txt", "a");
+    tmp.writeFile("caf\xe9/b.c", "b");
+    // The command line as the shell hands it over; -i keeps the settings file out of the test.
+    Application application(platform);
+    ASSERT_EQ(application.startUp({"-i", cafe + "/*.txt", destination + "/"}),
+              Application::StartResult::Proceed);
+    MainWindow main(platform, application.job(), application.settings());
+    QStringList rows;
+    QString status;
+    main.setResultWindowRunner([&](ResultWindow& result) {
+        const OperationTableModel& model = result.model();
+        for (int row = 0; row < model.rowCount(); ++row)
+            rows << model.index(row, 0).data().toString() + " " +
+                        model.index(row, 1).data().toString() + " " +
+                        model.index(row, 2).data().toString();
+        result.runList();
+        status = result.statusText();
+        result.reject();
+    });
+    main.show();
+    main.windowHandle()->requestActivate();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &main; }));
+    EXPECT_EQ(toBytes(main.box(HistoryKind::SourceDirectory).currentText()), cafe + "/");
+
+    // Enter in the box presses 実行(E).
+    QTest::keyClick(main.windowHandle(), Qt::Key_Return);
+    EXPECT_EQ(rows, QStringList{"Copy " + fromBytes(cafe + "/a.txt") + " " +
+                                fromBytes(destination + "/a.txt")});
+    EXPECT_TRUE(status.startsWith("完了しました.(Error=0)")) << status.toStdString();
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{});
+    EXPECT_EQ(tmp.readFile("dst/a.txt"), "a");
+    // The history holds the name as it is; the settings file, which holds text, leaves it out.
+    EXPECT_EQ(main.box(HistoryKind::SourceDirectory).history().items().front(), cafe + "/");
+}
+
 TEST_F(MainWindowTest, ARefusedJobSendsTheFocusToItsFieldAndStillEntersTheHistories) {
     open();
     window->show();
@@ -259,6 +300,7 @@ TEST_F(MainWindowTest, HistoriesPersistOnExitOnlyAndAcrossARestart) {
 TEST_F(MainWindowTest, ADropEntersWhatEachBoxTakes) {
     const std::string file = tmp.writeFile("drop/Report.TXT", "r");
     const std::string folder = tmp.makeDir("drop/Folder");
+    const QString latin1 = fromBytes(tmp.makeDir("drop/caf\xe9"));
     open();
     const QString filePath = QString::fromStdString(file);
     const QString folderPath = QString::fromStdString(folder);
@@ -270,6 +312,7 @@ TEST_F(MainWindowTest, ADropEntersWhatEachBoxTakes) {
         {HistoryKind::SourceDirectory, filePath, ""},
         {HistoryKind::SourceDirectory, folderPath, folderPath},
         {HistoryKind::DestinationDirectory, folderPath + "/", folderPath},
+        {HistoryKind::DestinationDirectory, latin1, latin1},
         {HistoryKind::SourcePatterns, filePath, "Report.TXT"},
         {HistoryKind::SourcePatterns, folderPath, ""},
         {HistoryKind::ExclusionPatterns, filePath, "Report.TXT"},
@@ -292,6 +335,17 @@ TEST_F(MainWindowTest, ADropEntersWhatEachBoxTakes) {
     QApplication::sendEvent(&box, &drop);
     EXPECT_EQ(box.currentText(), "Report.TXT");
     EXPECT_EQ(box.count(), 0);
+
+    // A folder whose name is not UTF-8 comes in as it is.
+    HistoryComboBox& folderBox = window->box(HistoryKind::SourceDirectory);
+    data.setUrls({fileUrl(toBytes(latin1))});
+    QDragEnterEvent folderEnter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton,
+                                Qt::NoModifier);
+    QApplication::sendEvent(&folderBox, &folderEnter);
+    EXPECT_TRUE(folderEnter.isAccepted());
+    QDropEvent folderDrop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&folderBox, &folderDrop);
+    EXPECT_EQ(toBytes(folderBox.currentText()), toBytes(latin1));
 
     // In Response mode the pattern box takes the response file's whole path.
     chooseMode(TransferMode::Response);
