@@ -229,7 +229,7 @@ void MainWindow::OnExecute() {
 
 void MainWindow::browseInto(HistoryComboBox& input, const QString& title) {
     takeControlValues();
-    const QString chosen = BrowseForFolder(this, input.currentText(), title);
+    const QString chosen = BrowseForFolder(this, m_platform.fileSystem, input.currentText(), title);
     // The history waits for the next execute.
     if (!chosen.isEmpty())
         input.setEditText(chosen);

@@ -9,6 +9,7 @@
 #include "support/EngineFixture.h"
 #include "ui/Controls.h"
 #include "ui/EditorPage.h"
+#include "ui/FolderPicker.h"
 #include "ui/HelpWindow.h"
 #include "ui/HistoryComboBox.h"
 #include "ui/HistoryPage.h"
@@ -29,7 +30,9 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 #include <QUrl>
 #include <QWindow>
 #include <filesystem>
@@ -350,6 +353,39 @@ TEST_F(MainWindowTest, ADropEntersWhatEachBoxTakes) {
     // In Response mode the pattern box takes the response file's whole path.
     chooseMode(TransferMode::Response);
     EXPECT_EQ(window->box(HistoryKind::SourcePatterns).dropText(filePath), filePath);
+}
+
+TEST_F(MainWindowTest, BrowseListsAFolderThatIsNotUtf8AndGivesItBack) {
+    const std::string pick = tmp.makeDir("pick");
+    const std::string latin1 = tmp.makeDir("pick/caf\xe9");
+    tmp.makeDir("pick/plain");
+    tmp.writeFile("pick/file.txt");
+    open();
+    window->show();
+    // The folder in the usual form, with its '/': highlighted, so it can be confirmed at once.
+    setText(HistoryKind::SourceDirectory, pick + "/");
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        auto* picker = qobject_cast<FolderPicker*>(QApplication::activeModalWidget());
+        ASSERT_NE(picker, nullptr);
+        auto* status = picker->findChild<QLabel*>("statusLabel");
+        auto* tree = picker->findChild<QTreeView*>("folderTree");
+        shown << status->text();
+        // Open it and go down to its first folder; Enter chooses that.
+        QTest::keyClick(picker->windowHandle(), Qt::Key_Right);
+        QStringList names;
+        const QModelIndex current = tree->currentIndex();
+        for (int row = 0; row < tree->model()->rowCount(current); ++row)
+            names << tree->model()->index(row, 0, current).data().toString();
+        shown << names.join('|');
+        QTest::keyClick(picker->windowHandle(), Qt::Key_Down);
+        shown << status->text();
+        QTest::keyClick(picker->windowHandle(), Qt::Key_Return);
+    });
+    QTest::mouseClick(window->findChild<QPushButton*>("sourceBrowseButton"), Qt::LeftButton);
+    EXPECT_EQ(shown,
+              (QStringList{fromBytes(pick), fromBytes("caf\xe9") + "|plain", fromBytes(latin1)}));
+    EXPECT_EQ(toBytes(window->box(HistoryKind::SourceDirectory).currentText()), latin1);
 }
 
 TEST_F(MainWindowTest, EveryInputHasAnAccessibleName) {
