@@ -36,7 +36,6 @@ AboutWindow::AboutWindow(QWidget* parent, const std::string& programPath)
     m_ui->versionLabel->setText(QStringLiteral(RYK_VERSION_TEXT));
     m_ui->legalLabel->setText(QString::fromUtf8(kLegalNotice));
     m_ui->homePageButton->setText(QString::fromUtf8(kHomePage));
-    m_ui->homePageButton->setAccessibleDescription(QString::fromUtf8(kHomePage));
     // As the system names it: a path in another case names another file here.
     m_ui->executablePathLabel->setText(fromBytes(programPath));
 

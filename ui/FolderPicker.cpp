@@ -40,6 +40,7 @@ FolderPicker::FolderPicker(FileSystem& fileSystem, const std::string& initialPat
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     m_ui->titleLabel->setText(title);
+    m_ui->folderTree->setAccessibleName(title);
     // A long path is cut at the edge rather than widening the window.
     m_ui->statusLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_ui->folderTree->setModel(m_model);

@@ -26,9 +26,9 @@ namespace ryk {
 
 namespace {
 
-/// A label's text as a name for its control: without the mnemonic and the wildcard hint.
-QString accessibleNameOf(const QLabel& label) {
-    QString text = label.text();
+/// A control's visible text as (the start of) its name: without the mnemonic and the wildcard
+/// hint, so that a user who reads the label can say it.
+QString labelText(QString text) {
     static const QRegularExpression mnemonic(QStringLiteral("\\(&.\\)"));
     text.remove(mnemonic);
     text.remove(QLatin1Char('&'));
@@ -119,9 +119,14 @@ void MainWindow::setUpMenu() {
 void MainWindow::setUpAccessibleNames() {
     for (QLabel* label : findChildren<QLabel*>())
         if (QWidget* buddy = label->buddy())
-            buddy->setAccessibleName(accessibleNameOf(*label));
-    m_ui->sourceBrowseButton->setAccessibleName(QStringLiteral("更新元のディレクトリを選ぶ"));
-    m_ui->destinationBrowseButton->setAccessibleName(QStringLiteral("更新先のディレクトリを選ぶ"));
+            buddy->setAccessibleName(labelText(label->text()));
+    // The two Browse buttons read alike: what each one picks follows its visible text.
+    const auto nameBrowse = [](QPushButton* button, const QString& purpose) {
+        button->setAccessibleName(
+            QStringLiteral("%1 (%2)").arg(labelText(button->text()), purpose));
+    };
+    nameBrowse(m_ui->sourceBrowseButton, QStringLiteral("更新元のディレクトリを選ぶ"));
+    nameBrowse(m_ui->destinationBrowseButton, QStringLiteral("更新先のディレクトリを選ぶ"));
     m_ui->menuButton->setAccessibleName(QStringLiteral("ヘルプ"));
 }
 
