@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <utility>
 
 namespace ryk {
 
@@ -29,6 +30,17 @@ FileInformation describeEntry(const OperationEntry& entry) {
     info.state = entry.state;
     info.lastError = entry.lastError;
     info.sourceLength = entry.source.size;
+    return info;
+}
+
+FileInformation describeEntry(const OperationEntry& entry, FileSystem& fileSystem) {
+    FileInformation info = describeEntry(entry);
+    for (const auto& [facts, texts] :
+         {std::pair{&entry.source, &info.source}, std::pair{&entry.target, &info.target}}) {
+        FileStatus status;
+        if (facts->found && fileSystem.status(facts->path.str(), status, LinkMode::Describe) == 0)
+            texts->attributes = attributeText(status.attributes);
+    }
     return info;
 }
 

@@ -5,6 +5,7 @@
 
 namespace ryk {
 
+class FileSystem;
 class OperationEntry;
 struct DateTime;
 struct FileFacts;
@@ -40,6 +41,10 @@ struct FileInformation {
 /// The file information of `entry`: each side's path, date, attributes and size; a side that
 /// was not found shows its planned path alone.
 FileInformation describeEntry(const OperationEntry& entry);
+/// describeEntry with the attributes of each side that was found as they are on the disk now:
+/// the plan does not read the bits kept in extended attributes (hidden, system, archive). A
+/// side that is gone keeps the planned attributes.
+FileInformation describeEntry(const OperationEntry& entry, FileSystem& fileSystem);
 
 /// The texts of one side: its found path and facts, or the planned path alone.
 FactsTexts describeFacts(const FileFacts& facts);

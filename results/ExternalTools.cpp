@@ -1,11 +1,16 @@
 #include "results/ExternalTools.h"
 
 #include "engine/OperationEntry.h"
+#include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
+#include "platform/Process.h"
+#include "platform/qt/ByteText.h"
 #include "results/OperationTableModel.h"
 
-#include <QFileInfo>
 #include <QProcess>
+#include <filesystem>
+#include <system_error>
+#include <vector>
 
 namespace ryk {
 
@@ -14,13 +19,8 @@ namespace {
 /// Only a path with a directory in it is taken as it stands; a bare name is a program of the
 /// search path, as a shell would take it.
 bool isProgramFile(const QString& path) {
-    return path.contains(u'/') && QFileInfo(path).isFile();
-}
-
-/// An argument list holds text, so a name that is not UTF-8 would reach the program rewritten,
-/// naming another file or none.
-bool isWholeInUtf8(const std::string& name) {
-    return QString::fromStdString(name).toStdString() == name;
+    std::error_code ignored;
+    return path.contains(u'/') && std::filesystem::is_regular_file(toBytes(path), ignored);
 }
 
 } // namespace
@@ -82,7 +82,7 @@ bool toolEnabled(const ToolPaths& tools, ExternalTool tool, const MenuFiles& fil
 
 ToolCommand buildToolCommand(const std::string& configured, ExternalTool tool,
                              const MenuFiles& files, const FileProbe& exists) {
-    const QString text = QString::fromStdString(configured).trimmed();
+    const QString text = fromBytes(configured).trimmed();
     ToolCommand command;
     // A path picked in a file dialog is stored as it is, spaces and all, without quotes; only
     // a leading quote says where the program ends.
@@ -104,31 +104,31 @@ ToolCommand buildToolCommand(const std::string& configured, ExternalTool tool,
         if (!command.arguments.isEmpty())
             command.program = command.arguments.takeFirst();
     }
-    command.arguments << QString::fromStdString(files.file);
+    command.arguments << fromBytes(files.file);
     if (tool == ExternalTool::Windiff && !files.otherFile.empty())
-        command.arguments << QString::fromStdString(files.otherFile);
+        command.arguments << fromBytes(files.otherFile);
     return command;
 }
 
 bool startTool(const ToolPaths& tools, ExternalTool tool, const MenuFiles& files,
                MessageBox& messageBox) {
     const ToolCommand command = buildToolCommand(toolPath(tools, tool), tool, files, isProgramFile);
-    QString reason;
+    std::string reason;
     if (command.program.isEmpty()) {
-        reason = QStringLiteral("プログラムが設定されていません");
-    } else if (!isWholeInUtf8(files.file) || !isWholeInUtf8(files.otherFile)) {
-        reason = QStringLiteral("ファイル名が UTF-8 ではありません");
+        reason = "プログラムが設定されていません";
     } else {
-        QProcess process;
-        process.setProgram(command.program);
-        process.setArguments(command.arguments);
-        if (process.startDetached())
+        // The file names go as the bytes they are: a text argument list would rewrite a name
+        // that is not UTF-8 into one naming another file or none.
+        std::vector<std::string> arguments;
+        for (const QString& argument : command.arguments)
+            arguments.push_back(toBytes(argument));
+        const int error = startDetachedProgram(toBytes(command.program), arguments);
+        if (error == 0)
             return true;
-        reason = process.errorString();
+        reason = errorText(error);
     }
-    const QString name = command.program.isEmpty() ? toolText(tool) : command.program;
-    messageBox.tell(
-        QStringLiteral("「%1」を起動できませんでした。\n%2").arg(name, reason).toStdString());
+    const std::string name = toBytes(command.program.isEmpty() ? toolText(tool) : command.program);
+    messageBox.tell("「" + name + "」を起動できませんでした。\n" + reason);
     return false;
 }
 

@@ -1,6 +1,7 @@
 #include "results/FileInfoWindow.h"
 
 #include "engine/OperationEntry.h"
+#include "platform/qt/ByteText.h"
 #include "ui_FileInfoWindow.h"
 
 #include <QFile>
@@ -9,7 +10,9 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <algorithm>
+#include <filesystem>
 #include <limits>
+#include <system_error>
 
 namespace ryk {
 
@@ -17,16 +20,12 @@ namespace {
 
 constexpr int kIconSize = 32;
 
-QString fromUtf8(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 } // namespace
 
 FileInfoWindow::FileInfoWindow(const Platform& platform, const OperationEntry& entry,
                                QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::FileInfoWindow>()), m_platform(platform),
-      m_info(describeEntry(entry)), m_sourcePath(entry.source.foundPath()),
+      m_info(describeEntry(entry, m_platform.fileSystem)), m_sourcePath(entry.source.foundPath()),
       m_targetPath(entry.target.foundPath()) {
     m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -52,7 +51,7 @@ FileInfoWindow::FileInfoWindow(const Platform& platform, const OperationEntry& e
         m_ui->compareButton->setVisible(m_info.offersComparison());
     } else {
         m_ui->compareButton->hide();
-        m_ui->resultEdit->setText(fromUtf8(m_info.errorText()));
+        m_ui->resultEdit->setText(fromBytes(m_info.errorText()));
     }
     showIcon(m_ui->sourceIcon, m_sourcePath);
     showIcon(m_ui->targetIcon, m_targetPath);
@@ -76,18 +75,29 @@ void FileInfoWindow::showRows(const Platform& platform, const OperationList& lis
 
 void FileInfoWindow::showFacts(const FactsTexts& texts, bool source) {
     Ui::FileInfoWindow& ui = *m_ui;
-    (source ? ui.sourcePathEdit : ui.targetPathEdit)->setText(fromUtf8(texts.path));
-    (source ? ui.sourceDateEdit : ui.targetDateEdit)->setText(fromUtf8(texts.date));
+    (source ? ui.sourcePathEdit : ui.targetPathEdit)->setText(fromBytes(texts.path));
+    (source ? ui.sourceDateEdit : ui.targetDateEdit)->setText(fromBytes(texts.date));
     (source ? ui.sourceAttributesEdit : ui.targetAttributesEdit)
-        ->setText(fromUtf8(texts.attributes));
-    (source ? ui.sourceSizeEdit : ui.targetSizeEdit)->setText(fromUtf8(texts.size));
+        ->setText(fromBytes(texts.attributes));
+    (source ? ui.sourceSizeEdit : ui.targetSizeEdit)->setText(fromBytes(texts.size));
 }
 
 void FileInfoWindow::showIcon(QLabel* label, const std::string& path) {
     if (path.empty())
         return;
-    const QFileInfo file(QFile::decodeName(QByteArray::fromStdString(path)));
-    const QIcon icon = QFileIconProvider().icon(file);
+    const QString name = fromBytes(path);
+    const QFileIconProvider icons;
+    QIcon icon;
+    if (QFile::encodeName(name).toStdString() == path) {
+        icon = icons.icon(QFileInfo(name));
+    } else {
+        // Qt reaches files through UTF-8 names only: the kind says which icon.
+        std::error_code ignored;
+        icon =
+            icons.icon(std::filesystem::is_directory(std::filesystem::symlink_status(path, ignored))
+                           ? QAbstractFileIconProvider::Folder
+                           : QAbstractFileIconProvider::File);
+    }
     label->setPixmap(icon.pixmap(kIconSize, kIconSize));
 }
 
@@ -111,7 +121,7 @@ void FileInfoWindow::compare() {
     const CompareResult result = compareFiles(m_platform, m_sourcePath, m_targetPath, this);
 
     m_ui->progressBar->hide();
-    m_ui->resultEdit->setText(fromUtf8(compareResultText(result)));
+    m_ui->resultEdit->setText(fromBytes(compareResultText(result)));
     m_ui->resultEdit->show();
     m_ui->okButton->setEnabled(true);
     m_ui->okButton->setFocus();

@@ -1,6 +1,7 @@
 #include "results/OperationTableModel.h"
 
 #include "platform/FileSystem.h"
+#include "platform/qt/ByteText.h"
 
 #include <algorithm>
 
@@ -15,7 +16,7 @@ constexpr size_t kMaxRunsRemovedOneByOne = 64;
 constexpr size_t kProgressStep = 256;
 
 QString text(const std::string& bytes) {
-    return QString::fromStdString(bytes);
+    return fromBytes(bytes);
 }
 
 bool hasError(const OperationEntry& entry) {

@@ -6,6 +6,7 @@
 #include "engine/TransferJob.h"
 #include "engine/progress/CopyProgressWindow.h"
 #include "engine/progress/SearchWindow.h"
+#include "platform/qt/ByteText.h"
 #include "results/OperationTableModel.h"
 #include "results/RowImages.h"
 #include "ui_ResultWindow.h"
@@ -39,10 +40,6 @@ const QSize kMinimumSize(384, 300);
 /// position follow at most this often (the first entry at once), since repainting them for
 /// every entry would take longer than copying the files.
 constexpr std::chrono::milliseconds kRunProgressInterval(50);
-
-QString fromUtf8(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 } // namespace
 
@@ -285,7 +282,7 @@ void ResultWindow::fillList() {
 }
 
 void ResultWindow::showSummary() {
-    setStatus(fromUtf8(summaryText(*m_job, m_model->totals())), m_programIcon);
+    setStatus(fromBytes(summaryText(*m_job, m_model->totals())), m_programIcon);
 }
 
 void ResultWindow::setStatus(const QString& text, const QIcon& icon) {
@@ -322,7 +319,7 @@ void ResultWindow::runList() {
     showRunProgress(); // the list ends scrolled to the last entry carried out
     setButtonsEnabled(true);
     // A stopped run says so, and how much is left, rather than that it is complete.
-    setStatus(fromUtf8(summary.complete
+    setStatus(fromBytes(summary.complete
                            ? runFinishedText(summary.errors)
                            : runStoppedText(summary.errors, pendingActionCount(m_job->list()))),
               m_programIcon);
@@ -339,7 +336,7 @@ void ResultWindow::entryStarting(size_t row, const OperationEntry& entry,
                                  const std::string& statusText) {
     m_model->setOverlay(row, RowOverlay::Running);
     m_progressRow = row;
-    m_progressText = fromUtf8(statusText);
+    m_progressText = fromBytes(statusText);
     m_progressPending = true;
     if (m_copyProgress)
         m_copyProgress->entryStarting(entry);

@@ -2,14 +2,16 @@
 
 #include "engine/OperationEntry.h"
 #include "platform/MessageBox.h"
+#include "platform/qt/ByteText.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QDesktopServices>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QUrl>
+#include <filesystem>
+#include <system_error>
 
 namespace ryk {
 
@@ -43,8 +45,10 @@ constexpr FileItemText kFileItems[] = {
     {CopyPath, "パスのコピー(&A)"},
 };
 
-QString fromUtf8(const std::string& text) {
-    return QString::fromStdString(text);
+/// The folder that holds `path` ("/" for a name in the root).
+std::string folderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == 0 || slash == std::string::npos ? std::string("/") : path.substr(0, slash);
 }
 
 } // namespace
@@ -85,8 +89,9 @@ void RowContextMenu::open(int row, int column, const QPoint& globalPosition) {
 void RowContextMenu::addFileItems() {
     // The desktop has nothing to offer for a name without a folder, or for a file that is gone
     // (a run may have moved or deleted it since the plan).
-    const QFileInfo file(fromUtf8(m_files.file));
-    if (!m_files.file.starts_with('/') || !(file.exists() || file.isSymLink()))
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(m_files.file, error);
+    if (!m_files.file.starts_with('/') || error || !std::filesystem::exists(status))
         return;
     m_menu->addSeparator();
     for (const FileItemText& item : kFileItems) {
@@ -118,23 +123,23 @@ void RowContextMenu::run(int command) {
 }
 
 void RowContextMenu::runFileItem(int offset) {
-    const QString path = fromUtf8(m_files.file);
-    QString opened;
+    const std::string& path = m_files.file;
+    std::string opened;
     switch (offset) {
     case OpenFile:
         opened = path;
         break;
     case OpenFolder:
-        opened = QFileInfo(path).absolutePath();
+        opened = folderOf(path);
         break;
     case CopyPath:
-        QGuiApplication::clipboard()->setText(path);
+        QGuiApplication::clipboard()->setText(fromBytes(path));
         return;
     default:
         return;
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(opened)))
-        m_messageBox.tell(QStringLiteral("「%1」を開けませんでした。").arg(opened).toStdString());
+    if (!QDesktopServices::openUrl(fileUrl(opened)))
+        m_messageBox.tell("「" + opened + "」を開けませんでした。");
 }
 
 } // namespace ryk

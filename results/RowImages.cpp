@@ -1,5 +1,7 @@
 #include "results/RowImages.h"
 
+#include "platform/qt/ByteText.h"
+
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
@@ -175,7 +177,7 @@ QIcon FileIcons::icon(const OperationEntry& entry) {
     const std::string path = entry.source.path.str();
     // By name only: reading every file's first bytes would slow the run down.
     const QMimeType type =
-        m_mimeTypes.mimeTypeForFile(QString::fromStdString(path), QMimeDatabase::MatchExtension);
+        m_mimeTypes.mimeTypeForFile(fromBytes(path), QMimeDatabase::MatchExtension);
     QIcon icon = QIcon::fromTheme(type.iconName());
     if (icon.isNull())
         icon = QIcon::fromTheme(type.genericIconName());

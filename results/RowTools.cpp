@@ -2,6 +2,7 @@
 
 #include "engine/ListText.h"
 #include "platform/MessageBox.h"
+#include "platform/qt/ByteText.h"
 
 #include <QClipboard>
 #include <QCursor>
@@ -16,7 +17,7 @@ void RowTools::copyList() {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const std::string text = clipboardText(m_list, "\r\n");
     if (!text.empty())
-        QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+        QGuiApplication::clipboard()->setText(fromBytes(text));
     QGuiApplication::restoreOverrideCursor();
     if (!text.empty())
         m_messageBox.tell("現在のリストをクリップボードにコピーしました。",

@@ -1,9 +1,10 @@
 #include "ui/AboutWindow.h"
 
 #include "Version.h"
+#include "platform/Environment.h"
+#include "platform/qt/ByteText.h"
 #include "ui_AboutWindow.h"
 
-#include <QCoreApplication>
 #include <QIcon>
 #include <QUrl>
 
@@ -20,7 +21,7 @@ constexpr int kIconSize = 32;
 
 } // namespace
 
-AboutWindow::AboutWindow(QWidget* parent)
+AboutWindow::AboutWindow(QWidget* parent, const std::string& programPath)
     : QDialog(parent), m_ui(std::make_unique<Ui::AboutWindow>()), m_openUrl(openWithDesktop) {
     initAboutResources();
     m_ui->setupUi(this);
@@ -35,8 +36,8 @@ AboutWindow::AboutWindow(QWidget* parent)
     m_ui->versionLabel->setText(QStringLiteral(RYK_VERSION_TEXT));
     m_ui->legalLabel->setText(QString::fromUtf8(kLegalNotice));
     m_ui->homePageButton->setText(QString::fromUtf8(kHomePage));
-    m_ui->homePageButton->setAccessibleDescription(QString::fromUtf8(kHomePage));
-    m_ui->executablePathLabel->setText(QCoreApplication::applicationFilePath().toLower());
+    // As the system names it: a path in another case names another file here.
+    m_ui->executablePathLabel->setText(fromBytes(programPath));
 
     connect(m_ui->homePageButton, &QPushButton::clicked, this, &AboutWindow::openHomePage);
     connect(m_ui->okButton, &QPushButton::clicked, this, &QDialog::accept);

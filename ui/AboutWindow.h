@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/Environment.h"
 #include "ui/DesktopUrl.h"
 
 #include <QDialog>
 #include <memory>
+#include <string>
 
 namespace Ui {
 class AboutWindow;
@@ -21,7 +23,9 @@ class AboutWindow : public QDialog {
 public:
     using UrlOpener = ryk::UrlOpener;
 
-    explicit AboutWindow(QWidget* parent = nullptr);
+    /// `programPath` is the path shown: by default the running executable's.
+    explicit AboutWindow(QWidget* parent = nullptr,
+                         const std::string& programPath = ::ryk::executablePath());
     ~AboutWindow() override;
 
     /// Replaces the desktop's handler that the home-page button hands its address to.
@@ -30,7 +34,7 @@ public:
     /// "Rykmere Ver <version> build <date>", as the build states it.
     QString versionLine() const;
     QString legalNotice() const;
-    /// The running executable's full path in lower case.
+    /// The running executable's full path, as the system gives it.
     QString executablePath() const;
 
 private:

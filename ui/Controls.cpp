@@ -1,8 +1,8 @@
 #include "ui/Controls.h"
 
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
+#include "platform/qt/ByteText.h"
+#include "ui/FolderPicker.h"
+
 #include <QVariant>
 #include <QWidget>
 
@@ -26,24 +26,14 @@ void EnableControls(const QWidget* window, std::initializer_list<int> ids, bool 
             control->setEnabled(enable);
 }
 
-QString BrowseForFolder(QWidget* owner, const QString& initialPath, const QString& title) {
-    QFileDialog dialog(owner, QStringLiteral("Rykmere - folder select"));
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly);
-    // Say which folder is asked for where the dialog has room for a line of ours.
-    dialog.setLabelText(QFileDialog::LookIn, title);
-    dialog.setAccessibleDescription(title);
-    // A text with wildcards or a folder that is gone gives no starting point.
-    const QFileInfo initial(initialPath);
-    if (!initialPath.isEmpty() && initial.isDir()) {
-        const QString folder = initial.absoluteFilePath();
-        dialog.setDirectory(folder);
-        dialog.selectFile(folder);
-    }
-    if (dialog.exec() != QDialog::Accepted)
+QString BrowseForFolder(QWidget* owner, FileSystem& fileSystem, const QString& initialPath,
+                        const QString& title) {
+    // Our own picker: Qt's file dialog leaves out every name that is not UTF-8.
+    FolderPicker picker(fileSystem, toBytes(initialPath), title, owner);
+    picker.setWindowModality(Qt::WindowModal);
+    if (picker.exec() != QDialog::Accepted)
         return {};
-    const QStringList chosen = dialog.selectedFiles();
-    return chosen.isEmpty() ? QString() : QDir::cleanPath(chosen.front());
+    return fromBytes(picker.chosenPath());
 }
 
 } // namespace ryk

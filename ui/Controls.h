@@ -7,6 +7,8 @@ class QWidget;
 
 namespace ryk {
 
+class FileSystem;
+
 /// The control of `window` whose "controlId" property is `id` (the ids the logic names, as the
 /// job's focus control); null when there is none.
 QWidget* controlById(const QWidget* window, int id);
@@ -15,7 +17,8 @@ QWidget* controlById(const QWidget* window, int id);
 void EnableControls(const QWidget* window, std::initializer_list<int> ids, bool enable);
 
 /// Lets the user pick a folder, starting at `initialPath` where that is an existing folder.
-/// The chosen folder's path; empty when the user cancelled.
-QString BrowseForFolder(QWidget* owner, const QString& initialPath, const QString& title);
+/// The chosen folder's path (see fromBytes); empty when the user cancelled.
+QString BrowseForFolder(QWidget* owner, FileSystem& fileSystem, const QString& initialPath,
+                        const QString& title);
 
 } // namespace ryk

@@ -1,5 +1,6 @@
 #include "ui/EditorPage.h"
 
+#include "platform/qt/ByteText.h"
 #include "ui_EditorPage.h"
 
 #include <QDir>
@@ -52,15 +53,15 @@ EditorPage::~EditorPage() = default;
 
 void EditorPage::setPaths(const ToolPaths& paths) {
     m_paths = paths;
-    m_ui->binaryPath->setText(QString::fromStdString(paths.binaryEditor));
-    m_ui->textPath->setText(QString::fromStdString(paths.textEditor));
-    m_ui->comparisonPath->setText(QString::fromStdString(paths.comparisonProgram));
+    m_ui->binaryPath->setText(fromBytes(paths.binaryEditor));
+    m_ui->textPath->setText(fromBytes(paths.textEditor));
+    m_ui->comparisonPath->setText(fromBytes(paths.comparisonProgram));
 }
 
 void EditorPage::apply() {
-    m_paths.binaryEditor = m_ui->binaryPath->text().toStdString();
-    m_paths.textEditor = m_ui->textPath->text().toStdString();
-    m_paths.comparisonProgram = m_ui->comparisonPath->text().toStdString();
+    m_paths.binaryEditor = toBytes(m_ui->binaryPath->text());
+    m_paths.textEditor = toBytes(m_ui->textPath->text());
+    m_paths.comparisonProgram = toBytes(m_ui->comparisonPath->text());
 }
 
 void EditorPage::PickProgram(QLineEdit& path, const QString& title) {

@@ -1,23 +1,18 @@
 #include "ui/HistoryComboBox.h"
 
 #include "engine/progress/CompactPath.h"
+#include "platform/qt/ByteText.h"
 
 #include <QAbstractItemView>
 #include <QDragEnterEvent>
-#include <QDir>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QUrl>
+#include <filesystem>
+#include <system_error>
 
 namespace ryk {
-
-namespace {
-
-QString fromUtf8(const std::string& text) { return QString::fromStdString(text); }
-
-} // namespace
 
 HistoryComboBox::HistoryComboBox(QWidget* parent) : QComboBox(parent) {
     setEditable(true);
@@ -41,7 +36,7 @@ HistoryList HistoryComboBox::history() const {
     std::vector<std::string> items;
     items.reserve(static_cast<size_t>(count()));
     for (int i = 0; i < count(); ++i)
-        items.push_back(itemText(i).toStdString());
+        items.push_back(toBytes(itemText(i)));
     HistoryList list;
     list.assign(std::move(items));
     return list;
@@ -52,13 +47,13 @@ void HistoryComboBox::setHistory(const HistoryList& history) {
     const QSignalBlocker blocker(this);
     clear();
     for (const std::string& item : history.items())
-        addItem(fromUtf8(item));
+        addItem(fromBytes(item));
     setEditText(text);
 }
 
 void HistoryComboBox::pushHistory(const QString& text, HistoryList::Push how) {
     HistoryList list = history();
-    const std::string bytes = text.toStdString();
+    const std::string bytes = toBytes(text);
     if (!list.push(bytes, how))
         return;
     const QString edit = currentText();
@@ -71,25 +66,32 @@ void HistoryComboBox::pushHistory(const QString& text, HistoryList::Push how) {
 }
 
 QString HistoryComboBox::dropText(const QString& path) const {
+    namespace fs = std::filesystem;
     if (path.isEmpty())
         return {};
-    const QFileInfo info(path);
-    if (!info.exists())
+    std::error_code error;
+    const fs::path file(toBytes(path));
+    const fs::file_status status = fs::status(file, error);
+    if (error || !fs::exists(status))
         return {};
     // The name as the file system holds it, without a trailing '/'.
-    const QString full = QDir::cleanPath(info.absoluteFilePath());
+    std::string full = fs::absolute(file, error).lexically_normal().string();
+    while (full.size() > 1 && full.back() == '/')
+        full.pop_back();
+    const bool directory = fs::is_directory(status);
     if (m_acceptsDirectories)
-        return info.isDir() ? full : QString();
-    if (info.isDir())
+        return directory ? fromBytes(full) : QString();
+    if (directory)
         return {};
-    return m_dropsFullPath ? full : info.fileName();
+    return fromBytes(m_dropsFullPath ? full : full.substr(full.rfind('/') + 1));
 }
 
 QString HistoryComboBox::firstDroppedPath(const QMimeData* data) {
     if (!data || !data->hasUrls())
         return {};
     const QList<QUrl> urls = data->urls();
-    return urls.isEmpty() || !urls.front().isLocalFile() ? QString() : urls.front().toLocalFile();
+    // Read from the address's bytes: toLocalFile() would rewrite a name that is not UTF-8.
+    return urls.isEmpty() ? QString() : fromBytes(localPath(urls.front()));
 }
 
 void HistoryComboBox::dragEnterEvent(QDragEnterEvent* event) {

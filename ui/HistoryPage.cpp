@@ -1,5 +1,6 @@
 #include "ui/HistoryPage.h"
 
+#include "platform/qt/ByteText.h"
 #include "ui_HistoryPage.h"
 
 namespace ryk {
@@ -85,7 +86,7 @@ void HistoryPage::showList(int row) {
         const QSignalBlocker quiet(list);
         list.clear();
         for (const std::string& item : shown().items())
-            list.addItem(QString::fromStdString(item));
+            list.addItem(fromBytes(item));
         if (row >= 0)
             list.setCurrentRow(row);
     }

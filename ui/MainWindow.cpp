@@ -3,6 +3,7 @@
 #include "app/SettingsFile.h"
 #include "engine/TransferJob.h"
 #include "platform/MessageBox.h"
+#include "platform/qt/ByteText.h"
 #include "results/ResultWindow.h"
 #include "results/ResultWindowFactory.h"
 #include "results/RowImages.h"
@@ -25,11 +26,9 @@ namespace ryk {
 
 namespace {
 
-QString fromUtf8(const std::string& text) { return QString::fromStdString(text); }
-
-/// A label's text as a name for its control: without the mnemonic and the wildcard hint.
-QString accessibleNameOf(const QLabel& label) {
-    QString text = label.text();
+/// A control's visible text as (the start of) its name: without the mnemonic and the wildcard
+/// hint, so that a user who reads the label can say it.
+QString labelText(QString text) {
     static const QRegularExpression mnemonic(QStringLiteral("\\(&.\\)"));
     text.remove(mnemonic);
     text.remove(QLatin1Char('&'));
@@ -120,9 +119,14 @@ void MainWindow::setUpMenu() {
 void MainWindow::setUpAccessibleNames() {
     for (QLabel* label : findChildren<QLabel*>())
         if (QWidget* buddy = label->buddy())
-            buddy->setAccessibleName(accessibleNameOf(*label));
-    m_ui->sourceBrowseButton->setAccessibleName(QStringLiteral("更新元のディレクトリを選ぶ"));
-    m_ui->destinationBrowseButton->setAccessibleName(QStringLiteral("更新先のディレクトリを選ぶ"));
+            buddy->setAccessibleName(labelText(label->text()));
+    // The two Browse buttons read alike: what each one picks follows its visible text.
+    const auto nameBrowse = [](QPushButton* button, const QString& purpose) {
+        button->setAccessibleName(
+            QStringLiteral("%1 (%2)").arg(labelText(button->text()), purpose));
+    };
+    nameBrowse(m_ui->sourceBrowseButton, QStringLiteral("更新元のディレクトリを選ぶ"));
+    nameBrowse(m_ui->destinationBrowseButton, QStringLiteral("更新先のディレクトリを選ぶ"));
     m_ui->menuButton->setAccessibleName(QStringLiteral("ヘルプ"));
 }
 
@@ -163,21 +167,21 @@ void MainWindow::EnableControlsForMode() {
 }
 
 void MainWindow::ShowStartValues() {
-    m_ui->sourceBox->setEditText(fromUtf8(m_job.sourceDirectory));
-    m_ui->patternBox->setEditText(fromUtf8(m_job.sourcePatterns));
-    m_ui->exclusionBox->setEditText(fromUtf8(m_job.exclusionPatterns));
-    m_ui->destinationBox->setEditText(fromUtf8(m_job.destinationDirectory));
-    m_ui->destinationPatternBox->setEditText(fromUtf8(m_job.destinationPattern));
+    m_ui->sourceBox->setEditText(fromBytes(m_job.sourceDirectory));
+    m_ui->patternBox->setEditText(fromBytes(m_job.sourcePatterns));
+    m_ui->exclusionBox->setEditText(fromBytes(m_job.exclusionPatterns));
+    m_ui->destinationBox->setEditText(fromBytes(m_job.destinationDirectory));
+    m_ui->destinationPatternBox->setEditText(fromBytes(m_job.destinationPattern));
     m_ui->modeList->setCurrentIndex(static_cast<int>(m_job.mode));
     m_ui->createDestinationCheck->setChecked(m_job.createDestination);
 }
 
 void MainWindow::takeControlValues() {
-    m_job.sourceDirectory = m_ui->sourceBox->currentText().toStdString();
-    m_job.sourcePatterns = m_ui->patternBox->currentText().toStdString();
-    m_job.exclusionPatterns = m_ui->exclusionBox->currentText().toStdString();
-    m_job.destinationDirectory = m_ui->destinationBox->currentText().toStdString();
-    m_job.destinationPattern = m_ui->destinationPatternBox->currentText().toStdString();
+    m_job.sourceDirectory = toBytes(m_ui->sourceBox->currentText());
+    m_job.sourcePatterns = toBytes(m_ui->patternBox->currentText());
+    m_job.exclusionPatterns = toBytes(m_ui->exclusionBox->currentText());
+    m_job.destinationDirectory = toBytes(m_ui->destinationBox->currentText());
+    m_job.destinationPattern = toBytes(m_ui->destinationPatternBox->currentText());
     m_job.createDestination = m_ui->createDestinationCheck->isChecked();
     const int mode = m_ui->modeList->currentIndex();
     if (mode >= 0)
@@ -230,7 +234,7 @@ void MainWindow::OnExecute() {
 
 void MainWindow::browseInto(HistoryComboBox& input, const QString& title) {
     takeControlValues();
-    const QString chosen = BrowseForFolder(this, input.currentText(), title);
+    const QString chosen = BrowseForFolder(this, m_platform.fileSystem, input.currentText(), title);
     // The history waits for the next execute.
     if (!chosen.isEmpty())
         input.setEditText(chosen);

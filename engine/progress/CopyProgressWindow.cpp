@@ -2,6 +2,7 @@
 
 #include "engine/progress/CompactPath.h"
 #include "engine/progress/SmallWindow.h"
+#include "platform/qt/ByteText.h"
 #include "ui_CopyProgressWindow.h"
 
 #include <algorithm>
@@ -18,15 +19,15 @@ CopyProgressWindow::CopyProgressWindow(QWidget* owner)
 CopyProgressWindow::~CopyProgressWindow() = default;
 
 void CopyProgressWindow::showSourcePath(const std::string& path) {
-    CompactPathToControl(QString::fromStdString(path), m_ui->sourceLabel);
+    CompactPathToControl(fromBytes(path), m_ui->sourceLabel);
 }
 
 void CopyProgressWindow::showTargetPath(const std::string& path) {
-    CompactPathToControl(QString::fromStdString(path), m_ui->targetLabel);
+    CompactPathToControl(fromBytes(path), m_ui->targetLabel);
 }
 
 void CopyProgressWindow::setStatus(const std::string& text) {
-    m_ui->statusLabel->setText(QString::fromStdString(text));
+    m_ui->statusLabel->setText(fromBytes(text));
 }
 
 void CopyProgressWindow::setRange(uint64_t total) {
@@ -74,7 +75,7 @@ void CopyProgressWindow::showOverall(Redraw when) {
     m_sinceOverallShown.start();
     const RunProgressCounts& counts = m_tally.counts();
     const double seconds = static_cast<double>(m_runTime.elapsed()) / 1000;
-    m_ui->overallLabel->setText(QString::fromStdString(runProgressLine(counts, seconds)));
+    m_ui->overallLabel->setText(fromBytes(runProgressLine(counts, seconds)));
     m_ui->overallBar->setValue(static_cast<int>(runProgressShare(counts) * 1000));
 }
 

@@ -2,6 +2,7 @@
 
 #include "engine/progress/CompactPath.h"
 #include "engine/progress/SmallWindow.h"
+#include "platform/qt/ByteText.h"
 #include "ui_SearchWindow.h"
 
 #include <QApplication>
@@ -54,7 +55,7 @@ void SearchWindow::showDetail(const QString& text) {
 }
 
 void SearchWindow::showDetailPath(const std::string& path) {
-    CompactPathToControl(QString::fromStdString(path), m_ui->detailLabel);
+    CompactPathToControl(fromBytes(path), m_ui->detailLabel);
     if (isVisible())
         m_ui->detailLabel->repaint();
 }

@@ -223,8 +223,9 @@ void toFileStatus(const RawStat& stat, uint32_t attributes, FileStatus& out) {
     out.changeTime = stat.changeTime;
     out.device = stat.device;
     out.inode = stat.inode;
-    // Only a regular file's length is its contents; a directory's or a link's is bookkeeping.
-    out.size = S_ISREG(stat.mode) ? stat.size : 0;
+    // A link's facts are its own: its size is that of the text it holds. A directory's size
+    // is the file system's bookkeeping.
+    out.size = S_ISREG(stat.mode) || S_ISLNK(stat.mode) ? stat.size : 0;
     out.device = stat.device;
     out.inode = stat.inode;
 }

@@ -1,6 +1,7 @@
 #include "platform/qt/QtBatchProgress.h"
 
 #include "platform/MessageBox.h"
+#include "platform/qt/ByteText.h"
 
 #include <QCoreApplication>
 #include <QProgressDialog>
@@ -24,7 +25,7 @@ bool QtBatchProgress::step(size_t index, size_t count, const std::string& source
         m_dialog->setAutoClose(false);
         m_dialog->setRange(0, static_cast<int>(std::min(count, kLimit)));
     }
-    m_dialog->setLabelText(QString::fromStdString(source));
+    m_dialog->setLabelText(fromBytes(source));
     m_dialog->setValue(static_cast<int>(std::min(index, kLimit)));
     // A dialog that is not shown yet does not look at its input by itself.
     QCoreApplication::processEvents();

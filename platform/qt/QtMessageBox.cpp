@@ -1,5 +1,7 @@
 #include "platform/qt/QtMessageBox.h"
 
+#include "platform/qt/ByteText.h"
+
 #include <QMessageBox>
 #include <QString>
 
@@ -25,7 +27,7 @@ MessageAnswer QtMessageBox::show(const std::string& text, const std::string& cap
         break;
     }
     const bool yesNo = buttons == MessageButtons::YesNo;
-    QMessageBox box(qtIcon, QString::fromStdString(caption), QString::fromStdString(text),
+    QMessageBox box(qtIcon, fromBytes(caption), fromBytes(text),
                     yesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, m_parent);
     const int answer = box.exec();
     if (!yesNo)

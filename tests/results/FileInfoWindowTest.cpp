@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <sys/xattr.h>
 #include <vector>
 
 namespace ryk {
@@ -129,6 +130,27 @@ TEST_F(FileInfoWindowTest, DoubleClickOpensAWindowPerSelectedRowWithItsFacts) {
     EXPECT_FALSE(planned.resultShown);
     EXPECT_TRUE(planned.sourceIcon);
     EXPECT_FALSE(planned.targetIcon) << "a file that does not exist has no icon";
+}
+
+TEST_F(FileInfoWindowTest, ShowsTheAttributesOnDiskAndALinksOwnSize) {
+    const std::string kept = tmp.writeFile("src/kept.txt", "k");
+    if (setxattr(kept.c_str(), "user.DOSATTRIB", "0x26", 4, 0) != 0)
+        GTEST_SKIP() << "no user extended attributes here";
+    std::filesystem::create_symlink("kept.txt", tmp / "src/link");
+    auto w = planned();
+    const struct {
+        const char* name;
+        const char* attributes;
+        const char* size;
+    } cases[] = {
+        {"kept.txt", " HS  A        ", "1 byte."}, // the bits the plan does not read
+        {"link", "          R   ", "8 bytes."},    // the length of its text "kept.txt"
+    };
+    for (const auto& c : cases) {
+        FileInfoWindow info(platform, *w->job().list().at(row(*w, c.name, source)), w.get());
+        EXPECT_EQ(infoEdit(info, "sourceAttributesEdit")->text(), c.attributes) << c.name;
+        EXPECT_EQ(infoEdit(info, "sourceSizeEdit")->text(), c.size) << c.name;
+    }
 }
 
 TEST_F(FileInfoWindowTest, CompareShowsWhereTheFilesDifferOrThatTheyMatch) {

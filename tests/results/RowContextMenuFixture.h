@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ResultWindowFixture.h"
+#include "platform/qt/ByteText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -116,7 +117,7 @@ protected:
         std::ifstream in(argumentsFile);
         QStringList lines;
         for (std::string line; std::getline(in, line);)
-            lines << QString::fromStdString(line);
+            lines << fromBytes(line);
         fs::remove(argumentsFile);
         return lines;
     }

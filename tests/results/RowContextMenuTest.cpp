@@ -109,16 +109,22 @@ TEST_F(RowContextMenuTest, TheMenuKeyOpensTheMenuOfTheCurrentCell) {
 }
 
 TEST_F(RowContextMenuTest, TheFilesOwnItemsOpenItOrItsFolderOrCopyItsPath) {
+    tmp.writeFile("src/caf\xe9/d.txt", "d");
     auto w = plannedWith(recorders);
-    const int row = rowOf(*w, source + "/sub/c.txt");
-    UrlRecorder desktop;
-    readPopup([&] { rightClick(*w, row, 1); }, "開く(&O)");
-    readPopup([&] { rightClick(*w, row, 1); }, "ファイルの場所を開く(&I)");
-    EXPECT_EQ(desktop.urls, (QList<QUrl>{QUrl::fromLocalFile(in(source, "sub/c.txt")),
-                                         QUrl::fromLocalFile(in(source, "sub"))}));
-    QGuiApplication::clipboard()->setText("before");
-    readPopup([&] { rightClick(*w, row, 1); }, "パスのコピー(&A)");
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), in(source, "sub/c.txt"));
+    // A folder whose name is not UTF-8 is handed to the desktop as the bytes it is.
+    for (const std::string folder : {"sub", "caf\xe9"}) {
+        const std::string file = source + "/" + folder + (folder == "sub" ? "/c.txt" : "/d.txt");
+        const int row = rowOf(*w, file);
+        UrlRecorder desktop;
+        ASSERT_EQ(readPopup([&] { rightClick(*w, row, 1); }, "開く(&O)").texts, kAllItems);
+        readPopup([&] { rightClick(*w, row, 1); }, "ファイルの場所を開く(&I)");
+        ASSERT_EQ(desktop.urls.size(), 2) << folder;
+        EXPECT_EQ(localPath(desktop.urls[0]), file);
+        EXPECT_EQ(localPath(desktop.urls[1]), source + "/" + folder);
+        QGuiApplication::clipboard()->setText("before");
+        readPopup([&] { rightClick(*w, row, 1); }, "パスのコピー(&A)");
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), fromBytes(file));
+    }
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_FALSE(fs::exists(argumentsFile)) << "no tool started";
 }

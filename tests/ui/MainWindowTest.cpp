@@ -1,11 +1,15 @@
 #include "ui/MainWindow.h"
 
+#include "app/Application.h"
 #include "app/SettingsFile.h"
 #include "engine/TransferJob.h"
+#include "platform/qt/ByteText.h"
+#include "results/OperationTableModel.h"
 #include "results/ResultWindow.h"
 #include "support/EngineFixture.h"
 #include "ui/Controls.h"
 #include "ui/EditorPage.h"
+#include "ui/FolderPicker.h"
 #include "ui/HelpWindow.h"
 #include "ui/HistoryComboBox.h"
 #include "ui/HistoryPage.h"
@@ -26,8 +30,11 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 #include <QUrl>
+#include <QWindow>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
@@ -158,6 +165,43 @@ TEST_F(MainWindowTest, ExecuteRunsTheJobAndTheTextsEnterTheHistories) {
     EXPECT_EQ(items(HistoryKind::SourceDirectory), (Items{"/B", source, "/a"}));
 }
 
+TEST_F(MainWindowTest, AFolderNameThatIsNotUtf8IsPlannedAndRunAsItIs) {
+    const std::string cafe = tmp.makeDir("caf\xe9");
+    tmp.writeFile("caf\xe9/a.txt", "a");
+    tmp.writeFile("caf\xe9/b.c", "b");
+    // The command line as the shell hands it over; -i keeps the settings file out of the test.
+    Application application(platform);
+    ASSERT_EQ(application.startUp({"-i", cafe + "/*.txt", destination + "/"}),
+              Application::StartResult::Proceed);
+    MainWindow main(platform, application.job(), application.settings());
+    QStringList rows;
+    QString status;
+    main.setResultWindowRunner([&](ResultWindow& result) {
+        const OperationTableModel& model = result.model();
+        for (int row = 0; row < model.rowCount(); ++row)
+            rows << model.index(row, 0).data().toString() + " " +
+                        model.index(row, 1).data().toString() + " " +
+                        model.index(row, 2).data().toString();
+        result.runList();
+        status = result.statusText();
+        result.reject();
+    });
+    main.show();
+    main.windowHandle()->requestActivate();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &main; }));
+    EXPECT_EQ(toBytes(main.box(HistoryKind::SourceDirectory).currentText()), cafe + "/");
+
+    // Enter in the box presses 実行(E).
+    QTest::keyClick(main.windowHandle(), Qt::Key_Return);
+    EXPECT_EQ(rows, QStringList{"Copy " + fromBytes(cafe + "/a.txt") + " " +
+                                fromBytes(destination + "/a.txt")});
+    EXPECT_TRUE(status.startsWith("完了しました.(Error=0)")) << status.toStdString();
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{});
+    EXPECT_EQ(tmp.readFile("dst/a.txt"), "a");
+    // The history holds the name as it is; the settings file, which holds text, leaves it out.
+    EXPECT_EQ(main.box(HistoryKind::SourceDirectory).history().items().front(), cafe + "/");
+}
+
 TEST_F(MainWindowTest, ARefusedJobSendsTheFocusToItsFieldAndStillEntersTheHistories) {
     open();
     window->show();
@@ -259,6 +303,7 @@ TEST_F(MainWindowTest, HistoriesPersistOnExitOnlyAndAcrossARestart) {
 TEST_F(MainWindowTest, ADropEntersWhatEachBoxTakes) {
     const std::string file = tmp.writeFile("drop/Report.TXT", "r");
     const std::string folder = tmp.makeDir("drop/Folder");
+    const QString latin1 = fromBytes(tmp.makeDir("drop/caf\xe9"));
     open();
     const QString filePath = QString::fromStdString(file);
     const QString folderPath = QString::fromStdString(folder);
@@ -270,6 +315,7 @@ TEST_F(MainWindowTest, ADropEntersWhatEachBoxTakes) {
         {HistoryKind::SourceDirectory, filePath, ""},
         {HistoryKind::SourceDirectory, folderPath, folderPath},
         {HistoryKind::DestinationDirectory, folderPath + "/", folderPath},
+        {HistoryKind::DestinationDirectory, latin1, latin1},
         {HistoryKind::SourcePatterns, filePath, "Report.TXT"},
         {HistoryKind::SourcePatterns, folderPath, ""},
         {HistoryKind::ExclusionPatterns, filePath, "Report.TXT"},
@@ -293,9 +339,53 @@ TEST_F(MainWindowTest, ADropEntersWhatEachBoxTakes) {
     EXPECT_EQ(box.currentText(), "Report.TXT");
     EXPECT_EQ(box.count(), 0);
 
+    // A folder whose name is not UTF-8 comes in as it is.
+    HistoryComboBox& folderBox = window->box(HistoryKind::SourceDirectory);
+    data.setUrls({fileUrl(toBytes(latin1))});
+    QDragEnterEvent folderEnter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton,
+                                Qt::NoModifier);
+    QApplication::sendEvent(&folderBox, &folderEnter);
+    EXPECT_TRUE(folderEnter.isAccepted());
+    QDropEvent folderDrop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&folderBox, &folderDrop);
+    EXPECT_EQ(toBytes(folderBox.currentText()), toBytes(latin1));
+
     // In Response mode the pattern box takes the response file's whole path.
     chooseMode(TransferMode::Response);
     EXPECT_EQ(window->box(HistoryKind::SourcePatterns).dropText(filePath), filePath);
+}
+
+TEST_F(MainWindowTest, BrowseListsAFolderThatIsNotUtf8AndGivesItBack) {
+    const std::string pick = tmp.makeDir("pick");
+    const std::string latin1 = tmp.makeDir("pick/caf\xe9");
+    tmp.makeDir("pick/plain");
+    tmp.writeFile("pick/file.txt");
+    open();
+    window->show();
+    // The folder in the usual form, with its '/': highlighted, so it can be confirmed at once.
+    setText(HistoryKind::SourceDirectory, pick + "/");
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        auto* picker = qobject_cast<FolderPicker*>(QApplication::activeModalWidget());
+        ASSERT_NE(picker, nullptr);
+        auto* status = picker->findChild<QLabel*>("statusLabel");
+        auto* tree = picker->findChild<QTreeView*>("folderTree");
+        shown << status->text();
+        // Open it and go down to its first folder; Enter chooses that.
+        QTest::keyClick(picker->windowHandle(), Qt::Key_Right);
+        QStringList names;
+        const QModelIndex current = tree->currentIndex();
+        for (int row = 0; row < tree->model()->rowCount(current); ++row)
+            names << tree->model()->index(row, 0, current).data().toString();
+        shown << names.join('|');
+        QTest::keyClick(picker->windowHandle(), Qt::Key_Down);
+        shown << status->text();
+        QTest::keyClick(picker->windowHandle(), Qt::Key_Return);
+    });
+    QTest::mouseClick(window->findChild<QPushButton*>("sourceBrowseButton"), Qt::LeftButton);
+    EXPECT_EQ(shown,
+              (QStringList{fromBytes(pick), fromBytes("caf\xe9") + "|plain", fromBytes(latin1)}));
+    EXPECT_EQ(toBytes(window->box(HistoryKind::SourceDirectory).currentText()), latin1);
 }
 
 TEST_F(MainWindowTest, EveryInputHasAnAccessibleName) {
