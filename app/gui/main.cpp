@@ -9,6 +9,7 @@
 #include "platform/qt/QtBatchProgress.h"
 #include "platform/qt/QtMessageBox.h"
 #include "platform/qt/QtTranslation.h"
+#include "platform/qt/WindowRules.h"
 #include "results/RowImages.h"
 #include "ui/HelpWindow.h"
 #include "ui/MainWindow.h"
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral(RYK_APP_ID));
     // The interface speaks Japanese, so Qt's own buttons and dialogs do too ("はい", not "Yes").
     installQtTranslation(qtApplication);
+    WindowRules::install(qtApplication);
 
     // QApplication has taken its own options out of argv; the rest are ours, as raw bytes.
     std::vector<std::string> arguments(argv + 1, argv + argc);

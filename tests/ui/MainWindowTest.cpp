@@ -14,6 +14,7 @@
 #include "ui/SearchOptions.h"
 #include "ui/SearchPage.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,9 +27,13 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
+#include <QWindow>
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -79,6 +84,39 @@ protected:
         window->box(kind).setEditText(QString::fromStdString(text));
     }
     Items items(HistoryKind kind) const { return window->box(kind).history().items(); }
+    /// On screen and active, so that keys sent to its native window reach its focus widget.
+    void showActive() {
+        window->show();
+        window->windowHandle()->requestActivate();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(window->windowHandle(), key, modifiers);
+    }
+    /// Does `act`; the first dialog or menu that comes up over the main window meanwhile is
+    /// handed to `answer`, which closes it. Its class name; empty when nothing came up.
+    QString whatComesUp(const std::function<void()>& act,
+                        const std::function<void(QWidget&)>& answer = [](QWidget& up) {
+                            up.close();
+                        }) {
+        QString seen;
+        const auto watching = std::make_shared<bool>(true);
+        std::function<void()> look = [&, watching] {
+            if (!*watching)
+                return;
+            QWidget* up = QApplication::activePopupWidget();
+            if (!up)
+                up = QApplication::activeModalWidget();
+            if (!up || up == window.get() || !up->isVisible())
+                return QTimer::singleShot(5, look);
+            seen = QString::fromLatin1(up->metaObject()->className());
+            answer(*up);
+        };
+        QTimer::singleShot(0, look);
+        act();
+        *watching = false;
+        return seen;
+    }
 
     std::string source;
     std::string destination;
@@ -201,6 +239,19 @@ TEST_F(MainWindowTest, TypedPathsMeetTheChecksOfTheCommandLine) {
         EXPECT_EQ(messages.texts(), c.message.empty() ? Items{} : Items{c.message});
     }
     EXPECT_EQ(tmp.readFile("dst/photos/a.txt"), "aaa");
+}
+
+TEST_F(MainWindowTest, AltCAndEnterAtOncePlanWithTheNewCheck) {
+    runResult = false;
+    open();
+    setText(HistoryKind::SourceDirectory, source);
+    setText(HistoryKind::DestinationDirectory, tmp / "dst/new");
+    showActive();
+    press(Qt::Key_C, Qt::AltModifier);
+    press(Qt::Key_Return);
+    EXPECT_EQ(resultWindows, 1);
+    EXPECT_EQ(messages.texts(), Items{});
+    EXPECT_TRUE(window->job().createDestination);
 }
 
 TEST_F(MainWindowTest, TheExplorerQuestionComesOnlyForARelativeDestination) {
