@@ -241,6 +241,44 @@ TEST_F(MainWindowTest, TypedPathsMeetTheChecksOfTheCommandLine) {
     EXPECT_EQ(tmp.readFile("dst/photos/a.txt"), "aaa");
 }
 
+TEST_F(MainWindowTest, EnterPressesTheFocusedButtonAndInABoxExecutes) {
+    runResult = false;
+    open();
+    int sheets = 0;
+    window->setOptionsSheetRunner([&sheets](OptionsSheet&) {
+        ++sheets;
+        return int(QDialog::Rejected);
+    });
+    setText(HistoryKind::SourceDirectory, source);
+    setText(HistoryKind::DestinationDirectory, destination);
+    showActive();
+    const struct {
+        const char* focus;
+        QString comesUp;
+        int sheets, resultWindows;
+    } cases[] = {
+        {"sourceBox", "", 0, 1},
+        {"createDestinationCheck", "", 0, 1},
+        {"sourceBrowseButton", "QFileDialog", 0, 0},
+        {"destinationBrowseButton", "QFileDialog", 0, 0},
+        {"optionsButton", "", 1, 0},
+        {"menuButton", "QMenu", 0, 0},
+        {"executeButton", "", 0, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.focus);
+        sheets = resultWindows = 0;
+        window->findChild<QWidget*>(c.focus)->setFocus();
+        EXPECT_EQ(whatComesUp([&] { press(Qt::Key_Return); }), c.comesUp);
+        EXPECT_EQ(sheets, c.sheets);
+        EXPECT_EQ(resultWindows, c.resultWindows);
+    }
+    window->findChild<QWidget*>("exitButton")->setFocus();
+    press(Qt::Key_Return);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->result(), QDialog::Accepted);
+}
+
 TEST_F(MainWindowTest, AltCAndEnterAtOncePlanWithTheNewCheck) {
     runResult = false;
     open();
