@@ -279,6 +279,62 @@ TEST_F(MainWindowTest, EnterPressesTheFocusedButtonAndInABoxExecutes) {
     EXPECT_EQ(window->result(), QDialog::Accepted);
 }
 
+TEST_F(MainWindowTest, BrowseHighlightsTheBoxsFolderAndEnterChoosesIt) {
+    open();
+    setText(HistoryKind::DestinationDirectory, destination + "/");
+    setText(HistoryKind::SourceDirectory, tmp / "missing/");
+    showActive();
+    // The status line follows the highlight; Enter chooses the folder at once.
+    QStringList status;
+    const auto statusLine = [](QWidget& picker) {
+        const auto* line = picker.findChild<QLabel*>("statusLine");
+        return line ? line->text() : QStringLiteral("(no status line)");
+    };
+    whatComesUp([&] { press(Qt::Key_2, Qt::AltModifier); },
+                [&](QWidget& picker) {
+                    status << statusLine(picker);
+                    // The folder is listed in the background.
+                    auto* list = picker.findChild<QAbstractItemView*>("listView");
+                    EXPECT_TRUE(QTest::qWaitFor(
+                        [list] { return list->model()->rowCount(list->rootIndex()) == 2; }));
+                    const auto clickRow = [list](int row) {
+                        const QModelIndex index = list->model()->index(row, 0, list->rootIndex());
+                        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                                          list->visualRect(index).center());
+                    };
+                    clickRow(1);
+                    status << statusLine(picker);
+                    clickRow(0);
+                    // Greyed out, Enter would only complain that there is no such directory.
+                    auto* buttons = picker.findChild<QDialogButtonBox*>("buttonBox");
+                    const QList<QAbstractButton*> choose = buttons->buttons();
+                    const bool enabled = std::any_of(choose.begin(), choose.end(), [&](auto* b) {
+                        return buttons->buttonRole(b) == QDialogButtonBox::AcceptRole &&
+                               b->isEnabled();
+                    });
+                    EXPECT_TRUE(enabled) << "the folder can be chosen at once";
+                    if (!enabled)
+                        return picker.close(), void();
+                    picker.findChild<QWidget*>("fileNameEdit")->setFocus();
+                    QTest::keyClick(picker.windowHandle(), Qt::Key_Return);
+                });
+    EXPECT_EQ(status, (QStringList{QString::fromStdString(destination),
+                                   QString::fromStdString(source)}));
+    EXPECT_EQ(window->box(HistoryKind::DestinationDirectory).currentText().toStdString(),
+              destination);
+
+    // A folder that is not there highlights nothing.
+    showActive();
+    whatComesUp([&] { press(Qt::Key_1, Qt::AltModifier); },
+                [&](QWidget& picker) {
+                    status = {statusLine(picker)};
+                    QTest::keyClick(picker.windowHandle(), Qt::Key_Escape);
+                });
+    EXPECT_EQ(status, QStringList{QString()});
+    EXPECT_EQ(window->box(HistoryKind::SourceDirectory).currentText().toStdString(),
+              tmp / "missing/");
+}
+
 TEST_F(MainWindowTest, AltCAndEnterAtOncePlanWithTheNewCheck) {
     runResult = false;
     open();
