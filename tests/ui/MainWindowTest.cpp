@@ -137,7 +137,7 @@ TEST_F(MainWindowTest, EachModeEnablesItsInputsAndMarksItsFlags) {
     } cases[] = {
         {TransferMode::Move, "11111111"},   {TransferMode::Search, "11110000"},
         {TransferMode::Delete, "11110000"}, {TransferMode::Response, "00100000"},
-        {TransferMode::Sync, "11101110"},   {TransferMode::Update, "11111111"},
+        {TransferMode::Sync, "11111110"},   {TransferMode::Update, "11111111"},
     };
     for (const auto& c : cases) {
         chooseMode(c.mode);
@@ -239,6 +239,26 @@ TEST_F(MainWindowTest, TypedPathsMeetTheChecksOfTheCommandLine) {
         EXPECT_EQ(messages.texts(), c.message.empty() ? Items{} : Items{c.message});
     }
     EXPECT_EQ(tmp.readFile("dst/photos/a.txt"), "aaa");
+}
+
+TEST_F(MainWindowTest, ASyncLeavesOutWhatTheExclusionBoxShows) {
+    tmp.writeFile("src/skip.log", "s");
+    tmp.writeFile("dst/kept.log", "k");
+    tmp.writeFile("dst/gone.txt", "g");
+    job.mode = TransferMode::Search;
+    open();
+    setText(HistoryKind::ExclusionPatterns, "*.log");
+    chooseMode(TransferMode::Sync);
+    // Left from the search, in view and in reach: it is what the sync leaves out.
+    EXPECT_TRUE(control(kExclusionBox)->isEnabled());
+    setText(HistoryKind::SourceDirectory, source);
+    setText(HistoryKind::DestinationDirectory, destination);
+    window->OnExecute();
+    ASSERT_EQ(resultWindows, 1);
+    EXPECT_EQ(tmp.readFile("dst/a.txt"), "aaa");
+    EXPECT_FALSE(std::filesystem::exists(tmp / "dst/skip.log"));
+    EXPECT_EQ(tmp.readFile("dst/kept.log"), "k");
+    EXPECT_FALSE(std::filesystem::exists(tmp / "dst/gone.txt"));
 }
 
 TEST_F(MainWindowTest, EnterPressesTheFocusedButtonAndInABoxExecutes) {
