@@ -31,7 +31,6 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QWindow>
-#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -326,15 +325,12 @@ TEST_F(MainWindowTest, BrowseHighlightsTheBoxsFolderAndEnterChoosesIt) {
                     status << statusLine(picker);
                     clickRow(0);
                     // Greyed out, Enter would only complain that there is no such directory.
-                    auto* buttons = picker.findChild<QDialogButtonBox*>("buttonBox");
-                    const QList<QAbstractButton*> choose = buttons->buttons();
-                    const bool enabled = std::any_of(choose.begin(), choose.end(), [&](auto* b) {
-                        return buttons->buttonRole(b) == QDialogButtonBox::AcceptRole &&
-                               b->isEnabled();
-                    });
-                    EXPECT_TRUE(enabled) << "the folder can be chosen at once";
-                    if (!enabled)
+                    if (!picker.findChild<QDialogButtonBox*>("buttonBox")
+                             ->button(QDialogButtonBox::Open)
+                             ->isEnabled()) {
+                        ADD_FAILURE() << "the folder cannot be chosen at once";
                         return picker.close(), void();
+                    }
                     picker.findChild<QWidget*>("fileNameEdit")->setFocus();
                     QTest::keyClick(picker.windowHandle(), Qt::Key_Return);
                 });
