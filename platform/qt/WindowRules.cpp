@@ -26,6 +26,8 @@ QRect placeWithin(QRect frame, const QRect& available) {
 /// The window manager's frame around `window`: known once a window has been on the screen,
 /// so a window not shown yet borrows the frame of one that is.
 QMargins frameMarginsOf(const QWidget& window) {
+    if (window.windowFlags() & Qt::FramelessWindowHint)
+        return {};
     if (const QWindow* own = window.windowHandle(); own && !own->frameMargins().isNull())
         return own->frameMargins();
     for (const QWindow* other : QGuiApplication::topLevelWindows())
