@@ -37,7 +37,7 @@ FileFacts* factsToChange(OperationEntry& entry, ChangeSide side) {
         entry.state != kStateDone)
         directory = &entry.source;
     else if (entry.command == OperationCommand::Mkdir)
-        directory = side == ChangeSide::Source      ? &entry.target
+        directory = side == ChangeSide::Source  ? &entry.target
                     : entry.state == kStateDone ? &entry.source
                                                 : nullptr;
     return directory && !directory->path.empty() ? directory : nullptr;

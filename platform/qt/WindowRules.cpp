@@ -16,10 +16,10 @@ namespace {
 /// `frame` moved in as far as it overhangs `available`; where it is larger, its top left
 /// corner (the title bar) stays inside.
 QRect placeWithin(QRect frame, const QRect& available) {
-    frame.moveLeft(std::max(available.left(),
-                            std::min(frame.left(), available.right() + 1 - frame.width())));
-    frame.moveTop(std::max(available.top(),
-                           std::min(frame.top(), available.bottom() + 1 - frame.height())));
+    frame.moveLeft(
+        std::max(available.left(), std::min(frame.left(), available.right() + 1 - frame.width())));
+    frame.moveTop(
+        std::max(available.top(), std::min(frame.top(), available.bottom() + 1 - frame.height())));
     return frame;
 }
 
@@ -54,8 +54,7 @@ bool isOrdinaryWindow(const QWidget& widget) {
 } // namespace
 
 QRect fitFrameWithin(const QRect& frame, const QRect& available) {
-    return placeWithin(QRect(frame.topLeft(), frame.size().boundedTo(available.size())),
-                       available);
+    return placeWithin(QRect(frame.topLeft(), frame.size().boundedTo(available.size())), available);
 }
 
 void fitToScreen(QWidget& window) {
@@ -80,8 +79,8 @@ void fitToScreen(QWidget& window) {
         window.setMinimumSize(window.minimumSize().boundedTo(size));
     window.resize(size);
     // A window that cannot be as small as the screen keeps its title bar in reach.
-    window.move(placeWithin(QRect(fitted.topLeft(), window.size().grownBy(margins)), available)
-                    .topLeft());
+    window.move(
+        placeWithin(QRect(fitted.topLeft(), window.size().grownBy(margins)), available).topLeft());
 }
 
 void WindowRules::install(QCoreApplication& application) {
