@@ -25,6 +25,24 @@ void refreshFacts(FileFacts& facts, const FileStatus& status) {
     facts.setLastWriteTime(DateTime::fromFileTime(status.lastWriteTime));
 }
 
+/// What the `side` of `entry` changes: the file found there, or a directory row's directory
+/// on the side of the tree it lies in, while it stands (a Rmdir's before it ran, a Mkdir's
+/// once it ran; a Mkdir's source side is the directory it mirrors). Null for nothing.
+FileFacts* factsToChange(OperationEntry& entry, ChangeSide side) {
+    FileFacts& own = side == ChangeSide::Source ? entry.source : entry.target;
+    if (own.found)
+        return &own;
+    FileFacts* directory = nullptr;
+    if (entry.command == OperationCommand::Rmdir && side == ChangeSide::Source &&
+        entry.state != kStateDone)
+        directory = &entry.source;
+    else if (entry.command == OperationCommand::Mkdir)
+        directory = side == ChangeSide::Source  ? &entry.target
+                    : entry.state == kStateDone ? &entry.source
+                                                : nullptr;
+    return directory && !directory->path.empty() ? directory : nullptr;
+}
+
 } // namespace
 
 uint32_t boxBit(AttributeBox box) {
@@ -103,9 +121,8 @@ std::vector<ChangeTarget> changeTargets(OperationList& list, const std::vector<i
         OperationEntry* entry = list.at(static_cast<size_t>(row));
         if (!entry)
             continue;
-        FileFacts& facts = side == ChangeSide::Source ? entry->source : entry->target;
-        if (facts.found)
-            targets.push_back({static_cast<size_t>(row), &facts,
+        if (FileFacts* facts = factsToChange(*entry, side))
+            targets.push_back({static_cast<size_t>(row), facts,
                                side == ChangeSide::Target ? entry : nullptr});
     }
     return targets;
@@ -117,7 +134,7 @@ std::vector<uint32_t> currentWords(FileSystem& fileSystem,
     words.reserve(targets.size());
     for (const ChangeTarget& target : targets) {
         FileStatus status;
-        if (fileSystem.status(target.facts->foundPath(), status, LinkMode::Describe) == 0)
+        if (fileSystem.status(target.facts->path.str(), status, LinkMode::Describe) == 0)
             words.push_back(status.attributes);
     }
     return words;
@@ -141,8 +158,8 @@ ChangeSummary applyChange(const Platform& platform, const std::vector<ChangeTarg
             break;
         }
         FileFacts& facts = *target.facts;
-        const std::string path = facts.foundPath();
-        const TreePath treePath = facts.foundTreePath();
+        const std::string path = facts.path.str();
+        const TreePath treePath = facts.treePath();
         // The word is taken from the disk: the scan may have left the stored bits unread, and
         // they must survive a change of the others.
         FileStatus status;

@@ -78,7 +78,7 @@ struct ChangeRequest {
     bool changesNothing() const { return attributes.mask() == 0 && !dates.any(); }
 };
 
-/// One file a change acts on: the facts of one side of the entry at `row`.
+/// One file or directory a change acts on: the facts of one side of the entry at `row`.
 struct ChangeTarget {
     size_t row = 0;
     FileFacts* facts = nullptr;
@@ -88,8 +88,10 @@ struct ChangeTarget {
 };
 
 /// The files behind `rows` (any order, repeats and rows beyond the list ignored), ascending:
-/// the chosen side of each entry, where a file was found there. A target not copied yet has
-/// nothing to change.
+/// the chosen side of each entry, where a file was found there, and the directory of a
+/// directory row on its side while the directory stands (a Rmdir's until it ran, a Mkdir's
+/// once it ran, and on the source side the directory a Mkdir mirrors). A target not copied
+/// yet has nothing to change.
 std::vector<ChangeTarget> changeTargets(OperationList& list, const std::vector<int>& rows,
                                         ChangeSide side);
 

@@ -57,6 +57,9 @@ AttributeWindow::AttributeWindow(TransferMode mode, int selected,
 
     connect(m_ui->dateBox, &QCheckBox::toggled, this, &AttributeWindow::enablePickers);
     connect(m_ui->timeBox, &QCheckBox::toggled, this, &AttributeWindow::enablePickers);
+    for (size_t i = 0; i < kAttributeBoxCount; ++i)
+        connect(box(static_cast<AttributeBox>(i)), &QCheckBox::clicked, this,
+                [this, i] { m_chosen[i] = true; });
     connect(m_ui->sourceButton, &QRadioButton::toggled, this, [this] { showState(side()); });
     connect(m_ui->okButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
@@ -83,11 +86,11 @@ ChangeSide AttributeWindow::side() const {
 }
 
 void AttributeWindow::showState(ChangeSide side) {
-    // The boxes speak of one side's files; what was clicked for the other side is dropped.
     const AttributeChoice& state = m_states[sideIndex(side)];
     for (size_t i = 0; i < kAttributeBoxCount; ++i) {
         const auto which = static_cast<AttributeBox>(i);
-        box(which)->setCheckState(checkState(state[which]));
+        if (!m_chosen[i])
+            box(which)->setCheckState(checkState(state[which]));
     }
 }
 

@@ -4,6 +4,7 @@
 #include "engine/JobSettings.h"
 
 #include <QDialog>
+#include <array>
 #include <memory>
 
 class QCheckBox;
@@ -15,8 +16,9 @@ class AttributeWindow;
 namespace ryk {
 
 /// The "属性変更" window: four three-state attribute boxes, the new date and time of day, and
-/// whose files to change. Each box starts in the state the chosen side's files share; only a
-/// box the user changes is part of the request.
+/// whose files to change. Each box shows the state the chosen side's files share until the
+/// user changes it; then it keeps the user's choice, also when the other side is chosen. Only
+/// a box that differs from its side's state is part of the request.
 class AttributeWindow : public QDialog {
     Q_OBJECT
 public:
@@ -32,13 +34,14 @@ public:
 
 private:
     ChangeSide side() const;
-    /// Puts the boxes in the state of `side`'s files.
+    /// Puts the boxes the user has not changed in the state of `side`'s files.
     void showState(ChangeSide side);
     void enablePickers();
     QCheckBox* box(AttributeBox which) const;
 
     std::unique_ptr<Ui::AttributeWindow> m_ui;
     AttributeChoice m_states[2];
+    std::array<bool, kAttributeBoxCount> m_chosen{};
 };
 
 } // namespace ryk

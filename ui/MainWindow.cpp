@@ -18,6 +18,7 @@
 #include "ui/SearchPage.h"
 #include "ui_MainWindow.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QRegularExpression>
@@ -151,6 +152,15 @@ void MainWindow::SaveHistories() {
 void MainWindow::accept() {
     SaveHistories();
     QDialog::accept();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && focusWidget() == m_ui->menuButton) {
+        m_ui->menuButton->showMenu();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void MainWindow::AdjustFlagsForMode(bool keep) { adjustFlagsForMode(m_job.flags, m_job.mode, keep); }

@@ -57,6 +57,11 @@ public:
     /// "終了(&X)": the histories are kept, then the window closes.
     void accept() override;
 
+protected:
+    /// Enter on the focused "ヘルプ" button opens its menu; elsewhere Enter presses the focused
+    /// button, and in a box "実行(&E)", as the dialog does.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void FillHistories();
     void AdjustFlagsForMode(bool keep);

@@ -21,9 +21,10 @@ bool isInputEnabled(TransferMode mode, int control) {
     case TransferMode::Response:
         return control == kPatternBox;
     case TransferMode::Sync:
-        // A sync mirrors whole trees: no exclusions, no renaming; a destination not made yet
-        // is made only when asked to.
-        return control != kExclusionBox && control != kDestinationPatternBox;
+        // A sync keeps the names; what it leaves out (neither copied nor deleted) stays in
+        // view and in reach, as the command line's -w does. A destination not made yet is
+        // made only when asked to.
+        return control != kDestinationPatternBox;
     }
     return false;
 }

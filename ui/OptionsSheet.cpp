@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QDialogButtonBox>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -28,6 +29,9 @@ OptionsSheet::OptionsSheet(TransferMode mode, QWidget* parent)
     connect(m_buttons, &QDialogButtonBox::accepted, this, &OptionsSheet::accept);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &OptionsSheet::reject);
     connect(m_buttons, &QDialogButtonBox::helpRequested, this, &OptionsSheet::ShowOptionHelp);
+    // Help is asked for on the way: a click on it leaves the focus where it was, so that Enter
+    // still means OK.
+    m_buttons->button(QDialogButtonBox::Help)->setFocusPolicy(Qt::TabFocus);
     auto* help = new QAction(this);
     help->setShortcut(QKeySequence::HelpContents);
     help->setShortcutContext(Qt::WindowShortcut);

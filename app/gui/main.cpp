@@ -8,14 +8,13 @@
 #include "platform/qt/QtAbortKey.h"
 #include "platform/qt/QtBatchProgress.h"
 #include "platform/qt/QtMessageBox.h"
+#include "platform/qt/QtTranslation.h"
+#include "platform/qt/WindowRules.h"
 #include "results/RowImages.h"
 #include "ui/HelpWindow.h"
 #include "ui/MainWindow.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <string>
 #include <vector>
 
@@ -28,10 +27,8 @@ int main(int argc, char** argv) {
     // Wayland has no window icons: the compositor finds name and icon through the entry.
     QGuiApplication::setDesktopFileName(QStringLiteral(RYK_APP_ID));
     // The interface speaks Japanese, so Qt's own buttons and dialogs do too ("はい", not "Yes").
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
+    installQtTranslation(qtApplication);
+    WindowRules::install(qtApplication);
 
     // QApplication has taken its own options out of argv; the rest are ours, as raw bytes.
     std::vector<std::string> arguments(argv + 1, argv + argc);

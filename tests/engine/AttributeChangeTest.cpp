@@ -319,6 +319,52 @@ TEST_F(AttributeChangeTest, TargetsAreTheFoundFilesOfTheChosenSideInRowOrder) {
     EXPECT_EQ(currentWords(fileSystem, targets), (std::vector<uint32_t>{attr::kNormal}));
 }
 
+TEST_F(AttributeChangeTest, ADirectoryRowChangesItsDirectoryWhileItStands) {
+    const std::string source = tmp.makeDir("src");
+    tmp.writeFile("src/old/f.txt");
+    tmp.writeFile("src/new/g.txt");
+    const std::string destination = tmp.makeDir("dst");
+    OptionFlags flags = recursive();
+    flags.removeSourceDirectories = 1;
+    auto removal = plannedJob(settings(TransferMode::Delete, source, {}, flags));
+    auto update = plannedJob(settings(TransferMode::Update, source, destination, recursive()));
+    ASSERT_EQ(lines(*removal)[1], "Rmdir \"src/new\" ");
+    ASSERT_EQ(lines(*update)[0], "Mkdir \"dst/new\" ");
+    OperationList& rmdirs = removal->list();
+    OperationList& mkdirs = update->list();
+
+    const auto pathsOf = [](OperationList& list, int row, ChangeSide side) {
+        std::vector<std::string> paths;
+        for (const ChangeTarget& t : changeTargets(list, {row}, side))
+            paths.push_back(t.facts->path.str());
+        return paths;
+    };
+    using Paths = std::vector<std::string>;
+    // The directory a Rmdir removes, in the tree it lies in; a Mkdir's own only once made.
+    EXPECT_EQ(pathsOf(rmdirs, 1, ChangeSide::Source), Paths{source + "/new"});
+    EXPECT_EQ(pathsOf(rmdirs, 1, ChangeSide::Target), Paths{});
+    EXPECT_EQ(pathsOf(mkdirs, 0, ChangeSide::Source), Paths{source + "/new"});
+    EXPECT_EQ(pathsOf(mkdirs, 0, ChangeSide::Target), Paths{});
+
+    ChangeRequest request = attributes({{Box::ReadOnly, TriState::Set}});
+    request.dates.setDate = true;
+    request.dates.date = {2012, 3, 4, 0, 0, 0};
+    const ChangeSummary summary =
+        applyChange(platform, changeTargets(rmdirs, {1}, ChangeSide::Source), request);
+    EXPECT_EQ(summary.changed, 1u);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(modeOf("src/new") & 0222, 0u);
+    EXPECT_EQ(writtenOnDisk("src/new").year, 2012);
+    EXPECT_EQ(rmdirs.at(1)->source.attributes & (attr::kReadOnly | attr::kDirectory),
+              attr::kReadOnly | attr::kDirectory);
+    ASSERT_EQ(chmod((tmp / "src/new").c_str(), 0755), 0);
+
+    run(*update);
+    EXPECT_EQ(pathsOf(mkdirs, 0, ChangeSide::Target), Paths{destination + "/new"});
+    run(*removal);
+    EXPECT_EQ(pathsOf(rmdirs, 1, ChangeSide::Source), Paths{}) << "removed: nothing to change";
+}
+
 TEST_F(AttributeChangeTest, TheAbortKeyStopsBetweenFilesAndTheCountFollows) {
     for (const char* name : {"1.txt", "2.txt", "3.txt"}) {
         tmp.writeFile(name);

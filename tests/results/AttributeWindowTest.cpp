@@ -178,23 +178,32 @@ TEST_F(AttributeWindowTest, CancelChangesNothingAndNoSelectionMeansEveryRow) {
     EXPECT_NE(w->searchWindow().heading(), "選択アイテムの属性を変更中...");
 }
 
-TEST_F(AttributeWindowTest, TheDestinationSideShowsAndChangesItsOwnFiles) {
+TEST_F(AttributeWindowTest, TheDestinationSideShowsItsOwnFilesAndTheUsersChoiceStays) {
+    const std::string olderB = tmp.writeFile("dst/b.c", "old");
+    chmod(olderB.c_str(), 0644);
+    std::filesystem::last_write_time(olderB, written(destination + "/a.txt"));
     auto w = planned();
     show(*w);
     const int rowA = row(*w, source + "/a.txt");
-    select(*w, {rowA});
+    select(*w, {rowA, row(*w, source + "/b.c")});
     std::vector<QList<Qt::CheckState>> sides;
     open([&] { QTest::keyClick(w->view(), Qt::Key_A); },
          [&](AttributeWindow& d) {
              click(d, "targetButton");
              sides.push_back(look(d).boxes);
              click(d, "readOnlyBox");
+             click(d, "sourceButton");
+             sides.push_back(look(d).boxes);
+             click(d, "targetButton");
              click(d, "okButton");
          });
-    ASSERT_EQ(sides.size(), 1u);
-    EXPECT_EQ(sides[0][0], Qt::Unchecked) << "the destination is writable";
-    EXPECT_EQ(modeOf(destination + "/a.txt"), 0444u);
-    EXPECT_EQ(modeOf(source + "/a.txt"), 0444u);
+    ASSERT_EQ(sides.size(), 2u);
+    EXPECT_EQ(sides[0][0], Qt::Unchecked) << "the destinations are writable";
+    EXPECT_EQ(sides[1][0], Qt::Checked) << "the user's choice, not the sources' mixed state";
+    EXPECT_EQ(sides[1][1], Qt::Unchecked) << "an untouched box shows the sources' state";
+    for (const char* name : {"/a.txt", "/b.c"})
+        EXPECT_EQ(modeOf(destination + name), 0444u) << name;
+    EXPECT_EQ(modeOf(source + "/b.c"), 0644u);
     const OperationEntry& entry = *w->job().list().at(static_cast<size_t>(rowA));
     EXPECT_EQ(entry.target.attributes, attr::kReadOnly);
 }

@@ -1,5 +1,7 @@
 // The window tests drive real widgets, so the application object exists before any test runs.
 
+#include "platform/qt/WindowRules.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -9,5 +11,7 @@ int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    // The windows keep the rules they keep in the program.
+    ryk::WindowRules::install(application);
     return RUN_ALL_TESTS();
 }

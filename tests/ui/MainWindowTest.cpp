@@ -18,6 +18,7 @@
 #include "ui/SearchOptions.h"
 #include "ui/SearchPage.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
@@ -36,6 +37,7 @@
 #include <QUrl>
 #include <QWindow>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -86,6 +88,39 @@ protected:
         window->box(kind).setEditText(QString::fromStdString(text));
     }
     Items items(HistoryKind kind) const { return window->box(kind).history().items(); }
+    /// On screen and active, so that keys sent to its native window reach its focus widget.
+    void showActive() {
+        window->show();
+        window->windowHandle()->requestActivate();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(window->windowHandle(), key, modifiers);
+    }
+    /// Does `act`; the first dialog or menu that comes up over the main window meanwhile is
+    /// handed to `answer`, which closes it. Its class name; empty when nothing came up.
+    QString whatComesUp(const std::function<void()>& act,
+                        const std::function<void(QWidget&)>& answer = [](QWidget& up) {
+                            up.close();
+                        }) {
+        QString seen;
+        const auto watching = std::make_shared<bool>(true);
+        std::function<void()> look = [&, watching] {
+            if (!*watching)
+                return;
+            QWidget* up = QApplication::activePopupWidget();
+            if (!up)
+                up = QApplication::activeModalWidget();
+            if (!up || up == window.get() || !up->isVisible())
+                return QTimer::singleShot(5, look);
+            seen = QString::fromLatin1(up->metaObject()->className());
+            answer(*up);
+        };
+        QTimer::singleShot(0, look);
+        act();
+        *watching = false;
+        return seen;
+    }
 
     std::string source;
     std::string destination;
@@ -106,7 +141,7 @@ TEST_F(MainWindowTest, EachModeEnablesItsInputsAndMarksItsFlags) {
     } cases[] = {
         {TransferMode::Move, "11111111"},   {TransferMode::Search, "11110000"},
         {TransferMode::Delete, "11110000"}, {TransferMode::Response, "00100000"},
-        {TransferMode::Sync, "11101110"},   {TransferMode::Update, "11111111"},
+        {TransferMode::Sync, "11111110"},   {TransferMode::Update, "11111111"},
     };
     for (const auto& c : cases) {
         chooseMode(c.mode);
@@ -245,6 +280,92 @@ TEST_F(MainWindowTest, TypedPathsMeetTheChecksOfTheCommandLine) {
         EXPECT_EQ(messages.texts(), c.message.empty() ? Items{} : Items{c.message});
     }
     EXPECT_EQ(tmp.readFile("dst/photos/a.txt"), "aaa");
+}
+
+TEST_F(MainWindowTest, ASyncLeavesOutWhatTheExclusionBoxShows) {
+    tmp.writeFile("src/skip.log", "s");
+    tmp.writeFile("dst/kept.log", "k");
+    tmp.writeFile("dst/gone.txt", "g");
+    job.mode = TransferMode::Search;
+    open();
+    setText(HistoryKind::ExclusionPatterns, "*.log");
+    chooseMode(TransferMode::Sync);
+    // Left from the search, in view and in reach: it is what the sync leaves out.
+    EXPECT_TRUE(control(kExclusionBox)->isEnabled());
+    setText(HistoryKind::SourceDirectory, source);
+    setText(HistoryKind::DestinationDirectory, destination);
+    window->OnExecute();
+    ASSERT_EQ(resultWindows, 1);
+    EXPECT_EQ(tmp.readFile("dst/a.txt"), "aaa");
+    EXPECT_FALSE(std::filesystem::exists(tmp / "dst/skip.log"));
+    EXPECT_EQ(tmp.readFile("dst/kept.log"), "k");
+    EXPECT_FALSE(std::filesystem::exists(tmp / "dst/gone.txt"));
+}
+
+TEST_F(MainWindowTest, EnterPressesTheFocusedButtonAndInABoxExecutes) {
+    runResult = false;
+    open();
+    int sheets = 0;
+    window->setOptionsSheetRunner([&sheets](OptionsSheet&) {
+        ++sheets;
+        return int(QDialog::Rejected);
+    });
+    setText(HistoryKind::SourceDirectory, source);
+    setText(HistoryKind::DestinationDirectory, destination);
+    showActive();
+    const struct {
+        const char* focus;
+        QString comesUp;
+        int sheets, resultWindows;
+    } cases[] = {
+        {"sourceBox", "", 0, 1},
+        {"createDestinationCheck", "", 0, 1},
+        {"sourceBrowseButton", "ryk::FolderPicker", 0, 0},
+        {"destinationBrowseButton", "ryk::FolderPicker", 0, 0},
+        {"optionsButton", "", 1, 0},
+        {"menuButton", "QMenu", 0, 0},
+        {"executeButton", "", 0, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.focus);
+        sheets = resultWindows = 0;
+        window->findChild<QWidget*>(c.focus)->setFocus();
+        EXPECT_EQ(whatComesUp([&] { press(Qt::Key_Return); }), c.comesUp);
+        EXPECT_EQ(sheets, c.sheets);
+        EXPECT_EQ(resultWindows, c.resultWindows);
+    }
+    window->findChild<QWidget*>("exitButton")->setFocus();
+    press(Qt::Key_Return);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->result(), QDialog::Accepted);
+}
+
+TEST_F(MainWindowTest, BrowseWithAFolderThatIsNotThereStartsAtTheTop) {
+    open();
+    setText(HistoryKind::SourceDirectory, tmp / "missing/");
+    showActive();
+    QString status = QStringLiteral("(no picker)");
+    whatComesUp([&] { press(Qt::Key_1, Qt::AltModifier); },
+                [&](QWidget& picker) {
+                    status = picker.findChild<QLabel*>("statusLabel")->text();
+                    QTest::keyClick(picker.windowHandle(), Qt::Key_Escape);
+                });
+    EXPECT_EQ(status, QStringLiteral("/"));
+    EXPECT_EQ(window->box(HistoryKind::SourceDirectory).currentText().toStdString(),
+              tmp / "missing/");
+}
+
+TEST_F(MainWindowTest, AltCAndEnterAtOncePlanWithTheNewCheck) {
+    runResult = false;
+    open();
+    setText(HistoryKind::SourceDirectory, source);
+    setText(HistoryKind::DestinationDirectory, tmp / "dst/new");
+    showActive();
+    press(Qt::Key_C, Qt::AltModifier);
+    press(Qt::Key_Return);
+    EXPECT_EQ(resultWindows, 1);
+    EXPECT_EQ(messages.texts(), Items{});
+    EXPECT_TRUE(window->job().createDestination);
 }
 
 TEST_F(MainWindowTest, TheExplorerQuestionComesOnlyForARelativeDestination) {

@@ -28,7 +28,7 @@ TEST(ModeRules, EachModeEnablesExactlyItsInputs) {
     } cases[] = {
         {TransferMode::Update, "11111111"}, {TransferMode::Move, "11111111"},
         {TransferMode::Search, "11110000"}, {TransferMode::Delete, "11110000"},
-        {TransferMode::Response, "00100000"}, {TransferMode::Sync, "11101110"},
+        {TransferMode::Response, "00100000"}, {TransferMode::Sync, "11111110"},
     };
     for (const auto& c : cases) {
         std::string enabled;

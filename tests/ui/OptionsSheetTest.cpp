@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimeEdit>
+#include <QWindow>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -464,6 +465,14 @@ TEST_F(OptionsSheetTest, HelpAndF1ShowTheTopicOfThePageOnShow) {
     EXPECT_EQ(topics, (std::vector<QString>{"option.htm", "option.htm", "option2.htm",
                                             "option2.htm", "option3.htm", "option3.htm"}));
     EXPECT_TRUE(sheet->isVisible());
+
+    // The clicked Help took no focus: Enter is OK's, not another look at the help.
+    sheet->windowHandle()->requestActivate();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet.get()));
+    QTest::keyClick(sheet->windowHandle(), Qt::Key_Return);
+    EXPECT_EQ(topics.size(), 6u);
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_EQ(sheet->result(), QDialog::Accepted);
 }
 
 } // namespace
