@@ -88,13 +88,18 @@ int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyPr
     const CopyOutcome outcome =
         copyWholeFile(platform.fileSystem, entry.source.treePath(), entry.target.treePath(),
                       plannedTargetFor(entry), &listener, durable);
-    entry.lastError = outcome.error;
     if (copiedSource)
         *copiedSource = outcome.source;
     if (copiedSourceKnown)
         *copiedSourceKnown = outcome.sourceKnown;
     if (outcome.stopped && stopRequested)
         *stopRequested = true;
+    return NoteCopyOutcome(platform, entry, outcome);
+}
+
+int NoteCopyOutcome(const Platform& platform, OperationEntry& entry, const CopyOutcome& outcome) {
+    const FileUtility utility(platform);
+    entry.lastError = outcome.error;
     if (outcome.error != 0)
         return 0;
 

@@ -6,6 +6,7 @@ namespace ryk {
 
 class CopyProgressSink;
 class OperationEntry;
+struct CopyOutcome;
 enum class OperationCommand : int32_t;
 struct FileStatus;
 struct Platform;
@@ -31,5 +32,10 @@ PlannedTarget plannedTargetFor(const OperationEntry& entry);
 [[nodiscard]] int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyProgressSink& window,
                          bool* stopRequested = nullptr, FileStatus* copiedSource = nullptr,
                          bool* copiedSourceKnown = nullptr);
+
+/// Notes on `entry` what the copy of its file came to and says what the copy lacks, as
+/// CopyFileWithProgress does once it has copied; its answer.
+[[nodiscard]] int NoteCopyOutcome(const Platform& platform, OperationEntry& entry,
+                                  const CopyOutcome& outcome);
 
 } // namespace ryk

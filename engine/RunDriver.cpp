@@ -7,13 +7,20 @@
 #include "platform/ErrorCodes.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgressSinks.h"
+#include "platform/text/Ascii.h"
+
+#include <cerrno>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
 
 namespace ryk {
 
 RunDriver::RunDriver(const Platform& platform, OperationList& list, bool explorerStyle,
                      RunObserver& observer)
     : m_platform(platform), m_utility(m_platform), m_list(list), m_observer(observer),
-      m_batch(platform.fileBatch, explorerStyle, observer) {}
+      m_batch(platform.fileBatch, explorerStyle, observer), m_crew(m_platform.fileSystem) {}
 
 namespace {
 
@@ -65,6 +72,11 @@ RunSummary RunDriver::OnOK(CopyProgressSink& progress) {
                 ++m_runErrors;
             continue;
         }
+        if (const size_t count = rowsToShare(row); count > 0) {
+            runTogether(row, count, total, progress);
+            row += count - 1;
+            continue;
+        }
         // A directory is made or removed only after the files collected before it are done.
         if (entry.command == OperationCommand::Rmdir || entry.command == OperationCommand::Mkdir)
             m_batch.flush();
@@ -72,32 +84,7 @@ RunSummary RunDriver::OnOK(CopyProgressSink& progress) {
         m_observer.entryStarting(row, entry,
                                  runProgressText(row, total, m_runErrors + m_batch.failed()));
 
-        RowOverlay overlay = RowOverlay::None;
-        switch (ExecuteEntry(entry, progress)) {
-        case EntryOutcome::Done:
-            entry.state = kStateDone;
-            overlay = RowOverlay::Done;
-            break;
-        case EntryOutcome::Deferred:
-            overlay = RowOverlay::Batch; // its state follows once the batch has run
-            break;
-        case EntryOutcome::Failed:
-            if (entry.lastError == kErrorCancelled) {
-                // Stopped before it changed anything: still to do.
-                entry.state = kStatePending;
-            } else {
-                entry.state = kStateFailed;
-                overlay = RowOverlay::Failed;
-                ++m_runErrors;
-            }
-            break;
-        case EntryOutcome::NoAction:
-            // A line the plan refused is a problem of the job however the run goes.
-            if (entry.command == OperationCommand::Error)
-                ++m_runErrors;
-            break;
-        }
-        m_observer.entryFinished(row, entry, overlay);
+        noteOutcome(row, entry, ExecuteEntry(entry, progress));
         if (stopRequested()) {
             ++row;
             break;
@@ -108,6 +95,155 @@ RunSummary RunDriver::OnOK(CopyProgressSink& progress) {
         ++m_runErrors;
     progress.setVisible(false);
     return RunSummary{m_runErrors + m_batch.failed(), row == total && !stopRequested()};
+}
+
+void RunDriver::noteOutcome(size_t row, OperationEntry& entry, EntryOutcome outcome) {
+    RowOverlay overlay = RowOverlay::None;
+    switch (outcome) {
+    case EntryOutcome::Done:
+        entry.state = kStateDone;
+        overlay = RowOverlay::Done;
+        break;
+    case EntryOutcome::Deferred:
+        overlay = RowOverlay::Batch; // its state follows once the batch has run
+        break;
+    case EntryOutcome::Failed:
+        if (entry.lastError == kErrorCancelled) {
+            // Stopped before it changed anything: still to do.
+            entry.state = kStatePending;
+        } else {
+            entry.state = kStateFailed;
+            overlay = RowOverlay::Failed;
+            ++m_runErrors;
+        }
+        break;
+    case EntryOutcome::NoAction:
+        // A line the plan refused is a problem of the job however the run goes.
+        if (entry.command == OperationCommand::Error)
+            ++m_runErrors;
+        break;
+    }
+    m_observer.entryFinished(row, entry, overlay);
+}
+
+namespace {
+
+/// The most rows carried out together; the abort key is looked at between such groups.
+constexpr size_t kRowsTogether = 256;
+
+/// A copy of a tree's file small enough to need no progress of its own.
+bool copiesSmallFile(const OperationEntry& entry) {
+    return (entry.command == OperationCommand::Copy || entry.command == OperationCommand::Update) &&
+           entry.source.size <= kCopyChunkBytes &&
+           entry.source.rootLength != TreePath::kWholeParent &&
+           entry.target.rootLength != TreePath::kWholeParent;
+}
+
+/// A path's directory part, with its '/'; empty for a bare name.
+std::string directoryOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+/// The root of `facts`' tree as its path names it.
+std::string rootOf(const FileFacts& facts) {
+    return facts.path.str().substr(0, facts.rootLength);
+}
+
+} // namespace
+
+size_t RunDriver::rowsToShare(size_t first) const {
+    if (!m_crew.helps() || m_batch.collects())
+        return 0;
+    std::string sourceRoot;
+    std::string targetRoot;
+    // Every name written, told apart as a file system that ignores case would: two lines onto
+    // one name keep their order.
+    std::set<std::string> written;
+    size_t copies = 0;
+    size_t count = 0;
+    for (; count < kRowsTogether; ++count) {
+        const OperationEntry* entry = m_list.at(first + count);
+        if (!entry || entry->state != kStatePending)
+            break;
+        if (entry->command == OperationCommand::Mkdir) {
+            std::string made = entry->source.path.str();
+            while (made.size() > 1 && made.back() == '/')
+                made.pop_back();
+            if (!written.insert(lowerAscii(made)).second)
+                break;
+            continue;
+        }
+        if (!copiesSmallFile(*entry))
+            break;
+        if (copies == 0) {
+            sourceRoot = rootOf(entry->source);
+            targetRoot = rootOf(entry->target);
+        } else if (rootOf(entry->source) != sourceRoot || rootOf(entry->target) != targetRoot) {
+            break;
+        }
+        if (!written.insert(lowerAscii(entry->target.path.str())).second)
+            break;
+        ++copies;
+    }
+    if (copies < 2)
+        return 0;
+    // No copy reads what another writes: the plan keeps the trees apart (one inside the other
+    // is refused while scanning), so only the roots can be one directory.
+    FileSystem& fs = m_platform.fileSystem;
+    uint64_t sourceDevice = 0, sourceInode = 0, targetDevice = 0, targetInode = 0;
+    if (fs.identity(sourceRoot.empty() ? "." : sourceRoot, sourceDevice, sourceInode) != 0)
+        return 0;
+    const int targetError =
+        fs.identity(targetRoot.empty() ? "." : targetRoot, targetDevice, targetInode);
+    if (targetError == ENOENT)
+        return count; // the run makes it
+    if (targetError != 0 || (sourceDevice == targetDevice && sourceInode == targetInode))
+        return 0;
+    return count;
+}
+
+void RunDriver::runTogether(size_t first, size_t count, size_t total, CopyProgressSink& progress) {
+    std::vector<EntryOutcome> outcomes(count, EntryOutcome::NoAction);
+    // The directories first, in their order: each copy goes into one made already.
+    for (size_t i = 0; i < count; ++i) {
+        OperationEntry& entry = *m_list.at(first + i);
+        if (entry.command == OperationCommand::Mkdir) {
+            m_currentRow = first + i;
+            outcomes[i] = ExecuteEntry(entry, progress);
+        }
+    }
+    constexpr size_t kNoJob = static_cast<size_t>(-1);
+    std::vector<size_t> jobOfRow(count, kNoJob);
+    std::vector<CopyCrew::Job> jobs;
+    std::vector<CopyCrew::Lane> lanes;
+    std::map<std::string, size_t> laneOfDirectory;
+    for (size_t i = 0; i < count; ++i) {
+        const OperationEntry& entry = *m_list.at(first + i);
+        if (entry.command == OperationCommand::Mkdir)
+            continue;
+        jobOfRow[i] = jobs.size();
+        jobs.push_back({entry.source.treePath(), entry.target.treePath(), plannedTargetFor(entry),
+                        CopyOutcome{}});
+        const auto [lane, added] =
+            laneOfDirectory.emplace(directoryOf(entry.target.path.str()), lanes.size());
+        if (added)
+            lanes.emplace_back();
+        lanes[lane->second].push_back(jobOfRow[i]);
+    }
+    m_crew.copyAll(jobs, lanes);
+    for (size_t i = 0; i < count; ++i) {
+        const size_t row = first + i;
+        OperationEntry& entry = *m_list.at(row);
+        m_currentRow = row;
+        m_observer.entryStarting(row, entry,
+                                 runProgressText(row, total, m_runErrors + m_batch.failed()));
+        if (jobOfRow[i] != kNoJob)
+            outcomes[i] = NoteCopyOutcome(m_platform, entry, jobs[jobOfRow[i]].outcome) != 0
+                              ? EntryOutcome::Done
+                              : EntryOutcome::Failed;
+        noteOutcome(row, entry, outcomes[i]);
+    }
 }
 
 bool RunDriver::finishRun() {
@@ -143,8 +279,8 @@ int RunDriver::makeDirectory(OperationEntry& entry) {
 bool RunDriver::copyEntryFile(OperationEntry& entry, CopyProgressSink& progress,
                               FileStatus* copiedSource, bool* copiedSourceKnown) {
     bool stop = false;
-    const int copied = CopyFileWithProgress(m_platform, entry, progress, &stop, copiedSource,
-                                            copiedSourceKnown);
+    const int copied =
+        CopyFileWithProgress(m_platform, entry, progress, &stop, copiedSource, copiedSourceKnown);
     m_stopRequested = m_stopRequested || stop;
     return copied != 0;
 }

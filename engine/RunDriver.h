@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/CopyCrew.h"
 #include "engine/FileUtility.h"
 #include "engine/OperationEntry.h"
 #include "engine/RunObserver.h"
@@ -36,6 +37,15 @@ private:
                        FileStatus* copiedSource = nullptr, bool* copiedSourceKnown = nullptr);
     /// Makes the directory of a Mkdir entry, with the facts of the source directory it mirrors.
     int makeDirectory(OperationEntry& entry);
+    /// How many rows from `first` on may be carried out together: pending Mkdir lines and
+    /// copies of small files from one tree into another apart from it, each onto a name of its
+    /// own. 0 when they go one by one.
+    size_t rowsToShare(size_t first) const;
+    /// Carries out the `count` rows from `first` on: the directories first, in their order, then
+    /// the copies several at once; then notes each row's outcome in list order.
+    void runTogether(size_t first, size_t count, size_t total, CopyProgressSink& progress);
+    /// Gives `entry` at `row` the state its outcome means and tells the observer.
+    void noteOutcome(size_t row, OperationEntry& entry, EntryOutcome outcome);
     /// Gives the directories this run made their last facts, now that they are filled, and
     /// puts what the run wrote on disk; false when that failed (it was said).
     bool finishRun();
@@ -45,6 +55,7 @@ private:
     OperationList& m_list;
     RunObserver& m_observer;
     ShellBatch m_batch;
+    CopyCrew m_crew;
     /// The directories this run made from source directories, in the order made, with what
     /// they get once filled.
     std::vector<std::pair<TreePath, DirectoryFinish>> m_madeDirectories;

@@ -28,6 +28,8 @@ public:
     /// Carries out what was collected and gives each of its entries its own outcome.
     void flush();
 
+    /// Whether entries are collected at all (batches are on).
+    bool collects() const { return m_fileBatch != nullptr; }
     /// Entries of the batches carried out so far that failed.
     int failed() const { return m_failed; }
     /// True once the user cancelled a batch.

@@ -194,6 +194,9 @@ public:
     /// Gives a filled directory the permission bits and times copyDirectoryFacts noted.
     [[nodiscard]] virtual int finishDirectory(const TreePath& made,
                                               const DirectoryFinish& finish) = 0;
+    /// How many copies of newCopy() may copy at once, each on a thread of its own; 1 where
+    /// copies go one after another.
+    virtual unsigned copiesAtOnce() { return 1; }
     /// Puts on disk, once per file system, what the copies since the last call wrote, so that
     /// a run that ends has its data on disk. 0 or the first error.
     [[nodiscard]] virtual int flushWrites() = 0;

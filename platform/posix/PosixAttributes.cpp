@@ -6,12 +6,14 @@
 #include "platform/posix/PosixStat.h"
 #include "platform/posix/TreeResolve.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -232,6 +234,10 @@ int PosixFileSystem::flushWrites() {
     const std::lock_guard lock(m_copyShared.mutex);
     m_copyShared.writtenDirectories.clear();
     return first;
+}
+
+unsigned PosixFileSystem::copiesAtOnce() {
+    return std::clamp(std::thread::hardware_concurrency(), 2u, 4u);
 }
 
 } // namespace ryk

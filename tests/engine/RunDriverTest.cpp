@@ -83,6 +83,38 @@ TEST_F(RunDriverTest, UpdateRunKeepsContentsTimesAndModesAndLeavesNothingToDo) {
     EXPECT_TRUE(planned(TransferMode::Update, recursive(), src, "*.*", dst)->list().empty());
 }
 
+TEST_F(RunDriverTest, SmallFilesCopiedSeveralAtOnceKeepTheListsOrderAndTheirOwnOutcomes) {
+    fileSystem.copiers = 3;
+    const std::string src = tmp.makeDir("src");
+    const std::string dst = tmp.makeDir("dst");
+    for (const char* dir : {"a", "b", "c"})
+        for (const char* name : {"1", "2", "3"})
+            tmp.writeFile(std::string("src/") + dir + "/" + name, std::string(dir) + name);
+    // An older target that became read-only: its line alone fails.
+    const std::string locked = tmp.writeFile("dst/b/2", "old");
+    const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, locked.c_str(), old, 0), 0);
+
+    auto job = planned(TransferMode::Update, recursive(), src, "*", dst);
+    ASSERT_EQ(job->list().size(), 11u); // Mkdir a, 3 copies, 3 copies into b, Mkdir c, 3 copies
+    ASSERT_EQ(chmod(locked.c_str(), 0444), 0);
+    const RunSummary summary = job->OnOK(observer, progress);
+    EXPECT_EQ(summary.errors, 1);
+    std::vector<std::string> inOrder;
+    for (size_t row = 0; row < 11; ++row) {
+        inOrder.push_back(std::to_string(row) + " start");
+        inOrder.push_back(std::to_string(row) + (job->list().at(row)->state == 1 ? " 2" : " 1"));
+    }
+    EXPECT_EQ(observer.events, inOrder);
+    for (const auto& entry : job->list())
+        if (entry->target.path.str() == locked)
+            EXPECT_EQ(entry->lastError, EACCES);
+        else
+            EXPECT_EQ(entry->state, 1) << entry->source.path.str();
+    EXPECT_EQ(tmp.readFile("dst/b/2"), "old");
+    EXPECT_EQ(tmp.readFile("dst/c/3"), "c3");
+}
+
 TEST_F(RunDriverTest, FailuresKeepTheirStateAndARerunRetriesOnlyPendingLines) {
     const std::string src = tmp.makeDir("src");
     tmp.writeFile("src/a.txt", "a");

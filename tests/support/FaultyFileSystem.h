@@ -247,6 +247,10 @@ public:
                                                 unreadableDirectory, unlistableDirectory, searched,
                                                 recordMutex);
     }
+    /// How many copies a run may make at once (one unless a test asks for more).
+    unsigned copiers = 1;
+    unsigned copiesAtOnce() override { return copiers; }
+
     std::unique_ptr<FileCopy> newCopy() override {
         CopyFaults faults = copyFaults;
         faults.calls = &calls;
