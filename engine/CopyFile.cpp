@@ -16,11 +16,12 @@ namespace ryk {
 
 namespace {
 
-/// "(Copy 16,384 bytes.) 25.0%": bytes done and tenths of a percent of `total`, never above
-/// 100.0% (a file may have grown after its size was taken).
-std::string copyStatusText(uint64_t done, uint64_t total) {
+/// "(Copy 16,384 bytes.) 25.0%": what the line does, bytes done and tenths of a percent of
+/// `total`, never above 100.0% (a file may have grown after its size was taken).
+std::string copyStatusText(OperationCommand command, uint64_t done, uint64_t total) {
     const uint64_t perMille = total == 0 ? 1000 : std::min(done, total) * 1000 / total;
-    return "(Copy " + FileUtility::FormatSize(static_cast<int64_t>(done)) + ") " +
+    return std::string("(") + commandName(command) + " " +
+           FileUtility::FormatSize(static_cast<int64_t>(done)) + ") " +
            std::to_string(perMille / 10) + "." + std::to_string(perMille % 10) + "%";
 }
 
@@ -49,7 +50,7 @@ public:
     bool stepped(uint64_t done) override {
         m_window.setPosition(std::min(done, m_total));
         if (m_visible)
-            m_window.setStatus(copyStatusText(done, m_total));
+            m_window.setStatus(copyStatusText(m_entry.command, done, m_total));
         return m_utility.PollAbortKey() != 0;
     }
     // A signal cut the call short: the user's abort key stops, anything else goes on.

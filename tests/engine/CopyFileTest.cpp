@@ -161,9 +161,11 @@ TEST_F(CopyFileTest, WindowComesUpOnlyAboveOneChunk) {
     } cases[] = {
         {0, false, {}},
         {32768, false, {}},
-        {32769, true, {"Open...", "(Copy 32,768 bytes.) 99.9%", "(Copy 32,769 bytes.) 100.0%"}},
+        // The status names what the line does.
+        {32769, true,
+         {"Open...", "(Update 32,768 bytes.) 99.9%", "(Update 32,769 bytes.) 100.0%"}},
         // Once up, it stays and shows small files too.
-        {10, true, {"Open...", "(Copy 10 bytes.) 100.0%"}},
+        {10, true, {"Open...", "(Update 10 bytes.) 100.0%"}},
         {0, true, {"Open..."}},
     };
     // Steps of one chunk each, as a copy through the buffer makes them.
@@ -184,8 +186,8 @@ TEST_F(CopyFileTest, WindowComesUpOnlyAboveOneChunk) {
 
 TEST_F(CopyFileTest, StatusFollowsShortChunks) {
     fileSystem.copyFaults.chunkLimit = 16384;
-    makeFiles(patterned(65536));
-    OperationEntry e = makeEntry(OperationCommand::Update, 65536);
+    makeFiles(patterned(65536), nullptr);
+    OperationEntry e = makeEntry(OperationCommand::Copy, 65536);
     ASSERT_EQ(copy(e), 1);
     EXPECT_EQ(window.statuses,
               (std::vector<std::string>{"Open...", "(Copy 16,384 bytes.) 25.0%",
@@ -208,7 +210,7 @@ TEST_F(CopyFileTest, SourceIsCopiedAsItIsNotAsPlanned) {
         EXPECT_EQ(tmp.readFile("dst.bin"), patterned(c.actual));
         EXPECT_EQ(window.visible, c.visible);
         if (c.visible) {
-            EXPECT_EQ(window.statuses.back(), "(Copy 70,000 bytes.) 100.0%");
+            EXPECT_EQ(window.statuses.back(), "(Update 70,000 bytes.) 100.0%");
         }
     }
 }
