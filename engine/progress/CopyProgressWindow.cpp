@@ -4,10 +4,25 @@
 #include "engine/progress/SmallWindow.h"
 #include "ui_CopyProgressWindow.h"
 
+#include <QProgressBar>
 #include <algorithm>
 #include <limits>
 
 namespace ryk {
+
+namespace {
+
+/// A progress bar draws itself at once when its value changes, while a label waits for the
+/// next round of events: the bar of the next file would show beside the last file's
+/// "100.0%". Held back like the labels, the bar is drawn together with its line.
+template <typename Change>
+void drawWithTheLines(QProgressBar* bar, Change change) {
+    bar->setUpdatesEnabled(false);
+    change();
+    bar->setUpdatesEnabled(true);
+}
+
+} // namespace
 
 CopyProgressWindow::CopyProgressWindow(QWidget* owner)
     : QFrame(owner), m_ui(std::make_unique<Ui::CopyProgressWindow>()), m_owner(owner) {
@@ -35,13 +50,17 @@ void CopyProgressWindow::setRange(uint64_t total) {
     m_shift = 0;
     while ((total >> m_shift) > kBarLimit)
         ++m_shift;
-    // A bar whose maximum equals its minimum shows a busy animation instead of a fill.
-    m_ui->progressBar->setRange(0, std::max(1, static_cast<int>(total >> m_shift)));
-    m_ui->progressBar->setValue(0);
+    drawWithTheLines(m_ui->progressBar, [&] {
+        // A bar whose maximum equals its minimum shows a busy animation instead of a fill.
+        m_ui->progressBar->setRange(0, std::max(1, static_cast<int>(total >> m_shift)));
+        m_ui->progressBar->setValue(0);
+    });
 }
 
 void CopyProgressWindow::setPosition(uint64_t done) {
-    m_ui->progressBar->setValue(static_cast<int>(std::min(done, m_total) >> m_shift));
+    drawWithTheLines(m_ui->progressBar, [&] {
+        m_ui->progressBar->setValue(static_cast<int>(std::min(done, m_total) >> m_shift));
+    });
     if (m_runTime.isValid()) {
         m_tally.setFilePosition(done);
         showOverall(Redraw::WhenDue);
@@ -75,7 +94,9 @@ void CopyProgressWindow::showOverall(Redraw when) {
     const RunProgressCounts& counts = m_tally.counts();
     const double seconds = static_cast<double>(m_runTime.elapsed()) / 1000;
     m_ui->overallLabel->setText(QString::fromStdString(runProgressLine(counts, seconds)));
-    m_ui->overallBar->setValue(static_cast<int>(runProgressShare(counts) * 1000));
+    drawWithTheLines(m_ui->overallBar, [&] {
+        m_ui->overallBar->setValue(static_cast<int>(runProgressShare(counts) * 1000));
+    });
 }
 
 void CopyProgressWindow::setVisible(bool visible) {
