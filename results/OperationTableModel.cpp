@@ -187,11 +187,23 @@ int OperationTableModel::nextErrorRow(int row, Direction direction) const {
 }
 
 void OperationTableModel::setOverlay(size_t row, RowOverlay overlay) {
-    if (row >= m_overlays.size())
+    setOverlays({{row, overlay}});
+}
+
+void OperationTableModel::setOverlays(const std::vector<RowMark>& marks) {
+    size_t first = m_overlays.size();
+    size_t last = 0;
+    for (const auto& [row, overlay] : marks) {
+        if (row >= m_overlays.size())
+            continue;
+        m_overlays[row] = static_cast<uint8_t>(overlay);
+        first = std::min(first, row);
+        last = std::max(last, row);
+    }
+    if (first > last)
         return;
-    m_overlays[row] = static_cast<uint8_t>(overlay);
-    const QModelIndex cell = index(static_cast<int>(row), ActionColumn);
-    emit dataChanged(cell, cell, {Qt::DecorationRole});
+    emit dataChanged(index(static_cast<int>(first), ActionColumn),
+                     index(static_cast<int>(last), ActionColumn), {Qt::DecorationRole});
 }
 
 RowOverlay OperationTableModel::overlay(size_t row) const {

@@ -7,6 +7,7 @@
 #include <QAbstractTableModel>
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace ryk {
@@ -50,7 +51,11 @@ public:
     enum class Direction { Down, Up };
     int nextErrorRow(int row, Direction direction) const;
 
+    /// A row's run mark and the marks of many rows at once, told to the views as one change
+    /// over the rows they span.
+    using RowMark = std::pair<size_t, RowOverlay>;
     void setOverlay(size_t row, RowOverlay overlay);
+    void setOverlays(const std::vector<RowMark>& marks);
     RowOverlay overlay(size_t row) const;
     /// The byte totals of the rows shown.
     const PlanTotals& totals() const { return m_totals; }

@@ -34,9 +34,9 @@ constexpr double kMaxPathColumnShare = 0.45;
 
 const QSize kMinimumSize(384, 300);
 
-/// A run of small files starts hundreds of entries a second; the status line and the scroll
-/// position follow at most this often (the first entry at once), since repainting them for
-/// every entry would take longer than copying the files.
+/// A run of small files starts hundreds of entries a second; the rows' marks, the status line
+/// and the scroll position follow at most this often (the first entry at once), since
+/// repainting them for every entry would take longer than copying the files.
 constexpr std::chrono::milliseconds kRunProgressInterval(50);
 
 QString fromUtf8(const std::string& text) {
@@ -320,7 +320,7 @@ void ResultWindow::runList() {
 
 void ResultWindow::entryStarting(size_t row, const OperationEntry& entry,
                                  const std::string& statusText) {
-    m_model->setOverlay(row, RowOverlay::Running);
+    m_pendingMarks.emplace_back(row, RowOverlay::Running);
     m_progressRow = row;
     m_progressText = fromUtf8(statusText);
     m_progressPending = true;
@@ -332,6 +332,10 @@ void ResultWindow::entryStarting(size_t row, const OperationEntry& entry,
 }
 
 void ResultWindow::showRunProgress() {
+    if (!m_pendingMarks.empty()) {
+        m_model->setOverlays(m_pendingMarks);
+        m_pendingMarks.clear();
+    }
     if (!m_progressPending)
         return;
     m_progressPending = false;
@@ -340,15 +344,22 @@ void ResultWindow::showRunProgress() {
     QTableView* view = m_ui->listView;
     const QModelIndex cell =
         m_model->index(static_cast<int>(m_progressRow), OperationTableModel::ActionColumn);
-    if (!view->viewport()->rect().contains(view->visualRect(cell)))
+    if (!view->viewport()->rect().contains(view->visualRect(cell))) {
+        // The rows at their new places are drawn whole, in one piece: the rows moved on the
+        // screen and the cells drawn after them would reach it apart, and for a moment show one
+        // row's mark beside another row's paths.
+        QWidget* rows = view->viewport();
+        rows->setUpdatesEnabled(false);
         view->scrollTo(cell, QAbstractItemView::PositionAtCenter);
+        rows->setUpdatesEnabled(true);
+    }
     if (const OperationEntry* entry = m_job->list().at(m_progressRow))
         setStatus(m_progressText, m_fileIcons.icon(*entry));
     m_progressTimer.start();
 }
 
 void ResultWindow::entryFinished(size_t row, const OperationEntry& entry, RowOverlay overlay) {
-    m_model->setOverlay(row, overlay);
+    m_pendingMarks.emplace_back(row, overlay);
     if (m_copyProgress)
         m_copyProgress->entryFinished(entry, overlay);
 }

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QTimer>
 #include <memory>
+#include <vector>
 
 class QCloseEvent;
 class QLabel;
@@ -87,7 +88,8 @@ private:
     void showSummary();
     void setStatus(const QString& text, const QIcon& icon);
     void setButtonsEnabled(bool enabled);
-    /// Shows the latest entry's status line and row, if not shown yet.
+    /// Gives the rows the marks the run has reached and shows the latest entry's status line
+    /// and row, if not shown yet.
     void showRunProgress();
     void makeCloseDefault();
 
@@ -103,6 +105,9 @@ private:
     size_t m_progressRow = 0;
     QString m_progressText;
     bool m_progressPending = false;
+    /// The marks the run has given rows since the list last showed them: a run of small files
+    /// reaches thousands of rows a second, and the list follows it with the status line.
+    std::vector<OperationTableModel::RowMark> m_pendingMarks;
     /// The copy window of the run under way; null between runs.
     CopyProgressWindow* m_copyProgress = nullptr;
     /// Set while a step runs that the window's own controls must not interrupt.
