@@ -122,12 +122,13 @@ TEST(CopyProgressWindowTest, ShowsTheRunsOverallProgress) {
     small.setCommand(OperationCommand::Copy);
     small.source.size = 64 * 1024;
     window.beginRun({0, 2, 0, 256 * 1024});
-    EXPECT_EQ(window.overallText(),
-              QStringLiteral("0/2 件  0 B/256.0 KiB  0%  --/s  残り --:--"));
-    EXPECT_EQ(window.overallValue(), 0);
 
+    // Hidden until the first large file: then it shows how far the run has come.
     window.entryStarting(big);
     window.setRange(big.source.size);
+    window.setVisible(true);
+    EXPECT_TRUE(window.overallText().startsWith(QStringLiteral("0/2 件  0 B/256.0 KiB  0%")))
+        << window.overallText().toStdString();
     QTest::qWait(110); // the lines follow at most ten times a second
     window.setPosition(128 * 1024);
     // Each entry weighs as 64 KiB of the work besides its bytes: 128 KiB of 384 KiB.
@@ -189,6 +190,7 @@ TEST(CopyProgressWindowTest, BarFollowsAnySizeOfFile) {
         {"position past the end", 4096, 8192, 1.0},
     };
     CopyProgressWindow window;
+    window.setVisible(true);
     for (const auto& c : cases) {
         window.setRange(c.total);
         window.setPosition(c.done);
