@@ -37,7 +37,7 @@ const QSize kMinimumSize(384, 300);
 /// A run of small files starts hundreds of entries a second; the rows' marks, the status line
 /// and the scroll position follow at most this often (the first entry at once), since
 /// repainting them for every entry would take longer than copying the files.
-constexpr std::chrono::milliseconds kRunProgressInterval(50);
+constexpr std::chrono::milliseconds kRunProgressInterval(100);
 
 QString fromUtf8(const std::string& text) {
     return QString::fromStdString(text);
@@ -272,7 +272,11 @@ void ResultWindow::showSummary() {
 }
 
 void ResultWindow::setStatus(const QString& text, const QIcon& icon) {
-    m_statusIcon->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(16, 16));
+    // A run of files of one kind shows the same icon line after line.
+    if (icon.cacheKey() != m_statusIconKey || icon.isNull()) {
+        m_statusIcon->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(16, 16));
+        m_statusIconKey = icon.cacheKey();
+    }
     m_statusText->setText(text);
 }
 

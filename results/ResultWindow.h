@@ -99,6 +99,8 @@ private:
     OperationTableModel* m_model;
     QLabel* m_statusIcon;
     QLabel* m_statusText;
+    /// The icon the status line shows (QIcon::cacheKey).
+    qint64 m_statusIconKey = 0;
     QIcon m_programIcon;
     FileIcons m_fileIcons;
     QTimer m_progressTimer;
