@@ -90,6 +90,9 @@ int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyPr
         copyWholeFile(platform.fileSystem, entry.source.treePath(), entry.target.treePath(),
                       plannedTargetFor(entry), &listener, durable);
     entry.lastError = outcome.error;
+    // A copy that is in place but lacks some of the source's facts is the target's problem too.
+    entry.target.setAtFault(outcome.error != 0 ? outcome.failedAtTarget
+                                               : outcome.keptError() != 0);
     if (copiedSource)
         *copiedSource = outcome.source;
     if (copiedSourceKnown)

@@ -125,14 +125,15 @@ TEST_F(CopyFileTest, TargetsThatMustNotBeTouched) {
         const char* target; // null: the usual one
         bool readOnlyTarget;
         int error;
+        bool atTarget; // which of the two files the line shows as failed
     } cases[] = {
         // Copy and Move planned for a missing target: one that appeared since stays.
-        {OperationCommand::Copy, nullptr, nullptr, false, EEXIST},
-        {OperationCommand::Move, nullptr, nullptr, false, EEXIST},
-        {OperationCommand::Update, nullptr, nullptr, true, EACCES},
-        {OperationCommand::UpAndMove, nullptr, nullptr, true, EACCES},
-        {OperationCommand::Update, "missing.bin", nullptr, false, ENOENT},
-        {OperationCommand::Copy, nullptr, "nodir/dst.bin", false, ENOENT},
+        {OperationCommand::Copy, nullptr, nullptr, false, EEXIST, true},
+        {OperationCommand::Move, nullptr, nullptr, false, EEXIST, true},
+        {OperationCommand::Update, nullptr, nullptr, true, EACCES, true},
+        {OperationCommand::UpAndMove, nullptr, nullptr, true, EACCES, true},
+        {OperationCommand::Update, "missing.bin", nullptr, false, ENOENT, false},
+        {OperationCommand::Copy, nullptr, "nodir/dst.bin", false, ENOENT, true},
     };
     const std::string data = patterned(5000);
     makeFiles(data);
@@ -147,6 +148,7 @@ TEST_F(CopyFileTest, TargetsThatMustNotBeTouched) {
             e.target.path = tmp / c.target;
         EXPECT_EQ(copy(e), 0) << context;
         EXPECT_EQ(e.lastError, c.error) << context;
+        EXPECT_EQ(e.target.isAtFault(), c.atTarget) << context;
         expectNothingLost(data, context);
     }
     EXPECT_TRUE(messages.shown.empty());
@@ -240,6 +242,7 @@ TEST_F(CopyFileTest, SourceWrittenDuringTheCopyReplacesNothing) {
         OperationEntry e = makeEntry(OperationCommand::Update, data.size());
         EXPECT_EQ(copy(e), 0) << c.name;
         EXPECT_EQ(e.lastError, kErrorSourceChanged) << c.name;
+        EXPECT_FALSE(e.target.isAtFault()) << c.name;
         EXPECT_EQ(names(), (std::set<std::string>{"src.bin", "dst.bin"})) << c.name;
         EXPECT_EQ(tmp.readFile("dst.bin"), "old") << c.name;
     }
@@ -267,6 +270,7 @@ TEST_F(CopyFileTest, InjectedFaultsLoseNothing) {
         OperationEntry e = makeEntry(OperationCommand::Update, data.size());
         EXPECT_EQ(copy(e), 0) << c.name;
         EXPECT_EQ(e.lastError, c.writeError | c.commitError) << c.name;
+        EXPECT_TRUE(e.target.isAtFault()) << c.name;
         expectNothingLost(data, c.name);
     }
     EXPECT_TRUE(messages.shown.empty());
