@@ -13,8 +13,8 @@
 namespace ryk {
 
 /// The rows of the result list over an operation list: row i is the i-th entry. Texts, images
-/// and tooltips (the whole path; why a row failed) are made when the view asks; per row the
-/// model keeps only its run mark.
+/// and tooltips (the whole path; which file a row failed on and why) are made when the view
+/// asks; per row the model keeps only its run mark.
 class OperationTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -45,6 +45,11 @@ public:
 
     /// The facts of the entry at `row` were read again: its cells are drawn anew.
     void factsChanged(size_t row);
+
+    /// What went wrong on `row`, naming the file and the system's reason: "失敗 先ファイル名:
+    /// /dst/a.txt (Permission denied)", "エラーが発生 元ファイル名: /src/sub (...)"; empty for a
+    /// row without an error.
+    QString problemText(int row) const;
 
     /// The next row after `row` (or before it, with Direction::Up) whose entry failed or was
     /// planned as an error; -1 when there is none that way.

@@ -114,6 +114,8 @@ void ResultWindow::setUpView() {
         if (const QList<int> rows = selectedRows(); !rows.isEmpty())
             emit fileInformationRequested(rows);
     });
+    connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &ResultWindow::showCurrentRowProblem);
     connect(view, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
         // A menu's own event loop must not open inside a run's look at the input.
         if (m_busy)
@@ -148,6 +150,10 @@ void ResultWindow::setUpKeys() {
                  [this] { goToErrorRow(OperationTableModel::Direction::Up); });
     addKeyAction({QKeySequence(Qt::ControlModifier | Qt::Key_Slash)},
                  [this] { m_ui->listView->selectAll(); });
+    // As a double click does; Enter alone stays the execute button's.
+    addKeyAction({QKeySequence(Qt::AltModifier | Qt::Key_Return),
+                  QKeySequence(Qt::AltModifier | Qt::KeypadModifier | Qt::Key_Enter)},
+                 [this] { requestFileInformation(); });
     auto* menuAction = new QAction(this);
     menuAction->setShortcuts(
         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::ShiftModifier | Qt::Key_F10)});
@@ -170,6 +176,33 @@ void ResultWindow::setUpKeys() {
 void ResultWindow::requestAttributeChange() {
     if (!m_busy)
         emit attributeChangeRequested(selectedRows());
+}
+
+void ResultWindow::requestFileInformation() {
+    if (m_busy)
+        return;
+    QList<int> rows = selectedRows();
+    if (const QModelIndex current = m_ui->listView->currentIndex();
+        rows.isEmpty() && current.isValid())
+        rows << current.row();
+    if (!rows.isEmpty())
+        emit fileInformationRequested(rows);
+}
+
+void ResultWindow::showCurrentRowProblem() {
+    if (m_busy)
+        return;
+    // Over the summary while the cursor is on such a row; the summary comes back after it.
+    const QModelIndex current = m_ui->listView->currentIndex();
+    const QString problem = current.isValid() ? m_model->problemText(current.row()) : QString();
+    if (problem.isEmpty())
+        m_ui->statusBar->clearMessage();
+    else
+        m_ui->statusBar->showMessage(problem);
+}
+
+QString ResultWindow::rowStatusText() const {
+    return m_ui->statusBar->currentMessage();
 }
 
 void ResultWindow::requestMenuForCurrentRow() {
@@ -297,6 +330,7 @@ void ResultWindow::runList() {
     m_busy = true;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     setButtonsEnabled(false);
+    m_ui->statusBar->clearMessage(); // the run's own lines show
     RunSummary summary;
     {
         CopyProgressWindow progress(this);
@@ -320,6 +354,7 @@ void ResultWindow::runList() {
     }
     QGuiApplication::restoreOverrideCursor();
     m_busy = false;
+    showCurrentRowProblem(); // the row under the cursor may have failed meanwhile
 }
 
 void ResultWindow::entryStarting(size_t row, const OperationEntry& entry,

@@ -29,7 +29,10 @@ class TransferJob;
 /// the user remove rows, runs the list, and empties it when it closes. It owns the job; the
 /// tools its keys and rows lead to listen to its signals. ResultWindowFactory makes it.
 /// Keys beyond the letters: Delete removes like D, F8 and Shift+F8 go to the next and the
-/// previous row with an error, Ctrl+/ selects every row (Ctrl+A is the attribute change).
+/// previous row with an error, Alt+Enter opens the file information of the selected rows (of
+/// the current row when none is selected), Ctrl+/ selects every row (Ctrl+A is the attribute
+/// change). While the cursor is on a row with an error, the status bar says which file it was
+/// and why.
 class ResultWindow : public QDialog, public RunObserver {
     Q_OBJECT
 public:
@@ -56,6 +59,8 @@ public:
     QTableView* view() const;
     SearchWindow& searchWindow() { return *m_searchWindow; }
     QString statusText() const;
+    /// What the status bar says of the current row: its problem, or empty.
+    QString rowStatusText() const;
 
 signals:
     /// The attribute and date change of these rows (ascending, maybe none) was asked for, by
@@ -63,7 +68,8 @@ signals:
     void attributeChangeRequested(const QList<int>& rows);
     /// The copy of the whole list to the clipboard was asked for (the C key).
     void copyListRequested();
-    /// The file information of these rows (ascending) was asked for by a double click.
+    /// The file information of these rows (ascending) was asked for by a double click or
+    /// Alt+Enter.
     void fileInformationRequested(const QList<int>& rows);
     /// A row's context menu was asked for; `row` is -1 below the last row. The menu key and
     /// Shift+F10 ask for the current cell's, at that cell.
@@ -82,7 +88,10 @@ private:
     void setUpKeys();
     void fillList();
     void requestAttributeChange();
+    void requestFileInformation();
     void requestMenuForCurrentRow();
+    /// Shows the current row's problem in the status bar, or the summary again.
+    void showCurrentRowProblem();
     /// The selected rows, ascending.
     QList<int> selectedRows() const;
     void showSummary();
