@@ -91,8 +91,7 @@ int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyPr
                       plannedTargetFor(entry), &listener, durable);
     entry.lastError = outcome.error;
     // A copy that is in place but lacks some of the source's facts is the target's problem too.
-    entry.target.setAtFault(outcome.error != 0 ? outcome.failedAtTarget
-                                               : outcome.keptError() != 0);
+    entry.target.setAtFault(outcome.error != 0 ? outcome.failedAtTarget : outcome.keptError() != 0);
     if (copiedSource)
         *copiedSource = outcome.source;
     if (copiedSourceKnown)

@@ -24,7 +24,8 @@ bool hasError(const OperationEntry& entry) {
 
 /// The heading of the column that shows `facts` of `entry`.
 QString columnName(const OperationEntry& entry, const FileFacts& facts) {
-    return &facts == &entry.target ? QStringLiteral("先ファイル名") : QStringLiteral("元ファイル名");
+    return &facts == &entry.target ? QStringLiteral("先ファイル名")
+                                   : QStringLiteral("元ファイル名");
 }
 
 /// The whole path of a path cell, and on a row with an error whose file it is, the system's

@@ -15,8 +15,7 @@ namespace {
 /// A progress bar draws itself at once when its value changes, while a label waits for the
 /// next round of events: the bar of the next file would show beside the last file's
 /// "100.0%". Held back like the labels, the bar is drawn together with its line.
-template <typename Change>
-void drawWithTheLines(QProgressBar* bar, Change change) {
+template <typename Change> void drawWithTheLines(QProgressBar* bar, Change change) {
     bar->setUpdatesEnabled(false);
     change();
     bar->setUpdatesEnabled(true);

@@ -164,8 +164,7 @@ TEST_F(CopyFileTest, WindowComesUpOnlyAboveOneChunk) {
         {0, false, {}},
         {32768, false, {}},
         // The status names what the line does.
-        {32769, true,
-         {"Open...", "(Update 32,768 bytes.) 99.9%", "(Update 32,769 bytes.) 100.0%"}},
+        {32769, true, {"Open...", "(Update 32,768 bytes.) 99.9%", "(Update 32,769 bytes.) 100.0%"}},
         // Once up, it stays and shows small files too.
         {10, true, {"Open...", "(Update 10 bytes.) 100.0%"}},
         {0, true, {"Open..."}},

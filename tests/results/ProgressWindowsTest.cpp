@@ -132,8 +132,7 @@ TEST(CopyProgressWindowTest, ShowsTheRunsOverallProgress) {
     QTest::qWait(110); // the lines follow at most ten times a second
     window.setPosition(128 * 1024);
     // Each entry weighs as 64 KiB of the work besides its bytes: 128 KiB of 384 KiB.
-    EXPECT_TRUE(
-        window.overallText().startsWith(QStringLiteral("0/2 件  128.0 KiB/256.0 KiB  33%")))
+    EXPECT_TRUE(window.overallText().startsWith(QStringLiteral("0/2 件  128.0 KiB/256.0 KiB  33%")))
         << window.overallText().toStdString();
     EXPECT_EQ(window.overallValue(), 333);
     window.entryFinished(big, RowOverlay::Done);

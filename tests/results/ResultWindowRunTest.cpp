@@ -115,7 +115,8 @@ TEST_F(ResultWindowTest, DuringARunTheScreenShowsTheRowsAsTheyAre) {
         QCoreApplication::sendPostedEvents(w.get(), QEvent::UpdateRequest);
         const QPoint at = rows->mapTo(w.get(), QPoint());
         const QImage onScreen =
-            w->screen()->grabWindow(w->winId(), at.x(), at.y(), rows->width(), rows->height())
+            w->screen()
+                ->grabWindow(w->winId(), at.x(), at.y(), rows->width(), rows->height())
                 .toImage()
                 .convertToFormat(QImage::Format_RGB32);
         const QImage asTheyAre = rows->grab().toImage().convertToFormat(QImage::Format_RGB32);
