@@ -11,8 +11,8 @@ usage: bench/run.sh [-n RUNS] [-b BIG_RUNS] [--only LIST] [--keep] [SCRATCH_PARE
 
   -n RUNS        timed rounds for the plan and the small-file copy (default 9, at least 5)
   -b BIG_RUNS    timed rounds for the 1 GiB copies (default 7)
-  --only LIST    only these measurements, comma-separated: plan, run, big, sync, reflink, move
-                 (default all of them)
+  --only LIST    only these measurements, comma-separated: plan, run, big, sync, reflink, move,
+                 window (default all of them)
   --keep         keep the scratch trees (they are removed by default)
   SCRATCH_PARENT where the scratch directory is made (default $RYK_BENCH_DIR, else $TMPDIR
                  or /tmp); it needs about 6 GiB free
@@ -24,7 +24,7 @@ EOF
 RUNS=9
 BIG_RUNS=7
 KEEP=0
-ONLY=plan,run,big,sync,reflink,move
+ONLY=plan,run,big,sync,reflink,move,window
 PARENT="${RYK_BENCH_DIR:-${TMPDIR:-/tmp}}"
 while (($# > 0)); do
     case "$1" in
@@ -44,7 +44,7 @@ fi
 
 for part in ${ONLY//,/ }; do
     case "$part" in
-    plan | run | big | sync | reflink | move) ;;
+    plan | run | big | sync | reflink | move | window) ;;
     *) echo "run.sh: unknown measurement '$part' in --only" >&2; exit 2 ;;
     esac
 done
@@ -53,6 +53,7 @@ wanted() { [[ ",$ONLY," == *",$1,"* ]]; }
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build-bench"
 RYK="$BUILD/app/ryk-cli"
+WINDOW_RUN="$BUILD/bench/ryk-window-run"
 
 say() { printf '%s\n' "$*" >&2; }
 die() { say "run.sh: $*"; exit 1; }
@@ -66,12 +67,17 @@ if ! command -v rsync >/dev/null 2>&1; then
 fi
 
 # --- build -------------------------------------------------------------------------------------
-say "== building ryk-cli (Release) in $BUILD"
+# The desktop program's windows (Qt) are built only for the window row.
+GUI=OFF TARGETS=(ryk-cli)
+if wanted window; then
+    GUI=ON TARGETS+=(ryk-window-run)
+fi
+say "== building ${TARGETS[*]} (Release) in $BUILD"
 mkdir -p "$BUILD" || die "cannot make $BUILD"
 # shellcheck disable=SC2086 # the extra arguments are meant to split
-if ! { cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRYK_GUI=OFF \
-    -DRYK_TESTS=OFF ${RYK_BENCH_CMAKE_ARGS:-} &&
-    cmake --build "$BUILD" --target ryk-cli; } >"$BUILD/bench-build.log" 2>&1; then
+if ! { cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRYK_GUI=$GUI \
+    -DRYK_BENCH=$GUI -DRYK_TESTS=OFF ${RYK_BENCH_CMAKE_ARGS:-} &&
+    cmake --build "$BUILD" --target "${TARGETS[@]}"; } >"$BUILD/bench-build.log" 2>&1; then
     tail -n 30 "$BUILD/bench-build.log" >&2
     die "build failed (log: $BUILD/bench-build.log)"
 fi
@@ -535,6 +541,46 @@ if wanted move; then
         measure move "$RUNS" fresh_move check_move ryk_move mv_all
         row move 1 "$MOVE_LABEL" 10
     fi
+fi
+
+# --- 7. running a plan of 40,000 lines in the result window -----------------------------------
+# The desktop program's result window (offscreen, pressed by ryk-window-run as Enter would)
+# against ryk-cli --run of the same plan: plan, list, run and close, both of them. What the window
+# adds is drawing the rows, their marks and the status line while the files are made.
+WINDOW_LABEL="window run 40k lines vs ryk-cli --run"
+if wanted window; then
+    S7="$SCRATCH/window/src" D7="$SCRATCH/window/dst"
+    say "== building the window tree (200 directories of 199 files of 0..4 KiB: 40,000 lines)"
+    make_window_tree() {
+        local src=$1 blob d f i=0 rel
+        blob=$(head -c 3072 /dev/urandom | base64 -w0) # 4096 bytes
+        RANDOM=7
+        mkdir -p "$src"
+        for ((d = 0; d < 200; d++)); do
+            name_for "w$d"
+            rel=$REPLY
+            mkdir -- "$src/$rel"
+            for ((f = 0; f < 199; f++, i++)); do
+                name_for "$i"
+                printf '%s' "${blob:0:RANDOM % 4097}" >"$src/$rel/$REPLY"
+            done
+        done
+    }
+    make_window_tree "$S7"
+    fresh_window=(set_aside "$D7")
+    window_run=(env QT_QPA_PLATFORM=offscreen "$WINDOW_RUN" -r "$S7/" "$D7/")
+    cli_run=("$RYK" --run -r "$S7/" "$D7/")
+    check_window() {
+        local lines
+        lines=$("$RYK" -r "$S7/" "$D7/" 2>/dev/null | grep -c -v '^\[')
+        diff -r -q "$S7" "$D7" >/dev/null || { echo "contents differ"; return 1; }
+        cmp -s <(tree_facts "$S7" | grep ' f ') <(tree_facts "$D7" | grep ' f ') ||
+            { echo "file sizes, modes or times differ"; return 1; }
+        ((lines == 0)) || { echo "$lines lines left to do after the run"; return 1; }
+    }
+    say "== 7. window: ryk-window-run -r SRC/ DST/ (offscreen) vs ryk-cli --run -r SRC/ DST/ (fresh empty DST before each run, untimed; old one moved aside)"
+    measure window "$RUNS" fresh_window check_window window_run cli_run
+    row window 1 "$WINDOW_LABEL" 1.25
 fi
 
 # --- table -------------------------------------------------------------------------------------

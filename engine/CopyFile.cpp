@@ -16,11 +16,12 @@ namespace ryk {
 
 namespace {
 
-/// "(Copy 16,384 bytes.) 25.0%": bytes done and tenths of a percent of `total`, never above
-/// 100.0% (a file may have grown after its size was taken).
-std::string copyStatusText(uint64_t done, uint64_t total) {
+/// "(Copy 16,384 bytes.) 25.0%": what the line does, bytes done and tenths of a percent of
+/// `total`, never above 100.0% (a file may have grown after its size was taken).
+std::string copyStatusText(OperationCommand command, uint64_t done, uint64_t total) {
     const uint64_t perMille = total == 0 ? 1000 : std::min(done, total) * 1000 / total;
-    return "(Copy " + FileUtility::FormatSize(static_cast<int64_t>(done)) + ") " +
+    return std::string("(") + commandName(command) + " " +
+           FileUtility::FormatSize(static_cast<int64_t>(done)) + ") " +
            std::to_string(perMille / 10) + "." + std::to_string(perMille % 10) + "%";
 }
 
@@ -49,7 +50,7 @@ public:
     bool stepped(uint64_t done) override {
         m_window.setPosition(std::min(done, m_total));
         if (m_visible)
-            m_window.setStatus(copyStatusText(done, m_total));
+            m_window.setStatus(copyStatusText(m_entry.command, done, m_total));
         return m_utility.PollAbortKey() != 0;
     }
     // A signal cut the call short: the user's abort key stops, anything else goes on.
@@ -100,6 +101,8 @@ int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyPr
 int NoteCopyOutcome(const Platform& platform, OperationEntry& entry, const CopyOutcome& outcome) {
     const FileUtility utility(platform);
     entry.lastError = outcome.error;
+    // A copy that is in place but lacks some of the source's facts is the target's problem too.
+    entry.target.setAtFault(outcome.error != 0 ? outcome.failedAtTarget : outcome.keptError() != 0);
     if (outcome.error != 0)
         return 0;
 

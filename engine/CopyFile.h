@@ -26,7 +26,8 @@ PlannedTarget plannedTargetFor(const OperationEntry& entry);
 /// file the plan found); a move's copy is on disk before this answers. Answers 1 when copied, 0
 /// when not (`lastError` says why; the target is as it was) or when the copy took the target's
 /// place without the source's times or attributes (`lastError` kErrorTimesNotKept or
-/// kErrorMetadataNotKept). `stopRequested` is set when the user stopped the run during the copy;
+/// kErrorMetadataNotKept); the target is marked at fault (FileFacts::isAtFault) when the failure
+/// was met there. `stopRequested` is set when the user stopped the run during the copy;
 /// `copiedSource` (when given) receives the facts of the source file copied, and
 /// `copiedSourceKnown` whether they could be read.
 [[nodiscard]] int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyProgressSink& window,

@@ -166,7 +166,9 @@ struct FileFacts {
     bool found = false;
 
 private:
-    uint8_t m_invalidTimes = 0;
+    /// Bits 0-2: the times that are not valid; kAtFault: see isAtFault().
+    uint8_t m_flags = 0;
+    static constexpr uint8_t kAtFault = 1u << 3;
 
 public:
     uint64_t size = 0;
@@ -175,6 +177,14 @@ public:
     /// How many leading bytes of `path` name the root of the job's tree as the user gave it;
     /// a run follows no link below it. The whole parent when not set.
     size_t rootLength = TreePath::kWholeParent;
+
+    /// True when the problem of the line lies with this file rather than with the line's other
+    /// one: the target of a copy that could not be written, or of a line planned as an Error
+    /// because another line writes it too.
+    bool isAtFault() const { return (m_flags & kAtFault) != 0; }
+    void setAtFault(bool atFault) {
+        m_flags = static_cast<uint8_t>(atFault ? m_flags | kAtFault : m_flags & ~kAtFault);
+    }
 
     DateTime creationTime() const { return time(kCreation); }
     DateTime lastAccessTime() const { return time(kLastAccess); }
@@ -193,14 +203,13 @@ public:
 
 private:
     enum TimeIndex { kCreation, kLastAccess, kLastWrite };
-    DateTime time(TimeIndex i) const { return {m_days[i], !(m_invalidTimes & (1u << i))}; }
+    DateTime time(TimeIndex i) const { return {m_days[i], !(m_flags & (1u << i))}; }
     void setTime(TimeIndex i, const DateTime& t) {
         m_days[i] = t.days;
-        m_invalidTimes = static_cast<uint8_t>(t.valid ? m_invalidTimes & ~(1u << i)
-                                                      : m_invalidTimes | (1u << i));
+        m_flags = static_cast<uint8_t>(t.valid ? m_flags & ~(1u << i) : m_flags | (1u << i));
     }
 
-    // The three times as day counts with their valid bits apart (m_invalidTimes): three
+    // The three times as day counts with their valid bits apart (m_flags): three
     // DateTime values would pad each to twice its size.
     double m_days[3] = {};
 };
@@ -234,6 +243,10 @@ public:
         out = {m_targetSeconds, m_targetNanoseconds};
         return true;
     }
+
+    /// The file the line's problem lies with (its error or its failure): the target when that is
+    /// marked at fault, the source otherwise.
+    const FileFacts& faultyFile() const { return target.isAtFault() ? target : source; }
 
     OperationCommand command = OperationCommand::Copy;
     int32_t state = kStatePending;

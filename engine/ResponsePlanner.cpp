@@ -300,6 +300,7 @@ void ResponsePlanner::refuseDuplicateTargets(size_t first) {
             continue;
         entry.setCommand(OperationCommand::Error);
         entry.lastError = kErrorDuplicateTarget;
+        entry.target.setAtFault(written == &entry.target.path);
     }
 }
 

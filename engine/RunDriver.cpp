@@ -288,6 +288,10 @@ bool RunDriver::copyEntryFile(OperationEntry& entry, CopyProgressSink& progress,
 EntryOutcome RunDriver::ExecuteEntry(OperationEntry& entry, CopyProgressSink& progress) {
     if (!copiesData(entry.command))
         progress.setVisible(false);
+    // Whatever fails now is the source's unless the copy finds it at the target; an Error line
+    // keeps what its plan found.
+    if (entry.command != OperationCommand::Error)
+        entry.target.setAtFault(false);
 
     FileSystem& fs = m_platform.fileSystem;
     int error = 0;

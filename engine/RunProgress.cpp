@@ -60,13 +60,15 @@ RunProgressCounts plannedRunCounts(const OperationList& list) {
 
 double runProgressShare(const RunProgressCounts& counts) {
     // A file that grew after planning must not take the share beyond the whole.
-    if (counts.bytesTotal > 0)
-        return static_cast<double>(std::min(counts.bytesDone, counts.bytesTotal)) /
-               static_cast<double>(counts.bytesTotal);
-    if (counts.entriesTotal > 0)
-        return static_cast<double>(std::min(counts.entriesDone, counts.entriesTotal)) /
-               static_cast<double>(counts.entriesTotal);
-    return 1;
+    const auto work = [](uint64_t bytes, size_t entries) {
+        return static_cast<double>(bytes) + static_cast<double>(entries) * kEntryWorkBytes;
+    };
+    const double total = work(counts.bytesTotal, counts.entriesTotal);
+    if (total <= 0)
+        return 1;
+    return work(std::min(counts.bytesDone, counts.bytesTotal),
+                std::min(counts.entriesDone, counts.entriesTotal)) /
+           total;
 }
 
 std::string runProgressLine(const RunProgressCounts& counts, double elapsedSeconds) {

@@ -23,11 +23,17 @@ struct RunProgressCounts {
 /// and the source bytes of every pending line.
 RunProgressCounts plannedRunCounts(const OperationList& list);
 
+/// What one entry weighs in the work of a run, in bytes of data: making, opening and closing a
+/// file on a local disk takes about as long as copying this much.
+inline constexpr uint64_t kEntryWorkBytes = 64 * 1024;
+
 /// One line of overall progress, "3/10 件  1.5 MiB/4.0 MiB  37%  2.1 MiB/s  残り 0:02", after
-/// `elapsedSeconds` of the run. Speed and time left read "--" while there is nothing to go by;
-/// with no bytes planned the share of entries stands for the share of the work.
+/// `elapsedSeconds` of the run. Speed and time left read "--" while there is nothing to go by.
+/// The share and the time left weigh the entries as well as the bytes, so that thousands of
+/// small files still to do are not taken for next to nothing.
 std::string runProgressLine(const RunProgressCounts& counts, double elapsedSeconds);
-/// The share of the work done, from 0 to 1, as runProgressLine() reckons it.
+/// The share of the work done, from 0 to 1, as runProgressLine() reckons it: bytes, and
+/// kEntryWorkBytes for each entry.
 double runProgressShare(const RunProgressCounts& counts);
 
 /// Counts a run's progress from what the run reports: finished entries with their bytes, and

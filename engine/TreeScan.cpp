@@ -392,6 +392,7 @@ bool TreeScan::meetsOtherTree(const FileStatus& status) {
 void TreeScan::appendDuplicate(std::unique_ptr<OperationEntry> entry) {
     entry->setCommand(OperationCommand::Error);
     entry->lastError = kErrorDuplicateTarget;
+    entry->target.setAtFault(true); // its target is another line's
     m_list.append(std::move(entry));
 }
 

@@ -8,13 +8,22 @@ namespace ryk {
 
 namespace {
 
-/// Throws the copy away and answers why.
-CopyOutcome failed(FileCopy& copy, int error, bool stopped = false) {
+/// Where a failure was met.
+enum class At { Source, Target };
+
+/// Throws the copy away and answers why, and where.
+CopyOutcome failed(FileCopy& copy, int error, At at, bool stopped = false) {
     copy.abandon();
     CopyOutcome outcome;
     outcome.error = error;
+    outcome.failedAtTarget = at == At::Target;
     outcome.stopped = stopped;
     return outcome;
+}
+
+/// Where the copy says its last open() or copyChunk() failed.
+At whereFailed(const FileCopy& copy) {
+    return copy.failedAtTarget() ? At::Target : At::Source;
 }
 
 } // namespace
@@ -24,7 +33,7 @@ CopyOutcome copyWholeFile(FileSystem& fileSystem, const TreePath& source, const 
                           bool durable) {
     const std::unique_ptr<FileCopy> copy = fileSystem.newCopy();
     if (const int error = copy->open(source, target))
-        return failed(*copy, error);
+        return failed(*copy, error, whereFailed(*copy));
 
     // The file is copied to its end as it is now, which may differ from the size planned.
     FileStatus before;
@@ -39,16 +48,16 @@ CopyOutcome copyWholeFile(FileSystem& fileSystem, const TreePath& source, const 
         if (error == kErrorInterrupted) {
             // Nothing was lost: the listener decides whether the signal was a stop.
             if (listener && listener->interrupted())
-                return failed(*copy, kErrorCancelled, true);
+                return failed(*copy, kErrorCancelled, At::Source, true);
             continue;
         }
         if (error != 0)
-            return failed(*copy, error);
+            return failed(*copy, error, whereFailed(*copy));
         if (copied == 0)
             break;
         done += copied;
         if (listener && listener->stepped(done))
-            return failed(*copy, kErrorCancelled, true);
+            return failed(*copy, kErrorCancelled, At::Source, true);
     }
 
     // A copy of a file that was written meanwhile may mix old and new data: it replaces
@@ -56,7 +65,7 @@ CopyOutcome copyWholeFile(FileSystem& fileSystem, const TreePath& source, const 
     FileStatus after;
     const int statusError = copy->sourceStatus(after);
     if (statusError == 0 && haveBefore && sourceChangedWhileCopied(before, after))
-        return failed(*copy, kErrorSourceChanged);
+        return failed(*copy, kErrorSourceChanged, At::Source);
 
     CopyOutcome outcome;
     outcome.statusError = statusError;
@@ -67,10 +76,10 @@ CopyOutcome copyWholeFile(FileSystem& fileSystem, const TreePath& source, const 
     outcome.attributesError = copy->copyAttributes();
     if (durable) {
         if (const int error = copy->flush())
-            return failed(*copy, error);
+            return failed(*copy, error, At::Target);
     }
     if (const int error = copy->commit(planned))
-        return failed(*copy, error);
+        return failed(*copy, error, At::Target);
     return outcome;
 }
 

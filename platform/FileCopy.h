@@ -55,6 +55,9 @@ public:
     /// kErrorInterrupted when a signal came before any byte was copied: nothing is lost, and
     /// the caller decides whether to go on.
     [[nodiscard]] virtual int copyChunk(size_t maxBytes, size_t& copied) = 0;
+    /// After open() or copyChunk() failed: true when the failure was met at the target (its
+    /// directory, the file there, the temporary file, a write), false when at the source.
+    virtual bool failedAtTarget() const = 0;
     /// The facts of the open source as they are now.
     [[nodiscard]] virtual int sourceStatus(FileStatus& out) = 0;
     /// The facts of the source as open() found them (no new look at the file).
@@ -100,6 +103,8 @@ struct CopyOutcome {
     int error = 0;
     /// The listener stopped the copy (`error` is kErrorCancelled).
     bool stopped = false;
+    /// With `error`: it was met at the target, not at the source.
+    bool failedAtTarget = false;
     /// A copy that took the target's place may still lack these: the source's facts could not
     /// be read after the copy (its times were then not given to the copy), ...
     int statusError = 0;

@@ -23,19 +23,45 @@ bool hasError(const OperationEntry& entry) {
     return entry.state == kStateFailed || entry.command == OperationCommand::Error;
 }
 
-/// The whole path of a path cell, and on a row with an error the system's text for it.
+/// The heading of the column that shows `facts` of `entry`.
+QString columnName(const OperationEntry& entry, const FileFacts& facts) {
+    return &facts == &entry.target ? QStringLiteral("先ファイル名")
+                                   : QStringLiteral("元ファイル名");
+}
+
+/// The whole path of a path cell, and on a row with an error whose file it is, the system's
+/// text for it.
 QString toolTip(const OperationEntry& entry, int column) {
+    const FileFacts* facts = nullptr;
+    if (column == OperationTableModel::SourceColumn)
+        facts = &entry.source;
+    else if (column == OperationTableModel::TargetColumn && hasTarget(entry.command))
+        facts = &entry.target;
+    if (!facts)
+        return {};
     QStringList lines;
-    if (column == OperationTableModel::SourceColumn && !entry.source.path.str().empty())
-        lines << text(entry.source.path.str());
-    if (column == OperationTableModel::TargetColumn && hasTarget(entry.command))
-        lines << text(entry.target.path.str());
-    if (hasError(entry) && entry.lastError != 0)
+    if (!facts->path.empty())
+        lines << text(facts->path.str());
+    if (hasError(entry) && entry.lastError != 0 && &entry.faultyFile() == facts)
         lines << text(errorText(entry.lastError));
     return lines.join(u'\n');
 }
 
 } // namespace
+
+QString OperationTableModel::problemText(int row) const {
+    const OperationEntry* entry =
+        row >= 0 && row < rowCount() ? m_list.at(static_cast<size_t>(row)) : nullptr;
+    if (!entry || !hasError(*entry))
+        return {};
+    const FileFacts& file = entry->faultyFile();
+    QString line = entry->command == OperationCommand::Error ? QStringLiteral("エラーが発生")
+                                                             : QStringLiteral("失敗");
+    line += u' ' + columnName(*entry, file) + QStringLiteral(": ") + text(file.path.str());
+    if (entry->lastError != 0)
+        line += QStringLiteral(" (") + text(errorText(entry->lastError)) + u')';
+    return line;
+}
 
 OperationTableModel::OperationTableModel(OperationList& list, TransferMode mode, QObject* parent)
     : QAbstractTableModel(parent), m_list(list), m_mode(mode) {}
@@ -61,8 +87,9 @@ QVariant OperationTableModel::data(const QModelIndex& index, int role) const {
         case ActionColumn:
             return QString::fromLatin1(commandName(entry->command));
         case SourceColumn:
+            // An Error line names the file it could not take, which may be its target.
             if (entry->command == OperationCommand::Error)
-                return QStringLiteral("エラーが発生");
+                return QStringLiteral("エラーが発生: ") + text(entry->faultyFile().path.str());
             return text(entry->source.path.str());
         case TargetColumn:
             return hasTarget(entry->command) ? text(entry->target.path.str()) : QString();
@@ -71,7 +98,8 @@ QVariant OperationTableModel::data(const QModelIndex& index, int role) const {
         }
     }
     if (role == Qt::ToolTipRole) {
-        const QString tip = toolTip(*entry, index.column());
+        const QString tip = index.column() == ActionColumn ? problemText(index.row())
+                                                           : toolTip(*entry, index.column());
         return tip.isEmpty() ? QVariant() : QVariant(tip);
     }
     if (role == Qt::DecorationRole && index.column() == ActionColumn)
@@ -188,11 +216,23 @@ int OperationTableModel::nextErrorRow(int row, Direction direction) const {
 }
 
 void OperationTableModel::setOverlay(size_t row, RowOverlay overlay) {
-    if (row >= m_overlays.size())
+    setOverlays({{row, overlay}});
+}
+
+void OperationTableModel::setOverlays(const std::vector<RowMark>& marks) {
+    size_t first = m_overlays.size();
+    size_t last = 0;
+    for (const auto& [row, overlay] : marks) {
+        if (row >= m_overlays.size())
+            continue;
+        m_overlays[row] = static_cast<uint8_t>(overlay);
+        first = std::min(first, row);
+        last = std::max(last, row);
+    }
+    if (first > last)
         return;
-    m_overlays[row] = static_cast<uint8_t>(overlay);
-    const QModelIndex cell = index(static_cast<int>(row), ActionColumn);
-    emit dataChanged(cell, cell, {Qt::DecorationRole});
+    emit dataChanged(index(static_cast<int>(first), ActionColumn),
+                     index(static_cast<int>(last), ActionColumn), {Qt::DecorationRole});
 }
 
 RowOverlay OperationTableModel::overlay(size_t row) const {

@@ -7,13 +7,14 @@
 #include <QAbstractTableModel>
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace ryk {
 
 /// The rows of the result list over an operation list: row i is the i-th entry. Texts, images
-/// and tooltips (the whole path; why a row failed) are made when the view asks; per row the
-/// model keeps only its run mark.
+/// and tooltips (the whole path; which file a row failed on and why) are made when the view
+/// asks; per row the model keeps only its run mark.
 class OperationTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -45,12 +46,21 @@ public:
     /// The facts of the entry at `row` were read again: its cells are drawn anew.
     void factsChanged(size_t row);
 
+    /// What went wrong on `row`, naming the file and the system's reason: "失敗 先ファイル名:
+    /// /dst/a.txt (Permission denied)", "エラーが発生 元ファイル名: /src/sub (...)"; empty for a
+    /// row without an error.
+    QString problemText(int row) const;
+
     /// The next row after `row` (or before it, with Direction::Up) whose entry failed or was
     /// planned as an error; -1 when there is none that way.
     enum class Direction { Down, Up };
     int nextErrorRow(int row, Direction direction) const;
 
+    /// A row's run mark and the marks of many rows at once, told to the views as one change
+    /// over the rows they span.
+    using RowMark = std::pair<size_t, RowOverlay>;
     void setOverlay(size_t row, RowOverlay overlay);
+    void setOverlays(const std::vector<RowMark>& marks);
     RowOverlay overlay(size_t row) const;
     /// The byte totals of the rows shown.
     const PlanTotals& totals() const { return m_totals; }

@@ -36,10 +36,10 @@ constexpr double kMaxPathColumnShare = 0.45;
 
 const QSize kMinimumSize(384, 300);
 
-/// A run of small files starts hundreds of entries a second; the status line and the scroll
-/// position follow at most this often (the first entry at once), since repainting them for
-/// every entry would take longer than copying the files.
-constexpr std::chrono::milliseconds kRunProgressInterval(50);
+/// A run of small files starts hundreds of entries a second; the rows' marks, the status line
+/// and the scroll position follow at most this often (the first entry at once), since
+/// repainting them for every entry would take longer than copying the files.
+constexpr std::chrono::milliseconds kRunProgressInterval(100);
 
 } // namespace
 
@@ -112,6 +112,8 @@ void ResultWindow::setUpView() {
         if (const QList<int> rows = selectedRows(); !rows.isEmpty())
             emit fileInformationRequested(rows);
     });
+    connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &ResultWindow::showCurrentRowProblem);
     connect(view, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
         // A menu's own event loop must not open inside a run's look at the input.
         if (m_busy)
@@ -145,6 +147,10 @@ void ResultWindow::setUpKeys() {
                  [this] { goToErrorRow(OperationTableModel::Direction::Up); });
     addKeyAction({QKeySequence(Qt::ControlModifier | Qt::Key_Slash)},
                  [this] { m_ui->listView->selectAll(); });
+    // As a double click does; Enter alone stays the execute button's.
+    addKeyAction({QKeySequence(Qt::AltModifier | Qt::Key_Return),
+                  QKeySequence(Qt::AltModifier | Qt::KeypadModifier | Qt::Key_Enter)},
+                 [this] { requestFileInformation(); });
     auto* menuAction = new QAction(this);
     menuAction->setShortcuts(
         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::ShiftModifier | Qt::Key_F10)});
@@ -167,6 +173,33 @@ void ResultWindow::setUpKeys() {
 void ResultWindow::requestAttributeChange() {
     if (!m_busy)
         emit attributeChangeRequested(selectedRows());
+}
+
+void ResultWindow::requestFileInformation() {
+    if (m_busy)
+        return;
+    QList<int> rows = selectedRows();
+    if (const QModelIndex current = m_ui->listView->currentIndex();
+        rows.isEmpty() && current.isValid())
+        rows << current.row();
+    if (!rows.isEmpty())
+        emit fileInformationRequested(rows);
+}
+
+void ResultWindow::showCurrentRowProblem() {
+    if (m_busy)
+        return;
+    // Over the summary while the cursor is on such a row; the summary comes back after it.
+    const QModelIndex current = m_ui->listView->currentIndex();
+    const QString problem = current.isValid() ? m_model->problemText(current.row()) : QString();
+    if (problem.isEmpty())
+        m_ui->statusBar->clearMessage();
+    else
+        m_ui->statusBar->showMessage(problem);
+}
+
+QString ResultWindow::rowStatusText() const {
+    return m_ui->statusBar->currentMessage();
 }
 
 void ResultWindow::requestMenuForCurrentRow() {
@@ -286,7 +319,11 @@ void ResultWindow::showSummary() {
 }
 
 void ResultWindow::setStatus(const QString& text, const QIcon& icon) {
-    m_statusIcon->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(16, 16));
+    // A run of files of one kind shows the same icon line after line.
+    if (icon.cacheKey() != m_statusIconKey || icon.isNull()) {
+        m_statusIcon->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(16, 16));
+        m_statusIconKey = icon.cacheKey();
+    }
     m_statusText->setText(text);
 }
 
@@ -307,6 +344,7 @@ void ResultWindow::runList() {
     m_busy = true;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     setButtonsEnabled(false);
+    m_ui->statusBar->clearMessage(); // the run's own lines show
     RunSummary summary;
     {
         CopyProgressWindow progress(this);
@@ -330,11 +368,12 @@ void ResultWindow::runList() {
     }
     QGuiApplication::restoreOverrideCursor();
     m_busy = false;
+    showCurrentRowProblem(); // the row under the cursor may have failed meanwhile
 }
 
 void ResultWindow::entryStarting(size_t row, const OperationEntry& entry,
                                  const std::string& statusText) {
-    m_model->setOverlay(row, RowOverlay::Running);
+    m_pendingMarks.emplace_back(row, RowOverlay::Running);
     m_progressRow = row;
     m_progressText = fromBytes(statusText);
     m_progressPending = true;
@@ -346,6 +385,10 @@ void ResultWindow::entryStarting(size_t row, const OperationEntry& entry,
 }
 
 void ResultWindow::showRunProgress() {
+    if (!m_pendingMarks.empty()) {
+        m_model->setOverlays(m_pendingMarks);
+        m_pendingMarks.clear();
+    }
     if (!m_progressPending)
         return;
     m_progressPending = false;
@@ -354,15 +397,22 @@ void ResultWindow::showRunProgress() {
     QTableView* view = m_ui->listView;
     const QModelIndex cell =
         m_model->index(static_cast<int>(m_progressRow), OperationTableModel::ActionColumn);
-    if (!view->viewport()->rect().contains(view->visualRect(cell)))
+    if (!view->viewport()->rect().contains(view->visualRect(cell))) {
+        // The rows at their new places are drawn whole, in one piece: the rows moved on the
+        // screen and the cells drawn after them would reach it apart, and for a moment show one
+        // row's mark beside another row's paths.
+        QWidget* rows = view->viewport();
+        rows->setUpdatesEnabled(false);
         view->scrollTo(cell, QAbstractItemView::PositionAtCenter);
+        rows->setUpdatesEnabled(true);
+    }
     if (const OperationEntry* entry = m_job->list().at(m_progressRow))
         setStatus(m_progressText, m_fileIcons.icon(*entry));
     m_progressTimer.start();
 }
 
 void ResultWindow::entryFinished(size_t row, const OperationEntry& entry, RowOverlay overlay) {
-    m_model->setOverlay(row, overlay);
+    m_pendingMarks.emplace_back(row, overlay);
     if (m_copyProgress)
         m_copyProgress->entryFinished(entry, overlay);
 }

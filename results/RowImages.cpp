@@ -178,11 +178,14 @@ QIcon FileIcons::icon(const OperationEntry& entry) {
     // By name only: reading every file's first bytes would slow the run down.
     const QMimeType type =
         m_mimeTypes.mimeTypeForFile(fromBytes(path), QMimeDatabase::MatchExtension);
+    if (const auto known = m_byType.constFind(type.name()); known != m_byType.constEnd())
+        return *known;
     QIcon icon = QIcon::fromTheme(type.iconName());
     if (icon.isNull())
         icon = QIcon::fromTheme(type.genericIconName());
     if (icon.isNull())
         icon = m_provider.icon(QAbstractFileIconProvider::File);
+    m_byType.insert(type.name(), icon);
     return icon;
 }
 

@@ -4,6 +4,7 @@
 #include "engine/RunObserver.h"
 
 #include <QFileIconProvider>
+#include <QHash>
 #include <QIcon>
 #include <QMimeDatabase>
 #include <QPixmap>
@@ -43,6 +44,9 @@ public:
 private:
     QFileIconProvider m_provider;
     QMimeDatabase m_mimeTypes;
+    /// Each type's icon as the theme gave it: looking it up takes longer than copying a small
+    /// file, and a run shows one per status line.
+    QHash<QString, QIcon> m_byType;
 };
 
 } // namespace ryk

@@ -5,10 +5,24 @@
 #include "platform/qt/ByteText.h"
 #include "ui_CopyProgressWindow.h"
 
+#include <QProgressBar>
 #include <algorithm>
 #include <limits>
 
 namespace ryk {
+
+namespace {
+
+/// A progress bar draws itself at once when its value changes, while a label waits for the
+/// next round of events: the bar of the next file would show beside the last file's
+/// "100.0%". Held back like the labels, the bar is drawn together with its line.
+template <typename Change> void drawWithTheLines(QProgressBar* bar, Change change) {
+    bar->setUpdatesEnabled(false);
+    change();
+    bar->setUpdatesEnabled(true);
+}
+
+} // namespace
 
 CopyProgressWindow::CopyProgressWindow(QWidget* owner)
     : QFrame(owner), m_ui(std::make_unique<Ui::CopyProgressWindow>()), m_owner(owner) {
@@ -37,16 +51,31 @@ void CopyProgressWindow::setRange(uint64_t total) {
     while ((total >> m_shift) > kBarLimit)
         ++m_shift;
     // A bar whose maximum equals its minimum shows a busy animation instead of a fill.
-    m_ui->progressBar->setRange(0, std::max(1, static_cast<int>(total >> m_shift)));
-    m_ui->progressBar->setValue(0);
+    m_barMaximum = std::max(1, static_cast<int>(total >> m_shift));
+    m_barValue = 0;
+    showBar();
 }
 
 void CopyProgressWindow::setPosition(uint64_t done) {
-    m_ui->progressBar->setValue(static_cast<int>(std::min(done, m_total) >> m_shift));
+    m_barValue = static_cast<int>(std::min(done, m_total) >> m_shift);
+    showBar();
     if (m_runTime.isValid()) {
         m_tally.setFilePosition(done);
         showOverall(Redraw::WhenDue);
     }
+}
+
+void CopyProgressWindow::showBar() {
+    // A run of small files keeps the window hidden and sets the bar twice a file: a hidden
+    // bar would still work out each time whether to repaint.
+    if (!QFrame::isVisible())
+        return;
+    QProgressBar* bar = m_ui->progressBar;
+    drawWithTheLines(bar, [&] {
+        if (bar->maximum() != m_barMaximum)
+            bar->setRange(0, m_barMaximum);
+        bar->setValue(m_barValue);
+    });
 }
 
 void CopyProgressWindow::beginRun(const RunProgressCounts& totals) {
@@ -67,22 +96,30 @@ void CopyProgressWindow::entryFinished(const OperationEntry& entry, RowOverlay o
 
 void CopyProgressWindow::showOverall(Redraw when) {
     // A run of small files reports thousands of entries a second; the lines need not follow
-    // each of them.
+    // each of them, nor be drawn at all while the window is hidden.
     constexpr qint64 kRedrawMs = 100;
-    if (when == Redraw::WhenDue && m_sinceOverallShown.isValid() &&
-        m_sinceOverallShown.elapsed() < kRedrawMs)
+    if (!QFrame::isVisible() || (when == Redraw::WhenDue && m_sinceOverallShown.isValid() &&
+                                 m_sinceOverallShown.elapsed() < kRedrawMs))
         return;
     m_sinceOverallShown.start();
     const RunProgressCounts& counts = m_tally.counts();
     const double seconds = static_cast<double>(m_runTime.elapsed()) / 1000;
     m_ui->overallLabel->setText(fromBytes(runProgressLine(counts, seconds)));
-    m_ui->overallBar->setValue(static_cast<int>(runProgressShare(counts) * 1000));
+    drawWithTheLines(m_ui->overallBar, [&] {
+        m_ui->overallBar->setValue(static_cast<int>(runProgressShare(counts) * 1000));
+    });
 }
 
 void CopyProgressWindow::setVisible(bool visible) {
-    if (visible && !QFrame::isVisible())
+    const bool showing = visible && !QFrame::isVisible();
+    if (showing)
         centreOverOwner(this, m_owner);
     QFrame::setVisible(visible);
+    if (showing) {
+        showBar();
+        if (m_runTime.isValid())
+            showOverall(Redraw::Now);
+    }
 }
 
 QString CopyProgressWindow::sourceText() const {

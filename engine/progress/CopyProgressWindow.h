@@ -43,9 +43,9 @@ public:
     QString targetText() const;
     QString statusText() const;
     QString overallText() const;
-    /// The overall bar in thousandths of the work.
+    /// The overall bar in thousandths of the work (drawn while the window shows).
     int overallValue() const;
-    /// The bar's range and value as the bar holds them.
+    /// The bar's range and value as the bar holds them (set while the window shows).
     int barMaximum() const;
     int barValue() const;
 
@@ -55,6 +55,12 @@ private:
     uint64_t m_total = 0;
     /// Bits the byte counts are shifted right by to fit the bar's int range.
     int m_shift = 0;
+    /// The file's bar as it is to be drawn once the window shows.
+    int m_barMaximum = 1;
+    int m_barValue = 0;
+
+    /// Draws the file's bar, when the window shows.
+    void showBar();
 
     /// Draws the overall lines, at most ten times a second unless `when` is Now.
     enum class Redraw { Now, WhenDue };

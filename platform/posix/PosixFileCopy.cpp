@@ -260,6 +260,8 @@ int PosixFileCopy::open(const TreePath& source, const TreePath& target) {
     m_linkText.clear();
 
     int error = openSource(source);
+    // Everything after the source's own open concerns the target.
+    const bool sourceOpen = error == 0;
     // A name that ends in '/' stands for a directory, which a file cannot replace.
     if (error == 0 && (target.path.empty() || target.path.back() == '/'))
         error = target.path.empty() ? ENOENT : EISDIR;
@@ -272,6 +274,7 @@ int PosixFileCopy::open(const TreePath& source, const TreePath& target) {
         noteTargetDirectory();
         error = createTemporary();
     }
+    m_failedAtTarget = error != 0 && sourceOpen;
     if (error != 0) {
         abandon();
         return error;
@@ -310,6 +313,7 @@ bool PosixFileCopy::nextExtent(size_t& skipped, bool& atEnd) {
 
 int PosixFileCopy::copyChunk(size_t maxBytes, size_t& copied) {
     copied = 0;
+    m_failedAtTarget = false;
     if (isLink() && !m_temporary.empty())
         return 0; // a link has no data: its text is in place already
     if (m_sourceFd < 0 || m_temporaryFd < 0)
@@ -336,7 +340,7 @@ int PosixFileCopy::copyChunk(size_t maxBytes, size_t& copied) {
             } else if (atEnd || skipped > 0) {
                 // A hole counts as copied; the copy gets its length at the end.
                 if (atEnd && ftruncate(m_temporaryFd, static_cast<off_t>(m_offset)) != 0)
-                    return errno;
+                    return atTarget(errno);
                 copied = skipped;
                 return 0;
             }
@@ -348,7 +352,7 @@ int PosixFileCopy::copyChunk(size_t maxBytes, size_t& copied) {
     if (error == 0 && copied == 0 && m_sparse) {
         // The source ended inside what was data: it shrank. The copy is as long as what was read.
         if (ftruncate(m_temporaryFd, static_cast<off_t>(m_offset)) != 0)
-            return errno;
+            return atTarget(errno);
     }
     return error;
 }
@@ -392,8 +396,12 @@ int PosixFileCopy::copyRange(size_t length, size_t& copied) {
             m_offset += copied;
             return 0;
         }
-        if (n < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
-            return errno; // EINTR included: nothing was copied
+        if (n < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+            // EINTR included: nothing was copied. Room, quota and size limits are the target's.
+            if (errno == ENOSPC || errno == EDQUOT || errno == EFBIG || errno == EROFS)
+                return atTarget(errno);
+            return errno;
+        }
         // The end, after some data; or the kernel cannot copy between these two files, or some
         // file systems report files whose length they do not know as empty: a read decides.
         if (n == 0 && m_offset > 0)
@@ -426,7 +434,7 @@ int PosixFileCopy::copyThroughBuffer(size_t length, size_t& copied) {
             // The bytes are read already; giving up here would lose them.
             if (errno == EINTR)
                 continue;
-            return errno;
+            return atTarget(errno);
         }
         written += static_cast<size_t>(n);
     }

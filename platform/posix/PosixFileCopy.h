@@ -65,6 +65,7 @@ public:
 
     int open(const TreePath& source, const TreePath& target) override;
     int copyChunk(size_t maxBytes, size_t& copied) override;
+    bool failedAtTarget() const override { return m_failedAtTarget; }
     int sourceStatus(FileStatus& out) override;
     int openedStatus(FileStatus& out) override;
     int copyTimes() override;
@@ -121,6 +122,13 @@ private:
     bool m_unnamed = false;
     /// flush() was called: the commit also puts the target's directory on disk.
     bool m_durable = false;
+    /// The last open() or copyChunk() failed at the target.
+    bool m_failedAtTarget = false;
+    /// Notes that a failure `error` was met at the target, and answers it.
+    int atTarget(int error) {
+        m_failedAtTarget = true;
+        return error;
+    }
     /// The source's own stat when opened (a link's, not what it points to).
     RawStat m_openStat;
     std::string m_linkText;

@@ -125,14 +125,15 @@ TEST_F(CopyFileTest, TargetsThatMustNotBeTouched) {
         const char* target; // null: the usual one
         bool readOnlyTarget;
         int error;
+        bool atTarget; // which of the two files the line shows as failed
     } cases[] = {
         // Copy and Move planned for a missing target: one that appeared since stays.
-        {OperationCommand::Copy, nullptr, nullptr, false, EEXIST},
-        {OperationCommand::Move, nullptr, nullptr, false, EEXIST},
-        {OperationCommand::Update, nullptr, nullptr, true, EACCES},
-        {OperationCommand::UpAndMove, nullptr, nullptr, true, EACCES},
-        {OperationCommand::Update, "missing.bin", nullptr, false, ENOENT},
-        {OperationCommand::Copy, nullptr, "nodir/dst.bin", false, ENOENT},
+        {OperationCommand::Copy, nullptr, nullptr, false, EEXIST, true},
+        {OperationCommand::Move, nullptr, nullptr, false, EEXIST, true},
+        {OperationCommand::Update, nullptr, nullptr, true, EACCES, true},
+        {OperationCommand::UpAndMove, nullptr, nullptr, true, EACCES, true},
+        {OperationCommand::Update, "missing.bin", nullptr, false, ENOENT, false},
+        {OperationCommand::Copy, nullptr, "nodir/dst.bin", false, ENOENT, true},
     };
     const std::string data = patterned(5000);
     makeFiles(data);
@@ -147,6 +148,7 @@ TEST_F(CopyFileTest, TargetsThatMustNotBeTouched) {
             e.target.path = tmp / c.target;
         EXPECT_EQ(copy(e), 0) << context;
         EXPECT_EQ(e.lastError, c.error) << context;
+        EXPECT_EQ(e.target.isAtFault(), c.atTarget) << context;
         expectNothingLost(data, context);
     }
     EXPECT_TRUE(messages.shown.empty());
@@ -161,9 +163,10 @@ TEST_F(CopyFileTest, WindowComesUpOnlyAboveOneChunk) {
     } cases[] = {
         {0, false, {}},
         {32768, false, {}},
-        {32769, true, {"Open...", "(Copy 32,768 bytes.) 99.9%", "(Copy 32,769 bytes.) 100.0%"}},
+        // The status names what the line does.
+        {32769, true, {"Open...", "(Update 32,768 bytes.) 99.9%", "(Update 32,769 bytes.) 100.0%"}},
         // Once up, it stays and shows small files too.
-        {10, true, {"Open...", "(Copy 10 bytes.) 100.0%"}},
+        {10, true, {"Open...", "(Update 10 bytes.) 100.0%"}},
         {0, true, {"Open..."}},
     };
     // Steps of one chunk each, as a copy through the buffer makes them.
@@ -184,8 +187,8 @@ TEST_F(CopyFileTest, WindowComesUpOnlyAboveOneChunk) {
 
 TEST_F(CopyFileTest, StatusFollowsShortChunks) {
     fileSystem.copyFaults.chunkLimit = 16384;
-    makeFiles(patterned(65536));
-    OperationEntry e = makeEntry(OperationCommand::Update, 65536);
+    makeFiles(patterned(65536), nullptr);
+    OperationEntry e = makeEntry(OperationCommand::Copy, 65536);
     ASSERT_EQ(copy(e), 1);
     EXPECT_EQ(window.statuses,
               (std::vector<std::string>{"Open...", "(Copy 16,384 bytes.) 25.0%",
@@ -208,7 +211,7 @@ TEST_F(CopyFileTest, SourceIsCopiedAsItIsNotAsPlanned) {
         EXPECT_EQ(tmp.readFile("dst.bin"), patterned(c.actual));
         EXPECT_EQ(window.visible, c.visible);
         if (c.visible) {
-            EXPECT_EQ(window.statuses.back(), "(Copy 70,000 bytes.) 100.0%");
+            EXPECT_EQ(window.statuses.back(), "(Update 70,000 bytes.) 100.0%");
         }
     }
 }
@@ -238,6 +241,7 @@ TEST_F(CopyFileTest, SourceWrittenDuringTheCopyReplacesNothing) {
         OperationEntry e = makeEntry(OperationCommand::Update, data.size());
         EXPECT_EQ(copy(e), 0) << c.name;
         EXPECT_EQ(e.lastError, kErrorSourceChanged) << c.name;
+        EXPECT_FALSE(e.target.isAtFault()) << c.name;
         EXPECT_EQ(names(), (std::set<std::string>{"src.bin", "dst.bin"})) << c.name;
         EXPECT_EQ(tmp.readFile("dst.bin"), "old") << c.name;
     }
@@ -265,6 +269,7 @@ TEST_F(CopyFileTest, InjectedFaultsLoseNothing) {
         OperationEntry e = makeEntry(OperationCommand::Update, data.size());
         EXPECT_EQ(copy(e), 0) << c.name;
         EXPECT_EQ(e.lastError, c.writeError | c.commitError) << c.name;
+        EXPECT_TRUE(e.target.isAtFault()) << c.name;
         expectNothingLost(data, c.name);
     }
     EXPECT_TRUE(messages.shown.empty());

@@ -187,6 +187,9 @@ TEST_F(TreeScanTest, SeveralFilesNeverLandOnOneName) {
     }
     EXPECT_EQ(job->list().at(1)->lastError, kErrorDuplicateTarget);
     EXPECT_EQ(job->list().at(4)->lastError, kErrorDuplicateTarget);
+    // The line's problem is its target, which another line writes; the directory's its own.
+    EXPECT_TRUE(job->list().at(1)->target.isAtFault());
+    EXPECT_FALSE(job->list().at(4)->target.isAtFault());
 
     plan(TransferMode::Move, "", src, "*.*", dst, "notes");
     // The three Error lines count as errors of the run; no line failed.

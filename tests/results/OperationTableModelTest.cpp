@@ -78,7 +78,8 @@ TEST_F(OperationTableModelTest, RowTextsFollowTheCommand) {
         {OperationCommand::Rmdir, "Rmdir", "/s/f", ""},
         {OperationCommand::Find, "Find", "/s/f", ""},
         {OperationCommand::Mkdir, "Mkdir", "/s/f", ""},
-        {OperationCommand::Error, "Error", "エラーが発生", ""},
+        // An Error line names the file it could not take.
+        {OperationCommand::Error, "Error", "エラーが発生: /s/f", ""},
     };
     for (const auto& c : cases)
         add(c.command, "/s/f", 0, "/d/f");
@@ -91,6 +92,8 @@ TEST_F(OperationTableModelTest, RowTextsFollowTheCommand) {
         EXPECT_EQ(text(model, row, 1), QString::fromUtf8(c.sourceColumn)) << c.name;
         EXPECT_EQ(text(model, row, 2), c.targetColumn) << c.name;
     }
+    list.at(8)->target.setAtFault(true); // another line writes its target
+    EXPECT_EQ(text(model, 8, 1), QStringLiteral("エラーが発生: /d/f"));
 }
 
 TEST_F(OperationTableModelTest, PathsThatAreNotUtf8StillShow) {

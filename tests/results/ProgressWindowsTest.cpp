@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QProgressDialog>
+#include <QScreen>
 #include <QTest>
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -116,26 +117,30 @@ TEST(CopyProgressWindowTest, ShowsTheRunsOverallProgress) {
     CopyProgressWindow window;
     OperationEntry big;
     big.setCommand(OperationCommand::Copy);
-    big.source.size = 3000;
+    big.source.size = 192 * 1024;
     OperationEntry small;
     small.setCommand(OperationCommand::Copy);
-    small.source.size = 1000;
-    window.beginRun({0, 2, 0, 4000});
-    EXPECT_EQ(window.overallText(), QStringLiteral("0/2 件  0 B/3.9 KiB  0%  --/s  残り --:--"));
-    EXPECT_EQ(window.overallValue(), 0);
+    small.source.size = 64 * 1024;
+    window.beginRun({0, 2, 0, 256 * 1024});
 
+    // Hidden until the first large file: then it shows how far the run has come.
     window.entryStarting(big);
-    window.setRange(3000);
-    QTest::qWait(110); // the lines follow at most ten times a second
-    window.setPosition(1000);
-    EXPECT_TRUE(window.overallText().startsWith(QStringLiteral("0/2 件  1000 B/3.9 KiB  25%")))
+    window.setRange(big.source.size);
+    window.setVisible(true);
+    EXPECT_TRUE(window.overallText().startsWith(QStringLiteral("0/2 件  0 B/256.0 KiB  0%")))
         << window.overallText().toStdString();
-    EXPECT_EQ(window.overallValue(), 250);
+    QTest::qWait(110); // the lines follow at most ten times a second
+    window.setPosition(128 * 1024);
+    // Each entry weighs as 64 KiB of the work besides its bytes: 128 KiB of 384 KiB.
+    EXPECT_TRUE(window.overallText().startsWith(QStringLiteral("0/2 件  128.0 KiB/256.0 KiB  33%")))
+        << window.overallText().toStdString();
+    EXPECT_EQ(window.overallValue(), 333);
     window.entryFinished(big, RowOverlay::Done);
     window.entryStarting(small);
     QTest::qWait(110);
     window.entryFinished(small, RowOverlay::Done);
-    EXPECT_TRUE(window.overallText().startsWith(QStringLiteral("2/2 件  3.9 KiB/3.9 KiB  100%")))
+    EXPECT_TRUE(
+        window.overallText().startsWith(QStringLiteral("2/2 件  256.0 KiB/256.0 KiB  100%")))
         << window.overallText().toStdString();
     EXPECT_TRUE(window.overallText().endsWith(QStringLiteral("残り 0:00")));
     EXPECT_EQ(window.overallValue(), 1000);
@@ -184,6 +189,7 @@ TEST(CopyProgressWindowTest, BarFollowsAnySizeOfFile) {
         {"position past the end", 4096, 8192, 1.0},
     };
     CopyProgressWindow window;
+    window.setVisible(true);
     for (const auto& c : cases) {
         window.setRange(c.total);
         window.setPosition(c.done);
@@ -206,6 +212,29 @@ TEST(CopyProgressWindowTest, ShowsPathsAndStatus) {
     EXPECT_TRUE(window.isVisible());
     window.setVisible(false);
     EXPECT_FALSE(window.isVisible());
+}
+
+TEST(CopyProgressWindowTest, DrawsTheBarsTogetherWithTheirLines) {
+    // What the window shows on the screen: its backing store, as the platform has it.
+    const auto shown = [](CopyProgressWindow& window) {
+        return window.screen()->grabWindow(window.winId()).toImage();
+    };
+    CopyProgressWindow window;
+    window.setRange(100);
+    window.setPosition(100);
+    window.setStatus("(Copy 100 bytes.) 100.0%");
+    window.setVisible(true);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QCoreApplication::processEvents();
+    const QImage lastFile = shown(window);
+
+    // The next file opens: its empty bar must not show beside the last file's 100.0%.
+    window.setRange(200);
+    window.setPosition(0);
+    EXPECT_EQ(shown(window), lastFile);
+    window.setStatus("Open...");
+    QCoreApplication::processEvents();
+    EXPECT_NE(shown(window), lastFile);
 }
 
 TEST(QtBatchProgressTest, CancelStopsTheBatch) {

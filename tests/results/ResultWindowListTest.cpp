@@ -3,6 +3,7 @@
 #include "results/ResultWindow.h"
 
 #include <QTest>
+#include <QWindow>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -103,49 +104,80 @@ TEST_F(ResultWindowTest, TheKeysStillWorkAfterRowsAreRemoved) {
     }
 }
 
-TEST_F(ResultWindowTest, AFailedRowSaysWhyAndF8FindsIt) {
+TEST_F(ResultWindowTest, AFailedRowSaysWhichFileAndWhyAndF8FindsIt) {
     tmp.writeFile("src/d.txt", "d");
     auto w = planned();
     show(*w);
+    // Two sources gone, and a directory where a target is to go.
     std::filesystem::remove(source + "/b.c");
     std::filesystem::remove(source + "/d.txt");
-    w->runList();
+    tmp.makeDir("dst/a.txt");
+    QTest::keyClick(w->windowHandle(), Qt::Key_Return); // Enter presses 実行
     const OperationTableModel& model = w->model();
     QList<int> failed;
     for (int row = 0; row < model.rowCount(); ++row)
         if (model.overlay(static_cast<size_t>(row)) == RowOverlay::Failed)
             failed << row;
-    ASSERT_EQ(failed.size(), 2);
+    ASSERT_EQ(failed.size(), 3);
+    const int targetFailed = failed[0]; // a.txt
+    const int sourceFailed = failed[1]; // b.c
 
-    // The whole path, and why it failed in the system's words.
-    const QString reason = QString::fromLocal8Bit(std::strerror(ENOENT));
+    // The whole path; the reason in the system's words only on the file that failed.
+    const QString gone = QString::fromLocal8Bit(std::strerror(ENOENT));
+    const QString targetReason = QString::fromStdString(errorText(
+        static_cast<int>(w->job().list().at(static_cast<size_t>(targetFailed))->lastError)));
     const auto tip = [&](int row, int column) {
         return model.data(model.index(row, column), Qt::ToolTipRole).toString();
     };
-    EXPECT_EQ(tip(failed[0], OperationTableModel::SourceColumn), in(source, "b.c") + "\n" + reason);
-    EXPECT_EQ(tip(failed[0], OperationTableModel::TargetColumn),
-              in(destination, "b.c") + "\n" + reason);
-    EXPECT_EQ(tip(failed[0], OperationTableModel::ActionColumn), reason);
-    EXPECT_EQ(tip(0, OperationTableModel::SourceColumn), in(source, "a.txt")) << "no reason";
-    EXPECT_EQ(tip(0, OperationTableModel::ActionColumn), "");
+    EXPECT_EQ(tip(sourceFailed, OperationTableModel::SourceColumn),
+              in(source, "b.c") + "\n" + gone);
+    EXPECT_EQ(tip(sourceFailed, OperationTableModel::TargetColumn), in(destination, "b.c"));
+    EXPECT_EQ(tip(targetFailed, OperationTableModel::SourceColumn), in(source, "a.txt"));
+    EXPECT_EQ(tip(targetFailed, OperationTableModel::TargetColumn),
+              in(destination, "a.txt") + "\n" + targetReason);
+    const QString sourceProblem = "失敗 元ファイル名: " + in(source, "b.c") + " (" + gone + ")";
+    const QString targetProblem =
+        "失敗 先ファイル名: " + in(destination, "a.txt") + " (" + targetReason + ")";
+    EXPECT_EQ(tip(sourceFailed, OperationTableModel::ActionColumn), sourceProblem);
+    EXPECT_EQ(tip(targetFailed, OperationTableModel::ActionColumn), targetProblem);
 
-    QTableView* view = w->view();
-    view->setFocus();
-    view->setCurrentIndex(model.index(0, 0));
+    // From the keyboard: F8 goes to each failed row, and the status bar says what went wrong.
+    QWindow* window = w->windowHandle();
+    w->view()->setFocus();
+    const QString otherProblem = "失敗 元ファイル名: " + in(source, "d.txt") + " (" + gone + ")";
     const struct {
+        Qt::Key key;
         Qt::KeyboardModifiers modifiers;
         int row;
+        QString status;
     } steps[] = {
-        {Qt::NoModifier, failed[0]},
-        {Qt::NoModifier, failed[1]},
-        {Qt::NoModifier, failed[1]}, // none further down: it stays
-        {Qt::ShiftModifier, failed[0]},
+        {Qt::Key_Home, Qt::NoModifier, targetFailed, targetProblem},
+        {Qt::Key_F8, Qt::NoModifier, sourceFailed, sourceProblem},
+        {Qt::Key_F8, Qt::NoModifier, failed[2], otherProblem},
+        {Qt::Key_F8, Qt::NoModifier, failed[2], otherProblem}, // none further down: it stays
+        {Qt::Key_F8, Qt::ShiftModifier, sourceFailed, sourceProblem},
+        // On a row that did not fail the summary shows again.
+        {Qt::Key_End, Qt::NoModifier, model.rowCount() - 1, ""},
     };
     for (const auto& step : steps) {
-        QTest::keyClick(view, Qt::Key_F8, step.modifiers);
-        EXPECT_EQ(view->currentIndex().row(), step.row);
-        EXPECT_EQ(selected(*w), QList<int>{step.row});
+        QTest::keyClick(window, step.key, step.modifiers);
+        EXPECT_EQ(w->view()->currentIndex().row(), step.row);
+        if (step.key == Qt::Key_F8) {
+            EXPECT_EQ(selected(*w), QList<int>{step.row}) << "F8 selects the row it goes to";
+        }
+        EXPECT_EQ(w->rowStatusText(), step.status);
     }
+    EXPECT_EQ(w->statusText(), "完了しました.(Error=3)");
+
+    // Alt+Enter opens the file information of the row, as a double click does.
+    QList<QList<int>> asked;
+    QObject::disconnect(w.get(), &ResultWindow::fileInformationRequested, nullptr, nullptr);
+    QObject::connect(w.get(), &ResultWindow::fileInformationRequested,
+                     [&](const QList<int>& rows) { asked << rows; });
+    QTest::keyClick(window, Qt::Key_F8, Qt::ShiftModifier);
+    QTest::keyClick(window, Qt::Key_Return, Qt::AltModifier);
+    EXPECT_EQ(asked, QList<QList<int>>{{failed[2]}});
+    EXPECT_TRUE(w->isVisible()) << "Alt+Enter is no Enter for the default button";
 }
 
 TEST_F(ResultWindowTest, ADoubleClickDuringARunIsRefused) {

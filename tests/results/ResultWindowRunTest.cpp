@@ -2,9 +2,13 @@
 #include "ResultWindowFixture.h"
 #include "results/ResultWindow.h"
 
+#include <QImage>
+#include <QScreen>
 #include <QTest>
+#include <QWindow>
 #include <algorithm>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace ryk {
@@ -86,6 +90,49 @@ TEST_F(ResultWindowTest, AStoppedRunGoesOnWithThePendingEntries) {
         EXPECT_EQ(w->model().overlay(static_cast<size_t>(row)), RowOverlay::Done) << row;
     EXPECT_EQ(w->statusText(), "完了しました.(Error=0)");
     EXPECT_FALSE(button(*w, "runButton")->isEnabled());
+}
+
+TEST_F(ResultWindowTest, DuringARunTheScreenShowsTheRowsAsTheyAre) {
+    // Enough small files for the run to scroll the list many times.
+    for (int i = 0; i < 150; ++i)
+        tmp.writeFile("src/many/f" + std::to_string(1000 + i) + ".txt", "x");
+    WatchingAbortKey key;
+    auto w = planned(TransferMode::Update, &key);
+    show(*w);
+    test::ModelChecker checker(&w->model());
+    int changes = 0;
+    QObject::connect(&w->model(), &QAbstractItemModel::dataChanged, [&] { ++changes; });
+    QWidget* rows = w->view()->viewport();
+    int looks = 0;
+    int differing = 0;
+    key.watch = [&] {
+        // As the desktop's poll does; then what is still to be drawn is drawn. A row that
+        // changed without telling the view, or outside the rows it told of, would now differ
+        // from a fresh drawing of the rows.
+        QCoreApplication::processEvents();
+        if (++looks % 3 != 0)
+            return; // a look at every third poll is enough, and quicker
+        QCoreApplication::sendPostedEvents(w.get(), QEvent::UpdateRequest);
+        const QPoint at = rows->mapTo(w.get(), QPoint());
+        const QImage onScreen =
+            w->screen()
+                ->grabWindow(w->winId(), at.x(), at.y(), rows->width(), rows->height())
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
+        const QImage asTheyAre = rows->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        if (onScreen != asTheyAre)
+            ++differing;
+    };
+    QTest::keyClick(w->windowHandle(), Qt::Key_Return); // Enter presses 実行
+
+    EXPECT_EQ(w->statusText(), "完了しました.(Error=0)");
+    EXPECT_GT(looks, 150);
+    EXPECT_EQ(differing, 0) << "of " << looks / 3 << " looks at the screen";
+    // The rows' marks reach the list in batches, not two changes for every entry.
+    EXPECT_LT(changes, 50);
+    for (int row = 0; row < w->model().rowCount(); ++row)
+        ASSERT_EQ(w->model().overlay(static_cast<size_t>(row)), RowOverlay::Done) << row;
+    EXPECT_TRUE(checker.complaints().isEmpty()) << checker.complaints().join('\n').toStdString();
 }
 
 } // namespace

@@ -49,13 +49,16 @@ public:
 
     int copyChunk(size_t maxBytes, size_t& copied) override {
         copied = 0;
+        m_writeFailed = false;
         if (m_faults.interruptions > 0) {
             --m_faults.interruptions;
             return EINTR;
         }
         if (m_faults.writeError != 0) {
-            if (m_done >= m_faults.writeFailsAt)
+            if (m_done >= m_faults.writeFailsAt) {
+                m_writeFailed = true;
                 return m_faults.writeError;
+            }
             maxBytes = std::min<uint64_t>(maxBytes, m_faults.writeFailsAt - m_done);
         }
         if (m_faults.chunkLimit != 0)
@@ -65,6 +68,9 @@ public:
         if (error == 0 && copied != 0 && m_faults.afterChunk)
             m_faults.afterChunk(m_done);
         return error;
+    }
+    bool failedAtTarget() const override {
+        return m_writeFailed || ForwardingFileCopy::failedAtTarget();
     }
     int sourceStatus(FileStatus& out) override {
         return m_faults.sourceStatusError ? m_faults.sourceStatusError
@@ -89,6 +95,8 @@ public:
 private:
     CopyFaults m_faults;
     uint64_t m_done = 0;
+    /// The last chunk failed with the write error of the faults: the target's.
+    bool m_writeFailed = false;
 };
 
 /// Faults of a line reader: a disk that fails under a file already open. 0 means none.

@@ -49,6 +49,7 @@ public:
     int copyChunk(size_t maxBytes, size_t& copied) override {
         return m_inner->copyChunk(maxBytes, copied);
     }
+    bool failedAtTarget() const override { return m_inner->failedAtTarget(); }
     int sourceStatus(FileStatus& out) override { return m_inner->sourceStatus(out); }
     int openedStatus(FileStatus& out) override { return m_inner->openedStatus(out); }
     int copyTimes() override { return m_inner->copyTimes(); }
