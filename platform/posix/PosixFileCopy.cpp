@@ -227,7 +227,12 @@ int PosixFileCopy::createTemporary() {
     // replacing anything in one step; linking it needs /proc.
     static const bool canLinkUnnamed = access("/proc/self/fd", X_OK) == 0;
     if (canLinkUnnamed) {
-        m_temporaryFd = openat(dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        // Nobody can open it by name, so it may have the source's rights from the start and
+        // mostly needs no change of them later; one the owner may not write would refuse the
+        // attributes, and a directory's default ACL would decide instead.
+        const mode_t rights = m_openStat.mode & 0777;
+        const mode_t initial = !m_mayInheritAcl && (rights & S_IWUSR) ? rights : 0600;
+        m_temporaryFd = openat(dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, initial);
         if (m_temporaryFd >= 0) {
             m_unnamed = true;
             return 0;
@@ -500,7 +505,8 @@ int PosixFileCopy::copyAttributes() {
     if (m_sourceFd < 0 || m_temporaryFd < 0)
         return EBADF;
     mode_t mode = 0;
-    if (const int error = keepOwner(m_temporaryFd, m_openStat, mode))
+    mode_t current = 0;
+    if (const int error = keepOwner(m_temporaryFd, m_openStat, mode, &current))
         return error;
     // Before the permission bits: a copy made read-only would refuse the attributes. A
     // failure may narrow the mode, never widen it.
@@ -508,6 +514,9 @@ int PosixFileCopy::copyAttributes() {
     int error = m_attributeNamesError;
     if (error == 0)
         error = copyExtendedAttributes(m_sourceFd, names, m_temporaryFd, m_mayInheritAcl, mode);
+    // Most copies got their rights when made: no attribute or ACL came since to change them.
+    if (error == 0 && names.empty() && !m_mayInheritAcl && current == mode)
+        return 0;
     // The read-only protection is applied even where the attributes could not be kept.
     if (fchmod(m_temporaryFd, mode) != 0 && error == 0)
         error = errno;

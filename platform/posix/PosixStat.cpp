@@ -185,10 +185,12 @@ uint32_t attributeWordWith(const RawStat& stat, std::string_view name, uint32_t 
     return bits;
 }
 
-int keepOwner(int fd, const RawStat& source, mode_t& mode) {
+int keepOwner(int fd, const RawStat& source, mode_t& mode, mode_t* current) {
     struct stat now;
     if (fstat(fd, &now) != 0)
         return errno;
+    if (current)
+        *current = now.st_mode & 07777;
     bool ownerKept = now.st_uid == source.owner;
     bool groupKept = now.st_gid == source.group;
     if (!ownerKept && fchown(fd, source.owner, source.group) == 0)

@@ -28,8 +28,9 @@ struct RawStat {
 /// privileged one always), and sets `mode` to the source's permission bits without the
 /// set-user-id or set-group-id bit whose owner or group could not be kept: such a bit on a file
 /// of another owner would hand that owner's rights to the copier's. Called before the mode is
-/// set, since a change of owner clears the set-id bits and file capabilities. 0 or the errno.
-int keepOwner(int fd, const RawStat& source, mode_t& mode);
+/// set, since a change of owner clears the set-id bits and file capabilities; `current` (when
+/// given) receives the open file's own permission bits as they were. 0 or the errno.
+int keepOwner(int fd, const RawStat& source, mode_t& mode, mode_t* current = nullptr);
 
 /// The kind of file a mode describes.
 FileKind kindOf(mode_t mode);

@@ -1,5 +1,5 @@
-#include "platform/posix/PosixFileCopy.h"
 #include "platform/ErrorCodes.h"
+#include "platform/posix/PosixFileCopy.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "support/TempDir.h"
 
@@ -77,11 +77,16 @@ int copyFile(const std::string& source, const std::string& target,
 }
 
 TEST(PosixFileCopy, KeepsContentsTimesAndPermissionBits) {
+    // The umask narrows what a copy is made with, never what it ends with.
     const struct {
         size_t size;
         mode_t mode;
-    } cases[] = {{0, 0644}, {1, 0600}, {32768, 0640}, {32769, 0755}, {1 << 20, 0444}};
+        mode_t umask;
+    } cases[] = {{0, 0644, 022},       {1, 0600, 022}, {32768, 0640, 022}, {32769, 0755, 022},
+                 {1 << 20, 0444, 022}, {4, 0755, 077}, {5, 04755, 022}};
+    const mode_t before = umask(022);
     for (const auto& c : cases) {
+        umask(c.umask);
         TempDir dir;
         const std::string data = patterned(c.size);
         const std::string source = dir.writeFile("src.bin", data);
@@ -99,6 +104,7 @@ TEST(PosixFileCopy, KeepsContentsTimesAndPermissionBits) {
         EXPECT_EQ(st.st_mtim.tv_nsec, 987654321);
         EXPECT_EQ(namesIn(dir.path()), (std::set<std::string>{"src.bin", "dst.bin"}));
     }
+    umask(before);
 }
 
 TEST(PosixFileCopy, KeepsStoredAttributesOfAReadOnlySource) {
@@ -322,9 +328,8 @@ TEST(PosixFileCopy, SharesExtentsWhereTheFileSystemCanAndKeepsHoles) {
         for (const fiemap_extent& e : extents)
             EXPECT_TRUE(e.fe_flags & FIEMAP_EXTENT_SHARED) << e.fe_logical;
     }
-    const std::string expected =
-        head + std::string((8 << 20) - head.size(), '\0') + tail +
-        std::string((4 << 20) - tail.size(), '\0');
+    const std::string expected = head + std::string((8 << 20) - head.size(), '\0') + tail +
+                                 std::string((4 << 20) - tail.size(), '\0');
     EXPECT_EQ(dir.readFile("copy.bin"), expected);
     EXPECT_LE(statOf(dir / "copy.bin").st_blocks, statOf(source).st_blocks)
         << "holes were written out";
