@@ -4,6 +4,7 @@
 
 #include "engine/CopyFile.h"
 #include "engine/ListText.h"
+#include "engine/Patterns.h"
 #include "platform/ErrorCodes.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgressSinks.h"
@@ -139,12 +140,6 @@ bool copiesSmallFile(const OperationEntry& entry) {
            entry.target.rootLength != TreePath::kWholeParent;
 }
 
-/// A path's directory part, with its '/'; empty for a bare name.
-std::string directoryOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 /// The root of `facts`' tree as its path names it.
 std::string rootOf(const FileFacts& facts) {
     return facts.path.str().substr(0, facts.rootLength);
@@ -167,10 +162,8 @@ size_t RunDriver::rowsToShare(size_t first) const {
         if (!entry || entry->state != kStatePending)
             break;
         if (entry->command == OperationCommand::Mkdir) {
-            std::string made = entry->source.path.str();
-            while (made.size() > 1 && made.back() == '/')
-                made.pop_back();
-            if (!written.insert(lowerAscii(made)).second)
+            if (!written.insert(lowerAscii(withoutTrailingSlashes(entry->source.path.str())))
+                     .second)
                 break;
             continue;
         }
@@ -226,7 +219,7 @@ void RunDriver::runTogether(size_t first, size_t count, size_t total, CopyProgre
         jobs.push_back({entry.source.treePath(), entry.target.treePath(), plannedTargetFor(entry),
                         CopyOutcome{}});
         const auto [lane, added] =
-            laneOfDirectory.emplace(directoryOf(entry.target.path.str()), lanes.size());
+            laneOfDirectory.emplace(parentPath(entry.target.path.str()), lanes.size());
         if (added)
             lanes.emplace_back();
         lanes[lane->second].push_back(jobOfRow[i]);
