@@ -39,7 +39,7 @@ case "$action" in
   run)
     "${configure[@]}" default >/dev/null
     cmake --build --preset default -j "$jobs"
-    exec build/app/ryk "$@"
+    exec build/bin/ryk "$@"
     ;;
   test)
     "${configure[@]}" default >/dev/null

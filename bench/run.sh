@@ -52,7 +52,7 @@ wanted() { [[ ",$ONLY," == *",$1,"* ]]; }
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build-bench"
-RYK="$BUILD/app/ryk-cli"
+RYK="$BUILD/bin/ryk-cli"
 WINDOW_RUN="$BUILD/bench/ryk-window-run"
 
 say() { printf '%s\n' "$*" >&2; }

@@ -16,8 +16,8 @@
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/QtAbortKey.h"
 #include "platform/qt/QtBatchProgress.h"
-#include "results/ResultWindow.h"
-#include "results/ResultWindowFactory.h"
+#include "desktop/results/ResultWindow.h"
+#include "desktop/results/ResultWindowFactory.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

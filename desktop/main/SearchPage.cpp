@@ -1,0 +1,92 @@
+#include "desktop/main/SearchPage.h"
+
+#include "ui_SearchPage.h"
+
+#include <QAbstractButton>
+#include <QDateEdit>
+#include <QTimeEdit>
+
+namespace ryk {
+
+namespace {
+
+/// The wall-clock fields of `date`; the current time where it has none to give.
+LocalFields fieldsOf(const DateTime& date) {
+    LocalFields fields;
+    if (date.valid && date.toLocalFields(fields))
+        return fields;
+    DateTime::now().toLocalFields(fields);
+    return fields;
+}
+
+} // namespace
+
+SearchPage::SearchPage(TransferMode mode, QWidget* parent)
+    : OptionsPage(parent), m_ui(std::make_unique<Ui::SearchPage>()), m_options(mode) {
+    m_ui->setupUi(this);
+    for (int id = kFirstSearchControl; id <= kLastSearchControl; ++id) {
+        QWidget* widget = control(id);
+        // A hidden option leaves its place empty, so the page keeps its shape in every mode.
+        QSizePolicy policy = widget->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        widget->setSizePolicy(policy);
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            connect(button, &QAbstractButton::clicked, this, [this, id] { onClicked(id); });
+    }
+    // The pickers' own size leaves the last digit against the button.
+    const int room = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    for (QWidget* picker : {control(kAfterDayPicker), control(kAfterTimePicker)})
+        picker->setMinimumWidth(picker->sizeHint().width() + room);
+    LoadValues(m_flags, m_afterDate);
+}
+
+SearchPage::~SearchPage() = default;
+
+void SearchPage::LoadValues(const OptionFlags& flags, const DateTime& afterDate) {
+    m_flags = flags;
+    m_afterDate = afterDate;
+    m_options.load(flags);
+    const LocalFields fields = fieldsOf(afterDate);
+    m_ui->afterDayPicker->setDate(QDate(fields.year, fields.month, fields.day));
+    m_ui->afterTimePicker->setTime(QTime(fields.hour, fields.minute, fields.second));
+    showOptions();
+}
+
+void SearchPage::StoreValues(OptionFlags& flags, DateTime& afterDate) const {
+    flags = m_flags;
+    afterDate = m_afterDate;
+}
+
+void SearchPage::setExplorerChecked(bool checked) {
+    m_explorer = checked;
+    m_options.setExplorerChecked(checked);
+    showOptions();
+}
+
+void SearchPage::apply() {
+    m_flags = m_options.store();
+    m_explorer = m_options.explorerChecked();
+    const QDate day = m_ui->afterDayPicker->date();
+    const QTime time = m_ui->afterTimePicker->time();
+    m_afterDate = DateTime::fromLocalFields(
+        LocalFields{day.year(), day.month(), day.day(), time.hour(), time.minute(), time.second()});
+}
+
+void SearchPage::onClicked(int id) {
+    m_options.click(id);
+    // The widget has already flipped itself; the logic may see it otherwise (a radio button
+    // clicked twice stays checked, a switch checks its first choice).
+    showOptions();
+}
+
+void SearchPage::showOptions() {
+    for (int id = kFirstSearchControl; id <= kLastSearchControl; ++id) {
+        QWidget* widget = control(id);
+        widget->setHidden(!m_options.isVisible(id));
+        widget->setEnabled(m_options.isEnabled(id));
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            button->setChecked(m_options.isChecked(id));
+    }
+}
+
+} // namespace ryk

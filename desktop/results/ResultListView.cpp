@@ -1,0 +1,86 @@
+#include "desktop/results/ResultListView.h"
+
+#include "desktop/progress/CompactPath.h"
+
+#include <QHeaderView>
+#include <QPaintEvent>
+#include <QScrollBar>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
+
+namespace ryk {
+
+namespace {
+
+/// A cell draws no focus frame of its own: the view draws one round the current row.
+class RowDelegate : public CompactPathDelegate {
+public:
+    using CompactPathDelegate::CompactPathDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem cell = option;
+        cell.state &= ~QStyle::State_HasFocus;
+        CompactPathDelegate::paint(painter, cell, index);
+    }
+};
+
+} // namespace
+
+ResultListView::ResultListView(QWidget* parent) : QTableView(parent) {
+    setItemDelegate(new RowDelegate(this));
+    setTextElideMode(Qt::ElideNone);
+}
+
+QModelIndex ResultListView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    const QAbstractItemModel* rows = model();
+    if (!rows || rows->rowCount() == 0)
+        return {};
+    int row = currentIndex().isValid() ? currentIndex().row() : 0;
+    switch (action) {
+    case MoveHome:
+        row = 0;
+        break;
+    case MoveEnd:
+        row = rows->rowCount() - 1;
+        break;
+    case MoveLeft:
+    case MoveRight: {
+        // Sideways the list scrolls; the cursor stays on its row.
+        QScrollBar* bar = horizontalScrollBar();
+        bar->setValue(bar->value() +
+                      (action == MoveLeft ? -bar->singleStep() : bar->singleStep()));
+        return currentIndex();
+    }
+    default: {
+        const QModelIndex moved = QTableView::moveCursor(action, modifiers);
+        if (!moved.isValid())
+            return moved;
+        row = moved.row();
+        break;
+    }
+    }
+    return rows->index(row, 0);
+}
+
+void ResultListView::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    const QModelIndex current = currentIndex();
+    if (!hasFocus() || !current.isValid() || !model())
+        return;
+    const int last = horizontalHeader()->count() - 1;
+    const QRect cell = visualRect(current);
+    QRect row(columnViewportPosition(0), cell.top(), 0, cell.height());
+    row.setRight(columnViewportPosition(last) + columnWidth(last) - 1);
+    if (!row.intersects(event->rect()))
+        return;
+    QStylePainter painter(viewport());
+    QStyleOptionFocusRect frame;
+    frame.initFrom(this);
+    frame.rect = row;
+    frame.backgroundColor = palette().color(
+        selectionModel()->isSelected(current) ? QPalette::Highlight : QPalette::Base);
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, frame);
+}
+
+} // namespace ryk
