@@ -4,7 +4,7 @@
 #include "engine/OperationEntry.h"
 #include "platform/ErrorCodes.h"
 #include "support/EngineFixture.h"
-#include "support/ScopedTimeZone.h"
+#include "support/ScopedEnv.h"
 
 #include <cerrno>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "engine/DateTime.h"
 
-#include "support/ScopedTimeZone.h"
+#include "support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 #include <vector>

@@ -3,7 +3,7 @@
 #include "engine/DateTime.h"
 #include "engine/OperationEntry.h"
 #include "platform/FileSystem.h"
-#include "support/ScopedTimeZone.h"
+#include "support/ScopedEnv.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "engine/OperationEntry.h"
 
 #include "platform/posix/PosixFileSystem.h"
-#include "support/ScopedTimeZone.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include "platform/ErrorCodes.h"
 #include "support/EngineFixture.h"
-#include "support/ScopedTimeZone.h"
+#include "support/ScopedEnv.h"
 
 #include <fcntl.h>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "platform/LocalTime.h"
 
-#include "support/ScopedTimeZone.h"
+#include "support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
