@@ -128,8 +128,9 @@ TEST_F(ResultWindowTest, DuringARunTheScreenShowsTheRowsAsTheyAre) {
     EXPECT_EQ(w->statusText(), "完了しました.(Error=0)");
     EXPECT_GT(looks, 150);
     EXPECT_EQ(differing, 0) << "of " << looks / 3 << " looks at the screen";
-    // The rows' marks reach the list in batches, not two changes for every entry.
-    EXPECT_LT(changes, 50);
+    // The rows' marks reach the list in batches (ten a second), not two changes for every
+    // entry; a slow machine makes more batches, but still fewer than one for each row.
+    EXPECT_LT(changes, w->model().rowCount());
     for (int row = 0; row < w->model().rowCount(); ++row)
         ASSERT_EQ(w->model().overlay(static_cast<size_t>(row)), RowOverlay::Done) << row;
     EXPECT_TRUE(checker.complaints().isEmpty()) << checker.complaints().join('\n').toStdString();
