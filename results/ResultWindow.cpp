@@ -411,10 +411,10 @@ void ResultWindow::showRunProgress() {
     m_progressTimer.start();
 }
 
-void ResultWindow::entryFinished(size_t row, const OperationEntry& entry, RowOverlay overlay) {
-    m_pendingMarks.emplace_back(row, overlay);
+void ResultWindow::entryFinished(size_t row, const OperationEntry& entry, EntryOutcome outcome) {
+    m_pendingMarks.emplace_back(row, overlayFor(outcome));
     if (m_copyProgress)
-        m_copyProgress->entryFinished(entry, overlay);
+        m_copyProgress->entryFinished(entry, outcome);
 }
 
 void ResultWindow::removeSelectedRows() {

@@ -81,7 +81,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void entryStarting(size_t row, const OperationEntry& entry,
                        const std::string& statusText) override;
-    void entryFinished(size_t row, const OperationEntry& entry, RowOverlay overlay) override;
+    void entryFinished(size_t row, const OperationEntry& entry, EntryOutcome outcome) override;
 
 private:
     void setUpView();
