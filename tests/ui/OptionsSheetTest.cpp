@@ -1,5 +1,6 @@
 #include "ui/OptionsSheet.h"
 
+#include "support/WindowWatch.h"
 #include "ui/EditorPage.h"
 #include "ui/FlagBytes.h"
 #include "ui/HistoryPage.h"
@@ -448,8 +449,7 @@ TEST_F(OptionsSheetTest, HelpAndF1ShowTheTopicOfThePageOnShow) {
     EXPECT_TRUE(sheet->isVisible());
 
     // The clicked Help took no focus: Enter is OK's, not another look at the help.
-    sheet->windowHandle()->requestActivate();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet.get()));
+    ASSERT_TRUE(test::showActive(*sheet));
     QTest::keyClick(sheet->windowHandle(), Qt::Key_Return);
     EXPECT_EQ(topics.size(), 6u);
     EXPECT_FALSE(sheet->isVisible());
