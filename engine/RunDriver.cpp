@@ -99,22 +99,19 @@ RunSummary RunDriver::OnOK(CopyProgressSink& progress) {
 }
 
 void RunDriver::noteOutcome(size_t row, OperationEntry& entry, EntryOutcome outcome) {
-    RowOverlay overlay = RowOverlay::None;
     switch (outcome) {
     case EntryOutcome::Done:
         entry.state = kStateDone;
-        overlay = RowOverlay::Done;
         break;
     case EntryOutcome::Deferred:
-        overlay = RowOverlay::Batch; // its state follows once the batch has run
-        break;
+        break; // its state follows once the batch has run
     case EntryOutcome::Failed:
         if (entry.lastError == kErrorCancelled) {
             // Stopped before it changed anything: still to do.
             entry.state = kStatePending;
+            outcome = EntryOutcome::NoAction;
         } else {
             entry.state = kStateFailed;
-            overlay = RowOverlay::Failed;
             ++m_runErrors;
         }
         break;
@@ -124,7 +121,7 @@ void RunDriver::noteOutcome(size_t row, OperationEntry& entry, EntryOutcome outc
             ++m_runErrors;
         break;
     }
-    m_observer.entryFinished(row, entry, overlay);
+    m_observer.entryFinished(row, entry, outcome);
 }
 
 namespace {

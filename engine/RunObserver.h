@@ -8,11 +8,10 @@
 
 namespace ryk {
 
-/// What carrying out one entry came to.
+/// What carrying out one entry came to: done, failed, handed to a batch that carries it out
+/// later (Deferred), or nothing done to it (NoAction: a line without an action, or one the run
+/// stopped before it changed anything).
 enum class EntryOutcome : int32_t { Done = 1, Failed = 0, Deferred = -1, NoAction = -2 };
-
-/// The mark a row carries for its entry's run state.
-enum class RowOverlay : int32_t { None = 0, Failed = 1, Done = 2, Running = 3, Batch = 4 };
 
 /// The rows and status line of a run, as the result window (or a terminal) shows them.
 class RunObserver {
@@ -21,9 +20,9 @@ public:
     /// The entry at `row` is about to be carried out; `statusText` is the progress line.
     virtual void entryStarting(size_t row, const OperationEntry& entry,
                                const std::string& statusText) = 0;
-    /// The entry at `row` has reached `overlay`; called again for an entry handed to a batch
-    /// once the batch has been carried out.
-    virtual void entryFinished(size_t row, const OperationEntry& entry, RowOverlay overlay) = 0;
+    /// The entry at `row` came to `outcome`; an entry handed to a batch (Deferred) is reported
+    /// again with its own outcome once the batch has been carried out.
+    virtual void entryFinished(size_t row, const OperationEntry& entry, EntryOutcome outcome) = 0;
 };
 
 /// How a run ended.

@@ -100,8 +100,8 @@ void RunProgressTally::entryStarting(const OperationEntry& entry) {
     m_counts.bytesDone = m_finishedBytes;
 }
 
-void RunProgressTally::entryFinished(const OperationEntry& entry, RowOverlay overlay) {
-    if (overlay == RowOverlay::Batch)
+void RunProgressTally::entryFinished(const OperationEntry& entry, EntryOutcome outcome) {
+    if (outcome == EntryOutcome::Deferred)
         return;
     PlanTotals finished;
     finished.add(entry);

@@ -45,7 +45,7 @@ public:
 
     void entryStarting(const OperationEntry& entry);
     /// An entry handed to the batch counts once the batch reports its outcome.
-    void entryFinished(const OperationEntry& entry, RowOverlay overlay);
+    void entryFinished(const OperationEntry& entry, EntryOutcome outcome);
     /// Bytes of the current file copied so far; never more than its planned size.
     void setFilePosition(uint64_t done);
 

@@ -53,19 +53,19 @@ void ShellBatch::flush() {
             OperationEntry& entry = *m_entries[i];
             const int error = i < result.errors.size() ? result.errors[i] : kErrorCancelled;
             entry.lastError = error;
-            RowOverlay overlay = RowOverlay::Done;
+            EntryOutcome outcome = EntryOutcome::Done;
             if (error == kErrorCancelled) {
                 // Never tried: it stays pending, so running again carries it out.
                 entry.state = kStatePending;
-                overlay = RowOverlay::None;
+                outcome = EntryOutcome::NoAction;
             } else if (error != 0) {
                 entry.state = kStateFailed;
-                overlay = RowOverlay::Failed;
+                outcome = EntryOutcome::Failed;
                 ++m_failed;
             } else {
                 entry.state = kStateDone;
             }
-            m_observer.entryFinished(m_rows[i], entry, overlay);
+            m_observer.entryFinished(m_rows[i], entry, outcome);
         }
     }
     m_function.reset();

@@ -1,6 +1,7 @@
 #include "desktop/main/EditorPage.h"
 
 #include "platform/qt/ByteText.h"
+#include "desktop/main/OptionsState.h"
 #include "ui_EditorPage.h"
 
 #include <QDir>
@@ -51,17 +52,16 @@ EditorPage::EditorPage(QWidget* parent)
 
 EditorPage::~EditorPage() = default;
 
-void EditorPage::setPaths(const ToolPaths& paths) {
-    m_paths = paths;
-    m_ui->binaryPath->setText(fromBytes(paths.binaryEditor));
-    m_ui->textPath->setText(fromBytes(paths.textEditor));
-    m_ui->comparisonPath->setText(fromBytes(paths.comparisonProgram));
+void EditorPage::load(const OptionsState& options) {
+    m_ui->binaryPath->setText(fromBytes(options.tools.binaryEditor));
+    m_ui->textPath->setText(fromBytes(options.tools.textEditor));
+    m_ui->comparisonPath->setText(fromBytes(options.tools.comparisonProgram));
 }
 
-void EditorPage::apply() {
-    m_paths.binaryEditor = toBytes(m_ui->binaryPath->text());
-    m_paths.textEditor = toBytes(m_ui->textPath->text());
-    m_paths.comparisonProgram = toBytes(m_ui->comparisonPath->text());
+void EditorPage::store(OptionsState& options) const {
+    options.tools.binaryEditor = toBytes(m_ui->binaryPath->text());
+    options.tools.textEditor = toBytes(m_ui->textPath->text());
+    options.tools.comparisonProgram = toBytes(m_ui->comparisonPath->text());
 }
 
 void EditorPage::PickProgram(QLineEdit& path, const QString& title) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "engine/ToolPaths.h"
 #include "desktop/main/OptionsPage.h"
 
 #include <functional>
@@ -32,16 +31,16 @@ public:
     explicit EditorPage(QWidget* parent = nullptr);
     ~EditorPage() override;
 
-    void setPaths(const ToolPaths& paths);
-    /// The paths as of the last apply(); before any, as set.
-    ToolPaths paths() const { return m_paths; }
+    /// Shows the three programs' paths.
+    void load(const OptionsState& options) override;
+    /// The three paths as typed or picked.
+    void store(OptionsState& options) const override;
 
     /// Asks for a program file under `title`, starting at `current`; empty when cancelled.
     /// By default an open-file dialog for existing files.
     using ProgramPicker = std::function<QString(const QString& title, const QString& current)>;
     void setProgramPicker(ProgramPicker picker) { m_pickProgram = std::move(picker); }
 
-    void apply() override;
     QString helpTopic() const override { return QStringLiteral("option3.htm"); }
 
 private:
@@ -49,7 +48,6 @@ private:
     void PickProgram(QLineEdit& path, const QString& title);
 
     std::unique_ptr<Ui::EditorPage> m_ui;
-    ToolPaths m_paths;
     ProgramPicker m_pickProgram;
 };
 

@@ -1,6 +1,7 @@
 #include "desktop/main/HistoryPage.h"
 
 #include "platform/qt/ByteText.h"
+#include "desktop/main/OptionsState.h"
 #include "ui_HistoryPage.h"
 
 namespace ryk {
@@ -21,21 +22,16 @@ HistoryPage::HistoryPage(QWidget* parent)
 
 HistoryPage::~HistoryPage() = default;
 
-void HistoryPage::loadHistories(const Histories& from) {
-    m_edited = from;
-    m_committed = from;
+void HistoryPage::load(const OptionsState& options) {
+    m_edited = options.histories;
     m_kind = 0;
     const QSignalBlocker quiet(m_ui->kindCombo);
     m_ui->kindCombo->setCurrentIndex(0);
     showList(-1);
 }
 
-void HistoryPage::storeHistories(Histories& into) const {
-    into = m_committed;
-}
-
-void HistoryPage::apply() {
-    m_committed = m_edited;
+void HistoryPage::store(OptionsState& options) const {
+    options.histories = m_edited;
 }
 
 void HistoryPage::onKindChanged(int kind) {

@@ -32,12 +32,10 @@ public:
     explicit HistoryPage(QWidget* parent = nullptr);
     ~HistoryPage() override;
 
-    /// Starts editing a copy of `from`, showing the source directories.
-    void loadHistories(const Histories& from);
-    /// The five histories as of the last apply(); before any, as loaded.
-    void storeHistories(Histories& into) const;
-
-    void apply() override;
+    /// Starts editing a copy of the histories, showing the source directories.
+    void load(const OptionsState& options) override;
+    /// The five histories as edited.
+    void store(OptionsState& options) const override;
     QString helpTopic() const override { return QStringLiteral("option2.htm"); }
 
 private:
@@ -56,7 +54,6 @@ private:
 
     std::unique_ptr<Ui::HistoryPage> m_ui;
     Histories m_edited;
-    Histories m_committed;
     int m_kind = 0;
 };
 

@@ -9,13 +9,11 @@
 #include "desktop/results/RowImages.h"
 #include "desktop/main/AboutWindow.h"
 #include "desktop/main/Controls.h"
-#include "desktop/main/EditorPage.h"
 #include "desktop/main/HelpWindow.h"
 #include "desktop/main/HistoryComboBox.h"
-#include "desktop/main/HistoryPage.h"
 #include "app/ModeRules.h"
 #include "desktop/main/OptionsSheet.h"
-#include "desktop/main/SearchPage.h"
+#include "desktop/main/OptionsState.h"
 #include "ui_MainWindow.h"
 
 #include <QKeyEvent>
@@ -262,32 +260,38 @@ void MainWindow::OnOptions() {
     takeControlValues();
     OptionsSheet sheet(m_job.mode, this);
     sheet.setHelpHandler([&sheet](const QString& topic) { HelpWindow::open(topic, &sheet); });
-    sheet.searchPage().LoadValues(m_job.flags, m_job.afterDate);
-    sheet.searchPage().setExplorerChecked(m_job.explorerStyle);
-    sheet.editorPage().setPaths({m_settings.editorPath(SettingsSection::BinaryEditor),
-                                 m_settings.editorPath(SettingsSection::TextEditor),
-                                 m_settings.editorPath(SettingsSection::Windiff)});
-    Histories histories;
-    for (size_t i = 0; i < kHistoryKindCount; ++i)
-        histories[i] = box(static_cast<HistoryKind>(i)).history();
-    sheet.historyPage().loadHistories(histories);
-    if (m_runOptionsSheet(sheet) != QDialog::Accepted)
-        return;
+    sheet.load(options());
+    if (m_runOptionsSheet(sheet) == QDialog::Accepted)
+        takeOptions(sheet.options());
+}
 
-    m_job.explorerStyle = sheet.searchPage().explorerChecked();
-    sheet.searchPage().StoreValues(m_job.flags, m_job.afterDate);
-    sheet.historyPage().storeHistories(histories);
+OptionsState MainWindow::options() const {
+    OptionsState options;
+    options.flags = m_job.flags;
+    options.afterDate = m_job.afterDate;
+    options.explorerStyle = m_job.explorerStyle;
+    for (size_t i = 0; i < kHistoryKindCount; ++i)
+        options.histories[i] = box(static_cast<HistoryKind>(i)).history();
+    options.tools = {m_settings.editorPath(SettingsSection::BinaryEditor),
+                     m_settings.editorPath(SettingsSection::TextEditor),
+                     m_settings.editorPath(SettingsSection::Windiff)};
+    return options;
+}
+
+void MainWindow::takeOptions(const OptionsState& options) {
+    m_job.flags = options.flags;
+    m_job.afterDate = options.afterDate;
+    m_job.explorerStyle = options.explorerStyle;
     for (size_t i = 0; i < kHistoryKindCount; ++i) {
         // The lists change; what the user typed stays.
         HistoryComboBox& input = box(static_cast<HistoryKind>(i));
         const QString text = input.currentText();
-        input.setHistory(histories[i]);
+        input.setHistory(options.histories[i]);
         input.setEditText(text);
     }
-    const ToolPaths tools = sheet.editorPage().paths();
-    m_settings.setEditorPath(SettingsSection::BinaryEditor, tools.binaryEditor);
-    m_settings.setEditorPath(SettingsSection::TextEditor, tools.textEditor);
-    m_settings.setEditorPath(SettingsSection::Windiff, tools.comparisonProgram);
+    m_settings.setEditorPath(SettingsSection::BinaryEditor, options.tools.binaryEditor);
+    m_settings.setEditorPath(SettingsSection::TextEditor, options.tools.textEditor);
+    m_settings.setEditorPath(SettingsSection::Windiff, options.tools.comparisonProgram);
 }
 
 } // namespace ryk

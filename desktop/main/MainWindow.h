@@ -16,6 +16,7 @@ namespace ryk {
 
 class HistoryComboBox;
 class OptionsSheet;
+struct OptionsState;
 class ResultWindow;
 class SettingsFile;
 
@@ -73,6 +74,10 @@ private:
     void setUpMenu();
     void setUpAccessibleNames();
     void browseInto(HistoryComboBox& box, const QString& title);
+    /// What the options sheet edits: the job's search options, the histories and the programs.
+    OptionsState options() const;
+    /// Takes the options the sheet ended with OK on into the job, the histories and the settings.
+    void takeOptions(const OptionsState& options);
 
     std::unique_ptr<Ui::MainWindow> m_ui;
     Platform m_platform;

@@ -7,14 +7,18 @@
 
 namespace ryk {
 
-/// A page of the options sheet. It works on copies: what the user changes reaches the values
-/// the page hands back only when the sheet ends with OK and calls apply().
+struct OptionsState;
+
+/// A page of the options sheet: it shows its own part of the options the sheet edits, and
+/// writes what the user made of it back into that part when the sheet ends with OK.
 class OptionsPage : public QWidget {
 public:
     using QWidget::QWidget;
 
-    /// Takes the controls' values as the page's result (the sheet's OK).
-    virtual void apply() = 0;
+    /// Shows the page's part of `options` in its controls.
+    virtual void load(const OptionsState& options) = 0;
+    /// Puts the controls' values into the page's part of `options` (the sheet's OK).
+    virtual void store(OptionsState& options) const = 0;
     /// The help topic that explains the page ("option.htm", ...).
     virtual QString helpTopic() const = 0;
 

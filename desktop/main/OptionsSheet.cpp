@@ -37,13 +37,22 @@ OptionsSheet::OptionsSheet(TransferMode mode, QWidget* parent)
     help->setShortcutContext(Qt::WindowShortcut);
     addAction(help);
     connect(help, &QAction::triggered, this, &OptionsSheet::ShowOptionHelp);
+    // Until the caller loads its options, the date pickers show the present.
+    m_options.afterDate = DateTime::now();
+    load(m_options);
 }
 
 OptionsSheet::~OptionsSheet() = default;
 
-void OptionsSheet::accept() {
+void OptionsSheet::load(const OptionsState& options) {
+    m_options = options;
     for (OptionsPage* page : m_pages)
-        page->apply();
+        page->load(m_options);
+}
+
+void OptionsSheet::accept() {
+    for (const OptionsPage* page : m_pages)
+        page->store(m_options);
     QDialog::accept();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/JobSettings.h"
+#include "desktop/main/OptionsState.h"
 
 #include <QDialog>
 #include <array>
@@ -17,8 +18,8 @@ class OptionsPage;
 class SearchPage;
 
 /// The "Rykmere - option" sheet: the search options, the histories and the external programs
-/// on three tabs. The caller fills the pages before running it and reads them back after OK;
-/// the pages keep their loaded values on Cancel.
+/// on three tabs. It works on a copy of the options the caller loads; each page shows its part
+/// and, on OK, writes the user's changes back into it. Cancel leaves the copy as loaded.
 class OptionsSheet : public QDialog {
     Q_OBJECT
 public:
@@ -31,11 +32,16 @@ public:
     EditorPage& editorPage() const { return *m_editorPage; }
     QTabWidget& tabs() const { return *m_tabs; }
 
+    /// Shows `options` on the pages.
+    void load(const OptionsState& options);
+    /// The options as of OK; before it, and after Cancel, as loaded.
+    const OptionsState& options() const { return m_options; }
+
     /// Shows a help topic (the application's help window).
     using HelpHandler = std::function<void(const QString& topic)>;
     void setHelpHandler(HelpHandler handler) { m_showHelp = std::move(handler); }
 
-    /// Every page takes its controls' values, then the sheet closes with OK.
+    /// Every page stores its controls' values into the options, then the sheet closes with OK.
     void accept() override;
     /// The help topic of the page on show; nothing without a handler.
     void ShowOptionHelp();
@@ -48,6 +54,7 @@ private:
     QTabWidget* m_tabs;
     QDialogButtonBox* m_buttons;
     HelpHandler m_showHelp;
+    OptionsState m_options;
 };
 
 } // namespace ryk

@@ -1,5 +1,6 @@
 #include "desktop/main/SearchPage.h"
 
+#include "desktop/main/OptionsState.h"
 #include "ui_SearchPage.h"
 
 #include <QAbstractButton>
@@ -37,38 +38,26 @@ SearchPage::SearchPage(TransferMode mode, QWidget* parent)
     const int room = fontMetrics().horizontalAdvance(QLatin1Char('0'));
     for (QWidget* picker : {control(kAfterDayPicker), control(kAfterTimePicker)})
         picker->setMinimumWidth(picker->sizeHint().width() + room);
-    LoadValues(m_flags, m_afterDate);
+    showOptions();
 }
 
 SearchPage::~SearchPage() = default;
 
-void SearchPage::LoadValues(const OptionFlags& flags, const DateTime& afterDate) {
-    m_flags = flags;
-    m_afterDate = afterDate;
-    m_options.load(flags);
-    const LocalFields fields = fieldsOf(afterDate);
+void SearchPage::load(const OptionsState& options) {
+    m_options.load(options.flags);
+    m_options.setExplorerChecked(options.explorerStyle);
+    const LocalFields fields = fieldsOf(options.afterDate);
     m_ui->afterDayPicker->setDate(QDate(fields.year, fields.month, fields.day));
     m_ui->afterTimePicker->setTime(QTime(fields.hour, fields.minute, fields.second));
     showOptions();
 }
 
-void SearchPage::StoreValues(OptionFlags& flags, DateTime& afterDate) const {
-    flags = m_flags;
-    afterDate = m_afterDate;
-}
-
-void SearchPage::setExplorerChecked(bool checked) {
-    m_explorer = checked;
-    m_options.setExplorerChecked(checked);
-    showOptions();
-}
-
-void SearchPage::apply() {
-    m_flags = m_options.store();
-    m_explorer = m_options.explorerChecked();
+void SearchPage::store(OptionsState& options) const {
+    options.flags = m_options.store();
+    options.explorerStyle = m_options.explorerChecked();
     const QDate day = m_ui->afterDayPicker->date();
     const QTime time = m_ui->afterTimePicker->time();
-    m_afterDate = DateTime::fromLocalFields(
+    options.afterDate = DateTime::fromLocalFields(
         LocalFields{day.year(), day.month(), day.day(), time.hour(), time.minute(), time.second()});
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "engine/DateTime.h"
 #include "engine/JobSettings.h"
 #include "desktop/main/OptionsPage.h"
 #include "app/SearchOptions.h"
@@ -22,17 +21,11 @@ public:
     explicit SearchPage(TransferMode mode, QWidget* parent = nullptr);
     ~SearchPage() override;
 
-    /// Shows `flags` for the mode, the date of `afterDate` in the date picker and its time of
-    /// day in the time picker.
-    void LoadValues(const OptionFlags& flags, const DateTime& afterDate);
-    /// The flag block, marks kept, and the date as of the last apply(); before any, as loaded.
-    void StoreValues(OptionFlags& flags, DateTime& afterDate) const;
-
-    void setExplorerChecked(bool checked);
-    /// Explorer style as of the last apply().
-    bool explorerChecked() const { return m_explorer; }
-
-    void apply() override;
+    /// Shows the flags for the mode with Explorer style, the date of the options' date in the
+    /// date picker and its time of day in the time picker.
+    void load(const OptionsState& options) override;
+    /// The flag block (marks kept), Explorer style and the pickers' date and time.
+    void store(OptionsState& options) const override;
     QString helpTopic() const override { return QStringLiteral("option.htm"); }
 
 private:
@@ -42,9 +35,6 @@ private:
 
     std::unique_ptr<Ui::SearchPage> m_ui;
     SearchOptions m_options;
-    OptionFlags m_flags;
-    DateTime m_afterDate = DateTime::now();
-    bool m_explorer = false;
 };
 
 } // namespace ryk

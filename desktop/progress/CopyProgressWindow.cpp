@@ -89,8 +89,8 @@ void CopyProgressWindow::entryStarting(const OperationEntry& entry) {
     showOverall(Redraw::WhenDue);
 }
 
-void CopyProgressWindow::entryFinished(const OperationEntry& entry, RowOverlay overlay) {
-    m_tally.entryFinished(entry, overlay);
+void CopyProgressWindow::entryFinished(const OperationEntry& entry, EntryOutcome outcome) {
+    m_tally.entryFinished(entry, outcome);
     showOverall(Redraw::WhenDue);
 }
 

@@ -37,7 +37,7 @@ public:
     void beginRun(const RunProgressCounts& totals);
     /// The run's reports, which move the overall lines on.
     void entryStarting(const OperationEntry& entry);
-    void entryFinished(const OperationEntry& entry, RowOverlay overlay);
+    void entryFinished(const OperationEntry& entry, EntryOutcome outcome);
 
     QString sourceText() const;
     QString targetText() const;

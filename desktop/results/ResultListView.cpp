@@ -1,16 +1,22 @@
 #include "desktop/results/ResultListView.h"
 
 #include "desktop/progress/CompactPath.h"
+#include "desktop/results/OperationTableModel.h"
 
 #include <QHeaderView>
 #include <QPaintEvent>
 #include <QScrollBar>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
+#include <algorithm>
 
 namespace ryk {
 
 namespace {
+
+/// Share of the list's width a path column may take when fitted to its contents, so that a
+/// long source path never pushes the target column out of sight.
+constexpr double kMaxPathColumnShare = 0.45;
 
 /// A cell draws no focus frame of its own: the view draws one round the current row.
 class RowDelegate : public CompactPathDelegate {
@@ -30,6 +36,30 @@ public:
 ResultListView::ResultListView(QWidget* parent) : QTableView(parent) {
     setItemDelegate(new RowDelegate(this));
     setTextElideMode(Qt::ElideNone);
+}
+
+void ResultListView::followRow(int row) {
+    const QModelIndex cell = model() ? model()->index(row, 0) : QModelIndex();
+    if (!cell.isValid() || viewport()->rect().contains(visualRect(cell)))
+        return;
+    // The rows at their new places are drawn whole, in one piece: the rows moved on the screen
+    // and the cells drawn after them would reach it apart, and for a moment show one row's mark
+    // beside another row's paths.
+    viewport()->setUpdatesEnabled(false);
+    scrollTo(cell, PositionAtCenter);
+    viewport()->setUpdatesEnabled(true);
+}
+
+void ResultListView::fitColumns() {
+    if (!model())
+        return;
+    // The viewport itself takes its size only when first shown.
+    const int maxPathWidth = static_cast<int>(maximumViewportSize().width() * kMaxPathColumnShare);
+    for (int column = 0; column + 1 < model()->columnCount(); ++column) {
+        resizeColumnToContents(column);
+        if (column != OperationTableModel::ActionColumn)
+            setColumnWidth(column, std::min(columnWidth(column), maxPathWidth));
+    }
 }
 
 QModelIndex ResultListView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {

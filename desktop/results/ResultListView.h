@@ -12,6 +12,13 @@ class ResultListView : public QTableView {
 public:
     explicit ResultListView(QWidget* parent = nullptr);
 
+    /// Brings `row` back into view when it has left it, scrolled to the middle, so that a list
+    /// that follows a run moves by half a page rather than by a row per entry.
+    void followRow(int row);
+    /// Fits the columns to their contents, but lets the last one take the rest of the width
+    /// (and shorten its paths) rather than push the list sideways.
+    void fitColumns();
+
 protected:
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void paintEvent(QPaintEvent* event) override;

@@ -7,6 +7,7 @@
 #include "desktop/progress/CopyProgressWindow.h"
 #include "desktop/progress/SearchWindow.h"
 #include "platform/qt/ByteText.h"
+#include "desktop/results/BusyScope.h"
 #include "desktop/results/OperationTableModel.h"
 #include "desktop/results/RowImages.h"
 #include "ui_ResultWindow.h"
@@ -15,10 +16,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QWindow>
@@ -30,15 +29,9 @@ namespace ryk {
 
 namespace {
 
-/// Share of the list's width a path column may take when fitted to its contents, so that a
-/// long source path never pushes the target column out of sight.
-constexpr double kMaxPathColumnShare = 0.45;
-
 const QSize kMinimumSize(384, 300);
 
-/// A run of small files starts hundreds of entries a second; the rows' marks, the status line
-/// and the scroll position follow at most this often (the first entry at once), since
-/// repainting them for every entry would take longer than copying the files.
+/// How often the rows' marks, the status line and the scroll position follow a run.
 constexpr std::chrono::milliseconds kRunProgressInterval(100);
 
 } // namespace
@@ -47,9 +40,11 @@ ResultWindow::ResultWindow(std::unique_ptr<TransferJob> job,
                            std::unique_ptr<SearchWindow> searchWindow, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::ResultWindow>()),
       m_searchWindow(std::move(searchWindow)), m_job(std::move(job)),
-      m_model(new OperationTableModel(m_job->list(), m_job->job().mode, this)),
-      m_statusIcon(new QLabel(this)), m_statusText(new QLabel(this)),
-      m_programIcon(RowImages::programIcon()) {
+      m_model(new OperationTableModel(m_job->list(), m_job->job().mode, this)), m_statusLine(this),
+      m_programIcon(RowImages::programIcon()),
+      m_runProgress(
+          kRunProgressInterval, [this](const auto& marks) { m_model->setOverlays(marks); },
+          [this](size_t row, const QString& statusText) { showRunEntry(row, statusText); }) {
     m_ui->setupUi(this);
     // No minimise or maximise: the window ends through its own close button or Escape. The
     // close hint must stay: a window manager that is told of no function at all offers all.
@@ -60,11 +55,7 @@ ResultWindow::ResultWindow(std::unique_ptr<TransferJob> job,
     setUpView();
     setUpKeys();
 
-    m_statusText->setTextFormat(Qt::PlainText);
-    // A long summary is cut at the window's edge rather than widening the window.
-    m_statusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    m_ui->statusBar->addWidget(m_statusIcon);
-    m_ui->statusBar->addWidget(m_statusText, 1);
+    m_statusLine.addTo(*m_ui->statusBar);
 
     connect(m_ui->runButton, &QPushButton::clicked, this, &ResultWindow::runList);
     connect(m_ui->closeButton, &QPushButton::clicked, this, &ResultWindow::reject);
@@ -72,11 +63,7 @@ ResultWindow::ResultWindow(std::unique_ptr<TransferJob> job,
     connect(m_ui->attributeButton, &QPushButton::clicked, this,
             &ResultWindow::requestAttributeChange);
 
-    m_progressTimer.setSingleShot(true);
-    m_progressTimer.setInterval(kRunProgressInterval);
-    connect(&m_progressTimer, &QTimer::timeout, this, &ResultWindow::showRunProgress);
-
-    setStatus(QStringLiteral("Bar Initialized."), QIcon());
+    m_statusLine.show(QStringLiteral("Bar Initialized."), QIcon());
     // The search window still shows the plan: the fill follows on in it, and only then does it
     // move over to this window, which is still hidden.
     m_searchWindow->begin(QStringLiteral("リストに登録中..."),
@@ -284,7 +271,7 @@ QTableView* ResultWindow::view() const {
 }
 
 QString ResultWindow::statusText() const {
-    return m_statusText->text();
+    return m_statusLine.text();
 }
 
 void ResultWindow::fillList() {
@@ -296,35 +283,17 @@ void ResultWindow::fillList() {
         m_ui->runButton->setEnabled(false);
         makeCloseDefault();
     }
-    // Fit the columns to their contents, but let the last one take the rest of the width (and
-    // shorten its paths) rather than push the list sideways.
+    // The list takes its width from the window's layout before its columns are fitted to it.
     if (QLayout* layout = this->layout())
         layout->activate();
-    QTableView* view = m_ui->listView;
-    // The viewport itself takes its size only when first shown.
-    const int maxPathWidth =
-        static_cast<int>(view->maximumViewportSize().width() * kMaxPathColumnShare);
-    for (int column = 0; column + 1 < m_model->columnCount(); ++column) {
-        view->resizeColumnToContents(column);
-        if (column != OperationTableModel::ActionColumn)
-            view->setColumnWidth(column, std::min(view->columnWidth(column), maxPathWidth));
-    }
+    m_ui->listView->fitColumns();
     m_ui->removeButton->setEnabled(false);
     m_ui->attributeButton->setEnabled(m_model->rowCount() > 0);
     showSummary();
 }
 
 void ResultWindow::showSummary() {
-    setStatus(fromBytes(summaryText(*m_job, m_model->totals())), m_programIcon);
-}
-
-void ResultWindow::setStatus(const QString& text, const QIcon& icon) {
-    // A run of files of one kind shows the same icon line after line.
-    if (icon.cacheKey() != m_statusIconKey || icon.isNull()) {
-        m_statusIcon->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(16, 16));
-        m_statusIconKey = icon.cacheKey();
-    }
-    m_statusText->setText(text);
+    m_statusLine.show(fromBytes(summaryText(*m_job, m_model->totals())), m_programIcon);
 }
 
 void ResultWindow::setButtonsEnabled(bool enabled) {
@@ -341,80 +310,55 @@ void ResultWindow::makeCloseDefault() {
 void ResultWindow::runList() {
     if (m_busy)
         return;
-    m_busy = true;
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    setButtonsEnabled(false);
-    m_ui->statusBar->clearMessage(); // the run's own lines show
-    RunSummary summary;
     {
-        CopyProgressWindow progress(this);
-        progress.beginRun(plannedRunCounts(m_job->list()));
-        m_copyProgress = &progress;
-        summary = m_job->OnOK(*this, progress);
-        m_copyProgress = nullptr;
+        const BusyScope busy(m_busy, BusyScope::Cursor::Wait);
+        setButtonsEnabled(false);
+        m_ui->statusBar->clearMessage(); // the run's own lines show
+        RunSummary summary;
+        {
+            CopyProgressWindow progress(this);
+            progress.beginRun(plannedRunCounts(m_job->list()));
+            m_copyProgress = &progress;
+            summary = m_job->OnOK(*this, progress);
+            m_copyProgress = nullptr;
+        }
+        m_runProgress.showNow(); // the list ends scrolled to the last entry carried out
+        setButtonsEnabled(true);
+        // A stopped run says so, and how much is left, rather than that it is complete.
+        const std::string result =
+            summary.complete ? runFinishedText(summary.errors)
+                             : runStoppedText(summary.errors, pendingActionCount(m_job->list()));
+        m_statusLine.show(fromBytes(result), m_programIcon);
+        if (summary.complete) {
+            m_ui->runButton->setEnabled(false);
+            m_ui->removeButton->setEnabled(false);
+            makeCloseDefault();
+        }
     }
-    m_progressTimer.stop();
-    showRunProgress(); // the list ends scrolled to the last entry carried out
-    setButtonsEnabled(true);
-    // A stopped run says so, and how much is left, rather than that it is complete.
-    setStatus(fromBytes(summary.complete
-                           ? runFinishedText(summary.errors)
-                           : runStoppedText(summary.errors, pendingActionCount(m_job->list()))),
-              m_programIcon);
-    if (summary.complete) {
-        m_ui->runButton->setEnabled(false);
-        m_ui->removeButton->setEnabled(false);
-        makeCloseDefault();
-    }
-    QGuiApplication::restoreOverrideCursor();
-    m_busy = false;
     showCurrentRowProblem(); // the row under the cursor may have failed meanwhile
 }
 
 void ResultWindow::entryStarting(size_t row, const OperationEntry& entry,
                                  const std::string& statusText) {
-    m_pendingMarks.emplace_back(row, RowOverlay::Running);
-    m_progressRow = row;
-    m_progressText = fromBytes(statusText);
-    m_progressPending = true;
     if (m_copyProgress)
         m_copyProgress->entryStarting(entry);
     // A file the copy window will show is long enough for the status line to keep up with.
-    if (!m_progressTimer.isActive() || (copiesData(entry.command) && entry.source.size > kCopyChunkBytes))
-        showRunProgress();
+    const bool shownByCopyWindow = copiesData(entry.command) && entry.source.size > kCopyChunkBytes;
+    m_runProgress.entryStarting(row, fromBytes(statusText),
+                                shownByCopyWindow ? RunProgressThrottle::Show::Now
+                                                  : RunProgressThrottle::Show::WhenDue);
 }
 
-void ResultWindow::showRunProgress() {
-    if (!m_pendingMarks.empty()) {
-        m_model->setOverlays(m_pendingMarks);
-        m_pendingMarks.clear();
-    }
-    if (!m_progressPending)
-        return;
-    m_progressPending = false;
-    // Scrolling by half a page when the row leaves the view, not by one row per entry, spares
-    // a repaint of the whole list for every entry.
-    QTableView* view = m_ui->listView;
-    const QModelIndex cell =
-        m_model->index(static_cast<int>(m_progressRow), OperationTableModel::ActionColumn);
-    if (!view->viewport()->rect().contains(view->visualRect(cell))) {
-        // The rows at their new places are drawn whole, in one piece: the rows moved on the
-        // screen and the cells drawn after them would reach it apart, and for a moment show one
-        // row's mark beside another row's paths.
-        QWidget* rows = view->viewport();
-        rows->setUpdatesEnabled(false);
-        view->scrollTo(cell, QAbstractItemView::PositionAtCenter);
-        rows->setUpdatesEnabled(true);
-    }
-    if (const OperationEntry* entry = m_job->list().at(m_progressRow))
-        setStatus(m_progressText, m_fileIcons.icon(*entry));
-    m_progressTimer.start();
+void ResultWindow::showRunEntry(size_t row, const QString& statusText) {
+    m_ui->listView->followRow(static_cast<int>(row));
+    if (const OperationEntry* entry = m_job->list().at(row))
+        m_statusLine.show(statusText, m_fileIcons.icon(*entry));
 }
 
-void ResultWindow::entryFinished(size_t row, const OperationEntry& entry, RowOverlay overlay) {
-    m_pendingMarks.emplace_back(row, overlay);
+void ResultWindow::entryFinished(size_t row, const OperationEntry& entry, EntryOutcome outcome) {
+    m_runProgress.entryFinished(row, overlayFor(outcome));
     if (m_copyProgress)
-        m_copyProgress->entryFinished(entry, overlay);
+        m_copyProgress->entryFinished(entry, outcome);
 }
 
 void ResultWindow::removeSelectedRows() {
@@ -425,8 +369,7 @@ void ResultWindow::removeSelectedRows() {
         return;
     const std::vector<int> rows(selected.begin(), selected.end());
 
-    m_busy = true;
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const BusyScope busy(m_busy, BusyScope::Cursor::Wait);
     m_ui->listView->setUpdatesEnabled(false);
     m_searchWindow->begin(QStringLiteral("選択アイテムを削除中..."),
                           QStringLiteral("お待ちください..."));
@@ -435,29 +378,28 @@ void ResultWindow::removeSelectedRows() {
     m_ui->listView->setUpdatesEnabled(true);
     m_searchWindow->end();
     showSummary();
-    QGuiApplication::restoreOverrideCursor();
-    m_busy = false;
 }
 
 void ResultWindow::reject() {
     // Closing waits for a run to end; Escape stops the run first.
     if (m_busy)
         return;
-    m_busy = true;
-    hide();
-    m_searchWindow->begin(QStringLiteral("リストから削除中..."),
-                          QStringLiteral("お待ちください..."));
-    m_ui->listView->setUpdatesEnabled(false);
-    m_model->clear([this](size_t left, size_t) {
-        m_searchWindow->showDetail(QStringLiteral("残り %1").arg(left));
-    });
-    m_searchWindow->setHeading(QStringLiteral("ポインタリストを削除中..."));
-    m_searchWindow->showDetail(QString());
-    m_ui->listView->setUpdatesEnabled(true);
-    m_searchWindow->end();
-    m_ui->statusBar->hide();
-    m_job->setFocusControl(kFocusNone);
-    m_busy = false;
+    {
+        const BusyScope busy(m_busy, BusyScope::Cursor::Unchanged);
+        hide();
+        m_searchWindow->begin(QStringLiteral("リストから削除中..."),
+                              QStringLiteral("お待ちください..."));
+        m_ui->listView->setUpdatesEnabled(false);
+        m_model->clear([this](size_t left, size_t) {
+            m_searchWindow->showDetail(QStringLiteral("残り %1").arg(left));
+        });
+        m_searchWindow->setHeading(QStringLiteral("ポインタリストを削除中..."));
+        m_searchWindow->showDetail(QString());
+        m_ui->listView->setUpdatesEnabled(true);
+        m_searchWindow->end();
+        m_ui->statusBar->hide();
+        m_job->setFocusControl(kFocusNone);
+    }
     QDialog::reject();
 }
 

@@ -3,16 +3,15 @@
 #include "engine/RunObserver.h"
 #include "desktop/results/OperationTableModel.h"
 #include "desktop/results/RowImages.h"
+#include "desktop/results/RunProgressThrottle.h"
+#include "desktop/results/StatusLine.h"
 
 #include <QDialog>
 #include <QIcon>
 #include <QList>
-#include <QTimer>
 #include <memory>
-#include <vector>
 
 class QCloseEvent;
-class QLabel;
 class QTableView;
 
 namespace Ui {
@@ -81,7 +80,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void entryStarting(size_t row, const OperationEntry& entry,
                        const std::string& statusText) override;
-    void entryFinished(size_t row, const OperationEntry& entry, RowOverlay overlay) override;
+    void entryFinished(size_t row, const OperationEntry& entry, EntryOutcome outcome) override;
 
 private:
     void setUpView();
@@ -97,30 +96,19 @@ private:
     /// The selected rows, ascending.
     QList<int> selectedRows() const;
     void showSummary();
-    void setStatus(const QString& text, const QIcon& icon);
     void setButtonsEnabled(bool enabled);
-    /// Gives the rows the marks the run has reached and shows the latest entry's status line
-    /// and row, if not shown yet.
-    void showRunProgress();
+    /// Shows the run's latest entry: its status line, and its row scrolled into view.
+    void showRunEntry(size_t row, const QString& statusText);
     void makeCloseDefault();
 
     std::unique_ptr<Ui::ResultWindow> m_ui;
     std::unique_ptr<SearchWindow> m_searchWindow;
     std::unique_ptr<TransferJob> m_job;
     OperationTableModel* m_model;
-    QLabel* m_statusIcon;
-    QLabel* m_statusText;
-    /// The icon the status line shows (QIcon::cacheKey).
-    qint64 m_statusIconKey = 0;
+    StatusLine m_statusLine;
     QIcon m_programIcon;
     FileIcons m_fileIcons;
-    QTimer m_progressTimer;
-    size_t m_progressRow = 0;
-    QString m_progressText;
-    bool m_progressPending = false;
-    /// The marks the run has given rows since the list last showed them: a run of small files
-    /// reaches thousands of rows a second, and the list follows it with the status line.
-    std::vector<OperationTableModel::RowMark> m_pendingMarks;
+    RunProgressThrottle m_runProgress;
     /// The copy window of the run under way; null between runs.
     CopyProgressWindow* m_copyProgress = nullptr;
     /// Set while a step runs that the window's own controls must not interrupt.

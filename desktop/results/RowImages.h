@@ -9,8 +9,27 @@
 #include <QMimeDatabase>
 #include <QPixmap>
 #include <array>
+#include <cstdint>
 
 namespace ryk {
+
+/// The mark a row carries for its entry's run state; it picks the image drawn over the row's.
+enum class RowOverlay : int32_t { None = 0, Failed = 1, Done = 2, Running = 3, Batch = 4 };
+
+/// The mark of a row whose entry came to `outcome`.
+constexpr RowOverlay overlayFor(EntryOutcome outcome) {
+    switch (outcome) {
+    case EntryOutcome::Done:
+        return RowOverlay::Done;
+    case EntryOutcome::Failed:
+        return RowOverlay::Failed;
+    case EntryOutcome::Deferred:
+        return RowOverlay::Batch;
+    case EntryOutcome::NoAction:
+        break;
+    }
+    return RowOverlay::None;
+}
 
 /// The row images of the result list, drawn once: one per command, and each of them with each
 /// run mark (failed, done, running, handed to the batch) drawn over it.

@@ -32,14 +32,14 @@ void TerminalRunProgress::entryStarting(size_t row, const OperationEntry& entry,
 }
 
 void TerminalRunProgress::entryFinished(size_t row, const OperationEntry& entry,
-                                        RowOverlay overlay) {
-    m_tally.entryFinished(entry, overlay);
+                                        EntryOutcome outcome) {
+    m_tally.entryFinished(entry, outcome);
     if (m_outcomeLines == OutcomeLines::OnTerminal) {
         erase();
-        m_observer.entryFinished(row, entry, overlay);
+        m_observer.entryFinished(row, entry, outcome);
         restore();
     } else {
-        m_observer.entryFinished(row, entry, overlay);
+        m_observer.entryFinished(row, entry, outcome);
     }
     update();
 }

@@ -40,7 +40,7 @@ public:
 
     void entryStarting(size_t row, const OperationEntry& entry,
                        const std::string& statusText) override;
-    void entryFinished(size_t row, const OperationEntry& entry, RowOverlay overlay) override;
+    void entryFinished(size_t row, const OperationEntry& entry, EntryOutcome outcome) override;
 
     void showSourcePath(const std::string& path) override { m_sink.showSourcePath(path); }
     void showTargetPath(const std::string& path) override { m_sink.showTargetPath(path); }

@@ -119,24 +119,23 @@ class ConsoleRunObserver : public RunObserver {
 public:
     explicit ConsoleRunObserver(Output& output) : m_output(output) {}
     void entryStarting(size_t, const OperationEntry&, const std::string&) override {}
-    void entryFinished(size_t, const OperationEntry& entry, RowOverlay overlay) override {
+    void entryFinished(size_t, const OperationEntry& entry, EntryOutcome outcome) override {
         const char* mark = "";
-        switch (overlay) {
-        case RowOverlay::Done:
+        switch (outcome) {
+        case EntryOutcome::Done:
             mark = "done";
             break;
-        case RowOverlay::Failed:
+        case EntryOutcome::Failed:
             mark = "failed";
             break;
-        case RowOverlay::Batch:
+        case EntryOutcome::Deferred:
             return; // its outcome follows when the batch has run
-        case RowOverlay::None:
-        case RowOverlay::Running:
+        case EntryOutcome::NoAction:
             mark = entry.state == kStatePending ? "pending" : "skipped";
             break;
         }
         std::string line = std::string("[") + mark + "] " + clipboardLine(entry);
-        if (overlay == RowOverlay::Failed)
+        if (outcome == EntryOutcome::Failed)
             line += " (" + errorText(static_cast<int>(entry.lastError)) + ")";
         // On a terminal each line shows as it comes; a pipe gets whole blocks.
         m_output.line(line);

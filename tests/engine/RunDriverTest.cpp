@@ -13,15 +13,20 @@
 namespace ryk {
 namespace {
 
-/// Records what the rows of a run show.
+/// Records what a run reports of its rows: "0 start", then "0 done", "0 failed", "0 batch"
+/// or "0 nothing".
 class RecordingObserver : public RunObserver {
 public:
     void entryStarting(size_t row, const OperationEntry&, const std::string& text) override {
         events.push_back(std::to_string(row) + " start");
         lastText = text;
     }
-    void entryFinished(size_t row, const OperationEntry&, RowOverlay overlay) override {
-        events.push_back(std::to_string(row) + " " + std::to_string(static_cast<int>(overlay)));
+    void entryFinished(size_t row, const OperationEntry&, EntryOutcome outcome) override {
+        const char* word = outcome == EntryOutcome::Done       ? "done"
+                           : outcome == EntryOutcome::Failed   ? "failed"
+                           : outcome == EntryOutcome::Deferred ? "batch"
+                                                               : "nothing";
+        events.push_back(std::to_string(row) + " " + word);
     }
     std::vector<std::string> events;
     std::string lastText;
@@ -68,8 +73,8 @@ TEST_F(RunDriverTest, UpdateRunKeepsContentsTimesAndModesAndLeavesNothingToDo) {
     EXPECT_EQ(summary.errors, 0);
     EXPECT_TRUE(summary.complete);
     EXPECT_EQ(states(*job), (std::vector<int32_t>{1, 1, 1}));
-    EXPECT_EQ(observer.events,
-              (std::vector<std::string>{"0 start", "0 2", "1 start", "1 2", "2 start", "2 2"}));
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"0 start", "0 done", "1 start", "1 done",
+                                                         "2 start", "2 done"}));
     EXPECT_EQ(observer.lastText, "2 / 3 (Error=0) 中止はESCキーを押してください...");
 
     EXPECT_EQ(tmp.readFile("dst/a.txt"), "alpha");
@@ -103,7 +108,8 @@ TEST_F(RunDriverTest, SmallFilesCopiedSeveralAtOnceKeepTheListsOrderAndTheirOwnO
     std::vector<std::string> inOrder;
     for (size_t row = 0; row < 11; ++row) {
         inOrder.push_back(std::to_string(row) + " start");
-        inOrder.push_back(std::to_string(row) + (job->list().at(row)->state == 1 ? " 2" : " 1"));
+        inOrder.push_back(std::to_string(row) +
+                          (job->list().at(row)->state == 1 ? " done" : " failed"));
     }
     EXPECT_EQ(observer.events, inOrder);
     for (const auto& entry : job->list())
@@ -185,7 +191,7 @@ TEST_F(RunDriverTest, FindLinesStayPending) {
     const RunSummary summary = job->OnOK(observer, progress);
     EXPECT_TRUE(summary.complete);
     EXPECT_EQ(states(*job), (std::vector<int32_t>{-1}));
-    EXPECT_EQ(observer.events, (std::vector<std::string>{"0 start", "0 0"}));
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"0 start", "0 nothing"}));
 }
 
 TEST_F(RunDriverTest, BatchEntriesGetTheirOwnOutcomeAndDirectoriesWaitForThem) {
@@ -209,8 +215,8 @@ TEST_F(RunDriverTest, BatchEntriesGetTheirOwnOutcomeAndDirectoriesWaitForThem) {
     EXPECT_FALSE(std::filesystem::exists(tmp / "src/d"));
     EXPECT_TRUE(std::filesystem::exists(locked));
     // Rows show the batch mark first, then their own outcome once the batch ran.
-    EXPECT_EQ(observer.events[1], "0 4");
-    EXPECT_NE(std::find(observer.events.begin(), observer.events.end(), "0 1"),
+    EXPECT_EQ(observer.events[1], "0 batch");
+    EXPECT_NE(std::find(observer.events.begin(), observer.events.end(), "0 failed"),
               observer.events.end());
 }
 

@@ -76,14 +76,14 @@ TEST(RunProgress, TallyAddsTheCurrentFileToWhatIsFinished) {
     EXPECT_EQ(tally.counts().bytesDone, 400u);
     tally.setFilePosition(5000); // the file grew after planning
     EXPECT_EQ(tally.counts().bytesDone, 1000u);
-    tally.entryFinished(big, RowOverlay::Done);
+    tally.entryFinished(big, EntryOutcome::Done);
     EXPECT_EQ(tally.counts().entriesDone, 1u);
     EXPECT_EQ(tally.counts().bytesDone, 1000u);
 
     tally.entryStarting(batched);
-    tally.entryFinished(batched, RowOverlay::Batch);
+    tally.entryFinished(batched, EntryOutcome::Deferred);
     EXPECT_EQ(tally.counts().entriesDone, 1u) << "counted when the batch reports it";
-    tally.entryFinished(batched, RowOverlay::Done);
+    tally.entryFinished(batched, EntryOutcome::Done);
     EXPECT_EQ(tally.counts().entriesDone, 2u);
     EXPECT_EQ(tally.counts().bytesDone, 1300u);
     EXPECT_DOUBLE_EQ(runProgressShare(tally.counts()), 1.0);

@@ -16,7 +16,7 @@ class OutcomeWriter : public RunObserver {
 public:
     explicit OutcomeWriter(std::FILE* out) : m_out(out) {}
     void entryStarting(size_t, const OperationEntry&, const std::string&) override {}
-    void entryFinished(size_t row, const OperationEntry&, RowOverlay) override {
+    void entryFinished(size_t row, const OperationEntry&, EntryOutcome) override {
         std::fprintf(m_out, "[row %zu]\n", row);
     }
 
@@ -79,7 +79,7 @@ TEST_F(TerminalRunProgressTest, RedrawsAtMostTenTimesASecondAndStepsAsideForOutc
 
     // The outcome line goes where the progress line stood, which is put back below it.
     now = 0.2;
-    line.entryFinished(0, copy, RowOverlay::Done);
+    line.entryFinished(0, copy, EntryOutcome::Done);
     EXPECT_EQ(take(), erase + "[row 0]\n" + text(0, 1000, 0.15));
 
     now = 0.3;
@@ -87,13 +87,13 @@ TEST_F(TerminalRunProgressTest, RedrawsAtMostTenTimesASecondAndStepsAsideForOutc
     EXPECT_EQ(take(), erase + text(1, 1000, 0.3));
     // Handed to the batch: counted only when the batch reports its outcome.
     now = 0.45;
-    line.entryFinished(1, remove, RowOverlay::Batch);
+    line.entryFinished(1, remove, EntryOutcome::Deferred);
     EXPECT_EQ(take(), erase + "[row 1]\n" + text(1, 1000, 0.3) + erase + text(1, 1000, 0.45));
     now = 0.6;
-    line.entryFinished(2, find, RowOverlay::None); // a Find line: its bytes, but no entry
+    line.entryFinished(2, find, EntryOutcome::NoAction); // a Find line: its bytes, but no entry
     EXPECT_EQ(take(), erase + "[row 2]\n" + text(1, 1000, 0.45) + erase + text(1, 1500, 0.6));
     now = 0.8;
-    line.entryFinished(1, remove, RowOverlay::Done);
+    line.entryFinished(1, remove, EntryOutcome::Done);
     EXPECT_EQ(take(), erase + "[row 1]\n" + text(1, 1500, 0.6) + erase + text(2, 3500, 0.8));
 
     line.end();
@@ -110,7 +110,7 @@ TEST_F(TerminalRunProgressTest, OutcomeLinesElsewhereLeaveTheLineInPlace) {
                              TerminalRunProgress::OutcomeLines::Elsewhere, [this] { return now; });
     line.entryStarting(0, copy, "");
     now = 0.05;
-    line.entryFinished(0, copy, RowOverlay::Done);
+    line.entryFinished(0, copy, EntryOutcome::Done);
     EXPECT_EQ(take(), erase + text(0, 0, 0) + "[row 0]\n");
 
     // A message on the terminal: the line steps aside and comes back unchanged.

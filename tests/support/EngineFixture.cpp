@@ -11,7 +11,7 @@ namespace {
 class NullRunObserver : public RunObserver {
 public:
     void entryStarting(size_t, const OperationEntry&, const std::string&) override {}
-    void entryFinished(size_t, const OperationEntry&, RowOverlay) override {}
+    void entryFinished(size_t, const OperationEntry&, EntryOutcome) override {}
 };
 
 } // namespace

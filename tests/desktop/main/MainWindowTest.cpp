@@ -7,6 +7,7 @@
 #include "desktop/results/OperationTableModel.h"
 #include "desktop/results/ResultWindow.h"
 #include "support/EngineFixture.h"
+#include "support/WindowWatch.h"
 #include "desktop/main/Controls.h"
 #include "desktop/main/EditorPage.h"
 #include "desktop/main/FolderPicker.h"
@@ -26,12 +27,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTabWidget>
-#include <QMimeData>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <QUrl>
@@ -89,11 +89,7 @@ protected:
     }
     Items items(HistoryKind kind) const { return window->box(kind).history().items(); }
     /// On screen and active, so that keys sent to its native window reach its focus widget.
-    void showActive() {
-        window->show();
-        window->windowHandle()->requestActivate();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
+    void showActive() { ASSERT_TRUE(test::showActive(*window)); }
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
         QTest::keyClick(window->windowHandle(), key, modifiers);
     }
@@ -104,21 +100,18 @@ protected:
                             up.close();
                         }) {
         QString seen;
-        const auto watching = std::make_shared<bool>(true);
-        std::function<void()> look = [&, watching] {
-            if (!*watching)
-                return;
-            QWidget* up = QApplication::activePopupWidget();
-            if (!up)
-                up = QApplication::activeModalWidget();
-            if (!up || up == window.get() || !up->isVisible())
-                return QTimer::singleShot(5, look);
-            seen = QString::fromLatin1(up->metaObject()->className());
-            answer(*up);
-        };
-        QTimer::singleShot(0, look);
-        act();
-        *watching = false;
+        test::answerWhileActing(
+            act,
+            [this]() -> QWidget* {
+                QWidget* up = QApplication::activePopupWidget();
+                if (!up)
+                    up = QApplication::activeModalWidget();
+                return up == window.get() ? nullptr : up;
+            },
+            [&](QWidget& up) {
+                seen = QString::fromLatin1(up.metaObject()->className());
+                answer(up);
+            });
         return seen;
     }
 
@@ -221,9 +214,7 @@ TEST_F(MainWindowTest, AFolderNameThatIsNotUtf8IsPlannedAndRunAsItIs) {
         status = result.statusText();
         result.reject();
     });
-    main.show();
-    main.windowHandle()->requestActivate();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &main; }));
+    ASSERT_TRUE(test::showActive(main));
     EXPECT_EQ(toBytes(main.box(HistoryKind::SourceDirectory).currentText()), cafe + "/");
 
     // Enter in the box presses 実行(E).
@@ -486,24 +477,24 @@ TEST_F(MainWindowTest, BrowseListsAFolderThatIsNotUtf8AndGivesItBack) {
     // The folder in the usual form, with its '/': highlighted, so it can be confirmed at once.
     setText(HistoryKind::SourceDirectory, pick + "/");
     QStringList shown;
-    QTimer::singleShot(0, [&] {
-        auto* picker = qobject_cast<FolderPicker*>(QApplication::activeModalWidget());
-        ASSERT_NE(picker, nullptr);
-        auto* status = picker->findChild<QLabel*>("statusLabel");
-        auto* tree = picker->findChild<QTreeView*>("folderTree");
+    const auto browse = [&] {
+        QTest::mouseClick(window->findChild<QPushButton*>("sourceBrowseButton"), Qt::LeftButton);
+    };
+    test::answerModal<FolderPicker>(browse, [&](FolderPicker& picker) {
+        auto* status = picker.findChild<QLabel*>("statusLabel");
+        auto* tree = picker.findChild<QTreeView*>("folderTree");
         shown << status->text();
         // Open it and go down to its first folder; Enter chooses that.
-        QTest::keyClick(picker->windowHandle(), Qt::Key_Right);
+        QTest::keyClick(picker.windowHandle(), Qt::Key_Right);
         QStringList names;
         const QModelIndex current = tree->currentIndex();
         for (int row = 0; row < tree->model()->rowCount(current); ++row)
             names << tree->model()->index(row, 0, current).data().toString();
         shown << names.join('|');
-        QTest::keyClick(picker->windowHandle(), Qt::Key_Down);
+        QTest::keyClick(picker.windowHandle(), Qt::Key_Down);
         shown << status->text();
-        QTest::keyClick(picker->windowHandle(), Qt::Key_Return);
+        QTest::keyClick(picker.windowHandle(), Qt::Key_Return);
     });
-    QTest::mouseClick(window->findChild<QPushButton*>("sourceBrowseButton"), Qt::LeftButton);
     EXPECT_EQ(shown,
               (QStringList{fromBytes(pick), fromBytes("caf\xe9") + "|plain", fromBytes(latin1)}));
     EXPECT_EQ(toBytes(window->box(HistoryKind::SourceDirectory).currentText()), latin1);

@@ -1,5 +1,6 @@
 #include "desktop/main/OptionsSheet.h"
 
+#include "support/WindowWatch.h"
 #include "desktop/main/EditorPage.h"
 #include "support/FlagBytes.h"
 #include "desktop/main/HistoryPage.h"
@@ -49,9 +50,7 @@ protected:
     OptionsSheet& open(TransferMode mode, const OptionFlags& flags = {},
                        const DateTime& afterDate = DateTime::now()) {
         sheet = std::make_unique<OptionsSheet>(mode);
-        sheet->searchPage().LoadValues(flags, afterDate);
-        sheet->historyPage().loadHistories(loaded);
-        sheet->editorPage().setPaths(tools);
+        sheet->load({flags, afterDate, explorer, loaded, tools});
         sheet->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet.get()));
         return *sheet;
@@ -102,11 +101,7 @@ protected:
             usable += history(id)->isEnabled() ? '1' : '0';
         return usable;
     }
-    Histories stored() const {
-        Histories histories;
-        sheet->historyPage().storeHistories(histories);
-        return histories;
-    }
+    const OptionsState& stored() const { return sheet->options(); }
 
     /// One letter per control 1070-1082 from the widgets themselves.
     std::string widgetStates(bool (*test)(const QWidget*)) const {
@@ -121,16 +116,10 @@ protected:
         const auto* button = qobject_cast<const QAbstractButton*>(w);
         return button && button->isChecked();
     }
-    OptionFlags storedFlags() const {
-        OptionFlags flags;
-        DateTime date;
-        sheet->searchPage().StoreValues(flags, date);
-        return flags;
-    }
-
     Histories loaded = historiesOf(
         {{"/src/a", "/src/b", "/src/c"}, {"*.c", "*.h"}, {"*.o"}, {"/dst/x", "/dst/y"}, {"*.bak"}});
     ToolPaths tools{"/usr/bin/hexedit", "/usr/bin/vi", "/usr/bin/diff"};
+    bool explorer = false;
     std::unique_ptr<OptionsSheet> sheet;
 };
 
@@ -188,11 +177,11 @@ TEST_F(OptionsSheetTest, TheSearchPageWidgetsShowWhatTheModeUses) {
         {TransferMode::Sync, "1111111111111", "1111100000000", "1100101001001"},
         {TransferMode::Response, "1111111111111", "0000000000001", "0000000000001"},
     };
+    explorer = true;
     for (const auto& c : cases) {
         OptionFlags flags = flagsOf(on);
         adjustFlagsForMode(flags, c.mode, true);
         open(c.mode, flags);
-        sheet->searchPage().setExplorerChecked(true);
         EXPECT_EQ(widgetStates(shown), c.shown) << modeName(c.mode);
         EXPECT_EQ(widgetStates(enabled), c.enabled) << modeName(c.mode);
         EXPECT_EQ(widgetStates(checked), c.checked) << modeName(c.mode);
@@ -243,7 +232,7 @@ TEST_F(OptionsSheetTest, ClicksOnTheSearchPageReachTheFlagsOnOk) {
         for (int id : c.clicks)
             clickMark(search(id));
         press(QDialogButtonBox::Ok);
-        EXPECT_EQ(bytesOf(storedFlags()), c.stored) << c.what;
+        EXPECT_EQ(bytesOf(stored().flags), c.stored) << c.what;
     }
 }
 
@@ -293,10 +282,7 @@ TEST_F(OptionsSheetTest, ThePickersShowTheDateAndTheTimeAndOkJoinsThem) {
     QTest::keyClicks(time, "00");
     EXPECT_EQ(time->time(), QTime(8, 0, 0));
     press(QDialogButtonBox::Ok);
-    OptionFlags flags;
-    DateTime date;
-    sheet->searchPage().StoreValues(flags, date);
-    EXPECT_EQ(date, dateOf(2004, 2, 1, 8, 0, 0)) << date.text();
+    EXPECT_EQ(stored().afterDate, dateOf(2004, 2, 1, 8, 0, 0)) << stored().afterDate.text();
 }
 
 TEST_F(OptionsSheetTest, ChangesCountOnlyWhenTheSheetEndsWithOk) {
@@ -324,21 +310,17 @@ TEST_F(OptionsSheetTest, ChangesCountOnlyWhenTheSheetEndsWithOk) {
 
         press(button);
         EXPECT_EQ(sheet->result(), ok ? QDialog::Accepted : QDialog::Rejected);
-        EXPECT_EQ(bytesOf(storedFlags()),
+        EXPECT_EQ(bytesOf(stored().flags),
                   (ok ? std::vector<int>{1, 1, 0, 0, 0, 0, 0, 0, 0, 0} : std::vector<int>(10, 0)));
-        OptionFlags flags;
-        DateTime date;
-        sheet->searchPage().StoreValues(flags, date);
-        EXPECT_EQ(date, ok ? dateOf(2004, 2, 1, 8, 0, 0) : afterDate);
-        EXPECT_EQ(sheet->searchPage().explorerChecked(), ok);
-        const Histories histories = stored();
+        EXPECT_EQ(stored().afterDate, ok ? dateOf(2004, 2, 1, 8, 0, 0) : afterDate);
+        EXPECT_EQ(stored().explorerStyle, ok);
+        const Histories& histories = stored().histories;
         EXPECT_EQ(histories[0].items(),
                   ok ? Items({"/src/a", "/src/c", "/src/b"}) : loaded[0].items());
         EXPECT_EQ(histories[3].items(), ok ? Items({"/dst/y"}) : loaded[3].items());
         EXPECT_EQ(histories[1].items(), loaded[1].items());
-        EXPECT_EQ(sheet->editorPage().paths().binaryEditor,
-                  ok ? "/opt/bin/hexer" : tools.binaryEditor);
-        EXPECT_EQ(sheet->editorPage().paths().textEditor, tools.textEditor);
+        EXPECT_EQ(stored().tools.binaryEditor, ok ? "/opt/bin/hexer" : tools.binaryEditor);
+        EXPECT_EQ(stored().tools.textEditor, tools.textEditor);
     }
 }
 
@@ -403,7 +385,7 @@ TEST_F(OptionsSheetTest, TheHistoryButtonsEditTheShownList) {
     EXPECT_EQ(lines(), Items({"/c", "/b", "/d"}));
 
     press(QDialogButtonBox::Ok);
-    const Histories histories = stored();
+    const Histories& histories = stored().histories;
     EXPECT_EQ(histories[0].items(), Items({"/c", "/b", "/d"}));
     EXPECT_TRUE(histories[1].empty());
 }
@@ -444,9 +426,9 @@ TEST_F(OptionsSheetTest, ThePickedProgramReplacesItsPathAndACancelledPickKeepsIt
         EXPECT_EQ(path->text(), answer) << b.title;
     }
     press(QDialogButtonBox::Ok);
-    EXPECT_EQ(page.paths().binaryEditor, "/opt/tools/1101");
-    EXPECT_EQ(page.paths().textEditor, "/opt/tools/1103");
-    EXPECT_EQ(page.paths().comparisonProgram, "/opt/tools/1105");
+    EXPECT_EQ(stored().tools.binaryEditor, "/opt/tools/1101");
+    EXPECT_EQ(stored().tools.textEditor, "/opt/tools/1103");
+    EXPECT_EQ(stored().tools.comparisonProgram, "/opt/tools/1105");
 }
 
 TEST_F(OptionsSheetTest, HelpAndF1ShowTheTopicOfThePageOnShow) {
@@ -467,8 +449,7 @@ TEST_F(OptionsSheetTest, HelpAndF1ShowTheTopicOfThePageOnShow) {
     EXPECT_TRUE(sheet->isVisible());
 
     // The clicked Help took no focus: Enter is OK's, not another look at the help.
-    sheet->windowHandle()->requestActivate();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet.get()));
+    ASSERT_TRUE(test::showActive(*sheet));
     QTest::keyClick(sheet->windowHandle(), Qt::Key_Return);
     EXPECT_EQ(topics.size(), 6u);
     EXPECT_FALSE(sheet->isVisible());

@@ -135,10 +135,10 @@ TEST(CopyProgressWindowTest, ShowsTheRunsOverallProgress) {
     EXPECT_TRUE(window.overallText().startsWith(QStringLiteral("0/2 件  128.0 KiB/256.0 KiB  33%")))
         << window.overallText().toStdString();
     EXPECT_EQ(window.overallValue(), 333);
-    window.entryFinished(big, RowOverlay::Done);
+    window.entryFinished(big, EntryOutcome::Done);
     window.entryStarting(small);
     QTest::qWait(110);
-    window.entryFinished(small, RowOverlay::Done);
+    window.entryFinished(small, EntryOutcome::Done);
     EXPECT_TRUE(
         window.overallText().startsWith(QStringLiteral("2/2 件  256.0 KiB/256.0 KiB  100%")))
         << window.overallText().toStdString();

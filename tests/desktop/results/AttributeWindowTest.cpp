@@ -5,14 +5,12 @@
 #include "engine/OperationEntry.h"
 #include "desktop/progress/SearchWindow.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTimeEdit>
-#include <QTimer>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -81,19 +79,10 @@ protected:
     std::vector<Shown> open(const std::function<void()>& ask,
                             const std::function<void(AttributeWindow&)>& answer) {
         std::vector<Shown> windows;
-        const auto watching = std::make_shared<bool>(true);
-        std::function<void()> answerWhenShown = [&, watching] {
-            if (!*watching)
-                return;
-            auto* window = qobject_cast<AttributeWindow*>(QApplication::activeModalWidget());
-            if (!window || !window->isVisible())
-                return QTimer::singleShot(5, answerWhenShown);
-            windows.push_back(look(*window));
-            answer(*window);
-        };
-        QTimer::singleShot(0, answerWhenShown);
-        ask();
-        *watching = false;
+        test::answerModal<AttributeWindow>(ask, [&](AttributeWindow& window) {
+            windows.push_back(look(window));
+            answer(window);
+        });
         return windows;
     }
     static void click(AttributeWindow& w, const char* name) {

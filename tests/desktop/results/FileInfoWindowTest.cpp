@@ -3,13 +3,11 @@
 #include "ResultWindowFixture.h"
 #include "engine/OperationEntry.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTimer>
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
@@ -76,24 +74,16 @@ protected:
     /// that opens, closing it with its OK button.
     std::vector<Shown> doubleClick(ResultWindow& w, int clicked, int alsoSelected) {
         std::vector<Shown> windows;
-        // The watch outlives this call in the timer queue; once the call is over it does nothing.
-        const auto watching = std::make_shared<bool>(true);
-        std::function<void()> closeWhenShown = [&, watching] {
-            if (!*watching)
-                return;
-            auto* info = qobject_cast<FileInfoWindow*>(QApplication::activeModalWidget());
-            if (!info || !info->isVisible())
-                return QTimer::singleShot(5, closeWhenShown);
-            windows.push_back(look(*info));
-            QTest::mouseClick(infoButton(*info, "okButton"), Qt::LeftButton);
-            QTimer::singleShot(0, closeWhenShown);
-        };
         const QPoint cell = w.view()->visualRect(w.model().index(clicked, 1)).center();
         QTest::mouseClick(w.view()->viewport(), Qt::LeftButton, {}, cell);
         select(w, {alsoSelected});
-        QTimer::singleShot(0, closeWhenShown);
-        QTest::mouseDClick(w.view()->viewport(), Qt::LeftButton, {}, cell);
-        *watching = false;
+        test::answerModal<FileInfoWindow>(
+            [&] { QTest::mouseDClick(w.view()->viewport(), Qt::LeftButton, {}, cell); },
+            [&](FileInfoWindow& info) {
+                windows.push_back(look(info));
+                QTest::mouseClick(infoButton(info, "okButton"), Qt::LeftButton);
+            },
+            test::Answer::Each);
         return windows;
     }
 };
@@ -231,9 +221,7 @@ TEST_F(FileInfoWindowTest, EscapeAndControlInTheWindowStopAComparison) {
         test::KeysDuringPoll key;
         FileInfoWindow info(Platform{fileSystem, messages, key},
                             *w->job().list().at(row(*w, "a.txt", source)), w.get());
-        info.show();
-        info.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&info));
+        ASSERT_TRUE(test::showActive(info));
         key.pressAt(1, brake.press);
         messages.shown.clear();
         messages.answers = {MessageAnswer::Yes};

@@ -6,6 +6,7 @@
 #include "desktop/results/ResultWindow.h"
 #include "desktop/results/ResultWindowFactory.h"
 #include "support/EngineFixture.h"
+#include "support/WindowWatch.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -117,14 +118,8 @@ protected:
         return w;
     }
 
-    /// Shows the window as the user meets it: active, the focus in it, so its keys work. The
-    /// offscreen platform activates even a window that takes no focus, like the search window
-    /// of the plan, and leaves it active once hidden; a desktop would not.
-    static void show(ResultWindow& w) {
-        w.show();
-        w.windowHandle()->requestActivate();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &w; }));
-    }
+    /// Shows the window as the user meets it (showActive()).
+    static void show(ResultWindow& w) { EXPECT_TRUE(showActive(w)); }
     static QPushButton* button(ResultWindow& w, const char* name) {
         return w.findChild<QPushButton*>(name);
     }

@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 #include <filesystem>
 
 namespace ryk {
@@ -251,14 +250,13 @@ TEST_F(ResultWindowTest, ClosingEmptiesTheList) {
     for (const auto& way : ways) {
         auto w = planned();
         bool wasShown = false;
-        std::function<void()> closeWhenShown = [&] {
-            if (!w->isVisible())
-                return QTimer::singleShot(5, closeWhenShown);
-            wasShown = w->model().rowCount() == 4;
-            way.close(*w);
-        };
-        QTimer::singleShot(0, closeWhenShown);
-        EXPECT_EQ(w->exec(), QDialog::Rejected) << way.label;
+        int result = -1;
+        test::answerWhileActing([&] { result = w->exec(); }, [&] { return w.get(); },
+                                [&](QWidget&) {
+                                    wasShown = w->model().rowCount() == 4;
+                                    way.close(*w);
+                                });
+        EXPECT_EQ(result, QDialog::Rejected) << way.label;
         EXPECT_TRUE(wasShown) << way.label;
         EXPECT_TRUE(w->job().list().empty()) << way.label;
         EXPECT_EQ(w->model().rowCount(), 0) << way.label;

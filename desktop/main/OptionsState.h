@@ -1,0 +1,22 @@
+#pragma once
+
+#include "app/HistoryList.h"
+#include "engine/DateTime.h"
+#include "engine/JobSettings.h"
+#include "engine/ToolPaths.h"
+
+namespace ryk {
+
+/// What the options sheet edits, one part for each of its pages.
+struct OptionsState {
+    /// The "オプション" page's part: the job's flag block, its date and its Explorer style.
+    OptionFlags flags;
+    DateTime afterDate;
+    bool explorerStyle = false;
+    /// The "履歴" page's part: the main window's five histories.
+    Histories histories;
+    /// The "エディタ設定" page's part: the external programs.
+    ToolPaths tools;
+};
+
+} // namespace ryk
