@@ -289,6 +289,27 @@ int TransferJob::RunResponseFile() {
     return entries;
 }
 
+std::optional<VolumeSpace> TransferJob::summaryVolume() const {
+    const std::string* directory = nullptr;
+    switch (m_job.mode) {
+    case TransferMode::Update:
+    case TransferMode::Move:
+        directory = &m_job.destinationDirectory;
+        break;
+    case TransferMode::Search:
+    case TransferMode::Delete:
+        directory = &m_job.sourceDirectory;
+        break;
+    case TransferMode::Response:
+    case TransferMode::Sync:
+        return std::nullopt;
+    }
+    VolumeSpace space;
+    if (!directory || !m_utility.GetDiskSpace(*directory, space.freeBytes, space.totalBytes))
+        return std::nullopt;
+    return space;
+}
+
 RunSummary TransferJob::OnOK(RunObserver& observer, CopyProgressSink& progress) {
     RunDriver driver(m_platform, m_list, m_job.explorerStyle, observer);
     const RunSummary summary = driver.OnOK(progress);

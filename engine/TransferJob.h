@@ -2,12 +2,14 @@
 
 #include "engine/FileUtility.h"
 #include "engine/JobSettings.h"
+#include "engine/ListText.h"
 #include "engine/OperationEntry.h"
 #include "engine/RunObserver.h"
 #include "engine/ToolPaths.h"
 #include "platform/Platform.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace ryk {
@@ -73,6 +75,10 @@ public:
     const JobSettings& job() const { return m_job; }
     const ToolPaths& tools() const { return m_tools; }
     const FileUtility& utility() const { return m_utility; }
+    /// The volume the plan's summary reports on, measured now: the destination's for an update
+    /// or move, the source's for a search or delete; nullopt in the other modes and when it
+    /// cannot be measured.
+    std::optional<VolumeSpace> summaryVolume() const;
     int32_t focusControl() const { return m_focusControl; }
     void setFocusControl(int32_t control) { m_focusControl = control; }
     int scanResult() const { return m_scanResult; }

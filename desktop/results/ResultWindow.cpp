@@ -315,7 +315,9 @@ void ResultWindow::fillList() {
 }
 
 void ResultWindow::showSummary() {
-    setStatus(fromBytes(summaryText(*m_job, m_model->totals())), m_programIcon);
+    setStatus(fromBytes(summaryText(m_job->list().size(), m_model->totals(), m_job->job().mode,
+                                    m_job->summaryVolume())),
+              m_programIcon);
 }
 
 void ResultWindow::setStatus(const QString& text, const QIcon& icon) {

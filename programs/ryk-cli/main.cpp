@@ -276,7 +276,7 @@ int main(int argc, char** argv) {
     bool planProblems = messages.count() != messagesBeforePlan;
     printPlan(job.list(), output);
     const PlanTotals totals = computeTotals(job.list());
-    output.line(summaryText(job, totals));
+    output.line(summaryText(job.list().size(), totals, job.job().mode, job.summaryVolume()));
     if (reportErrorLines(job.list()) > 0)
         planProblems = true;
     if (!options.run)
