@@ -153,7 +153,7 @@ int checkLinks(FileSystem& fileSystem, std::string_view field, std::string& dire
 
 ResponsePlanner::ResponsePlanner(const Platform& platform, SearchSink* searchSink,
                                  OperationList& list, const JobSettings& job)
-    : m_platform(platform), m_searchSink(searchSink), m_list(list), m_job(job) {}
+    : m_platform(platform), m_searchSink(searchSink), m_list(list), m_line(job) {}
 
 int ResponsePlanner::FindKeyword(std::string_view word, const char* const* words, int mode) {
     if (mode != 0 && mode != 1)
@@ -200,7 +200,7 @@ bool ResponsePlanner::GetField(std::string_view text, int n, std::string& out) {
     return false;
 }
 
-int ResponsePlanner::RunResponseFile(const std::string& file) {
+PlanOutcome ResponsePlanner::RunResponseFile(const std::string& file) {
     int error = 0;
     const auto reader = m_platform.fileSystem.openLines(file, kResponseLineLimit, error);
     if (!reader) {
@@ -216,8 +216,7 @@ int ResponsePlanner::RunResponseFile(const std::string& file) {
         if (error != 0)
             m_list.appendError(file, error);
     }
-    m_job.mode = TransferMode::Response;
-    return static_cast<int>(m_list.size());
+    return PlanOutcome{.planned = true, .shownMode = TransferMode::Response};
 }
 
 int ResponsePlanner::planResponseLines(LineReader& reader, UserTextEncoding encoding) {
@@ -328,7 +327,7 @@ int ResponsePlanner::planLine(std::string_view line) {
         while (end > 0 && isFieldSpace(line[end - 1]))
             --end;
         m_list.appendError(std::string(line.substr(0, end)), EINVAL);
-        m_job.mode = TransferMode::Response;
+        m_line.mode = TransferMode::Response;
         return 1;
     }
 
@@ -338,35 +337,35 @@ int ResponsePlanner::planLine(std::string_view line) {
     GetField(arguments, 2, field2);
     GetField(arguments, 3, field3);
 
-    m_job.flags = OptionFlags{};
-    m_job.exclusionPatterns = field3;
-    SplitPathArgument(m_platform.fileSystem, field1, m_job.sourceDirectory, m_job.sourcePatterns);
-    SplitPathArgument(m_platform.fileSystem, field2, m_job.destinationDirectory,
-                      m_job.destinationPattern);
-    applyDefaults(m_job.sourceDirectory, m_job.sourcePatterns);
-    applyDefaults(m_job.destinationDirectory, m_job.destinationPattern);
+    m_line.flags = OptionFlags{};
+    m_line.exclusionPatterns = field3;
+    SplitPathArgument(m_platform.fileSystem, field1, m_line.sourceDirectory, m_line.sourcePatterns);
+    SplitPathArgument(m_platform.fileSystem, field2, m_line.destinationDirectory,
+                      m_line.destinationPattern);
+    applyDefaults(m_line.sourceDirectory, m_line.sourcePatterns);
+    applyDefaults(m_line.destinationDirectory, m_line.destinationPattern);
 
     const auto command = static_cast<OperationCommand>(keyword);
     switch (command) {
     case OperationCommand::Update:
     case OperationCommand::UpAndMove:
-        m_job.flags.dateConditions = m_job.flags.ignoreDates = 1;
+        m_line.flags.dateConditions = m_line.flags.ignoreDates = 1;
         [[fallthrough]];
     case OperationCommand::Copy:
     case OperationCommand::Move:
-        m_job.mode = command == OperationCommand::Copy || command == OperationCommand::Update
-                         ? TransferMode::Update
-                         : TransferMode::Move;
+        m_line.mode = command == OperationCommand::Copy || command == OperationCommand::Update
+                          ? TransferMode::Update
+                          : TransferMode::Move;
         break;
     case OperationCommand::Delete:
     case OperationCommand::Find:
-        m_job.mode =
+        m_line.mode =
             command == OperationCommand::Delete ? TransferMode::Delete : TransferMode::Search;
-        m_job.exclusionPatterns = field2;
+        m_line.exclusionPatterns = field2;
         break;
     case OperationCommand::Rmdir:
     case OperationCommand::Mkdir: {
-        m_job.mode = TransferMode::Response;
+        m_line.mode = TransferMode::Response;
         std::string listing = field1;
         joinPath(listing, kDefaultPattern);
         const auto search = m_platform.fileSystem.newSearch();
@@ -379,45 +378,45 @@ int ResponsePlanner::planLine(std::string_view line) {
     case OperationCommand::Error:
         // A line the plan refused, also in a copied list: it plans nothing, and the lines
         // that continue it neither.
-        m_job.mode = TransferMode::Response;
+        m_line.mode = TransferMode::Response;
         return 0;
     default:
         break; // the empty word of a continuing line keeps the mode of the line before
     }
-    if (m_job.mode == TransferMode::Response)
+    if (m_line.mode == TransferMode::Response)
         return 0;
 
-    const bool writes = isUpdateOrMove(m_job.mode);
+    const bool writes = isUpdateOrMove(m_line.mode);
     const struct {
         const std::string* field;
         std::string* directory;
         std::string* pattern;
-    } paths[] = {{&field1, &m_job.sourceDirectory, &m_job.sourcePatterns},
-                 {writes ? &field2 : nullptr, &m_job.destinationDirectory,
-                  &m_job.destinationPattern}};
+    } paths[] = {
+        {&field1, &m_line.sourceDirectory, &m_line.sourcePatterns},
+        {writes ? &field2 : nullptr, &m_line.destinationDirectory, &m_line.destinationPattern}};
     for (const auto& path : paths) {
         if (!path.field)
             continue;
         if (const int error =
                 checkLinks(m_platform.fileSystem, *path.field, *path.directory, *path.pattern)) {
             m_list.appendError(std::string(withoutTrailingSlashes(*path.field)), error);
-            m_job.mode = TransferMode::Response;
+            m_line.mode = TransferMode::Response;
             return 1;
         }
     }
 
     // As rm refuses "rm -rf /": the root is never a directory to delete or move from.
-    if ((m_job.mode == TransferMode::Delete || m_job.mode == TransferMode::Move) &&
-        FileUtility(m_platform).isFileSystemRoot(m_job.sourceDirectory)) {
+    if ((m_line.mode == TransferMode::Delete || m_line.mode == TransferMode::Move) &&
+        FileUtility(m_platform).isFileSystemRoot(m_line.sourceDirectory)) {
         m_list.appendError(std::string(field1), kErrorRootRefused);
-        m_job.mode = TransferMode::Response;
+        m_line.mode = TransferMode::Response;
         return 1;
     }
 
     // A missing directory becomes an error line of its own instead of one message box per
     // line; the other lines still plan.
     for (const std::string* directory :
-         {&m_job.sourceDirectory, writes ? &m_job.destinationDirectory : nullptr}) {
+         {&m_line.sourceDirectory, writes ? &m_line.destinationDirectory : nullptr}) {
         if (!directory)
             continue;
         FileStatus status;
@@ -430,7 +429,7 @@ int ResponsePlanner::planLine(std::string_view line) {
         }
     }
     TreeScan scan(m_platform, m_searchSink, m_list);
-    return scan.run(m_job) != -1 ? 1 : 0;
+    return scan.run(m_line) != -1 ? 1 : 0;
 }
 
 } // namespace ryk

@@ -18,18 +18,16 @@ enum class UserTextEncoding;
 /// small job of its own planned into the one list.
 class ResponsePlanner {
 public:
-    /// `job` is where the lines start from and what each line overwrites: its mode, the five
-    /// path texts and the ten flags.
+    /// `job` is where the lines start from; each line states its own mode (or goes on in the
+    /// mode of the line before), its five path texts and its ten flags.
     ResponsePlanner(const Platform& platform, SearchSink* searchSink, OperationList& list,
                     const JobSettings& job);
 
-    /// Plans every line of the response file `file`; the number of entries in the list
-    /// afterwards.
-    int RunResponseFile(const std::string& file);
+    /// Plans every line of the response file `file`. Never abandoned: a line that cannot be
+    /// planned becomes an Error line. Shown in Response mode.
+    PlanOutcome RunResponseFile(const std::string& file);
     /// Plans one response line; 1 when it added an entry or ran a plan that was not abandoned.
     int PlanResponseLine(std::string_view line);
-    /// The job as the lines left it: the last line's paths and flags, the mode back at Response.
-    const JobSettings& job() const { return m_job; }
 
     /// Index of the first of `words` equal to `word` (mode 0 exactly, 1 ignoring ASCII case),
     /// or -1; `words` ends with an empty text.
@@ -60,7 +58,8 @@ private:
     Platform m_platform;
     SearchSink* m_searchSink;
     OperationList& m_list;
-    JobSettings m_job;
+    /// The job the line being planned states, as the line before left it.
+    JobSettings m_line;
     /// The targets the lines planned so far write, by targetKey().
     std::unordered_set<std::string> m_written;
     /// The last directory targetKey() identified, and the start of its keys.

@@ -47,7 +47,7 @@ ResultWindow::ResultWindow(std::unique_ptr<TransferJob> job,
                            std::unique_ptr<SearchWindow> searchWindow, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::ResultWindow>()),
       m_searchWindow(std::move(searchWindow)), m_job(std::move(job)),
-      m_model(new OperationTableModel(m_job->list(), m_job->job().mode, this)),
+      m_model(new OperationTableModel(m_job->list(), m_job->shownMode(), this)),
       m_statusIcon(new QLabel(this)), m_statusText(new QLabel(this)),
       m_programIcon(RowImages::programIcon()) {
     m_ui->setupUi(this);
@@ -315,7 +315,7 @@ void ResultWindow::fillList() {
 }
 
 void ResultWindow::showSummary() {
-    setStatus(fromBytes(summaryText(m_job->list().size(), m_model->totals(), m_job->job().mode,
+    setStatus(fromBytes(summaryText(m_job->list().size(), m_model->totals(), m_job->shownMode(),
                                     m_job->summaryVolume())),
               m_programIcon);
 }
