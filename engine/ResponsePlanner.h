@@ -45,8 +45,32 @@ private:
     int planOverLongLine(std::string_view head);
     /// An Error line that shows the start of a response line that cannot be planned.
     int planRefusedLine(std::string_view line);
+    /// The three fields of a response line's arguments.
+    struct LineFields {
+        std::string source;
+        /// The destination; the exclusions of a Delete or Find line.
+        std::string destination;
+        std::string exclusions;
+    };
+
     /// PlanResponseLine without the check of its targets.
     int planLine(std::string_view line);
+    /// An Error line for a line whose first word is no keyword; the lines that continue it
+    /// plan nothing.
+    int planMisspeltLine(std::string_view line);
+    /// Takes a line's paths, its exclusions and no flags into the line's job, with defaults.
+    void takeLinePaths(const LineFields& fields);
+    /// Plans a Mkdir of a missing directory or an Rmdir of an existing one; 1 when it did.
+    int planDirectoryLine(OperationCommand command, const std::string& directory);
+    /// Takes the mode (and its flags) that `command` states; Response for a line that plans
+    /// nothing, the mode of the line before for a continuing line.
+    void takeLineMode(OperationCommand command, const LineFields& fields);
+    /// True, after an Error line, for paths the line must not plan from: a path that leads
+    /// through a link, the root of a delete or move.
+    bool refuseLinePaths(const LineFields& fields);
+    /// True when the line's directories exist; otherwise an Error line names the first one that
+    /// does not.
+    bool lineDirectoriesExist();
     /// Turns the lines from position `first` on that write where an earlier line of the file
     /// writes into Error lines: the lines of a response file are planned one by one, each
     /// without knowing the others.
