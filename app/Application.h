@@ -47,7 +47,7 @@ public:
 
     /// Hands the job of the command line, with `choices` and the program paths of the settings
     /// file, to `job`: the one intake both programs use. False when a check refused it (the
-    /// message was shown and the job's focus control names the field to correct).
+    /// message was shown and the job's focus field names the one to correct).
     [[nodiscard]] bool startJob(TransferJob& job, const JobChoices& choices = {}) const;
     /// The three program paths as the settings file holds them for the result window's rows.
     ToolPaths toolPaths() const;

@@ -74,7 +74,7 @@ void TransferJob::planDestinationPath(const std::string& path) {
 }
 
 bool TransferJob::checkPaths() {
-    m_focusControl = kFocusSourceDirectory;
+    m_focusField = JobField::SourceDirectory;
     const bool sync = m_job.mode == TransferMode::Sync;
     if (sync && !takeSyncSource())
         return false;
@@ -91,7 +91,7 @@ bool TransferJob::checkPaths() {
     }
     // A sync writes into its destination as an update does.
     if (isUpdateOrMove(m_job.mode) || sync) {
-        m_focusControl = kFocusDestinationDirectory;
+        m_focusField = JobField::DestinationDirectory;
         if (sync) {
             if (!takeSyncDestination())
                 return false;
@@ -107,7 +107,7 @@ bool TransferJob::checkPaths() {
             return false;
         }
     }
-    m_focusControl = kFocusNone;
+    m_focusField = JobField::None;
     return true;
 }
 
@@ -264,7 +264,7 @@ bool TransferJob::PlanJob() {
              entry->command == OperationCommand::Rmdir) &&
             entry->source.rootLength == TreePath::kWholeParent)
             pinRoot(m_list, m_platform.fileSystem, parentPath(entry->source.path.str()));
-    m_focusControl = kFocusSourceDirectory;
+    m_focusField = JobField::SourceDirectory;
     return outcome.planned;
 }
 

@@ -17,12 +17,8 @@ namespace ryk {
 class CopyProgressSink;
 class SearchSink;
 
-/// The main-window controls a job can send the focus back to.
-enum FocusControl : int32_t {
-    kFocusNone = 0,
-    kFocusSourceDirectory = 1000,
-    kFocusDestinationDirectory = 1005,
-};
+/// The fields of a job its owner can send the user back to.
+enum class JobField { None, SourceDirectory, DestinationDirectory };
 
 /// One job from intake to run: its settings and its plan (the operation list). The planners
 /// and the run driver do the work; the job holds what they leave: the list, the mode the plan
@@ -44,7 +40,7 @@ public:
     /// planned as Mkdir lines, and a plain destination name then names a directory too; a sync's
     /// destination is always one directory, never "." by default, nor is its source; "/" is no
     /// root of a Delete, a Move's source or a sync's destination).
-    /// False when a check failed; the message was shown and focusControl() names the field to
+    /// False when a check failed; the message was shown and focusField() names the field to
     /// correct.
     [[nodiscard]] bool takeJob(const JobSettings& settings, const ToolPaths& tools = {});
 
@@ -71,8 +67,9 @@ public:
     /// shown as an update or move, the source's for a search or delete; nullopt in the other
     /// modes and when it cannot be measured.
     std::optional<VolumeSpace> summaryVolume() const;
-    int32_t focusControl() const { return m_focusControl; }
-    void setFocusControl(int32_t control) { m_focusControl = control; }
+    /// The field to send the focus back to: the one a check refused, the source once planned.
+    JobField focusField() const { return m_focusField; }
+    void setFocusField(JobField field) { m_focusField = field; }
 
 private:
     /// Fills in the defaults of the taken texts and checks them, as takeJob() says.
@@ -102,7 +99,7 @@ private:
     TransferMode m_shownMode = TransferMode::Update;
     ToolPaths m_tools;
     OperationList m_list;
-    int32_t m_focusControl = kFocusNone;
+    JobField m_focusField = JobField::None;
     bool m_stopRequested = false;
 };
 

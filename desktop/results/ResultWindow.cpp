@@ -458,7 +458,7 @@ void ResultWindow::reject() {
     m_ui->listView->setUpdatesEnabled(true);
     m_searchWindow->end();
     m_ui->statusBar->hide();
-    m_job->setFocusControl(kFocusNone);
+    m_job->setFocusField(JobField::None);
     m_busy = false;
     QDialog::reject();
 }

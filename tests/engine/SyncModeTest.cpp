@@ -91,11 +91,11 @@ TEST_F(SyncModeTest, DestinationIsOneDirectoryNeverImplied) {
         EXPECT_EQ(accepted, c.message.empty());
         if (c.message.empty()) {
             EXPECT_TRUE(messages.shown.empty());
-            EXPECT_EQ(job->focusControl(), kFocusNone);
+            EXPECT_EQ(job->focusField(), JobField::None);
             continue;
         }
         EXPECT_EQ(messages.texts(), std::vector<std::string>{c.message});
-        EXPECT_EQ(job->focusControl(), kFocusDestinationDirectory);
+        EXPECT_EQ(job->focusField(), JobField::DestinationDirectory);
         EXPECT_EQ(job->list().size(), 0u);
     }
 }

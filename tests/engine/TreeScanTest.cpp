@@ -252,7 +252,7 @@ TEST_F(TreeScanTest, MissingDestinationIsRefusedOrPlanned) {
     const std::string dst = tmp / "new/deep/dst";
     EXPECT_EQ(plan(TransferMode::Update, "", src, "*.*", dst),
               (std::vector<std::string>{"refused"}));
-    EXPECT_EQ(job->focusControl(), kFocusDestinationDirectory);
+    EXPECT_EQ(job->focusField(), JobField::DestinationDirectory);
     const std::string missing = "\nNo such file or directory";
     EXPECT_EQ(messages.texts(), std::vector<std::string>{"エラーが発生:Code=2\n" + dst + missing});
 
@@ -264,7 +264,7 @@ TEST_F(TreeScanTest, MissingDestinationIsRefusedOrPlanned) {
         EXPECT_EQ(plan(TransferMode::Update, "c", src, "*.*", directory, pattern),
                   (std::vector<std::string>{"Mkdir new", "Mkdir new/deep", "Mkdir new/deep/dst",
                                             "Copy src/f.txt new/deep/dst/f.txt"}));
-        EXPECT_EQ(job->focusControl(), kFocusSourceDirectory);
+        EXPECT_EQ(job->focusField(), JobField::SourceDirectory);
     }
     // An existing directory and a name that names nothing yet: a directory to make, never
     // the one name of every copy; an existing file stays the name to write.
@@ -277,7 +277,7 @@ TEST_F(TreeScanTest, MissingDestinationIsRefusedOrPlanned) {
     messages.shown.clear();
     EXPECT_EQ(plan(TransferMode::Update, "", tmp / "nosource", "*.*", dst),
               (std::vector<std::string>{"refused"}));
-    EXPECT_EQ(job->focusControl(), kFocusSourceDirectory);
+    EXPECT_EQ(job->focusField(), JobField::SourceDirectory);
     EXPECT_EQ(messages.texts(),
               std::vector<std::string>{"エラーが発生:Code=2\n" + tmp / "nosource" + missing});
 }
