@@ -54,7 +54,6 @@ public:
 
     /// The job of the command line.
     const JobSettings& job() const { return m_job; }
-    const StartupFlags& startupFlags() const { return m_flags; }
     SettingsFile& settings() { return m_settings; }
 
 private:

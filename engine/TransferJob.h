@@ -25,9 +25,6 @@ enum class JobField { None, SourceDirectory, DestinationDirectory };
 /// is shown as, and the field to send the focus back to. The settings stay as they were taken.
 class TransferJob {
 public:
-    /// "*.*": the pattern used wherever a pattern is empty, and to list every directory.
-    static constexpr const char* kDefaultPattern = ryk::kDefaultPattern;
-
     TransferJob(const Platform& platform, SearchSink* searchSink = nullptr);
     ~TransferJob();
     TransferJob(const TransferJob&) = delete;
@@ -62,7 +59,6 @@ public:
     /// but a sync's plan reads as an update of its destination.
     TransferMode shownMode() const { return m_shownMode; }
     const ToolPaths& tools() const { return m_tools; }
-    const FileUtility& utility() const { return m_utility; }
     /// The volume the plan's summary reports on, measured now: the destination's for a plan
     /// shown as an update or move, the source's for a search or delete; nullopt in the other
     /// modes and when it cannot be measured.
