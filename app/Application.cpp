@@ -34,7 +34,12 @@ bool Application::usesSettingsFile() const {
     return m_program == Program::Desktop && !m_flags.noSettingsFile;
 }
 
-bool Application::startJob(TransferJob& job) const { return job.takeJob(m_job, toolPaths()); }
+bool Application::startJob(TransferJob& job, const JobChoices& choices) const {
+    JobSettings settings = m_job;
+    settings.createDestination = choices.createDestination;
+    settings.explorerStyle = choices.explorerStyle;
+    return job.takeJob(settings, toolPaths());
+}
 
 ToolPaths Application::toolPaths() const { return m_settings.toolPaths(); }
 

@@ -13,6 +13,13 @@ namespace ryk {
 
 class TransferJob;
 
+/// The choices a program states beside the command line: ryk-cli's own options (the desktop
+/// program's main window states them in its check box and options sheet).
+struct JobChoices {
+    bool createDestination = false;
+    bool explorerStyle = false;
+};
+
 /// The program's start-up and end, shared by `ryk` and `ryk-cli`: the job read from the command
 /// line, the usage question and the settings file.
 class Application {
@@ -38,15 +45,15 @@ public:
     /// old file stays.
     void shutDown();
 
-    /// Hands the job of the command line, with the program paths of the settings file, to
-    /// `job`: the one intake both programs use. False when a check refused it (the message was
-    /// shown and the job's focus control names the field to correct).
-    [[nodiscard]] bool startJob(TransferJob& job) const;
+    /// Hands the job of the command line, with `choices` and the program paths of the settings
+    /// file, to `job`: the one intake both programs use. False when a check refused it (the
+    /// message was shown and the job's focus field names the one to correct).
+    [[nodiscard]] bool startJob(TransferJob& job, const JobChoices& choices = {}) const;
     /// The three program paths as the settings file holds them for the result window's rows.
     ToolPaths toolPaths() const;
 
-    JobSettings& job() { return m_job; }
-    const StartupFlags& startupFlags() const { return m_flags; }
+    /// The job of the command line.
+    const JobSettings& job() const { return m_job; }
     SettingsFile& settings() { return m_settings; }
 
 private:

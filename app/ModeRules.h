@@ -6,7 +6,7 @@
 
 namespace ryk {
 
-/// The main window's controls by the ids the mode rules and the job's focus control name.
+/// The main window's controls by the ids the mode rules name.
 enum MainControl : int {
     kSourceBox = 1000,
     kSourceBrowse = 1001,

@@ -82,6 +82,14 @@ struct JobSettings {
     bool explorerStyle = false;
 };
 
+/// What a planner hands back besides the lines it planned.
+struct PlanOutcome {
+    /// False when the plan was abandoned: nothing of it may run.
+    bool planned = false;
+    /// The mode the plan is shown as (the list's columns, the summary's form).
+    TransferMode shownMode = TransferMode::Update;
+};
+
 /// The empty-text defaults of a directory and its pattern: "." and kDefaultPattern (a "."
 /// pattern of an empty directory is no pattern).
 void applyDefaults(std::string& directory, std::string& pattern);

@@ -1,8 +1,8 @@
 #include "engine/ListText.h"
 
 #include "engine/FileUtility.h"
+#include "engine/JobSettings.h"
 #include "engine/OperationEntry.h"
-#include "engine/TransferJob.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -115,34 +115,34 @@ std::string clipboardText(const OperationList& list, std::string_view lineEnd) {
     return text;
 }
 
-std::string summaryText(const TransferJob& job, const PlanTotals& totals) {
-    const std::string count = std::to_string(job.list().size());
+std::string summaryText(size_t count, const PlanTotals& totals, TransferMode mode,
+                        const std::optional<VolumeSpace>& space) {
+    const std::string lines = std::to_string(count);
     const std::string all = FileUtility::FormatSize(static_cast<int64_t>(totals.totalBytes));
-    uint64_t freeBytes = 0;
-    uint64_t volumeBytes = 0;
-    switch (job.job().mode) {
+    const auto volumeText = [&space] {
+        return FileUtility::FormatSize(static_cast<int64_t>(space->freeBytes)) + "/" +
+               FileUtility::FormatSize(static_cast<int64_t>(space->totalBytes));
+    };
+    switch (mode) {
     case TransferMode::Update:
     case TransferMode::Move: {
         const std::string need = FileUtility::FormatSize(totals.neededBytes);
-        if (!job.utility().GetDiskSpace(job.job().destinationDirectory, freeBytes, volumeBytes))
-            return "[???]cmd=" + count + ", need=" + need + " (all=" + all + ")";
-        const bool tooBig = totals.neededBytes > static_cast<int64_t>(freeBytes);
-        return std::string(tooBig ? "[NG?]" : "[OK.]") + "cmd=" + count + ", need=" + need +
-               " dest=" + FileUtility::FormatSize(static_cast<int64_t>(freeBytes)) + "/" +
-               FileUtility::FormatSize(static_cast<int64_t>(volumeBytes)) + " (all=" + all + ")";
+        if (!space)
+            return "[???]cmd=" + lines + ", need=" + need + " (all=" + all + ")";
+        const bool tooBig = totals.neededBytes > static_cast<int64_t>(space->freeBytes);
+        return std::string(tooBig ? "[NG?]" : "[OK.]") + "cmd=" + lines + ", need=" + need +
+               " dest=" + volumeText() + " (all=" + all + ")";
     }
     case TransferMode::Search:
     case TransferMode::Delete:
-        if (job.utility().GetDiskSpace(job.job().sourceDirectory, freeBytes, volumeBytes))
-            return "cmd=" + count + " (all=" + all +
-                   ")src=" + FileUtility::FormatSize(static_cast<int64_t>(freeBytes)) + "/" +
-                   FileUtility::FormatSize(static_cast<int64_t>(volumeBytes));
+        if (space)
+            return "cmd=" + lines + " (all=" + all + ")src=" + volumeText();
         break;
     case TransferMode::Response:
     case TransferMode::Sync:
         break;
     }
-    return "cmd=" + count + " (all=" + all + ")";
+    return "cmd=" + lines + " (all=" + all + ")";
 }
 
 std::string runProgressText(size_t index, size_t total, int errors) {

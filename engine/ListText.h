@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -9,7 +10,7 @@ namespace ryk {
 
 class OperationEntry;
 class OperationList;
-class TransferJob;
+enum class TransferMode : int32_t;
 
 /// The byte totals of a plan the summary line shows.
 struct PlanTotals {
@@ -34,8 +35,17 @@ void appendClipboardLine(std::string& text, const OperationEntry& entry);
 /// Every line of the list, each followed by `lineEnd`.
 std::string clipboardText(const OperationList& list, std::string_view lineEnd);
 
-/// The status-bar summary of a planned job ("[OK.]cmd=...", "cmd=%d (all=%s)", ...).
-std::string summaryText(const TransferJob& job, const PlanTotals& totals);
+/// The free and total bytes of the volume a summary reports on.
+struct VolumeSpace {
+    uint64_t freeBytes = 0;
+    uint64_t totalBytes = 0;
+};
+
+/// The status-bar summary of a plan of `count` lines shown as `mode` ("[OK.]cmd=...",
+/// "cmd=%d (all=%s)", ...). `space` is the volume of the destination (Update, Move) or of the
+/// source (Search, Delete) as the caller measured it; nullopt when it could not be measured.
+std::string summaryText(size_t count, const PlanTotals& totals, TransferMode mode,
+                        const std::optional<VolumeSpace>& space);
 
 /// "%d / %d (Error=%d) 中止はESCキーを押してください..."
 std::string runProgressText(size_t index, size_t total, int errors);

@@ -1,7 +1,8 @@
 // Response mode: a file of command lines drives the plan, one line at a time.
 
-#include "engine/Patterns.h"
 #include "engine/ResponsePlanner.h"
+
+#include "engine/Patterns.h"
 #include "engine/TreeScan.h"
 #include "platform/ErrorCodes.h"
 #include "platform/FileSystem.h"
@@ -9,7 +10,6 @@
 #include "platform/MessageBox.h"
 #include "platform/TextCodec.h"
 #include "platform/text/Ascii.h"
-#include "platform/text/NameMatch.h"
 #include "platform/text/Utf8.h"
 
 namespace ryk {
@@ -115,45 +115,11 @@ std::string_view headOf(std::string_view text, size_t limit) {
     return text.substr(0, limit);
 }
 
-/// A line's path is checked against links as a scan checks the directories below its root.
-/// A relative path lies beneath the current directory, so no directory on its way there may be
-/// a link (an absolute path names its directories as the user wrote them). A link named at the
-/// end is the entry it is, as a scan meets one, never the directory the line plans in: a copied
-/// list that names a link acts on the link alone, not on what it points to; such a path is
-/// split into its parent and the link's name. 0, or kErrorLinkInTree for a path that leads
-/// through a link ("dir/link/", or "link/name" when relative).
-int checkLinks(FileSystem& fileSystem, std::string_view field, std::string& directory,
-               std::string& pattern) {
-    const std::string_view named = withoutTrailingSlashes(field);
-    const size_t slash = named.rfind('/');
-    FileStatus status;
-    const auto isLink = [&](std::string_view path) {
-        return fileSystem.status(std::string(path), status, LinkMode::Describe) == 0 &&
-               status.kind == FileKind::Link;
-    };
-    if (!named.empty() && named.front() != '/' && slash != std::string_view::npos) {
-        for (size_t end = named.find('/'); end != std::string_view::npos;
-             end = named.find('/', end + 1)) {
-            if (end > 0 && named[end - 1] != '/' && isLink(named.substr(0, end)))
-                return kErrorLinkInTree;
-        }
-    }
-    const std::string_view last = slash == std::string_view::npos ? named : named.substr(slash + 1);
-    if (last.empty() || hasWildcard(last) || !isLink(named))
-        return 0;
-    if (named.size() != field.size())
-        return kErrorLinkInTree;
-    directory.assign(named.substr(0, slash == std::string_view::npos ? 0 : slash + 1));
-    pattern.assign(last);
-    applyDefaults(directory, pattern);
-    return 0;
-}
-
 } // namespace
 
 ResponsePlanner::ResponsePlanner(const Platform& platform, SearchSink* searchSink,
                                  OperationList& list, const JobSettings& job)
-    : m_platform(platform), m_searchSink(searchSink), m_list(list), m_job(job) {}
+    : m_platform(platform), m_searchSink(searchSink), m_list(list), m_line(job) {}
 
 int ResponsePlanner::FindKeyword(std::string_view word, const char* const* words, int mode) {
     if (mode != 0 && mode != 1)
@@ -200,7 +166,7 @@ bool ResponsePlanner::GetField(std::string_view text, int n, std::string& out) {
     return false;
 }
 
-int ResponsePlanner::RunResponseFile(const std::string& file) {
+PlanOutcome ResponsePlanner::RunResponseFile(const std::string& file) {
     int error = 0;
     const auto reader = m_platform.fileSystem.openLines(file, kResponseLineLimit, error);
     if (!reader) {
@@ -216,8 +182,7 @@ int ResponsePlanner::RunResponseFile(const std::string& file) {
         if (error != 0)
             m_list.appendError(file, error);
     }
-    m_job.mode = TransferMode::Response;
-    return static_cast<int>(m_list.size());
+    return PlanOutcome{.planned = true, .shownMode = TransferMode::Response};
 }
 
 int ResponsePlanner::planResponseLines(LineReader& reader, UserTextEncoding encoding) {
@@ -268,42 +233,6 @@ int ResponsePlanner::PlanResponseLine(std::string_view line) {
     return result;
 }
 
-std::string ResponsePlanner::targetKey(std::string_view path) {
-    path = withoutTrailingSlashes(path);
-    const size_t slash = path.rfind('/');
-    const std::string directory = slash == std::string_view::npos ? std::string(".")
-                                  : slash == 0                    ? std::string("/")
-                                               : std::string(path.substr(0, slash));
-    if (directory != m_keyedDirectory || m_directoryKey.empty()) {
-        // Named differently ("dst/", "./dst", a link) the directory is still the same one.
-        uint64_t device = 0;
-        uint64_t inode = 0;
-        if (m_platform.fileSystem.identity(directory, device, inode) == 0)
-            m_directoryKey = std::to_string(device) + ':' + std::to_string(inode);
-        else
-            m_directoryKey = '\0' + directory;
-        m_keyedDirectory = directory;
-    }
-    std::string key = m_directoryKey;
-    key += '/';
-    key += slash == std::string_view::npos ? path : path.substr(slash + 1);
-    return key;
-}
-
-void ResponsePlanner::refuseDuplicateTargets(size_t first) {
-    for (size_t i = first; i < m_list.size(); ++i) {
-        OperationEntry& entry = *m_list.at(i);
-        const SharedPath* written = hasTarget(entry.command)                   ? &entry.target.path
-                                    : entry.command == OperationCommand::Mkdir ? &entry.source.path
-                                                                               : nullptr;
-        if (!written || m_written.insert(targetKey(written->str())).second)
-            continue;
-        entry.setCommand(OperationCommand::Error);
-        entry.lastError = kErrorDuplicateTarget;
-        entry.target.setAtFault(written == &entry.target.path);
-    }
-}
-
 int ResponsePlanner::planLine(std::string_view line) {
     bool unterminated = false;
     line = line.substr(0, commentStart(line, unterminated));
@@ -321,116 +250,89 @@ int ResponsePlanner::planLine(std::string_view line) {
     const int keyword = FindKeyword(word, kCommandNames, 1);
     // A word that is no keyword is a slip of the pen, not a continuation: in the mode of the
     // line before, "Delte" after a Delete line would delete. Only "Error" and the empty word of
-    // a line that begins with a separator plan in that mode, as copied lists rely on. The
-    // lines that continue a misspelt one were meant for it, so they plan in no mode either.
-    if (keyword < 0 && !word.empty()) {
-        size_t end = line.size();
-        while (end > 0 && isFieldSpace(line[end - 1]))
-            --end;
-        m_list.appendError(std::string(line.substr(0, end)), EINVAL);
-        m_job.mode = TransferMode::Response;
-        return 1;
-    }
+    // a line that begins with a separator plan in that mode, as copied lists rely on.
+    if (keyword < 0 && !word.empty())
+        return planMisspeltLine(line);
 
     const std::string_view arguments = line.substr(separator + 1);
-    std::string field1, field2, field3;
-    GetField(arguments, 1, field1);
-    GetField(arguments, 2, field2);
-    GetField(arguments, 3, field3);
-
-    m_job.flags = OptionFlags{};
-    m_job.exclusionPatterns = field3;
-    SplitPathArgument(m_platform.fileSystem, field1, m_job.sourceDirectory, m_job.sourcePatterns);
-    SplitPathArgument(m_platform.fileSystem, field2, m_job.destinationDirectory,
-                      m_job.destinationPattern);
-    applyDefaults(m_job.sourceDirectory, m_job.sourcePatterns);
-    applyDefaults(m_job.destinationDirectory, m_job.destinationPattern);
-
+    LineFields fields;
+    GetField(arguments, 1, fields.source);
+    GetField(arguments, 2, fields.destination);
+    GetField(arguments, 3, fields.exclusions);
+    takeLinePaths(fields);
     const auto command = static_cast<OperationCommand>(keyword);
+    if (command == OperationCommand::Rmdir || command == OperationCommand::Mkdir)
+        return planDirectoryLine(command, fields.source);
+    takeLineMode(command, fields);
+    if (m_line.mode == TransferMode::Response)
+        return 0;
+    if (refuseLinePaths(fields))
+        return 1;
+    if (!lineDirectoriesExist())
+        return 0;
+    TreeScan scan(m_platform, m_searchSink, m_list);
+    return scan.run(m_line) != -1 ? 1 : 0;
+}
+
+int ResponsePlanner::planMisspeltLine(std::string_view line) {
+    size_t end = line.size();
+    while (end > 0 && isFieldSpace(line[end - 1]))
+        --end;
+    m_list.appendError(std::string(line.substr(0, end)), EINVAL);
+    // The lines that continue a misspelt one were meant for it, so they plan in no mode either.
+    m_line.mode = TransferMode::Response;
+    return 1;
+}
+
+void ResponsePlanner::takeLinePaths(const LineFields& fields) {
+    m_line.flags = OptionFlags{};
+    m_line.exclusionPatterns = fields.exclusions;
+    SplitPathArgument(m_platform.fileSystem, fields.source, m_line.sourceDirectory,
+                      m_line.sourcePatterns);
+    SplitPathArgument(m_platform.fileSystem, fields.destination, m_line.destinationDirectory,
+                      m_line.destinationPattern);
+    applyDefaults(m_line.sourceDirectory, m_line.sourcePatterns);
+    applyDefaults(m_line.destinationDirectory, m_line.destinationPattern);
+}
+
+int ResponsePlanner::planDirectoryLine(OperationCommand command, const std::string& directory) {
+    m_line.mode = TransferMode::Response;
+    std::string listing = directory;
+    joinPath(listing, kDefaultPattern);
+    const auto search = m_platform.fileSystem.newSearch();
+    const bool exists = !directory.empty() && search->findFile(listing) == 0;
+    if (exists != (command == OperationCommand::Rmdir))
+        return 0;
+    m_list.appendLine(command, directory);
+    return 1;
+}
+
+void ResponsePlanner::takeLineMode(OperationCommand command, const LineFields& fields) {
     switch (command) {
     case OperationCommand::Update:
     case OperationCommand::UpAndMove:
-        m_job.flags.dateConditions = m_job.flags.ignoreDates = 1;
+        m_line.flags.dateConditions = m_line.flags.ignoreDates = 1;
         [[fallthrough]];
     case OperationCommand::Copy:
     case OperationCommand::Move:
-        m_job.mode = command == OperationCommand::Copy || command == OperationCommand::Update
-                         ? TransferMode::Update
-                         : TransferMode::Move;
+        m_line.mode = command == OperationCommand::Copy || command == OperationCommand::Update
+                          ? TransferMode::Update
+                          : TransferMode::Move;
         break;
     case OperationCommand::Delete:
     case OperationCommand::Find:
-        m_job.mode =
+        m_line.mode =
             command == OperationCommand::Delete ? TransferMode::Delete : TransferMode::Search;
-        m_job.exclusionPatterns = field2;
+        m_line.exclusionPatterns = fields.destination;
         break;
-    case OperationCommand::Rmdir:
-    case OperationCommand::Mkdir: {
-        m_job.mode = TransferMode::Response;
-        std::string listing = field1;
-        joinPath(listing, kDefaultPattern);
-        const auto search = m_platform.fileSystem.newSearch();
-        const bool exists = !field1.empty() && search->findFile(listing) == 0;
-        if (exists != (command == OperationCommand::Rmdir))
-            return 0;
-        m_list.appendLine(command, field1);
-        return 1;
-    }
     case OperationCommand::Error:
         // A line the plan refused, also in a copied list: it plans nothing, and the lines
         // that continue it neither.
-        m_job.mode = TransferMode::Response;
-        return 0;
+        m_line.mode = TransferMode::Response;
+        break;
     default:
         break; // the empty word of a continuing line keeps the mode of the line before
     }
-    if (m_job.mode == TransferMode::Response)
-        return 0;
-
-    const bool writes = isUpdateOrMove(m_job.mode);
-    const struct {
-        const std::string* field;
-        std::string* directory;
-        std::string* pattern;
-    } paths[] = {{&field1, &m_job.sourceDirectory, &m_job.sourcePatterns},
-                 {writes ? &field2 : nullptr, &m_job.destinationDirectory,
-                  &m_job.destinationPattern}};
-    for (const auto& path : paths) {
-        if (!path.field)
-            continue;
-        if (const int error =
-                checkLinks(m_platform.fileSystem, *path.field, *path.directory, *path.pattern)) {
-            m_list.appendError(std::string(withoutTrailingSlashes(*path.field)), error);
-            m_job.mode = TransferMode::Response;
-            return 1;
-        }
-    }
-
-    // As rm refuses "rm -rf /": the root is never a directory to delete or move from.
-    if ((m_job.mode == TransferMode::Delete || m_job.mode == TransferMode::Move) &&
-        FileUtility(m_platform).isFileSystemRoot(m_job.sourceDirectory)) {
-        m_list.appendError(std::string(field1), kErrorRootRefused);
-        m_job.mode = TransferMode::Response;
-        return 1;
-    }
-
-    // A missing directory becomes an error line of its own instead of one message box per
-    // line; the other lines still plan.
-    for (const std::string* directory :
-         {&m_job.sourceDirectory, writes ? &m_job.destinationDirectory : nullptr}) {
-        if (!directory)
-            continue;
-        FileStatus status;
-        int error = m_platform.fileSystem.status(*directory, status, LinkMode::Follow);
-        if (error == 0 && !(status.attributes & attr::kDirectory))
-            error = kErrorNotADirectory;
-        if (error != 0) {
-            m_list.appendError(*directory, error);
-            return 0;
-        }
-    }
-    TreeScan scan(m_platform, m_searchSink, m_list);
-    return scan.run(m_job) != -1 ? 1 : 0;
 }
 
 } // namespace ryk

@@ -18,18 +18,16 @@ enum class UserTextEncoding;
 /// small job of its own planned into the one list.
 class ResponsePlanner {
 public:
-    /// `job` is where the lines start from and what each line overwrites: its mode, the five
-    /// path texts and the ten flags.
+    /// `job` is where the lines start from; each line states its own mode (or goes on in the
+    /// mode of the line before), its five path texts and its ten flags.
     ResponsePlanner(const Platform& platform, SearchSink* searchSink, OperationList& list,
                     const JobSettings& job);
 
-    /// Plans every line of the response file `file`; the number of entries in the list
-    /// afterwards.
-    int RunResponseFile(const std::string& file);
+    /// Plans every line of the response file `file`. Never abandoned: a line that cannot be
+    /// planned becomes an Error line. Shown in Response mode.
+    PlanOutcome RunResponseFile(const std::string& file);
     /// Plans one response line; 1 when it added an entry or ran a plan that was not abandoned.
     int PlanResponseLine(std::string_view line);
-    /// The job as the lines left it: the last line's paths and flags, the mode back at Response.
-    const JobSettings& job() const { return m_job; }
 
     /// Index of the first of `words` equal to `word` (mode 0 exactly, 1 ignoring ASCII case),
     /// or -1; `words` ends with an empty text.
@@ -47,8 +45,32 @@ private:
     int planOverLongLine(std::string_view head);
     /// An Error line that shows the start of a response line that cannot be planned.
     int planRefusedLine(std::string_view line);
+    /// The three fields of a response line's arguments.
+    struct LineFields {
+        std::string source;
+        /// The destination; the exclusions of a Delete or Find line.
+        std::string destination;
+        std::string exclusions;
+    };
+
     /// PlanResponseLine without the check of its targets.
     int planLine(std::string_view line);
+    /// An Error line for a line whose first word is no keyword; the lines that continue it
+    /// plan nothing.
+    int planMisspeltLine(std::string_view line);
+    /// Takes a line's paths, its exclusions and no flags into the line's job, with defaults.
+    void takeLinePaths(const LineFields& fields);
+    /// Plans a Mkdir of a missing directory or an Rmdir of an existing one; 1 when it did.
+    int planDirectoryLine(OperationCommand command, const std::string& directory);
+    /// Takes the mode (and its flags) that `command` states; Response for a line that plans
+    /// nothing, the mode of the line before for a continuing line.
+    void takeLineMode(OperationCommand command, const LineFields& fields);
+    /// True, after an Error line, for paths the line must not plan from: a path that leads
+    /// through a link, the root of a delete or move.
+    bool refuseLinePaths(const LineFields& fields);
+    /// True when the line's directories exist; otherwise an Error line names the first one that
+    /// does not.
+    bool lineDirectoriesExist();
     /// Turns the lines from position `first` on that write where an earlier line of the file
     /// writes into Error lines: the lines of a response file are planned one by one, each
     /// without knowing the others.
@@ -60,7 +82,8 @@ private:
     Platform m_platform;
     SearchSink* m_searchSink;
     OperationList& m_list;
-    JobSettings m_job;
+    /// The job the line being planned states, as the line before left it.
+    JobSettings m_line;
     /// The targets the lines planned so far write, by targetKey().
     std::unordered_set<std::string> m_written;
     /// The last directory targetKey() identified, and the start of its keys.

@@ -3,6 +3,7 @@
 #include "engine/Patterns.h"
 #include "engine/ResponsePlanner.h"
 #include "engine/RunDriver.h"
+#include "engine/SyncPlanner.h"
 #include "engine/TreeScan.h"
 #include "platform/ErrorCodes.h"
 #include "platform/FileSystem.h"
@@ -39,15 +40,6 @@ TransferJob::TransferJob(const Platform& platform, SearchSink* searchSink)
 
 TransferJob::~TransferJob() = default;
 
-void TransferJob::SetJob(TransferMode mode, const OptionFlags& flags, const DateTime& afterDate,
-                         const ToolPaths& tools) {
-    m_job.mode = mode;
-    m_job.afterDate = afterDate;
-    for (int i = 0; i < OptionFlags::kCount; ++i)
-        m_job.flags[i] = static_cast<uint8_t>(effectiveFlag(flags[i]));
-    m_tools = tools;
-}
-
 bool TransferJob::checkDirectory(const std::string& path, bool isDestination) {
     std::string listing = path;
     joinPath(listing, kDefaultPattern);
@@ -81,16 +73,8 @@ void TransferJob::planDestinationPath(const std::string& path) {
     }
 }
 
-bool TransferJob::SetPaths(const std::string& sourceDirectory, const std::string& sourcePatterns,
-                           const std::string& exclusionPatterns,
-                           const std::string& destinationDirectory,
-                           const std::string& destinationPattern) {
-    m_job.sourceDirectory = sourceDirectory;
-    m_job.sourcePatterns = sourcePatterns;
-    m_job.exclusionPatterns = exclusionPatterns;
-    m_job.destinationDirectory = destinationDirectory;
-    m_job.destinationPattern = destinationPattern;
-    m_focusControl = kFocusSourceDirectory;
+bool TransferJob::checkPaths() {
+    m_focusField = JobField::SourceDirectory;
     const bool sync = m_job.mode == TransferMode::Sync;
     if (sync && !takeSyncSource())
         return false;
@@ -107,7 +91,7 @@ bool TransferJob::SetPaths(const std::string& sourceDirectory, const std::string
     }
     // A sync writes into its destination as an update does.
     if (isUpdateOrMove(m_job.mode) || sync) {
-        m_focusControl = kFocusDestinationDirectory;
+        m_focusField = JobField::DestinationDirectory;
         if (sync) {
             if (!takeSyncDestination())
                 return false;
@@ -123,7 +107,7 @@ bool TransferJob::SetPaths(const std::string& sourceDirectory, const std::string
             return false;
         }
     }
-    m_focusControl = kFocusNone;
+    m_focusField = JobField::None;
     return true;
 }
 
@@ -249,27 +233,30 @@ const char* TransferJob::nestingProblem() const {
 }
 
 bool TransferJob::takeJob(const JobSettings& settings, const ToolPaths& tools) {
-    SetJob(settings.mode, settings.flags, settings.afterDate, tools);
-    setCreateDestination(settings.createDestination);
-    if (!SetPaths(settings.sourceDirectory, settings.sourcePatterns, settings.exclusionPatterns,
-                  settings.destinationDirectory, settings.destinationPattern))
-        return false;
-    SetExplorerStyle(settings.explorerStyle);
-    return true;
+    m_job = settings;
+    for (int i = 0; i < OptionFlags::kCount; ++i)
+        m_job.flags[i] = static_cast<uint8_t>(effectiveFlag(settings.flags[i]));
+    m_shownMode = m_job.mode;
+    m_tools = tools;
+    return checkPaths();
 }
 
 bool TransferJob::PlanJob() {
+    PlanOutcome outcome;
     switch (m_job.mode) {
     case TransferMode::Response:
-        m_scanResult = RunResponseFile();
+        outcome = ResponsePlanner(m_platform, m_searchSink, m_list, m_job)
+                      .RunResponseFile(m_job.sourcePatterns);
         break;
     case TransferMode::Sync:
-        m_scanResult = RunSync();
+        outcome = SyncPlanner(m_platform, m_searchSink, m_list).RunSync(m_job);
         break;
     default:
-        m_scanResult = TreeScan(m_platform, m_searchSink, m_list).run(m_job);
+        outcome.planned = TreeScan(m_platform, m_searchSink, m_list).run(m_job) != -1;
+        outcome.shownMode = m_job.mode;
         break;
     }
+    m_shownMode = outcome.shownMode;
     // A line that names its own directory (Mkdir, Rmdir) is resolved in the directory above
     // it: the run acts there only while it is the one the plan saw.
     for (const auto& entry : m_list)
@@ -277,16 +264,29 @@ bool TransferJob::PlanJob() {
              entry->command == OperationCommand::Rmdir) &&
             entry->source.rootLength == TreePath::kWholeParent)
             pinRoot(m_list, m_platform.fileSystem, parentPath(entry->source.path.str()));
-    m_focusControl = kFocusSourceDirectory;
-    return m_scanResult != -1;
+    m_focusField = JobField::SourceDirectory;
+    return outcome.planned;
 }
 
-int TransferJob::RunResponseFile() {
-    // The file's name is the job's source patterns until the lines overwrite them.
-    ResponsePlanner planner(m_platform, m_searchSink, m_list, m_job);
-    const int entries = planner.RunResponseFile(m_job.sourcePatterns);
-    m_job = planner.job();
-    return entries;
+std::optional<VolumeSpace> TransferJob::summaryVolume() const {
+    const std::string* directory = nullptr;
+    switch (m_shownMode) {
+    case TransferMode::Update:
+    case TransferMode::Move:
+        directory = &m_job.destinationDirectory;
+        break;
+    case TransferMode::Search:
+    case TransferMode::Delete:
+        directory = &m_job.sourceDirectory;
+        break;
+    case TransferMode::Response:
+    case TransferMode::Sync:
+        return std::nullopt;
+    }
+    VolumeSpace space;
+    if (!directory || !m_utility.GetDiskSpace(*directory, space.freeBytes, space.totalBytes))
+        return std::nullopt;
+    return space;
 }
 
 RunSummary TransferJob::OnOK(RunObserver& observer, CopyProgressSink& progress) {

@@ -49,13 +49,21 @@ public:
 private:
     /// What is known of the other side of the directory being scanned: the destination of an
     /// update or move, the source of a sync's deletions.
-    enum class Counterparts { None, Listed, Missing };
+    enum class Counterparts {
+        /// Not listed (the listing failed, or none was needed): each counterpart is asked for
+        /// by name.
+        Unlisted,
+        /// Listed: the listing answers for each name.
+        Listed,
+        /// Known to be missing, and everything in it.
+        Missing,
+    };
     /// What stands where a source subdirectory's counterpart belongs.
     enum class DestinationState { Exists, Planned, Blocked };
 
     /// The other side of one directory, listed once for its file pass and its directory pass.
     struct OtherSide {
-        Counterparts state = Counterparts::None;
+        Counterparts state = Counterparts::Unlisted;
         /// The listing, while `state` is Listed.
         std::unique_ptr<DirectorySearch> listing;
         /// The other side's directory with its '/', shared by the paths planned in it.
@@ -64,6 +72,23 @@ private:
         /// renames, since only then can two names of one directory become one.
         std::unordered_set<std::string> plannedNames;
     };
+    /// What the scan of one tree found.
+    struct TreeTally {
+        /// The file lines planned in the tree.
+        int filesPlanned = 0;
+        /// What must each get a line for the run to leave the tree empty: its files, and each
+        /// subdirectory left out or not read, which counts as a file that got none.
+        int occupants = 0;
+        /// The scan failed or was stopped: the plan is abandoned.
+        bool abandoned = false;
+
+        /// True when every occupant got a line: the run empties the tree.
+        bool emptied() const { return filesPlanned == occupants; }
+        static TreeTally abandon() { return {0, 0, true}; }
+        /// A tree that gets no line and is never emptied.
+        static TreeTally oneLeftOut() { return {0, 1, false}; }
+    };
+    struct FileLook;
     /// A directory's device and inode.
     using Identity = std::pair<uint64_t, uint64_t>;
     struct IdentityHash {
@@ -72,17 +97,50 @@ private:
         }
     };
 
-    /// Scans one directory (and, with subdirectories, the tree below it); the number of file
-    /// entries planned, or -1 when the scan failed or was stopped. `filesMet` receives the
-    /// number of files met.
-    int scanTree(const std::string& directory, int* filesMet = nullptr);
+    /// `directory` with the '/' that joins a name to it, shared by the paths of its entries.
+    static std::shared_ptr<const std::string> prefixOf(const std::string& directory);
+    /// Starts the comparison of the trees by identity where the job needs it; false, after
+    /// telling the user why, when a sync's deletions find that its first pass plans to clear a
+    /// directory of the source.
+    bool startNestingChecks();
+    /// Scans one directory (and, with subdirectories, the tree below it).
+    TreeTally scanTree(const std::string& directory);
+    /// Lists `directory`, from the read-ahead where it has the listing; 0 or the error.
+    int listDirectory(const std::string& directory, std::unique_ptr<DirectorySearch>& search);
+    /// The tally of a directory that could not be listed with `error`, after reporting it: the
+    /// scan is abandoned at its root, below it the directory is left out.
+    TreeTally unlistedDirectory(const std::string& directory, int error);
+    /// The file pass over the listing `search` of the directory whose paths begin with
+    /// `prefix`; false when the user stopped the scan.
+    bool scanFiles(const std::shared_ptr<const std::string>& prefix, DirectorySearch& search,
+                   OtherSide& other, TreeTally& tally);
+    /// The directory pass over the listing `search`: each subdirectory is scanned in turn;
+    /// false when the scan was abandoned.
+    bool scanSubdirectories(const std::string& prefix, DirectorySearch& search, OtherSide& other,
+                            TreeTally& tally);
+    /// Scans the subdirectory `hit` (whose path is `subdirectory`) with what makes or removes
+    /// it around its contents: its counterpart's Mkdir, its own Rmdir once emptied (with
+    /// `removeEmptied`, or in a sync's deletions where the source lacks it). False when the
+    /// scan was abandoned.
+    bool scanSubdirectory(std::string subdirectory, DirectorySearch& hit, OtherSide& other,
+                          bool removeEmptied, TreeTally& tally);
+    /// scanTree one level down; `otherSideMissing` when the other side lacks the directory, or
+    /// has it still to be made.
+    TreeTally scanBelow(const std::string& directory, bool otherSideMissing);
     /// Lists the other side of `directory`, unless it is known to be missing; the error of
     /// the listing, 0 when it is listed or missing.
     int listOtherSide(const std::string& directory, OtherSide& other);
-    /// Decides the file `hit` of the directory whose paths begin with `prefix`; true when an
-    /// entry was appended.
+    /// Decides the file `hit` of the directory whose paths begin with `prefix`; true when a
+    /// file line was appended.
     bool planFile(const std::shared_ptr<const std::string>& prefix, DirectorySearch& hit,
                   OtherSide& other);
+    /// Looks at the target `look.targetName` of a file of an update or move; false when the
+    /// file gets no line: up to date, left out by the date options, or an Error line says why.
+    bool lookAtTarget(OtherSide& other, FileLook& look);
+    /// The line of the file `name` as `look` found it.
+    std::unique_ptr<OperationEntry> fileEntry(const std::shared_ptr<const std::string>& prefix,
+                                              const std::string& name, const OtherSide& other,
+                                              const FileLook& look);
     /// The facts of the counterpart named `name`, on the `other` side, of a file of the
     /// directory being scanned; 0 when it exists. Without `status` only its existence is asked.
     int lookUpCounterpart(OtherSide& other, std::string_view name, FileStatus* status,

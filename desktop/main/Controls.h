@@ -9,8 +9,8 @@ namespace ryk {
 
 class FileSystem;
 
-/// The control of `window` whose "controlId" property is `id` (the ids the logic names, as the
-/// job's focus control); null when there is none.
+/// The control of `window` whose "controlId" property is `id` (the ids the window logic names,
+/// as the mode rules do); null when there is none.
 QWidget* controlById(const QWidget* window, int id);
 
 /// Enables or disables the controls of `window` with the given ids.

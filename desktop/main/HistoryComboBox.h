@@ -18,7 +18,6 @@ public:
     void setAcceptsDirectories(bool on) { m_acceptsDirectories = on; }
     /// A dropped file enters its full path instead of its bare name (the response file).
     void setDropsFullPath(bool on) { m_dropsFullPath = on; }
-    bool acceptsDirectories() const { return m_acceptsDirectories; }
     bool dropsFullPath() const { return m_dropsFullPath; }
 
     /// The list, from the top.

@@ -35,6 +35,19 @@ QString labelText(QString text) {
     return tab < 0 ? text : text.left(tab);
 }
 
+/// The box that shows `field` of the job; 0 for none.
+int controlShowing(JobField field) {
+    switch (field) {
+    case JobField::SourceDirectory:
+        return kSourceBox;
+    case JobField::DestinationDirectory:
+        return kDestinationBox;
+    case JobField::None:
+        break;
+    }
+    return 0;
+}
+
 constexpr int kInputs[] = {kSourceBox,           kSourceBrowse,       kPatternBox,
                            kExclusionBox,        kCreateDestinationCheck, kDestinationBox,
                            kDestinationBrowse,   kDestinationPatternBox};
@@ -220,23 +233,24 @@ void MainWindow::OnExecute() {
             MessageAnswer::Yes)
         m_job.explorerStyle = false;
 
-    int focus = kFocusNone;
+    JobField focus = JobField::None;
     {
         ResultWindowFactory factory(m_platform, this);
         const ToolPaths tools = m_settings.toolPaths();
         if (factory.job().takeJob(m_job, tools)) {
             if (const std::unique_ptr<ResultWindow> window = factory.plan()) {
                 m_runResultWindow(*window);
-                focus = window->job().focusControl();
+                focus = window->job().focusField();
             } else {
-                focus = factory.job().focusControl();
+                focus = factory.job().focusField();
             }
         } else {
-            focus = factory.job().focusControl();
+            focus = factory.job().focusField();
         }
     }
-    if (focus != kFocusNone)
-        if (QWidget* control = controlById(this, focus); control && control->isEnabled())
+    if (focus != JobField::None)
+        if (QWidget* control = controlById(this, controlShowing(focus));
+            control && control->isEnabled())
             control->setFocus();
 }
 

@@ -53,7 +53,7 @@ void AttributeChanger::changeRows(QList<int> rows) {
         changeTargets(list, asked, ChangeSide::Target),
     };
     FileSystem& fs = m_platform.fileSystem;
-    AttributeWindow dialog(window.job().job().mode, static_cast<int>(rows.size()),
+    AttributeWindow dialog(window.job().shownMode(), static_cast<int>(rows.size()),
                            commonState(currentWords(fs, sides[0])),
                            commonState(currentWords(fs, sides[1])), &window);
     if (dialog.exec() != QDialog::Accepted)

@@ -40,7 +40,7 @@ ResultWindow::ResultWindow(std::unique_ptr<TransferJob> job,
                            std::unique_ptr<SearchWindow> searchWindow, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::ResultWindow>()),
       m_searchWindow(std::move(searchWindow)), m_job(std::move(job)),
-      m_model(new OperationTableModel(m_job->list(), m_job->job().mode, this)), m_statusLine(this),
+      m_model(new OperationTableModel(m_job->list(), m_job->shownMode(), this)), m_statusLine(this),
       m_programIcon(RowImages::programIcon()),
       m_runProgress(
           kRunProgressInterval, [this](const auto& marks) { m_model->setOverlays(marks); },
@@ -293,7 +293,9 @@ void ResultWindow::fillList() {
 }
 
 void ResultWindow::showSummary() {
-    m_statusLine.show(fromBytes(summaryText(*m_job, m_model->totals())), m_programIcon);
+    m_statusLine.show(fromBytes(summaryText(m_job->list().size(), m_model->totals(),
+                                            m_job->shownMode(), m_job->summaryVolume())),
+                      m_programIcon);
 }
 
 void ResultWindow::setButtonsEnabled(bool enabled) {
@@ -398,7 +400,7 @@ void ResultWindow::reject() {
         m_ui->listView->setUpdatesEnabled(true);
         m_searchWindow->end();
         m_ui->statusBar->hide();
-        m_job->setFocusControl(kFocusNone);
+        m_job->setFocusField(JobField::None);
     }
     QDialog::reject();
 }

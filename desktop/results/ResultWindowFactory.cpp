@@ -22,7 +22,7 @@ std::unique_ptr<ResultWindow> ResultWindowFactory::plan() {
     if (!m_job->PlanJob()) {
         m_searchWindow->end();
         m_job->list().clear();
-        m_job->setFocusControl(kFocusNone);
+        m_job->setFocusField(JobField::None);
         return nullptr;
     }
     auto window =

@@ -23,8 +23,8 @@ public:
     ResultWindowFactory(const ResultWindowFactory&) = delete;
     ResultWindowFactory& operator=(const ResultWindowFactory&) = delete;
 
-    /// The job to state (SetJob, SetPaths, ...) before plan(). It stays here, its list empty,
-    /// when the plan was abandoned; a window takes it otherwise.
+    /// The job to state (takeJob) before plan(). It stays here, its list empty, when the plan
+    /// was abandoned; a window takes it otherwise.
     TransferJob& job() { return *m_job; }
     /// The window the plan shows its progress in; a window takes it with the job.
     SearchWindow& searchWindow() { return *m_searchWindow; }

@@ -254,11 +254,10 @@ int main(int argc, char** argv) {
         return application.exitStatus();
     }
 
-    application.job().createDestination = options.createDestination;
-    application.job().explorerStyle = options.explorerStyle;
     TransferJob job(platform);
     // The checks of the job's statement refused it before anything was planned.
-    if (!application.startJob(job))
+    if (!application.startJob(job, {.createDestination = options.createDestination,
+                                    .explorerStyle = options.explorerStyle}))
         return kExitCommandLineError;
     const int messagesBeforePlan = messages.count();
     const bool planned = job.PlanJob();
@@ -275,7 +274,7 @@ int main(int argc, char** argv) {
     bool planProblems = messages.count() != messagesBeforePlan;
     printPlan(job.list(), output);
     const PlanTotals totals = computeTotals(job.list());
-    output.line(summaryText(job, totals));
+    output.line(summaryText(job.list().size(), totals, job.shownMode(), job.summaryVolume()));
     if (reportErrorLines(job.list()) > 0)
         planProblems = true;
     if (!options.run)

@@ -47,7 +47,8 @@ int main(int argc, char** argv) {
     // job runs from it in a result window of its own. It is not application-modal, so a help
     // window beside it still takes input; closing it ends the program.
     {
-        MainWindow window(platform, application.job(), application.settings());
+        JobSettings job = application.job();
+        MainWindow window(platform, job, application.settings());
         QObject::connect(&window, &QDialog::finished, &qtApplication, &QApplication::quit);
         window.show();
         qtApplication.exec();

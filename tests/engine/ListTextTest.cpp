@@ -1,7 +1,7 @@
 #include "engine/ListText.h"
 
-#include "engine/TransferJob.h"
-#include "support/EngineFixture.h"
+#include "engine/JobSettings.h"
+#include "engine/OperationEntry.h"
 
 #include <gtest/gtest.h>
 
@@ -50,27 +50,33 @@ TEST(ListText, TotalsCountWhatEachCommandMoves) {
 }
 
 TEST(ListText, SummaryFormsPerMode) {
-    test::EngineWorld world;
-    const test::TempDir& tmp = world.tmp;
-    tmp.writeFile("src/a.txt", "12345");
-    tmp.makeDir("dst");
-
-    const auto job =
-        world.plannedJob(world.settings(TransferMode::Update, tmp / "src", tmp / "dst"));
-    PlanTotals totals = computeTotals(job->list());
-    const std::string update = summaryText(*job, totals);
-    const std::string head = "[OK.]cmd=1, need=5 bytes. dest=";
-    const std::string tail = " (all=5 bytes.)";
-    EXPECT_EQ(update.substr(0, head.size()), head) << update;
-    EXPECT_EQ(update.substr(update.size() - tail.size()), tail) << update;
-    EXPECT_NE(update.find('/'), std::string::npos) << update;
-    totals.neededBytes = INT64_MAX; // more than any disk holds
-    EXPECT_EQ(summaryText(*job, totals).substr(0, 5), "[NG?]");
-
-    const auto search = world.plannedJob(world.settings(TransferMode::Search, tmp / "src"));
-    const std::string text = summaryText(*search, computeTotals(search->list()));
-    const std::string found = "cmd=1 (all=5 bytes.)src=";
-    EXPECT_EQ(text.substr(0, found.size()), found) << text;
+    PlanTotals totals;
+    totals.totalBytes = 5;
+    totals.neededBytes = 5;
+    const VolumeSpace volume{4096, 1000000};
+    const std::optional<VolumeSpace> unmeasured;
+    const struct {
+        TransferMode mode;
+        std::optional<VolumeSpace> space;
+        int64_t needed;
+        std::string text;
+    } cases[] = {
+        {TransferMode::Update, volume, 5,
+         "[OK.]cmd=2, need=5 bytes. dest=4,096 bytes./1,000,000 bytes. (all=5 bytes.)"},
+        {TransferMode::Move, volume, 4097,
+         "[NG?]cmd=2, need=4,097 bytes. dest=4,096 bytes./1,000,000 bytes. (all=5 bytes.)"},
+        {TransferMode::Update, unmeasured, 5, "[???]cmd=2, need=5 bytes. (all=5 bytes.)"},
+        {TransferMode::Search, volume, 5, "cmd=2 (all=5 bytes.)src=4,096 bytes./1,000,000 bytes."},
+        {TransferMode::Delete, unmeasured, 5, "cmd=2 (all=5 bytes.)"},
+        // Neither reports on a volume, whatever was measured.
+        {TransferMode::Response, volume, 5, "cmd=2 (all=5 bytes.)"},
+        {TransferMode::Sync, volume, 5, "cmd=2 (all=5 bytes.)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        totals.neededBytes = c.needed;
+        EXPECT_EQ(summaryText(2, totals, c.mode, c.space), c.text);
+    }
 
     EXPECT_EQ(runProgressText(3, 10, 1), "3 / 10 (Error=1) 中止はESCキーを押してください...");
     EXPECT_EQ(runFinishedText(0), "完了しました.(Error=0)");

@@ -74,7 +74,8 @@ protected:
         response.mode = TransferMode::Response;
         response.sourcePatterns = file;
         job = plannedJob(response);
-        EXPECT_EQ(job->job().mode, TransferMode::Response);
+        EXPECT_EQ(job->shownMode(), TransferMode::Response);
+        EXPECT_FALSE(job->summaryVolume().has_value());
         return lines(*job);
     }
 

@@ -45,6 +45,7 @@ protected:
                                          const std::string& destination = {}) {
         JobSettings job = settings(mode, source, destination, flags);
         job.sourcePatterns = patterns;
+        job.explorerStyle = explorerStyle;
         return plannedJob(job);
     }
     std::vector<int32_t> states(const TransferJob& job) const {
@@ -56,6 +57,8 @@ protected:
 
     ConsoleCopyProgress progress;
     RecordingObserver observer;
+    /// The Explorer style of the jobs planned().
+    bool explorerStyle = false;
 };
 
 TEST_F(RunDriverTest, UpdateRunKeepsContentsTimesAndModesAndLeavesNothingToDo) {
@@ -203,8 +206,8 @@ TEST_F(RunDriverTest, BatchEntriesGetTheirOwnOutcomeAndDirectoriesWaitForThem) {
     ASSERT_EQ(chmod(locked.c_str(), 0444), 0);
     OptionFlags f;
     f.subdirectories = f.recurse = f.removeSourceDirectories = 1;
+    explorerStyle = true;
     auto job = planned(TransferMode::Delete, f, src, "*.*");
-    job->SetExplorerStyle(true);
     ASSERT_EQ(clipboardText(job->list(), "\n"),
               "Delete \"" + src + "/c.bak\" \n" + "Delete \"" + src + "/d/a.bak\" \n" +
                   "Delete \"" + src + "/d/e/b.bak\" \n" + "Rmdir \"" + src + "/d/e\" \n" +
@@ -228,8 +231,8 @@ TEST_F(RunDriverTest, BatchReplacesOnlyWhatItsLinesMayReplace) {
     const std::string old = tmp.writeFile("dst/newer", "old");
     const timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, old.c_str(), times, 0), 0);
+    explorerStyle = true;
     auto job = planned(TransferMode::Update, {}, src, "*.*", dst);
-    job->SetExplorerStyle(true);
     ASSERT_EQ(clipboardText(job->list(), "\n"),
               "Copy \"" + src + "/new\" \"" + dst + "/new\"\n" + "Update \"" + src + "/newer\" \"" +
                   dst + "/newer\"\n");
@@ -248,8 +251,8 @@ TEST_F(RunDriverTest, BatchCollectedWhenTheRunStopsIsStillCarriedOut) {
     const std::string dst = tmp.makeDir("dst");
     for (int i = 0; i < 4; ++i)
         tmp.writeFile("src/f" + std::to_string(i), "data");
+    explorerStyle = true;
     auto job = planned(TransferMode::Update, {}, src, "*.*", dst);
-    job->SetExplorerStyle(true);
     keys.quietPolls = 2; // two lines collected, then stop
     keys.events = {AbortKeyEvent::ControlDown};
     const RunSummary summary = job->OnOK(observer, progress);

@@ -53,8 +53,10 @@ TEST_F(SyncModeTest, PlansCopiesThenDeletions) {
     EXPECT_EQ(plan(false),
               (std::vector<std::string>{"Copy \"src/a\" \"dst/a\"", "Update \"src/b\" \"dst/b\"",
                                         "Delete \"dst/c\" "}));
-    EXPECT_EQ(job->job().mode, TransferMode::Update);
-    EXPECT_EQ(job->job().destinationDirectory, tmp / "dst"); // the summary asks the destination
+    // The plan reads as an update of the destination, whose free space the summary shows.
+    EXPECT_EQ(job->shownMode(), TransferMode::Update);
+    EXPECT_EQ(job->job().destinationDirectory, tmp / "dst");
+    EXPECT_TRUE(job->summaryVolume().has_value());
 }
 
 TEST_F(SyncModeTest, DestinationIsOneDirectoryNeverImplied) {
@@ -82,18 +84,18 @@ TEST_F(SyncModeTest, DestinationIsOneDirectoryNeverImplied) {
         SCOPED_TRACE(::testing::PrintToString(std::vector<std::string>{
             modeName(c.mode), c.destinationDirectory, c.destinationPattern}));
         messages.shown.clear();
-        job = std::make_unique<TransferJob>(platform);
-        job->SetJob(c.mode, {}, DateTime::now());
-        EXPECT_EQ(
-            job->SetPaths(tmp / "src", "*.*", "", c.destinationDirectory, c.destinationPattern),
-            c.message.empty());
+        JobSettings stated = settings(c.mode, tmp / "src", c.destinationDirectory);
+        stated.destinationPattern = c.destinationPattern;
+        bool accepted = false;
+        job = newJob(stated, &accepted);
+        EXPECT_EQ(accepted, c.message.empty());
         if (c.message.empty()) {
             EXPECT_TRUE(messages.shown.empty());
-            EXPECT_EQ(job->focusControl(), kFocusNone);
+            EXPECT_EQ(job->focusField(), JobField::None);
             continue;
         }
         EXPECT_EQ(messages.texts(), std::vector<std::string>{c.message});
-        EXPECT_EQ(job->focusControl(), kFocusDestinationDirectory);
+        EXPECT_EQ(job->focusField(), JobField::DestinationDirectory);
         EXPECT_EQ(job->list().size(), 0u);
     }
 }

@@ -48,13 +48,17 @@ protected:
                                   const std::string& destination = {},
                                   const std::string& destinationPattern = {},
                                   const std::string& exclusions = {}) {
-        job = std::make_unique<TransferJob>(platform);
         create = false;
-        const OptionFlags f = flags(letters);
-        job->SetJob(mode, f, afterDate);
-        job->setCreateDestination(create);
-        if (!job->SetPaths(source, patterns, exclusions, destination, destinationPattern))
-            return {"SetPaths failed"};
+        JobSettings stated = settings(mode, source, destination, flags(letters));
+        stated.sourcePatterns = patterns;
+        stated.exclusionPatterns = exclusions;
+        stated.destinationPattern = destinationPattern;
+        stated.afterDate = afterDate;
+        stated.createDestination = create;
+        bool accepted = false;
+        job = newJob(stated, &accepted);
+        if (!accepted)
+            return {"refused"};
         fileSystem.searched.clear();
         fileSystem.statused.clear();
         if (!job->PlanJob())
@@ -247,8 +251,8 @@ TEST_F(TreeScanTest, MissingDestinationIsRefusedOrPlanned) {
     tmp.writeFile("src/f.txt");
     const std::string dst = tmp / "new/deep/dst";
     EXPECT_EQ(plan(TransferMode::Update, "", src, "*.*", dst),
-              (std::vector<std::string>{"SetPaths failed"}));
-    EXPECT_EQ(job->focusControl(), kFocusDestinationDirectory);
+              (std::vector<std::string>{"refused"}));
+    EXPECT_EQ(job->focusField(), JobField::DestinationDirectory);
     const std::string missing = "\nNo such file or directory";
     EXPECT_EQ(messages.texts(), std::vector<std::string>{"エラーが発生:Code=2\n" + dst + missing});
 
@@ -260,7 +264,7 @@ TEST_F(TreeScanTest, MissingDestinationIsRefusedOrPlanned) {
         EXPECT_EQ(plan(TransferMode::Update, "c", src, "*.*", directory, pattern),
                   (std::vector<std::string>{"Mkdir new", "Mkdir new/deep", "Mkdir new/deep/dst",
                                             "Copy src/f.txt new/deep/dst/f.txt"}));
-        EXPECT_EQ(job->focusControl(), kFocusSourceDirectory);
+        EXPECT_EQ(job->focusField(), JobField::SourceDirectory);
     }
     // An existing directory and a name that names nothing yet: a directory to make, never
     // the one name of every copy; an existing file stays the name to write.
@@ -272,8 +276,8 @@ TEST_F(TreeScanTest, MissingDestinationIsRefusedOrPlanned) {
 
     messages.shown.clear();
     EXPECT_EQ(plan(TransferMode::Update, "", tmp / "nosource", "*.*", dst),
-              (std::vector<std::string>{"SetPaths failed"}));
-    EXPECT_EQ(job->focusControl(), kFocusSourceDirectory);
+              (std::vector<std::string>{"refused"}));
+    EXPECT_EQ(job->focusField(), JobField::SourceDirectory);
     EXPECT_EQ(messages.texts(),
               std::vector<std::string>{"エラーが発生:Code=2\n" + tmp / "nosource" + missing});
 }

@@ -64,10 +64,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QuietAbortKey keys;
     const ryk::Platform platform{fileSystem, messages, keys};
     ryk::TransferJob job(platform);
-    job.SetJob(ryk::TransferMode::Response, {}, ryk::DateTime::now());
-    check(job.SetPaths("", file, "", "", ""));
+    ryk::JobSettings settings;
+    settings.mode = ryk::TransferMode::Response;
+    settings.sourcePatterns = file;
+    check(job.takeJob(settings));
     check(job.PlanJob());
-    check(job.job().mode == ryk::TransferMode::Response);
+    check(job.shownMode() == ryk::TransferMode::Response);
     for (const auto& entry : job.list()) {
         const int code = static_cast<int>(entry->command);
         check(code >= 0 && code <= 8);

@@ -21,7 +21,7 @@ JobSettings EngineWorld::settings(TransferMode mode, const std::string& source,
     JobSettings settings;
     settings.mode = mode;
     settings.sourceDirectory = source;
-    settings.sourcePatterns = TransferJob::kDefaultPattern;
+    settings.sourcePatterns = kDefaultPattern;
     settings.destinationDirectory = destination;
     settings.flags = flags;
     return settings;

@@ -201,7 +201,8 @@ TEST_F(MainWindowTest, AFolderNameThatIsNotUtf8IsPlannedAndRunAsItIs) {
     Application application(platform);
     ASSERT_EQ(application.startUp({"-i", cafe + "/*.txt", destination + "/"}),
               Application::StartResult::Proceed);
-    MainWindow main(platform, application.job(), application.settings());
+    JobSettings stated = application.job();
+    MainWindow main(platform, stated, application.settings());
     QStringList rows;
     QString status;
     main.setResultWindowRunner([&](ResultWindow& result) {

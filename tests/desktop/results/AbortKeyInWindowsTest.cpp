@@ -44,8 +44,8 @@ TEST_F(ResultWindowTest, EscapeAndControlInOurWindowsStopTheScan) {
             ResultWindowFactory f(Platform{fileSystem, messages, key}, &mainWindow);
             OptionFlags flags;
             flags.subdirectories = 1;
-            f.job().SetJob(TransferMode::Update, flags, DateTime());
-            ASSERT_TRUE(f.job().SetPaths(source, "*.*", "", destination, "*.*"));
+            ASSERT_TRUE(
+                f.job().takeJob(settings(TransferMode::Update, source, destination, flags)));
 
             key.pressAt(1, [&](QWindow&) {
                 QWidget* window = mainWindow.findChild<SearchWindow*>();

@@ -104,8 +104,7 @@ protected:
         auto f = std::make_unique<ResultWindowFactory>(Platform{fileSystem, messages, key});
         OptionFlags flags;
         flags.subdirectories = 1;
-        f->job().SetJob(mode, flags, DateTime());
-        EXPECT_TRUE(f->job().SetPaths(source, "*.*", "", destination, "*.*"));
+        EXPECT_TRUE(f->job().takeJob(settings(mode, source, destination, flags)));
         return f;
     }
     std::unique_ptr<ResultWindow> planned(TransferMode mode = TransferMode::Update,

@@ -262,7 +262,7 @@ TEST_F(ResultWindowTest, ClosingEmptiesTheList) {
         EXPECT_EQ(w->model().rowCount(), 0) << way.label;
         EXPECT_FALSE(w->isVisible()) << way.label;
         EXPECT_FALSE(w->searchWindow().isVisible()) << way.label;
-        EXPECT_EQ(w->job().focusControl(), kFocusNone) << way.label;
+        EXPECT_EQ(w->job().focusField(), JobField::None) << way.label;
     }
 }
 
@@ -299,7 +299,7 @@ TEST_F(ResultWindowTest, AnAbandonedPlanMakesNoWindow) {
     EXPECT_EQ(f->plan(), nullptr);
     EXPECT_FALSE(anyResultWindow());
     EXPECT_TRUE(f->job().list().empty());
-    EXPECT_EQ(f->job().focusControl(), kFocusNone);
+    EXPECT_EQ(f->job().focusField(), JobField::None);
     EXPECT_FALSE(f->searchWindow().isVisible());
 }
 

@@ -49,8 +49,8 @@ protected:
         ResultWindowFactory f(Platform{fileSystem, messages, key ? *key : keys});
         OptionFlags flags;
         flags.subdirectories = 1;
-        f.job().SetJob(TransferMode::Update, flags, DateTime(), tools);
-        EXPECT_TRUE(f.job().SetPaths(source, "*.*", "", destination, "*.*"));
+        EXPECT_TRUE(
+            f.job().takeJob(settings(TransferMode::Update, source, destination, flags), tools));
         auto w = f.plan();
         if (!w) {
             ADD_FAILURE() << "the plan was abandoned";

@@ -1,18 +1,26 @@
 // Sync mode: the destination tree is planned to become equal to the source tree.
 
-#include "engine/TransferJob.h"
+#include "engine/SyncPlanner.h"
+
+#include "engine/FileUtility.h"
 #include "engine/TreeScan.h"
 
 namespace ryk {
 
-int TransferJob::RunSync() {
-    OptionFlags& f = m_job.flags;
+SyncPlanner::SyncPlanner(const Platform& platform, SearchSink* searchSink, OperationList& list)
+    : m_platform(platform), m_searchSink(searchSink), m_list(list) {}
+
+PlanOutcome SyncPlanner::RunSync(const JobSettings& job) {
+    // Whatever the dates, a sync makes the trees equal.
+    JobSettings sync = job;
+    OptionFlags& f = sync.flags;
     f.dateConditions = f.ignoreDates = f.onlyMissing = f.onlyExisting = f.afterDateOnly = 0;
-    applyDefaults(m_job.sourceDirectory, m_job.sourcePatterns);
-    applyDefaults(m_job.destinationDirectory, m_job.destinationPattern);
+    applyDefaults(sync.sourceDirectory, sync.sourcePatterns);
+    applyDefaults(sync.destinationDirectory, sync.destinationPattern);
     // Equal trees have equal names: a renaming destination pattern has no place in a sync (its
     // copies would be deleted again as files the source does not have).
-    m_job.destinationPattern = kDefaultPattern;
+    sync.destinationPattern = kDefaultPattern;
+    PlanOutcome outcome{.planned = false, .shownMode = TransferMode::Update};
 
     // One scan for both passes: the second must know what the first cleared and could not read.
     TreeScan scan(m_platform, m_searchSink, m_list);
@@ -20,31 +28,25 @@ int TransferJob::RunSync() {
     // Pass 1: every selected source file, Copy where it is missing and Update where it is
     // present, whatever the dates; what stands in the way of a file or directory is cleared
     // first.
-    JobSettings copies = m_job;
+    JobSettings copies = sync;
     copies.mode = TransferMode::Update;
     copies.flags.dateConditions = copies.flags.ignoreDates = 1;
-    const int copied = scan.run(copies, SyncPass::Copies) != -1 ? 1 : 0;
+    (void)scan.run(copies, SyncPass::Copies);
     // Trees found inside each other: nothing of the plan may run.
     if (scan.refusedNesting())
-        return -1;
+        return outcome;
 
     // Pass 2: the destination scanned for what the source does not have, deleted deepest
     // first, directories after their contents. Nothing is deleted below a source directory
     // that could not be read.
-    JobSettings deletions = m_job;
+    JobSettings deletions = sync;
     std::swap(deletions.sourceDirectory, deletions.destinationDirectory);
     deletions.mode = TransferMode::Delete;
     // A destination still to be made holds nothing to delete.
-    const int deleted = !m_utility.isExistingDirectory(deletions.sourceDirectory) ||
-                                scan.run(deletions, SyncPass::Deletions) != -1
-                            ? 1
-                            : 0;
-    if (scan.refusedNesting())
-        return -1;
-
-    // The plan reads as an update of the destination, so the summary asks for its free space.
-    m_job.mode = TransferMode::Update;
-    return copied + deleted;
+    if (FileUtility(m_platform).isExistingDirectory(deletions.sourceDirectory))
+        (void)scan.run(deletions, SyncPass::Deletions);
+    outcome.planned = !scan.refusedNesting();
+    return outcome;
 }
 
 } // namespace ryk
