@@ -201,16 +201,15 @@ bool ResponsePlanner::GetField(std::string_view text, int n, std::string& out) {
 }
 
 int ResponsePlanner::RunResponseFile(const std::string& file) {
-    int error = 0;
-    const auto reader = m_platform.fileSystem.openLines(file, kResponseLineLimit, error);
+    const auto reader = m_platform.fileSystem.openLines(file, kResponseLineLimit);
     if (!reader) {
         m_platform.messageBox.show("レスポンスファイルを開けません", kProgramTitle,
                                    MessageButtons::Ok, MessageIcon::Stop);
     } else {
         auto encoding = UserTextEncoding::Utf8;
-        error = judgeEncoding(*reader, encoding);
+        int error = judgeEncoding(**reader, encoding);
         if (error == 0)
-            error = planResponseLines(*reader, encoding);
+            error = planResponseLines(**reader, encoding);
         // A file that fails midway is not a shorter job: the lines read so far stay, and this
         // line in the list says that the rest of the file is missing and why.
         if (error != 0)
@@ -276,10 +275,9 @@ std::string ResponsePlanner::targetKey(std::string_view path) {
                                                : std::string(path.substr(0, slash));
     if (directory != m_keyedDirectory || m_directoryKey.empty()) {
         // Named differently ("dst/", "./dst", a link) the directory is still the same one.
-        uint64_t device = 0;
-        uint64_t inode = 0;
-        if (m_platform.fileSystem.identity(directory, device, inode) == 0)
-            m_directoryKey = std::to_string(device) + ':' + std::to_string(inode);
+        if (const auto identity = m_platform.fileSystem.identity(directory))
+            m_directoryKey =
+                std::to_string(identity->device) + ':' + std::to_string(identity->inode);
         else
             m_directoryKey = '\0' + directory;
         m_keyedDirectory = directory;

@@ -99,10 +99,10 @@ PosixFileCopy::~PosixFileCopy() {
 }
 
 std::string PosixFileCopy::newTemporaryName() {
-    static std::atomic<unsigned> counter{0};
+    const unsigned number = m_shared ? m_shared->temporaryNumber++ : m_temporaryNumber++;
     char name[64];
     std::snprintf(name, sizeof name, "%s%d.%06x", kTemporaryPrefix, static_cast<int>(getpid()),
-                  (counter++ * 2654435761u) & 0xFFFFFFu);
+                  (number * 2654435761u) & 0xFFFFFFu);
     return name;
 }
 
@@ -115,26 +115,20 @@ void PosixFileCopy::removeStaleTemporaries() {
         if (!m_shared->cleaned.insert(m_targetDir.directory).second)
             return;
     }
-    const int fd = openat(m_targetDir.fd.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    const UniqueDir dir = directoryStream(reopenToFlush(m_targetDir.fd.get()));
+    if (!dir)
         return;
-    DIR* dir = fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return;
-    }
     const pid_t self = getpid();
-    while (const dirent* d = readdir(dir)) {
+    while (const dirent* d = readdir(dir.get())) {
         const pid_t owner = temporaryOwner(d->d_name);
         // Only what a process that is gone left behind: a running copy's temporary stays.
         if (owner == 0 || owner == self || kill(owner, 0) == 0 || errno != ESRCH)
             continue;
         struct stat st;
-        if (fstatat(dirfd(dir), d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        if (fstatat(dirfd(dir.get()), d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
             (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)))
-            unlinkat(dirfd(dir), d->d_name, 0);
+            unlinkat(dirfd(dir.get()), d->d_name, 0);
     }
-    closedir(dir);
 }
 
 void PosixFileCopy::noteTargetDirectory() {
@@ -164,7 +158,7 @@ void PosixFileCopy::noteTargetDirectory() {
 }
 
 int PosixFileCopy::openSource(const TreePath& source) {
-    if (const int error = openParent(source, m_sourceDir, m_roots))
+    if (const int error = openParentOf(source, m_sourceDir))
         return error;
     const char* leaf = m_sourceDir.leaf.c_str();
     if (const int error = statAt(m_sourceDir.fd.get(), leaf, m_openStat, LinkMode::Describe))
@@ -194,12 +188,12 @@ int PosixFileCopy::openSource(const TreePath& source) {
     }
     // O_NONBLOCK: should a FIFO have taken the file's place since the look above, the open
     // does not wait for a writer; it is refused below all the same.
-    m_sourceFd = openat(m_sourceDir.fd.get(), leaf,
-                        O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (m_sourceFd < 0)
+    m_sourceFd.reset(openat(m_sourceDir.fd.get(), leaf,
+                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!m_sourceFd)
         return errno == ELOOP ? kErrorSourceChanged : errno;
     RawStat opened;
-    if (const int error = statOpenFile(m_sourceFd, opened))
+    if (const int error = statOpenFile(m_sourceFd.get(), opened))
         return error;
     if (!S_ISREG(opened.mode) || opened.inode != m_openStat.inode ||
         opened.device != m_openStat.device)
@@ -232,16 +226,17 @@ int PosixFileCopy::createTemporary() {
         // attributes, and a directory's default ACL would decide instead.
         const mode_t rights = m_openStat.mode & 0777;
         const mode_t initial = !m_mayInheritAcl && (rights & S_IWUSR) ? rights : 0600;
-        m_temporaryFd = openat(dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, initial);
-        if (m_temporaryFd >= 0) {
+        m_temporaryFd.reset(openat(dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, initial));
+        if (m_temporaryFd) {
             m_unnamed = true;
             return 0;
         }
     }
     for (int attempt = 0; attempt < 64; ++attempt) {
         std::string name = newTemporaryName();
-        m_temporaryFd = openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (m_temporaryFd >= 0) {
+        m_temporaryFd.reset(
+            openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (m_temporaryFd) {
             m_temporary = std::move(name);
             return 0;
         }
@@ -271,7 +266,7 @@ int PosixFileCopy::open(const TreePath& source, const TreePath& target) {
     if (error == 0 && (target.path.empty() || target.path.back() == '/'))
         error = target.path.empty() ? ENOENT : EISDIR;
     if (error == 0)
-        error = openParent(target, m_targetDir, m_roots);
+        error = openParentOf(target, m_targetDir);
     if (error == 0)
         error = checkTarget(m_targetDir, &m_openStat);
     if (error == 0) {
@@ -285,20 +280,20 @@ int PosixFileCopy::open(const TreePath& source, const TreePath& target) {
         return error;
     }
     // A file that reads as empty has nothing to share (and kernel pseudo-files read so).
-    m_cloning = m_sourceFd >= 0 && m_openStat.size > 0 && !knownNotToClone();
+    m_cloning = m_sourceFd && m_openStat.size > 0 && !knownNotToClone();
     return 0;
 }
 
 bool PosixFileCopy::nextExtent(size_t& skipped, bool& atEnd) {
     skipped = 0;
     atEnd = false;
-    const off_t data = lseek(m_sourceFd, static_cast<off_t>(m_offset), SEEK_DATA);
+    const off_t data = lseek(m_sourceFd.get(), static_cast<off_t>(m_offset), SEEK_DATA);
     if (data < 0) {
         if (errno != ENXIO)
             return false; // the file system cannot tell: every byte is copied
         // Nothing but hole up to the end of the file as it is now.
         struct stat st;
-        if (fstat(m_sourceFd, &st) != 0)
+        if (fstat(m_sourceFd.get(), &st) != 0)
             return false;
         const uint64_t end = static_cast<uint64_t>(st.st_size);
         if (end > m_offset)
@@ -311,7 +306,7 @@ bool PosixFileCopy::nextExtent(size_t& skipped, bool& atEnd) {
         skipped = static_cast<size_t>(static_cast<uint64_t>(data) - m_offset);
         m_offset = static_cast<uint64_t>(data);
     }
-    const off_t hole = lseek(m_sourceFd, data, SEEK_HOLE);
+    const off_t hole = lseek(m_sourceFd.get(), data, SEEK_HOLE);
     m_extentEnd = hole < 0 ? UINT64_MAX : static_cast<uint64_t>(hole);
     return true;
 }
@@ -321,7 +316,7 @@ int PosixFileCopy::copyChunk(size_t maxBytes, size_t& copied) {
     m_failedAtTarget = false;
     if (isLink() && !m_temporary.empty())
         return 0; // a link has no data: its text is in place already
-    if (m_sourceFd < 0 || m_temporaryFd < 0)
+    if (!m_sourceFd || !m_temporaryFd)
         return EBADF;
     if (maxBytes == 0)
         return EINVAL;
@@ -344,7 +339,7 @@ int PosixFileCopy::copyChunk(size_t maxBytes, size_t& copied) {
                 m_sparse = false;
             } else if (atEnd || skipped > 0) {
                 // A hole counts as copied; the copy gets its length at the end.
-                if (atEnd && ftruncate(m_temporaryFd, static_cast<off_t>(m_offset)) != 0)
+                if (atEnd && ftruncate(m_temporaryFd.get(), static_cast<off_t>(m_offset)) != 0)
                     return atTarget(errno);
                 copied = skipped;
                 return 0;
@@ -356,7 +351,7 @@ int PosixFileCopy::copyChunk(size_t maxBytes, size_t& copied) {
     const int error = copyRange(length, copied);
     if (error == 0 && copied == 0 && m_sparse) {
         // The source ended inside what was data: it shrank. The copy is as long as what was read.
-        if (ftruncate(m_temporaryFd, static_cast<off_t>(m_offset)) != 0)
+        if (ftruncate(m_temporaryFd.get(), static_cast<off_t>(m_offset)) != 0)
             return atTarget(errno);
     }
     return error;
@@ -371,7 +366,7 @@ bool PosixFileCopy::knownNotToClone() {
 
 int PosixFileCopy::cloneWhole(bool& cloned) {
     cloned = false;
-    if (ioctl(m_temporaryFd, FICLONE, m_sourceFd) == 0) {
+    if (ioctl(m_temporaryFd.get(), FICLONE, m_sourceFd.get()) == 0) {
         // The whole file as it is now; one that changed since it was opened is refused after
         // the copy all the same, so the size then is the size of every copy that is kept.
         cloned = true;
@@ -395,7 +390,8 @@ int PosixFileCopy::copyRange(size_t length, size_t& copied) {
     if (m_inKernel) {
         loff_t in = static_cast<loff_t>(m_offset);
         loff_t out = in;
-        const ssize_t n = copy_file_range(m_sourceFd, &in, m_temporaryFd, &out, length, 0);
+        const ssize_t n =
+            copy_file_range(m_sourceFd.get(), &in, m_temporaryFd.get(), &out, length, 0);
         if (n > 0) {
             copied = static_cast<size_t>(n);
             m_offset += copied;
@@ -413,7 +409,7 @@ int PosixFileCopy::copyRange(size_t length, size_t& copied) {
             return 0;
         m_inKernel = false;
         // The kernel's copy leaves the read position alone; the reads go on from the offset.
-        if (m_offset > 0 && lseek(m_sourceFd, static_cast<off_t>(m_offset), SEEK_SET) < 0)
+        if (m_offset > 0 && lseek(m_sourceFd.get(), static_cast<off_t>(m_offset), SEEK_SET) < 0)
             return errno;
     }
     return copyThroughBuffer(length, copied);
@@ -425,16 +421,16 @@ int PosixFileCopy::copyThroughBuffer(size_t length, size_t& copied) {
         m_buffer = std::make_unique<char[]>(kBufferBytes);
     // Kernel pseudo-files may not know offsets; a plain read at the current position serves
     // them, and the offsets of a regular file stay in step with it.
-    const ssize_t got = m_sparse
-                            ? pread(m_sourceFd, m_buffer.get(), want, static_cast<off_t>(m_offset))
-                            : read(m_sourceFd, m_buffer.get(), want);
+    const ssize_t got =
+        m_sparse ? pread(m_sourceFd.get(), m_buffer.get(), want, static_cast<off_t>(m_offset))
+                 : read(m_sourceFd.get(), m_buffer.get(), want);
     if (got < 0)
         return errno; // EINTR included: nothing was read
     size_t written = 0;
     while (written < static_cast<size_t>(got)) {
         const ssize_t n =
-            pwrite(m_temporaryFd, m_buffer.get() + written, static_cast<size_t>(got) - written,
-                   static_cast<off_t>(m_offset + written));
+            pwrite(m_temporaryFd.get(), m_buffer.get() + written,
+                   static_cast<size_t>(got) - written, static_cast<off_t>(m_offset + written));
         if (n < 0) {
             // The bytes are read already; giving up here would lose them.
             if (errno == EINTR)
@@ -457,9 +453,9 @@ int PosixFileCopy::sourceStatus(FileStatus& out) {
         toFileStatus(stat, attributeWordWith(stat, m_sourceDir.leaf, 0), out);
         return 0;
     }
-    if (m_sourceFd < 0)
+    if (!m_sourceFd)
         return EBADF;
-    if (const int error = statOpenFile(m_sourceFd, stat))
+    if (const int error = statOpenFile(m_sourceFd.get(), stat))
         return error;
     toFileStatus(stat, attributeWordWith(stat, m_sourceDir.leaf, parseStoredBits(storedValue())),
                  out);
@@ -467,7 +463,7 @@ int PosixFileCopy::sourceStatus(FileStatus& out) {
 }
 
 int PosixFileCopy::openedStatus(FileStatus& out) {
-    if (m_sourceFd < 0 && !isLink())
+    if (!m_sourceFd && !isLink())
         return EBADF;
     const uint32_t stored = isLink() ? 0 : parseStoredBits(storedValue());
     toFileStatus(m_openStat, attributeWordWith(m_openStat, m_sourceDir.leaf, stored), out);
@@ -485,9 +481,9 @@ int PosixFileCopy::copyTimes() {
             return errno;
         return 0;
     }
-    if (m_sourceFd < 0 || m_temporaryFd < 0)
+    if (!m_sourceFd || !m_temporaryFd)
         return EBADF;
-    if (futimens(m_temporaryFd, times) != 0)
+    if (futimens(m_temporaryFd.get(), times) != 0)
         return errno;
     return 0;
 }
@@ -502,23 +498,24 @@ int PosixFileCopy::copyAttributes() {
                      AT_SYMLINK_NOFOLLOW);
         return 0;
     }
-    if (m_sourceFd < 0 || m_temporaryFd < 0)
+    if (!m_sourceFd || !m_temporaryFd)
         return EBADF;
     mode_t mode = 0;
     mode_t current = 0;
-    if (const int error = keepOwner(m_temporaryFd, m_openStat, mode, &current))
+    if (const int error = keepOwner(m_temporaryFd.get(), m_openStat, mode, &current))
         return error;
     // Before the permission bits: a copy made read-only would refuse the attributes. A
     // failure may narrow the mode, never widen it.
     const std::string& names = attributeNames();
     int error = m_attributeNamesError;
     if (error == 0)
-        error = copyExtendedAttributes(m_sourceFd, names, m_temporaryFd, m_mayInheritAcl, mode);
+        error = copyExtendedAttributes(m_sourceFd.get(), names, m_temporaryFd.get(),
+                                       m_mayInheritAcl, mode);
     // Most copies got their rights when made: no attribute or ACL came since to change them.
     if (error == 0 && names.empty() && !m_mayInheritAcl && current == mode)
         return 0;
     // The read-only protection is applied even where the attributes could not be kept.
-    if (fchmod(m_temporaryFd, mode) != 0 && error == 0)
+    if (fchmod(m_temporaryFd.get(), mode) != 0 && error == 0)
         error = errno;
     return error;
 }
@@ -526,9 +523,9 @@ int PosixFileCopy::copyAttributes() {
 int PosixFileCopy::flush() {
     // A link's text is in its directory entry, which the commit puts on disk.
     if (!isLink()) {
-        if (m_temporaryFd < 0)
+        if (!m_temporaryFd)
             return EBADF;
-        if (fsync(m_temporaryFd) != 0)
+        if (fsync(m_temporaryFd.get()) != 0)
             return errno;
     }
     m_durable = true;
@@ -549,7 +546,7 @@ int PosixFileCopy::committed() {
 const std::string& PosixFileCopy::attributeNames() {
     if (!m_attributeNamesRead) {
         m_attributeNamesError =
-            m_sourceFd >= 0 ? listAttributes(m_sourceFd, m_attributeNames) : EBADF;
+            m_sourceFd ? listAttributes(m_sourceFd.get(), m_attributeNames) : EBADF;
         if (m_attributeNamesError != 0)
             m_attributeNames.clear();
         m_attributeNamesRead = true;
@@ -561,12 +558,12 @@ const std::string& PosixFileCopy::storedValue() {
     if (!m_storedValueRead) {
         // Most files have no attributes at all: the listing the copy needs anyway says so.
         const std::string& names = attributeNames();
-        if (m_sourceFd < 0)
+        if (!m_sourceFd)
             m_storedValueError = EBADF;
         else if (m_attributeNamesError == 0 && !listsAttribute(names, kStoredBitsName))
             m_storedValueError = ENODATA;
         else
-            m_storedValueError = readAttribute(m_sourceFd, kStoredBitsName, m_storedValue);
+            m_storedValueError = readAttribute(m_sourceFd.get(), kStoredBitsName, m_storedValue);
         if (m_storedValueError != 0)
             m_storedValue.clear();
         m_storedValueRead = true;
@@ -579,13 +576,13 @@ int PosixFileCopy::linkUnnamed(const std::string& leaf) const {
     // descriptor works for everyone, at the price of a longer lookup.
     const int dir = m_targetDir.fd.get();
     if (!m_shared || !m_shared->directLinkRefused.load(std::memory_order_relaxed)) {
-        if (linkat(m_temporaryFd, "", dir, leaf.c_str(), AT_EMPTY_PATH) == 0)
+        if (linkat(m_temporaryFd.get(), "", dir, leaf.c_str(), AT_EMPTY_PATH) == 0)
             return 0;
         // Refused for want of the privilege (ENOENT), or the target's own problem.
         if (errno != ENOENT && errno != EPERM)
             return errno;
     }
-    const std::string self = "/proc/self/fd/" + std::to_string(m_temporaryFd);
+    const std::string self = "/proc/self/fd/" + std::to_string(m_temporaryFd.get());
     if (linkat(AT_FDCWD, self.c_str(), dir, leaf.c_str(), AT_SYMLINK_FOLLOW) != 0)
         return errno;
     if (m_shared)
@@ -638,7 +635,7 @@ int PosixFileCopy::replaceTarget(const std::string& named, const PlannedTarget& 
 int PosixFileCopy::commit(const PlannedTarget& planned) {
     const CommitMode mode = planned.mode;
     if (m_unnamed) {
-        if (m_temporaryFd < 0)
+        if (!m_temporaryFd)
             return EBADF;
         if (mode == CommitMode::NoReplace) {
             if (const int error = linkUnnamed(m_targetDir.leaf))
@@ -660,14 +657,13 @@ int PosixFileCopy::commit(const PlannedTarget& planned) {
     }
     if (m_temporary.empty())
         return EBADF;
-    if (m_temporaryFd >= 0) {
+    if (m_temporaryFd) {
         // Network file systems report delayed write errors only here; a copy with such an
         // error must not take the target's place. After EINTR the descriptor is closed all
         // the same.
-        const int closed = ::close(m_temporaryFd);
-        m_temporaryFd = -1;
-        if (closed != 0 && errno != EINTR)
-            return errno;
+        const int closed = m_temporaryFd.close();
+        if (closed != 0 && closed != EINTR)
+            return closed;
     }
     if (mode == CommitMode::NoReplace) {
         if (const int error = renameWithoutReplace(m_targetDir.fd.get(), m_temporary.c_str(),
@@ -686,18 +682,12 @@ int PosixFileCopy::commit(const PlannedTarget& planned) {
 void PosixFileCopy::abandon() {
     m_unnamed = false;
     m_durable = false;
-    if (m_temporaryFd >= 0) {
-        ::close(m_temporaryFd);
-        m_temporaryFd = -1;
-    }
+    m_temporaryFd.reset();
     if (!m_temporary.empty() && m_targetDir.fd) {
         unlinkat(m_targetDir.fd.get(), m_temporary.c_str(), 0);
         m_temporary.clear();
     }
-    if (m_sourceFd >= 0) {
-        ::close(m_sourceFd);
-        m_sourceFd = -1;
-    }
+    m_sourceFd.reset();
     m_sourceDir.fd.reset();
     m_targetDir.fd.reset();
 }

@@ -36,6 +36,8 @@ struct CopyShared {
     /// Linking an unnamed file by its descriptor needs a privilege; once refused, not asked
     /// again.
     std::atomic<bool> directLinkRefused{false};
+    /// Numbers the named temporaries, so that copies on several threads rarely try one name.
+    std::atomic<unsigned> temporaryNumber{0};
 };
 
 /// The name every temporary of ours starts with: ".~ryk.<pid>.<number>", so that one a killed
@@ -55,10 +57,10 @@ public:
     /// what it is asked for.
     static constexpr size_t kBufferBytes = 32768;
 
-    /// `shared` (may be null) is shared by the copies of one file system, and so are the roots
-    /// of its run (`roots`, may be null).
-    explicit PosixFileCopy(CopyShared* shared = nullptr, PinnedRoots* roots = nullptr)
-        : m_shared(shared), m_roots(roots) {}
+    /// `shared` (may be null) is shared by the copies of one file system, and so is the way it
+    /// resolves paths (`tree`, may be null: no pinned roots, no directories kept open).
+    explicit PosixFileCopy(CopyShared* shared = nullptr, TreeResolver* tree = nullptr)
+        : m_shared(shared), m_tree(tree) {}
     ~PosixFileCopy() override;
     PosixFileCopy(const PosixFileCopy&) = delete;
     PosixFileCopy& operator=(const PosixFileCopy&) = delete;
@@ -75,6 +77,9 @@ public:
     void abandon() override;
 
 private:
+    int openParentOf(const TreePath& path, ParentDirectory& out) {
+        return m_tree ? m_tree->openParent(path, out) : openParent(path, out);
+    }
     int openSource(const TreePath& source);
     int createTemporary();
     int copyRange(size_t length, size_t& copied);
@@ -95,7 +100,7 @@ private:
     /// exists.
     int linkUnnamed(const std::string& leaf) const;
     /// A fresh name for a named temporary.
-    static std::string newTemporaryName();
+    std::string newTemporaryName();
     void removeStaleTemporaries();
     /// Puts the finished copy, named `named` beside the target, in the target's place, where
     /// that is still the file `planned` describes.
@@ -112,11 +117,11 @@ private:
     bool isLink() const { return S_ISLNK(m_openStat.mode); }
 
     CopyShared* m_shared;
-    PinnedRoots* m_roots;
+    TreeResolver* m_tree;
     ParentDirectory m_sourceDir;
     ParentDirectory m_targetDir;
-    int m_sourceFd = -1;
-    int m_temporaryFd = -1;
+    UniqueFd m_sourceFd;
+    UniqueFd m_temporaryFd;
     /// The named temporary in the target's directory; empty for an unnamed one or none.
     std::string m_temporary;
     bool m_unnamed = false;
@@ -150,6 +155,8 @@ private:
     bool m_cloned = false;
     /// Whether the data go in the kernel (copy_file_range).
     bool m_inKernel = true;
+    /// Numbers the named temporaries of a copy that shares nothing.
+    unsigned m_temporaryNumber = 0;
     /// Where the kernel cannot copy, the data go through this buffer of kBufferBytes.
     std::unique_ptr<char[]> m_buffer;
 };

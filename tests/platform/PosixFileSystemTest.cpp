@@ -334,11 +334,11 @@ TEST(PosixFileSystem, MakeDirectoryHonoursUmask) {
 TEST(PosixFileSystem, DiskSpaceOfExistingPath) {
     TempDir dir;
     PosixFileSystem fs;
-    uint64_t freeBytes = 0, totalBytes = 0;
-    ASSERT_EQ(fs.diskSpace(dir.path(), freeBytes, totalBytes), 0);
-    EXPECT_GT(totalBytes, 0u);
-    EXPECT_LE(freeBytes, totalBytes);
-    EXPECT_EQ(fs.diskSpace(dir / "missing", freeBytes, totalBytes), kErrorFileNotFound);
+    const auto space = fs.diskSpace(dir.path());
+    ASSERT_TRUE(space) << space.error();
+    EXPECT_GT(space->totalBytes, 0u);
+    EXPECT_LE(space->freeBytes, space->totalBytes);
+    EXPECT_EQ(fs.diskSpace(dir / "missing").error(), kErrorFileNotFound);
 }
 
 TEST(PosixFileSystem, ReadFileUpToLimit) {
