@@ -271,6 +271,10 @@ void PinnedRoots::made(std::string_view directory, int fd) {
     it->second.pin->known = true;
 }
 
+UniqueFd reopenDirectory(int pathFd) {
+    return UniqueFd(openat(pathFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+}
+
 ErrorOr<UniqueFd> openRegularFile(const std::string& path, int extraFlags, int specialError) {
     // O_NONBLOCK keeps a named pipe from waiting here for a writer; a regular file ignores it.
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | extraFlags));

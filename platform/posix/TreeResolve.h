@@ -34,6 +34,9 @@ private:
     std::shared_ptr<const UniqueFd> m_fd;
 };
 
+/// The directory an O_PATH descriptor names, opened again so that it can be read or flushed.
+UniqueFd reopenDirectory(int pathFd);
+
 /// The directory that holds the last component of a tree path, and that component.
 struct ParentDirectory {
     /// Opened with O_PATH: usable as the directory of every *at call.
