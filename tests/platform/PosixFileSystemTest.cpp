@@ -3,12 +3,13 @@
 #include "platform/ErrorCodes.h"
 #include "platform/posix/RenameFallback.h"
 #include "support/TempDir.h"
+#include "support/TestFiles.h"
 
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/resource.h>
@@ -19,13 +20,8 @@
 namespace ryk {
 namespace {
 
+using test::modeOf;
 using test::TempDir;
-
-mode_t modeOf(const std::string& path) {
-    struct stat st {};
-    lstat(path.c_str(), &st);
-    return st.st_mode & 07777;
-}
 
 uint32_t attributesOf(PosixFileSystem& fs, const std::string& path) {
     FileStatus status;
