@@ -316,6 +316,13 @@ TEST(PosixFileSystem, KeptDirectoriesFollowTheRunsOwnChangesAndCloseAfterIt) {
     // Not kept, nothing stays open after a call.
     ASSERT_EQ(touch("a/two", root), 0);
     EXPECT_EQ(openDescriptors(), before);
+
+    // What a file system keeps is its own: another one in the process keeps nothing for it.
+    PosixFileSystem other;
+    other.keepDirectoriesOpen(true);
+    ASSERT_EQ(touch("a/two", root), 0);
+    EXPECT_EQ(openDescriptors(), before);
+    other.keepDirectoriesOpen(false);
 }
 
 TEST(PosixFileSystem, MakeDirectoryHonoursUmask) {
