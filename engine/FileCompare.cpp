@@ -58,13 +58,12 @@ CompareResult compareFiles(const Platform& platform, const std::string& source,
         result.error = error;
         return result;
     };
-    int error = 0;
-    const auto sourceReader = platform.fileSystem.openBlocks(source, error);
+    const auto sourceReader = platform.fileSystem.openBlocks(source);
     if (!sourceReader)
-        return fail(CompareOutcome::OpenFailed, error);
-    const auto targetReader = platform.fileSystem.openBlocks(target, error);
+        return fail(CompareOutcome::OpenFailed, sourceReader.error());
+    const auto targetReader = platform.fileSystem.openBlocks(target);
     if (!targetReader)
-        return fail(CompareOutcome::OpenFailed, error);
+        return fail(CompareOutcome::OpenFailed, targetReader.error());
 
     // One allocation for both halves.
     const std::unique_ptr<char[]> buffer(new (std::nothrow) char[2 * kCompareBlockBytes]);
@@ -78,9 +77,9 @@ CompareResult compareFiles(const Platform& platform, const std::string& source,
     for (;;) {
         size_t sizeA = 0;
         size_t sizeB = 0;
-        if ((error = sourceReader->read(a, kCompareBlockBytes, sizeA)) != 0)
+        if (const int error = (*sourceReader)->read(a, kCompareBlockBytes, sizeA))
             return fail(CompareOutcome::SourceReadFailed, error);
-        if ((error = targetReader->read(b, kCompareBlockBytes, sizeB)) != 0)
+        if (const int error = (*targetReader)->read(b, kCompareBlockBytes, sizeB))
             return fail(CompareOutcome::TargetReadFailed, error);
         if (sizeA == sizeB && std::memcmp(a, b, sizeA) == 0) {
             // Only the end of both files ends a match: a recorded length might be out of date.

@@ -65,12 +65,11 @@ bool FileUtility::isExistingDirectory(const std::string& path) const {
 
 bool FileUtility::isFileSystemRoot(const std::string& directory) const {
     FileSystem& fs = m_platform.fileSystem;
-    uint64_t rootDevice = 0;
-    uint64_t rootInode = 0;
-    uint64_t device = 0;
-    uint64_t inode = 0;
-    return fs.identity("/", rootDevice, rootInode) == 0 &&
-           fs.identity(directory, device, inode) == 0 && device == rootDevice && inode == rootInode;
+    const auto root = fs.identity("/");
+    if (!root)
+        return false;
+    const auto identity = fs.identity(directory);
+    return identity && *identity == *root;
 }
 
 std::string FileUtility::FormatSize(int64_t bytes) {
@@ -101,14 +100,13 @@ bool FileUtility::GetDiskSpace(const std::string& path, uint64_t& freeBytes,
     // A destination that is still to be made lives on the file system of its nearest parent.
     std::string probe = path.empty() ? std::string(".") : path;
     for (;;) {
-        uint64_t freeValue = 0;
-        uint64_t totalValue = 0;
-        const int error = m_platform.fileSystem.diskSpace(probe, freeValue, totalValue);
-        if (error == 0) {
-            freeBytes = freeValue;
-            totalBytes = totalValue;
+        const auto space = m_platform.fileSystem.diskSpace(probe);
+        if (space) {
+            freeBytes = space->freeBytes;
+            totalBytes = space->totalBytes;
             return true;
         }
+        const int error = space.error();
         if (error != kErrorPathNotFound && error != kErrorNotADirectory)
             return false;
         std::string parent = parentPath(probe);

@@ -67,7 +67,11 @@ void pinRoot(OperationList& list, FileSystem& fileSystem, std::string_view direc
             return;
     RootPin pin;
     pin.path = std::string(directory);
-    pin.known = fileSystem.identity(pin.path, pin.device, pin.inode) == 0;
+    if (const auto identity = fileSystem.identity(pin.path)) {
+        pin.known = true;
+        pin.device = identity->device;
+        pin.inode = identity->inode;
+    }
     roots.push_back(std::move(pin));
 }
 

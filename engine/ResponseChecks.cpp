@@ -105,10 +105,9 @@ std::string ResponsePlanner::targetKey(std::string_view path) {
                                                : std::string(path.substr(0, slash));
     if (directory != m_keyedDirectory || m_directoryKey.empty()) {
         // Named differently ("dst/", "./dst", a link) the directory is still the same one.
-        uint64_t device = 0;
-        uint64_t inode = 0;
-        if (m_platform.fileSystem.identity(directory, device, inode) == 0)
-            m_directoryKey = std::to_string(device) + ':' + std::to_string(inode);
+        if (const auto identity = m_platform.fileSystem.identity(directory))
+            m_directoryKey =
+                std::to_string(identity->device) + ':' + std::to_string(identity->inode);
         else
             m_directoryKey = '\0' + directory;
         m_keyedDirectory = directory;

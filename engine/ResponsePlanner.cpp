@@ -167,16 +167,15 @@ bool ResponsePlanner::GetField(std::string_view text, int n, std::string& out) {
 }
 
 PlanOutcome ResponsePlanner::RunResponseFile(const std::string& file) {
-    int error = 0;
-    const auto reader = m_platform.fileSystem.openLines(file, kResponseLineLimit, error);
+    const auto reader = m_platform.fileSystem.openLines(file, kResponseLineLimit);
     if (!reader) {
         m_platform.messageBox.show("レスポンスファイルを開けません", kProgramTitle,
                                    MessageButtons::Ok, MessageIcon::Stop);
     } else {
         auto encoding = UserTextEncoding::Utf8;
-        error = judgeEncoding(*reader, encoding);
+        int error = judgeEncoding(**reader, encoding);
         if (error == 0)
-            error = planResponseLines(*reader, encoding);
+            error = planResponseLines(**reader, encoding);
         // A file that fails midway is not a shorter job: the lines read so far stay, and this
         // line in the list says that the rest of the file is missing and why.
         if (error != 0)

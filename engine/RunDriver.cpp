@@ -181,14 +181,13 @@ size_t RunDriver::rowsToShare(size_t first) const {
     // No copy reads what another writes: the plan keeps the trees apart (one inside the other
     // is refused while scanning), so only the roots can be one directory.
     FileSystem& fs = m_platform.fileSystem;
-    uint64_t sourceDevice = 0, sourceInode = 0, targetDevice = 0, targetInode = 0;
-    if (fs.identity(sourceRoot.empty() ? "." : sourceRoot, sourceDevice, sourceInode) != 0)
+    const auto source = fs.identity(sourceRoot.empty() ? "." : sourceRoot);
+    if (!source)
         return 0;
-    const int targetError =
-        fs.identity(targetRoot.empty() ? "." : targetRoot, targetDevice, targetInode);
-    if (targetError == ENOENT)
+    const auto target = fs.identity(targetRoot.empty() ? "." : targetRoot);
+    if (target.error() == ENOENT)
         return count; // the run makes it
-    if (targetError != 0 || (sourceDevice == targetDevice && sourceInode == targetInode))
+    if (!target || *target == *source)
         return 0;
     return count;
 }

@@ -184,24 +184,23 @@ void TransferJob::takeNameAsDirectory() {
 
 bool TransferJob::isWithinTree(const std::string& inner, const std::string& outer) const {
     FileSystem& fs = m_platform.fileSystem;
-    uint64_t outerDevice = 0;
-    uint64_t outerInode = 0;
-    if (fs.identity(outer, outerDevice, outerInode) != 0)
+    const auto outerIdentity = fs.identity(outer);
+    if (!outerIdentity)
         return false;
     // A directory still to be made lies where its nearest existing parent lies.
     std::string probe = inner.empty() ? std::string(1, '.') : inner;
-    std::string resolved;
-    while (fs.resolvePath(probe, resolved) != 0) {
+    ErrorOr<std::string> resolved = fs.resolvePath(probe);
+    while (!resolved) {
         std::string parent = parentPath(probe);
         if (parent == probe)
             return false;
         probe = std::move(parent);
+        resolved = fs.resolvePath(probe);
     }
     // Compared by identity, so that a bind mount or a link naming the same directory counts.
-    for (std::string at = resolved;; at = parentPath(at)) {
-        uint64_t device = 0;
-        uint64_t inode = 0;
-        if (fs.identity(at, device, inode) == 0 && device == outerDevice && inode == outerInode)
+    for (std::string at = *resolved;; at = parentPath(at)) {
+        const auto identity = fs.identity(at);
+        if (identity && *identity == *outerIdentity)
             return true;
         if (at == "/")
             return false;

@@ -29,12 +29,14 @@ bool TreeScan::startNestingChecks() {
     } else if (m_checksNesting) {
         // A destination still to be made holds nothing of the source.
         FileSystem& fs = m_platform.fileSystem;
-        m_checksNesting = fs.identity(job.destinationDirectory, m_destinationRoot.first,
-                                      m_destinationRoot.second) == 0;
-        Identity sourceRoot;
-        if (m_checksNesting && m_pass == SyncPass::Copies &&
-            fs.identity(job.sourceDirectory, sourceRoot.first, sourceRoot.second) == 0)
-            m_sourceDirectories.insert(sourceRoot);
+        const auto destinationRoot = fs.identity(job.destinationDirectory);
+        m_checksNesting = static_cast<bool>(destinationRoot);
+        if (destinationRoot)
+            m_destinationRoot = {destinationRoot->device, destinationRoot->inode};
+        if (m_checksNesting && m_pass == SyncPass::Copies) {
+            if (const auto sourceRoot = fs.identity(job.sourceDirectory))
+                m_sourceDirectories.insert({sourceRoot->device, sourceRoot->inode});
+        }
     }
     return true;
 }

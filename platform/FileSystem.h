@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ErrorOr.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -64,6 +66,21 @@ inline bool sameUnchangedFile(const FileStatus& before, const FileStatus& now) {
     return before.device == now.device && before.inode == now.inode && before.size == now.size &&
            before.lastWriteTime == now.lastWriteTime && before.changeTime == now.changeTime;
 }
+
+/// Where a file lives: what tells one directory from another whatever names lead to it.
+struct FileIdentity {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+/// The size of a file system, in bytes.
+struct DiskSpace {
+    /// What the caller may still write.
+    uint64_t freeBytes = 0;
+    uint64_t totalBytes = 0;
+};
 
 /// A directory a plan resolved its paths beneath (a root of the job's trees, or the directory
 /// of a line that names its own path), as the plan found it. During a run, a path whose root
@@ -203,14 +220,11 @@ public:
     /// Removes an empty directory or a symbolic link that stands for one.
     [[nodiscard]] virtual int removeDirectory(const TreePath& path) = 0;
     /// The path with every link and "." or ".." resolved (the file must exist).
-    [[nodiscard]] virtual int resolvePath(const std::string& path, std::string& resolved) = 0;
-    /// The device and inode of a path (links followed): what tells one directory from another
-    /// whatever names lead to it.
-    [[nodiscard]] virtual int identity(const std::string& path, uint64_t& device,
-                                       uint64_t& inode) = 0;
+    virtual ErrorOr<std::string> resolvePath(const std::string& path) = 0;
+    /// The device and inode of a path (links followed).
+    virtual ErrorOr<FileIdentity> identity(const std::string& path) = 0;
     /// Bytes available to the caller and total bytes of the file system holding `path`.
-    [[nodiscard]] virtual int diskSpace(const std::string& path, uint64_t& freeBytes,
-                                        uint64_t& totalBytes) = 0;
+    virtual ErrorOr<DiskSpace> diskSpace(const std::string& path) = 0;
     /// Reads a whole regular file, at most `limit` bytes of it (a longer file gives its head
     /// and 0); anything else is refused without waiting (kErrorSpecialFile, EISDIR).
     [[nodiscard]] virtual int readFile(const std::string& path, std::string& contents,
@@ -223,13 +237,12 @@ public:
     [[nodiscard]] virtual int writeFileAtomically(const std::string& path,
                                                   std::string_view contents) = 0;
     /// Opens a regular file to be read line by line (see LineReader), holding at most
-    /// `lineLimit` bytes of a line at once; null with `error` set when it cannot be opened.
-    [[nodiscard]] virtual std::unique_ptr<LineReader> openLines(const std::string& path,
-                                                                size_t lineLimit, int& error) = 0;
+    /// `lineLimit` bytes of a line at once.
+    virtual ErrorOr<std::unique_ptr<LineReader>> openLines(const std::string& path,
+                                                           size_t lineLimit) = 0;
     /// Opens a regular file to be read in blocks (see BlockReader); a symbolic link is not
-    /// followed. Null with `error` set when it cannot be opened.
-    [[nodiscard]] virtual std::unique_ptr<BlockReader> openBlocks(const std::string& path,
-                                                                  int& error) = 0;
+    /// followed.
+    virtual ErrorOr<std::unique_ptr<BlockReader>> openBlocks(const std::string& path) = 0;
     /// While kept (during a run), the directories the calls above open stay open for the next
     /// call in the same directory; false closes them, so that nothing stays open between runs
     /// (an open directory keeps its file system from being unmounted).

@@ -34,11 +34,6 @@ constexpr char kStyle[] = "h1 { font-size: x-large; margin-bottom: 12px; }"
                           "th { background-color: #e8e8e8; }"
                           "pre { margin-left: 16px; }";
 
-QPointer<HelpWindow>& theWindow() {
-    static QPointer<HelpWindow> window;
-    return window;
-}
-
 void ensureResources() {
     static const bool done = (initHelpResources(), true);
     (void)done;
@@ -147,22 +142,6 @@ HelpWindow::HelpWindow()
 
 HelpWindow::~HelpWindow() = default;
 
-HelpWindow* HelpWindow::current() { return theWindow(); }
-
-HelpWindow* HelpWindow::open(const QString& topic, QWidget* parent) {
-    QPointer<HelpWindow>& window = theWindow();
-    if (!window)
-        window = new HelpWindow;
-    window->stayUsableOver(parent);
-    window->showTopic(topic);
-    window->show();
-    window->raise();
-    window->activateWindow();
-    return window;
-}
-
-void HelpWindow::closeAll() { delete theWindow().data(); }
-
 QTextBrowser* HelpWindow::browser() const { return m_ui->browser; }
 
 QListWidget* HelpWindow::contentsList() const { return m_ui->contentsList; }
@@ -243,12 +222,29 @@ void HelpWindow::stayUsableOver(QWidget* owner) {
     });
 }
 
-void OpenHelp(QWidget* parent) { HelpWindow::open(QString::fromLatin1(kStartTopic), parent); }
+HelpDesk::HelpDesk() = default;
 
-void ShowOptionHelp(int pageIndex, QWidget* parent) {
+HelpDesk::~HelpDesk() = default;
+
+HelpWindow* HelpDesk::open(const QString& topic, QWidget* parent) {
+    if (!m_window)
+        m_window.reset(new HelpWindow);
+    m_window->stayUsableOver(parent);
+    m_window->showTopic(topic);
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+    return m_window.get();
+}
+
+void HelpDesk::openStart(QWidget* parent) {
+    open(QString::fromLatin1(kStartTopic), parent);
+}
+
+void HelpDesk::openOptionPage(int pageIndex, QWidget* parent) {
     static const char* const kPages[] = {"option.htm", "option2.htm", "option3.htm"};
     const bool known = pageIndex >= 0 && pageIndex < static_cast<int>(std::size(kPages));
-    HelpWindow::open(QString::fromLatin1(known ? kPages[pageIndex] : kStartTopic), parent);
+    open(QString::fromLatin1(known ? kPages[pageIndex] : kStartTopic), parent);
 }
 
 } // namespace ryk

@@ -31,20 +31,12 @@ QStringList helpTopics();
 const QList<HelpTopic>& helpContents();
 
 /// "Rykmere ヘルプ": the help pages beside a contents list, with Back, Forward and a way back to
-/// the contents. One window per process, usable beside whatever window is open; closing hides
-/// it (it keeps its history for the next time), closeAll() deletes it.
+/// the contents, usable beside whatever window is open; closing hides it (it keeps its history
+/// for the next time). A HelpDesk makes it.
 class HelpWindow : public QWidget {
     Q_OBJECT
 public:
     ~HelpWindow() override;
-
-    /// The process's help window; null before the first help request and after closeAll().
-    static HelpWindow* current();
-    /// Creates the window or raises it, shows `topic` and keeps the window usable while
-    /// `parent`'s window (a modal one, as the main window and the options sheet are) is open.
-    static HelpWindow* open(const QString& topic, QWidget* parent);
-    /// Deletes the help window; the program calls it before the application object goes.
-    static void closeAll();
 
     /// Shows `topic` (a file name, optionally with "#anchor"); an unknown one shows the start
     /// page.
@@ -59,6 +51,7 @@ public:
     QListWidget* contentsList() const;
 
 private:
+    friend class HelpDesk;
     HelpWindow();
 
     void fillContents();
@@ -73,11 +66,28 @@ private:
     QMetaObject::Connection m_ownerGone;
 };
 
-/// The start page of the help ("index.htm"), as the main window's help command opens it.
-void OpenHelp(QWidget* parent);
+/// The program's help: one help window, made at the first request and kept until the desk goes
+/// (the program's main owns it, so the window goes before the application object does).
+class HelpDesk {
+public:
+    HelpDesk();
+    ~HelpDesk();
+    HelpDesk(const HelpDesk&) = delete;
+    HelpDesk& operator=(const HelpDesk&) = delete;
 
-/// The help page of the options sheet's page `pageIndex`: 0 "option.htm", 1 "option2.htm",
-/// 2 "option3.htm"; any other index shows the start page.
-void ShowOptionHelp(int pageIndex, QWidget* parent);
+    /// The help window; null before the first request.
+    HelpWindow* window() const { return m_window.get(); }
+    /// Creates the window or raises it, shows `topic` and keeps the window usable while
+    /// `parent`'s window (a modal one, as the main window and the options sheet are) is open.
+    HelpWindow* open(const QString& topic, QWidget* parent);
+    /// The start page of the help ("index.htm"), as the main window's help command opens it.
+    void openStart(QWidget* parent);
+    /// The help page of the options sheet's page `pageIndex`: 0 "option.htm", 1 "option2.htm",
+    /// 2 "option3.htm"; any other index shows the start page.
+    void openOptionPage(int pageIndex, QWidget* parent);
+
+private:
+    std::unique_ptr<HelpWindow> m_window;
+};
 
 } // namespace ryk

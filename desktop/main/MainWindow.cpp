@@ -55,10 +55,9 @@ constexpr int kInputs[] = {kSourceBox,           kSourceBrowse,       kPatternBo
 } // namespace
 
 MainWindow::MainWindow(const Platform& platform, JobSettings& job, SettingsFile& settings,
-                       QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::MainWindow>()), m_platform(platform),
-      m_job(job), m_settings(settings),
-      m_runResultWindow([](ResultWindow& window) {
+                       HelpDesk& help, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::MainWindow>()), m_platform(platform), m_job(job),
+      m_settings(settings), m_help(help), m_runResultWindow([](ResultWindow& window) {
           // Modal to this window only: an open help window keeps taking input.
           window.setWindowModality(Qt::WindowModal);
           window.exec();
@@ -120,7 +119,7 @@ void MainWindow::setUpMenu() {
     addAction(help);
     QAction* about = menu->addAction(QStringLiteral("Rykmere について(&A)..."));
     m_ui->menuButton->setMenu(menu);
-    connect(help, &QAction::triggered, this, [this] { OpenHelp(this); });
+    connect(help, &QAction::triggered, this, [this] { m_help.openStart(this); });
     connect(about, &QAction::triggered, this, [this] {
         AboutWindow window(this);
         window.setWindowModality(Qt::WindowModal);
@@ -273,7 +272,7 @@ void MainWindow::OnBrowseDestination() {
 void MainWindow::OnOptions() {
     takeControlValues();
     OptionsSheet sheet(m_job.mode, this);
-    sheet.setHelpHandler([&sheet](const QString& topic) { HelpWindow::open(topic, &sheet); });
+    sheet.setHelpHandler([this, &sheet](const QString& topic) { m_help.open(topic, &sheet); });
     sheet.load(options());
     if (m_runOptionsSheet(sheet) == QDialog::Accepted)
         takeOptions(sheet.options());

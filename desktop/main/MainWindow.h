@@ -14,6 +14,7 @@ class MainWindow;
 
 namespace ryk {
 
+class HelpDesk;
 class HistoryComboBox;
 class OptionsSheet;
 struct OptionsState;
@@ -28,8 +29,9 @@ class MainWindow : public QDialog {
     Q_OBJECT
 public:
     /// Works on `job` (the start-up job: its texts, mode and options, which the window keeps up
-    /// to date) and on `settings` (histories and program paths), both owned by the caller.
-    MainWindow(const Platform& platform, JobSettings& job, SettingsFile& settings,
+    /// to date) and on `settings` (histories and program paths), and shows its help through
+    /// `help`, all owned by the caller.
+    MainWindow(const Platform& platform, JobSettings& job, SettingsFile& settings, HelpDesk& help,
                QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -83,6 +85,7 @@ private:
     Platform m_platform;
     JobSettings& m_job;
     SettingsFile& m_settings;
+    HelpDesk& m_help;
     ResultWindowRunner m_runResultWindow;
     OptionsSheetRunner m_runOptionsSheet;
 };

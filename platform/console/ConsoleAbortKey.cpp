@@ -6,8 +6,8 @@ namespace ryk {
 
 namespace {
 
+// A signal handler is given no object to tell: the one thing it sets is the process's own.
 volatile std::sig_atomic_t g_interrupted = 0;
-struct sigaction g_previous {};
 
 extern "C" void onInterrupt(int) { g_interrupted = 1; }
 
@@ -19,10 +19,12 @@ ConsoleAbortKey::ConsoleAbortKey() {
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
     // No SA_RESTART: a blocking call returns with EINTR, so a copy stops within its chunk.
-    sigaction(SIGINT, &action, &g_previous);
+    sigaction(SIGINT, &action, &m_previous);
 }
 
-ConsoleAbortKey::~ConsoleAbortKey() { sigaction(SIGINT, &g_previous, nullptr); }
+ConsoleAbortKey::~ConsoleAbortKey() {
+    sigaction(SIGINT, &m_previous, nullptr);
+}
 
 AbortKeyEvent ConsoleAbortKey::poll() {
     return g_interrupted ? AbortKeyEvent::ControlDown : AbortKeyEvent::None;

@@ -2,6 +2,8 @@
 
 #include "platform/AbortKey.h"
 
+#include <csignal>
+
 namespace ryk {
 
 /// Ctrl+C on a terminal is the abort key: it stops a scan or run at the next step, at once.
@@ -15,6 +17,10 @@ public:
 
     /// ControlDown once Ctrl+C was pressed, and from then on.
     AbortKeyEvent poll() override;
+
+private:
+    /// What SIGINT did before, put back with the object.
+    struct sigaction m_previous {};
 };
 
 } // namespace ryk

@@ -82,7 +82,7 @@ int openForChange(int dir, const char* leaf, UniqueFd& out, struct stat& st) {
 
 int PosixFileSystem::setAttributes(const TreePath& path, uint32_t attributes) {
     ParentDirectory parent;
-    if (const int error = openParent(path, parent, &m_roots))
+    if (const int error = m_tree.openParent(path, parent))
         return error;
     const int dir = parent.fd.get();
     const char* leaf = parent.leaf.c_str();
@@ -164,7 +164,7 @@ int PosixFileSystem::setTimes(const TreePath& path, const FileTime* lastAccess,
         }
     }
     ParentDirectory parent;
-    if (const int error = openParent(path, parent, &m_roots))
+    if (const int error = m_tree.openParent(path, parent))
         return error;
     // A link's own times are the ones its status shows, so those are the ones set; a name
     // that is gone stays gone.
@@ -176,9 +176,9 @@ int PosixFileSystem::setTimes(const TreePath& path, const FileTime* lastAccess,
 namespace {
 
 /// The directory `path` itself, opened to be read (not through a link).
-int openDirectory(const TreePath& path, UniqueFd& out) {
+int openDirectory(TreeResolver& tree, const TreePath& path, UniqueFd& out) {
     ParentDirectory parent;
-    if (const int error = openParent(path, parent))
+    if (const int error = tree.openParent(path, parent, RootLookup::AsNamed))
         return error;
     out = UniqueFd(openat(parent.fd.get(), parent.leaf.c_str(),
                           O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
@@ -192,9 +192,9 @@ int PosixFileSystem::copyDirectoryFacts(const TreePath& from, const TreePath& ma
     finish = DirectoryFinish();
     UniqueFd source;
     UniqueFd target;
-    if (const int error = openDirectory(from, source))
+    if (const int error = openDirectory(m_tree, from, source))
         return error;
-    if (const int error = openDirectory(made, target))
+    if (const int error = openDirectory(m_tree, made, target))
         return error;
     RawStat st;
     if (const int error = statOpenFile(source.get(), st))
@@ -218,7 +218,7 @@ int PosixFileSystem::finishDirectory(const TreePath& made, const DirectoryFinish
     if (!finish.known)
         return 0;
     UniqueFd target;
-    if (const int error = openDirectory(made, target))
+    if (const int error = openDirectory(m_tree, made, target))
         return error;
     if (fchmod(target.get(), static_cast<mode_t>(finish.permissions)) != 0)
         return errno;

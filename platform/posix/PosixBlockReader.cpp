@@ -10,22 +10,18 @@
 
 namespace ryk {
 
-std::unique_ptr<PosixBlockReader> PosixBlockReader::open(const std::string& path, int& error) {
-    const int fd = openRegularFile(path, O_NOFOLLOW, kErrorSpecialFile, error);
-    if (fd < 0)
-        return nullptr;
-    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    return std::unique_ptr<PosixBlockReader>(new PosixBlockReader(fd));
-}
-
-PosixBlockReader::~PosixBlockReader() {
-    ::close(m_fd);
+ErrorOr<std::unique_ptr<PosixBlockReader>> PosixBlockReader::open(const std::string& path) {
+    ErrorOr<UniqueFd> fd = openRegularFile(path, O_NOFOLLOW, kErrorSpecialFile);
+    if (!fd)
+        return Failed{fd.error()};
+    posix_fadvise(fd->get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    return std::unique_ptr<PosixBlockReader>(new PosixBlockReader(std::move(*fd)));
 }
 
 int PosixBlockReader::read(char* buffer, size_t size, size_t& got) {
     got = 0;
     while (got < size) {
-        const ssize_t n = ::read(m_fd, buffer + got, size - got);
+        const ssize_t n = ::read(m_fd.get(), buffer + got, size - got);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "platform/BlockReader.h"
+#include "platform/ErrorOr.h"
+#include "platform/posix/UniqueFd.h"
 
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace ryk {
 
@@ -11,19 +14,18 @@ namespace ryk {
 class PosixBlockReader : public BlockReader {
 public:
     /// Opens `path` for reading. Only a regular file is taken, and a symbolic link is not
-    /// followed (it is an entry of its own); null with `error` set otherwise.
-    static std::unique_ptr<PosixBlockReader> open(const std::string& path, int& error);
+    /// followed (it is an entry of its own).
+    static ErrorOr<std::unique_ptr<PosixBlockReader>> open(const std::string& path);
 
-    ~PosixBlockReader() override;
     PosixBlockReader(const PosixBlockReader&) = delete;
     PosixBlockReader& operator=(const PosixBlockReader&) = delete;
 
     int read(char* buffer, size_t size, size_t& got) override;
 
 private:
-    explicit PosixBlockReader(int fd) : m_fd(fd) {}
+    explicit PosixBlockReader(UniqueFd fd) : m_fd(std::move(fd)) {}
 
-    int m_fd;
+    UniqueFd m_fd;
 };
 
 } // namespace ryk

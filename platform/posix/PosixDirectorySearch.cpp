@@ -21,16 +21,6 @@ bool isDotsName(std::string_view name) {
     return name == "." || name == "..";
 }
 
-/// Large enough that most directories come in one call, and one more call says the end.
-constexpr size_t kListingBufferBytes = 64 * 1024;
-
-/// The buffer listings are read into. A listing is read whole before findFile returns, so one
-/// buffer serves every search of a thread, however deeply a scan nests them.
-char* listingBuffer() {
-    thread_local const std::unique_ptr<char[]> buffer(new char[kListingBufferBytes]);
-    return buffer.get();
-}
-
 /// The first eight bytes of `name`, letters folded as compareNames folds them, packed so that
 /// the order of the numbers is the order of the names; a shorter name is padded with 0, a byte
 /// no name holds.
@@ -53,6 +43,23 @@ struct LinuxDirent64 {
 };
 
 } // namespace
+
+std::unique_ptr<char[]> ListingBuffers::take() {
+    {
+        const std::lock_guard lock(m_mutex);
+        if (!m_free.empty()) {
+            std::unique_ptr<char[]> buffer = std::move(m_free.back());
+            m_free.pop_back();
+            return buffer;
+        }
+    }
+    return std::unique_ptr<char[]>(new char[kBytes]);
+}
+
+void ListingBuffers::giveBack(std::unique_ptr<char[]> buffer) {
+    const std::lock_guard lock(m_mutex);
+    m_free.push_back(std::move(buffer));
+}
 
 PosixDirectorySearch::~PosixDirectorySearch() {
     close();
@@ -88,8 +95,8 @@ int PosixDirectorySearch::describePath(std::string_view path, std::string_view n
 
 int PosixDirectorySearch::listDirectory(std::string_view pattern) {
     const char* directory = m_directory.empty() ? "." : m_directory.c_str();
-    m_fd = open(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_fd < 0) {
+    m_fd.reset(open(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!m_fd) {
         const int error = errno;
         close();
         return error;
@@ -117,9 +124,20 @@ int PosixDirectorySearch::listDirectory(std::string_view pattern) {
 }
 
 int PosixDirectorySearch::readEntries(std::string_view pattern) {
-    char* const buffer = listingBuffer();
+    if (!m_buffers) {
+        if (!m_ownBuffer)
+            m_ownBuffer.reset(new char[ListingBuffers::kBytes]);
+        return readEntriesInto(m_ownBuffer.get(), pattern);
+    }
+    std::unique_ptr<char[]> buffer = m_buffers->take();
+    const int error = readEntriesInto(buffer.get(), pattern);
+    m_buffers->giveBack(std::move(buffer));
+    return error;
+}
+
+int PosixDirectorySearch::readEntriesInto(char* buffer, std::string_view pattern) {
     for (;;) {
-        const long got = syscall(SYS_getdents64, m_fd, buffer, kListingBufferBytes);
+        const long got = syscall(SYS_getdents64, m_fd.get(), buffer, ListingBuffers::kBytes);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -140,7 +158,7 @@ int PosixDirectorySearch::readEntries(std::string_view pattern) {
                 // Some file systems do not fill in the type; only then is a stat needed. An
                 // entry gone meanwhile is no directory, and its facts will say it is gone.
                 mode_t mode = 0;
-                const bool directory = statType(m_fd, d->d_name, mode) == 0 && S_ISDIR(mode);
+                const bool directory = statType(m_fd.get(), d->d_name, mode) == 0 && S_ISDIR(mode);
                 type = directory ? DT_DIR : DT_REG;
             }
             m_entries.push_back({sortKey(name), m_names.size(), static_cast<uint32_t>(name.size()),
@@ -203,8 +221,8 @@ int PosixDirectorySearch::status(FileStatus& out) {
     if (!m_haveHit)
         return kErrorFileNotFound;
     RawStat stat = m_pathStat;
-    if (m_fd >= 0) {
-        if (const int error = statFacts(m_fd, m_name.c_str(), stat))
+    if (m_fd) {
+        if (const int error = statFacts(m_fd.get(), m_name.c_str(), stat))
             return error;
     }
     uint32_t storedBits = 0;
@@ -221,10 +239,7 @@ int PosixDirectorySearch::status(FileStatus& out) {
 }
 
 void PosixDirectorySearch::close() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
+    m_fd.reset();
     m_directory.clear();
     m_names.clear();
     m_entries.clear();

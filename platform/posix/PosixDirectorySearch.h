@@ -2,9 +2,12 @@
 
 #include "platform/FileSystem.h"
 #include "platform/posix/PosixStat.h"
+#include "platform/posix/UniqueFd.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,13 +22,33 @@ enum class EntryTypes {
     Stat,
 };
 
+/// The buffers a file system's listings are read into, lent one per listing. A listing is read
+/// whole before findFile returns, so a buffer is lent only that long, and a few serve every
+/// search of the file system, however deeply a scan nests them. Usable from several threads.
+class ListingBuffers {
+public:
+    /// Large enough that most directories come in one call, and one more call says the end.
+    static constexpr size_t kBytes = 64 * 1024;
+
+    /// A buffer of kBytes, the caller's until given back.
+    std::unique_ptr<char[]> take();
+    void giveBack(std::unique_ptr<char[]> buffer);
+
+private:
+    std::mutex m_mutex;
+    std::vector<std::unique_ptr<char[]>> m_free;
+};
+
 /// A directory search that reads the whole directory at once (getdents64 into one large
 /// buffer), sorts the names once and keeps them, so that its hits can be walked again and
 /// sought by name; files are stat'ed relative to the open directory only when their facts are
 /// asked for.
 class PosixDirectorySearch : public DirectorySearch {
 public:
-    explicit PosixDirectorySearch(EntryTypes types = EntryTypes::FromListing) : m_types(types) {}
+    /// Reads its listings into buffers of `buffers` (may be null: then into one of its own).
+    explicit PosixDirectorySearch(EntryTypes types = EntryTypes::FromListing,
+                                  ListingBuffers* buffers = nullptr)
+        : m_types(types), m_buffers(buffers) {}
     ~PosixDirectorySearch() override;
     PosixDirectorySearch(const PosixDirectorySearch&) = delete;
     PosixDirectorySearch& operator=(const PosixDirectorySearch&) = delete;
@@ -59,6 +82,7 @@ private:
     int listDirectory(std::string_view pattern);
     /// Reads the open directory's entries that match `pattern`; 0 or the errno.
     int readEntries(std::string_view pattern);
+    int readEntriesInto(char* buffer, std::string_view pattern);
     int describePath(std::string_view path, std::string_view name);
     std::string_view nameOf(const Entry& entry) const {
         return std::string_view(m_names).substr(entry.offset, entry.length);
@@ -67,8 +91,11 @@ private:
     /// The search directory as given, with its trailing '/'; empty for the current directory.
     std::string m_directory;
     EntryTypes m_types;
-    /// The listed directory, open while its hits are read; -1 for a single path.
-    int m_fd = -1;
+    ListingBuffers* m_buffers;
+    /// The buffer of a search without m_buffers, made at its first listing.
+    std::unique_ptr<char[]> m_ownBuffer;
+    /// The listed directory, open while its hits are read; none for a single path.
+    UniqueFd m_fd;
     std::string m_names;
     std::vector<Entry> m_entries;
     size_t m_next = 0;

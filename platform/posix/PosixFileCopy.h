@@ -1,15 +1,14 @@
 #pragma once
 
 #include "platform/FileCopy.h"
+#include "platform/posix/CopyTemporary.h"
 #include "platform/posix/PosixStat.h"
 #include "platform/posix/TreeResolve.h"
 #include "platform/posix/WriteFlusher.h"
 
-#include <ctime>
-#include <atomic>
 #include <map>
-#include <mutex>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <sys/stat.h>
@@ -22,9 +21,6 @@ namespace ryk {
 /// (`mutex` guards the sets and the map).
 struct CopyShared {
     std::mutex mutex;
-    /// The directories (as their paths name them) already rid of the temporaries that killed
-    /// runs left. Two names of one directory only mean that it is looked at twice.
-    std::set<std::string> cleaned;
     /// Source devices and target directories between which the file system shares no extents,
     /// so the next copy between them does not ask again.
     std::set<std::pair<dev_t, std::string>> noClone;
@@ -33,32 +29,25 @@ struct CopyShared {
     /// disk.
     std::map<std::string, bool> writtenDirectories;
     WriteFlusher flusher;
-    /// Linking an unnamed file by its descriptor needs a privilege; once refused, not asked
-    /// again.
-    std::atomic<bool> directLinkRefused{false};
+    TemporariesShared temporaries;
 };
-
-/// The name every temporary of ours starts with: ".~ryk.<pid>.<number>", so that one a killed
-/// run left behind is known as ours and removed by a later run that writes beside it.
-inline constexpr char kTemporaryPrefix[] = ".~ryk.";
 
 /// A file copy on a POSIX system: the copy shares the source's extents where the file system
 /// can (FICLONE, as on XFS with reflink or btrfs: holes stay holes, no data move), else the data
 /// go in the kernel (copy_file_range) where it can, otherwise through a buffer, skipping the
-/// holes of a sparse file. They go into a temporary beside the target that takes the target's place
-/// only when complete: an unnamed file (O_TMPFILE) linked in under the target's name where the file
-/// system has them, else a named temporary renamed over it. A symbolic link is copied as a link.
-/// Every path is resolved without following a link below its tree's root (TreePath).
+/// holes of a sparse file. They go into a temporary beside the target (CopyTemporary) that takes
+/// the target's place only when complete. A symbolic link is copied as a link. Every path is
+/// resolved without following a link below its tree's root (TreePath).
 class PosixFileCopy : public FileCopy {
 public:
     /// The most one step through the buffer reads and writes; a step in the kernel moves up to
     /// what it is asked for.
     static constexpr size_t kBufferBytes = 32768;
 
-    /// `shared` (may be null) is shared by the copies of one file system, and so are the roots
-    /// of its run (`roots`, may be null).
-    explicit PosixFileCopy(CopyShared* shared = nullptr, PinnedRoots* roots = nullptr)
-        : m_shared(shared), m_roots(roots) {}
+    /// `shared` (may be null) is shared by the copies of one file system, and so is the way it
+    /// resolves paths (`tree`, may be null: no pinned roots, no directories kept open).
+    explicit PosixFileCopy(CopyShared* shared = nullptr, TreeResolver* tree = nullptr)
+        : m_shared(shared), m_tree(tree), m_temporary(shared ? &shared->temporaries : nullptr) {}
     ~PosixFileCopy() override;
     PosixFileCopy(const PosixFileCopy&) = delete;
     PosixFileCopy& operator=(const PosixFileCopy&) = delete;
@@ -75,6 +64,9 @@ public:
     void abandon() override;
 
 private:
+    int openParentOf(const TreePath& path, ParentDirectory& out) {
+        return m_tree ? m_tree->openParent(path, out) : openParent(path, out);
+    }
     int openSource(const TreePath& source);
     int createTemporary();
     int copyRange(size_t length, size_t& copied);
@@ -91,15 +83,6 @@ private:
     /// The source's `user.DOSATTRIB` value, read once per copy (m_storedValueError says why
     /// there is none).
     const std::string& storedValue();
-    /// Gives the unnamed temporary the name `leaf` in the target's directory; EEXIST where one
-    /// exists.
-    int linkUnnamed(const std::string& leaf) const;
-    /// A fresh name for a named temporary.
-    static std::string newTemporaryName();
-    void removeStaleTemporaries();
-    /// Puts the finished copy, named `named` beside the target, in the target's place, where
-    /// that is still the file `planned` describes.
-    int replaceTarget(const std::string& named, const PlannedTarget& planned);
     /// Learns once per run of the target's directory whether it passes on ACLs, and notes its
     /// file system among those to flush at the end of the run.
     void noteTargetDirectory();
@@ -112,14 +95,11 @@ private:
     bool isLink() const { return S_ISLNK(m_openStat.mode); }
 
     CopyShared* m_shared;
-    PinnedRoots* m_roots;
+    TreeResolver* m_tree;
     ParentDirectory m_sourceDir;
     ParentDirectory m_targetDir;
-    int m_sourceFd = -1;
-    int m_temporaryFd = -1;
-    /// The named temporary in the target's directory; empty for an unnamed one or none.
-    std::string m_temporary;
-    bool m_unnamed = false;
+    UniqueFd m_sourceFd;
+    CopyTemporary m_temporary;
     /// flush() was called: the commit also puts the target's directory on disk.
     bool m_durable = false;
     /// The last open() or copyChunk() failed at the target.

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <random>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -30,16 +31,16 @@ namespace {
 
 /// The process's file-creation mask, read without changing it.
 mode_t currentUmask() {
-    if (FILE* f = fopen("/proc/self/status", "re")) {
+    struct Closer {
+        void operator()(FILE* f) const { fclose(f); }
+    };
+    if (const std::unique_ptr<FILE, Closer> f{fopen("/proc/self/status", "re")}) {
         char line[256];
-        while (fgets(line, sizeof line, f)) {
+        while (fgets(line, sizeof line, f.get())) {
             unsigned mask = 0;
-            if (sscanf(line, "Umask: %o", &mask) == 1) {
-                fclose(f);
+            if (sscanf(line, "Umask: %o", &mask) == 1)
                 return static_cast<mode_t>(mask);
-            }
         }
-        fclose(f);
     }
     const mode_t mask = umask(022);
     umask(mask);
@@ -178,8 +179,8 @@ int createTemporary(int directory, const std::string& leaf, std::string& name, U
 
 /// Opens the directory of `path` without following a link below its root, and describes its
 /// last component itself (a link there is not followed).
-int openLeaf(const TreePath& path, ParentDirectory& parent, struct stat& st, PinnedRoots& roots) {
-    if (const int error = openParent(path, parent, &roots))
+int openLeaf(const TreePath& path, ParentDirectory& parent, struct stat& st, TreeResolver& tree) {
+    if (const int error = tree.openParent(path, parent))
         return error;
     if (fstatat(parent.fd.get(), parent.leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno;
@@ -189,11 +190,11 @@ int openLeaf(const TreePath& path, ParentDirectory& parent, struct stat& st, Pin
 } // namespace
 
 std::unique_ptr<FileCopy> PosixFileSystem::newCopy() {
-    return std::make_unique<PosixFileCopy>(&m_copyShared, &m_roots);
+    return std::make_unique<PosixFileCopy>(&m_copyShared, &m_tree);
 }
 
 std::unique_ptr<DirectorySearch> PosixFileSystem::newSearch() {
-    return std::make_unique<PosixDirectorySearch>();
+    return std::make_unique<PosixDirectorySearch>(EntryTypes::FromListing, &m_listingBuffers);
 }
 
 int PosixFileSystem::status(const std::string& path, FileStatus& out, LinkMode links) {
@@ -208,15 +209,15 @@ int PosixFileSystem::renameNoReplace(const TreePath& from, const TreePath& to) {
     ParentDirectory source;
     ParentDirectory target;
     struct stat st;
-    if (const int error = openLeaf(from, source, st, m_roots))
+    if (const int error = openLeaf(from, source, st, m_tree))
         return error;
-    if (const int error = openParent(to, target, &m_roots))
+    if (const int error = m_tree.openParent(to, target))
         return error;
     if (S_ISREG(st.st_mode) && isReadOnly(st.st_mode))
         return EACCES;
     // A kept directory may be the one moved, or lie below it.
     if (S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode))
-        forgetKeptParents();
+        m_tree.forgetKeptParents();
     return renameWithoutReplace(source.fd.get(), source.leaf.c_str(), target.fd.get(),
                                 target.leaf.c_str());
 }
@@ -232,7 +233,7 @@ int PosixFileSystem::removeFileIfSame(const TreePath& path, const FileStatus& ex
 int PosixFileSystem::removeLeaf(const TreePath& path, const FileStatus* expected) {
     ParentDirectory parent;
     struct stat st;
-    if (const int error = openLeaf(path, parent, st, m_roots))
+    if (const int error = openLeaf(path, parent, st, m_tree))
         return error;
     if (expected) {
         // The name may have been given to another file since (an editor saves by renaming
@@ -253,7 +254,7 @@ int PosixFileSystem::removeLeaf(const TreePath& path, const FileStatus* expected
         return EACCES;
     // A path through the link led to a directory that a kept descriptor may still hold.
     if (S_ISLNK(st.st_mode))
-        forgetKeptParents();
+        m_tree.forgetKeptParents();
     if (unlinkat(parent.fd.get(), parent.leaf.c_str(), 0) != 0)
         return errno;
     return 0;
@@ -261,7 +262,7 @@ int PosixFileSystem::removeLeaf(const TreePath& path, const FileStatus* expected
 
 int PosixFileSystem::makeDirectory(const TreePath& path, uint32_t permissions) {
     ParentDirectory parent;
-    if (const int error = openParent(path, parent, &m_roots))
+    if (const int error = m_tree.openParent(path, parent))
         return error;
     // The owner must be able to fill it; set-id bits are not ours to hand on to a directory
     // whose owner is the process.
@@ -274,7 +275,7 @@ int PosixFileSystem::makeDirectory(const TreePath& path, uint32_t permissions) {
     if (!made)
         return errno;
     // A root of the run that did not exist when planned is the one made here.
-    m_roots.made(path.path, made.get());
+    m_tree.madeDirectory(path.path, made.get());
     if (permissions != 0 && fchmod(made.get(), mode) != 0)
         return errno;
     return 0;
@@ -283,12 +284,12 @@ int PosixFileSystem::makeDirectory(const TreePath& path, uint32_t permissions) {
 int PosixFileSystem::removeDirectory(const TreePath& path) {
     ParentDirectory parent;
     struct stat st;
-    if (const int error = openLeaf(path, parent, st, m_roots))
+    if (const int error = openLeaf(path, parent, st, m_tree))
         return error;
     const int dir = parent.fd.get();
     const char* leaf = parent.leaf.c_str();
     // Once it is gone, a kept descriptor of it (or of a directory below it) leads nowhere.
-    forgetKeptParents();
+    m_tree.forgetKeptParents();
     if (S_ISLNK(st.st_mode)) {
         // Only a link that stands for a directory (or for nothing any more) goes this way;
         // what it points to is never touched.
@@ -305,47 +306,44 @@ int PosixFileSystem::removeDirectory(const TreePath& path) {
 }
 
 void PosixFileSystem::keepDirectoriesOpen(bool keep) {
-    keepParentsOpen(keep);
+    m_tree.keepParentsOpen(keep);
 }
 
 void PosixFileSystem::pinRoots(std::vector<RootPin>* roots) {
-    m_roots.pin(roots);
+    m_tree.pinRoots(roots);
 }
 
-int PosixFileSystem::resolvePath(const std::string& path, std::string& resolved) {
+ErrorOr<std::string> PosixFileSystem::resolvePath(const std::string& path) {
     char* real = realpath(path.empty() ? "." : path.c_str(), nullptr);
     if (!real)
-        return errno;
-    resolved = real;
+        return Failed{errno};
+    std::string resolved = real;
     std::free(real);
-    return 0;
+    return resolved;
 }
 
-int PosixFileSystem::identity(const std::string& path, uint64_t& device, uint64_t& inode) {
+ErrorOr<FileIdentity> PosixFileSystem::identity(const std::string& path) {
     struct stat st;
     if (stat(path.empty() ? "." : path.c_str(), &st) != 0)
-        return errno;
-    device = st.st_dev;
-    inode = st.st_ino;
-    return 0;
+        return Failed{errno};
+    return FileIdentity{st.st_dev, st.st_ino};
 }
 
-int PosixFileSystem::diskSpace(const std::string& path, uint64_t& freeBytes, uint64_t& totalBytes) {
+ErrorOr<DiskSpace> PosixFileSystem::diskSpace(const std::string& path) {
     struct statvfs vfs;
     if (statvfs(path.c_str(), &vfs) != 0)
-        return errno;
-    freeBytes = static_cast<uint64_t>(vfs.f_bavail) * vfs.f_frsize;
-    totalBytes = static_cast<uint64_t>(vfs.f_blocks) * vfs.f_frsize;
-    return 0;
+        return Failed{errno};
+    return DiskSpace{static_cast<uint64_t>(vfs.f_bavail) * vfs.f_frsize,
+                     static_cast<uint64_t>(vfs.f_blocks) * vfs.f_frsize};
 }
 
 int PosixFileSystem::readFile(const std::string& path, std::string& contents, size_t limit) {
     contents.clear();
-    int error = 0;
     // Only a regular file: a FIFO put in its place would make the reader wait for a writer.
-    UniqueFd fd(openRegularFile(path, 0, kErrorSpecialFile, error));
-    if (!fd)
-        return error;
+    const ErrorOr<UniqueFd> opened = openRegularFile(path, 0, kErrorSpecialFile);
+    if (!opened)
+        return opened.error();
+    const UniqueFd& fd = *opened;
     struct stat st;
     if (fstat(fd.get(), &st) == 0)
         contents.reserve(std::min(limit, static_cast<size_t>(st.st_size)));
@@ -407,8 +405,8 @@ int PosixFileSystem::writeFileAtomically(const std::string& path, std::string_vi
         error = errno;
     if (error == 0 && fsync(file.get()) != 0)
         error = errno;
-    if (::close(file.release()) != 0 && error == 0)
-        error = errno;
+    if (const int closed = file.close(); closed != 0 && error == 0)
+        error = closed;
     // Renaming replaces the name itself: whatever stands there now, nothing is written through it.
     if (error == 0 && renameat(dir, temporary.c_str(), dir, leaf.c_str()) != 0)
         error = errno;
@@ -423,13 +421,19 @@ int PosixFileSystem::writeFileAtomically(const std::string& path, std::string_vi
     return 0;
 }
 
-std::unique_ptr<LineReader> PosixFileSystem::openLines(const std::string& path, size_t lineLimit,
-                                                       int& error) {
-    return PosixLineReader::open(path, lineLimit, error);
+ErrorOr<std::unique_ptr<LineReader>> PosixFileSystem::openLines(const std::string& path,
+                                                                size_t lineLimit) {
+    auto reader = PosixLineReader::open(path, lineLimit);
+    if (!reader)
+        return Failed{reader.error()};
+    return std::move(*reader);
 }
 
-std::unique_ptr<BlockReader> PosixFileSystem::openBlocks(const std::string& path, int& error) {
-    return PosixBlockReader::open(path, error);
+ErrorOr<std::unique_ptr<BlockReader>> PosixFileSystem::openBlocks(const std::string& path) {
+    auto reader = PosixBlockReader::open(path);
+    if (!reader)
+        return Failed{reader.error()};
+    return std::move(*reader);
 }
 
 } // namespace ryk

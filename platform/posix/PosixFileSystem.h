@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "platform/posix/PosixDirectorySearch.h"
 #include "platform/posix/PosixFileCopy.h"
 #include "platform/posix/TreeResolve.h"
 
@@ -29,21 +30,23 @@ public:
     int removeDirectory(const TreePath& path) override;
     void keepDirectoriesOpen(bool keep) override;
     void pinRoots(std::vector<RootPin>* roots) override;
-    int resolvePath(const std::string& path, std::string& resolved) override;
-    int identity(const std::string& path, uint64_t& device, uint64_t& inode) override;
-    int diskSpace(const std::string& path, uint64_t& freeBytes, uint64_t& totalBytes) override;
+    ErrorOr<std::string> resolvePath(const std::string& path) override;
+    ErrorOr<FileIdentity> identity(const std::string& path) override;
+    ErrorOr<DiskSpace> diskSpace(const std::string& path) override;
     int readFile(const std::string& path, std::string& contents, size_t limit) override;
     int writeFileAtomically(const std::string& path, std::string_view contents) override;
-    std::unique_ptr<LineReader> openLines(const std::string& path, size_t lineLimit,
-                                          int& error) override;
-    std::unique_ptr<BlockReader> openBlocks(const std::string& path, int& error) override;
+    ErrorOr<std::unique_ptr<LineReader>> openLines(const std::string& path,
+                                                   size_t lineLimit) override;
+    ErrorOr<std::unique_ptr<BlockReader>> openBlocks(const std::string& path) override;
 
 private:
     /// Deletes the file or link `path` names, if `expected` (when given) still describes it.
     int removeLeaf(const TreePath& path, const FileStatus* expected);
 
-    /// The roots of the run in progress.
-    PinnedRoots m_roots;
+    /// The roots of the run in progress and the directories it keeps open.
+    TreeResolver m_tree;
+    /// What our searches read their listings into.
+    ListingBuffers m_listingBuffers;
     /// What our copies learnt about the directories they wrote into.
     CopyShared m_copyShared;
 };

@@ -11,21 +11,17 @@
 
 namespace ryk {
 
-std::unique_ptr<PosixLineReader> PosixLineReader::open(const std::string& path, size_t lineLimit,
-                                                       int& error) {
-    const int fd = openRegularFile(path, 0, ENOTSUP, error);
-    if (fd < 0)
-        return nullptr;
-    return std::unique_ptr<PosixLineReader>(new PosixLineReader(fd, lineLimit));
+ErrorOr<std::unique_ptr<PosixLineReader>> PosixLineReader::open(const std::string& path,
+                                                                size_t lineLimit) {
+    ErrorOr<UniqueFd> fd = openRegularFile(path, 0, ENOTSUP);
+    if (!fd)
+        return Failed{fd.error()};
+    return std::unique_ptr<PosixLineReader>(new PosixLineReader(std::move(*fd), lineLimit));
 }
 
-PosixLineReader::PosixLineReader(int fd, size_t lineLimit)
-    : m_fd(fd), m_limit(std::max<size_t>(lineLimit, 1)),
+PosixLineReader::PosixLineReader(UniqueFd fd, size_t lineLimit)
+    : m_fd(std::move(fd)), m_limit(std::max<size_t>(lineLimit, 1)),
       m_buffer(std::make_unique<char[]>(kBufferSize)) {}
-
-PosixLineReader::~PosixLineReader() {
-    ::close(m_fd);
-}
 
 bool PosixLineReader::fill() {
     if (m_begin < m_end)
@@ -33,7 +29,7 @@ bool PosixLineReader::fill() {
     if (m_ended || m_error != 0)
         return false;
     for (;;) {
-        const ssize_t got = read(m_fd, m_buffer.get(), kBufferSize);
+        const ssize_t got = read(m_fd.get(), m_buffer.get(), kBufferSize);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
@@ -81,7 +77,7 @@ LineRead PosixLineReader::next(std::string& text) {
 }
 
 int PosixLineReader::rewind() {
-    if (lseek(m_fd, 0, SEEK_SET) < 0)
+    if (lseek(m_fd.get(), 0, SEEK_SET) < 0)
         return errno;
     m_begin = m_end = 0;
     m_error = 0;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "platform/ErrorOr.h"
 #include "platform/LineReader.h"
+#include "platform/posix/UniqueFd.h"
 
 #include <cstddef>
 #include <memory>
@@ -12,11 +14,10 @@ namespace ryk {
 class PosixLineReader : public LineReader {
 public:
     /// Opens `path` for reading. Only a regular file is taken: a pipe would wait for a writer
-    /// and could not be read twice, a device might never end. Null with `error` set otherwise.
-    static std::unique_ptr<PosixLineReader> open(const std::string& path, size_t lineLimit,
-                                                 int& error);
+    /// and could not be read twice, a device might never end.
+    static ErrorOr<std::unique_ptr<PosixLineReader>> open(const std::string& path,
+                                                          size_t lineLimit);
 
-    ~PosixLineReader() override;
     PosixLineReader(const PosixLineReader&) = delete;
     PosixLineReader& operator=(const PosixLineReader&) = delete;
 
@@ -25,13 +26,13 @@ public:
     int rewind() override;
 
 private:
-    PosixLineReader(int fd, size_t lineLimit);
+    PosixLineReader(UniqueFd fd, size_t lineLimit);
     /// Refills the buffer once it is used up; false at the end of the file or on an error.
     bool fill();
 
     static constexpr size_t kBufferSize = 65536;
 
-    int m_fd;
+    UniqueFd m_fd;
     size_t m_limit;
     std::unique_ptr<char[]> m_buffer;
     size_t m_begin = 0;

@@ -1,5 +1,7 @@
 #include "platform/Process.h"
 
+#include "platform/posix/UniqueFd.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -62,16 +64,14 @@ int startDetachedProgram(const std::string& program, const std::vector<std::stri
     argv.push_back(nullptr);
 
     // The exec's error comes back through a pipe that a successful exec closes.
-    int report[2];
-    if (pipe2(report, O_CLOEXEC) != 0)
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0)
         return errno;
+    UniqueFd reportRead(ends[0]);
+    UniqueFd reportWrite(ends[1]);
     const pid_t child = fork();
-    if (child < 0) {
-        const int error = errno;
-        close(report[0]);
-        close(report[1]);
-        return error;
-    }
+    if (child < 0)
+        return errno;
     if (child == 0) {
         // The grandchild runs the program: its parent ends at once, so it is nobody's zombie
         // and lives on in a session of its own.
@@ -80,24 +80,23 @@ int startDetachedProgram(const std::string& program, const std::vector<std::stri
         if (grandchild == 0) {
             execve(resolved.c_str(), argv.data(), environ);
             const int error = errno;
-            (void)!write(report[1], &error, sizeof error);
+            (void)!write(reportWrite.get(), &error, sizeof error);
             _exit(127);
         }
         if (grandchild < 0) {
             const int error = errno;
-            (void)!write(report[1], &error, sizeof error);
+            (void)!write(reportWrite.get(), &error, sizeof error);
         }
         _exit(0);
     }
-    close(report[1]);
+    reportWrite.reset();
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     int error = 0;
     ssize_t got;
-    while ((got = read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
+    while ((got = read(reportRead.get(), &error, sizeof error)) < 0 && errno == EINTR) {
     }
-    close(report[0]);
     return got == static_cast<ssize_t>(sizeof error) ? error : 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/ErrorCodes.h"
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <linux/openat2.h>
@@ -13,38 +14,34 @@
 
 namespace ryk {
 
-void UniqueFd::reset(int fd) {
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = fd;
-}
-
 namespace {
 
 constexpr int kDirectoryFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
 
 /// The kernel's own walk without links, where it has one (Linux 5.6 and later); ENOSYS where
-/// not, or where a sandbox filters the call.
-int openBeneathInKernel(int root, const std::string& rest, int& fd) {
+/// not, or where a sandbox filters the call. `unavailable` (may be null) remembers the latter.
+int openBeneathInKernel(int root, const std::string& rest, UniqueFd& fd,
+                        std::atomic<bool>* unavailable) {
 #ifdef SYS_openat2
-    static bool unavailable = false;
-    if (!unavailable) {
+    if (!unavailable || !unavailable->load(std::memory_order_relaxed)) {
         open_how how{};
         how.flags = kDirectoryFlags;
         how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
         const long result = syscall(SYS_openat2, root, rest.c_str(), &how, sizeof how);
         if (result >= 0) {
-            fd = static_cast<int>(result);
+            fd.reset(static_cast<int>(result));
             return 0;
         }
         if (errno != ENOSYS && errno != EPERM)
             return errno == ELOOP ? kErrorLinkInTree : errno;
-        unavailable = true;
+        if (unavailable)
+            unavailable->store(true, std::memory_order_relaxed);
     }
 #else
     (void)root;
     (void)rest;
     (void)fd;
+    (void)unavailable;
 #endif
     return ENOSYS;
 }
@@ -65,8 +62,8 @@ int openBeneathByWalk(int root, const std::string& rest, SharedFd& out) {
             continue;
         if (component == "..")
             return EXDEV;
-        const int next = openat(current.get(), component.c_str(), kDirectoryFlags | O_NOFOLLOW);
-        if (next < 0) {
+        UniqueFd next(openat(current.get(), component.c_str(), kDirectoryFlags | O_NOFOLLOW));
+        if (!next) {
             const int error = errno;
             struct stat st;
             if (error == ENOTDIR &&
@@ -75,69 +72,10 @@ int openBeneathByWalk(int root, const std::string& rest, SharedFd& out) {
                 return kErrorLinkInTree;
             return error;
         }
-        current.reset(next);
+        current = std::move(next);
     }
-    out.reset(current.release());
+    out.reset(std::move(current));
     return 0;
-}
-
-/// The directories openParent opened last, while a run keeps them.
-class KeptParents {
-public:
-    void keep(bool on) {
-        const std::lock_guard lock(m_mutex);
-        m_keeping = on;
-        if (!on)
-            clearLocked();
-    }
-    void forget() {
-        const std::lock_guard lock(m_mutex);
-        clearLocked();
-    }
-    bool find(const std::string& directory, size_t root, SharedFd& out) {
-        const std::lock_guard lock(m_mutex);
-        for (Slot& slot : m_slots)
-            if (slot.fd && slot.root == root && slot.directory == directory) {
-                slot.used = ++m_clock;
-                out = slot.fd;
-                return true;
-            }
-        return false;
-    }
-    void add(const std::string& directory, size_t root, const SharedFd& fd) {
-        const std::lock_guard lock(m_mutex);
-        if (!m_keeping)
-            return;
-        // The least recently used slot makes room: a copy alternates between its source's
-        // and its target's directory.
-        Slot* oldest = &m_slots[0];
-        for (Slot& slot : m_slots)
-            if (slot.used < oldest->used)
-                oldest = &slot;
-        *oldest = {directory, root, fd, ++m_clock};
-    }
-
-private:
-    struct Slot {
-        std::string directory;
-        size_t root = 0;
-        SharedFd fd;
-        uint64_t used = 0;
-    };
-    void clearLocked() {
-        for (Slot& slot : m_slots)
-            slot = Slot();
-    }
-
-    std::mutex m_mutex;
-    bool m_keeping = false;
-    uint64_t m_clock = 0;
-    Slot m_slots[4];
-};
-
-KeptParents& keptParents() {
-    static KeptParents kept;
-    return kept;
 }
 
 std::string_view withoutTrailingSlashes(std::string_view path) {
@@ -151,17 +89,17 @@ int openDirectory(const std::string& path, PinnedRoots* roots, SharedFd& out) {
     int error = 0;
     if (roots && roots->open(withoutTrailingSlashes(path), out, error))
         return error;
-    const int fd = open(path.c_str(), kDirectoryFlags);
-    if (fd < 0)
+    UniqueFd fd(open(path.c_str(), kDirectoryFlags));
+    if (!fd)
         return errno;
-    out.reset(fd);
+    out.reset(std::move(fd));
     return 0;
 }
 
 /// Opens the directory `path` names up to `slash`, the root's first `root` bytes as usual and
 /// the rest without following a link.
 int openBelowRoot(const std::string& path, size_t slash, size_t root, PinnedRoots* roots,
-                  SharedFd& out) {
+                  std::atomic<bool>* noKernelWalk, SharedFd& out) {
     const std::string_view whole = path;
     const std::string rootPart(root > 0         ? whole.substr(0, root)
                                : path[0] == '/' ? std::string_view("/")
@@ -175,10 +113,10 @@ int openBelowRoot(const std::string& path, size_t slash, size_t root, PinnedRoot
     while (skip < rest.size() && rest[skip] == '/')
         ++skip;
     const std::string relative = skip == rest.size() ? "." : rest.substr(skip);
-    int fd = -1;
-    const int error = openBeneathInKernel(rootFd.get(), relative, fd);
+    UniqueFd fd;
+    const int error = openBeneathInKernel(rootFd.get(), relative, fd, noKernelWalk);
     if (error == 0) {
-        out.reset(fd);
+        out.reset(std::move(fd));
         return 0;
     }
     if (error != ENOSYS)
@@ -186,14 +124,100 @@ int openBelowRoot(const std::string& path, size_t slash, size_t root, PinnedRoot
     return openBeneathByWalk(rootFd.get(), relative, out);
 }
 
-} // namespace
+/// openParent with what a resolver keeps: pinned roots, kept directories and what the kernel
+/// lacks, each null where there is none.
+int openParentWith(const TreePath& treePath, ParentDirectory& out, PinnedRoots* roots,
+                   KeptParents* kept, std::atomic<bool>* noKernelWalk) {
+    std::string path = treePath.path;
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    if (path.empty())
+        return ENOENT;
+    const size_t slash = path.rfind('/');
+    const std::string_view whole = path;
+    std::string_view parentView;
+    std::string_view leafView;
+    if (slash == std::string::npos) {
+        parentView = ".";
+        leafView = whole;
+    } else if (path == "/") {
+        parentView = "/";
+        leafView = ".";
+    } else {
+        parentView = slash == 0 ? std::string_view("/") : whole.substr(0, slash);
+        leafView = whole.substr(slash + 1);
+    }
+    out.directory = std::string(parentView);
+    out.leaf = std::string(leafView);
+    const std::string& parent = out.directory;
 
-void keepParentsOpen(bool keep) {
-    keptParents().keep(keep);
+    // The root covers the whole parent: the user named all of it.
+    size_t root = treePath.rootLength;
+    if (root == TreePath::kWholeParent || slash == std::string::npos || root >= slash)
+        root = TreePath::kWholeParent;
+    if (kept && kept->find(parent, root, out.fd))
+        return 0;
+    if (root == TreePath::kWholeParent) {
+        if (const int error = openDirectory(parent, roots, out.fd))
+            return error;
+    } else if (const int error = openBelowRoot(path, slash, root, roots, noKernelWalk, out.fd)) {
+        return error;
+    }
+    if (kept)
+        kept->add(parent, root, out.fd);
+    return 0;
 }
 
-void forgetKeptParents() {
-    keptParents().forget();
+} // namespace
+
+void KeptParents::keep(bool on) {
+    const std::lock_guard lock(m_mutex);
+    m_keeping = on;
+    if (!on)
+        clearLocked();
+}
+
+void KeptParents::forget() {
+    const std::lock_guard lock(m_mutex);
+    clearLocked();
+}
+
+bool KeptParents::find(const std::string& directory, size_t root, SharedFd& out) {
+    const std::lock_guard lock(m_mutex);
+    for (Slot& slot : m_slots)
+        if (slot.fd && slot.root == root && slot.directory == directory) {
+            slot.used = ++m_clock;
+            out = slot.fd;
+            return true;
+        }
+    return false;
+}
+
+void KeptParents::add(const std::string& directory, size_t root, const SharedFd& fd) {
+    const std::lock_guard lock(m_mutex);
+    if (!m_keeping)
+        return;
+    // The least recently used slot makes room: a copy alternates between its source's and its
+    // target's directory.
+    Slot* oldest = &m_slots[0];
+    for (Slot& slot : m_slots)
+        if (slot.used < oldest->used)
+            oldest = &slot;
+    *oldest = {directory, root, fd, ++m_clock};
+}
+
+void KeptParents::clearLocked() {
+    for (Slot& slot : m_slots)
+        slot = Slot();
+}
+
+int TreeResolver::openParent(const TreePath& path, ParentDirectory& out, RootLookup roots) {
+    return openParentWith(path, out, roots == RootLookup::Pinned ? &m_roots : nullptr, &m_kept,
+                          &m_noKernelWalk);
+}
+
+int openParent(const TreePath& path, ParentDirectory& out) {
+    return openParentWith(path, out, nullptr, nullptr, nullptr);
 }
 
 void PinnedRoots::pin(std::vector<RootPin>* roots) {
@@ -231,7 +255,7 @@ bool PinnedRoots::open(std::string_view directory, SharedFd& out, int& error) {
         error = kErrorRootReplaced;
         return true;
     }
-    slot.fd.reset(fd.release());
+    slot.fd.reset(std::move(fd));
     out = slot.fd;
     return true;
 }
@@ -247,61 +271,20 @@ void PinnedRoots::made(std::string_view directory, int fd) {
     it->second.pin->known = true;
 }
 
-int openParent(const TreePath& treePath, ParentDirectory& out, PinnedRoots* roots) {
-    std::string path = treePath.path;
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    if (path.empty())
-        return ENOENT;
-    const size_t slash = path.rfind('/');
-    const std::string_view whole = path;
-    std::string_view parentView;
-    std::string_view leafView;
-    if (slash == std::string::npos) {
-        parentView = ".";
-        leafView = whole;
-    } else if (path == "/") {
-        parentView = "/";
-        leafView = ".";
-    } else {
-        parentView = slash == 0 ? std::string_view("/") : whole.substr(0, slash);
-        leafView = whole.substr(slash + 1);
-    }
-    out.directory = std::string(parentView);
-    out.leaf = std::string(leafView);
-    const std::string& parent = out.directory;
-
-    // The root covers the whole parent: the user named all of it.
-    size_t root = treePath.rootLength;
-    if (root == TreePath::kWholeParent || slash == std::string::npos || root >= slash)
-        root = TreePath::kWholeParent;
-    if (keptParents().find(parent, root, out.fd))
-        return 0;
-    if (root == TreePath::kWholeParent) {
-        if (const int error = openDirectory(parent, roots, out.fd))
-            return error;
-    } else if (const int error = openBelowRoot(path, slash, root, roots, out.fd)) {
-        return error;
-    }
-    keptParents().add(parent, root, out.fd);
-    return 0;
+UniqueFd reopenDirectory(int pathFd) {
+    return UniqueFd(openat(pathFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
 
-int openRegularFile(const std::string& path, int extraFlags, int specialError, int& error) {
+ErrorOr<UniqueFd> openRegularFile(const std::string& path, int extraFlags, int specialError) {
     // O_NONBLOCK keeps a named pipe from waiting here for a writer; a regular file ignores it.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | extraFlags);
-    if (fd < 0) {
-        error = errno;
-        return -1;
-    }
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | extraFlags));
+    if (!fd)
+        return Failed{errno};
     struct stat st;
-    error = fstat(fd, &st) != 0 ? errno : 0;
-    if (error == 0 && !S_ISREG(st.st_mode))
-        error = S_ISDIR(st.st_mode) ? EISDIR : specialError;
-    if (error != 0) {
-        ::close(fd);
-        return -1;
-    }
+    if (fstat(fd.get(), &st) != 0)
+        return Failed{errno};
+    if (!S_ISREG(st.st_mode))
+        return Failed{S_ISDIR(st.st_mode) ? EISDIR : specialError};
     return fd;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/posix/TreeResolve.h"
+#include "platform/posix/UniqueFd.h"
 
 #include <atomic>
 #include <condition_variable>

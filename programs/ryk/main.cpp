@@ -45,17 +45,16 @@ int main(int argc, char** argv) {
 
     // The main window is the program's working life: the command line fills it in, and each
     // job runs from it in a result window of its own. It is not application-modal, so a help
-    // window beside it still takes input; closing it ends the program.
+    // window beside it still takes input; closing it ends the program. The help window belongs
+    // to no other window: it goes with the desk, while the application object is still there.
     {
+        HelpDesk help;
         JobSettings job = application.job();
-        MainWindow window(platform, job, application.settings());
+        MainWindow window(platform, job, application.settings(), help);
         QObject::connect(&window, &QDialog::finished, &qtApplication, &QApplication::quit);
         window.show();
         qtApplication.exec();
     }
-    // The help window belongs to no other window; it must go while the application object is
-    // still there.
-    HelpWindow::closeAll();
     application.shutDown();
     return 0;
 }

@@ -5,6 +5,8 @@
 #include "platform/Platform.h"
 #include "platform/ProgressSinks.h"
 #include "support/EngineFixture.h"
+#include "support/Entries.h"
+#include "support/TestFiles.h"
 
 #include <cstdio>
 #include <fcntl.h>
@@ -38,18 +40,8 @@ public:
     bool visible = false;
 };
 
-std::string patterned(size_t size) {
-    std::string data(size, '\0');
-    for (size_t i = 0; i < size; ++i)
-        data[i] = static_cast<char>((i * 7 + i / 1000) & 0xff);
-    return data;
-}
-
-struct stat statOf(const std::string& path) {
-    struct stat st {};
-    EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
-    return st;
-}
+using test::patterned;
+using test::statOf;
 
 void appendTo(const std::string& path, const char* text) {
     FILE* out = fopen(path.c_str(), "ab");
@@ -69,23 +61,12 @@ protected:
             tmp.writeFile("dst.bin", old);
     }
     OperationEntry makeEntry(OperationCommand command, uint64_t recordedSize) const {
-        OperationEntry e;
-        e.setCommand(command);
-        e.source.path = source;
-        e.source.size = recordedSize;
-        e.target.path = tmp / "dst.bin";
-        return e;
+        return test::makeEntry(command, source, recordedSize, tmp / "dst.bin");
     }
     int copy(OperationEntry& e) { return CopyFileWithProgress(platform, e, window, &stopped); }
-    std::set<std::string> names() const {
-        std::set<std::string> result;
-        for (const auto& entry : std::filesystem::directory_iterator(tmp.path()))
-            result.insert(entry.path().filename().string());
-        return result;
-    }
     /// After a failed copy: the old target, the source, and nothing else.
     void expectNothingLost(const std::string& data, const std::string& context) {
-        EXPECT_EQ(names(), (std::set<std::string>{"src.bin", "dst.bin"})) << context;
+        EXPECT_EQ(tmp.names(), (std::set<std::string>{"src.bin", "dst.bin"})) << context;
         EXPECT_EQ(tmp.readFile("dst.bin"), "old") << context;
         EXPECT_EQ(tmp.readFile("src.bin"), data) << context;
     }
@@ -110,7 +91,7 @@ TEST_F(CopyFileTest, UpdateReplacesTargetWithDataTimesAndAttributes) {
     EXPECT_EQ(st.st_atim.tv_nsec, 111);
     EXPECT_EQ(st.st_mode & 07777, 0444u);
     EXPECT_EQ(tmp.readFile("dst.bin"), data);
-    EXPECT_EQ(names(), (std::set<std::string>{"src.bin", "dst.bin"}));
+    EXPECT_EQ(tmp.names(), (std::set<std::string>{"src.bin", "dst.bin"}));
     EXPECT_TRUE(messages.shown.empty());
 
     // The copy is read-only like its source, so the next update of it is refused.
@@ -242,7 +223,7 @@ TEST_F(CopyFileTest, SourceWrittenDuringTheCopyReplacesNothing) {
         EXPECT_EQ(copy(e), 0) << c.name;
         EXPECT_EQ(e.lastError, kErrorSourceChanged) << c.name;
         EXPECT_FALSE(e.target.isAtFault()) << c.name;
-        EXPECT_EQ(names(), (std::set<std::string>{"src.bin", "dst.bin"})) << c.name;
+        EXPECT_EQ(tmp.names(), (std::set<std::string>{"src.bin", "dst.bin"})) << c.name;
         EXPECT_EQ(tmp.readFile("dst.bin"), "old") << c.name;
     }
 }

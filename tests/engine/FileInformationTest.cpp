@@ -3,6 +3,7 @@
 #include "engine/DateTime.h"
 #include "engine/OperationEntry.h"
 #include "platform/FileSystem.h"
+#include "support/Entries.h"
 #include "support/ScopedEnv.h"
 
 #include <cerrno>
@@ -43,16 +44,14 @@ TEST(FileInformation, DateTextHasTheWeekday) {
     EXPECT_EQ(fileDateText(DateTime{0.0, false}), "");
 }
 
+/// A copy of a file found at the source, last written a day before the target.
 OperationEntry entry(uint64_t sourceSize, bool targetFound, uint64_t targetSize) {
-    OperationEntry e;
-    e.source.path = "/src/a.txt";
+    OperationEntry e =
+        test::makeEntry(OperationCommand::Copy, "/src/a.txt", sourceSize, "/dst/a.txt", targetSize);
     e.source.found = true;
-    e.source.size = sourceSize;
     e.source.attributes = attr::kArchive;
     e.source.setLastWriteTime(DateTime::fromLocalFields({2004, 2, 1, 12, 0, 0}));
-    e.target.path = "/dst/a.txt";
     e.target.found = targetFound;
-    e.target.size = targetSize;
     e.target.attributes = attr::kNormal;
     e.target.setLastWriteTime(DateTime::fromLocalFields({2004, 2, 2, 12, 0, 0}));
     return e;

@@ -2,30 +2,23 @@
 
 #include "engine/JobSettings.h"
 #include "engine/OperationEntry.h"
+#include "engine/TransferJob.h"
+#include "support/EngineFixture.h"
+#include "support/Entries.h"
 
 #include <gtest/gtest.h>
 
 namespace ryk {
 namespace {
 
-std::unique_ptr<OperationEntry> entry(OperationCommand command, std::string source,
-                                      uint64_t sourceSize, std::string target = {},
-                                      uint64_t targetSize = 0) {
-    auto e = std::make_unique<OperationEntry>();
-    e->setCommand(command);
-    e->source.path = std::move(source);
-    e->source.size = sourceSize;
-    e->target.path = std::move(target);
-    e->target.size = targetSize;
-    return e;
-}
+using test::newEntry;
 
 TEST(ListText, ClipboardLinesQuoteEveryPath) {
     OperationList list;
-    list.append(entry(OperationCommand::Copy, "/s/a b.txt", 1, "/d/a b.txt"));
-    list.append(entry(OperationCommand::Delete, "/s/x", 1));
-    list.append(entry(OperationCommand::Error, "/s/err", 1));
-    list.append(entry(OperationCommand::UpAndMove, "/s/日本語", 1, "/d/日本語"));
+    list.append(newEntry(OperationCommand::Copy, "/s/a b.txt", 1, "/d/a b.txt"));
+    list.append(newEntry(OperationCommand::Delete, "/s/x", 1));
+    list.append(newEntry(OperationCommand::Error, "/s/err", 1));
+    list.append(newEntry(OperationCommand::UpAndMove, "/s/日本語", 1, "/d/日本語"));
     EXPECT_EQ(clipboardText(list, "\r\n"),
               "Copy \"/s/a b.txt\" \"/d/a b.txt\"\r\n"
               "Delete \"/s/x\" \r\n" // no target: a space before the line end
@@ -36,11 +29,11 @@ TEST(ListText, ClipboardLinesQuoteEveryPath) {
 
 TEST(ListText, TotalsCountWhatEachCommandMoves) {
     OperationList list;
-    list.append(entry(OperationCommand::Copy, "a", 100));
-    list.append(entry(OperationCommand::Update, "b", 10, "b", 50)); // shrinks: need goes down
-    list.append(entry(OperationCommand::Delete, "c", 7));
-    list.append(entry(OperationCommand::Mkdir, "d", 0));
-    list.append(entry(OperationCommand::Error, "e", 1000));
+    list.append(newEntry(OperationCommand::Copy, "a", 100));
+    list.append(newEntry(OperationCommand::Update, "b", 10, "b", 50)); // shrinks: need goes down
+    list.append(newEntry(OperationCommand::Delete, "c", 7));
+    list.append(newEntry(OperationCommand::Mkdir, "d", 0));
+    list.append(newEntry(OperationCommand::Error, "e", 1000));
     PlanTotals totals = computeTotals(list);
     EXPECT_EQ(totals.totalBytes, 117u);
     EXPECT_EQ(totals.neededBytes, 60);
@@ -84,14 +77,14 @@ TEST(ListText, SummaryFormsPerMode) {
 
 TEST(ListText, StoppedRunCountsThePendingLinesThatWouldAct) {
     OperationList list;
-    list.append(entry(OperationCommand::Copy, "done", 1)).state = kStateDone;
-    list.append(entry(OperationCommand::Delete, "failed", 1)).state = kStateFailed;
-    list.append(entry(OperationCommand::Copy, "a", 1));
-    list.append(entry(OperationCommand::Mkdir, "b", 0));
-    list.append(entry(OperationCommand::Rmdir, "c", 0));
+    list.append(newEntry(OperationCommand::Copy, "done", 1)).state = kStateDone;
+    list.append(newEntry(OperationCommand::Delete, "failed", 1)).state = kStateFailed;
+    list.append(newEntry(OperationCommand::Copy, "a", 1));
+    list.append(newEntry(OperationCommand::Mkdir, "b", 0));
+    list.append(newEntry(OperationCommand::Rmdir, "c", 0));
     // Pending for ever: a run has nothing to do for them.
-    list.append(entry(OperationCommand::Find, "f", 1));
-    list.append(entry(OperationCommand::Error, "e", 1));
+    list.append(newEntry(OperationCommand::Find, "f", 1));
+    list.append(newEntry(OperationCommand::Error, "e", 1));
     EXPECT_EQ(pendingActionCount(list), 3u);
     EXPECT_EQ(pendingActionCount(OperationList()), 0u);
     EXPECT_EQ(runStoppedText(1, 3), "中断しました.(Error=1, 未実行=3)");
@@ -130,7 +123,7 @@ TEST(ListText, ControlBytesAreEscapedUnambiguously) {
         EXPECT_EQ(escapeControlBytes(c.text), c.escaped);
     }
     // The list's lines are written so, on the clipboard as on the terminal.
-    EXPECT_EQ(clipboardLine(*entry(OperationCommand::Copy, "a\nb", 0, "q\"")),
+    EXPECT_EQ(clipboardLine(*newEntry(OperationCommand::Copy, "a\nb", 0, "q\"")),
               "Copy \"a\\nb\" \"q\\\"\"");
 }
 

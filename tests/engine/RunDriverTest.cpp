@@ -1,9 +1,9 @@
 #include "engine/ListText.h"
 #include "engine/TransferJob.h"
 #include "platform/ErrorCodes.h"
-
 #include "platform/console/ConsoleCopyProgress.h"
 #include "support/EngineFixture.h"
+#include "support/TestFiles.h"
 
 #include <fcntl.h>
 #include <filesystem>
@@ -32,11 +32,7 @@ public:
     std::string lastText;
 };
 
-struct stat statOf(const std::string& path) {
-    struct stat st {};
-    EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
-    return st;
-}
+using test::statOf;
 
 class RunDriverTest : public test::EngineTest {
 protected:

@@ -1,6 +1,7 @@
 #include "engine/RunProgress.h"
 
 #include "engine/OperationEntry.h"
+#include "support/Entries.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -39,23 +40,15 @@ TEST(RunProgress, LineShowsCountsSpeedAndTimeLeft) {
     }
 }
 
-std::unique_ptr<OperationEntry> entry(OperationCommand command, uint64_t size, int32_t state) {
-    auto e = std::make_unique<OperationEntry>();
-    e->setCommand(command);
-    e->source.size = size;
-    e->state = state;
-    return e;
-}
-
 TEST(RunProgress, PlannedCountsTakeOnlyWhatIsStillPending) {
     // A run stopped half way and started again: what is done or failed is not planned again.
     OperationList list;
-    list.append(entry(OperationCommand::Copy, 100, kStateDone));
-    list.append(entry(OperationCommand::Copy, 200, kStateFailed));
-    list.append(entry(OperationCommand::Update, 400, kStatePending));
-    list.append(entry(OperationCommand::Find, 800, kStatePending)); // its bytes, but no entry
-    list.append(entry(OperationCommand::Error, 1600, kStatePending));
-    list.append(entry(OperationCommand::Mkdir, 0, kStatePending));
+    list.append(test::newEntry(OperationCommand::Copy, {}, 100)).state = kStateDone;
+    list.append(test::newEntry(OperationCommand::Copy, {}, 200)).state = kStateFailed;
+    list.append(test::newEntry(OperationCommand::Update, {}, 400));
+    list.append(test::newEntry(OperationCommand::Find, {}, 800)); // its bytes, but no entry
+    list.append(test::newEntry(OperationCommand::Error, {}, 1600));
+    list.append(test::newEntry(OperationCommand::Mkdir, {}, 0));
     const RunProgressCounts counts = plannedRunCounts(list);
     EXPECT_EQ(counts.entriesTotal, 2u);
     EXPECT_EQ(counts.bytesTotal, 1200u);

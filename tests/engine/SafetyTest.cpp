@@ -4,6 +4,7 @@
 #include "engine/TransferJob.h"
 #include "platform/ErrorCodes.h"
 #include "support/EngineFixture.h"
+#include "support/TestFiles.h"
 
 #include <fcntl.h>
 #include <filesystem>
@@ -23,11 +24,6 @@ protected:
     std::unique_ptr<TransferJob> planned(TransferMode mode, const std::string& source,
                                          const std::string& destination = {}) {
         return plannedJob(settings(mode, source, destination, recursive()));
-    }
-    static struct stat statOf(const std::string& path) {
-        struct stat st {};
-        EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
-        return st;
     }
 };
 
@@ -273,15 +269,15 @@ TEST_F(SafetyTest, CopiesKeepModesHolesAndOnlyTheRightsTheyMay) {
 
     auto job = planned(TransferMode::Update, tmp / "src", tmp / "dst");
     ASSERT_EQ(run(*job).errors, 0);
-    EXPECT_EQ(statOf(tmp / "dst/private").st_mode & 07777, 0700u);
-    const struct stat copy = statOf(tmp / "dst/private/sparse.bin");
+    EXPECT_EQ(test::statOf(tmp / "dst/private").st_mode & 07777, 0700u);
+    const struct stat copy = test::statOf(tmp / "dst/private/sparse.bin");
     EXPECT_EQ(copy.st_size, 64 << 20);
     EXPECT_LT(copy.st_blocks * 512, 1 << 20) << "holes were written out";
     const std::string data = tmp.readFile("dst/private/sparse.bin");
     EXPECT_EQ(data.substr(0, 4), "head");
     EXPECT_EQ(data.substr(data.size() - 4), "tail");
     EXPECT_EQ(data.find_first_not_of('\0', 4), data.size() - 4);
-    const struct stat script = statOf(tmp / "dst/setuid");
+    const struct stat script = test::statOf(tmp / "dst/setuid");
     if (root) {
         // Root keeps the owner, so the bit still gives only that owner's rights.
         EXPECT_EQ(script.st_uid, 65534u);

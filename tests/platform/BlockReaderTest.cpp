@@ -31,15 +31,14 @@ TEST(BlockReader, FillsEveryBlockButTheLast) {
         std::string contents(c.fileSize, '\0');
         for (size_t i = 0; i < contents.size(); ++i)
             contents[i] = static_cast<char>('a' + i % 26);
-        int error = -1;
-        const auto reader = fs.openBlocks(dir.writeFile("f", contents), error);
-        ASSERT_TRUE(reader) << error;
+        const auto reader = fs.openBlocks(dir.writeFile("f", contents));
+        ASSERT_TRUE(reader) << reader.error();
         std::vector<size_t> blocks;
         std::string read;
         char buffer[8];
         size_t got = 0;
         do {
-            ASSERT_EQ(reader->read(buffer, sizeof buffer, got), 0);
+            ASSERT_EQ((*reader)->read(buffer, sizeof buffer, got), 0);
             blocks.push_back(got);
             read.append(buffer, got);
         } while (got != 0 && blocks.size() < 10);
@@ -66,9 +65,7 @@ TEST(BlockReader, OpensOnlyRegularFilesAndNoLinks) {
     };
     PosixFileSystem fs;
     for (const auto& c : cases) {
-        int error = 0;
-        EXPECT_FALSE(fs.openBlocks(c.path, error)) << c.path;
-        EXPECT_EQ(error, c.error) << c.path;
+        EXPECT_EQ(fs.openBlocks(c.path).error(), c.error) << c.path;
     }
 }
 

@@ -4,6 +4,7 @@
 #include "support/FaultyFileSystem.h"
 #include "support/ScriptedAbortKey.h"
 #include "support/TempDir.h"
+#include "support/TestFiles.h"
 
 #include <fcntl.h>
 #include <filesystem>
@@ -24,12 +25,6 @@ constexpr CommitMode kReplace = CommitMode::Replace;
 
 bool exists(const std::string& path) {
     return access(path.c_str(), F_OK) == 0;
-}
-
-int64_t writeSeconds(const std::string& path) {
-    struct stat st {};
-    lstat(path.c_str(), &st);
-    return st.st_mtim.tv_sec;
 }
 
 /// Sets a file's last-write time far in the past, so a kept time is told from a new one.
@@ -78,7 +73,7 @@ TEST(PosixFileBatch, CopiesPairwiseWithAnErrorPerItem) {
     EXPECT_FALSE(result.cancelled);
     EXPECT_FALSE(result.succeeded());
     EXPECT_EQ(dir.readFile("out/a.txt"), "A");
-    EXPECT_EQ(writeSeconds(dir / "out/a.txt"), 1000000000);
+    EXPECT_EQ(test::statOf(dir / "out/a.txt").st_mtim.tv_sec, 1000000000);
     EXPECT_EQ(dir.readFile("out/b.txt"), "B");
     EXPECT_EQ(dir.readFile("out/c.txt"), "protected");
     EXPECT_EQ(dir.readFile("b.txt"), "B");
@@ -171,7 +166,7 @@ TEST(PosixFileBatch, MovesByRenameOrByCopyAndDelete) {
         EXPECT_EQ(exists(source), c.sourceKept) << c.name;
         EXPECT_EQ(dir.readFile("t.txt"), c.target) << c.name;
         if (c.error == 0) {
-            EXPECT_EQ(writeSeconds(target), 1000000000) << c.name;
+            EXPECT_EQ(test::statOf(target).st_mtim.tv_sec, 1000000000) << c.name;
         }
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}),
                   c.sourceKept ? 2 : 1)

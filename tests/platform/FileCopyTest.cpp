@@ -2,6 +2,7 @@
 #include "platform/posix/PosixFileCopy.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "support/TempDir.h"
+#include "support/TestFiles.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,27 +22,9 @@
 namespace ryk {
 namespace {
 
+using test::patterned;
+using test::statOf;
 using test::TempDir;
-
-std::string patterned(size_t size) {
-    std::string data(size, '\0');
-    for (size_t i = 0; i < size; ++i)
-        data[i] = static_cast<char>((i * 131 + i / 4096) & 0xff);
-    return data;
-}
-
-std::set<std::string> namesIn(const std::string& dir) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-        names.insert(entry.path().filename().string());
-    return names;
-}
-
-struct stat statOf(const std::string& path) {
-    struct stat st {};
-    EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
-    return st;
-}
 
 void setTimes(const std::string& path, timespec access, timespec write) {
     const timespec times[2] = {access, write};
@@ -102,7 +85,7 @@ TEST(PosixFileCopy, KeepsContentsTimesAndPermissionBits) {
         EXPECT_EQ(st.st_atim.tv_nsec, 123456789);
         EXPECT_EQ(st.st_mtim.tv_sec, 1100000000);
         EXPECT_EQ(st.st_mtim.tv_nsec, 987654321);
-        EXPECT_EQ(namesIn(dir.path()), (std::set<std::string>{"src.bin", "dst.bin"}));
+        EXPECT_EQ(dir.names(), (std::set<std::string>{"src.bin", "dst.bin"}));
     }
     umask(before);
 }
@@ -133,7 +116,7 @@ TEST(PosixFileCopy, RefusalsLeaveNoTemporary) {
     dir.makeDir("sub");
     ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
     ASSERT_EQ(link(source.c_str(), (dir / "same.txt").c_str()), 0);
-    const auto before = namesIn(dir.path());
+    const auto before = dir.names();
     const struct {
         std::string source;
         std::string target;
@@ -154,7 +137,7 @@ TEST(PosixFileCopy, RefusalsLeaveNoTemporary) {
         const auto copy = fs.newCopy();
         EXPECT_EQ(copy->open(c.source, c.target), c.error) << c.source << " -> " << c.target;
     }
-    EXPECT_EQ(namesIn(dir.path()), before);
+    EXPECT_EQ(dir.names(), before);
     EXPECT_EQ(dir.readFile("ro.txt"), "old");
     EXPECT_EQ(dir.readFile("src.txt"), "new");
 }
@@ -191,7 +174,7 @@ TEST(PosixFileCopy, CommitKeepsWhatItMustNotReplace) {
     EXPECT_EQ(dir.readFile("c.txt"), "new");
     EXPECT_EQ(dir.readFile("pointed.txt"), "pointed");
 
-    EXPECT_EQ(namesIn(dir.path()),
+    EXPECT_EQ(dir.names(),
               (std::set<std::string>{"src.txt", "a.txt", "b.txt", "c.txt", "pointed.txt"}));
 }
 
@@ -207,14 +190,14 @@ TEST(PosixFileCopy, AbandonedCopyLeavesTheTargetAsItWas) {
         ASSERT_EQ(copy->copyChunk(32768, copied), 0);
         // Meanwhile at most a hidden temporary stands beside them (none where the file
         // system has unnamed files).
-        EXPECT_LE(namesIn(dir.path()).size(), 3u);
+        EXPECT_LE(dir.names().size(), 3u);
         copy->abandon();
-        EXPECT_EQ(namesIn(dir.path()).size(), 2u);
+        EXPECT_EQ(dir.names().size(), 2u);
         // Reused after an abandon, and thrown away by its destructor.
         ASSERT_EQ(copy->open(source, dir / "dst.bin"), 0);
         ASSERT_EQ(copyAll(*copy), 0);
     }
-    EXPECT_EQ(namesIn(dir.path()), (std::set<std::string>{"src.bin", "dst.bin"}));
+    EXPECT_EQ(dir.names(), (std::set<std::string>{"src.bin", "dst.bin"}));
     EXPECT_EQ(dir.readFile("dst.bin"), "old");
 }
 
@@ -376,7 +359,7 @@ TEST(PosixFileCopy, LongestTargetNameStillFits) {
     const std::string name(255, 'n');
     ASSERT_EQ(copyFile(source, dir / name), 0);
     EXPECT_EQ(dir.readFile(name), "data");
-    EXPECT_EQ(namesIn(dir.path()).size(), 2u);
+    EXPECT_EQ(dir.names().size(), 2u);
     // Replacing it names the finished copy beside it first; that name must fit too.
     dir.writeFile("src.txt", "more data");
     PosixFileSystem fs;
@@ -385,7 +368,7 @@ TEST(PosixFileCopy, LongestTargetNameStillFits) {
     ASSERT_EQ(copyAll(*copy), 0);
     ASSERT_EQ(copy->commit(CommitMode::Replace), 0);
     EXPECT_EQ(dir.readFile(name), "more data");
-    EXPECT_EQ(namesIn(dir.path()).size(), 2u);
+    EXPECT_EQ(dir.names().size(), 2u);
 }
 
 } // namespace

@@ -50,15 +50,15 @@ TEST(LineReader, SplitsLinesAndCutsLongOnesIntoPiecesOfTheLimit) {
     TempDir dir;
     PosixFileSystem fs;
     for (const auto& c : cases) {
-        int error = -1;
-        const auto reader = fs.openLines(dir.writeFile("f.txt", c.contents), 4, error);
-        ASSERT_TRUE(reader) << error;
-        EXPECT_EQ(readAll(*reader), c.reads) << c.contents;
+        const auto opened = fs.openLines(dir.writeFile("f.txt", c.contents), 4);
+        ASSERT_TRUE(opened) << opened.error();
+        LineReader& reader = **opened;
+        EXPECT_EQ(readAll(reader), c.reads) << c.contents;
         // Once ended, it stays ended, and a rewind reads the same lines again.
         std::string text;
-        EXPECT_EQ(reader->next(text), LineRead::End);
-        ASSERT_EQ(reader->rewind(), 0);
-        EXPECT_EQ(readAll(*reader), c.reads) << c.contents;
+        EXPECT_EQ(reader.next(text), LineRead::End);
+        ASSERT_EQ(reader.rewind(), 0);
+        EXPECT_EQ(readAll(reader), c.reads) << c.contents;
     }
 }
 
@@ -73,10 +73,9 @@ TEST(LineReader, LinesAcrossItsBufferComeWhole) {
     }
     TempDir dir;
     PosixFileSystem fs;
-    int error = 0;
-    const auto reader = fs.openLines(dir.writeFile("f.txt", contents), 200000, error);
+    const auto reader = fs.openLines(dir.writeFile("f.txt", contents), 200000);
     ASSERT_TRUE(reader);
-    EXPECT_EQ(readAll(*reader), expected);
+    EXPECT_EQ(readAll(**reader), expected);
 }
 
 TEST(LineReader, AFileOfAnySizeIsReadInBoundedMemory) {
@@ -93,9 +92,9 @@ TEST(LineReader, AFileOfAnySizeIsReadInBoundedMemory) {
 
     constexpr size_t kLimit = 65536;
     PosixFileSystem fs;
-    int error = 0;
-    const auto reader = fs.openLines(file, kLimit, error);
-    ASSERT_TRUE(reader);
+    const auto opened = fs.openLines(file, kLimit);
+    ASSERT_TRUE(opened);
+    const auto& reader = *opened;
     std::string text;
     ASSERT_EQ(reader->next(text), LineRead::Line);
     EXPECT_EQ(text, "first");
@@ -131,9 +130,7 @@ TEST(LineReader, OpensOnlyRegularFiles) {
     };
     PosixFileSystem fs;
     for (const auto& c : cases) {
-        int error = 0;
-        EXPECT_FALSE(fs.openLines(c.path, 16, error)) << c.path;
-        EXPECT_EQ(error, c.error) << c.path;
+        EXPECT_EQ(fs.openLines(c.path, 16).error(), c.error) << c.path;
     }
 }
 

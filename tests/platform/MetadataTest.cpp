@@ -2,6 +2,7 @@
 #include "platform/FileCopy.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "support/TempDir.h"
+#include "support/TestFiles.h"
 
 #include <cstdint>
 #include <endian.h>
@@ -16,6 +17,7 @@
 namespace ryk {
 namespace {
 
+using test::modeOf;
 using test::TempDir;
 
 constexpr char kAccessAcl[] = "system.posix_acl_access";
@@ -72,12 +74,6 @@ int copyLike(PosixFileSystem& fs, const std::string& source, const std::string& 
     }
     const CopyOutcome outcome = copyWholeFile(fs, source, target, CommitMode::NoReplace, nullptr);
     return outcome.error != 0 ? outcome.error : outcome.attributesError;
-}
-
-mode_t modeOf(const std::string& path) {
-    struct stat st {};
-    EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
-    return st.st_mode & 07777;
 }
 
 TEST(Metadata, AclsAndExtendedAttributesAreCopiedWhereTheTargetHoldsThem) {

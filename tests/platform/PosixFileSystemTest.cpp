@@ -3,12 +3,13 @@
 #include "platform/ErrorCodes.h"
 #include "platform/posix/RenameFallback.h"
 #include "support/TempDir.h"
+#include "support/TestFiles.h"
 
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/resource.h>
@@ -19,13 +20,8 @@
 namespace ryk {
 namespace {
 
+using test::modeOf;
 using test::TempDir;
-
-mode_t modeOf(const std::string& path) {
-    struct stat st {};
-    lstat(path.c_str(), &st);
-    return st.st_mode & 07777;
-}
 
 uint32_t attributesOf(PosixFileSystem& fs, const std::string& path) {
     FileStatus status;
@@ -320,6 +316,13 @@ TEST(PosixFileSystem, KeptDirectoriesFollowTheRunsOwnChangesAndCloseAfterIt) {
     // Not kept, nothing stays open after a call.
     ASSERT_EQ(touch("a/two", root), 0);
     EXPECT_EQ(openDescriptors(), before);
+
+    // What a file system keeps is its own: another one in the process keeps nothing for it.
+    PosixFileSystem other;
+    other.keepDirectoriesOpen(true);
+    ASSERT_EQ(touch("a/two", root), 0);
+    EXPECT_EQ(openDescriptors(), before);
+    other.keepDirectoriesOpen(false);
 }
 
 TEST(PosixFileSystem, MakeDirectoryHonoursUmask) {
@@ -334,11 +337,11 @@ TEST(PosixFileSystem, MakeDirectoryHonoursUmask) {
 TEST(PosixFileSystem, DiskSpaceOfExistingPath) {
     TempDir dir;
     PosixFileSystem fs;
-    uint64_t freeBytes = 0, totalBytes = 0;
-    ASSERT_EQ(fs.diskSpace(dir.path(), freeBytes, totalBytes), 0);
-    EXPECT_GT(totalBytes, 0u);
-    EXPECT_LE(freeBytes, totalBytes);
-    EXPECT_EQ(fs.diskSpace(dir / "missing", freeBytes, totalBytes), kErrorFileNotFound);
+    const auto space = fs.diskSpace(dir.path());
+    ASSERT_TRUE(space) << space.error();
+    EXPECT_GT(space->totalBytes, 0u);
+    EXPECT_LE(space->freeBytes, space->totalBytes);
+    EXPECT_EQ(fs.diskSpace(dir / "missing").error(), kErrorFileNotFound);
 }
 
 TEST(PosixFileSystem, ReadFileUpToLimit) {

@@ -292,18 +292,18 @@ public:
         calls.push_back("remove " + path.path);
         return removeError ? removeError : ForwardingFileSystem::removeFileIfSame(path, expected);
     }
-    std::unique_ptr<LineReader> openLines(const std::string& path, size_t lineLimit,
-                                          int& error) override {
-        auto real = ForwardingFileSystem::openLines(path, lineLimit, error);
+    ErrorOr<std::unique_ptr<LineReader>> openLines(const std::string& path,
+                                                   size_t lineLimit) override {
+        auto real = ForwardingFileSystem::openLines(path, lineLimit);
         if (!real)
-            return nullptr;
-        return std::make_unique<FaultyLineReader>(std::move(real), lineFaults);
+            return real;
+        return std::make_unique<FaultyLineReader>(std::move(*real), lineFaults);
     }
-    std::unique_ptr<BlockReader> openBlocks(const std::string& path, int& error) override {
-        auto real = ForwardingFileSystem::openBlocks(path, error);
+    ErrorOr<std::unique_ptr<BlockReader>> openBlocks(const std::string& path) override {
+        auto real = ForwardingFileSystem::openBlocks(path);
         if (!real || blockFaults.readError == 0 || path != blockFaults.path)
             return real;
-        return std::make_unique<FaultyBlockReader>(std::move(real), blockFaults);
+        return std::make_unique<FaultyBlockReader>(std::move(*real), blockFaults);
     }
 };
 

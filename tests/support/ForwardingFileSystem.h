@@ -119,14 +119,14 @@ public:
         return m_inner->makeDirectory(path, permissions);
     }
     int removeDirectory(const TreePath& path) override { return m_inner->removeDirectory(path); }
-    int resolvePath(const std::string& path, std::string& resolved) override {
-        return m_inner->resolvePath(path, resolved);
+    ErrorOr<std::string> resolvePath(const std::string& path) override {
+        return m_inner->resolvePath(path);
     }
-    int identity(const std::string& path, uint64_t& device, uint64_t& inode) override {
-        return m_inner->identity(path, device, inode);
+    ErrorOr<FileIdentity> identity(const std::string& path) override {
+        return m_inner->identity(path);
     }
-    int diskSpace(const std::string& path, uint64_t& freeBytes, uint64_t& totalBytes) override {
-        return m_inner->diskSpace(path, freeBytes, totalBytes);
+    ErrorOr<DiskSpace> diskSpace(const std::string& path) override {
+        return m_inner->diskSpace(path);
     }
     int readFile(const std::string& path, std::string& contents, size_t limit) override {
         return m_inner->readFile(path, contents, limit);
@@ -134,12 +134,12 @@ public:
     int writeFileAtomically(const std::string& path, std::string_view contents) override {
         return m_inner->writeFileAtomically(path, contents);
     }
-    std::unique_ptr<LineReader> openLines(const std::string& path, size_t lineLimit,
-                                          int& error) override {
-        return m_inner->openLines(path, lineLimit, error);
+    ErrorOr<std::unique_ptr<LineReader>> openLines(const std::string& path,
+                                                   size_t lineLimit) override {
+        return m_inner->openLines(path, lineLimit);
     }
-    std::unique_ptr<BlockReader> openBlocks(const std::string& path, int& error) override {
-        return m_inner->openBlocks(path, error);
+    ErrorOr<std::unique_ptr<BlockReader>> openBlocks(const std::string& path) override {
+        return m_inner->openBlocks(path);
     }
     void keepDirectoriesOpen(bool keep) override { m_inner->keepDirectoriesOpen(keep); }
     void pinRoots(std::vector<RootPin>* roots) override { m_inner->pinRoots(roots); }

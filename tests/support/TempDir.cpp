@@ -53,4 +53,11 @@ std::string TempDir::readFile(std::string_view relative) const {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::set<std::string> TempDir::names(std::string_view relative) const {
+    std::set<std::string> result;
+    for (const auto& entry : fs::directory_iterator(relative.empty() ? m_path : *this / relative))
+        result.insert(entry.path().filename().string());
+    return result;
+}
+
 } // namespace ryk::test

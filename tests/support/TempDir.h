@@ -1,5 +1,6 @@
 #pragma once
 
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,8 @@ public:
     std::string makeDir(std::string_view relative) const;
     /// Reads a file whole; empty when it cannot be read.
     std::string readFile(std::string_view relative) const;
+    /// The names in the directory (or in its subdirectory `relative`), temporaries included.
+    std::set<std::string> names(std::string_view relative = {}) const;
 
 private:
     std::string m_path;

@@ -59,15 +59,14 @@ QStringList namesWithoutTheirText(const QWidget& window) {
 
 class AccessibleNamesTest : public test::EngineTest {
 protected:
-    ~AccessibleNamesTest() override { HelpWindow::closeAll(); }
-
     JobSettings job;
     SettingsFile settings;
+    HelpDesk help;
 };
 
 TEST_F(AccessibleNamesTest, EachNameHoldsTheTextTheUserSees) {
     const std::function<std::unique_ptr<QWidget>()> windows[] = {
-        [&] { return std::make_unique<MainWindow>(platform, job, settings); },
+        [&] { return std::make_unique<MainWindow>(platform, job, settings, help); },
         [] { return std::make_unique<AboutWindow>(); },
         [] { return std::make_unique<OptionsSheet>(TransferMode::Update); },
         [&] {
@@ -80,9 +79,9 @@ TEST_F(AccessibleNamesTest, EachNameHoldsTheTextTheUserSees) {
         EXPECT_EQ(namesWithoutTheirText(*window).join(" | ").toStdString(), "")
             << window->objectName().toStdString();
     }
-    HelpWindow* help = HelpWindow::open(QStringLiteral("index.htm"), nullptr);
-    ASSERT_NE(help, nullptr);
-    EXPECT_EQ(namesWithoutTheirText(*help).join(" | ").toStdString(), "");
+    HelpWindow* shown = help.open(QStringLiteral("index.htm"), nullptr);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(namesWithoutTheirText(*shown).join(" | ").toStdString(), "");
 }
 
 } // namespace

@@ -50,13 +50,11 @@ bool hasAnchor(const QTextDocument& document, const QString& name) {
 
 class HelpWindowTest : public ::testing::Test {
 protected:
-    ~HelpWindowTest() override { HelpWindow::closeAll(); }
-
-    static HelpWindow& window() { return *HelpWindow::current(); }
+    HelpWindow& window() const { return *help.window(); }
 
     /// The contents entry of `topic`, clicked as the user does it, through the window system
     /// (so that a modal window would block the click as it blocks the user's).
-    static void clickContentsEntry(const QString& topic) {
+    void clickContentsEntry(const QString& topic) {
         QListWidget* list = window().contentsList();
         for (int row = 0; row < list->count(); ++row) {
             QListWidgetItem* item = list->item(row);
@@ -71,7 +69,7 @@ protected:
     }
 
     /// Clicks the first link to `href` in the page shown.
-    static void clickLink(const QString& href) {
+    void clickLink(const QString& href) {
         QTextBrowser* browser = window().browser();
         for (const Link& link : linksOf(*browser->document())) {
             if (link.href != href)
@@ -86,12 +84,14 @@ protected:
         }
         ADD_FAILURE() << "no link to " << href.toStdString();
     }
+
+    HelpDesk help;
 };
 
 TEST_F(HelpWindowTest, OpenHelpShowsTheStartPageInOneWindow) {
-    EXPECT_EQ(HelpWindow::current(), nullptr);
-    OpenHelp(nullptr);
-    HelpWindow* first = HelpWindow::current();
+    EXPECT_EQ(help.window(), nullptr);
+    help.openStart(nullptr);
+    HelpWindow* first = help.window();
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->topic(), "index.htm");
     EXPECT_EQ(first->windowTitle(), "Rykmere ヘルプ");
@@ -102,14 +102,21 @@ TEST_F(HelpWindowTest, OpenHelpShowsTheStartPageInOneWindow) {
     first->showTopic("sync.htm");
     first->close();
     EXPECT_FALSE(first->isVisible());
-    OpenHelp(nullptr);
-    EXPECT_EQ(HelpWindow::current(), first);
+    help.openStart(nullptr);
+    EXPECT_EQ(help.window(), first);
     EXPECT_TRUE(first->isVisible());
     EXPECT_EQ(first->topic(), "index.htm");
     EXPECT_TRUE(first->browser()->isBackwardAvailable());
 
-    HelpWindow::closeAll();
-    EXPECT_EQ(HelpWindow::current(), nullptr);
+    // The window goes with the desk that made it.
+    QPointer<HelpWindow> gone;
+    {
+        HelpDesk other;
+        other.openStart(nullptr);
+        gone = other.window();
+        ASSERT_FALSE(gone.isNull());
+    }
+    EXPECT_TRUE(gone.isNull());
 }
 
 TEST_F(HelpWindowTest, OptionHelpShowsThePageOfTheActiveTab) {
@@ -120,7 +127,7 @@ TEST_F(HelpWindowTest, OptionHelpShowsThePageOfTheActiveTab) {
                  {3, "index.htm"},  {-1, "index.htm"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.page);
-        ShowOptionHelp(c.page, nullptr);
+        help.openOptionPage(c.page, nullptr);
         EXPECT_EQ(window().topic(), c.topic);
     }
     // The pages bear the names of the sheet's tabs, as the contents list shows them.
@@ -132,7 +139,7 @@ TEST_F(HelpWindowTest, OptionHelpShowsThePageOfTheActiveTab) {
 }
 
 TEST_F(HelpWindowTest, AnUnknownTopicShowsTheStartPage) {
-    OpenHelp(nullptr);
+    help.openStart(nullptr);
     for (const char* topic : {"nosuch.htm", "", "../index.htm", "help/option.htm", "#dest"}) {
         SCOPED_TRACE(topic);
         window().showTopic("option.htm");
@@ -186,7 +193,7 @@ TEST_F(HelpWindowTest, EveryLinkOfEveryPageLeadsToAPageOrAnAnchorThatExists) {
 }
 
 TEST_F(HelpWindowTest, ContentsEntriesAndLinksShowTheirPagesAndTheListFollows) {
-    OpenHelp(nullptr);
+    help.openStart(nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
     clickContentsEntry("option3.htm");
     EXPECT_EQ(window().topic(), "option3.htm");
@@ -204,7 +211,7 @@ TEST_F(HelpWindowTest, ContentsEntriesAndLinksShowTheirPagesAndTheListFollows) {
 }
 
 TEST_F(HelpWindowTest, WebAddressesGoToTheDesktopNotIntoTheWindow) {
-    OpenHelp(nullptr);
+    help.openStart(nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
     QList<QUrl> opened;
     window().setUrlOpener([&](const QUrl& url) { opened.append(url); });
@@ -220,7 +227,7 @@ TEST_F(HelpWindowTest, StaysUsableWhileModalWindowsRun) {
     QDialog mainWindow;
     bool checked = false;
     QTimer::singleShot(0, &mainWindow, [&] {
-        OpenHelp(&mainWindow);
+        help.openStart(&mainWindow);
         // No ASSERT here: the dialogs must still be ended.
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&window()));
         clickContentsEntry("update.htm");
@@ -228,7 +235,7 @@ TEST_F(HelpWindowTest, StaysUsableWhileModalWindowsRun) {
 
         QPointer<QDialog> sheet = new QDialog(&mainWindow);
         QTimer::singleShot(0, sheet, [&] {
-            ShowOptionHelp(1, sheet);
+            help.openOptionPage(1, sheet);
             EXPECT_EQ(window().topic(), "option2.htm");
             clickContentsEntry("move.htm");
             EXPECT_EQ(window().topic(), "move.htm");

@@ -58,7 +58,7 @@ protected:
     }
 
     MainWindow& open() {
-        window = std::make_unique<MainWindow>(platform, job, settings);
+        window = std::make_unique<MainWindow>(platform, job, settings, help);
         window->setResultWindowRunner([this](ResultWindow& result) {
             ++resultWindows;
             if (runResult)
@@ -119,6 +119,7 @@ protected:
     std::string destination;
     JobSettings job;
     SettingsFile settings;
+    HelpDesk help;
     std::unique_ptr<MainWindow> window;
     int resultWindows = 0;
     bool runResult = true;
@@ -202,7 +203,7 @@ TEST_F(MainWindowTest, AFolderNameThatIsNotUtf8IsPlannedAndRunAsItIs) {
     ASSERT_EQ(application.startUp({"-i", cafe + "/*.txt", destination + "/"}),
               Application::StartResult::Proceed);
     JobSettings stated = application.job();
-    MainWindow main(platform, stated, application.settings());
+    MainWindow main(platform, stated, application.settings(), help);
     QStringList rows;
     QString status;
     main.setResultWindowRunner([&](ResultWindow& result) {
@@ -519,18 +520,17 @@ TEST_F(MainWindowTest, F1AndTheMenuOpenTheHelpAtItsStartPage) {
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     QTest::keyClick(&w, Qt::Key_F1);
-    ASSERT_NE(HelpWindow::current(), nullptr);
-    EXPECT_EQ(HelpWindow::current()->topic(), "index.htm");
-    HelpWindow::current()->showTopic(QStringLiteral("option.htm"));
+    ASSERT_NE(help.window(), nullptr);
+    EXPECT_EQ(help.window()->topic(), "index.htm");
+    help.window()->showTopic(QStringLiteral("option.htm"));
 
     auto* menuButton = w.findChild<QToolButton*>("menuButton");
     ASSERT_NE(menuButton, nullptr);
-    QAction* help = menuButton->menu()->actions().value(0);
-    ASSERT_NE(help, nullptr);
-    EXPECT_EQ(help->text(), "ヘルプ(&H)...");
-    help->trigger();
-    EXPECT_EQ(HelpWindow::current()->topic(), "index.htm");
-    HelpWindow::closeAll();
+    QAction* helpAction = menuButton->menu()->actions().value(0);
+    ASSERT_NE(helpAction, nullptr);
+    EXPECT_EQ(helpAction->text(), "ヘルプ(&H)...");
+    helpAction->trigger();
+    EXPECT_EQ(help.window()->topic(), "index.htm");
 }
 
 TEST_F(MainWindowTest, TheOptionsSheetTakesEffectOnlyOnOk) {
@@ -560,8 +560,8 @@ TEST_F(MainWindowTest, TheOptionsSheetTakesEffectOnlyOnOk) {
             QTest::mouseClick(
                 sheet.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help),
                 Qt::LeftButton);
-            if (HelpWindow* help = HelpWindow::current())
-                helpTopic = help->topic();
+            if (HelpWindow* shown = help.window())
+                helpTopic = shown->topic();
             QTest::mouseClick(sheet.findChild<QDialogButtonBox*>()->button(button),
                               Qt::LeftButton);
             return sheet.result();
@@ -582,7 +582,6 @@ TEST_F(MainWindowTest, TheOptionsSheetTakesEffectOnlyOnOk) {
     EXPECT_EQ(w.box(HistoryKind::SourceDirectory).currentText().toStdString(), source);
     EXPECT_EQ(settings.editorPath(SettingsSection::TextEditor), "/opt/new editor");
     EXPECT_EQ(settings.editorPath(SettingsSection::BinaryEditor), "");
-    HelpWindow::closeAll();
 }
 
 } // namespace

@@ -19,12 +19,13 @@ TEST(WindowRules, EveryKindOfWindowOpensInsideTheScreen) {
     test::EngineWorld world;
     JobSettings job;
     SettingsFile settings;
-    MainWindow main(world.platform, job, settings);
+    HelpDesk help;
+    MainWindow main(world.platform, job, settings, help);
     main.show();
     const std::function<QWidget*()> windows[] = {
         [&]() -> QWidget* { return &main; },
         // 900 x 680: larger than the test screen.
-        [&]() -> QWidget* { return HelpWindow::open(QStringLiteral("index.htm"), &main); },
+        [&]() -> QWidget* { return help.open(QStringLiteral("index.htm"), &main); },
         [&]() -> QWidget* { return new OptionsSheet(TransferMode::Update, &main); },
         [&]() -> QWidget* { return new AboutWindow(&main); },
         [&]() -> QWidget* {
@@ -41,10 +42,9 @@ TEST(WindowRules, EveryKindOfWindowOpensInsideTheScreen) {
             << window->metaObject()->className() << " at " << window->frameGeometry().x() << ","
             << window->frameGeometry().y() << " " << window->frameGeometry().width() << "x"
             << window->frameGeometry().height();
-        if (window != &main && window != HelpWindow::current())
+        if (window != &main && window != help.window())
             delete window;
     }
-    HelpWindow::closeAll();
 }
 
 } // namespace
