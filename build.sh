@@ -14,7 +14,7 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-de
 case "$action" in
   run) packages+=(fonts-noto-cjk qt6-translations-l10n) ;;
   # A window test reads Qt's own texts in Japanese.
-  test|asan) packages+=(qt6-translations-l10n) ;;
+  test|asan) packages+=(qt6-translations-l10n clang-format) ;;
   fuzz) packages+=(clang libclang-rt-14-dev) ;;
   # dpkg-shlibdeps computes the package's dependencies and needs file to find the programs.
   package) packages+=(dpkg-dev file) ;;

@@ -41,7 +41,9 @@ bool Application::startJob(TransferJob& job, const JobChoices& choices) const {
     return job.takeJob(settings, toolPaths());
 }
 
-ToolPaths Application::toolPaths() const { return m_settings.toolPaths(); }
+ToolPaths Application::toolPaths() const {
+    return m_settings.toolPaths();
+}
 
 void Application::shutDown() {
     if (!usesSettingsFile())

@@ -45,8 +45,13 @@ private:
 };
 
 /// The five input boxes that keep a history, in the order of their settings sections.
-enum class HistoryKind { SourceDirectory, SourcePatterns, ExclusionPatterns, DestinationDirectory,
-                         DestinationPattern };
+enum class HistoryKind {
+    SourceDirectory,
+    SourcePatterns,
+    ExclusionPatterns,
+    DestinationDirectory,
+    DestinationPattern
+};
 inline constexpr size_t kHistoryKindCount = 5;
 
 /// The five histories of the main window, indexed by HistoryKind.

@@ -4,8 +4,12 @@ namespace ryk {
 
 namespace {
 
-uint8_t strip(uint8_t byte) { return byte & 1; }
-uint8_t mark(uint8_t byte) { return (byte & 1) | kFlagNotApplicable; }
+uint8_t strip(uint8_t byte) {
+    return byte & 1;
+}
+uint8_t mark(uint8_t byte) {
+    return (byte & 1) | kFlagNotApplicable;
+}
 
 } // namespace
 

@@ -4,7 +4,9 @@ namespace ryk {
 
 namespace {
 
-bool isOn(uint8_t byte) { return (byte & 1) != 0; }
+bool isOn(uint8_t byte) {
+    return (byte & 1) != 0;
+}
 
 bool isMarkedHidden(uint8_t byte) {
     return (byte & ~uint8_t{1}) == kFlagNotApplicable;
@@ -20,7 +22,9 @@ bool inDateGroup(int control) {
 
 } // namespace
 
-SearchOptions::SearchOptions(TransferMode mode) : m_mode(mode) { load(OptionFlags{}); }
+SearchOptions::SearchOptions(TransferMode mode) : m_mode(mode) {
+    load(OptionFlags{});
+}
 
 void SearchOptions::load(const OptionFlags& flags) {
     m_flags = flags;
@@ -60,10 +64,9 @@ void SearchOptions::load(const OptionFlags& flags) {
                 setPickersEnabled(true);
         }
     }
-    m_enabled[slot(kExplorerCheck)] = m_mode == TransferMode::Update ||
-                                      m_mode == TransferMode::Move ||
-                                      m_mode == TransferMode::Delete ||
-                                      m_mode == TransferMode::Response;
+    m_enabled[slot(kExplorerCheck)] =
+        m_mode == TransferMode::Update || m_mode == TransferMode::Move ||
+        m_mode == TransferMode::Delete || m_mode == TransferMode::Response;
 }
 
 void SearchOptions::click(int control) {

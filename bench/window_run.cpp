@@ -8,6 +8,8 @@
 // or the job was refused.
 
 #include "app/Application.h"
+#include "desktop/results/ResultWindow.h"
+#include "desktop/results/ResultWindowFactory.h"
 #include "engine/ListText.h"
 #include "engine/TransferJob.h"
 #include "platform/Platform.h"
@@ -16,8 +18,6 @@
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/QtAbortKey.h"
 #include "platform/qt/QtBatchProgress.h"
-#include "desktop/results/ResultWindow.h"
-#include "desktop/results/ResultWindowFactory.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

@@ -122,8 +122,8 @@ std::vector<ChangeTarget> changeTargets(OperationList& list, const std::vector<i
         if (!entry)
             continue;
         if (FileFacts* facts = factsToChange(*entry, side))
-            targets.push_back({static_cast<size_t>(row), facts,
-                               side == ChangeSide::Target ? entry : nullptr});
+            targets.push_back(
+                {static_cast<size_t>(row), facts, side == ChangeSide::Target ? entry : nullptr});
     }
     return targets;
 }
@@ -198,8 +198,7 @@ ChangeSummary applyChange(const Platform& platform, const std::vector<ChangeTarg
         if (fs.status(path, status, LinkMode::Describe) == 0) {
             refreshFacts(facts, status);
             FileTime noted;
-            if (accepted && target.plannedTarget &&
-                target.plannedTarget->plannedTargetWrite(noted))
+            if (accepted && target.plannedTarget && target.plannedTarget->plannedTargetWrite(noted))
                 target.plannedTarget->notePlannedTarget(status.lastWriteTime);
         }
         summary.changed += accepted ? 1 : 0;

@@ -80,8 +80,7 @@ PlannedTarget plannedTargetFor(const OperationEntry& entry) {
 }
 
 int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyProgressSink& window,
-                         bool* stopRequested, FileStatus* copiedSource,
-                         bool* copiedSourceKnown) {
+                         bool* stopRequested, FileStatus* copiedSource, bool* copiedSourceKnown) {
     const FileUtility utility(platform);
     WindowListener listener(utility, entry, window);
     // A move deletes its source next: its copy is on disk first.

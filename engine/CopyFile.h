@@ -30,9 +30,10 @@ PlannedTarget plannedTargetFor(const OperationEntry& entry);
 /// was met there. `stopRequested` is set when the user stopped the run during the copy;
 /// `copiedSource` (when given) receives the facts of the source file copied, and
 /// `copiedSourceKnown` whether they could be read.
-[[nodiscard]] int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyProgressSink& window,
-                         bool* stopRequested = nullptr, FileStatus* copiedSource = nullptr,
-                         bool* copiedSourceKnown = nullptr);
+[[nodiscard]] int CopyFileWithProgress(const Platform& platform, OperationEntry& entry,
+                                       CopyProgressSink& window, bool* stopRequested = nullptr,
+                                       FileStatus* copiedSource = nullptr,
+                                       bool* copiedSourceKnown = nullptr);
 
 /// Notes on `entry` what the copy of its file came to and says what the copy lacks, as
 /// CopyFileWithProgress does once it has copied; its answer.

@@ -9,7 +9,14 @@
 namespace ryk {
 
 /// The mode of a job; the number is also the index of the mode list.
-enum class TransferMode : int32_t { Update = 0, Move = 1, Search = 2, Delete = 3, Response = 4, Sync = 5 };
+enum class TransferMode : int32_t {
+    Update = 0,
+    Move = 1,
+    Search = 2,
+    Delete = 3,
+    Response = 4,
+    Sync = 5
+};
 
 /// The display name of a mode ("更新モード", ...).
 const char* modeName(TransferMode mode);
@@ -56,16 +63,23 @@ struct OptionFlags {
 
 private:
     static constexpr uint8_t OptionFlags::*kMembers[kCount] = {
-        &OptionFlags::subdirectories,  &OptionFlags::recurse,
-        &OptionFlags::includeEmptyDirectories, &OptionFlags::directoriesOnly,
-        &OptionFlags::removeSourceDirectories, &OptionFlags::dateConditions,
-        &OptionFlags::ignoreDates,     &OptionFlags::onlyMissing,
-        &OptionFlags::onlyExisting,    &OptionFlags::afterDateOnly};
+        &OptionFlags::subdirectories,
+        &OptionFlags::recurse,
+        &OptionFlags::includeEmptyDirectories,
+        &OptionFlags::directoriesOnly,
+        &OptionFlags::removeSourceDirectories,
+        &OptionFlags::dateConditions,
+        &OptionFlags::ignoreDates,
+        &OptionFlags::onlyMissing,
+        &OptionFlags::onlyExisting,
+        &OptionFlags::afterDateOnly};
 };
 static_assert(sizeof(OptionFlags) == OptionFlags::kCount);
 
 /// A flag byte as the scan takes it: any not-applicable mark reads as off.
-inline int effectiveFlag(uint8_t byte) { return (byte & kFlagNotApplicable) ? 0 : byte; }
+inline int effectiveFlag(uint8_t byte) {
+    return (byte & kFlagNotApplicable) ? 0 : byte;
+}
 
 /// The parameters of one job.
 struct JobSettings {

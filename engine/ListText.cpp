@@ -34,8 +34,8 @@ bool allPlain(uint64_t word) {
     constexpr uint64_t kHighs = 0x8080808080808080;
     const auto anyBelow = [](uint64_t x, uint64_t n) { return (x - kOnes * n) & ~x & kHighs; };
     const auto anyZero = [](uint64_t x) { return (x - kOnes) & ~x & kHighs; };
-    return (anyBelow(word, 0x20) | anyZero(word ^ (kOnes * 0x7f)) |
-            anyZero(word ^ (kOnes * '\\')) | anyZero(word ^ (kOnes * '"'))) == 0;
+    return (anyBelow(word, 0x20) | anyZero(word ^ (kOnes * 0x7f)) | anyZero(word ^ (kOnes * '\\')) |
+            anyZero(word ^ (kOnes * '"'))) == 0;
 }
 
 /// Where the first byte to escape at or after `at` stands, or the size of `text`. Most names

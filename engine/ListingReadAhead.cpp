@@ -133,8 +133,12 @@ void ListingReadAhead::readTree(const std::string& directory) {
         if (listing->error == 0) {
             while (search->findNextFile()) {
                 const std::string& name = search->fileName();
-                Listing::Hit hit{listing->names.size(), static_cast<uint32_t>(name.size()),
-                                 search->isDirectory(), search->isDots(), -1, {}};
+                Listing::Hit hit{listing->names.size(),
+                                 static_cast<uint32_t>(name.size()),
+                                 search->isDirectory(),
+                                 search->isDots(),
+                                 -1,
+                                 {}};
                 if (!hit.dots && (hit.directory || m_fileWanted(name)))
                     hit.statusError = search->status(hit.status);
                 if (hit.directory && !hit.dots && m_subdirectories)

@@ -20,8 +20,7 @@ size_t listBytes(const std::vector<TreePath>& paths) {
 
 } // namespace
 
-EntryOutcome ShellBatch::OfferToShell(OperationEntry& entry, size_t row,
-                                      BatchFunction function) {
+EntryOutcome ShellBatch::OfferToShell(OperationEntry& entry, size_t row, BatchFunction function) {
     if (!m_fileBatch)
         return EntryOutcome::NoAction;
     const bool withTarget = function != BatchFunction::Delete;

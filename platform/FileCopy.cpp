@@ -29,8 +29,7 @@ At whereFailed(const FileCopy& copy) {
 } // namespace
 
 CopyOutcome copyWholeFile(FileSystem& fileSystem, const TreePath& source, const TreePath& target,
-                          const PlannedTarget& planned, CopyListener* listener,
-                          bool durable) {
+                          const PlannedTarget& planned, CopyListener* listener, bool durable) {
     const std::unique_ptr<FileCopy> copy = fileSystem.newCopy();
     if (const int error = copy->open(source, target))
         return failed(*copy, error, whereFailed(*copy));

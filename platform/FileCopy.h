@@ -133,9 +133,8 @@ struct CopyOutcome {
 /// runs to its end, whatever signals come. A `durable` copy (a move's, whose source goes next)
 /// is on disk, data and name, before it answers.
 [[nodiscard]] CopyOutcome copyWholeFile(FileSystem& fileSystem, const TreePath& source,
-                                        const TreePath& target,
-                                        const PlannedTarget& planned, CopyListener* listener,
-                                        bool durable = false);
+                                        const TreePath& target, const PlannedTarget& planned,
+                                        CopyListener* listener, bool durable = false);
 
 /// True when the source was written while it was copied, so the copy could mix old and new
 /// contents: its facts after the copy differ from those before. (The bytes read are no

@@ -180,8 +180,7 @@ public:
     /// A new file copy (see FileCopy), not yet opened.
     [[nodiscard]] virtual std::unique_ptr<FileCopy> newCopy() = 0;
     /// Facts of one path: a symbolic link described itself (with kReparsePoint) or followed.
-    [[nodiscard]] virtual int status(const std::string& path, FileStatus& out,
-                                     LinkMode links) = 0;
+    [[nodiscard]] virtual int status(const std::string& path, FileStatus& out, LinkMode links) = 0;
     /// Sets the attribute bits that Linux can hold (read-only, hidden/system/archive) of the
     /// file, directory or link itself: a link is never followed. A FIFO, socket or device is
     /// refused with kErrorSpecialFile.

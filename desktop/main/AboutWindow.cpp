@@ -9,7 +9,9 @@
 #include <QUrl>
 
 // Resources of a static library are linked only when something refers to them.
-static void initAboutResources() { Q_INIT_RESOURCE(about); }
+static void initAboutResources() {
+    Q_INIT_RESOURCE(about);
+}
 
 namespace ryk {
 
@@ -46,11 +48,17 @@ AboutWindow::AboutWindow(QWidget* parent, const std::string& programPath)
 
 AboutWindow::~AboutWindow() = default;
 
-QString AboutWindow::versionLine() const { return m_ui->versionLabel->text(); }
+QString AboutWindow::versionLine() const {
+    return m_ui->versionLabel->text();
+}
 
-QString AboutWindow::legalNotice() const { return m_ui->legalLabel->text(); }
+QString AboutWindow::legalNotice() const {
+    return m_ui->legalLabel->text();
+}
 
-QString AboutWindow::executablePath() const { return m_ui->executablePathLabel->text(); }
+QString AboutWindow::executablePath() const {
+    return m_ui->executablePathLabel->text();
+}
 
 void AboutWindow::openHomePage() {
     if (m_openUrl)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Environment.h"
 #include "desktop/main/DesktopUrl.h"
+#include "platform/Environment.h"
 
 #include <QDialog>
 #include <memory>

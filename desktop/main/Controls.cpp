@@ -1,7 +1,7 @@
 #include "desktop/main/Controls.h"
 
-#include "platform/qt/ByteText.h"
 #include "desktop/main/FolderPicker.h"
+#include "platform/qt/ByteText.h"
 
 #include <QVariant>
 #include <QWidget>

@@ -5,6 +5,8 @@
 
 namespace ryk {
 
-void openWithDesktop(const QUrl& url) { (void)QDesktopServices::openUrl(url); }
+void openWithDesktop(const QUrl& url) {
+    (void)QDesktopServices::openUrl(url);
+}
 
 } // namespace ryk

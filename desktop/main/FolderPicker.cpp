@@ -1,9 +1,9 @@
 #include "desktop/main/FolderPicker.h"
 
+#include "desktop/main/FolderTreeModel.h"
 #include "platform/FileSystem.h"
 #include "platform/qt/ByteText.h"
 #include "platform/text/NameMatch.h"
-#include "desktop/main/FolderTreeModel.h"
 #include "ui_FolderPicker.h"
 
 #include <QPushButton>

@@ -18,7 +18,9 @@
 #include <iterator>
 
 // Resources of a static library are linked only when something refers to them.
-static void initHelpResources() { Q_INIT_RESOURCE(help); }
+static void initHelpResources() {
+    Q_INIT_RESOURCE(help);
+}
 
 namespace ryk {
 
@@ -95,9 +97,8 @@ const QList<HelpTopic>& helpContents() {
             const QString topic = url.path();
             if (!url.isRelative() || !isTopic(topic))
                 continue;
-            const bool listed = std::any_of(list.begin(), list.end(), [&](const HelpTopic& t) {
-                return t.topic == topic;
-            });
+            const bool listed = std::any_of(list.begin(), list.end(),
+                                            [&](const HelpTopic& t) { return t.topic == topic; });
             if (!listed)
                 list.append({topic, titleOf(topic)});
         }
@@ -136,17 +137,24 @@ HelpWindow::HelpWindow()
             [this](QListWidgetItem* item) { showContentsEntry(item); });
     connect(m_ui->contentsList, &QListWidget::itemClicked, this, &HelpWindow::showContentsEntry);
 
-    for (const QKeySequence& key : {QKeySequence(QKeySequence::Close), QKeySequence(Qt::Key_Escape)})
+    for (const QKeySequence& key :
+         {QKeySequence(QKeySequence::Close), QKeySequence(Qt::Key_Escape)})
         connect(new QShortcut(key, this), &QShortcut::activated, this, &QWidget::close);
 }
 
 HelpWindow::~HelpWindow() = default;
 
-QTextBrowser* HelpWindow::browser() const { return m_ui->browser; }
+QTextBrowser* HelpWindow::browser() const {
+    return m_ui->browser;
+}
 
-QListWidget* HelpWindow::contentsList() const { return m_ui->contentsList; }
+QListWidget* HelpWindow::contentsList() const {
+    return m_ui->contentsList;
+}
 
-QString HelpWindow::topic() const { return m_topic; }
+QString HelpWindow::topic() const {
+    return m_topic;
+}
 
 void HelpWindow::showTopic(const QString& topic) {
     const qsizetype hash = topic.indexOf(QLatin1Char('#'));

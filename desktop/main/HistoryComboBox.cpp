@@ -27,9 +27,8 @@ HistoryComboBox::HistoryComboBox(QWidget* parent) : QComboBox(parent) {
     // Drops go to the box, which decides what they enter, not to the line edit.
     lineEdit()->setAcceptDrops(false);
     setAcceptDrops(true);
-    connect(this, &QComboBox::editTextChanged, this, [this](const QString& text) {
-        setToolTip(text);
-    });
+    connect(this, &QComboBox::editTextChanged, this,
+            [this](const QString& text) { setToolTip(text); });
 }
 
 HistoryList HistoryComboBox::history() const {

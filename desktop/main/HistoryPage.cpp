@@ -1,7 +1,7 @@
 #include "desktop/main/HistoryPage.h"
 
-#include "platform/qt/ByteText.h"
 #include "desktop/main/OptionsState.h"
+#include "platform/qt/ByteText.h"
 #include "ui_HistoryPage.h"
 
 namespace ryk {

@@ -1,19 +1,19 @@
 #include "desktop/main/MainWindow.h"
 
+#include "app/ModeRules.h"
 #include "app/SettingsFile.h"
-#include "engine/TransferJob.h"
-#include "platform/MessageBox.h"
-#include "platform/qt/ByteText.h"
-#include "desktop/results/ResultWindow.h"
-#include "desktop/results/ResultWindowFactory.h"
-#include "desktop/results/RowImages.h"
 #include "desktop/main/AboutWindow.h"
 #include "desktop/main/Controls.h"
 #include "desktop/main/HelpWindow.h"
 #include "desktop/main/HistoryComboBox.h"
-#include "app/ModeRules.h"
 #include "desktop/main/OptionsSheet.h"
 #include "desktop/main/OptionsState.h"
+#include "desktop/results/ResultWindow.h"
+#include "desktop/results/ResultWindowFactory.h"
+#include "desktop/results/RowImages.h"
+#include "engine/TransferJob.h"
+#include "platform/MessageBox.h"
+#include "platform/qt/ByteText.h"
 #include "ui_MainWindow.h"
 
 #include <QKeyEvent>
@@ -48,9 +48,9 @@ int controlShowing(JobField field) {
     return 0;
 }
 
-constexpr int kInputs[] = {kSourceBox,           kSourceBrowse,       kPatternBox,
-                           kExclusionBox,        kCreateDestinationCheck, kDestinationBox,
-                           kDestinationBrowse,   kDestinationPatternBox};
+constexpr int kInputs[] = {kSourceBox,         kSourceBrowse,           kPatternBox,
+                           kExclusionBox,      kCreateDestinationCheck, kDestinationBox,
+                           kDestinationBrowse, kDestinationPatternBox};
 
 } // namespace
 
@@ -173,7 +173,9 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-void MainWindow::AdjustFlagsForMode(bool keep) { adjustFlagsForMode(m_job.flags, m_job.mode, keep); }
+void MainWindow::AdjustFlagsForMode(bool keep) {
+    adjustFlagsForMode(m_job.flags, m_job.mode, keep);
+}
 
 void MainWindow::EnableControlsForMode() {
     for (const int control : kInputs) {
@@ -228,8 +230,7 @@ void MainWindow::OnExecute() {
         m_platform.messageBox.show(
             "Explorer 形式を指定していますが、格納先が絶対ﾊﾟｽではありません。\n"
             "「はい」を押すとExplorer 形式を外します。\n",
-            kProgramTitle, MessageButtons::YesNo, MessageIcon::Exclamation) ==
-            MessageAnswer::Yes)
+            kProgramTitle, MessageButtons::YesNo, MessageIcon::Exclamation) == MessageAnswer::Yes)
         m_job.explorerStyle = false;
 
     JobField focus = JobField::None;

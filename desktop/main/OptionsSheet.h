@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/JobSettings.h"
 #include "desktop/main/OptionsState.h"
+#include "engine/JobSettings.h"
 
 #include <QDialog>
 #include <array>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/JobSettings.h"
-#include "desktop/main/OptionsPage.h"
 #include "app/SearchOptions.h"
+#include "desktop/main/OptionsPage.h"
+#include "engine/JobSettings.h"
 
 #include <memory>
 

@@ -25,8 +25,7 @@ std::vector<qsizetype> graphemeBounds(const QString& text) {
 
 /// The largest n in [0, most] for which fits(n) holds, given that it holds for n = 0 and that
 /// once it fails it fails for every larger n.
-template <typename Fits>
-size_t largestFitting(size_t most, Fits fits) {
+template <typename Fits> size_t largestFitting(size_t most, Fits fits) {
     size_t low = 0;
     size_t high = most;
     while (low < high) {
@@ -44,9 +43,8 @@ QString keepBeginning(const QString& head, const QString& tail, const QFontMetri
                       int width) {
     const std::vector<qsizetype> bounds = graphemeBounds(head);
     const auto text = [&](size_t kept) { return head.left(bounds[kept]) + kEllipsis + tail; };
-    const size_t kept = largestFitting(bounds.size() - 1, [&](size_t n) {
-        return metrics.horizontalAdvance(text(n)) <= width;
-    });
+    const size_t kept = largestFitting(
+        bounds.size() - 1, [&](size_t n) { return metrics.horizontalAdvance(text(n)) <= width; });
     return text(kept);
 }
 
@@ -59,9 +57,8 @@ QString keepBothEnds(const QString& text, const QFontMetrics& metrics, int width
         const size_t front = (kept + 1) / 2;
         return text.left(bounds[front]) + kEllipsis + text.mid(bounds[characters - kept / 2]);
     };
-    const size_t kept = largestFitting(characters - 1, [&](size_t n) {
-        return metrics.horizontalAdvance(shortened(n)) <= width;
-    });
+    const size_t kept = largestFitting(
+        characters - 1, [&](size_t n) { return metrics.horizontalAdvance(shortened(n)) <= width; });
     return shortened(kept);
 }
 
@@ -96,8 +93,7 @@ void CompactPathDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     // The room the style leaves for the text once the icon and the margins have theirs.
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, item.widget) + 1;
     const int width =
-        style->subElementRect(QStyle::SE_ItemViewItemText, &item, item.widget).width() -
-        2 * margin;
+        style->subElementRect(QStyle::SE_ItemViewItemText, &item, item.widget).width() - 2 * margin;
     item.text = compactPath(item.text, item.fontMetrics, width);
     item.textElideMode = Qt::ElideNone;
     style->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);

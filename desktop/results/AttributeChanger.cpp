@@ -1,11 +1,11 @@
 #include "desktop/results/AttributeChanger.h"
 
-#include "engine/AttributeChange.h"
-#include "engine/TransferJob.h"
 #include "desktop/progress/SearchWindow.h"
 #include "desktop/results/AttributeWindow.h"
 #include "desktop/results/OperationTableModel.h"
 #include "desktop/results/ResultWindow.h"
+#include "engine/AttributeChange.h"
+#include "engine/TransferJob.h"
 
 #include <QTableView>
 #include <vector>

@@ -1,11 +1,11 @@
 #include "desktop/results/ExternalTools.h"
 
+#include "desktop/results/OperationTableModel.h"
 #include "engine/OperationEntry.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
 #include "platform/Process.h"
 #include "platform/qt/ByteText.h"
-#include "desktop/results/OperationTableModel.h"
 
 #include <QProcess>
 #include <filesystem>

@@ -210,7 +210,8 @@ void OperationTableModel::factsChanged(size_t row) {
 int OperationTableModel::nextErrorRow(int row, Direction direction) const {
     const int step = direction == Direction::Down ? 1 : -1;
     for (int at = row + step; at >= 0 && at < rowCount(); at += step)
-        if (const OperationEntry* entry = m_list.at(static_cast<size_t>(at)); entry && hasError(*entry))
+        if (const OperationEntry* entry = m_list.at(static_cast<size_t>(at));
+            entry && hasError(*entry))
             return at;
     return -1;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "desktop/results/RowImages.h"
 #include "engine/JobSettings.h"
 #include "engine/ListText.h"
-#include "desktop/results/RowImages.h"
 
 #include <QAbstractTableModel>
 #include <cstdint>

@@ -78,8 +78,7 @@ QModelIndex ResultListView::moveCursor(CursorAction action, Qt::KeyboardModifier
     case MoveRight: {
         // Sideways the list scrolls; the cursor stays on its row.
         QScrollBar* bar = horizontalScrollBar();
-        bar->setValue(bar->value() +
-                      (action == MoveLeft ? -bar->singleStep() : bar->singleStep()));
+        bar->setValue(bar->value() + (action == MoveLeft ? -bar->singleStep() : bar->singleStep()));
         return currentIndex();
     }
     default: {

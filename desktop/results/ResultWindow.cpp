@@ -1,15 +1,15 @@
 #include "desktop/results/ResultWindow.h"
 
+#include "desktop/progress/CopyProgressWindow.h"
+#include "desktop/progress/SearchWindow.h"
+#include "desktop/results/BusyScope.h"
+#include "desktop/results/OperationTableModel.h"
+#include "desktop/results/RowImages.h"
 #include "engine/CopyFile.h"
 #include "engine/ListText.h"
 #include "engine/RunProgress.h"
 #include "engine/TransferJob.h"
-#include "desktop/progress/CopyProgressWindow.h"
-#include "desktop/progress/SearchWindow.h"
 #include "platform/qt/ByteText.h"
-#include "desktop/results/BusyScope.h"
-#include "desktop/results/OperationTableModel.h"
-#include "desktop/results/RowImages.h"
 #include "ui_ResultWindow.h"
 
 #include <QAction>
@@ -239,8 +239,8 @@ void ResultWindow::goToErrorRow(OperationTableModel::Direction direction) {
         return;
     }
     const QModelIndex cell = m_model->index(row, OperationTableModel::ActionColumn);
-    view->selectionModel()->setCurrentIndex(
-        cell, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect |
+                                                      QItemSelectionModel::Rows);
     view->scrollTo(cell);
 }
 

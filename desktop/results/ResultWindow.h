@@ -1,10 +1,10 @@
 #pragma once
 
-#include "engine/RunObserver.h"
 #include "desktop/results/OperationTableModel.h"
 #include "desktop/results/RowImages.h"
 #include "desktop/results/RunProgressThrottle.h"
 #include "desktop/results/StatusLine.h"
+#include "engine/RunObserver.h"
 
 #include <QDialog>
 #include <QIcon>

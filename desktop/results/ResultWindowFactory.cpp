@@ -1,12 +1,12 @@
 #include "desktop/results/ResultWindowFactory.h"
 
-#include "engine/TransferJob.h"
 #include "desktop/progress/SearchWindow.h"
 #include "desktop/results/AttributeChanger.h"
 #include "desktop/results/FileInfoWindow.h"
 #include "desktop/results/ResultWindow.h"
 #include "desktop/results/RowContextMenu.h"
 #include "desktop/results/RowTools.h"
+#include "engine/TransferJob.h"
 
 namespace ryk {
 

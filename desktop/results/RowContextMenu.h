@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/ToolPaths.h"
 #include "desktop/results/ExternalTools.h"
+#include "engine/ToolPaths.h"
 
 #include <QObject>
 

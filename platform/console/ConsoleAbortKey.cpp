@@ -9,7 +9,9 @@ namespace {
 // A signal handler is given no object to tell: the one thing it sets is the process's own.
 volatile std::sig_atomic_t g_interrupted = 0;
 
-extern "C" void onInterrupt(int) { g_interrupted = 1; }
+extern "C" void onInterrupt(int) {
+    g_interrupted = 1;
+}
 
 } // namespace
 

@@ -12,8 +12,8 @@ class ConsoleMessageBox : public MessageBox {
 public:
     explicit ConsoleMessageBox(std::FILE* out = stderr, std::FILE* in = stdin)
         : m_out(out), m_in(in) {}
-    MessageAnswer show(const std::string& text, const std::string& caption,
-                       MessageButtons buttons, MessageIcon icon) override;
+    MessageAnswer show(const std::string& text, const std::string& caption, MessageButtons buttons,
+                       MessageIcon icon) override;
 
 private:
     std::FILE* m_out;

@@ -1,6 +1,5 @@
-#include "platform/FileSystem.h"
-
 #include "platform/ErrorCodes.h"
+#include "platform/FileSystem.h"
 
 #include <cstring>
 

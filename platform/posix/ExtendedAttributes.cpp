@@ -19,8 +19,7 @@ constexpr char kDefaultAcl[] = "system.posix_acl_default";
 
 /// Reads a whole list or value through `get(buffer, size)`, asking again when it grew between
 /// the call that measured it and the one that read it.
-template <typename Get>
-int readWhole(std::string& out, Get get) {
+template <typename Get> int readWhole(std::string& out, Get get) {
     for (;;) {
         const ssize_t needed = get(nullptr, 0);
         if (needed < 0)
@@ -71,15 +70,13 @@ bool owningGroupRights(const std::string& acl, mode_t& rights) {
 } // namespace
 
 int readAttribute(int fd, const char* name, std::string& value) {
-    return readWhole(value, [fd, name](char* buffer, size_t size) {
-        return fgetxattr(fd, name, buffer, size);
-    });
+    return readWhole(
+        value, [fd, name](char* buffer, size_t size) { return fgetxattr(fd, name, buffer, size); });
 }
 
 int listAttributes(int fd, std::string& names) {
-    const int error = readWhole(names, [fd](char* buffer, size_t size) {
-        return flistxattr(fd, buffer, size);
-    });
+    const int error =
+        readWhole(names, [fd](char* buffer, size_t size) { return flistxattr(fd, buffer, size); });
     if (error == ENOTSUP) {
         names.clear(); // a file system that holds none
         return 0;

@@ -38,6 +38,8 @@ bool fromLocalFields(const LocalFields& fields, int64_t& epochSeconds) {
     return true;
 }
 
-int64_t currentEpochSeconds() { return static_cast<int64_t>(time(nullptr)); }
+int64_t currentEpochSeconds() {
+    return static_cast<int64_t>(time(nullptr));
+}
 
 } // namespace ryk

@@ -28,7 +28,6 @@ namespace ryk {
 
 namespace {
 
-
 /// The process's file-creation mask, read without changing it.
 mode_t currentUmask() {
     struct Closer {

@@ -74,8 +74,8 @@ bool QtAbortKey::eventFilter(QObject* watched, QEvent* event) {
                 m_controlHeld = event->type() == QEvent::KeyPress;
             else
                 m_controlHeld = key->modifiers().testFlag(Qt::ControlModifier);
-            if (m_polling && event->type() == QEvent::KeyRelease &&
-                key->key() == Qt::Key_Escape && !key->isAutoRepeat())
+            if (m_polling && event->type() == QEvent::KeyRelease && key->key() == Qt::Key_Escape &&
+                !key->isAutoRepeat())
                 m_escapeReleased = true;
         }
         return m_polling; // keys pressed during a long step reach no widget

@@ -10,8 +10,8 @@ namespace ryk {
 class QtMessageBox : public MessageBox {
 public:
     explicit QtMessageBox(QWidget* parent = nullptr) : m_parent(parent) {}
-    MessageAnswer show(const std::string& text, const std::string& caption,
-                       MessageButtons buttons, MessageIcon icon) override;
+    MessageAnswer show(const std::string& text, const std::string& caption, MessageButtons buttons,
+                       MessageIcon icon) override;
 
 private:
     QWidget* m_parent;

@@ -29,7 +29,9 @@ inline Utf8Lead utf8Lead(unsigned char lead) {
 }
 
 /// True for the bytes 0x80-0xBF that continue a UTF-8 sequence.
-inline bool isUtf8Continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+inline bool isUtf8Continuation(unsigned char c) {
+    return (c & 0xC0) == 0x80;
+}
 
 /// Bytes of the character starting at `at`: a whole well-formed UTF-8 sequence, else one byte,
 /// so that a wildcard never splits a character and a name that is not UTF-8 still walks forward.

@@ -20,9 +20,9 @@ double steadySeconds() {
 TerminalRunProgress::TerminalRunProgress(const RunProgressCounts& totals, RunObserver& observer,
                                          CopyProgressSink& sink, std::FILE* terminal,
                                          OutcomeLines outcomeLines, Clock clock)
-    : m_tally(totals), m_observer(observer), m_sink(sink),
-      m_terminal(terminal), m_outcomeLines(outcomeLines),
-      m_clock(clock ? std::move(clock) : Clock(steadySeconds)), m_start(m_clock()) {}
+    : m_tally(totals), m_observer(observer), m_sink(sink), m_terminal(terminal),
+      m_outcomeLines(outcomeLines), m_clock(clock ? std::move(clock) : Clock(steadySeconds)),
+      m_start(m_clock()) {}
 
 void TerminalRunProgress::entryStarting(size_t row, const OperationEntry& entry,
                                         const std::string& statusText) {

@@ -9,7 +9,6 @@
 #include "Version.h"
 #include "app/Application.h"
 #include "app/CommandLine.h"
-#include "programs/ryk-cli/RunProgressLine.h"
 #include "engine/ListText.h"
 #include "engine/TransferJob.h"
 #include "platform/FileSystem.h"
@@ -20,6 +19,7 @@
 #include "platform/console/ConsoleMessageBox.h"
 #include "platform/posix/PosixFileBatch.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "programs/ryk-cli/RunProgressLine.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -55,8 +55,7 @@ public:
             noteFailure();
         if (m_error != 0 && !m_told) {
             m_told = true;
-            std::fputs(("標準出力に書き込めません: " + errorText(m_error) + "\n").c_str(),
-                       stderr);
+            std::fputs(("標準出力に書き込めません: " + errorText(m_error) + "\n").c_str(), stderr);
         }
         return m_error == 0;
     }

@@ -2,6 +2,9 @@
 
 #include "Version.h"
 #include "app/Application.h"
+#include "desktop/main/HelpWindow.h"
+#include "desktop/main/MainWindow.h"
+#include "desktop/results/RowImages.h"
 #include "platform/Platform.h"
 #include "platform/posix/PosixFileBatch.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -10,9 +13,6 @@
 #include "platform/qt/QtMessageBox.h"
 #include "platform/qt/QtTranslation.h"
 #include "platform/qt/WindowRules.h"
-#include "desktop/results/RowImages.h"
-#include "desktop/main/HelpWindow.h"
-#include "desktop/main/MainWindow.h"
 
 #include <QApplication>
 #include <string>

@@ -121,8 +121,11 @@ TEST_F(CommandLineTest, DoubleDashEndsTheOptions) {
         std::string source;      // directory + patterns
         std::string destination; // directory + pattern
     } cases[] = {
-        {{"-r", "--", "-data", "-x"}, TransferMode::Update, {1, 1, 0, 0, 0, 0, 0, 0, 0, 0},
-         "-data", "-x"},
+        {{"-r", "--", "-data", "-x"},
+         TransferMode::Update,
+         {1, 1, 0, 0, 0, 0, 0, 0, 0, 0},
+         "-data",
+         "-x"},
         // Only the first "--" ends the options; a second one is a path.
         {{"--", "--", "-m"}, TransferMode::Update, {}, "--", "-m"},
         {{"-s", "--"}, TransferMode::Search, {}, "", ""},

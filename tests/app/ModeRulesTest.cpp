@@ -26,8 +26,8 @@ TEST(ModeRules, EachModeEnablesExactlyItsInputs) {
         TransferMode mode;
         std::string enabled; // one letter per control 1000-1007
     } cases[] = {
-        {TransferMode::Update, "11111111"}, {TransferMode::Move, "11111111"},
-        {TransferMode::Search, "11110000"}, {TransferMode::Delete, "11110000"},
+        {TransferMode::Update, "11111111"},   {TransferMode::Move, "11111111"},
+        {TransferMode::Search, "11110000"},   {TransferMode::Delete, "11110000"},
         {TransferMode::Response, "00100000"}, {TransferMode::Sync, "11111110"},
     };
     for (const auto& c : cases) {
@@ -69,7 +69,8 @@ TEST(ModeRules, StartUpKeepsTheSwitchesAndMarksWhatTheModeDoesNotUse) {
 TEST(ModeRules, AModeChangeClearsTheSwitchesAndWhatSearchOverwroteStaysGone) {
     OptionFlags flags = flagsOf({1, 1, 0, 0, 1, 1, 0, 1, 0, 0});
     changeFlagsForMode(flags, TransferMode::Search);
-    EXPECT_EQ(bytesOf(flags), (std::vector<int>{0, 0x70, 0x70, 0x70, 0x70, 0, 0x70, 0x70, 0x70, 0}));
+    EXPECT_EQ(bytesOf(flags),
+              (std::vector<int>{0, 0x70, 0x70, 0x70, 0x70, 0, 0x70, 0x70, 0x70, 0}));
     changeFlagsForMode(flags, TransferMode::Update);
     EXPECT_EQ(bytesOf(flags), (std::vector<int>{0, 0, 0, 0, 0x70, 0, 0, 0, 0, 0}));
 

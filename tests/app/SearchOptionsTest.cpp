@@ -1,6 +1,7 @@
-#include "support/FlagBytes.h"
-#include "app/ModeRules.h"
 #include "app/SearchOptions.h"
+
+#include "app/ModeRules.h"
+#include "support/FlagBytes.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -22,8 +23,7 @@ OptionFlags forMode(TransferMode mode, std::vector<uint8_t> bytes) {
 }
 
 /// One letter per control 1070-1082: '1' where `test` holds.
-template <typename Test>
-std::string states(const SearchOptions& options, Test test) {
+template <typename Test> std::string states(const SearchOptions& options, Test test) {
     std::string letters;
     for (int c = kFirstSearchControl; c <= kLastSearchControl; ++c)
         letters += (options.*test)(c) ? '1' : '0';
@@ -83,7 +83,8 @@ TEST(SearchOptions, ThePickersFollowTheAfterDateOnlyWhenTheDateSwitchIsOn) {
         options.load(flagsOf(c.bytes));
         for (int control : c.clicks)
             options.click(control);
-        EXPECT_EQ(options.isEnabled(kAfterDayPicker), c.pickers) << testing::PrintToString(c.clicks);
+        EXPECT_EQ(options.isEnabled(kAfterDayPicker), c.pickers)
+            << testing::PrintToString(c.clicks);
         EXPECT_EQ(options.isEnabled(kAfterTimePicker), c.pickers);
     }
 }
@@ -132,28 +133,46 @@ TEST(SearchOptions, OkWritesTheChecksAndPutsEveryMarkBack) {
         std::vector<int> clicks;
         std::vector<int> stored;
     } cases[] = {
-        {"update: the removal remembered under the mark is gone", TransferMode::Update,
-         {0, 0, 0, 0, M | 1, 0, 0, 0, 0, 0}, {kSubdirectoriesCheck},
+        {"update: the removal remembered under the mark is gone",
+         TransferMode::Update,
+         {0, 0, 0, 0, M | 1, 0, 0, 0, 0, 0},
+         {kSubdirectoriesCheck},
          {1, 1, 0, 0, M, 0, 0, 0, 0, 0}},
-        {"search: the hidden first choice is stored, still marked", TransferMode::Search,
-         {0, M, M, M, M, 0, M, M, M, 0}, {kSubdirectoriesCheck},
+        {"search: the hidden first choice is stored, still marked",
+         TransferMode::Search,
+         {0, M, M, M, M, 0, M, M, M, 0},
+         {kSubdirectoriesCheck},
          {1, M | 1, M, M, M, 0, M, M, M, 0}},
-        {"sync: the date switch is stored off, its choices kept", TransferMode::Sync,
-         {0, 0, 0, 0, 0, 1, 1, 0, 0, 0}, {}, {0, 0, 0, 0, 0, 0, 1, 0, 0, 0}},
-        {"response: both switches stored off", TransferMode::Response,
-         {1, 1, 0, 0, 0, 1, 0, 0, 0, 1}, {kSubdirectoriesCheck, kConditionsCheck},
+        {"sync: the date switch is stored off, its choices kept",
+         TransferMode::Sync,
+         {0, 0, 0, 0, 0, 1, 1, 0, 0, 0},
+         {},
+         {0, 0, 0, 0, 0, 0, 1, 0, 0, 0}},
+        {"response: both switches stored off",
+         TransferMode::Response,
+         {1, 1, 0, 0, 0, 1, 0, 0, 0, 1},
+         {kSubdirectoriesCheck, kConditionsCheck},
          {0, 1, 0, 0, 0, 0, 0, 0, 0, 1}},
-        {"date switch off: its choices keep their bytes", TransferMode::Update,
-         {0, 0, 0, 0, M, 1, 0, 1, 0, 0}, {kConditionsCheck}, {0, 0, 0, 0, M, 0, 0, 1, 0, 0}},
-        {"subdirectory switch off: its choices keep their bytes", TransferMode::Move,
-         {1, 0, 1, 0, 1, 0, 0, 0, 0, 0}, {kStructureRadio, kSubdirectoriesCheck},
+        {"date switch off: its choices keep their bytes",
+         TransferMode::Update,
+         {0, 0, 0, 0, M, 1, 0, 1, 0, 0},
+         {kConditionsCheck},
+         {0, 0, 0, 0, M, 0, 0, 1, 0, 0}},
+        {"subdirectory switch off: its choices keep their bytes",
+         TransferMode::Move,
+         {1, 0, 1, 0, 1, 0, 0, 0, 0, 0},
+         {kStructureRadio, kSubdirectoriesCheck},
          {0, 0, 1, 0, 1, 0, 0, 0, 0, 0}},
-        {"choices written while the switch is on", TransferMode::Move,
+        {"choices written while the switch is on",
+         TransferMode::Move,
          {1, 1, 0, 0, 1, 1, 1, 0, 0, 0},
          {kCopyEmptyRadio, kRemoveDirectoriesCheck, kOnlyExistingRadio},
          {1, 0, 1, 0, 0, 1, 0, 0, 1, 0}},
-        {"search: the after-date chosen by the switch", TransferMode::Search,
-         {0, M, M, M, M, 0, M, M, M, 0}, {kConditionsCheck}, {0, M, M, M, M, 1, M, M, M, 1}},
+        {"search: the after-date chosen by the switch",
+         TransferMode::Search,
+         {0, M, M, M, M, 0, M, M, M, 0},
+         {kConditionsCheck},
+         {0, M, M, M, M, 1, M, M, M, 1}},
     };
     for (const auto& c : cases) {
         SearchOptions options(c.mode);

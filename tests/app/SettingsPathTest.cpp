@@ -2,7 +2,6 @@
 // program's own directory.
 
 #include "app/SettingsFile.h"
-
 #include "platform/Environment.h"
 #include "platform/ErrorCodes.h"
 #include "platform/posix/PosixFileSystem.h"

@@ -225,8 +225,8 @@ TEST_F(AttributeChangeTest, ADateChangedHereIsWhatTheRunExpectsOfThePlannedTarge
 
     ChangeRequest request;
     request.dates = {true, LocalFields{2021, 3, 4, 5, 6, 7}, false, {}};
-    EXPECT_EQ(applyChange(platform, changeTargets(list, {0}, ChangeSide::Target), request,
-                          nullptr).changed,
+    EXPECT_EQ(applyChange(platform, changeTargets(list, {0}, ChangeSide::Target), request, nullptr)
+                  .changed,
               1u);
     ASSERT_EQ(fileSystem.status(tmp / "t.txt", status, LinkMode::Describe), 0);
     FileTime noted;

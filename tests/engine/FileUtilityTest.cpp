@@ -53,7 +53,7 @@ TEST_F(FileUtilityTest, AbortKeyControlStopsAtOnceEscapeAsksFirst) {
     messages.answers = {MessageAnswer::No, MessageAnswer::Yes};
     EXPECT_EQ(utility.PollAbortKey(), 0);
     EXPECT_EQ(utility.PollAbortKey(), -1);
-    EXPECT_TRUE(messages.shown.empty()); // Control asks nothing
+    EXPECT_TRUE(messages.shown.empty());  // Control asks nothing
     EXPECT_EQ(utility.PollAbortKey(), 0); // Escape, then No: go on
     EXPECT_EQ(utility.PollAbortKey(), 1); // Escape, then Yes: stop
     ASSERT_EQ(messages.shown.size(), 2u);
@@ -66,7 +66,7 @@ TEST_F(FileUtilityTest, DirectoryMatchOnRealPaths) {
     tmp.makeDir("sub");
     tmp.writeFile("file.txt", "x");
     int error = 0;
-    EXPECT_TRUE(utility.IsDirectoryMatch(tmp / "*.*"));       // "." counts
+    EXPECT_TRUE(utility.IsDirectoryMatch(tmp / "*.*")); // "." counts
     EXPECT_TRUE(utility.IsDirectoryMatch(tmp / "sub"));
     EXPECT_TRUE(utility.IsDirectoryMatch(tmp / "s*"));
     EXPECT_FALSE(utility.IsDirectoryMatch(tmp / "file.txt", &error));

@@ -111,10 +111,14 @@ TEST(ListText, ControlBytesAreEscapedUnambiguously) {
         {"", ""},
         // Long runs are read eight bytes at a time: a byte to escape anywhere in one, or in
         // the short tail after the last whole eight, is still found.
-        {"0123456789abcdef\x7f" "ghij", "0123456789abcdef\\x7fghij"},
+        {"0123456789abcdef\x7f"
+         "ghij",
+         "0123456789abcdef\\x7fghij"},
         {"01234567\\89abcdef", "01234567\\\\89abcdef"},
         {"0123456789abcdefXYZ\n", "0123456789abcdefXYZ\\n"},
-        {"\x1f" "0123456789abcdef", "\\x1f0123456789abcdef"},
+        {"\x1f"
+         "0123456789abcdef",
+         "\\x1f0123456789abcdef"},
         {"\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\x1e\xe6\x97\xa5\xe6\x9c\xac",
          "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\\x1e\xe6\x97\xa5\xe6\x9c\xac"},
     };

@@ -4,8 +4,8 @@
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <memory>
 #include <sys/stat.h>
 
@@ -51,8 +51,8 @@ TEST(OperationEntry, FreshEntryIsPendingAndEmpty) {
 }
 
 TEST(OperationEntry, CommandNames) {
-    const char* names[] = {"Copy", "Update", "Move", "Up&Move", "Delete",
-                           "Rmdir", "Find", "Mkdir", "Error"};
+    const char* names[] = {"Copy",  "Update", "Move",  "Up&Move", "Delete",
+                           "Rmdir", "Find",   "Mkdir", "Error"};
     for (int i = 0; i < 9; ++i)
         EXPECT_STREQ(commandName(static_cast<OperationCommand>(i)), names[i]);
     EXPECT_STREQ(commandName(static_cast<OperationCommand>(9)), "");

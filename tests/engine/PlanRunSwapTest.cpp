@@ -74,47 +74,114 @@ TEST_F(PlanRunSwapTest, TheRunActsOnlyOnWhatThePlanSaw) {
         /// The trees afterwards ("<dir>" → files); outside never changes.
         std::map<std::string, Files> after;
     } cases[] = {
-        {"a sync's destination replaced by a link", TransferMode::Sync, false, false,
-         [](auto& t, const auto& b) { t.replaceByLink(b, "dst"); }, kErrorRootReplaced, 0, 0,
+        {"a sync's destination replaced by a link",
+         TransferMode::Sync,
+         false,
+         false,
+         [](auto& t, const auto& b) { t.replaceByLink(b, "dst"); },
+         kErrorRootReplaced,
+         0,
+         0,
          {{"dst.orig", untouchedDestination}}},
-        {"a sync's source replaced by a link", TransferMode::Sync, false, false,
-         [](auto& t, const auto& b) { t.replaceByLink(b, "src"); }, kErrorRootReplaced, 0, 1,
+        {"a sync's source replaced by a link",
+         TransferMode::Sync,
+         false,
+         false,
+         [](auto& t, const auto& b) { t.replaceByLink(b, "src"); },
+         kErrorRootReplaced,
+         0,
+         1,
          {{"src.orig", untouchedSource}, {"dst", {{"a", "old"}, {"sub/s", "old"}}}}},
-        {"an update's destination, by the batch", TransferMode::Update, true, false,
-         [](auto& t, const auto& b) { t.replaceByLink(b, "dst"); }, kErrorRootReplaced, 0, 0,
+        {"an update's destination, by the batch",
+         TransferMode::Update,
+         true,
+         false,
+         [](auto& t, const auto& b) { t.replaceByLink(b, "dst"); },
+         kErrorRootReplaced,
+         0,
+         0,
          {{"dst.orig", untouchedDestination}}},
-        {"a delete's root", TransferMode::Delete, false, false,
-         [](auto& t, const auto& b) { t.replaceByLink(b, "src"); }, kErrorRootReplaced, 0, 0,
+        {"a delete's root",
+         TransferMode::Delete,
+         false,
+         false,
+         [](auto& t, const auto& b) { t.replaceByLink(b, "src"); },
+         kErrorRootReplaced,
+         0,
+         0,
          {{"src.orig", untouchedSource}}},
-        {"a move's source root", TransferMode::Move, false, false,
-         [](auto& t, const auto& b) { t.replaceByLink(b, "src"); }, kErrorRootReplaced, 0, 0,
+        {"a move's source root",
+         TransferMode::Move,
+         false,
+         false,
+         [](auto& t, const auto& b) { t.replaceByLink(b, "src"); },
+         kErrorRootReplaced,
+         0,
+         0,
          {{"src.orig", untouchedSource}, {"dst", untouchedDestination}}},
-        {"a sync's destination made by someone else", TransferMode::Sync, false, true,
+        {"a sync's destination made by someone else",
+         TransferMode::Sync,
+         false,
+         true,
          [](auto& t, const auto& b) {
              fs::create_directory_symlink(t.tmp / (b + "/outside"), t.tmp / (b + "/dst"));
          },
-         kErrorRootReplaced, EEXIST, 0, {}},
-        {"a sync's destination made by the run", TransferMode::Sync, false, true,
-         [](auto&, const auto&) {}, 0, 0, 4, {{"dst", {{"a", "new a"}, {"sub/s", "new s"}}}}},
-        {"a target edited", TransferMode::Update, false, false,
+         kErrorRootReplaced,
+         EEXIST,
+         0,
+         {}},
+        {"a sync's destination made by the run",
+         TransferMode::Sync,
+         false,
+         true,
+         [](auto&, const auto&) {},
+         0,
+         0,
+         4,
+         {{"dst", {{"a", "new a"}, {"sub/s", "new s"}}}}},
+        {"a target edited",
+         TransferMode::Update,
+         false,
+         false,
          [](auto& t, const auto& b) { t.tmp.writeFile(b + "/dst/a", "edited"); },
-         kErrorTargetChanged, 0, 1, {{"dst", {{"a", "edited"}, {"sub/s", "new s"}, {"extra", "extra"}}}}},
-        {"a target edited, by the batch", TransferMode::Update, true, false,
-         [](auto& t, const auto& b) { t.tmp.writeFile(b + "/dst/a", "ole"); }, kErrorTargetChanged,
-         0, 1, {{"dst", {{"a", "ole"}, {"sub/s", "new s"}, {"extra", "extra"}}}}},
-        {"a target replaced by a FIFO", TransferMode::Move, false, false,
+         kErrorTargetChanged,
+         0,
+         1,
+         {{"dst", {{"a", "edited"}, {"sub/s", "new s"}, {"extra", "extra"}}}}},
+        {"a target edited, by the batch",
+         TransferMode::Update,
+         true,
+         false,
+         [](auto& t, const auto& b) { t.tmp.writeFile(b + "/dst/a", "ole"); },
+         kErrorTargetChanged,
+         0,
+         1,
+         {{"dst", {{"a", "ole"}, {"sub/s", "new s"}, {"extra", "extra"}}}}},
+        {"a target replaced by a FIFO",
+         TransferMode::Move,
+         false,
+         false,
          [](auto& t, const auto& b) {
              fs::remove(t.tmp / (b + "/dst/a"));
              ASSERT_EQ(mkfifo((t.tmp / (b + "/dst/a")).c_str(), 0644), 0);
          },
-         kErrorTargetChanged, 0, 1, {{"dst", {{"a", "|fifo|"}, {"sub/s", "new s"}, {"extra", "extra"}}},
-                                  {"src", {{"a", "new a"}}}}},
-        {"a target replaced by a FIFO, by the batch", TransferMode::Update, true, false,
+         kErrorTargetChanged,
+         0,
+         1,
+         {{"dst", {{"a", "|fifo|"}, {"sub/s", "new s"}, {"extra", "extra"}}},
+          {"src", {{"a", "new a"}}}}},
+        {"a target replaced by a FIFO, by the batch",
+         TransferMode::Update,
+         true,
+         false,
          [](auto& t, const auto& b) {
              fs::remove(t.tmp / (b + "/dst/sub/s"));
              ASSERT_EQ(mkfifo((t.tmp / (b + "/dst/sub/s")).c_str(), 0644), 0);
          },
-         kErrorTargetChanged, 0, 1, {{"dst", {{"a", "new a"}, {"sub/s", "|fifo|"}, {"extra", "extra"}}}}},
+         kErrorTargetChanged,
+         0,
+         1,
+         {{"dst", {{"a", "new a"}, {"sub/s", "|fifo|"}, {"extra", "extra"}}}}},
     };
     int index = 0;
     for (const Case& c : cases) {
@@ -123,7 +190,8 @@ TEST_F(PlanRunSwapTest, TheRunActsOnlyOnWhatThePlanSaw) {
         makeTree(base);
         if (c.destinationMissing)
             fs::remove_all(tmp / (base + "/dst"));
-        JobSettings job = settings(c.mode, tmp / (base + "/src"), tmp / (base + "/dst"), recursive());
+        JobSettings job =
+            settings(c.mode, tmp / (base + "/src"), tmp / (base + "/dst"), recursive());
         job.createDestination = true;
         job.explorerStyle = c.explorer;
         auto planned = plannedJob(job);
@@ -132,7 +200,8 @@ TEST_F(PlanRunSwapTest, TheRunActsOnlyOnWhatThePlanSaw) {
         int acting = 0;
         int failed = 0;
         for (const auto& entry : planned->list()) {
-            if (entry->command == OperationCommand::Find || entry->command == OperationCommand::Error)
+            if (entry->command == OperationCommand::Find ||
+                entry->command == OperationCommand::Error)
                 continue;
             ++acting;
             if (entry->state == kStateFailed) {
@@ -156,7 +225,8 @@ TEST_F(PlanRunSwapTest, AMoveDeletesOnlyTheFileItCopied) {
         const std::string base = explorer ? "batch" : "direct";
         tmp.writeFile(base + "/src/notes", "OLD VERSION");
         tmp.makeDir(base + "/dst");
-        JobSettings job = settings(TransferMode::Move, tmp / (base + "/src"), tmp / (base + "/dst"));
+        JobSettings job =
+            settings(TransferMode::Move, tmp / (base + "/src"), tmp / (base + "/dst"));
         job.explorerStyle = explorer;
         auto planned = plannedJob(job);
         fileSystem.renameError = EXDEV;
@@ -172,8 +242,8 @@ TEST_F(PlanRunSwapTest, AMoveDeletesOnlyTheFileItCopied) {
         // Unchanged, the source goes once its copy is complete.
         fileSystem.copyFaults.afterChunk = nullptr;
         tmp.writeFile(base + "/src2/other", "other");
-        auto again = plannedJob(settings(TransferMode::Move, tmp / (base + "/src2"),
-                                         tmp / (base + "/dst")));
+        auto again =
+            plannedJob(settings(TransferMode::Move, tmp / (base + "/src2"), tmp / (base + "/dst")));
         EXPECT_EQ(run(*again).errors, 0);
         EXPECT_FALSE(fs::exists(tmp / (base + "/src2/other")));
         EXPECT_EQ(tmp.readFile(base + "/dst/other"), "other");

@@ -2,8 +2,6 @@
 #include "engine/ResponsePlanner.h"
 #include "engine/TransferJob.h"
 #include "platform/ErrorCodes.h"
-
-#include "platform/ErrorCodes.h"
 #include "platform/TextCodec.h"
 #include "support/EngineFixture.h"
 
@@ -85,14 +83,11 @@ protected:
 
 TEST_F(ResponseModeTest, EachKeywordPlansItsLine) {
     const std::string t = tmp.path() + "/";
-    const std::string text = "Copy " + t + "src/*.txt " + t + "dst/\n" +
-                             "copy,\"" + t + "My Files/*.c;*.h\" " + t + "dst/\n" +
-                             "Delete " + t + "src/*.bak keep.*\n" +
-                             "Find " + t + "src/*.c\n" +
-                             "Mkdir " + t + "new\n" +
-                             "Mkdir " + t + "old\n" + // exists: nothing
-                             "Rmdir " + t + "old\n" +
-                             "Rmdir " + t + "gone\n"; // missing: nothing
+    const std::string text = "Copy " + t + "src/*.txt " + t + "dst/\n" + "copy,\"" + t +
+                             "My Files/*.c;*.h\" " + t + "dst/\n" + "Delete " + t +
+                             "src/*.bak keep.*\n" + "Find " + t + "src/*.c\n" + "Mkdir " + t +
+                             "new\n" + "Mkdir " + t + "old\n" +                // exists: nothing
+                             "Rmdir " + t + "old\n" + "Rmdir " + t + "gone\n"; // missing: nothing
     EXPECT_EQ(plan(text), (std::vector<std::string>{
                               "Copy \"src/a.txt\" \"dst/a.txt\"", // no subdirectories
                               "Copy \"My Files/q.c\" \"dst/q.c\"",
@@ -118,11 +113,10 @@ TEST_F(ResponseModeTest, LinesNeverWriteOneTargetTwice) {
     const std::string t = tmp.path() + "/";
     std::filesystem::create_directory_symlink(t + "dst", t + "link");
     // The same target named another way, renamed onto, or made twice.
-    const auto planned = plan("Copy " + t + "src/a.txt " + t + "dst/\n" +
-                              "Copy " + t + "src/a.txt " + t + "link/./\n" +
-                              "Update " + t + "src/b.c " + t + "dst/a.txt\n" +
-                              "Copy " + t + "src/c.h " + t + "dst/\n" +
-                              "Mkdir " + t + "new\n" + "Mkdir " + t + "new/\n");
+    const auto planned =
+        plan("Copy " + t + "src/a.txt " + t + "dst/\n" + "Copy " + t + "src/a.txt " + t +
+             "link/./\n" + "Update " + t + "src/b.c " + t + "dst/a.txt\n" + "Copy " + t +
+             "src/c.h " + t + "dst/\n" + "Mkdir " + t + "new\n" + "Mkdir " + t + "new/\n");
     EXPECT_EQ(planned, (std::vector<std::string>{
                            "Copy \"src/a.txt\" \"dst/a.txt\"",
                            "Error \"src/a.txt\" \"link/./a.txt\"",
@@ -157,7 +151,7 @@ TEST_F(ResponseModeTest, Cp932AndUtf8FilesGiveTheSamePlan) {
     const auto fromUtf8 = plan(line);
     EXPECT_EQ(fromUtf8, (std::vector<std::string>{"Find \"src/日本語.txt\" "}));
     EXPECT_EQ(plan(cp932), fromUtf8);
-    EXPECT_EQ(plan("\xEF\xBB\xBF" + line), fromUtf8); // with a BOM
+    EXPECT_EQ(plan("\xEF\xBB\xBF" + line), fromUtf8);  // with a BOM
     EXPECT_EQ(plan("\xEF\xBB\xBF" + cp932), fromUtf8); // a BOM before bytes that are no UTF-8
 }
 
@@ -165,9 +159,9 @@ TEST_F(ResponseModeTest, BadInputGivesErrorLinesAndTheOtherLinesStillPlan) {
     const std::string t = tmp.path() + "/";
     const std::string good = "Find " + t + "src/*.c\n";
     const auto lines = plan(std::string("Find \"") + t + "src/*.c\n" + // quote never closed
-                            "Copy " + t + "nowhere/*.* " + t + "dst/\n" +
-                            "Copy " + t + "src/*.c " + t + "nodst/\n" + std::string("Find x\0y z\n", 11) +
-                            "Find " + std::string(70000, 'a') + "\n" + good);
+                            "Copy " + t + "nowhere/*.* " + t + "dst/\n" + "Copy " + t + "src/*.c " +
+                            t + "nodst/\n" + std::string("Find x\0y z\n", 11) + "Find " +
+                            std::string(70000, 'a') + "\n" + good);
     ASSERT_EQ(lines.size(), 6u);
     for (size_t i = 0; i < 5; ++i)
         EXPECT_EQ(lines[i].substr(0, 6), "Error ") << lines[i];
@@ -283,8 +277,7 @@ TEST_F(ResponseModeTest, ReadFailureLeavesAnErrorLineNamingTheFile) {
         fileSystem.lineFaults = c.faults;
         EXPECT_EQ(plan(text), c.lines) << c.name;
         ASSERT_FALSE(job->list().empty());
-        EXPECT_EQ(job->list().at(job->list().size() - 1)->lastError, c.error)
-            << c.name;
+        EXPECT_EQ(job->list().at(job->list().size() - 1)->lastError, c.error) << c.name;
     }
     EXPECT_TRUE(messages.shown.empty());
 }

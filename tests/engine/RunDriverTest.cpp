@@ -160,9 +160,9 @@ TEST_F(RunDriverTest, MoveRenamesWithinOneFileSystemAndNeverReplaces) {
     ASSERT_EQ(utimensat(AT_FDCWD, oldB.c_str(), old, 0), 0);
 
     auto job = planned(TransferMode::Move, {}, src, "*.*", dst);
-    ASSERT_EQ(clipboardText(job->list(), "\n"),
-              "Move \"" + src + "/a.txt\" \"" + dst + "/a.txt\"\n" + "Up&Move \"" + src +
-                  "/b.txt\" \"" + dst + "/b.txt\"\n");
+    ASSERT_EQ(clipboardText(job->list(), "\n"), "Move \"" + src + "/a.txt\" \"" + dst +
+                                                    "/a.txt\"\n" + "Up&Move \"" + src +
+                                                    "/b.txt\" \"" + dst + "/b.txt\"\n");
     const RunSummary summary = job->OnOK(observer, progress);
     EXPECT_EQ(summary.errors, 0);
     EXPECT_EQ(statOf(tmp / "dst/a.txt").st_ino, inode); // renamed, not copied
@@ -204,10 +204,10 @@ TEST_F(RunDriverTest, BatchEntriesGetTheirOwnOutcomeAndDirectoriesWaitForThem) {
     f.subdirectories = f.recurse = f.removeSourceDirectories = 1;
     explorerStyle = true;
     auto job = planned(TransferMode::Delete, f, src, "*.*");
-    ASSERT_EQ(clipboardText(job->list(), "\n"),
-              "Delete \"" + src + "/c.bak\" \n" + "Delete \"" + src + "/d/a.bak\" \n" +
-                  "Delete \"" + src + "/d/e/b.bak\" \n" + "Rmdir \"" + src + "/d/e\" \n" +
-                  "Rmdir \"" + src + "/d\" \n");
+    ASSERT_EQ(clipboardText(job->list(), "\n"), "Delete \"" + src + "/c.bak\" \n" + "Delete \"" +
+                                                    src + "/d/a.bak\" \n" + "Delete \"" + src +
+                                                    "/d/e/b.bak\" \n" + "Rmdir \"" + src +
+                                                    "/d/e\" \n" + "Rmdir \"" + src + "/d\" \n");
     const RunSummary summary = job->OnOK(observer, progress);
     EXPECT_EQ(summary.errors, 1);
     EXPECT_EQ(states(*job), (std::vector<int32_t>{0, 1, 1, 1, 1}));
@@ -229,9 +229,9 @@ TEST_F(RunDriverTest, BatchReplacesOnlyWhatItsLinesMayReplace) {
     ASSERT_EQ(utimensat(AT_FDCWD, old.c_str(), times, 0), 0);
     explorerStyle = true;
     auto job = planned(TransferMode::Update, {}, src, "*.*", dst);
-    ASSERT_EQ(clipboardText(job->list(), "\n"),
-              "Copy \"" + src + "/new\" \"" + dst + "/new\"\n" + "Update \"" + src + "/newer\" \"" +
-                  dst + "/newer\"\n");
+    ASSERT_EQ(clipboardText(job->list(), "\n"), "Copy \"" + src + "/new\" \"" + dst + "/new\"\n" +
+                                                    "Update \"" + src + "/newer\" \"" + dst +
+                                                    "/newer\"\n");
     // Someone else's file where the plan found none.
     tmp.writeFile("dst/new", "theirs");
     const RunSummary summary = job->OnOK(observer, progress);
@@ -306,15 +306,38 @@ TEST_F(RunDriverTest, MovedCopyIsOnDiskBeforeItsSourceGoesAndEveryRunEndsFlushed
         bool sourceKept;
         bool targetWritten;
     } cases[] = {
-        {"move", TransferMode::Move, 0, 0, 0, {"flush", remove, "flush writes"}, 1, 0, false,
+        {"move", TransferMode::Move, 0, 0, 0, {"flush", remove, "flush writes"}, 1, 0, false, true},
+        {"move, flush fails",
+         TransferMode::Move,
+         EIO,
+         0,
+         0,
+         {"flush", "flush writes"},
+         0,
+         EIO,
+         true,
+         false},
+        {"move without its xattrs",
+         TransferMode::Move,
+         0,
+         0,
+         ENOTSUP,
+         {"flush", "flush writes"},
+         0,
+         kErrorMetadataNotKept,
+         true,
          true},
-        {"move, flush fails", TransferMode::Move, EIO, 0, 0, {"flush", "flush writes"}, 0, EIO,
-         true, false},
-        {"move without its xattrs", TransferMode::Move, 0, 0, ENOTSUP, {"flush", "flush writes"},
-         0, kErrorMetadataNotKept, true, true},
         {"copy", TransferMode::Update, 0, 0, 0, {"flush writes"}, 1, 0, true, true},
-        {"copy without its times", TransferMode::Update, 0, EPERM, 0, {"flush writes"}, 0,
-         kErrorTimesNotKept, true, true},
+        {"copy without its times",
+         TransferMode::Update,
+         0,
+         EPERM,
+         0,
+         {"flush writes"},
+         0,
+         kErrorTimesNotKept,
+         true,
+         true},
     };
     for (const auto& c : cases) {
         std::filesystem::remove_all(tmp / "src");

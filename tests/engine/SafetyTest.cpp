@@ -121,10 +121,12 @@ TEST_F(SafetyTest, SyncDeletesNothingBelowWhatItCouldNotRead) {
         {"", tmp / "src/keep", onlyKnown},
         // A destination directory not read is never taken as empty: what cannot be seen there
         // is not written over, what can is looked at one by one.
-        {tmp / "dst/keep", "",
+        {tmp / "dst/keep",
+         "",
          {"Copy \"src/b.txt\" \"dst/b.txt\"", "Error \"dst/keep/a.txt\" ",
           "Error \"dst/keep/sub\" ", "Delete \"dst/gone.txt\" "}},
-        {"", tmp / "dst/keep",
+        {"",
+         tmp / "dst/keep",
          {"Copy \"src/b.txt\" \"dst/b.txt\"", "Update \"src/keep/a.txt\" \"dst/keep/a.txt\"",
           "Copy \"src/keep/sub/s.txt\" \"dst/keep/sub/s.txt\"", "Delete \"dst/gone.txt\" "}},
     };
@@ -223,10 +225,12 @@ TEST_F(SafetyTest, TreesInsideEachOtherByIdentityAreRefusedWhilePlanning) {
     } cases[] = {
         // The destination is a directory of the source, or one is bound inside the source.
         {TransferMode::Sync, true, tmp / "src/sub", tmp / "dst", "転送先が転送元の中にあります。"},
-        {TransferMode::Update, true, tmp / "dst", tmp / "src/sub", "転送先が転送元の中にあります。"},
+        {TransferMode::Update, true, tmp / "dst", tmp / "src/sub",
+         "転送先が転送元の中にあります。"},
         // The source, or a part of it, inside the destination: the deletions would reach it.
         {TransferMode::Sync, true, tmp / "src", tmp / "dst/in", "転送元が転送先の中にあります。"},
-        {TransferMode::Sync, true, tmp / "src/sub", tmp / "dst/in", "転送元が転送先の中にあります。"},
+        {TransferMode::Sync, true, tmp / "src/sub", tmp / "dst/in",
+         "転送元が転送先の中にあります。"},
         // Cleared to make way for the source's file x, it would take the source with it.
         {TransferMode::Sync, false, tmp / "src", tmp / "dst/x", "転送元が転送先の中にあります。"},
     };
@@ -238,9 +242,9 @@ TEST_F(SafetyTest, TreesInsideEachOtherByIdentityAreRefusedWhilePlanning) {
             GTEST_SKIP() << "binding a directory needs root";
         messages.shown.clear();
         bool accepted = false;
-        auto job = newJob(settings(c.mode, tmp / "src", tmp / "dst",
-                                   c.recursive ? recursive() : OptionFlags{}),
-                          &accepted);
+        auto job = newJob(
+            settings(c.mode, tmp / "src", tmp / "dst", c.recursive ? recursive() : OptionFlags{}),
+            &accepted);
         ASSERT_TRUE(accepted);
         EXPECT_FALSE(job->PlanJob());
         EXPECT_EQ(messages.texts(), std::vector<std::string>{c.message});

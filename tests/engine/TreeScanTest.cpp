@@ -1,5 +1,4 @@
 #include "engine/TransferJob.h"
-
 #include "platform/ErrorCodes.h"
 #include "support/EngineFixture.h"
 #include "support/ScopedEnv.h"
@@ -28,15 +27,33 @@ protected:
         OptionFlags f;
         for (size_t i = 0; i < letters.size(); ++i) {
             switch (letters[i]) {
-            case 'r': f.subdirectories = f.recurse = 1; break;
-            case 'e': f.subdirectories = f.includeEmptyDirectories = 1; break;
-            case 'E': f.subdirectories = f.directoriesOnly = 1; break;
-            case 'm': f.subdirectories = f.recurse = f.removeSourceDirectories = 1; break;
-            case 'x': f.dateConditions = f.ignoreDates = 1; break;
-            case 'u': f.dateConditions = f.onlyExisting = 1; break;
-            case '0': f.dateConditions = f.onlyMissing = 1; break;
-            case 'a': f.dateConditions = f.afterDateOnly = 1; break;
-            case 'c': create = true; break;
+            case 'r':
+                f.subdirectories = f.recurse = 1;
+                break;
+            case 'e':
+                f.subdirectories = f.includeEmptyDirectories = 1;
+                break;
+            case 'E':
+                f.subdirectories = f.directoriesOnly = 1;
+                break;
+            case 'm':
+                f.subdirectories = f.recurse = f.removeSourceDirectories = 1;
+                break;
+            case 'x':
+                f.dateConditions = f.ignoreDates = 1;
+                break;
+            case 'u':
+                f.dateConditions = f.onlyExisting = 1;
+                break;
+            case '0':
+                f.dateConditions = f.onlyMissing = 1;
+                break;
+            case 'a':
+                f.dateConditions = f.afterDateOnly = 1;
+                break;
+            case 'c':
+                create = true;
+                break;
             }
         }
         return f;
@@ -173,15 +190,21 @@ TEST_F(TreeScanTest, SeveralFilesNeverLandOnOneName) {
     } cases[] = {
         // Only the first line writes the name; the others are Error lines and stay where they
         // are (so their directory is not removed either).
-        {TransferMode::Move, "", "notes",
+        {TransferMode::Move,
+         "",
+         "notes",
          {"Move src/a.doc dst/notes", "Error src/a.txt dst/notes", "Error src/B.txt dst/notes",
           "Error src/b.txt dst/notes"}},
         // Names that differ in case are other files; one name in two directories is two.
-        {TransferMode::Update, "r", "*.bak",
+        {TransferMode::Update,
+         "r",
+         "*.bak",
          {"Copy src/a.doc dst/a.bak", "Error src/a.txt dst/a.bak", "Copy src/B.txt dst/B.bak",
           "Copy src/b.txt dst/b.bak", "Mkdir dst/d", "Copy src/d/a.txt dst/d/a.bak"}},
         // A file renamed onto a subdirectory's name: the directory is left out.
-        {TransferMode::Update, "r", "d",
+        {TransferMode::Update,
+         "r",
+         "d",
          {"Copy src/a.doc dst/d", "Error src/a.txt dst/d", "Error src/B.txt dst/d",
           "Error src/b.txt dst/d", "Error dst/d"}},
     };
@@ -210,13 +233,13 @@ TEST_F(TreeScanTest, DirectoryLinesPerRecursionOption) {
     tmp.makeDir("src/full/deeper");
     EXPECT_EQ(plan(TransferMode::Update, "r", src, "*.*", dst),
               (std::vector<std::string>{"Mkdir dst/full", "Copy src/full/f.txt dst/full/f.txt"}));
-    EXPECT_EQ(plan(TransferMode::Update, "e", src, "*.*", dst),
-              (std::vector<std::string>{"Mkdir dst/empty", "Mkdir dst/full",
-                                        "Copy src/full/f.txt dst/full/f.txt",
-                                        "Mkdir dst/full/deeper"}));
-    EXPECT_EQ(plan(TransferMode::Update, "E", src, "*.*", dst),
-              (std::vector<std::string>{"Mkdir dst/empty", "Mkdir dst/full",
-                                        "Mkdir dst/full/deeper"}));
+    EXPECT_EQ(
+        plan(TransferMode::Update, "e", src, "*.*", dst),
+        (std::vector<std::string>{"Mkdir dst/empty", "Mkdir dst/full",
+                                  "Copy src/full/f.txt dst/full/f.txt", "Mkdir dst/full/deeper"}));
+    EXPECT_EQ(
+        plan(TransferMode::Update, "E", src, "*.*", dst),
+        (std::vector<std::string>{"Mkdir dst/empty", "Mkdir dst/full", "Mkdir dst/full/deeper"}));
     // Search and Delete modes plan no directory lines without -rm.
     EXPECT_EQ(plan(TransferMode::Search, "r", src, "*.*"),
               (std::vector<std::string>{"Find src/full/f.txt"}));
@@ -229,8 +252,8 @@ TEST_F(TreeScanTest, RemovedSourceDirectoriesComeAfterTheirContents) {
     tmp.writeFile("src/k/keep.txt");
     tmp.writeFile("src/k/z.bak");
     EXPECT_EQ(plan(TransferMode::Delete, "m", src, "*.bak"),
-              (std::vector<std::string>{"Delete src/a/x.bak", "Delete src/a/b/y.bak", "Rmdir src/a/b",
-                                        "Rmdir src/a", "Delete src/k/z.bak"}));
+              (std::vector<std::string>{"Delete src/a/x.bak", "Delete src/a/b/y.bak",
+                                        "Rmdir src/a/b", "Rmdir src/a", "Delete src/k/z.bak"}));
     // An excluded file keeps its directory and every parent.
     EXPECT_EQ(plan(TransferMode::Delete, "m", src, "*.bak", {}, {}, "y.*"),
               (std::vector<std::string>{"Delete src/a/x.bak", "Delete src/k/z.bak"}));
@@ -345,11 +368,10 @@ TEST_F(TreeScanTest, EachDirectoryIsListedOnceAndAMissingCounterpartNever) {
     tmp.writeFile("src/b/deeper/h.txt");
     tmp.makeDir("src/b/deeper/empty");
     EXPECT_EQ(plan(TransferMode::Update, "e", src, "*.*", dst),
-              (std::vector<std::string>{"Copy src/top.txt dst/top.txt",
-                                        "Copy src/a/sub/f.txt dst/a/sub/f.txt", "Mkdir dst/b",
-                                        "Copy src/b/g.txt dst/b/g.txt", "Mkdir dst/b/deeper",
-                                        "Copy src/b/deeper/h.txt dst/b/deeper/h.txt",
-                                        "Mkdir dst/b/deeper/empty"}));
+              (std::vector<std::string>{
+                  "Copy src/top.txt dst/top.txt", "Copy src/a/sub/f.txt dst/a/sub/f.txt",
+                  "Mkdir dst/b", "Copy src/b/g.txt dst/b/g.txt", "Mkdir dst/b/deeper",
+                  "Copy src/b/deeper/h.txt dst/b/deeper/h.txt", "Mkdir dst/b/deeper/empty"}));
     // The file pass and the directory pass share one listing of each side; what the parent's
     // listing shows missing is neither listed nor looked at.
     std::map<std::string, int> listed;
@@ -417,8 +439,8 @@ TEST_F(TreeScanTest, ListingsThatDoNotTellTypesPlanTheSame) {
         std::string letters;
         bool withDestination;
     } cases[] = {
-        {TransferMode::Update, "e", true}, {TransferMode::Update, "E", true},
-        {TransferMode::Move, "m", true},   {TransferMode::Search, "r", false},
+        {TransferMode::Update, "e", true},  {TransferMode::Update, "E", true},
+        {TransferMode::Move, "m", true},    {TransferMode::Search, "r", false},
         {TransferMode::Delete, "m", false},
     };
     for (const auto& c : cases) {
@@ -430,14 +452,15 @@ TEST_F(TreeScanTest, ListingsThatDoNotTellTypesPlanTheSame) {
         EXPECT_EQ(plan(c.mode, c.letters, src, "*.*", destination), expected);
     }
     fileSystem.entryTypes = EntryTypes::Stat;
-    EXPECT_EQ(plan(TransferMode::Update, "e", src, "*.*", dst),
-              (std::vector<std::string>{
-                  "Copy src/dirLink dst/dirLink", // a link is an entry of its own
-                  "Copy src/dirThere dst/dirThere", "Error src/fifo", "Copy src/fileLink dst/fileLink",
-                  "Update src/new.txt dst/new.txt", "Copy src/d/inner.txt dst/d/inner.txt",
-                  "Error dst/fileThere", "Error dst/linkThere", "Mkdir dst/missing",
-                  "Mkdir dst/missing/deep", "Copy src/missing/deep/z.txt dst/missing/deep/z.txt",
-                  "Mkdir dst/missing/empty"}));
+    EXPECT_EQ(
+        plan(TransferMode::Update, "e", src, "*.*", dst),
+        (std::vector<std::string>{
+            "Copy src/dirLink dst/dirLink", // a link is an entry of its own
+            "Copy src/dirThere dst/dirThere", "Error src/fifo", "Copy src/fileLink dst/fileLink",
+            "Update src/new.txt dst/new.txt", "Copy src/d/inner.txt dst/d/inner.txt",
+            "Error dst/fileThere", "Error dst/linkThere", "Mkdir dst/missing",
+            "Mkdir dst/missing/deep", "Copy src/missing/deep/z.txt dst/missing/deep/z.txt",
+            "Mkdir dst/missing/empty"}));
 }
 
 } // namespace

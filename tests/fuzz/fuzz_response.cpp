@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -41,8 +41,8 @@ void check(bool condition) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     namespace fs = std::filesystem;
-    g_root = (fs::temp_directory_path() / ("ryk-fuzz-response-" + std::to_string(getpid())))
-                 .string();
+    g_root =
+        (fs::temp_directory_path() / ("ryk-fuzz-response-" + std::to_string(getpid()))).string();
     fs::create_directories(g_root + "/src/sub");
     fs::create_directories(g_root + "/dst");
     std::ofstream(g_root + "/src/a.txt") << "a";

@@ -25,9 +25,9 @@ TEST(LocalTime, RoundTripsInTheZoneInForce) {
         EXPECT_EQ(seconds, c.epochSeconds) << c.zone;
         LocalFields back;
         ASSERT_TRUE(toLocalFields(c.epochSeconds, back));
-        EXPECT_TRUE(back == c.fields) << c.zone << ": " << back.year << "-" << back.month << "-"
-                                      << back.day << " " << back.hour << ":" << back.minute << ":"
-                                      << back.second;
+        EXPECT_TRUE(back == c.fields)
+            << c.zone << ": " << back.year << "-" << back.month << "-" << back.day << " "
+            << back.hour << ":" << back.minute << ":" << back.second;
     }
 }
 

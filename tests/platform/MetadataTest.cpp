@@ -30,8 +30,8 @@ std::string sharedWithOneUser() {
         uint16_t tag, perm;
         uint32_t id;
     };
-    const Entry entries[] = {{0x01, 6, ~0u}, {0x02, 6, 1000}, {0x04, 4, ~0u}, {0x10, 6, ~0u},
-                             {0x20, 0, ~0u}};
+    const Entry entries[] = {
+        {0x01, 6, ~0u}, {0x02, 6, 1000}, {0x04, 4, ~0u}, {0x10, 6, ~0u}, {0x20, 0, ~0u}};
     std::string acl(4, '\0');
     const uint32_t version = htole32(2);
     acl.replace(0, 4, reinterpret_cast<const char*>(&version), 4);

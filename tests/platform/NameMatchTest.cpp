@@ -1,8 +1,8 @@
 #include "platform/text/NameMatch.h"
-#include "platform/text/Utf8.h"
 
 #include "platform/FileSystem.h"
 #include "platform/posix/PosixStat.h"
+#include "platform/text/Utf8.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

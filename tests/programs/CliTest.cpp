@@ -12,8 +12,8 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -91,7 +91,9 @@ TEST(CliTest, HelpVersionAndUnknownOptionsAnswerWithoutPlanning) {
         {{"-s", "--help", "--run", "."}, 0, terminalUsageText(), ""},
         {{"-r", "-?"}, 0, terminalUsageText(), ""},
         // A refused combination is still told before the usage.
-        {{"-s", "-u", "-?"}, 0, terminalUsageText(),
+        {{"-s", "-u", "-?"},
+         0,
+         terminalUsageText(),
          "検索/削除モードでは -x -u -u0 オプションは無効です。\n"},
         {{"--version"}, 0, RYK_VERSION_TEXT "\n", ""},
         {{"--bogus"}, 2, "", "不明なオプションです: --bogus\n" + hint},
@@ -357,8 +359,8 @@ TEST(CliTest, PlanProblemsMakeTheExitStatusOne) {
     const std::string missingError =
         "Error \"" + t + "nowhere/\"  (" + errorText(ENOENT) + ")\n"; // no target: two spaces
     temp.writeFile("mixed.rsp", "Copy " + t + "nowhere/*.txt " + t + "dst/\n" + // no source
-                                    "Find " + t + "src/*.txt\n" +
-                                    "Copy " + t + "src/*.txt \"" + t + "dst/\n"); // open quote
+                                    "Find " + t + "src/*.txt\n" + "Copy " + t + "src/*.txt \"" + t +
+                                    "dst/\n"); // open quote
     temp.makeDir("deep");
     temp.writeFile("deep/top.txt", "t");
     const TooDeepChain chain(temp / "deep");
@@ -371,17 +373,26 @@ TEST(CliTest, PlanProblemsMakeTheExitStatusOne) {
         bool errPart;
         std::string out; // a part of stdout
     } cases[] = {
-        {"response file that cannot be opened", {"-@", t + "missing.rsp"},
-         "レスポンスファイルを開けません\n", false, "cmd=0 (all=0 byte.)"},
+        {"response file that cannot be opened",
+         {"-@", t + "missing.rsp"},
+         "レスポンスファイルを開けません\n",
+         false,
+         "cmd=0 (all=0 byte.)"},
         {"Error lines, each on stderr with its reason",
          {"-@", t + "mixed.rsp"},
          missingError + "Error \"Copy " + t + "src/*.txt \\\"" + t + "dst/\"  (" +
              errorText(EINVAL) + ")\n",
-         false, "Find \"" + t + "src/a.txt\" \n"},
-        {"Error lines when the rest of the plan runs cleanly", {"--run", "-@", t + "mixed.rsp"},
-         missingError, true, "完了しました.(Error=2)\n"},
-        {"subtree that cannot be listed", {"-s", "-r", t + "deep/"},
-         "エラーが発生:Code=" + std::to_string(ENAMETOOLONG) + "\n", true,
+         false,
+         "Find \"" + t + "src/a.txt\" \n"},
+        {"Error lines when the rest of the plan runs cleanly",
+         {"--run", "-@", t + "mixed.rsp"},
+         missingError,
+         true,
+         "完了しました.(Error=2)\n"},
+        {"subtree that cannot be listed",
+         {"-s", "-r", t + "deep/"},
+         "エラーが発生:Code=" + std::to_string(ENAMETOOLONG) + "\n",
+         true,
          "Find \"" + t + "deep/top.txt\" \n"},
     };
     for (const auto& c : cases) {

@@ -1,7 +1,6 @@
-#include "programs/ryk-cli/RunProgressLine.h"
-
 #include "engine/OperationEntry.h"
 #include "platform/console/ConsoleCopyProgress.h"
+#include "programs/ryk-cli/RunProgressLine.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -19,8 +19,8 @@ public:
         MessageIcon icon;
     };
 
-    MessageAnswer show(const std::string& text, const std::string& caption,
-                       MessageButtons buttons, MessageIcon icon) override {
+    MessageAnswer show(const std::string& text, const std::string& caption, MessageButtons buttons,
+                       MessageIcon icon) override {
         shown.push_back({text, caption, buttons, icon});
         if (buttons == MessageButtons::Ok)
             return MessageAnswer::Ok;

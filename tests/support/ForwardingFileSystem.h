@@ -65,8 +65,7 @@ private:
 /// A line reader that hands every call to another one.
 class ForwardingLineReader : public LineReader {
 public:
-    explicit ForwardingLineReader(std::unique_ptr<LineReader> inner)
-        : m_inner(std::move(inner)) {}
+    explicit ForwardingLineReader(std::unique_ptr<LineReader> inner) : m_inner(std::move(inner)) {}
 
     LineRead next(std::string& text) override { return m_inner->next(text); }
     int error() const override { return m_inner->error(); }

@@ -60,8 +60,8 @@ protected:
             QListWidgetItem* item = list->item(row);
             if (item->data(Qt::UserRole).toString() != topic)
                 continue;
-            const QPoint point = list->viewport()->mapTo(
-                &window(), list->visualItemRect(item).center());
+            const QPoint point =
+                list->viewport()->mapTo(&window(), list->visualItemRect(item).center());
             QTest::mouseClick(window().windowHandle(), Qt::LeftButton, {}, point);
             return;
         }
@@ -123,8 +123,11 @@ TEST_F(HelpWindowTest, OptionHelpShowsThePageOfTheActiveTab) {
     const struct {
         int page;
         const char* topic;
-    } cases[] = {{0, "option.htm"}, {1, "option2.htm"}, {2, "option3.htm"},
-                 {3, "index.htm"},  {-1, "index.htm"}};
+    } cases[] = {{0, "option.htm"},
+                 {1, "option2.htm"},
+                 {2, "option3.htm"},
+                 {3, "index.htm"},
+                 {-1, "index.htm"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.page);
         help.openOptionPage(c.page, nullptr);

@@ -1,23 +1,23 @@
 #include "desktop/main/MainWindow.h"
 
 #include "app/Application.h"
+#include "app/ModeRules.h"
+#include "app/SearchOptions.h"
 #include "app/SettingsFile.h"
-#include "engine/TransferJob.h"
-#include "platform/qt/ByteText.h"
-#include "desktop/results/OperationTableModel.h"
-#include "desktop/results/ResultWindow.h"
-#include "support/EngineFixture.h"
-#include "support/WindowWatch.h"
 #include "desktop/main/Controls.h"
 #include "desktop/main/EditorPage.h"
 #include "desktop/main/FolderPicker.h"
 #include "desktop/main/HelpWindow.h"
 #include "desktop/main/HistoryComboBox.h"
 #include "desktop/main/HistoryPage.h"
-#include "app/ModeRules.h"
 #include "desktop/main/OptionsSheet.h"
-#include "app/SearchOptions.h"
 #include "desktop/main/SearchPage.h"
+#include "desktop/results/OperationTableModel.h"
+#include "desktop/results/ResultWindow.h"
+#include "engine/TransferJob.h"
+#include "platform/qt/ByteText.h"
+#include "support/EngineFixture.h"
+#include "support/WindowWatch.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>
@@ -95,10 +95,9 @@ protected:
     }
     /// Does `act`; the first dialog or menu that comes up over the main window meanwhile is
     /// handed to `answer`, which closes it. Its class name; empty when nothing came up.
-    QString whatComesUp(const std::function<void()>& act,
-                        const std::function<void(QWidget&)>& answer = [](QWidget& up) {
-                            up.close();
-                        }) {
+    QString whatComesUp(
+        const std::function<void()>& act,
+        const std::function<void(QWidget&)>& answer = [](QWidget& up) { up.close(); }) {
         QString seen;
         test::answerWhileActing(
             act,
@@ -443,7 +442,8 @@ TEST_F(MainWindowTest, ADropEntersWhatEachBoxTakes) {
     HistoryComboBox& box = window->box(HistoryKind::ExclusionPatterns);
     const std::string second = tmp.writeFile("drop/second.txt");
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(filePath), QUrl::fromLocalFile(QString::fromStdString(second)),
+    data.setUrls({QUrl::fromLocalFile(filePath),
+                  QUrl::fromLocalFile(QString::fromStdString(second)),
                   QUrl::fromLocalFile(folderPath)});
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&box, &enter);
@@ -557,13 +557,11 @@ TEST_F(MainWindowTest, TheOptionsSheetTakesEffectOnlyOnOk) {
             sheet.tabs().setCurrentIndex(2);
             qobject_cast<QLineEdit*>(sheet.editorPage().control(EditorPage::kTextEditorPath))
                 ->setText(QStringLiteral("/opt/new editor"));
-            QTest::mouseClick(
-                sheet.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help),
-                Qt::LeftButton);
+            QTest::mouseClick(sheet.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help),
+                              Qt::LeftButton);
             if (HelpWindow* shown = help.window())
                 helpTopic = shown->topic();
-            QTest::mouseClick(sheet.findChild<QDialogButtonBox*>()->button(button),
-                              Qt::LeftButton);
+            QTest::mouseClick(sheet.findChild<QDialogButtonBox*>()->button(button), Qt::LeftButton);
             return sheet.result();
         });
         w.OnOptions();

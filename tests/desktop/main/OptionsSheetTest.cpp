@@ -1,11 +1,11 @@
 #include "desktop/main/OptionsSheet.h"
 
-#include "support/WindowWatch.h"
-#include "desktop/main/EditorPage.h"
-#include "support/FlagBytes.h"
-#include "desktop/main/HistoryPage.h"
 #include "app/ModeRules.h"
+#include "desktop/main/EditorPage.h"
+#include "desktop/main/HistoryPage.h"
 #include "desktop/main/SearchPage.h"
+#include "support/FlagBytes.h"
+#include "support/WindowWatch.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

@@ -1,9 +1,9 @@
 #include "app/SettingsFile.h"
-#include "support/EngineFixture.h"
 #include "desktop/main/AboutWindow.h"
 #include "desktop/main/HelpWindow.h"
 #include "desktop/main/MainWindow.h"
 #include "desktop/main/OptionsSheet.h"
+#include "support/EngineFixture.h"
 
 #include <QMessageBox>
 #include <QScreen>

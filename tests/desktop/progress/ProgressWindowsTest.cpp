@@ -1,7 +1,7 @@
-#include "engine/OperationEntry.h"
 #include "desktop/progress/CompactPath.h"
 #include "desktop/progress/CopyProgressWindow.h"
 #include "desktop/progress/SearchWindow.h"
+#include "engine/OperationEntry.h"
 #include "platform/qt/QtBatchProgress.h"
 
 #include <QApplication>

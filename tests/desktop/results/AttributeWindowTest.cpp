@@ -1,9 +1,9 @@
 #include "desktop/results/AttributeWindow.h"
 
 #include "ResultWindowFixture.h"
+#include "desktop/progress/SearchWindow.h"
 #include "engine/FileInformation.h"
 #include "engine/OperationEntry.h"
-#include "desktop/progress/SearchWindow.h"
 
 #include <QCheckBox>
 #include <QDateEdit>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "engine/TransferJob.h"
-#include "platform/qt/QtAbortKey.h"
 #include "desktop/results/OperationTableModel.h"
 #include "desktop/results/ResultWindow.h"
 #include "desktop/results/ResultWindowFactory.h"
+#include "engine/TransferJob.h"
+#include "platform/qt/QtAbortKey.h"
 #include "support/EngineFixture.h"
 #include "support/WindowWatch.h"
 

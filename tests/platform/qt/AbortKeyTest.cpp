@@ -1,13 +1,12 @@
 #include "platform/qt/QtAbortKey.h"
 
-#include <gtest/gtest.h>
-
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 #include <string_view>
 
@@ -45,7 +44,8 @@ TEST(QtAbortKeyTest, OnlyKeysGivenToOurWindowsCount) {
         SCOPED_TRACE(step.what);
         QTest::qWait(20); // the poll looks every few milliseconds
         if (step.type != QEvent::None)
-            QTimer::singleShot(0, &ours, [&] { deliver(&ours, step.type, step.key, step.modifiers); });
+            QTimer::singleShot(0, &ours,
+                               [&] { deliver(&ours, step.type, step.key, step.modifiers); });
         EXPECT_EQ(key.poll(), step.seen);
     }
     deliver(&ours, QEvent::KeyRelease, Qt::Key_Control, {});
