@@ -1,127 +1,17 @@
-#include "desktop/main/OptionsSheet.h"
+#include "support/OptionsSheetFixture.h"
 
-#include "app/ModeRules.h"
-#include "desktop/main/EditorPage.h"
-#include "desktop/main/HistoryPage.h"
-#include "desktop/main/SearchPage.h"
-#include "support/FlagBytes.h"
-#include "support/WindowWatch.h"
-
-#include <QAbstractButton>
-#include <QAccessible>
-#include <QComboBox>
-#include <QDateEdit>
-#include <QDialogButtonBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTabWidget>
-#include <QTest>
-#include <QTimeEdit>
-#include <QWindow>
 #include <gtest/gtest.h>
-#include <memory>
-#include <string>
-#include <vector>
 
 namespace ryk {
 namespace {
 
-constexpr uint8_t M = kFlagNotApplicable;
-using Items = std::vector<std::string>;
-
 using test::bytesOf;
+using test::dateOf;
 using test::flagsOf;
-
-DateTime dateOf(int year, int month, int day, int hour, int minute, int second) {
-    return DateTime::fromLocalFields(LocalFields{year, month, day, hour, minute, second});
-}
-
-Histories historiesOf(const std::vector<Items>& lists) {
-    Histories histories;
-    for (size_t i = 0; i < lists.size(); ++i)
-        histories[i].assign(lists[i]);
-    return histories;
-}
-
-/// A sheet on screen, as the main window runs it, with the user's hand on its controls.
-class OptionsSheetTest : public testing::Test {
-protected:
-    OptionsSheet& open(TransferMode mode, const OptionFlags& flags = {},
-                       const DateTime& afterDate = DateTime::now()) {
-        sheet = std::make_unique<OptionsSheet>(mode);
-        sheet->load({flags, afterDate, explorer, loaded, tools});
-        sheet->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet.get()));
-        return *sheet;
-    }
-    void showPage(int index) { sheet->tabs().setCurrentIndex(index); }
-
-    QWidget* search(int id) const { return sheet->searchPage().control(id); }
-    QWidget* history(int id) const { return sheet->historyPage().control(id); }
-    QListWidget& list() const {
-        return *qobject_cast<QListWidget*>(history(HistoryPage::kEntryList));
-    }
-    QString entryText() const {
-        return qobject_cast<QLineEdit*>(history(HistoryPage::kEntryText))->text();
-    }
-
-    /// A click where the user aims at a check box or radio button: its mark.
-    static void clickMark(QWidget* button) {
-        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
-    }
-    static void click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
-    void press(QDialogButtonBox::StandardButton which) {
-        click(sheet->findChild<QDialogButtonBox*>()->button(which));
-    }
-
-    void chooseKind(HistoryKind kind) {
-        auto* combo = qobject_cast<QComboBox*>(history(HistoryPage::kKindCombo));
-        combo->setFocus();
-        while (combo->currentIndex() != static_cast<int>(kind))
-            QTest::keyClick(combo, combo->currentIndex() < static_cast<int>(kind) ? Qt::Key_Down
-                                                                                  : Qt::Key_Up);
-    }
-    void selectLine(int row) {
-        QListWidget& lines = list();
-        QTest::mouseClick(lines.viewport(), Qt::LeftButton, {},
-                          lines.visualItemRect(lines.item(row)).center());
-    }
-    Items lines() const {
-        Items texts;
-        for (int row = 0; row < list().count(); ++row)
-            texts.push_back(list().item(row)->text().toStdString());
-        return texts;
-    }
-    /// "1" per usable button in the order 削除, 上へ, 下へ.
-    std::string usableButtons() const {
-        std::string usable;
-        for (int id :
-             {HistoryPage::kDeleteButton, HistoryPage::kUpButton, HistoryPage::kDownButton})
-            usable += history(id)->isEnabled() ? '1' : '0';
-        return usable;
-    }
-    const OptionsState& stored() const { return sheet->options(); }
-
-    /// One letter per control 1070-1082 from the widgets themselves.
-    std::string widgetStates(bool (*test)(const QWidget*)) const {
-        std::string letters;
-        for (int id = kFirstSearchControl; id <= kLastSearchControl; ++id)
-            letters += test(search(id)) ? '1' : '0';
-        return letters;
-    }
-    static bool shown(const QWidget* w) { return w->isVisible(); }
-    static bool enabled(const QWidget* w) { return w->isEnabled(); }
-    static bool checked(const QWidget* w) {
-        const auto* button = qobject_cast<const QAbstractButton*>(w);
-        return button && button->isChecked();
-    }
-    Histories loaded = historiesOf(
-        {{"/src/a", "/src/b", "/src/c"}, {"*.c", "*.h"}, {"*.o"}, {"/dst/x", "/dst/y"}, {"*.bak"}});
-    ToolPaths tools{"/usr/bin/hexedit", "/usr/bin/vi", "/usr/bin/diff"};
-    bool explorer = false;
-    std::unique_ptr<OptionsSheet> sheet;
-};
+using test::historiesOf;
+using test::Items;
+using test::M;
+using test::OptionsSheetTest;
 
 TEST_F(OptionsSheetTest, TheSheetHasItsCaptionPagesButtonsAndNamedControls) {
     open(TransferMode::Update);
@@ -322,113 +212,6 @@ TEST_F(OptionsSheetTest, ChangesCountOnlyWhenTheSheetEndsWithOk) {
         EXPECT_EQ(stored().tools.binaryEditor, ok ? "/opt/bin/hexer" : tools.binaryEditor);
         EXPECT_EQ(stored().tools.textEditor, tools.textEditor);
     }
-}
-
-TEST_F(OptionsSheetTest, TheHistoryButtonsFollowTheSelection) {
-    open(TransferMode::Update);
-    showPage(1);
-    const struct {
-        HistoryKind kind;
-        int row;            // -1: no line selected
-        std::string usable; // 削除, 上へ, 下へ
-    } cases[] = {
-        {HistoryKind::SourceDirectory, -1, "000"},  {HistoryKind::SourceDirectory, 0, "101"},
-        {HistoryKind::SourceDirectory, 1, "111"},   {HistoryKind::SourceDirectory, 2, "110"},
-        {HistoryKind::ExclusionPatterns, 0, "100"}, {HistoryKind::DestinationPattern, -1, "000"},
-    };
-    for (const auto& c : cases) {
-        chooseKind(c.kind);
-        if (c.row >= 0)
-            selectLine(c.row);
-        EXPECT_EQ(usableButtons(), c.usable) << static_cast<int>(c.kind) << " " << c.row;
-        EXPECT_TRUE(history(HistoryPage::kDeleteAllButton)->isEnabled());
-        EXPECT_TRUE(history(HistoryPage::kClearSelectionButton)->isEnabled());
-    }
-}
-
-TEST_F(OptionsSheetTest, TheHistoryButtonsEditTheShownList) {
-    loaded = historiesOf({{"/a", "/b", "/c", "/d"}, {"*.c"}});
-    open(TransferMode::Update);
-    showPage(1);
-    EXPECT_EQ(entryText(), "");
-
-    selectLine(1);
-    EXPECT_EQ(entryText(), "/b");
-    click(history(HistoryPage::kDownButton));
-    click(history(HistoryPage::kDownButton));
-    // The moved line stays selected all the way to the end, where it cannot go further.
-    EXPECT_EQ(lines(), Items({"/a", "/c", "/d", "/b"}));
-    EXPECT_EQ(list().currentRow(), 3);
-    EXPECT_EQ(entryText(), "/b");
-    EXPECT_EQ(usableButtons(), "110");
-    click(history(HistoryPage::kUpButton));
-    EXPECT_EQ(lines(), Items({"/a", "/c", "/b", "/d"}));
-
-    click(history(HistoryPage::kClearSelectionButton));
-    EXPECT_EQ(entryText(), "");
-    EXPECT_TRUE(list().selectedItems().isEmpty());
-    EXPECT_EQ(usableButtons(), "000");
-
-    selectLine(0);
-    click(history(HistoryPage::kDeleteButton));
-    EXPECT_EQ(lines(), Items({"/c", "/b", "/d"}));
-    EXPECT_EQ(entryText(), "");
-    EXPECT_EQ(usableButtons(), "000");
-
-    // Switching to another kind and back keeps the edits.
-    chooseKind(HistoryKind::SourcePatterns);
-    EXPECT_EQ(lines(), Items({"*.c"}));
-    EXPECT_EQ(entryText(), "");
-    click(history(HistoryPage::kDeleteAllButton));
-    EXPECT_EQ(list().count(), 0);
-    chooseKind(HistoryKind::SourceDirectory);
-    EXPECT_EQ(lines(), Items({"/c", "/b", "/d"}));
-
-    press(QDialogButtonBox::Ok);
-    const Histories& histories = stored().histories;
-    EXPECT_EQ(histories[0].items(), Items({"/c", "/b", "/d"}));
-    EXPECT_TRUE(histories[1].empty());
-}
-
-TEST_F(OptionsSheetTest, ThePickedProgramReplacesItsPathAndACancelledPickKeepsIt) {
-    const struct {
-        int button;
-        int path;
-        const char* title;
-    } buttons[] = {
-        {EditorPage::kBinaryEditorBrowse, EditorPage::kBinaryEditorPath, "バイナリエディタの設定"},
-        {EditorPage::kTextEditorBrowse, EditorPage::kTextEditorPath, "テキストエディタの設定"},
-        {EditorPage::kComparisonProgramBrowse, EditorPage::kComparisonProgramPath,
-         "比較用プログラムの設定"},
-    };
-    open(TransferMode::Update);
-    showPage(2);
-    EditorPage& page = sheet->editorPage();
-    QString answer;
-    QString askedTitle;
-    QString askedStart;
-    page.setProgramPicker([&](const QString& title, const QString& current) {
-        askedTitle = title;
-        askedStart = current;
-        return answer;
-    });
-    for (const auto& b : buttons) {
-        auto* path = qobject_cast<QLineEdit*>(page.control(b.path));
-        const QString before = path->text();
-        answer.clear();
-        click(page.control(b.button));
-        EXPECT_EQ(askedTitle, b.title);
-        EXPECT_EQ(askedStart, before);
-        EXPECT_EQ(path->text(), before) << b.title;
-
-        answer = QStringLiteral("/opt/tools/") + QString::number(b.button);
-        click(page.control(b.button));
-        EXPECT_EQ(path->text(), answer) << b.title;
-    }
-    press(QDialogButtonBox::Ok);
-    EXPECT_EQ(stored().tools.binaryEditor, "/opt/tools/1101");
-    EXPECT_EQ(stored().tools.textEditor, "/opt/tools/1103");
-    EXPECT_EQ(stored().tools.comparisonProgram, "/opt/tools/1105");
 }
 
 TEST_F(OptionsSheetTest, HelpAndF1ShowTheTopicOfThePageOnShow) {
