@@ -2,16 +2,19 @@
 
 #include "engine/Patterns.h"
 #include "platform/ErrorCodes.h"
+#include "platform/text/NameMatch.h"
 
+#include <algorithm>
+#include <numeric>
 #include <utility>
 
 namespace ryk {
 
 namespace {
 
-/// At most this many entries wait in listings the scan has not taken: a few hundred kilobytes,
-/// enough to keep the reading busy while the scan looks at the other tree.
-constexpr size_t kMaxQueuedEntries = 4096;
+/// At most this many entries wait in listings the scan has not taken, a few hundred kilobytes:
+/// enough to keep the readers busy while the scan looks at the other tree.
+constexpr size_t kMaxHeldEntries = 2048;
 
 } // namespace
 
@@ -38,7 +41,29 @@ struct ListingReadAhead::Listing final : DirectorySearch {
     const Hit* current = nullptr;
     std::string name;
 
+    /// Hits by their bytes, made on the first seek: the other tree's listing is looked up by
+    /// name once per file of this side.
+    std::vector<uint32_t> byName;
+
+    std::string_view nameOf(uint32_t hit) const {
+        return {names.data() + hits[hit].nameOffset, hits[hit].nameLength};
+    }
     int findFile(std::string_view) override { return kErrorFileNotFound; }
+    bool seek(std::string_view wanted) override {
+        if (byName.size() != hits.size()) {
+            byName.resize(hits.size());
+            std::iota(byName.begin(), byName.end(), 0u);
+            std::sort(byName.begin(), byName.end(),
+                      [this](uint32_t a, uint32_t b) { return nameOf(a) < nameOf(b); });
+        }
+        const auto it = std::lower_bound(
+            byName.begin(), byName.end(), wanted,
+            [this](uint32_t hit, std::string_view name) { return nameOf(hit) < name; });
+        if (it == byName.end() || nameOf(*it) != wanted)
+            return false;
+        next = *it;
+        return findNextFile();
+    }
     int rewind() override {
         if (hits.empty())
             return kErrorFileNotFound;
@@ -76,17 +101,29 @@ struct ListingReadAhead::Listing final : DirectorySearch {
     }
 };
 
+bool ListingReadAhead::WalkOrder::operator()(std::string_view a, std::string_view b) const {
+    for (;;) {
+        if (a.empty() || b.empty())
+            return a.empty() && !b.empty();
+        const size_t aEnd = std::min(a.find('/'), a.size());
+        const size_t bEnd = std::min(b.find('/'), b.size());
+        if (const int order = compareNames(a.substr(0, aEnd), b.substr(0, bEnd)); order != 0)
+            return order < 0;
+        a.remove_prefix(std::min(aEnd + 1, a.size()));
+        b.remove_prefix(std::min(bEnd + 1, b.size()));
+    }
+}
+
 ListingReadAhead::ListingReadAhead(FileSystem& fileSystem, std::string root,
                                    std::string listingPattern, bool subdirectories,
-                                   FileWanted fileWanted)
-    : m_fileSystem(fileSystem), m_pattern(std::move(listingPattern)),
-      m_subdirectories(subdirectories), m_fileWanted(std::move(fileWanted)) {
-    m_thread = std::thread([this, root = std::move(root)] {
-        readTree(root);
-        const std::lock_guard lock(m_mutex);
-        m_done = true;
-        m_changed.notify_all();
-    });
+                                   FileWanted fileWanted, int readers)
+    : m_fileSystem(fileSystem), m_root(std::move(root)), m_rootPrefix(directoryPrefix(m_root)),
+      m_pattern(std::move(listingPattern)), m_subdirectories(subdirectories),
+      m_fileWanted(std::move(fileWanted)) {
+    m_directories.emplace(std::string(), Directory{});
+    m_waiting.emplace();
+    for (int i = 0; i < std::max(readers, 1); ++i)
+        m_threads.emplace_back([this] { readOnWorker(); });
 }
 
 ListingReadAhead::~ListingReadAhead() {
@@ -95,89 +132,146 @@ ListingReadAhead::~ListingReadAhead() {
         m_stop = true;
         m_changed.notify_all();
     }
-    m_thread.join();
+    for (std::thread& thread : m_threads)
+        thread.join();
 }
 
-bool ListingReadAhead::put(std::unique_ptr<Listing> listing) {
+void ListingReadAhead::readOnWorker() {
     std::unique_lock lock(m_mutex);
-    // One listing always fits, however large its directory. Once full, the reading waits
-    // until half is taken, so that the two threads do not wake each other per directory.
-    if (!m_queue.empty() && m_queuedEntries >= kMaxQueuedEntries) {
-        m_readerWaiting = true;
-        m_changed.wait(lock, [this] {
-            return m_stop || m_queue.empty() || m_queuedEntries <= kMaxQueuedEntries / 2;
-        });
-        m_readerWaiting = false;
+    std::vector<std::string> subdirectories;
+    for (;;) {
+        // The nearest directory first, while what is held leaves room.
+        const auto canRead = [this] {
+            return m_stop || (!m_waiting.empty() && m_heldEntries < kMaxHeldEntries);
+        };
+        if (!canRead()) {
+            ++m_readersWaiting;
+            m_changed.wait(lock, canRead);
+            --m_readersWaiting;
+        }
+        if (m_stop)
+            return;
+        const std::string path = std::move(m_waiting.extract(m_waiting.begin()).value());
+        m_directories.find(path)->second.stage = Stage::Reading;
+        lock.unlock();
+        std::unique_ptr<Listing> listing = read(path);
+        lock.lock();
+        file(path, listing, subdirectories);
     }
-    if (m_stop)
-        return false;
-    m_queuedEntries += listing->hits.size();
-    m_queue.push_back(std::move(listing));
-    if (m_scanWaiting)
+}
+
+std::unique_ptr<ListingReadAhead::Listing> ListingReadAhead::read(const std::string& path) const {
+    auto listing = std::make_unique<Listing>();
+    listing->fileSystem = &m_fileSystem;
+    listing->directory = path.empty() ? m_root : m_rootPrefix + path;
+    listing->prefix = directoryPrefix(listing->directory);
+    std::string pattern = listing->directory;
+    joinPath(pattern, m_pattern);
+    const auto search = m_fileSystem.newSearch();
+    search->setReadStoredBits(false);
+    listing->error = search->findFile(pattern);
+    if (listing->error != 0)
+        return listing;
+    while (search->findNextFile()) {
+        const std::string& name = search->fileName();
+        Listing::Hit hit{listing->names.size(),
+                         static_cast<uint32_t>(name.size()),
+                         search->isDirectory(),
+                         search->isDots(),
+                         -1,
+                         {}};
+        if (!hit.dots && (hit.directory || m_fileWanted(name)))
+            hit.statusError = search->status(hit.status);
+        listing->names += name;
+        listing->hits.push_back(hit);
+    }
+    return listing;
+}
+
+bool ListingReadAhead::file(const std::string& path, std::unique_ptr<Listing>& listing,
+                            std::vector<std::string>& subdirectories) {
+    const auto it = m_directories.find(path);
+    if (it == m_directories.end())
+        return false; // passed over while it was read
+    subdirectories.clear();
+    if (m_subdirectories)
+        for (const Listing::Hit& hit : listing->hits)
+            if (hit.directory && !hit.dots) {
+                std::string& subdirectory = subdirectories.emplace_back(path);
+                if (!subdirectory.empty())
+                    subdirectory += '/';
+                subdirectory.append(listing->names, hit.nameOffset, hit.nameLength);
+            }
+    for (std::string& subdirectory : subdirectories) {
+        m_directories.emplace(subdirectory, Directory{});
+        m_waiting.insert(std::move(subdirectory));
+    }
+    m_heldEntries += listing->hits.size();
+    it->second.listing = std::move(listing);
+    it->second.stage = Stage::Read;
+    if (m_scanWaiting || (m_readersWaiting > 0 && !subdirectories.empty()))
         m_changed.notify_all();
     return true;
 }
 
-void ListingReadAhead::readTree(const std::string& directory) {
-    auto listing = std::make_unique<Listing>();
-    listing->fileSystem = &m_fileSystem;
-    listing->directory = directory;
-    listing->prefix = directoryPrefix(directory);
-    std::string pattern = directory;
-    joinPath(pattern, m_pattern);
-    std::vector<std::string> subdirectories;
-    {
-        const auto search = m_fileSystem.newSearch();
-        search->setReadStoredBits(false);
-        listing->error = search->findFile(pattern);
-        if (listing->error == 0) {
-            while (search->findNextFile()) {
-                const std::string& name = search->fileName();
-                Listing::Hit hit{listing->names.size(),
-                                 static_cast<uint32_t>(name.size()),
-                                 search->isDirectory(),
-                                 search->isDots(),
-                                 -1,
-                                 {}};
-                if (!hit.dots && (hit.directory || m_fileWanted(name)))
-                    hit.statusError = search->status(hit.status);
-                if (hit.directory && !hit.dots && m_subdirectories)
-                    subdirectories.push_back(listing->prefix + name);
-                listing->names += name;
-                listing->hits.push_back(hit);
-            }
-        }
+bool ListingReadAhead::relativePath(const std::string& directory, std::string& path) const {
+    if (directory == m_root) {
+        path.clear();
+        return true;
     }
-    if (!put(std::move(listing)))
-        return;
-    for (const std::string& subdirectory : subdirectories)
-        readTree(subdirectory);
+    if (directory.size() < m_rootPrefix.size() ||
+        directory.compare(0, m_rootPrefix.size(), m_rootPrefix) != 0)
+        return false;
+    path.assign(directory, m_rootPrefix.size());
+    return true;
 }
 
 int ListingReadAhead::take(const std::string& directory, std::unique_ptr<DirectorySearch>& out) {
     out.reset();
+    std::string path;
+    if (!relativePath(directory, path))
+        return 0;
     std::unique_lock lock(m_mutex);
-    for (;;) {
-        if (m_queue.empty() && !m_done) {
-            m_scanWaiting = true;
-            m_changed.wait(lock, [this] { return !m_queue.empty() || m_done; });
-            m_scanWaiting = false;
-        }
-        if (m_queue.empty())
-            return 0;
-        std::unique_ptr<Listing> listing = std::move(m_queue.front());
-        m_queue.pop_front();
-        m_queuedEntries -= listing->hits.size();
-        if (m_readerWaiting && (m_queue.empty() || m_queuedEntries <= kMaxQueuedEntries / 2))
-            m_changed.notify_all();
-        // Anything before the one asked for lies in a subtree the scan left out.
-        if (listing->directory != directory)
-            continue;
-        const int error = listing->error;
-        if (error == 0)
-            out = std::move(listing);
-        return error;
+    // The scan walks in this order: whatever lies before the one asked for, it passed over.
+    const size_t heldBefore = m_heldEntries;
+    while (!m_directories.empty() && WalkOrder{}(m_directories.begin()->first, path)) {
+        auto passed = m_directories.extract(m_directories.begin());
+        if (passed.mapped().stage == Stage::Waiting)
+            m_waiting.erase(passed.key());
+        else if (passed.mapped().listing)
+            m_heldEntries -= passed.mapped().listing->hits.size();
     }
+    const auto it = m_directories.find(path);
+    if (it == m_directories.end()) {
+        if (m_heldEntries < heldBefore && m_readersWaiting > 0)
+            m_changed.notify_all();
+        return 0;
+    }
+    if (it->second.stage == Stage::Waiting) {
+        // Not begun yet: the scan needs it now, so it reads it itself, by the name it is known
+        // by here (the scan's may end in a slash).
+        path = it->first;
+        m_waiting.erase(path);
+        it->second.stage = Stage::Reading;
+        lock.unlock();
+        std::unique_ptr<Listing> listing = read(path);
+        std::vector<std::string> subdirectories;
+        lock.lock();
+        file(path, listing, subdirectories);
+    } else if (it->second.stage == Stage::Reading) {
+        m_scanWaiting = true;
+        m_changed.wait(lock, [&] { return it->second.stage == Stage::Read; });
+        m_scanWaiting = false;
+    }
+    std::unique_ptr<Listing> listing = std::move(it->second.listing);
+    m_directories.erase(it);
+    m_heldEntries -= listing->hits.size();
+    if (m_readersWaiting > 0 && m_heldEntries < kMaxHeldEntries)
+        m_changed.notify_all();
+    const int error = listing->error;
+    if (error == 0)
+        out = std::move(listing);
+    return error;
 }
 
 } // namespace ryk

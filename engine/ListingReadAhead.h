@@ -4,10 +4,11 @@
 
 #include <condition_variable>
 #include <cstddef>
-#include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -15,59 +16,84 @@
 
 namespace ryk {
 
-/// Lists a source tree ahead of the scan that plans it, on a thread of its own and in the
-/// scan's own order (a directory, then each subdirectory's tree in listing order), with the
-/// facts of every entry the scan will ask about. Most of a plan's time is the kernel looking
-/// up files; this way the source tree is looked up while the scan reads the destination.
+/// Lists a tree ahead of the scan that plans it, on a few threads of its own, with the facts
+/// of every entry the scan will ask about. Most of a plan's time is the kernel looking up
+/// files, and a disk serves several such requests at once: while the scan works on one
+/// directory, the directories it comes to next are being read, the nearest first.
 ///
-/// The scan takes the listings in the same order; a subtree it leaves out is passed over.
-/// What is read ahead is bounded, so a scan that stops early has not read the whole tree.
+/// The scan takes the listings in its own order (a directory, then each subdirectory's tree
+/// in listing order); whatever lies before the one it asks for was passed over and is
+/// dropped. What is read ahead is bounded, so a scan that stops early has not read the whole
+/// tree.
 class ListingReadAhead {
 public:
     /// Which files of a listing get their facts read ahead (directories always do).
     using FileWanted = std::function<bool(std::string_view name)>;
 
-    /// Starts reading `root` (and, with `subdirectories`, the tree below it). `listingPattern`
-    /// is what the scan joins to each directory to list it; `fileWanted` is called on the
-    /// reading thread.
+    /// Starts reading `root` (and, with `subdirectories`, the tree below it) on `readers`
+    /// threads. `listingPattern` is what the scan joins to each directory to list it;
+    /// `fileWanted` is called on the reading threads.
     ListingReadAhead(FileSystem& fileSystem, std::string root, std::string listingPattern,
-                     bool subdirectories, FileWanted fileWanted);
+                     bool subdirectories, FileWanted fileWanted, int readers = 1);
     /// Stops the reading and waits for it.
     ~ListingReadAhead();
     ListingReadAhead(const ListingReadAhead&) = delete;
     ListingReadAhead& operator=(const ListingReadAhead&) = delete;
 
-    /// The listing of `directory`, a path made as this class makes it (the parent's
-    /// directoryPrefix and the subdirectory's name); 0 with `out` set to it, or the error its
-    /// listing gave.
-    /// A directory the reading never reached (the read-ahead gave up) yields 0 with `out` null:
-    /// the caller lists it itself.
+    /// The listing of `directory`, a path made as this class makes it (the root, or a listed
+    /// directory's directoryPrefix and the subdirectory's name); 0 with `out` set to it, or
+    /// the error its listing gave.
+    /// A directory the reading does not know (passed over, never reached, or not in the tree)
+    /// yields 0 with `out` null: the caller lists it itself.
     [[nodiscard]] int take(const std::string& directory, std::unique_ptr<DirectorySearch>& out);
 
     /// One directory as it was read.
     struct Listing;
 
+    /// Orders paths below the root as the scan walks them: component by component, each in
+    /// the order a listing gives its names; a directory before what lies below it.
+    struct WalkOrder {
+        bool operator()(std::string_view a, std::string_view b) const;
+        using is_transparent = void;
+    };
+
 private:
-    void readTree(const std::string& directory);
-    /// Queues a listing, waiting while too much is queued; false once stopped.
-    bool put(std::unique_ptr<Listing> listing);
+    enum class Stage { Waiting, Reading, Read };
+    struct Directory {
+        Stage stage = Stage::Waiting;
+        std::unique_ptr<Listing> listing;
+    };
+    using Directories = std::map<std::string, Directory, WalkOrder>;
+
+    void readOnWorker();
+    /// Reads the directory at `path` below the root (unlocked).
+    std::unique_ptr<Listing> read(const std::string& path) const;
+    /// Files a listing that was read, its subdirectories as waiting (locked); false when the
+    /// scan passed over it meanwhile.
+    bool file(const std::string& path, std::unique_ptr<Listing>& listing,
+              std::vector<std::string>& subdirectories);
+    /// The path below the root of `directory`; false when it does not lie below the root.
+    bool relativePath(const std::string& directory, std::string& path) const;
 
     FileSystem& m_fileSystem;
+    const std::string m_root;
+    const std::string m_rootPrefix;
     const std::string m_pattern;
     const bool m_subdirectories;
     const FileWanted m_fileWanted;
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::deque<std::unique_ptr<Listing>> m_queue;
-    /// Entries held by the queued listings.
-    size_t m_queuedEntries = 0;
+    /// Every directory known and not yet taken, by its path below the root ("" the root).
+    Directories m_directories;
+    /// Those still to be read.
+    std::set<std::string, WalkOrder> m_waiting;
+    /// Entries held by listings read and not yet taken.
+    size_t m_heldEntries = 0;
     bool m_stop = false;
-    /// Who waits for the other, so that only a waiting thread is woken.
-    bool m_readerWaiting = false;
+    int m_readersWaiting = 0;
     bool m_scanWaiting = false;
-    bool m_done = false;
-    std::thread m_thread;
+    std::vector<std::thread> m_threads;
 };
 
 } // namespace ryk

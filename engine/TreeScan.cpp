@@ -64,6 +64,16 @@ OperationCommand fileCommand(TransferMode mode, bool targetFound) {
     }
 }
 
+/// Whether a scan lists the other tree beside each directory it scans.
+bool readsOtherSide(const OptionFlags& flags, TransferMode mode, SyncPass pass) {
+    return (plansFiles(flags) || flags.subdirectories) &&
+           (isUpdateOrMove(mode) || pass == SyncPass::Deletions);
+}
+
+/// The threads that read each tree ahead: a disk serves several lookups at once, so a cold
+/// tree is read several directories at a time.
+constexpr int kReadersPerTree = 2;
+
 } // namespace
 
 std::shared_ptr<const std::string> TreeScan::prefixOf(const std::string& directory) {
@@ -93,8 +103,21 @@ int TreeScan::run(const JobSettings& job, SyncPass pass) {
     const bool statFiles = plansFiles(job.flags) && pass != SyncPass::Deletions;
     m_readAhead = std::make_unique<ListingReadAhead>(
         m_platform.fileSystem, job.sourceDirectory, kDefaultPattern, job.flags.subdirectories,
-        [&job, statFiles](std::string_view name) { return statFiles && selects(job, name); });
+        [&job, statFiles](std::string_view name) { return statFiles && selects(job, name); },
+        kReadersPerTree);
+    if (readsOtherSide(job.flags, job.mode, pass)) {
+        // Counterparts of the selected names, where the destination keeps the names.
+        const bool keeps = m_keepsNames;
+        m_otherReadAhead = std::make_unique<ListingReadAhead>(
+            m_platform.fileSystem, job.destinationDirectory, kDefaultPattern,
+            job.flags.subdirectories,
+            [&job, statFiles, keeps](std::string_view name) {
+                return statFiles && (!keeps || selects(job, name));
+            },
+            kReadersPerTree);
+    }
     const TreeTally tally = scanTree(job.sourceDirectory);
+    m_otherReadAhead.reset();
     m_readAhead.reset();
     m_job = nullptr;
     return tally.abandoned ? -1 : tally.filesPlanned;
@@ -114,8 +137,7 @@ TreeScan::TreeTally TreeScan::scanTree(const std::string& directory) {
     // The other side of this directory is listed once, for both passes, instead of one look
     // per file and per subdirectory.
     OtherSide other;
-    if ((filePass || f.subdirectories) &&
-        (isUpdateOrMove(m_job->mode) || m_pass == SyncPass::Deletions)) {
+    if (readsOtherSide(f, m_job->mode, m_pass)) {
         const int otherError = listOtherSide(directory, other);
         if (other.state == Counterparts::Unlisted)
             reportUnreadableOtherSide(otherError, other, destinationFor(directory));

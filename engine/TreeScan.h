@@ -188,8 +188,10 @@ private:
     std::set<std::string> m_syncRemoved;
     /// Directories that could not be listed (and were reported) during this scan.
     std::set<std::string> m_unreadable;
-    /// The source tree read ahead of the scan, during run().
+    /// The source tree, and the other tree where the scan looks at it, read ahead of the scan
+    /// during run().
     std::unique_ptr<ListingReadAhead> m_readAhead;
+    std::unique_ptr<ListingReadAhead> m_otherReadAhead;
     /// True while directories entered are compared with the other tree by identity.
     bool m_checksNesting = false;
     /// The identity of the job's destination root, while m_checksNesting outside a sync's

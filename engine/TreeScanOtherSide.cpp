@@ -2,6 +2,7 @@
 // a sync's deletions. It lists and looks up counterparts, prepares the directories the copies
 // go into, clears what stands in a sync's way, and watches that the two trees stay apart.
 
+#include "engine/ListingReadAhead.h"
 #include "engine/Patterns.h"
 #include "engine/TreeScan.h"
 #include "platform/ErrorCodes.h"
@@ -67,11 +68,14 @@ int TreeScan::listOtherSide(const std::string& directory, OtherSide& other) {
         other.state = Counterparts::Missing;
         return 0;
     }
-    std::string listing = *other.prefix;
-    listing += kDefaultPattern;
-    other.listing = m_platform.fileSystem.newSearch();
-    other.listing->setReadStoredBits(false);
-    const int error = other.listing->findFile(listing);
+    int error = m_otherReadAhead ? m_otherReadAhead->take(*other.prefix, other.listing) : 0;
+    if (!other.listing && error == 0) {
+        std::string listing = *other.prefix;
+        listing += kDefaultPattern;
+        other.listing = m_platform.fileSystem.newSearch();
+        other.listing->setReadStoredBits(false);
+        error = other.listing->findFile(listing);
+    }
     other.state = error == 0 ? Counterparts::Listed
                   : error == kErrorPathNotFound || error == kErrorNotADirectory
                       ? Counterparts::Missing

@@ -1,5 +1,6 @@
 #include "engine/ListingReadAhead.h"
 
+#include "engine/Patterns.h"
 #include "platform/ErrorCodes.h"
 #include "support/FaultyFileSystem.h"
 #include "support/TempDir.h"
@@ -51,19 +52,60 @@ TEST(ListingReadAhead, SubtreeTheScanLeavesOutIsPassedOver) {
     tmp.writeFile("root/b/two.txt", "22");
     tmp.writeFile("root/top.txt");
     FaultyFileSystem fileSystem;
-    ListingReadAhead ahead(fileSystem, tmp / "root", "*.*", true, allFiles());
+    for (const int readers : {1, 4}) {
+        SCOPED_TRACE(readers);
+        ListingReadAhead ahead(fileSystem, tmp / "root", "*.*", true, allFiles(), readers);
 
-    const Taken root = take(ahead, tmp / "root");
-    EXPECT_EQ(root.names, (std::vector<std::string>{"a", "b", "top.txt"}));
-    EXPECT_EQ(root.withFacts, 3);
-    const Taken b = take(ahead, tmp / "root/b");
-    EXPECT_EQ(b.error, 0);
-    EXPECT_EQ(b.names, (std::vector<std::string>{"one.txt", "two.txt"}));
-    EXPECT_EQ(b.withFacts, 2);
-    // Past the end of the reading nothing is known: the caller lists it itself.
-    const Taken after = take(ahead, tmp / "root/c");
-    EXPECT_EQ(after.error, 0);
-    EXPECT_FALSE(after.listed);
+        const Taken root = take(ahead, tmp / "root");
+        EXPECT_EQ(root.names, (std::vector<std::string>{"a", "b", "top.txt"}));
+        EXPECT_EQ(root.withFacts, 3);
+        const Taken b = take(ahead, tmp / "root/b");
+        EXPECT_EQ(b.error, 0);
+        EXPECT_EQ(b.names, (std::vector<std::string>{"one.txt", "two.txt"}));
+        EXPECT_EQ(b.withFacts, 2);
+        // Past the end of the reading nothing is known: the caller lists it itself.
+        const Taken after = take(ahead, tmp / "root/c");
+        EXPECT_EQ(after.error, 0);
+        EXPECT_FALSE(after.listed);
+    }
+}
+
+// The other tree is asked for in the scan's order, which names what it lacks: those are not
+// known, and nothing after them is dropped. The order folds letters as listings do, so "B"
+// comes after "a". A listing is looked up by name.
+TEST(ListingReadAhead, TheOtherTreeGivesWhatItHasInTheScansOrder) {
+    TempDir tmp;
+    for (const char* path : {"a/f", "B/g", "B/x/h", "e/i", "e/j", "e/k"})
+        tmp.writeFile(std::string("dst/") + path);
+    FaultyFileSystem fileSystem;
+    for (const int readers : {1, 4}) {
+        SCOPED_TRACE(readers);
+        ListingReadAhead ahead(fileSystem, tmp / "dst", "*.*", true, allFiles(), readers);
+        const struct {
+            const char* directory;
+            std::vector<std::string> names;
+        } asks[] = {{"", {"a", "B", "e"}},
+                    {"a", {"f"}},
+                    {"a/sub", {}},
+                    {"A0", {}},
+                    {"B", {"g", "x"}},
+                    {"B/x", {"h"}},
+                    {"c", {}},
+                    {"e", {"i", "j", "k"}},
+                    {"z", {}}};
+        for (const auto& ask : asks) {
+            // As the scan asks for the other side of a directory: by its prefix.
+            const std::string prefix = directoryPrefix(tmp / ("dst/" + std::string(ask.directory)));
+            std::unique_ptr<DirectorySearch> listing;
+            ASSERT_EQ(ahead.take(prefix, listing), 0) << ask.directory;
+            ASSERT_EQ(listing != nullptr, !ask.names.empty()) << ask.directory;
+            for (const std::string& name : ask.names) {
+                ASSERT_TRUE(listing->seek(name)) << name;
+                EXPECT_EQ(listing->filePath(), prefix + name);
+            }
+            EXPECT_TRUE(!listing || !listing->seek("none"));
+        }
+    }
 }
 
 // Only the files asked for get their facts read ahead; the others are looked up when asked,
@@ -100,7 +142,7 @@ TEST(ListingReadAhead, StoppingEarlyAndTopOnly) {
             tmp.writeFile("root/d" + std::to_string(d) + "/f" + std::to_string(f));
     FaultyFileSystem fileSystem;
     {
-        ListingReadAhead ahead(fileSystem, tmp / "root", "*.*", true, allFiles());
+        ListingReadAhead ahead(fileSystem, tmp / "root", "*.*", true, allFiles(), 4);
         EXPECT_EQ(take(ahead, tmp / "root").names.size(), 20u);
     }
     fileSystem.searched.clear();
