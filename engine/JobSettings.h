@@ -94,6 +94,9 @@ struct JobSettings {
     OptionFlags flags;
     DateTime afterDate;
     bool explorerStyle = false;
+    /// In a sync: a file whose counterpart is a regular file of the same size and write time
+    /// gets no line.
+    bool skipUnchanged = false;
 };
 
 /// What a planner hands back besides the lines it planned.

@@ -26,8 +26,9 @@ PlanOutcome SyncPlanner::RunSync(const JobSettings& job) {
     TreeScan scan(m_platform, m_searchSink, m_list);
 
     // Pass 1: every selected source file, Copy where it is missing and Update where it is
-    // present, whatever the dates; what stands in the way of a file or directory is cleared
-    // first.
+    // present, whatever the dates (with skipUnchanged, a file whose copy is there already, by
+    // size and write time, is left alone); what stands in the way of a file or directory is
+    // cleared first.
     JobSettings copies = sync;
     copies.mode = TransferMode::Update;
     copies.flags.dateConditions = copies.flags.ignoreDates = 1;

@@ -8,6 +8,8 @@
 #include "platform/FileSystem.h"
 #include "platform/ProgressSinks.h"
 
+#include <algorithm>
+
 namespace ryk {
 
 /// What planFile learns of one file before it makes the file's line.
@@ -73,6 +75,32 @@ bool readsOtherSide(const OptionFlags& flags, TransferMode mode, SyncPass pass) 
 /// The threads that read each tree ahead: a disk serves several lookups at once, so a cold
 /// tree is read several directories at a time.
 constexpr int kReadersPerTree = 2;
+
+/// The step of the clock a write time shows: a file system that keeps coarser times than
+/// nanoseconds gives times whose last digits are zero (all nine for whole seconds).
+int32_t shownStep(int32_t nanoseconds) {
+    constexpr int32_t kSecond = 1000000000;
+    int32_t step = 1;
+    while (step < kSecond && nanoseconds % (step * 10) == 0)
+        step *= 10;
+    return step;
+}
+
+/// True when two write times are the same moment as far as both file systems keep it: the
+/// copy a coarser one holds matches its source.
+bool sameWriteTime(const FileTime& a, const FileTime& b) {
+    if (a.seconds != b.seconds)
+        return false;
+    const int32_t step = std::max(shownStep(a.nanoseconds), shownStep(b.nanoseconds));
+    return a.nanoseconds / step == b.nanoseconds / step;
+}
+
+/// True when the target holds what a copy of the source would give it, as far as size and
+/// write time tell.
+bool unchangedCopy(const FileStatus& source, const FileStatus& target) {
+    return source.kind == FileKind::Regular && target.kind == FileKind::Regular &&
+           source.size == target.size && sameWriteTime(source.lastWriteTime, target.lastWriteTime);
+}
 
 } // namespace
 
@@ -343,6 +371,9 @@ bool TreeScan::lookAtTarget(OtherSide& other, FileLook& look) {
     }
     if (error == 0) {
         if (f.dateConditions && f.onlyMissing)
+            return false;
+        if (m_pass == SyncPass::Copies && m_job->skipUnchanged && look.sourceRead &&
+            unchangedCopy(look.source, look.target))
             return false;
         look.targetFound = true;
         const bool always = f.dateConditions && (f.ignoreDates || f.afterDateOnly);

@@ -1,5 +1,7 @@
 #include "engine/TransferJob.h"
 #include "support/EngineFixture.h"
+#include "support/TestFiles.h"
+#include "support/TreeScanFixture.h"
 
 #include <fcntl.h>
 #include <filesystem>
@@ -14,9 +16,11 @@ namespace fs = std::filesystem;
 
 class SyncModeTest : public test::EngineTest {
 protected:
-    std::vector<std::string> plan(bool recursively = true) {
-        job = plannedJob(settings(TransferMode::Sync, tmp / "src", tmp / "dst",
-                                  recursively ? recursive() : OptionFlags{}));
+    std::vector<std::string> plan(bool recursively = true, bool skipUnchanged = false) {
+        JobSettings stated = settings(TransferMode::Sync, tmp / "src", tmp / "dst",
+                                      recursively ? recursive() : OptionFlags{});
+        stated.skipUnchanged = skipUnchanged;
+        job = plannedJob(stated);
         return lines(*job);
     }
     void run() { EXPECT_EQ(EngineTest::run(*job).errors, 0); }
@@ -121,6 +125,56 @@ TEST_F(SyncModeTest, RunMakesTheTreesEqualAndASecondSyncOnlyUpdates) {
     EXPECT_EQ(plan(), (std::vector<std::string>{"Update \"src/a.txt\" \"dst/a.txt\"",
                                                 "Update \"src/run.sh\" \"dst/run.sh\"",
                                                 "Update \"src/sub/b.txt\" \"dst/sub/b.txt\""}));
+}
+
+TEST_F(SyncModeTest, SkippingUnchangedFilesLeavesOnlyTheirLinesOut) {
+    using test::kBase;
+    using test::setWriteTime;
+    // Every source file holds "data", written at kBase + 0.123456789 s; each name is one case
+    // of what stands at the destination.
+    const struct {
+        const char* name;
+        std::string contents;
+        int64_t seconds;
+        long nanoseconds;
+    } targets[] = {
+        {"same", "data", kBase, 123456789},
+        {"size", "data!", kBase, 123456789},
+        {"later", "data", kBase + 1, 123456789},
+        {"sub-second", "data", kBase, 123456788},
+        // A file system that keeps whole seconds only: its copy shows no nanoseconds.
+        {"whole-seconds", "data", kBase, 0},
+    };
+    for (const char* name :
+         {"dir", "link", "missing", "same", "size", "later", "sub-second", "whole-seconds"})
+        setWriteTime(tmp.writeFile(std::string("src/") + name, "data"), kBase, 123456789);
+    for (const auto& t : targets)
+        setWriteTime(tmp.writeFile(std::string("dst/") + t.name, t.contents), t.seconds,
+                     t.nanoseconds);
+    tmp.makeDir("dst/dir");
+    // A link as long as the file and as old: still no copy of it.
+    fs::create_symlink("abcd", tmp / "dst/link");
+    setWriteTime(tmp / "dst/link", kBase, 123456789);
+    setWriteTime(tmp.writeFile("dst/extra", "x"), kBase, 0);
+    if (test::statOf(tmp / "dst/sub-second").st_mtim.tv_nsec != 123456788)
+        GTEST_SKIP() << "the file system here keeps no nanoseconds";
+
+    // The directory in the way is cleared first, as always.
+    std::vector<std::string> all = {"Rmdir \"dst/dir\" ",
+                                    "Copy \"src/dir\" \"dst/dir\"",
+                                    "Update \"src/later\" \"dst/later\"",
+                                    "Update \"src/link\" \"dst/link\"",
+                                    "Copy \"src/missing\" \"dst/missing\"",
+                                    "Update \"src/same\" \"dst/same\"",
+                                    "Update \"src/size\" \"dst/size\"",
+                                    "Update \"src/sub-second\" \"dst/sub-second\"",
+                                    "Update \"src/whole-seconds\" \"dst/whole-seconds\"",
+                                    "Delete \"dst/extra\" "};
+    // Without the opt-in every file gets its line as before.
+    EXPECT_EQ(plan(true, false), all);
+    std::erase(all, "Update \"src/same\" \"dst/same\"");
+    std::erase(all, "Update \"src/whole-seconds\" \"dst/whole-seconds\"");
+    EXPECT_EQ(plan(true, true), all);
 }
 
 TEST_F(SyncModeTest, NeverDeletesOutsideTheDestinationOrThroughALink) {
