@@ -38,6 +38,7 @@ bool Application::startJob(TransferJob& job, const JobChoices& choices) const {
     JobSettings settings = m_job;
     settings.createDestination = choices.createDestination;
     settings.explorerStyle = choices.explorerStyle;
+    settings.skipUnchanged = choices.skipUnchanged;
     return job.takeJob(settings, toolPaths());
 }
 

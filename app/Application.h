@@ -18,6 +18,8 @@ class TransferJob;
 struct JobChoices {
     bool createDestination = false;
     bool explorerStyle = false;
+    /// A sync leaves out the files whose copy is there already (no effect in other modes).
+    bool skipUnchanged = false;
 };
 
 /// The program's start-up and end, shared by `ryk` and `ryk-cli`: the job read from the command

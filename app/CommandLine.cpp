@@ -244,11 +244,21 @@ const std::string& usageText() {
 }
 
 const std::string& terminalUsageText() {
-    // The box's closing question and the empty line before it go.
+    // The box's closing question and the empty line before it go; the options only ryk-cli
+    // takes follow.
     static const std::string text = [] {
         const std::string& full = usageText();
         const size_t end = full.rfind("\n\n");
-        return full.substr(0, end + 1);
+        return full.substr(0, end + 1) +
+               "\n"
+               "    ryk-cli だけのオプション (-- より前に書く)\n"
+               "    --run                 計画した一覧を実行する\n"
+               "    --create-destination  ない転送先のディレクトリを作る\n"
+               "    --explorer            コピー・移動・削除をまとめて行う (Explorer 形式)\n"
+               "    --skip-unchanged      大きさと更新日時が同じファイルは同期しない\n"
+               "                          (同期モードでのみ有効)\n"
+               "    --help                ヘルプ表示\n"
+               "    --version             バージョン表示\n";
     }();
     return text;
 }

@@ -38,7 +38,8 @@ inline constexpr int kExitCommandLineError = 2;
 
 /// The usage text, one line per line feed (the last line ends with one too).
 const std::string& usageText();
-/// The usage text as a terminal prints it: without the usage box's closing question.
+/// The usage text as a terminal prints it: without the usage box's closing question, with
+/// ryk-cli's own options after it.
 const std::string& terminalUsageText();
 
 /// The caption of the usage box.

@@ -165,6 +165,7 @@ struct CliOptions {
     bool run = false;
     bool createDestination = false;
     bool explorerStyle = false;
+    bool skipUnchanged = false;
     bool help = false;
     bool version = false;
 };
@@ -186,6 +187,8 @@ std::vector<std::string> takeOwnOptions(int argc, char** argv, CliOptions& optio
                 own = &options.createDestination;
             else if (argument == "--explorer")
                 own = &options.explorerStyle;
+            else if (argument == "--skip-unchanged")
+                own = &options.skipUnchanged;
             else if (argument == "--help")
                 own = &options.help;
             else if (argument == "--version")
@@ -256,7 +259,8 @@ int main(int argc, char** argv) {
     TransferJob job(platform);
     // The checks of the job's statement refused it before anything was planned.
     if (!application.startJob(job, {.createDestination = options.createDestination,
-                                    .explorerStyle = options.explorerStyle}))
+                                    .explorerStyle = options.explorerStyle,
+                                    .skipUnchanged = options.skipUnchanged}))
         return kExitCommandLineError;
     const int messagesBeforePlan = messages.count();
     const bool planned = job.PlanJob();

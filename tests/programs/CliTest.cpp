@@ -181,6 +181,37 @@ TEST(CliTest, CommandLinesThatCannotBeMeantAreRefusedAndChangeNothing) {
     EXPECT_EQ(temp.readFile("work/backup/keep.txt"), "k");
 }
 
+TEST(CliTest, SkipUnchangedLeavesOutOnlyTheSyncsFilesAlreadyThere) {
+    TempDir temp;
+    temp.writeFile("work/src/same.txt", "s");
+    temp.writeFile("work/src/new.txt", "n");
+    temp.makeDir("work/dst");
+    const std::string work = temp / "work";
+    // A copy with the source's times, as an earlier sync leaves it; then one file changes.
+    ASSERT_EQ(runCli(temp, {"--run", "-=", "src/", "dst/"}, work).exitCode, 0);
+    temp.writeFile("work/src/new.txt", "newer");
+    const std::string same = "Update \"src/same.txt\" \"dst/same.txt\"";
+    const std::string changed = "Update \"src/new.txt\" \"dst/new.txt\"";
+    const struct {
+        std::vector<std::string> arguments;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {{"--skip-unchanged", "-=", "src/", "dst/"}, {changed}},
+        {{"-=", "src/", "dst/"}, {changed, same}},
+        // Other modes take it and plan as they always do.
+        {{"-x", "--skip-unchanged", "src/", "dst/"}, {changed, same}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.arguments));
+        const CliResult result = runCli(temp, c.arguments, work);
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        std::vector<std::string> lines = linesOf(result.out);
+        ASSERT_FALSE(lines.empty());
+        lines.pop_back(); // the summary
+        EXPECT_EQ(lines, c.lines);
+    }
+}
+
 TEST(CliTest, PlanProblemsMakeTheExitStatusOne) {
     TempDir temp;
     temp.writeFile("src/a.txt", "a");
