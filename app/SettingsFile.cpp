@@ -6,6 +6,7 @@
 #include "platform/TextCodec.h"
 #include "platform/text/Ascii.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -15,8 +16,9 @@ namespace ryk {
 namespace {
 
 constexpr std::array<const char*, SettingsFile::kSectionCount> kSectionNames = {
-    "SrcDir",  "SrcFile",      "SrcExclusionFile", "DstDir",
-    "DstFile", "BinaryEditor", "TextEditor",       "Windiff"};
+    "SrcDir",       "SrcFile",    "SrcExclusionFile", "DstDir", "DstFile",
+    "BinaryEditor", "TextEditor", "Windiff",          "Options"};
+constexpr std::string_view kSkipUnchangedKey = "SkipUnchanged";
 
 size_t indexOf(SettingsSection section) {
     return static_cast<size_t>(section);
@@ -52,6 +54,13 @@ int sectionIndex(std::string_view name) {
             return static_cast<int>(i);
     }
     return -1;
+}
+
+/// True when `line` sets `key`: "key=value", the key's letters in either case, blanks around it.
+bool setsKey(std::string_view line, std::string_view key) {
+    const size_t equals = line.find('=');
+    return equals != std::string_view::npos &&
+           equalsIgnoringAsciiCase(trimmed(line.substr(0, equals)), key);
 }
 
 /// True when the line comes back from the file as the same line of the same section.
@@ -245,6 +254,26 @@ ToolPaths SettingsFile::toolPaths() const {
     return {editorPathForTools(SettingsSection::BinaryEditor),
             editorPathForTools(SettingsSection::TextEditor),
             editorPathForTools(SettingsSection::Windiff)};
+}
+
+bool SettingsFile::skipUnchanged() const {
+    for (const std::string& line : lines(SettingsSection::Options))
+        if (setsKey(line, kSkipUnchangedKey))
+            return trimmed(std::string_view(line).substr(line.find('=') + 1)) == "1";
+    return false;
+}
+
+void SettingsFile::setSkipUnchanged(bool on) {
+    std::vector<std::string> options = lines(SettingsSection::Options);
+    const std::string line = std::string(kSkipUnchangedKey) + (on ? "=1" : "=0");
+    const auto held = std::find_if(options.begin(), options.end(), [](const std::string& l) {
+        return setsKey(l, kSkipUnchangedKey);
+    });
+    if (held != options.end())
+        *held = line;
+    else
+        options.push_back(line);
+    setLines(SettingsSection::Options, options);
 }
 
 std::string SettingsFile::editorPath(SettingsSection section) const {

@@ -11,7 +11,8 @@ namespace ryk {
 
 class FileSystem;
 
-/// The eight sections of the settings file, in file and buffer order.
+/// The sections of the settings file, in file and buffer order: five histories, three program
+/// paths, and the options kept as keys of their own.
 enum class SettingsSection {
     SrcDir = 0,
     SrcFile = 1,
@@ -21,14 +22,15 @@ enum class SettingsSection {
     BinaryEditor = 5,
     TextEditor = 6,
     Windiff = 7,
+    Options = 8,
 };
 
-/// The program's settings: five history lists and three program paths, each a section of
+/// The program's settings: five history lists, three program paths and options, each a section of
 /// "key=value" lines that holds at most kSectionLimit bytes (each line and the list counted
 /// with a terminating NUL, as the stored format has always counted them).
 class SettingsFile {
 public:
-    static constexpr size_t kSectionCount = 8;
+    static constexpr size_t kSectionCount = 9;
     static constexpr size_t kSectionLimit = 1024;
     /// The longest history entry kept.
     static constexpr size_t kHistoryItemLimit = 255;
@@ -46,13 +48,13 @@ public:
         m_loadError = 0;
     }
 
-    /// Reads all eight sections; a missing or unreadable file gives empty sections. Reads
+    /// Reads all the sections; a missing or unreadable file gives empty sections. Reads
     /// UTF-8 or CP932, LF or CRLF; lines that do not fit a section are dropped. Returns the
     /// error code of reading (0, or ENOENT for a first run, ...), or kErrorNotReadWhole for a
     /// file longer than kReadLimit (its head is read), or kErrorNotText for one that is not
     /// text save() could write back as it was (its lines are read as far as they decode).
     int load(FileSystem& fileSystem);
-    /// Writes all eight sections (sections of other programs in the file are kept) to a
+    /// Writes all the sections (sections of other programs in the file are kept) to a
     /// temporary file renamed over the old one, making its directory when missing; 0 or the
     /// error code, the old file intact. A file that exists but could not be read, or not read
     /// whole or as text, is not replaced: load()'s error is returned.
@@ -61,7 +63,7 @@ public:
     /// Takes the settings from a file's bytes, as load() does after reading them.
     void loadFromText(std::string_view bytes);
     /// The file's text as save() writes it: UTF-8, LF line ends, lines before the first
-    /// section first, then the eight sections in order, then the sections of other programs.
+    /// section first, then our sections in order, then the sections of other programs.
     std::string toText() const;
 
     /// The lines ("key=value") of a section.
@@ -85,6 +87,12 @@ public:
     std::string editorPathForTools(SettingsSection section) const;
     /// The three program paths as the result window's rows use them.
     ToolPaths toolPaths() const;
+
+    /// Whether a sync leaves out unchanged files: the Options section's key "SkipUnchanged"
+    /// (letters in either case) set to 1. Off without it, as in files written before it was.
+    bool skipUnchanged() const;
+    /// Writes that key, in place of the one there, keeping the section's other lines.
+    void setSkipUnchanged(bool on);
 
     /// The section's name as it stands in the file ("SrcDir", ...).
     static const char* sectionName(SettingsSection section);

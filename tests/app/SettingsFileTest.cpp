@@ -24,7 +24,8 @@ using Lines = std::vector<std::string>;
 using S = SettingsSection;
 
 constexpr std::string_view kEmptyFile = "[SrcDir]\n[SrcFile]\n[SrcExclusionFile]\n[DstDir]\n"
-                                        "[DstFile]\n[BinaryEditor]\n[TextEditor]\n[Windiff]\n";
+                                        "[DstFile]\n[BinaryEditor]\n[TextEditor]\n[Windiff]\n"
+                                        "[Options]\n";
 
 SettingsFile fromText(std::string_view text) {
     SettingsFile settings;
@@ -44,6 +45,7 @@ TEST(SettingsFileTest, RoundTripKeepsEveryValue) {
     written.setEditorPath(S::BinaryEditor, "/usr/bin/ghex");
     written.setEditorPath(S::Windiff, "/opt/差分/meld --diff");
     written.setLines(S::TextEditor, {"path=/usr/bin/vim"});
+    written.setSkipUnchanged(true);
     ASSERT_EQ(written.save(fileSystem), 0);
 
     SettingsFile read(dir / "ryk.INI");
@@ -58,6 +60,7 @@ TEST(SettingsFileTest, RoundTripKeepsEveryValue) {
     // A key longer than one character: the two readings differ.
     EXPECT_EQ(read.editorPath(S::TextEditor), "/usr/bin/vim");
     EXPECT_EQ(read.editorPathForTools(S::TextEditor), "th=/usr/bin/vim");
+    EXPECT_TRUE(read.skipUnchanged());
     EXPECT_EQ(dir.readFile("ryk.INI"), read.toText());
 }
 
@@ -114,7 +117,7 @@ TEST(SettingsFileTest, ReadsCp932FileWrittenOnWindows) {
     EXPECT_EQ(dir.readFile("ryk.INI"),
               "; 設定\n[SrcDir]\n1=C:\\データ\\表\n2=ソース\n[SrcFile]\n[SrcExclusionFile]\n"
               "[DstDir]\n[DstFile]\n[BinaryEditor]\n[TextEditor]\n@=C:\\エディタ\\秀丸.exe\n"
-              "[Windiff]\n");
+              "[Windiff]\n[Options]\n");
 }
 
 TEST(SettingsFileTest, ParsingRules) {
@@ -197,7 +200,7 @@ TEST(SettingsFileTest, SetHistoryFitRuleLeavesGaps) {
     EXPECT_EQ(settings.lines(S::SrcFile), (Lines{"1=a", "3=", "4=b"}));
 }
 
-TEST(SettingsFileTest, FirstRunWritesAllEightSections) {
+TEST(SettingsFileTest, FirstRunWritesEverySection) {
     test::TempDir dir;
     PosixFileSystem fileSystem;
     SettingsFile settings(dir / "config/rykmere/ryk.INI");
@@ -221,8 +224,33 @@ TEST(SettingsFileTest, ForeignSectionsAreKept) {
     ASSERT_EQ(settings.save(fileSystem), 0);
     EXPECT_EQ(dir.readFile("ryk.INI"),
               "; written by hand\n\n[SrcDir]\n1=a\n[SrcFile]\n[SrcExclusionFile]\n[DstDir]\n1=/d\n"
-              "[DstFile]\n[BinaryEditor]\n[TextEditor]\n[Windiff]\n"
+              "[DstFile]\n[BinaryEditor]\n[TextEditor]\n[Windiff]\n[Options]\n"
               "[Other]\nkey = value\n; note\n\n[Tail]\nx=1\n");
+}
+
+TEST(SettingsFileTest, SkipUnchangedIsAKeyOfItsOwnAndOffWithoutIt) {
+    const struct {
+        std::string text;
+        bool on;
+        Lines afterOff; // the Options section once it is switched off
+    } cases[] = {
+        // A file written before the key: off, the rest as it was.
+        {"[SrcDir]\n1=/a\n[Windiff]\n@=/usr/bin/diff\n", false, {"SkipUnchanged=0"}},
+        {"[options]\nOther=x\n skipunchanged = 1\n", true, {"Other=x", "SkipUnchanged=0"}},
+        {"[Options]\nSkipUnchanged=yes\n", false, {"SkipUnchanged=0"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        SettingsFile settings = fromText(c.text);
+        EXPECT_EQ(settings.skipUnchanged(), c.on);
+        settings.setSkipUnchanged(true);
+        const SettingsFile reread = fromText(settings.toText());
+        EXPECT_TRUE(reread.skipUnchanged());
+        EXPECT_EQ(reread.toText(), settings.toText());
+        settings.setSkipUnchanged(false);
+        EXPECT_FALSE(settings.skipUnchanged());
+        EXPECT_EQ(settings.lines(S::Options), c.afterOff);
+    }
 }
 
 TEST(SettingsFileTest, FailedSaveLeavesOldFileAlone) {
