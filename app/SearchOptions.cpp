@@ -29,6 +29,7 @@ SearchOptions::SearchOptions(TransferMode mode) : m_mode(mode) {
 void SearchOptions::load(const OptionFlags& flags) {
     m_flags = flags;
     const bool explorer = explorerChecked();
+    const bool skipUnchanged = skipUnchangedChecked();
     m_checked.fill(false);
     m_visible.fill(true);
     // As the page first appears: only the two switches can be used.
@@ -36,6 +37,7 @@ void SearchOptions::load(const OptionFlags& flags) {
     m_enabled[slot(kSubdirectoriesCheck)] = true;
     m_enabled[slot(kConditionsCheck)] = true;
     m_checked[slot(kExplorerCheck)] = explorer;
+    m_checked[slot(kSkipUnchangedCheck)] = skipUnchanged;
 
     if (m_mode == TransferMode::Response) {
         // The response file names every operation; none of the scan options applies.
@@ -67,6 +69,7 @@ void SearchOptions::load(const OptionFlags& flags) {
     m_enabled[slot(kExplorerCheck)] =
         m_mode == TransferMode::Update || m_mode == TransferMode::Move ||
         m_mode == TransferMode::Delete || m_mode == TransferMode::Response;
+    m_enabled[slot(kSkipUnchangedCheck)] = m_mode == TransferMode::Sync;
 }
 
 void SearchOptions::click(int control) {
@@ -106,6 +109,7 @@ void SearchOptions::click(int control) {
     }
     case kRemoveDirectoriesCheck:
     case kExplorerCheck:
+    case kSkipUnchangedCheck:
         m_checked[slot(control)] = !isChecked(control);
         return;
     case kAfterDayPicker:

@@ -21,9 +21,10 @@ enum SearchControl : int {
     kAfterDayPicker = 1080,
     kAfterTimePicker = 1081,
     kExplorerCheck = 1082,
+    kSkipUnchangedCheck = 1083,
 };
 inline constexpr int kFirstSearchControl = kSubdirectoriesCheck;
-inline constexpr int kLastSearchControl = kExplorerCheck;
+inline constexpr int kLastSearchControl = kSkipUnchangedCheck;
 
 /// What the search page shows and does, without the widgets: which controls are visible,
 /// enabled and checked for a mode and a flag block, what a click changes, and the flag block
@@ -36,7 +37,8 @@ public:
 
     /// Shows `flags` as the mode allows: a marked option is hidden; Sync cannot use the date
     /// conditions, Response none of the scan options; Explorer style only where a run copies,
-    /// moves or deletes. Every control starts from its initial state.
+    /// moves or deletes; leaving out unchanged files only in Sync. Every control starts from
+    /// its initial state but those two, which keep their checks.
     void load(const OptionFlags& flags);
 
     /// A click on `control`: a check box flips, a radio button is checked and clears the others
@@ -54,6 +56,8 @@ public:
 
     void setExplorerChecked(bool checked) { m_checked[slot(kExplorerCheck)] = checked; }
     bool explorerChecked() const { return isChecked(kExplorerCheck); }
+    void setSkipUnchangedChecked(bool checked) { m_checked[slot(kSkipUnchangedCheck)] = checked; }
+    bool skipUnchangedChecked() const { return isChecked(kSkipUnchangedCheck); }
 
 private:
     static constexpr int kControls = kLastSearchControl - kFirstSearchControl + 1;

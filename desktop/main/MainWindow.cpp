@@ -78,6 +78,7 @@ MainWindow::MainWindow(const Platform& platform, JobSettings& job, SettingsFile&
     m_ui->destinationBox->setAcceptsDirectories(true);
     m_ui->patternBox->setDropsFullPath(m_job.mode == TransferMode::Response);
     FillHistories();
+    m_job.skipUnchanged = m_settings.skipUnchanged();
     AdjustFlagsForMode(true);
     EnableControlsForMode();
     ShowStartValues();
@@ -284,6 +285,7 @@ OptionsState MainWindow::options() const {
     options.flags = m_job.flags;
     options.afterDate = m_job.afterDate;
     options.explorerStyle = m_job.explorerStyle;
+    options.skipUnchanged = m_job.skipUnchanged;
     for (size_t i = 0; i < kHistoryKindCount; ++i)
         options.histories[i] = box(static_cast<HistoryKind>(i)).history();
     options.tools = {m_settings.editorPath(SettingsSection::BinaryEditor),
@@ -296,6 +298,7 @@ void MainWindow::takeOptions(const OptionsState& options) {
     m_job.flags = options.flags;
     m_job.afterDate = options.afterDate;
     m_job.explorerStyle = options.explorerStyle;
+    m_job.skipUnchanged = options.skipUnchanged;
     for (size_t i = 0; i < kHistoryKindCount; ++i) {
         // The lists change; what the user typed stays.
         HistoryComboBox& input = box(static_cast<HistoryKind>(i));
@@ -306,6 +309,7 @@ void MainWindow::takeOptions(const OptionsState& options) {
     m_settings.setEditorPath(SettingsSection::BinaryEditor, options.tools.binaryEditor);
     m_settings.setEditorPath(SettingsSection::TextEditor, options.tools.textEditor);
     m_settings.setEditorPath(SettingsSection::Windiff, options.tools.comparisonProgram);
+    m_settings.setSkipUnchanged(options.skipUnchanged);
 }
 
 } // namespace ryk

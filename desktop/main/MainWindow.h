@@ -29,7 +29,8 @@ class MainWindow : public QDialog {
     Q_OBJECT
 public:
     /// Works on `job` (the start-up job: its texts, mode and options, which the window keeps up
-    /// to date) and on `settings` (histories and program paths), and shows its help through
+    /// to date; whether a sync leaves out unchanged files comes from `settings`) and on
+    /// `settings` (histories, program paths and that option), and shows its help through
     /// `help`, all owned by the caller.
     MainWindow(const Platform& platform, JobSettings& job, SettingsFile& settings, HelpDesk& help,
                QWidget* parent = nullptr);

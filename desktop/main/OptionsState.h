@@ -9,10 +9,12 @@ namespace ryk {
 
 /// What the options sheet edits, one part for each of its pages.
 struct OptionsState {
-    /// The "オプション" page's part: the job's flag block, its date and its Explorer style.
+    /// The "オプション" page's part: the job's flag block, its date, its Explorer style and
+    /// whether a sync leaves out unchanged files.
     OptionFlags flags;
     DateTime afterDate;
     bool explorerStyle = false;
+    bool skipUnchanged = false;
     /// The "履歴" page's part: the main window's five histories.
     Histories histories;
     /// The "エディタ設定" page's part: the external programs.

@@ -46,6 +46,7 @@ SearchPage::~SearchPage() = default;
 void SearchPage::load(const OptionsState& options) {
     m_options.load(options.flags);
     m_options.setExplorerChecked(options.explorerStyle);
+    m_options.setSkipUnchangedChecked(options.skipUnchanged);
     const LocalFields fields = fieldsOf(options.afterDate);
     m_ui->afterDayPicker->setDate(QDate(fields.year, fields.month, fields.day));
     m_ui->afterTimePicker->setTime(QTime(fields.hour, fields.minute, fields.second));
@@ -55,6 +56,7 @@ void SearchPage::load(const OptionsState& options) {
 void SearchPage::store(OptionsState& options) const {
     options.flags = m_options.store();
     options.explorerStyle = m_options.explorerChecked();
+    options.skipUnchanged = m_options.skipUnchangedChecked();
     const QDate day = m_ui->afterDayPicker->date();
     const QTime time = m_ui->afterTimePicker->time();
     options.afterDate = DateTime::fromLocalFields(

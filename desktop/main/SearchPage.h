@@ -12,19 +12,20 @@ class SearchPage;
 
 namespace ryk {
 
-/// The "オプション" page: the scan and update conditions of the job's flag block and Explorer
-/// style, shown as the job's mode allows. What it shows and what a click changes come from
-/// SearchOptions; the widgets only mirror it.
+/// The "オプション" page: the scan and update conditions of the job's flag block, Explorer
+/// style and a sync's leaving out of unchanged files, shown as the job's mode allows. What it shows
+/// and what a click changes come from SearchOptions; the widgets only mirror it.
 class SearchPage : public OptionsPage {
     Q_OBJECT
 public:
     explicit SearchPage(TransferMode mode, QWidget* parent = nullptr);
     ~SearchPage() override;
 
-    /// Shows the flags for the mode with Explorer style, the date of the options' date in the
-    /// date picker and its time of day in the time picker.
+    /// Shows the flags for the mode with Explorer style and the leaving out of unchanged
+    /// files, the date of the options' date in the date picker and its time of day in the
+    /// time picker.
     void load(const OptionsState& options) override;
-    /// The flag block (marks kept), Explorer style and the pickers' date and time.
+    /// The flag block (marks kept), the two check boxes and the pickers' date and time.
     void store(OptionsState& options) const override;
     QString helpTopic() const override { return QStringLiteral("option.htm"); }
 

@@ -22,7 +22,7 @@ OptionFlags forMode(TransferMode mode, std::vector<uint8_t> bytes) {
     return flags;
 }
 
-/// One letter per control 1070-1082: '1' where `test` holds.
+/// One letter per control 1070-1083: '1' where `test` holds.
 template <typename Test> std::string states(const SearchOptions& options, Test test) {
     std::string letters;
     for (int c = kFirstSearchControl; c <= kLastSearchControl; ++c)
@@ -36,28 +36,30 @@ TEST(SearchOptions, EachModeShowsEnablesAndChecksWhatItUses) {
     const struct {
         TransferMode mode;
         std::vector<uint8_t> bytes;
-        // Controls 1070 ... 1082, pickers 1080 and 1081 last but one.
+        // Controls 1070 ... 1083: the pickers 1080 and 1081 before the two check boxes.
         std::string visible, enabled, checked;
     } cases[] = {
         // 1074 is out of use in an update: hidden.
-        {TransferMode::Update, on, "1111011111111", "1111111111111", "1100011001001"},
-        {TransferMode::Move, on, "1111111111111", "1111111111111", "1100111001001"},
+        {TransferMode::Update, on, "11110111111111", "11111111111110", "11000110010011"},
+        {TransferMode::Move, on, "11111111111111", "11111111111110", "11001110010011"},
         // Search keeps the two switches and the after-date; no Explorer style.
-        {TransferMode::Search, on, "1000010001111", "1111111111110", "1000010001001"},
-        {TransferMode::Delete, on, "1000110001111", "1111111111111", "1000110001001"},
+        {TransferMode::Search, on, "10000100011111", "11111111111100", "10000100010011"},
+        {TransferMode::Delete, on, "10001100011111", "11111111111110", "10001100010011"},
         // Response: nothing shown from the flags, everything but Explorer style disabled.
-        {TransferMode::Response, on, "1111111111111", "0000000000001", "0000000000001"},
+        {TransferMode::Response, on, "11111111111111", "00000000000010", "00000000000011"},
         // Sync: the date switch and its choices disabled, the switch unchecked.
-        {TransferMode::Sync, on, "1111111111111", "1111100000000", "1100101001001"},
-        // All off: only the switches, and Explorer style where it applies.
-        {TransferMode::Update, std::vector<uint8_t>(10, 0), "1111011111111", "1000010000001",
-         "0000000000001"},
-        {TransferMode::Sync, std::vector<uint8_t>(10, 0), "1111111111111", "1000000000000",
-         "0000000000001"},
+        {TransferMode::Sync, on, "11111111111111", "11111000000001", "11001010010011"},
+        // All off: only the switches, Explorer style where it applies, leaving out unchanged
+        // files in Sync only.
+        {TransferMode::Update, std::vector<uint8_t>(10, 0), "11110111111111", "10000100000010",
+         "00000000000011"},
+        {TransferMode::Sync, std::vector<uint8_t>(10, 0), "11111111111111", "10000000000001",
+         "00000000000011"},
     };
     for (const auto& c : cases) {
         SearchOptions options(c.mode);
         options.setExplorerChecked(true);
+        options.setSkipUnchangedChecked(true);
         options.load(forMode(c.mode, c.bytes));
         EXPECT_EQ(states(options, &SearchOptions::isVisible), c.visible) << modeName(c.mode);
         EXPECT_EQ(states(options, &SearchOptions::isEnabled), c.enabled) << modeName(c.mode);
@@ -197,12 +199,14 @@ TEST(SearchOptions, DisabledControlsTakeNoClick) {
     response.load(flagsOf(std::vector<uint8_t>(10, 0)));
     for (int c = kSubdirectoriesCheck; c <= kAfterDateRadio; ++c)
         response.click(c);
-    EXPECT_EQ(states(response, &SearchOptions::isChecked), "0000000000000");
+    EXPECT_EQ(states(response, &SearchOptions::isChecked), "00000000000000");
 
     SearchOptions search(TransferMode::Search);
     search.load(forMode(TransferMode::Search, std::vector<uint8_t>(10, 0)));
     search.click(kExplorerCheck);
+    search.click(kSkipUnchangedCheck);
     EXPECT_FALSE(search.explorerChecked());
+    EXPECT_FALSE(search.skipUnchangedChecked());
     // Choices stay out of reach until their switch is on.
     SearchOptions update(TransferMode::Update);
     update.click(kCopyEmptyRadio);
@@ -210,15 +214,28 @@ TEST(SearchOptions, DisabledControlsTakeNoClick) {
     EXPECT_EQ(bytesOf(update.store()), std::vector<int>(10, 0));
 }
 
-TEST(SearchOptions, ExplorerStyleSurvivesLoadingAndClicks) {
-    SearchOptions options(TransferMode::Delete);
-    options.setExplorerChecked(true);
-    options.load(flagsOf({1, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_TRUE(options.explorerChecked());
-    options.click(kExplorerCheck);
-    EXPECT_FALSE(options.explorerChecked());
-    // Explorer style is no flag byte.
-    EXPECT_EQ(bytesOf(options.store()), (std::vector<int>{1, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+TEST(SearchOptions, TheTwoCheckBoxesOfNoFlagSurviveLoadingAndClicks) {
+    const struct {
+        TransferMode mode;
+        int control;
+        void (SearchOptions::*set)(bool);
+        bool (SearchOptions::*get)() const;
+    } cases[] = {
+        {TransferMode::Delete, kExplorerCheck, &SearchOptions::setExplorerChecked,
+         &SearchOptions::explorerChecked},
+        {TransferMode::Sync, kSkipUnchangedCheck, &SearchOptions::setSkipUnchangedChecked,
+         &SearchOptions::skipUnchangedChecked},
+    };
+    for (const auto& c : cases) {
+        SearchOptions options(c.mode);
+        (options.*c.set)(true);
+        options.load(flagsOf({1, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+        EXPECT_TRUE((options.*c.get)()) << c.control;
+        options.click(c.control);
+        EXPECT_FALSE((options.*c.get)()) << c.control;
+        // Neither is a flag byte.
+        EXPECT_EQ(bytesOf(options.store()), (std::vector<int>{1, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    }
 }
 
 } // namespace

@@ -49,7 +49,7 @@ protected:
     OptionsSheet& open(TransferMode mode, const OptionFlags& flags = {},
                        const DateTime& afterDate = DateTime::now()) {
         sheet = std::make_unique<OptionsSheet>(mode);
-        sheet->load({flags, afterDate, explorer, loaded, tools});
+        sheet->load({flags, afterDate, explorer, skipUnchanged, loaded, tools});
         sheet->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet.get()));
         return *sheet;
@@ -102,7 +102,7 @@ protected:
     }
     const OptionsState& stored() const { return sheet->options(); }
 
-    /// One letter per control 1070-1082 from the widgets themselves.
+    /// One letter per control 1070-1083 from the widgets themselves.
     std::string widgetStates(bool (*test)(const QWidget*)) const {
         std::string letters;
         for (int id = kFirstSearchControl; id <= kLastSearchControl; ++id)
@@ -119,6 +119,7 @@ protected:
         {{"/src/a", "/src/b", "/src/c"}, {"*.c", "*.h"}, {"*.o"}, {"/dst/x", "/dst/y"}, {"*.bak"}});
     ToolPaths tools{"/usr/bin/hexedit", "/usr/bin/vi", "/usr/bin/diff"};
     bool explorer = false;
+    bool skipUnchanged = false;
     std::unique_ptr<OptionsSheet> sheet;
 };
 

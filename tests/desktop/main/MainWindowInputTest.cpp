@@ -89,6 +89,27 @@ TEST_F(MainWindowTest, HistoriesPersistOnExitOnlyAndAcrossARestart) {
     EXPECT_EQ(items(HistoryKind::DestinationDirectory), (Items{destination}));
 }
 
+TEST_F(MainWindowTest, LeavingOutUnchangedFilesComesFromTheSettingsAndGoesBackOnOk) {
+    settings.setSkipUnchanged(true);
+    job.mode = TransferMode::Sync;
+    MainWindow& w = open();
+    EXPECT_TRUE(w.job().skipUnchanged);
+    bool shown = false;
+    w.setOptionsSheetRunner([&shown](OptionsSheet& sheet) {
+        sheet.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&sheet));
+        auto* box = qobject_cast<QAbstractButton*>(sheet.searchPage().control(kSkipUnchangedCheck));
+        shown = box->isChecked();
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+        sheet.accept();
+        return sheet.result();
+    });
+    w.OnOptions();
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(w.job().skipUnchanged);
+    EXPECT_FALSE(settings.skipUnchanged());
+}
+
 TEST_F(MainWindowTest, ADropEntersWhatEachBoxTakes) {
     const std::string file = tmp.writeFile("drop/Report.TXT", "r");
     const std::string folder = tmp.makeDir("drop/Folder");

@@ -58,16 +58,17 @@ TEST_F(OptionsSheetTest, TheSearchPageWidgetsShowWhatTheModeUses) {
     const std::vector<uint8_t> on = {1, 1, 0, 0, 1, 1, 1, 0, 0, 1};
     const struct {
         TransferMode mode;
-        // Controls 1070 ... 1082, the pickers 1080 and 1081 last but one.
+        // Controls 1070 ... 1083: the pickers 1080 and 1081 before the two check boxes.
         std::string shown, enabled, checked;
     } cases[] = {
-        {TransferMode::Update, "1111011111111", "1111111111111", "1100011001001"},
-        {TransferMode::Search, "1000010001111", "1111111111110", "1000010001001"},
-        // Sync: the date switch is off and out of reach whatever the flags say.
-        {TransferMode::Sync, "1111111111111", "1111100000000", "1100101001001"},
-        {TransferMode::Response, "1111111111111", "0000000000001", "0000000000001"},
+        {TransferMode::Update, "11110111111111", "11111111111110", "11000110010011"},
+        {TransferMode::Search, "10000100011111", "11111111111100", "10000100010011"},
+        // Sync: the date switch is off and out of reach whatever the flags say; leaving out
+        // unchanged files is for it alone.
+        {TransferMode::Sync, "11111111111111", "11111000000001", "11001010010011"},
+        {TransferMode::Response, "11111111111111", "00000000000010", "00000000000011"},
     };
-    explorer = true;
+    explorer = skipUnchanged = true;
     for (const auto& c : cases) {
         OptionFlags flags = flagsOf(on);
         adjustFlagsForMode(flags, c.mode, true);
@@ -212,6 +213,23 @@ TEST_F(OptionsSheetTest, ChangesCountOnlyWhenTheSheetEndsWithOk) {
         EXPECT_EQ(stored().tools.binaryEditor, ok ? "/opt/bin/hexer" : tools.binaryEditor);
         EXPECT_EQ(stored().tools.textEditor, tools.textEditor);
     }
+}
+
+TEST_F(OptionsSheetTest, LeavingOutUnchangedFilesIsStoredOnOkAndTakesNoClickOutsideSync) {
+    for (const auto button : {QDialogButtonBox::Cancel, QDialogButtonBox::Ok}) {
+        open(TransferMode::Sync);
+        // Its accelerator is its own on the page.
+        ASSERT_TRUE(test::showActive(*sheet));
+        QTest::keyClick(sheet->windowHandle(), Qt::Key_N, Qt::AltModifier);
+        EXPECT_TRUE(checked(search(kSkipUnchangedCheck)));
+        press(button);
+        EXPECT_EQ(stored().skipUnchanged, button == QDialogButtonBox::Ok);
+    }
+    skipUnchanged = true;
+    open(TransferMode::Update);
+    clickMark(search(kSkipUnchangedCheck));
+    press(QDialogButtonBox::Ok);
+    EXPECT_TRUE(stored().skipUnchanged);
 }
 
 TEST_F(OptionsSheetTest, HelpAndF1ShowTheTopicOfThePageOnShow) {
