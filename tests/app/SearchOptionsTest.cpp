@@ -204,9 +204,7 @@ TEST(SearchOptions, DisabledControlsTakeNoClick) {
     SearchOptions search(TransferMode::Search);
     search.load(forMode(TransferMode::Search, std::vector<uint8_t>(10, 0)));
     search.click(kExplorerCheck);
-    search.click(kSkipUnchangedCheck);
     EXPECT_FALSE(search.explorerChecked());
-    EXPECT_FALSE(search.skipUnchangedChecked());
     // Choices stay out of reach until their switch is on.
     SearchOptions update(TransferMode::Update);
     update.click(kCopyEmptyRadio);
@@ -214,28 +212,15 @@ TEST(SearchOptions, DisabledControlsTakeNoClick) {
     EXPECT_EQ(bytesOf(update.store()), std::vector<int>(10, 0));
 }
 
-TEST(SearchOptions, TheTwoCheckBoxesOfNoFlagSurviveLoadingAndClicks) {
-    const struct {
-        TransferMode mode;
-        int control;
-        void (SearchOptions::*set)(bool);
-        bool (SearchOptions::*get)() const;
-    } cases[] = {
-        {TransferMode::Delete, kExplorerCheck, &SearchOptions::setExplorerChecked,
-         &SearchOptions::explorerChecked},
-        {TransferMode::Sync, kSkipUnchangedCheck, &SearchOptions::setSkipUnchangedChecked,
-         &SearchOptions::skipUnchangedChecked},
-    };
-    for (const auto& c : cases) {
-        SearchOptions options(c.mode);
-        (options.*c.set)(true);
-        options.load(flagsOf({1, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-        EXPECT_TRUE((options.*c.get)()) << c.control;
-        options.click(c.control);
-        EXPECT_FALSE((options.*c.get)()) << c.control;
-        // Neither is a flag byte.
-        EXPECT_EQ(bytesOf(options.store()), (std::vector<int>{1, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-    }
+TEST(SearchOptions, ExplorerStyleSurvivesLoadingAndClicks) {
+    SearchOptions options(TransferMode::Delete);
+    options.setExplorerChecked(true);
+    options.load(flagsOf({1, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_TRUE(options.explorerChecked());
+    options.click(kExplorerCheck);
+    EXPECT_FALSE(options.explorerChecked());
+    // Explorer style is no flag byte.
+    EXPECT_EQ(bytesOf(options.store()), (std::vector<int>{1, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 } // namespace
