@@ -130,7 +130,7 @@ ListingReadAhead::~ListingReadAhead() {
     {
         const std::lock_guard lock(m_mutex);
         m_stop = true;
-        m_changed.notify_all();
+        m_forReaders.notify_all();
     }
     for (std::thread& thread : m_threads)
         thread.join();
@@ -146,7 +146,7 @@ void ListingReadAhead::readOnWorker() {
         };
         if (!canRead()) {
             ++m_readersWaiting;
-            m_changed.wait(lock, canRead);
+            m_forReaders.wait(lock, canRead);
             --m_readersWaiting;
         }
         if (m_stop)
@@ -209,8 +209,11 @@ bool ListingReadAhead::file(const std::string& path, std::unique_ptr<Listing>& l
     m_heldEntries += listing->hits.size();
     it->second.listing = std::move(listing);
     it->second.stage = Stage::Read;
-    if (m_scanWaiting || (m_readersWaiting > 0 && !subdirectories.empty()))
-        m_changed.notify_all();
+    if (m_scanWants == &it->second)
+        m_forScan.notify_one();
+    // One reader for each directory to read, as many as wait.
+    for (size_t i = 0; i < subdirectories.size() && static_cast<int>(i) < m_readersWaiting; ++i)
+        m_forReaders.notify_one();
     return true;
 }
 
@@ -244,7 +247,7 @@ int ListingReadAhead::take(const std::string& directory, std::unique_ptr<Directo
     const auto it = m_directories.find(path);
     if (it == m_directories.end()) {
         if (m_heldEntries < heldBefore && m_readersWaiting > 0)
-            m_changed.notify_all();
+            m_forReaders.notify_all();
         return 0;
     }
     if (it->second.stage == Stage::Waiting) {
@@ -259,15 +262,16 @@ int ListingReadAhead::take(const std::string& directory, std::unique_ptr<Directo
         lock.lock();
         file(path, listing, subdirectories);
     } else if (it->second.stage == Stage::Reading) {
-        m_scanWaiting = true;
-        m_changed.wait(lock, [&] { return it->second.stage == Stage::Read; });
-        m_scanWaiting = false;
+        m_scanWants = &it->second;
+        m_forScan.wait(lock, [&] { return it->second.stage == Stage::Read; });
+        m_scanWants = nullptr;
     }
     std::unique_ptr<Listing> listing = std::move(it->second.listing);
     m_directories.erase(it);
     m_heldEntries -= listing->hits.size();
-    if (m_readersWaiting > 0 && m_heldEntries < kMaxHeldEntries)
-        m_changed.notify_all();
+    // Readers stopped for room go on once half of it is free, not at every listing taken.
+    if (m_readersWaiting > 0 && m_heldEntries <= kMaxHeldEntries / 2)
+        m_forReaders.notify_all();
     const int error = listing->error;
     if (error == 0)
         out = std::move(listing);

@@ -83,7 +83,9 @@ private:
     const FileWanted m_fileWanted;
 
     std::mutex m_mutex;
-    std::condition_variable m_changed;
+    /// Readers wait here for a directory to read or for room; the scan, for the one it asked.
+    std::condition_variable m_forReaders;
+    std::condition_variable m_forScan;
     /// Every directory known and not yet taken, by its path below the root ("" the root).
     Directories m_directories;
     /// Those still to be read.
@@ -92,7 +94,8 @@ private:
     size_t m_heldEntries = 0;
     bool m_stop = false;
     int m_readersWaiting = 0;
-    bool m_scanWaiting = false;
+    /// The directory the scan waits for while a reader reads it, or null.
+    const Directory* m_scanWants = nullptr;
     std::vector<std::thread> m_threads;
 };
 
