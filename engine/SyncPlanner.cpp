@@ -32,8 +32,9 @@ PlanOutcome SyncPlanner::RunSync(const JobSettings& job) {
     JobSettings copies = sync;
     copies.mode = TransferMode::Update;
     copies.flags.dateConditions = copies.flags.ignoreDates = 1;
-    // Stopped by the abort key, or trees found inside each other: nothing of the plan may run.
-    if (scan.run(copies, SyncPass::Copies) < 0 || scan.refusedNesting())
+    (void)scan.run(copies, SyncPass::Copies);
+    // Trees found inside each other: nothing of the plan may run.
+    if (scan.refusedNesting())
         return outcome;
 
     // Pass 2: the destination scanned for what the source does not have, deleted deepest
@@ -43,9 +44,8 @@ PlanOutcome SyncPlanner::RunSync(const JobSettings& job) {
     std::swap(deletions.sourceDirectory, deletions.destinationDirectory);
     deletions.mode = TransferMode::Delete;
     // A destination still to be made holds nothing to delete.
-    if (FileUtility(m_platform).isExistingDirectory(deletions.sourceDirectory) &&
-        scan.run(deletions, SyncPass::Deletions) < 0)
-        return outcome;
+    if (FileUtility(m_platform).isExistingDirectory(deletions.sourceDirectory))
+        (void)scan.run(deletions, SyncPass::Deletions);
     outcome.planned = !scan.refusedNesting();
     return outcome;
 }

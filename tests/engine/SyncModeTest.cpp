@@ -177,28 +177,6 @@ TEST_F(SyncModeTest, SkippingUnchangedFilesLeavesOnlyTheirLinesOut) {
     EXPECT_EQ(plan(true, true), all);
 }
 
-// The abort key pressed in either pass ends the plan as it does in every other mode: nothing
-// of it is shown, neither the copies found so far nor the deletions of the other pass.
-TEST_F(SyncModeTest, AStopDuringEitherPassDiscardsThePlan) {
-    for (int i = 0; i < 6; ++i) {
-        tmp.writeFile("src/d" + std::to_string(i) + "/f");
-        tmp.writeFile("dst/old" + std::to_string(i) + "/f");
-    }
-    plan();
-    const int polls = keys.polls;
-    for (const int quiet : {1, polls - 2}) {
-        SCOPED_TRACE(quiet);
-        keys.quietPolls = quiet;
-        keys.events = {AbortKeyEvent::ControlDown};
-        bool accepted = false;
-        const auto stopped =
-            newJob(settings(TransferMode::Sync, tmp / "src", tmp / "dst", recursive()), &accepted);
-        ASSERT_TRUE(accepted);
-        EXPECT_FALSE(stopped->PlanJob());
-        EXPECT_TRUE(keys.events.empty()) << "the key was never looked at";
-    }
-}
-
 TEST_F(SyncModeTest, NeverDeletesOutsideTheDestinationOrThroughALink) {
     tmp.writeFile("src/a", "a");
     tmp.writeFile("outside/precious", "p");
