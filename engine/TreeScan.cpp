@@ -153,7 +153,7 @@ int TreeScan::run(const JobSettings& job, SyncPass pass) {
 
 TreeScan::TreeTally TreeScan::scanTree(const std::string& directory) {
     std::unique_ptr<DirectorySearch> search;
-    if (const int error = listDirectory(directory, search); error != 0)
+    if (const int error = listDirectory(m_readAhead.get(), directory, search); error != 0)
         return unlistedDirectory(directory, error);
     if (m_searchSink)
         m_searchSink->showDetailPath(directory);
@@ -188,9 +188,9 @@ TreeScan::TreeTally TreeScan::scanTree(const std::string& directory) {
     return tally;
 }
 
-int TreeScan::listDirectory(const std::string& directory,
+int TreeScan::listDirectory(ListingReadAhead* ahead, const std::string& directory,
                             std::unique_ptr<DirectorySearch>& search) {
-    int error = m_readAhead ? m_readAhead->take(directory, search) : 0;
+    int error = ahead ? ahead->take(directory, search) : 0;
     if (!search && error == 0) {
         search = m_platform.fileSystem.newSearch();
         search->setReadStoredBits(false); // the plan decides by names, times and sizes

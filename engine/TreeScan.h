@@ -105,8 +105,9 @@ private:
     bool startNestingChecks();
     /// Scans one directory (and, with subdirectories, the tree below it).
     TreeTally scanTree(const std::string& directory);
-    /// Lists `directory`, from the read-ahead where it has the listing; 0 or the error.
-    int listDirectory(const std::string& directory, std::unique_ptr<DirectorySearch>& search);
+    /// Lists `directory`, from `ahead` (null: none) where it has the listing; 0 or the error.
+    int listDirectory(ListingReadAhead* ahead, const std::string& directory,
+                      std::unique_ptr<DirectorySearch>& search);
     /// The tally of a directory that could not be listed with `error`, after reporting it: the
     /// scan is abandoned at its root, below it the directory is left out.
     TreeTally unlistedDirectory(const std::string& directory, int error);

@@ -68,14 +68,7 @@ int TreeScan::listOtherSide(const std::string& directory, OtherSide& other) {
         other.state = Counterparts::Missing;
         return 0;
     }
-    int error = m_otherReadAhead ? m_otherReadAhead->take(*other.prefix, other.listing) : 0;
-    if (!other.listing && error == 0) {
-        std::string listing = *other.prefix;
-        listing += kDefaultPattern;
-        other.listing = m_platform.fileSystem.newSearch();
-        other.listing->setReadStoredBits(false);
-        error = other.listing->findFile(listing);
-    }
+    const int error = listDirectory(m_otherReadAhead.get(), *other.prefix, other.listing);
     other.state = error == 0 ? Counterparts::Listed
                   : error == kErrorPathNotFound || error == kErrorNotADirectory
                       ? Counterparts::Missing
