@@ -80,6 +80,12 @@ using path_detail::Whole;
 
 namespace {
 
+/// Copies `bytes` to `to`; an empty view may have no data at all.
+void copyBytes(char* to, std::string_view bytes) {
+    if (!bytes.empty())
+        std::memcpy(to, bytes.data(), bytes.size());
+}
+
 // Blocks grow from small (a plan of a few lines) to a size whose waste at the end is small.
 constexpr size_t kFirstBlockBytes = 512;
 constexpr size_t kLargestBlockBytes = 64 * 1024;
@@ -128,7 +134,7 @@ SharedDirectory DirectoryPairs::pair(std::string_view scanned, size_t scannedRoo
         char* texts = reinterpret_cast<char*>(shared + 1);
         for (unsigned side = 0; side < 2; ++side) {
             shared->sizes[side] = static_cast<uint32_t>(heads[side].size());
-            std::memcpy(texts, heads[side].data(), heads[side].size());
+            copyBytes(texts, heads[side]);
             texts += heads[side].size();
         }
         shared->roots[0] = scannedRoot;
@@ -139,7 +145,7 @@ SharedDirectory DirectoryPairs::pair(std::string_view scanned, size_t scannedRoo
     auto* pair = new (memory) DirectoryPair;
     pair->tailSize = static_cast<uint32_t>(tail);
     pair->heads = shared;
-    std::memcpy(reinterpret_cast<char*>(pair + 1), scanned.data() + scanned.size() - tail, tail);
+    copyBytes(reinterpret_cast<char*>(pair + 1), scanned.substr(scanned.size() - tail));
     m_last = SharedDirectory(pair, 0);
     return m_last;
 }
@@ -189,7 +195,7 @@ SharedPath::SharedPath(std::string_view path, size_t rootLength) {
     auto* whole = new (memory) Whole;
     whole->size = static_cast<uint32_t>(path.size());
     whole->rootLength = rootLength;
-    std::memcpy(reinterpret_cast<char*>(whole + 1), path.data(), path.size());
+    copyBytes(reinterpret_cast<char*>(whole + 1), path);
     m_bits = reinterpret_cast<uintptr_t>(whole);
 }
 
@@ -203,7 +209,7 @@ SharedPath::SharedPath(const SharedDirectory& directory, std::string_view name) 
         static_cast<Name*>(pair->heads->names->allocate(path_detail::kNameHeader + name.size()));
     record->pair = pair;
     record->size = static_cast<uint32_t>(name.size());
-    std::memcpy(const_cast<char*>(record->bytes()), name.data(), name.size());
+    copyBytes(const_cast<char*>(record->bytes()), name);
     m_bits = reinterpret_cast<uintptr_t>(record) | kNamed | kRooted |
              (directory.m_side ? kCounterpart : 0);
     retain();
