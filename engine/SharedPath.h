@@ -67,7 +67,7 @@ private:
 /// keeps only its own ending, and the beginnings are shared while they stay the same.
 class DirectoryPairs {
 public:
-    /// Pairs whose paths keep their names in `names` (which makes none without one).
+    /// Pairs whose paths keep their names in `names`; one without a store makes none.
     explicit DirectoryPairs(std::shared_ptr<NameStore> names = {}) : m_names(std::move(names)) {}
 
     /// The pair of `scanned` and its `counterpart` (empty when the job has none), each the text
