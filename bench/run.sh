@@ -350,7 +350,7 @@ if wanted plan; then
     fi
     row plan 1 "plan 100k files vs find -printf" 0.6
     # Peak memory per planned entry, the whole process counted.
-    PLAN_MEM_MAX=350
+    PLAN_MEM_MAX=200
     plan_bytes=$(LC_ALL=C awk -v p="$MEMKIB_plan" -v n="$PLANNED" 'BEGIN { printf "%.0f", p * 1024 / n }')
     verdict=pass
     if [[ -n ${FAIL[plan]} ]]; then

@@ -29,18 +29,16 @@ void refreshFacts(FileFacts& facts, const FileStatus& status) {
 /// on the side of the tree it lies in, while it stands (a Rmdir's before it ran, a Mkdir's
 /// once it ran; a Mkdir's source side is the directory it mirrors). Null for nothing.
 FileFacts* factsToChange(OperationEntry& entry, ChangeSide side) {
-    FileFacts& own = side == ChangeSide::Source ? entry.source : entry.target;
-    if (own.found)
-        return &own;
-    FileFacts* directory = nullptr;
-    if (entry.command == OperationCommand::Rmdir && side == ChangeSide::Source &&
-        entry.state != kStateDone)
-        directory = &entry.source;
-    else if (entry.command == OperationCommand::Mkdir)
-        directory = side == ChangeSide::Source  ? &entry.target
-                    : entry.state == kStateDone ? &entry.source
-                                                : nullptr;
-    return directory && !directory->path.empty() ? directory : nullptr;
+    const bool source = side == ChangeSide::Source;
+    if (source ? entry.source.found : entry.target().found)
+        return source ? &entry.source : &entry.editTarget();
+    const bool mkdir = entry.command == OperationCommand::Mkdir;
+    if (mkdir && source)
+        return entry.targetPath().empty() ? nullptr : &entry.editTarget();
+    const bool standing =
+        mkdir ? entry.state == kStateDone
+              : entry.command == OperationCommand::Rmdir && source && entry.state != kStateDone;
+    return standing && !entry.source.path.empty() ? &entry.source : nullptr;
 }
 
 } // namespace

@@ -41,7 +41,7 @@ public:
         m_visible = m_window.isVisible() || m_total > kCopyChunkBytes;
         if (m_visible) {
             m_window.showSourcePath(m_entry.source.path.str());
-            m_window.showTargetPath(m_entry.target.path.str());
+            m_window.showTargetPath(m_entry.targetPath().str());
             m_window.setStatus("Open...");
             if (!m_window.isVisible())
                 m_window.setVisible(true);
@@ -70,11 +70,13 @@ PlannedTarget plannedTargetFor(const OperationEntry& entry) {
     // Copy and Move plan for a target that did not exist: one that appeared since is kept.
     PlannedTarget planned(replacesTarget(entry.command) ? CommitMode::Replace
                                                         : CommitMode::NoReplace);
-    if (planned.mode == CommitMode::Replace && entry.target.found &&
-        entry.plannedTargetWrite(planned.lastWriteTime)) {
+    if (planned.mode != CommitMode::Replace)
+        return planned;
+    const FileFacts target = entry.target();
+    if (target.found && entry.plannedTargetWrite(planned.lastWriteTime)) {
         planned.known = true;
-        planned.link = (entry.target.attributes & attr::kReparsePoint) != 0;
-        planned.size = entry.target.size;
+        planned.link = (target.attributes & attr::kReparsePoint) != 0;
+        planned.size = target.size;
     }
     return planned;
 }
@@ -86,7 +88,7 @@ int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyPr
     // A move deletes its source next: its copy is on disk first.
     const bool durable = !copiesData(entry.command);
     const CopyOutcome outcome =
-        copyWholeFile(platform.fileSystem, entry.source.treePath(), entry.target.treePath(),
+        copyWholeFile(platform.fileSystem, entry.source.treePath(), entry.targetPath().treePath(),
                       plannedTargetFor(entry), &listener, durable);
     if (copiedSource)
         *copiedSource = outcome.source;
@@ -101,7 +103,7 @@ int NoteCopyOutcome(const Platform& platform, OperationEntry& entry, const CopyO
     const FileUtility utility(platform);
     entry.lastError = outcome.error;
     // A copy that is in place but lacks some of the source's facts is the target's problem too.
-    entry.target.setAtFault(outcome.error != 0 ? outcome.failedAtTarget : outcome.keptError() != 0);
+    entry.setTargetAtFault(outcome.error != 0 ? outcome.failedAtTarget : outcome.keptError() != 0);
     if (outcome.error != 0)
         return 0;
 

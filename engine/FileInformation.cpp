@@ -26,7 +26,7 @@ std::string FileInformation::errorText() const {
 FileInformation describeEntry(const OperationEntry& entry) {
     FileInformation info;
     info.source = describeFacts(entry.source);
-    info.target = describeFacts(entry.target);
+    info.target = describeFacts(entry.target());
     info.state = entry.state;
     info.lastError = entry.lastError;
     info.sourceLength = entry.source.size;
@@ -35,8 +35,9 @@ FileInformation describeEntry(const OperationEntry& entry) {
 
 FileInformation describeEntry(const OperationEntry& entry, FileSystem& fileSystem) {
     FileInformation info = describeEntry(entry);
+    const FileFacts target = entry.target();
     for (const auto& [facts, texts] :
-         {std::pair{&entry.source, &info.source}, std::pair{&entry.target, &info.target}}) {
+         {std::pair{&entry.source, &info.source}, std::pair{&target, &info.target}}) {
         FileStatus status;
         if (facts->found && fileSystem.status(facts->path.str(), status, LinkMode::Describe) == 0)
             texts->attributes = attributeText(status.attributes);

@@ -13,7 +13,7 @@ namespace ryk {
 namespace {
 
 int64_t neededBy(const OperationEntry& entry) {
-    return static_cast<int64_t>(entry.source.size) - static_cast<int64_t>(entry.target.size);
+    return static_cast<int64_t>(entry.source.size) - static_cast<int64_t>(entry.target().size);
 }
 
 /// The bytes a line shows as they are: neither control bytes, nor the backslash, nor the
@@ -96,8 +96,8 @@ void appendClipboardLine(std::string& line, const OperationEntry& entry) {
     appendQuoted(line, entry.source.path);
     line += ' ';
     // A Mkdir's target is the source directory it mirrors: not part of the line.
-    if (!entry.target.path.empty() && entry.command != OperationCommand::Mkdir)
-        appendQuoted(line, entry.target.path);
+    if (!entry.targetPath().empty() && entry.command != OperationCommand::Mkdir)
+        appendQuoted(line, entry.targetPath());
 }
 
 std::string clipboardLine(const OperationEntry& entry) {

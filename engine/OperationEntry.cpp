@@ -46,12 +46,73 @@ bool OperationEntry::fillFacts(FileFacts& facts, const FileStatus& status,
                          [&times](const FileTime& t) { return times.fromFileTime(t); });
 }
 
-OperationEntry& OperationList::appendLine(OperationCommand command, SharedPath path,
-                                          size_t rootLength) {
+OperationEntry::OperationEntry(const OperationEntry& other)
+    : source(other.source),
+      m_target(other.m_target ? std::make_unique<TargetFile>(*other.m_target) : nullptr),
+      command(other.command), state(other.state), lastError(other.lastError),
+      m_targetIsCounterpart(other.m_targetIsCounterpart) {}
+
+OperationEntry& OperationEntry::operator=(const OperationEntry& other) {
+    if (this != &other)
+        *this = OperationEntry(other);
+    return *this;
+}
+
+OperationEntry::~OperationEntry() = default;
+
+const FileFacts OperationEntry::target() const {
+    if (m_target)
+        return m_target->facts;
+    FileFacts facts;
+    facts.path = targetPath();
+    return facts;
+}
+
+SharedPath OperationEntry::targetPath() const {
+    if (m_target)
+        return m_target->facts.path;
+    return m_targetIsCounterpart ? source.path.counterpart() : SharedPath();
+}
+
+void OperationEntry::setTargetPath(SharedPath path) {
+    m_targetIsCounterpart = false;
+    if (m_target)
+        m_target->facts.path = std::move(path);
+    else if (!path.empty())
+        editTargetFile().facts.path = std::move(path);
+}
+
+void OperationEntry::setTargetToCounterpart() {
+    if (m_target)
+        m_target->facts.path = source.path.counterpart();
+    else
+        m_targetIsCounterpart = true;
+}
+
+OperationEntry::TargetFile& OperationEntry::editTargetFile() {
+    if (!m_target) {
+        SharedPath path = targetPath();
+        m_target = std::make_unique<TargetFile>();
+        m_target->facts.path = std::move(path);
+        m_targetIsCounterpart = false;
+    }
+    return *m_target;
+}
+
+FileFacts& OperationEntry::editTarget() {
+    return editTargetFile().facts;
+}
+
+void OperationEntry::setTargetAtFault(bool atFault) {
+    // A target without facts of its own is not at fault: only marking one needs them.
+    if (atFault || m_target)
+        editTarget().setAtFault(atFault);
+}
+
+OperationEntry& OperationList::appendLine(OperationCommand command, SharedPath path) {
     auto entry = std::make_unique<OperationEntry>();
     entry->setCommand(command);
     entry->source.path = std::move(path);
-    entry->source.rootLength = rootLength;
     return append(std::move(entry));
 }
 
@@ -76,7 +137,7 @@ void pinRoot(OperationList& list, FileSystem& fileSystem, std::string_view direc
 }
 
 void OperationList::appendError(SharedPath path, int error) {
-    appendLine(OperationCommand::Error, std::move(path)).lastError = error;
+    appendLine(OperationCommand::Error, path.withoutRoot()).lastError = error;
 }
 
 OperationEntry& OperationList::append(std::unique_ptr<OperationEntry> entry) {

@@ -1,17 +1,14 @@
 #pragma once
 
 #include "engine/DateTime.h"
+#include "engine/SharedPath.h"
 #include "platform/FileSystem.h"
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <memory>
-#include <new>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace ryk {
@@ -61,102 +58,11 @@ inline constexpr int32_t kStatePending = -1;
 inline constexpr int32_t kStateFailed = 0;
 inline constexpr int32_t kStateDone = 1;
 
-/// An unchangeable text whose copies share one block, freed with the last of them: a name
-/// that a line's source and target both end with is kept once.
-class SharedText {
-public:
-    SharedText() = default;
-    explicit SharedText(std::string_view text) {
-        if (text.empty())
-            return;
-        void* memory = ::operator new(sizeof(Block) + text.size());
-        m_block = new (memory) Block{{1}, text.size()};
-        std::memcpy(reinterpret_cast<char*>(m_block + 1), text.data(), text.size());
-    }
-    SharedText(const SharedText& other) noexcept : m_block(other.m_block) {
-        if (m_block)
-            m_block->references.fetch_add(1, std::memory_order_relaxed);
-    }
-    SharedText(SharedText&& other) noexcept : m_block(std::exchange(other.m_block, nullptr)) {}
-    SharedText& operator=(SharedText other) noexcept {
-        std::swap(m_block, other.m_block);
-        return *this;
-    }
-    ~SharedText() {
-        if (m_block && m_block->references.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-            m_block->~Block();
-            ::operator delete(m_block);
-        }
-    }
-
-    std::string_view view() const {
-        return m_block ? std::string_view(reinterpret_cast<const char*>(m_block + 1), m_block->size)
-                       : std::string_view();
-    }
-
-private:
-    /// The text follows its block directly.
-    struct Block {
-        std::atomic<uint32_t> references;
-        size_t size;
-    };
-    Block* m_block = nullptr;
-};
-
-/// A path kept as the text of its directory, which the paths of one directory share, and a
-/// name of its own; or as one whole text. A plan holds two paths per line, most of them in
-/// directories of many lines, and most lines' two paths end with the same name.
-class SharedPath {
-public:
-    SharedPath() = default;
-    /// A whole path of its own.
-    SharedPath(std::string_view path) : m_name(path) {}
-    SharedPath(const std::string& path) : m_name(path) {}
-    SharedPath(const char* path) : m_name(path) {}
-    /// `*directory` followed directly by `name`: the directory's text ends with its '/'.
-    SharedPath(std::shared_ptr<const std::string> directory, std::string_view name)
-        : m_directory(std::move(directory)), m_name(name) {}
-    /// `*directory` followed directly by the name `named` ends with, shared with it.
-    static SharedPath withNameOf(std::shared_ptr<const std::string> directory,
-                                 const SharedPath& named) {
-        SharedPath path;
-        path.m_directory = std::move(directory);
-        path.m_name = named.m_name;
-        return path;
-    }
-
-    /// The whole path.
-    std::string str() const {
-        std::string text;
-        text.reserve(size());
-        appendTo(text);
-        return text;
-    }
-    /// Appends the whole path to `text`.
-    void appendTo(std::string& text) const {
-        if (m_directory)
-            text += *m_directory;
-        text += m_name.view();
-    }
-    /// The name the path ends with: all of it for a whole path.
-    std::string_view name() const { return m_name.view(); }
-    size_t size() const { return (m_directory ? m_directory->size() : 0) + m_name.view().size(); }
-    bool empty() const { return size() == 0; }
-
-    friend bool operator==(const SharedPath& a, std::string_view b) {
-        const std::string_view directory = a.m_directory ? *a.m_directory : std::string_view();
-        return b.size() == a.size() && b.substr(0, directory.size()) == directory &&
-               b.substr(directory.size()) == a.m_name.view();
-    }
-
-private:
-    std::shared_ptr<const std::string> m_directory;
-    SharedText m_name;
-};
-
-/// The facts of one file or directory as a directory-search hit gave them.
+/// The facts of one file or directory as a directory-search hit gave them, and its path.
 struct FileFacts {
-    // The small fields first, side by side: a plan keeps two sets per line.
+    /// The path the list shows and directory commands act on, with the root of its tree.
+    SharedPath path;
+    // The small fields side by side: a plan keeps one set per line, two for an update.
     uint32_t attributes = 0;
     /// The permission bits (mode & 07777); for a Mkdir that mirrors a source directory, that
     /// directory's, which the new one gets. 0 when not known.
@@ -172,11 +78,6 @@ private:
 
 public:
     uint64_t size = 0;
-    /// The path the list shows and directory commands act on.
-    SharedPath path;
-    /// How many leading bytes of `path` name the root of the job's tree as the user gave it;
-    /// a run follows no link below it. The whole parent when not set.
-    size_t rootLength = TreePath::kWholeParent;
 
     /// True when the problem of the line lies with this file rather than with the line's other
     /// one: the target of a copy that could not be written, or of a line planned as an Error
@@ -198,8 +99,8 @@ public:
     /// found.
     std::string foundPath() const { return found ? path.str() : std::string(); }
     /// `path` and `foundPath()` as paths of their job's tree.
-    TreePath treePath() const { return TreePath(path.str(), rootLength); }
-    TreePath foundTreePath() const { return TreePath(foundPath(), rootLength); }
+    TreePath treePath() const { return path.treePath(); }
+    TreePath foundTreePath() const { return TreePath(foundPath(), path.rootLength()); }
 
 private:
     enum TimeIndex { kCreation, kLastAccess, kLastWrite };
@@ -214,10 +115,17 @@ private:
     double m_days[3] = {};
 };
 
-/// One planned action.
+/// One planned action. Most lines of a plan copy a file to where none stands yet: such a
+/// target has a path and no facts, and its path most often ends with the source's name, so
+/// the target keeps its facts apart and only when it has some.
 class OperationEntry {
 public:
     OperationEntry() = default;
+    OperationEntry(const OperationEntry& other);
+    OperationEntry& operator=(const OperationEntry& other);
+    OperationEntry(OperationEntry&&) noexcept = default;
+    OperationEntry& operator=(OperationEntry&&) noexcept = default;
+    ~OperationEntry();
 
     /// Sets the command and makes the entry pending again.
     void setCommand(OperationCommand code) {
@@ -230,42 +138,73 @@ public:
     /// The same, its times converted by `times`.
     static bool fillFacts(FileFacts& facts, const FileStatus& status, FileTimeConverter& times);
 
+    /// The destination (used by codes 0 to 3; for a Mkdir that mirrors a source directory,
+    /// that directory, never found). A copy: it is changed through setTargetPath(),
+    /// setTargetToCounterpart(), editTarget() and setTargetAtFault().
+    const FileFacts target() const;
+    /// The destination's path alone.
+    SharedPath targetPath() const;
+    void setTargetPath(SharedPath path);
+    /// Makes the destination the source's name in the other directory of its pair
+    /// (SharedPath::counterpart), the name kept once for both.
+    void setTargetToCounterpart();
+    /// The destination's facts, to be filled or changed.
+    FileFacts& editTarget();
+    void setTargetAtFault(bool atFault);
+
     /// Notes the exact last-write time of the target the plan found, which a run checks before
     /// it replaces that target.
     void notePlannedTarget(const FileTime& written) {
-        m_targetSeconds = written.seconds;
-        m_targetNanoseconds = written.nanoseconds;
+        TargetFile& target = editTargetFile();
+        target.plannedSeconds = written.seconds;
+        target.plannedNanoseconds = written.nanoseconds;
     }
     /// The time notePlannedTarget noted; false when none was.
     bool plannedTargetWrite(FileTime& out) const {
-        if (m_targetNanoseconds < 0)
+        if (!m_target || m_target->plannedNanoseconds < 0)
             return false;
-        out = {m_targetSeconds, m_targetNanoseconds};
+        out = {m_target->plannedSeconds, m_target->plannedNanoseconds};
         return true;
     }
 
-    /// The file the line's problem lies with (its error or its failure): the target when that is
-    /// marked at fault, the source otherwise.
-    const FileFacts& faultyFile() const { return target.isAtFault() ? target : source; }
+    /// True when the line's problem (its error or its failure) lies with the target.
+    bool targetIsAtFault() const { return m_target && m_target->facts.isAtFault(); }
+    /// The path of the file the line's problem lies with: the target's when that is marked at
+    /// fault, the source's otherwise.
+    SharedPath faultyPath() const { return targetIsAtFault() ? targetPath() : source.path; }
 
+    /// The file or directory acted on (for Mkdir: the directory to create). Where
+    /// setTargetToCounterpart() made it so, its path's name is the target's too.
+    FileFacts source;
+
+private:
+    /// What a target has beyond a path that ends with the source's name.
+    struct TargetFile {
+        FileFacts facts;
+        // -1 when no time was noted (the day counts of `facts` are local wall-clock seconds,
+        // which cannot tell an edit within the same second, or in the hour that repeats).
+        int32_t plannedNanoseconds = -1;
+        int64_t plannedSeconds = 0;
+    };
+    TargetFile& editTargetFile();
+
+    // Beside `source` and before the smaller fields, so that nothing is padded.
+    std::unique_ptr<TargetFile> m_target;
+
+public:
     OperationCommand command = OperationCommand::Copy;
     int32_t state = kStatePending;
     /// The error code (an errno or one of our own) of the last failure, 0 when none.
     int32_t lastError = 0;
 
 private:
-    // Apart from its seconds, the nanoseconds fill what would be padding: a plan holds many
-    // entries. -1 when no time was noted (the day counts of `target` are local wall-clock
-    // seconds, which cannot tell an edit within the same second, or in the hour that repeats).
-    int32_t m_targetNanoseconds = -1;
-    int64_t m_targetSeconds = 0;
-
-public:
-    FileFacts source;
-    /// For a Mkdir that mirrors a source directory, that directory (never found: nothing
-    /// stands at a Mkdir's target).
-    FileFacts target;
+    /// True while the target's path is the source's counterpart and the target has nothing
+    /// else of its own.
+    bool m_targetIsCounterpart = false;
 };
+
+// A plan holds one entry per line.
+static_assert(sizeof(void*) != 8 || sizeof(OperationEntry) <= 72);
 
 /// The ordered list of planned entries of the one open job; it owns them. Positions are the
 /// rows of the result list.
@@ -275,11 +214,9 @@ public:
 
     /// Appends at the tail and takes ownership.
     OperationEntry& append(std::unique_ptr<OperationEntry> entry);
-    /// Appends a pending entry that acts on `path` alone (Mkdir, Rmdir, Error); `rootLength`
-    /// as in FileFacts.
-    OperationEntry& appendLine(OperationCommand command, SharedPath path,
-                               size_t rootLength = TreePath::kWholeParent);
-    /// Appends an Error line for `path` with the reason `error`.
+    /// Appends a pending entry that acts on `path` alone (Mkdir, Rmdir, Error).
+    OperationEntry& appendLine(OperationCommand command, SharedPath path);
+    /// Appends an Error line for `path` (not seen as part of a tree) with the reason `error`.
     void appendError(SharedPath path, int error);
     /// Deletes the given entry wherever it stands (searched from the tail, where the planners
     /// withdraw lines); false when the list does not hold it.
@@ -303,6 +240,13 @@ public:
     void clear() {
         m_entries.clear();
         m_roots.clear();
+        m_names.reset();
+    }
+    /// Where the planners keep the names of the lines' paths (SharedDirectory::pair).
+    const std::shared_ptr<NameStore>& names() {
+        if (!m_names)
+            m_names = std::make_shared<NameStore>();
+        return m_names;
     }
     /// The directories the plan's paths are resolved beneath, as the plan found them (see
     /// pinRoot); a run acts only beneath these same directories.
@@ -316,6 +260,7 @@ public:
 private:
     Storage m_entries;
     std::vector<RootPin> m_roots;
+    std::shared_ptr<NameStore> m_names;
 };
 
 /// Records the directory `directory` as the plan finds it now, as a root its paths are resolved

@@ -121,14 +121,16 @@ std::string ResponsePlanner::targetKey(std::string_view path) {
 void ResponsePlanner::refuseDuplicateTargets(size_t first) {
     for (size_t i = first; i < m_list.size(); ++i) {
         OperationEntry& entry = *m_list.at(i);
-        const SharedPath* written = hasTarget(entry.command)                   ? &entry.target.path
-                                    : entry.command == OperationCommand::Mkdir ? &entry.source.path
-                                                                               : nullptr;
-        if (!written || m_written.insert(targetKey(written->str())).second)
+        // What the line writes: its target, or the directory a Mkdir makes.
+        const bool writesTarget = hasTarget(entry.command);
+        if (!writesTarget && entry.command != OperationCommand::Mkdir)
+            continue;
+        const SharedPath written = writesTarget ? entry.targetPath() : entry.source.path;
+        if (m_written.insert(targetKey(written.str())).second)
             continue;
         entry.setCommand(OperationCommand::Error);
         entry.lastError = kErrorDuplicateTarget;
-        entry.target.setAtFault(written == &entry.target.path);
+        entry.setTargetAtFault(writesTarget);
     }
 }
 

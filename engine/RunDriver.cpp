@@ -133,13 +133,13 @@ constexpr size_t kRowsTogether = 256;
 bool copiesSmallFile(const OperationEntry& entry) {
     return (entry.command == OperationCommand::Copy || entry.command == OperationCommand::Update) &&
            entry.source.size <= kCopyChunkBytes &&
-           entry.source.rootLength != TreePath::kWholeParent &&
-           entry.target.rootLength != TreePath::kWholeParent;
+           entry.source.path.rootLength() != TreePath::kWholeParent &&
+           entry.targetPath().rootLength() != TreePath::kWholeParent;
 }
 
-/// The root of `facts`' tree as its path names it.
-std::string rootOf(const FileFacts& facts) {
-    return facts.path.str().substr(0, facts.rootLength);
+/// The root of `path`'s tree as the path names it.
+std::string rootOf(const SharedPath& path) {
+    return path.str().substr(0, path.rootLength());
 }
 
 } // namespace
@@ -167,12 +167,13 @@ size_t RunDriver::rowsToShare(size_t first) const {
         if (!copiesSmallFile(*entry))
             break;
         if (copies == 0) {
-            sourceRoot = rootOf(entry->source);
-            targetRoot = rootOf(entry->target);
-        } else if (rootOf(entry->source) != sourceRoot || rootOf(entry->target) != targetRoot) {
+            sourceRoot = rootOf(entry->source.path);
+            targetRoot = rootOf(entry->targetPath());
+        } else if (rootOf(entry->source.path) != sourceRoot ||
+                   rootOf(entry->targetPath()) != targetRoot) {
             break;
         }
-        if (!written.insert(lowerAscii(entry->target.path.str())).second)
+        if (!written.insert(lowerAscii(entry->targetPath().str())).second)
             break;
         ++copies;
     }
@@ -212,10 +213,10 @@ void RunDriver::runTogether(size_t first, size_t count, size_t total, CopyProgre
         if (entry.command == OperationCommand::Mkdir)
             continue;
         jobOfRow[i] = jobs.size();
-        jobs.push_back({entry.source.treePath(), entry.target.treePath(), plannedTargetFor(entry),
-                        CopyOutcome{}});
+        jobs.push_back({entry.source.treePath(), entry.targetPath().treePath(),
+                        plannedTargetFor(entry), CopyOutcome{}});
         const auto [lane, added] =
-            laneOfDirectory.emplace(parentPath(entry.target.path.str()), lanes.size());
+            laneOfDirectory.emplace(parentPath(entry.targetPath().str()), lanes.size());
         if (added)
             lanes.emplace_back();
         lanes[lane->second].push_back(jobOfRow[i]);
@@ -256,10 +257,10 @@ int RunDriver::makeDirectory(OperationEntry& entry) {
     if (const int error = fs.makeDirectory(made, entry.source.permissions))
         return error;
     // A Mkdir of the tree scan names the source directory it mirrors as its target.
-    if (entry.target.path.empty())
+    if (entry.targetPath().empty())
         return 0;
     DirectoryFinish finish;
-    const int error = fs.copyDirectoryFacts(entry.target.treePath(), made, finish);
+    const int error = fs.copyDirectoryFacts(entry.targetPath().treePath(), made, finish);
     if (finish.known)
         m_madeDirectories.emplace_back(made, finish);
     return error;
@@ -280,7 +281,7 @@ EntryOutcome RunDriver::ExecuteEntry(OperationEntry& entry, CopyProgressSink& pr
     // Whatever fails now is the source's unless the copy finds it at the target; an Error line
     // keeps what its plan found.
     if (entry.command != OperationCommand::Error)
-        entry.target.setAtFault(false);
+        entry.setTargetAtFault(false);
 
     FileSystem& fs = m_platform.fileSystem;
     int error = 0;
@@ -300,7 +301,7 @@ EntryOutcome RunDriver::ExecuteEntry(OperationEntry& entry, CopyProgressSink& pr
         // times and attributes included; another file system or a target that exists (an
         // Up&Move) falls back to copy and delete.
         // A read-only source is refused by the rename; it is copied, and its delete fails.
-        error = fs.renameNoReplace(entry.source.foundTreePath(), entry.target.treePath());
+        error = fs.renameNoReplace(entry.source.foundTreePath(), entry.targetPath().treePath());
         if (error != 0) {
             FileStatus copied;
             bool copiedKnown = false;

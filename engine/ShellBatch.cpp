@@ -28,12 +28,12 @@ EntryOutcome ShellBatch::OfferToShell(OperationEntry& entry, size_t row, BatchFu
     if (m_function &&
         (*m_function != function ||
          listBytes(m_from) + entry.source.path.size() + 2 >= kBatchListBytes ||
-         (withTarget && listBytes(m_to) + entry.target.path.size() + 2 >= kBatchListBytes)))
+         (withTarget && listBytes(m_to) + entry.targetPath().size() + 2 >= kBatchListBytes)))
         flush();
     m_function = function;
     m_from.push_back(entry.source.treePath());
     if (withTarget) {
-        m_to.push_back(entry.target.treePath());
+        m_to.push_back(entry.targetPath().treePath());
         m_targets.push_back(plannedTargetFor(entry));
     }
     m_entries.push_back(&entry);

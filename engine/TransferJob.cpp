@@ -261,7 +261,7 @@ bool TransferJob::PlanJob() {
     for (const auto& entry : m_list)
         if ((entry->command == OperationCommand::Mkdir ||
              entry->command == OperationCommand::Rmdir) &&
-            entry->source.rootLength == TreePath::kWholeParent)
+            entry->source.path.rootLength() == TreePath::kWholeParent)
             pinRoot(m_list, m_platform.fileSystem, parentPath(entry->source.path.str()));
     m_focusField = JobField::SourceDirectory;
     return outcome.planned;

@@ -104,8 +104,11 @@ bool unchangedCopy(const FileStatus& source, const FileStatus& target) {
 
 } // namespace
 
-std::shared_ptr<const std::string> TreeScan::prefixOf(const std::string& directory) {
-    return std::make_shared<const std::string>(directoryPrefix(directory));
+SharedDirectory TreeScan::prefixOf(const std::string& directory) {
+    const bool paired = isUpdateOrMove(m_job->mode) || m_pass == SyncPass::Deletions;
+    return m_pairs.pair(directoryPrefix(directory), m_job->sourceDirectory.size(),
+                        paired ? directoryPrefix(destinationFor(directory)) : std::string(),
+                        m_job->destinationDirectory.size());
 }
 
 int TreeScan::run(const JobSettings& job, SyncPass pass) {
@@ -113,6 +116,7 @@ int TreeScan::run(const JobSettings& job, SyncPass pass) {
     m_pass = pass;
     m_keepsNames = keepsNames(job.destinationPattern);
     m_times = FileTimeConverter();
+    m_pairs = DirectoryPairs(m_list.names());
     m_scanDepth = 0;
     m_missingBelowDepth = -1;
     // The run acts beneath these same directories only.
@@ -147,6 +151,7 @@ int TreeScan::run(const JobSettings& job, SyncPass pass) {
     const TreeTally tally = scanTree(job.sourceDirectory);
     m_otherReadAhead.reset();
     m_readAhead.reset();
+    m_pairs = DirectoryPairs();
     m_job = nullptr;
     return tally.abandoned ? -1 : tally.filesPlanned;
 }
@@ -164,9 +169,11 @@ TreeScan::TreeTally TreeScan::scanTree(const std::string& directory) {
     const bool filePass = plansFiles(f);
     // The other side of this directory is listed once, for both passes, instead of one look
     // per file and per subdirectory.
+    const SharedDirectory prefix = prefixOf(directory);
     OtherSide other;
+    other.prefix = prefix.counterpart();
     if (readsOtherSide(f, m_job->mode, m_pass)) {
-        const int otherError = listOtherSide(directory, other);
+        const int otherError = listOtherSide(other);
         if (other.state == Counterparts::Unlisted)
             reportUnreadableOtherSide(otherError, other, destinationFor(directory));
     }
@@ -179,11 +186,10 @@ TreeScan::TreeTally TreeScan::scanTree(const std::string& directory) {
     }
 
     TreeTally tally;
-    const auto prefix = prefixOf(directory);
     if (filePass && !scanFiles(prefix, *search, other, tally))
         return TreeTally::abandon();
     if (f.subdirectories && search->rewind() == 0 &&
-        !scanSubdirectories(*prefix, *search, other, tally))
+        !scanSubdirectories(prefix.text(), *search, other, tally))
         return TreeTally::abandon();
     return tally;
 }
@@ -211,8 +217,8 @@ TreeScan::TreeTally TreeScan::unlistedDirectory(const std::string& directory, in
     return TreeTally::oneLeftOut();
 }
 
-bool TreeScan::scanFiles(const std::shared_ptr<const std::string>& prefix, DirectorySearch& search,
-                         OtherSide& other, TreeTally& tally) {
+bool TreeScan::scanFiles(const SharedDirectory& prefix, DirectorySearch& search, OtherSide& other,
+                         TreeTally& tally) {
     while (search.findNextFile()) {
         if (m_utility.PollAbortKey() != 0)
             return false;
@@ -225,7 +231,7 @@ bool TreeScan::scanFiles(const std::shared_ptr<const std::string>& prefix, Direc
     return true;
 }
 
-bool TreeScan::scanSubdirectories(const std::string& prefix, DirectorySearch& search,
+bool TreeScan::scanSubdirectories(std::string_view prefix, DirectorySearch& search,
                                   OtherSide& other, TreeTally& tally) {
     const bool removeEmptied =
         m_job->flags.removeSourceDirectories &&
@@ -238,7 +244,8 @@ bool TreeScan::scanSubdirectories(const std::string& prefix, DirectorySearch& se
             if (search.status(status) == 0 && meetsOtherTree(status))
                 return false;
         }
-        if (!scanSubdirectory(prefix + search.fileName(), search, other, removeEmptied, tally))
+        if (!scanSubdirectory(std::string(prefix) + search.fileName(), search, other, removeEmptied,
+                              tally))
             return false;
     }
     return true;
@@ -279,8 +286,8 @@ bool TreeScan::scanSubdirectory(std::string subdirectory, DirectorySearch& hit, 
     if (state == DestinationState::Planned && below.filesPlanned == 0 && m_job->flags.recurse)
         m_list.removeRange(mkdirPosition, linesForDirectory);
     if (removable && below.emptied())
-        m_list.appendLine(OperationCommand::Rmdir, std::move(subdirectory),
-                          m_job->sourceDirectory.size());
+        m_list.appendLine(OperationCommand::Rmdir,
+                          SharedPath(subdirectory, m_job->sourceDirectory.size()));
     tally.filesPlanned += below.filesPlanned;
     tally.occupants += below.occupants;
     return true;
@@ -299,8 +306,7 @@ TreeScan::TreeTally TreeScan::scanBelow(const std::string& directory, bool other
     return tally;
 }
 
-bool TreeScan::planFile(const std::shared_ptr<const std::string>& prefix, DirectorySearch& hit,
-                        OtherSide& other) {
+bool TreeScan::planFile(const SharedDirectory& prefix, DirectorySearch& hit, OtherSide& other) {
     const std::string& name = hit.fileName();
     if (!selects(*m_job, name))
         return false;
@@ -389,26 +395,24 @@ bool TreeScan::lookAtTarget(OtherSide& other, FileLook& look) {
     return !(f.dateConditions && f.onlyExisting);
 }
 
-std::unique_ptr<OperationEntry>
-TreeScan::fileEntry(const std::shared_ptr<const std::string>& prefix, const std::string& name,
-                    const OtherSide& other, const FileLook& look) {
+std::unique_ptr<OperationEntry> TreeScan::fileEntry(const SharedDirectory& prefix,
+                                                    const std::string& name, const OtherSide& other,
+                                                    const FileLook& look) {
     auto entry = std::make_unique<OperationEntry>();
     if (look.sourceRead)
         OperationEntry::fillFacts(entry->source, look.source, m_times);
     else
         entry->source.found = true;
     entry->source.path = SharedPath(prefix, name);
-    entry->source.rootLength = m_job->sourceDirectory.size();
     if (look.targetFound) {
-        OperationEntry::fillFacts(entry->target, look.target, m_times);
+        OperationEntry::fillFacts(entry->editTarget(), look.target, m_times);
         entry->notePlannedTarget(look.target.lastWriteTime);
     }
     // The target's name is most often the source's: kept once for both.
     if (look.hasTarget && look.targetName == name)
-        entry->target.path = SharedPath::withNameOf(other.prefix, entry->source.path);
+        entry->setTargetToCounterpart();
     else if (look.hasTarget)
-        entry->target.path = SharedPath(other.prefix, look.targetName);
-    entry->target.rootLength = m_job->destinationDirectory.size();
+        entry->setTargetPath(SharedPath(other.prefix, look.targetName));
     entry->setCommand(fileCommand(m_job->mode, look.targetFound));
     return entry;
 }
@@ -416,7 +420,7 @@ TreeScan::fileEntry(const std::shared_ptr<const std::string>& prefix, const std:
 void TreeScan::appendDuplicate(std::unique_ptr<OperationEntry> entry) {
     entry->setCommand(OperationCommand::Error);
     entry->lastError = kErrorDuplicateTarget;
-    entry->target.setAtFault(true); // its target is another line's
+    entry->setTargetAtFault(true); // its target is another line's
     m_list.append(std::move(entry));
 }
 

@@ -66,8 +66,9 @@ private:
         Counterparts state = Counterparts::Unlisted;
         /// The listing, while `state` is Listed.
         std::unique_ptr<DirectorySearch> listing;
-        /// The other side's directory with its '/', shared by the paths planned in it.
-        std::shared_ptr<const std::string> prefix;
+        /// The other side's directory with its '/', shared by the paths planned in it: the
+        /// counterpart of the scanned directory's.
+        SharedDirectory prefix;
         /// The names planned to be written there; kept only where the destination pattern
         /// renames, since only then can two names of one directory become one.
         std::unordered_set<std::string> plannedNames;
@@ -97,8 +98,9 @@ private:
         }
     };
 
-    /// `directory` with the '/' that joins a name to it, shared by the paths of its entries.
-    static std::shared_ptr<const std::string> prefixOf(const std::string& directory);
+    /// `directory` with the '/' that joins a name to it, paired with its counterpart on the
+    /// other side where the job has one: shared by the paths of their entries.
+    SharedDirectory prefixOf(const std::string& directory);
     /// Starts the comparison of the trees by identity where the job needs it; false, after
     /// telling the user why, when a sync's deletions find that its first pass plans to clear a
     /// directory of the source.
@@ -113,11 +115,11 @@ private:
     TreeTally unlistedDirectory(const std::string& directory, int error);
     /// The file pass over the listing `search` of the directory whose paths begin with
     /// `prefix`; false when the user stopped the scan.
-    bool scanFiles(const std::shared_ptr<const std::string>& prefix, DirectorySearch& search,
-                   OtherSide& other, TreeTally& tally);
+    bool scanFiles(const SharedDirectory& prefix, DirectorySearch& search, OtherSide& other,
+                   TreeTally& tally);
     /// The directory pass over the listing `search`: each subdirectory is scanned in turn;
     /// false when the scan was abandoned.
-    bool scanSubdirectories(const std::string& prefix, DirectorySearch& search, OtherSide& other,
+    bool scanSubdirectories(std::string_view prefix, DirectorySearch& search, OtherSide& other,
                             TreeTally& tally);
     /// Scans the subdirectory `hit` (whose path is `subdirectory`) with what makes or removes
     /// it around its contents: its counterpart's Mkdir, its own Rmdir once emptied (with
@@ -128,18 +130,17 @@ private:
     /// scanTree one level down; `otherSideMissing` when the other side lacks the directory, or
     /// has it still to be made.
     TreeTally scanBelow(const std::string& directory, bool otherSideMissing);
-    /// Lists the other side of `directory`, unless it is known to be missing; the error of
-    /// the listing, 0 when it is listed or missing.
-    int listOtherSide(const std::string& directory, OtherSide& other);
+    /// Lists `other` (the other side of the directory being scanned), unless it is known to be
+    /// missing; the error of the listing, 0 when it is listed or missing.
+    int listOtherSide(OtherSide& other);
     /// Decides the file `hit` of the directory whose paths begin with `prefix`; true when a
     /// file line was appended.
-    bool planFile(const std::shared_ptr<const std::string>& prefix, DirectorySearch& hit,
-                  OtherSide& other);
+    bool planFile(const SharedDirectory& prefix, DirectorySearch& hit, OtherSide& other);
     /// Looks at the target `look.targetName` of a file of an update or move; false when the
     /// file gets no line: up to date, left out by the date options, or an Error line says why.
     bool lookAtTarget(OtherSide& other, FileLook& look);
     /// The line of the file `name` as `look` found it.
-    std::unique_ptr<OperationEntry> fileEntry(const std::shared_ptr<const std::string>& prefix,
+    std::unique_ptr<OperationEntry> fileEntry(const SharedDirectory& prefix,
                                               const std::string& name, const OtherSide& other,
                                               const FileLook& look);
     /// The facts of the counterpart named `name`, on the `other` side, of a file of the
@@ -182,6 +183,8 @@ private:
     bool m_keepsNames = true;
     /// Converts the file times of this scan's entries.
     FileTimeConverter m_times;
+    /// The directories of this scan's paths, during run().
+    DirectoryPairs m_pairs;
     int m_scanDepth = 0;
     /// From this scan depth on the other side is missing, or still to be made (-1: not so).
     int m_missingBelowDepth = -1;

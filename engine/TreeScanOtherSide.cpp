@@ -60,15 +60,15 @@ bool TreeScan::meetsOtherTree(const FileStatus& status) {
     return true;
 }
 
-int TreeScan::listOtherSide(const std::string& directory, OtherSide& other) {
-    other.prefix = prefixOf(destinationFor(directory));
+int TreeScan::listOtherSide(OtherSide& other) {
     if (m_missingBelowDepth >= 0 && m_scanDepth >= m_missingBelowDepth) {
         // Known from the listing above: missing there, or still to be made (in place of what
         // stands now).
         other.state = Counterparts::Missing;
         return 0;
     }
-    const int error = listDirectory(m_otherReadAhead.get(), *other.prefix, other.listing);
+    const int error =
+        listDirectory(m_otherReadAhead.get(), std::string(other.prefix.text()), other.listing);
     other.state = error == 0 ? Counterparts::Listed
                   : error == kErrorPathNotFound || error == kErrorNotADirectory
                       ? Counterparts::Missing
@@ -96,7 +96,7 @@ int TreeScan::lookUpCounterpart(OtherSide& other, std::string_view name, FileSta
             links == LinkMode::Describe)
             return error;
     }
-    std::string path = *other.prefix;
+    std::string path(other.prefix.text());
     path += name;
     return m_platform.fileSystem.status(path, *status, links);
 }
@@ -154,11 +154,9 @@ TreeScan::DestinationState TreeScan::prepareDestinationSubdirectory(DirectorySea
     FileStatus sourceFacts;
     const uint32_t permissions = hit.status(sourceFacts) == 0 ? sourceFacts.permissions : 0;
     OperationEntry& mkdir = m_list.appendLine(OperationCommand::Mkdir, std::move(destination));
-    mkdir.source.rootLength = m_job->destinationDirectory.size();
     mkdir.source.permissions = static_cast<uint16_t>(permissions);
     // The run gives the new directory the rest of the source directory's facts.
-    mkdir.target.path = SharedPath(hit.filePath());
-    mkdir.target.rootLength = m_job->sourceDirectory.size();
+    mkdir.setTargetToCounterpart();
     return DestinationState::Planned;
 }
 
@@ -166,7 +164,6 @@ void TreeScan::planRemoval(SharedPath path, const FileStatus& status) {
     auto entry = std::make_unique<OperationEntry>();
     OperationEntry::fillFacts(entry->source, status, m_times);
     entry->source.path = std::move(path);
-    entry->source.rootLength = m_job->destinationDirectory.size();
     entry->setCommand(OperationCommand::Delete);
     m_list.append(std::move(entry));
 }
@@ -184,7 +181,8 @@ void TreeScan::planTreeRemoval(const std::string& directory, const FileStatus& f
         m_list.appendError(directory, error);
         return;
     }
-    const auto prefix = prefixOf(directory);
+    const SharedDirectory prefix = m_pairs.pair(
+        directoryPrefix(directory), m_job->destinationDirectory.size(), {}, TreePath::kWholeParent);
     while (search->findNextFile()) {
         if (search->isDots())
             continue;
@@ -202,7 +200,8 @@ void TreeScan::planTreeRemoval(const std::string& directory, const FileStatus& f
         else
             planRemoval(std::move(path), status);
     }
-    m_list.appendLine(OperationCommand::Rmdir, directory, m_job->destinationDirectory.size());
+    m_list.appendLine(OperationCommand::Rmdir,
+                      SharedPath(directory, m_job->destinationDirectory.size()));
 }
 
 void TreeScan::noteUnreadable(std::string_view directory) {
@@ -226,7 +225,7 @@ void TreeScan::reportUnreadableOtherSide(int error, const OtherSide& other,
                                          const std::string& directory) {
     if (wasReportedUnreadable(directory))
         return;
-    m_utility.ShowSystemError(error, *other.prefix + kDefaultPattern);
+    m_utility.ShowSystemError(error, std::string(other.prefix.text()) + kDefaultPattern);
     noteUnreadable(directory);
 }
 

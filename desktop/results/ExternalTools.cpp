@@ -30,9 +30,9 @@ MenuFiles menuFilesOf(const OperationEntry* entry, int column) {
         return {};
     switch (column) {
     case OperationTableModel::SourceColumn:
-        return {entry->source.foundPath(), entry->target.foundPath()};
+        return {entry->source.foundPath(), entry->target().foundPath()};
     case OperationTableModel::TargetColumn:
-        return {entry->target.foundPath(), {}};
+        return {entry->target().foundPath(), {}};
     default:
         return {};
     }

@@ -26,7 +26,7 @@ FileInfoWindow::FileInfoWindow(const Platform& platform, const OperationEntry& e
                                QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::FileInfoWindow>()), m_platform(platform),
       m_info(describeEntry(entry, m_platform.fileSystem)), m_sourcePath(entry.source.foundPath()),
-      m_targetPath(entry.target.foundPath()) {
+      m_targetPath(entry.target().foundPath()) {
     m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);

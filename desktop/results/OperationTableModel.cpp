@@ -23,26 +23,22 @@ bool hasError(const OperationEntry& entry) {
     return entry.state == kStateFailed || entry.command == OperationCommand::Error;
 }
 
-/// The heading of the column that shows `facts` of `entry`.
-QString columnName(const OperationEntry& entry, const FileFacts& facts) {
-    return &facts == &entry.target ? QStringLiteral("先ファイル名")
-                                   : QStringLiteral("元ファイル名");
+/// The heading of the column that shows the target, or the source.
+QString columnName(bool target) {
+    return target ? QStringLiteral("先ファイル名") : QStringLiteral("元ファイル名");
 }
 
 /// The whole path of a path cell, and on a row with an error whose file it is, the system's
 /// text for it.
 QString toolTip(const OperationEntry& entry, int column) {
-    const FileFacts* facts = nullptr;
-    if (column == OperationTableModel::SourceColumn)
-        facts = &entry.source;
-    else if (column == OperationTableModel::TargetColumn && hasTarget(entry.command))
-        facts = &entry.target;
-    if (!facts)
+    const bool target = column == OperationTableModel::TargetColumn && hasTarget(entry.command);
+    if (column != OperationTableModel::SourceColumn && !target)
         return {};
+    const SharedPath path = target ? entry.targetPath() : entry.source.path;
     QStringList lines;
-    if (!facts->path.empty())
-        lines << text(facts->path.str());
-    if (hasError(entry) && entry.lastError != 0 && &entry.faultyFile() == facts)
+    if (!path.empty())
+        lines << text(path.str());
+    if (hasError(entry) && entry.lastError != 0 && entry.targetIsAtFault() == target)
         lines << text(errorText(entry.lastError));
     return lines.join(u'\n');
 }
@@ -54,10 +50,10 @@ QString OperationTableModel::problemText(int row) const {
         row >= 0 && row < rowCount() ? m_list.at(static_cast<size_t>(row)) : nullptr;
     if (!entry || !hasError(*entry))
         return {};
-    const FileFacts& file = entry->faultyFile();
     QString line = entry->command == OperationCommand::Error ? QStringLiteral("エラーが発生")
                                                              : QStringLiteral("失敗");
-    line += u' ' + columnName(*entry, file) + QStringLiteral(": ") + text(file.path.str());
+    line += u' ' + columnName(entry->targetIsAtFault()) + QStringLiteral(": ") +
+            text(entry->faultyPath().str());
     if (entry->lastError != 0)
         line += QStringLiteral(" (") + text(errorText(entry->lastError)) + u')';
     return line;
@@ -89,10 +85,10 @@ QVariant OperationTableModel::data(const QModelIndex& index, int role) const {
         case SourceColumn:
             // An Error line names the file it could not take, which may be its target.
             if (entry->command == OperationCommand::Error)
-                return QStringLiteral("エラーが発生: ") + text(entry->faultyFile().path.str());
+                return QStringLiteral("エラーが発生: ") + text(entry->faultyPath().str());
             return text(entry->source.path.str());
         case TargetColumn:
-            return hasTarget(entry->command) ? text(entry->target.path.str()) : QString();
+            return hasTarget(entry->command) ? text(entry->targetPath().str()) : QString();
         default:
             return {};
         }

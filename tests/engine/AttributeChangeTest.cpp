@@ -216,10 +216,10 @@ TEST_F(AttributeChangeTest, ADateChangedHereIsWhatTheRunExpectsOfThePlannedTarge
     tmp.writeFile("t.txt", "old");
     auto entry = std::make_unique<OperationEntry>();
     entry->setCommand(OperationCommand::Update);
-    entry->target.path = tmp / "t.txt";
+    entry->setTargetPath(tmp / "t.txt");
     FileStatus status;
     ASSERT_EQ(fileSystem.status(tmp / "t.txt", status, LinkMode::Describe), 0);
-    OperationEntry::fillFacts(entry->target, status);
+    OperationEntry::fillFacts(entry->editTarget(), status);
     entry->notePlannedTarget(status.lastWriteTime);
     list.append(std::move(entry));
 
@@ -315,7 +315,7 @@ TEST_F(AttributeChangeTest, TargetsAreTheFoundFilesOfTheChosenSideInRowOrder) {
     // The destination of a copy not made yet has nothing to change.
     const auto targets = changeTargets(planned, asked, ChangeSide::Target);
     EXPECT_EQ(rowsOf(targets), (std::vector<size_t>{1}));
-    EXPECT_EQ(targets[0].facts, &planned.at(1)->target);
+    EXPECT_EQ(targets[0].facts, &planned.at(1)->editTarget());
     EXPECT_EQ(currentWords(fileSystem, targets), (std::vector<uint32_t>{attr::kNormal}));
 }
 

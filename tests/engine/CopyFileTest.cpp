@@ -126,10 +126,10 @@ TEST_F(CopyFileTest, TargetsThatMustNotBeTouched) {
         if (c.source)
             e.source.path = tmp / c.source;
         if (c.target)
-            e.target.path = tmp / c.target;
+            e.setTargetPath(tmp / c.target);
         EXPECT_EQ(copy(e), 0) << context;
         EXPECT_EQ(e.lastError, c.error) << context;
-        EXPECT_EQ(e.target.isAtFault(), c.atTarget) << context;
+        EXPECT_EQ(e.targetIsAtFault(), c.atTarget) << context;
         expectNothingLost(data, context);
     }
     EXPECT_TRUE(messages.shown.empty());
@@ -222,7 +222,7 @@ TEST_F(CopyFileTest, SourceWrittenDuringTheCopyReplacesNothing) {
         OperationEntry e = makeEntry(OperationCommand::Update, data.size());
         EXPECT_EQ(copy(e), 0) << c.name;
         EXPECT_EQ(e.lastError, kErrorSourceChanged) << c.name;
-        EXPECT_FALSE(e.target.isAtFault()) << c.name;
+        EXPECT_FALSE(e.targetIsAtFault()) << c.name;
         EXPECT_EQ(tmp.names(), (std::set<std::string>{"src.bin", "dst.bin"})) << c.name;
         EXPECT_EQ(tmp.readFile("dst.bin"), "old") << c.name;
     }
@@ -250,7 +250,7 @@ TEST_F(CopyFileTest, InjectedFaultsLoseNothing) {
         OperationEntry e = makeEntry(OperationCommand::Update, data.size());
         EXPECT_EQ(copy(e), 0) << c.name;
         EXPECT_EQ(e.lastError, c.writeError | c.commitError) << c.name;
-        EXPECT_TRUE(e.target.isAtFault()) << c.name;
+        EXPECT_TRUE(e.targetIsAtFault()) << c.name;
         expectNothingLost(data, c.name);
     }
     EXPECT_TRUE(messages.shown.empty());

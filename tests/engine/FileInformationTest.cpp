@@ -51,9 +51,9 @@ OperationEntry entry(uint64_t sourceSize, bool targetFound, uint64_t targetSize)
     e.source.found = true;
     e.source.attributes = attr::kArchive;
     e.source.setLastWriteTime(DateTime::fromLocalFields({2004, 2, 1, 12, 0, 0}));
-    e.target.found = targetFound;
-    e.target.attributes = attr::kNormal;
-    e.target.setLastWriteTime(DateTime::fromLocalFields({2004, 2, 2, 12, 0, 0}));
+    e.editTarget().found = targetFound;
+    e.editTarget().attributes = attr::kNormal;
+    e.editTarget().setLastWriteTime(DateTime::fromLocalFields({2004, 2, 2, 12, 0, 0}));
     return e;
 }
 

@@ -14,23 +14,69 @@ namespace {
 
 using test::TempDir;
 
-TEST(SharedPath, NamesSharedBetweenPathsOutliveEachOther) {
-    auto source = std::make_shared<const std::string>("/src/sub/");
-    auto target = std::make_shared<const std::string>("/dst/sub/");
-    auto first = std::make_unique<SharedPath>(source, "名前.txt");
-    SharedPath second = SharedPath::withNameOf(target, *first);
-    SharedPath third = second;
+TEST(SharedPath, PathsOfAPairShareTheirNameAndOutliveEverythingElse) {
+    auto pairs = std::make_unique<DirectoryPairs>(std::make_shared<NameStore>());
+    auto source = std::make_unique<SharedDirectory>(pairs->pair("/src/sub/", 4, "/dst/sub/", 5));
+    auto first = std::make_unique<SharedPath>(*source, "名前.txt");
+    SharedPath second = SharedPath::withNameOf(source->counterpart(), *first);
+    SharedPath third = first->counterpart();
+    // Pairs made one after the other share what their directories begin with, while it lasts.
+    const SharedPath sibling(pairs->pair("/src/b/", 4, "/dst/b/", 5).counterpart(), "x");
+    const SharedPath other = SharedPath::withNameOf(pairs->pair("/elsewhere/", 1, {}, 0), *first);
+    source.reset();
+    pairs.reset();
+    EXPECT_EQ(first->str(), "/src/sub/名前.txt");
+    EXPECT_EQ(first->rootLength(), 4u);
     first.reset();
     EXPECT_EQ(second.str(), "/dst/sub/名前.txt");
     EXPECT_TRUE(third == "/dst/sub/名前.txt");
     EXPECT_EQ(third.name(), "名前.txt");
-    second = SharedPath("/whole/path");
+    EXPECT_EQ(third.rootLength(), 5u);
+    EXPECT_EQ(third.counterpart().str(), "/src/sub/名前.txt");
+    EXPECT_EQ(third.withoutRoot().rootLength(), TreePath::kWholeParent);
+    EXPECT_EQ(third.withoutRoot().str(), "/dst/sub/名前.txt");
+    EXPECT_EQ(other.str(), "/elsewhere/名前.txt");
+    EXPECT_EQ(sibling.str(), "/dst/b/x");
+    EXPECT_EQ(sibling.rootLength(), 5u);
+
+    second = SharedPath("/whole/path", 3);
     third = std::move(second);
     EXPECT_EQ(third.str(), "/whole/path");
     EXPECT_EQ(third.size(), 11u);
+    EXPECT_EQ(third.rootLength(), 3u);
+    EXPECT_EQ(third.withoutRoot().rootLength(), TreePath::kWholeParent);
+    EXPECT_TRUE(third.counterpart().empty());
     third = SharedPath();
     EXPECT_TRUE(third.empty());
     EXPECT_EQ(third.str(), "");
+}
+
+TEST(OperationEntry, ATargetWithoutFactsIsThePathItWasGiven) {
+    DirectoryPairs pairs(std::make_shared<NameStore>());
+    const SharedDirectory directory = pairs.pair("/s/", 3, "/d/", 3);
+    OperationEntry e;
+    e.source.path = SharedPath(directory, "a");
+    e.setTargetToCounterpart();
+    EXPECT_EQ(e.targetPath().str(), "/d/a");
+    EXPECT_EQ(e.target().path.rootLength(), 3u);
+    EXPECT_FALSE(e.target().found);
+    e.setTargetAtFault(false);
+    EXPECT_FALSE(e.targetIsAtFault());
+
+    OperationEntry copy = e;
+    copy.editTarget().size = 7;
+    copy.setTargetAtFault(true);
+    EXPECT_EQ(copy.targetPath().str(), "/d/a"); // kept when the target gets facts
+    EXPECT_EQ(copy.faultyPath().str(), "/d/a");
+    EXPECT_EQ(e.target().size, 0u); // the copy's facts are its own
+    EXPECT_EQ(e.faultyPath().str(), "/s/a");
+    copy.setTargetPath("/other");
+    EXPECT_EQ(copy.target().size, 7u);
+    EXPECT_EQ(copy.targetPath().str(), "/other");
+    copy.setTargetToCounterpart();
+    EXPECT_EQ(copy.targetPath().str(), "/d/a");
+    e.setTargetPath({});
+    EXPECT_TRUE(e.targetPath().empty());
 }
 
 TEST(OperationEntry, FreshEntryIsPendingAndEmpty) {
@@ -39,10 +85,10 @@ TEST(OperationEntry, FreshEntryIsPendingAndEmpty) {
     EXPECT_EQ(e.state, kStatePending);
     EXPECT_EQ(e.lastError, 0);
     EXPECT_TRUE(e.source.path.empty());
-    EXPECT_TRUE(e.target.foundPath().empty()); // how a missing target is told from a present one
+    EXPECT_TRUE(e.target().foundPath().empty()); // how a missing target is told from a present one
     EXPECT_EQ(e.source.size, 0u);
-    EXPECT_EQ(e.target.lastWriteTime(), (DateTime{0.0, true}));
-    EXPECT_EQ(e.target.creationTime(), (DateTime{0.0, true}));
+    EXPECT_EQ(e.target().lastWriteTime(), (DateTime{0.0, true}));
+    EXPECT_EQ(e.target().creationTime(), (DateTime{0.0, true}));
 
     e.state = kStateFailed;
     e.setCommand(OperationCommand::Delete);

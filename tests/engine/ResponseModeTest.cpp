@@ -126,8 +126,8 @@ TEST_F(ResponseModeTest, LinesNeverWriteOneTargetTwice) {
                            "Error \"new/\" ",
                        }));
     EXPECT_EQ(job->list().at(1)->lastError, kErrorDuplicateTarget);
-    EXPECT_TRUE(job->list().at(1)->target.isAtFault()) << "another line writes its target";
-    EXPECT_FALSE(job->list().at(5)->target.isAtFault()) << "a Mkdir has one path";
+    EXPECT_TRUE(job->list().at(1)->targetIsAtFault()) << "another line writes its target";
+    EXPECT_FALSE(job->list().at(5)->targetIsAtFault()) << "a Mkdir has one path";
 }
 
 TEST_F(ResponseModeTest, CommentsQuotesAndCarriedModes) {

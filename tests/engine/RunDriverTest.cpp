@@ -112,7 +112,7 @@ TEST_F(RunDriverTest, SmallFilesCopiedSeveralAtOnceKeepTheListsOrderAndTheirOwnO
     }
     EXPECT_EQ(observer.events, inOrder);
     for (const auto& entry : job->list())
-        if (entry->target.path.str() == locked)
+        if (entry->targetPath().str() == locked)
             EXPECT_EQ(entry->lastError, EACCES);
         else
             EXPECT_EQ(entry->state, 1) << entry->source.path.str();

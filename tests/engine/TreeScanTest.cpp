@@ -79,8 +79,8 @@ TEST_F(TreeScanTest, PatternsExclusionsAndDestinationNames) {
     plan(TransferMode::Update, "", src, "a.c", dst);
     ASSERT_EQ(job->list().size(), 1u);
     EXPECT_EQ(job->list().at(0)->command, OperationCommand::Copy);
-    EXPECT_TRUE(job->list().at(0)->target.foundPath().empty());
-    EXPECT_EQ(job->list().at(0)->target.path, dst + "/a.c");
+    EXPECT_TRUE(job->list().at(0)->target().foundPath().empty());
+    EXPECT_EQ(job->list().at(0)->targetPath(), dst + "/a.c");
 }
 
 TEST_F(TreeScanTest, SeveralFilesNeverLandOnOneName) {
@@ -123,8 +123,8 @@ TEST_F(TreeScanTest, SeveralFilesNeverLandOnOneName) {
     EXPECT_EQ(job->list().at(1)->lastError, kErrorDuplicateTarget);
     EXPECT_EQ(job->list().at(4)->lastError, kErrorDuplicateTarget);
     // The line's problem is its target, which another line writes; the directory's its own.
-    EXPECT_TRUE(job->list().at(1)->target.isAtFault());
-    EXPECT_FALSE(job->list().at(4)->target.isAtFault());
+    EXPECT_TRUE(job->list().at(1)->targetIsAtFault());
+    EXPECT_FALSE(job->list().at(4)->targetIsAtFault());
 
     plan(TransferMode::Move, "", src, "*.*", dst, "notes");
     // The three Error lines count as errors of the run; no line failed.

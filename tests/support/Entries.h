@@ -17,8 +17,8 @@ inline OperationEntry makeEntry(OperationCommand command, std::string source = {
     e.setCommand(command);
     e.source.path = std::move(source);
     e.source.size = sourceSize;
-    e.target.path = std::move(target);
-    e.target.size = targetSize;
+    e.setTargetPath(std::move(target));
+    e.editTarget().size = targetSize;
     return e;
 }
 

@@ -87,8 +87,8 @@ protected:
         for (const auto& e : job->list()) {
             std::string line = commandName(e->command);
             line += " " + relative(e->source.path.str());
-            if (!e->target.path.empty() && e->command != OperationCommand::Mkdir)
-                line += " " + relative(e->target.path.str());
+            if (!e->targetPath().empty() && e->command != OperationCommand::Mkdir)
+                line += " " + relative(e->targetPath().str());
             lines.push_back(line);
         }
         return lines;

@@ -194,7 +194,7 @@ TEST_F(AttributeWindowTest, TheDestinationSideShowsItsOwnFilesAndTheUsersChoiceS
         EXPECT_EQ(modeOf(destination + name), 0444u) << name;
     EXPECT_EQ(modeOf(source + "/b.c"), 0644u);
     const OperationEntry& entry = *w->job().list().at(static_cast<size_t>(rowA));
-    EXPECT_EQ(entry.target.attributes, attr::kReadOnly);
+    EXPECT_EQ(entry.target().attributes, attr::kReadOnly);
 }
 
 TEST_F(AttributeWindowTest, SearchModeOffersOnlySourcesAndAnUntouchedOkLeavesFilesAlone) {

@@ -14,8 +14,8 @@ OperationEntry entry(OperationCommand command, const char* source, bool sourceFo
     e.setCommand(command);
     e.source.path = SharedPath(source);
     e.source.found = sourceFound;
-    e.target.path = SharedPath(target);
-    e.target.found = targetFound;
+    e.setTargetPath(SharedPath(target));
+    e.editTarget().found = targetFound;
     return e;
 }
 

@@ -22,8 +22,8 @@ protected:
         entry->setCommand(command);
         entry->source.path = source;
         entry->source.size = sourceSize;
-        entry->target.path = target;
-        entry->target.size = targetSize;
+        entry->setTargetPath(target);
+        entry->editTarget().size = targetSize;
         return list.append(std::move(entry));
     }
     void addCopies(int count) {
@@ -92,7 +92,7 @@ TEST_F(OperationTableModelTest, RowTextsFollowTheCommand) {
         EXPECT_EQ(text(model, row, 1), QString::fromUtf8(c.sourceColumn)) << c.name;
         EXPECT_EQ(text(model, row, 2), c.targetColumn) << c.name;
     }
-    list.at(8)->target.setAtFault(true); // another line writes its target
+    list.at(8)->setTargetAtFault(true); // another line writes its target
     EXPECT_EQ(text(model, 8, 1), QStringLiteral("エラーが発生: /d/f"));
 }
 
