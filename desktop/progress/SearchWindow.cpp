@@ -55,9 +55,10 @@ void SearchWindow::showDetail(const QString& text) {
 }
 
 void SearchWindow::showDetailPath(const std::string& path) {
+    // A scan reads hundreds of directories a second: painting each path at once would take
+    // longer than reading its directory, and the abort key's look at the input every few
+    // milliseconds paints the latest.
     CompactPathToControl(fromBytes(path), m_ui->detailLabel);
-    if (isVisible())
-        m_ui->detailLabel->repaint();
 }
 
 void SearchWindow::end() {

@@ -32,7 +32,8 @@ public:
     void setHeading(const QString& heading);
     /// Shows `text` on the detail line as it is, painted at once.
     void showDetail(const QString& text);
-    /// Shows `path` on the detail line, compacted to the line's width, whole as its tooltip.
+    /// Shows `path` on the detail line, compacted to the line's width, whole as its tooltip;
+    /// painted with the next look at the input, which the scan makes after each directory.
     void showDetailPath(const std::string& path) override;
     /// Hides the window after a step.
     void end();
