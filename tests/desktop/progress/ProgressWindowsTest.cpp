@@ -97,6 +97,40 @@ TEST(CompactPathTest, KeepsTheLastComponentWholeWithOneEllipsis) {
     }
 }
 
+TEST(CompactPathTest, KeepsAsMuchOfThePathAsFits) {
+    const QFontMetrics metrics(QApplication::font());
+    // Paths of one-character graphemes, so that one more character is one more grapheme.
+    const struct {
+        const char* label;
+        QString path;
+        bool keepsName;
+    } cases[] = {
+        {"the name kept", QStringLiteral("/home/user/Projects/archive/2004/février/report.txt"),
+         true},
+        {"a Japanese path", QStringLiteral("/データ/とても長い/フォルダ/写真/報告書.txt"), true},
+        {"no directory part", QStringLiteral("a-very-long-file-name-without-WAVY-directory.txt"),
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        const qsizetype slash = c.keepsName ? c.path.lastIndexOf(u'/') : -1;
+        const QString name = c.path.mid(slash);
+        const int narrowest = metrics.horizontalAdvance(kEllipsis + (c.keepsName ? name : "ab"));
+        for (int width = narrowest; width < metrics.horizontalAdvance(c.path); width += 3) {
+            const QString shown = compactPath(c.path, metrics, width);
+            ASSERT_LE(metrics.horizontalAdvance(shown), width) << shown.toStdString();
+            const qsizetype front = shown.indexOf(kEllipsis);
+            const qsizetype back = shown.size() - front - 1;
+            ASSERT_GE(front, 0) << width;
+            // One character more, where the next one would have come, is too wide.
+            const qsizetype moreFront = c.keepsName || front == back ? front + 1 : front;
+            const qsizetype moreBack = !c.keepsName && front > back ? back + 1 : back;
+            const QString more = c.path.left(moreFront) + kEllipsis + c.path.right(moreBack);
+            EXPECT_GT(metrics.horizontalAdvance(more), width) << shown.toStdString();
+        }
+    }
+}
+
 TEST(CompactPathTest, ProgressLinesHaveTheWholePathAsTooltip) {
     SearchWindow search;
     const std::string path = "/data/" + std::string(300, 'd') + "/last-name.dat";
