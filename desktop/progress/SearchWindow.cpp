@@ -9,6 +9,13 @@
 
 namespace ryk {
 
+namespace {
+
+/// How often a counter on the detail line is painted at most.
+constexpr qint64 kDetailPaintMs = 25;
+
+} // namespace
+
 SearchWindow::SearchWindow(QWidget* owner)
     : QFrame(owner), m_ui(std::make_unique<Ui::SearchWindow>()), m_owner(owner) {
     m_ui->setupUi(this);
@@ -31,6 +38,7 @@ void SearchWindow::begin(const QString& heading, const QString& hint) {
     m_ui->hintLabel->setText(hint);
     m_ui->detailLabel->clear();
     m_ui->detailLabel->setToolTip(QString());
+    m_sinceDetailPainted.invalidate();
     if (!isVisible()) {
         centreOverOwner(this, m_owner);
         if (QWidget* active = QApplication::activeWindow(); active != this)
@@ -43,6 +51,7 @@ void SearchWindow::begin(const QString& heading, const QString& hint) {
 
 void SearchWindow::setHeading(const QString& heading) {
     m_ui->headingLabel->setText(heading);
+    m_sinceDetailPainted.invalidate();
     if (isVisible())
         m_ui->headingLabel->repaint();
 }
@@ -50,8 +59,11 @@ void SearchWindow::setHeading(const QString& heading) {
 void SearchWindow::showDetail(const QString& text) {
     m_ui->detailLabel->setText(text);
     m_ui->detailLabel->setToolTip(QString());
-    if (isVisible())
-        m_ui->detailLabel->repaint();
+    if (!isVisible() ||
+        (m_sinceDetailPainted.isValid() && m_sinceDetailPainted.elapsed() < kDetailPaintMs))
+        return;
+    m_ui->detailLabel->repaint();
+    m_sinceDetailPainted.start();
 }
 
 void SearchWindow::showDetailPath(const std::string& path) {

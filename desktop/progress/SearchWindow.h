@@ -2,6 +2,7 @@
 
 #include "platform/ProgressSinks.h"
 
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QPointer>
 #include <memory>
@@ -30,7 +31,9 @@ public:
     void begin(const QString& heading, const QString& hint);
     /// Replaces the heading of the current step.
     void setHeading(const QString& heading);
-    /// Shows `text` on the detail line as it is, painted at once.
+    /// Shows `text` on the detail line as it is, painted at once: the first text of a step
+    /// always, later ones when the last was painted a moment ago (a fast step's counter
+    /// changes faster than it can be read).
     void showDetail(const QString& text);
     /// Shows `path` on the detail line, compacted to the line's width, whole as its tooltip;
     /// painted with the next look at the input, which the scan makes after each directory.
@@ -48,6 +51,8 @@ private:
     /// Our window that had the keyboard when the step began; it gets it back should the
     /// desktop have given it to this one.
     QPointer<QWidget> m_previousActive;
+    /// Since the detail line was last painted by showDetail(); invalid at the start of a step.
+    QElapsedTimer m_sinceDetailPainted;
 };
 
 } // namespace ryk

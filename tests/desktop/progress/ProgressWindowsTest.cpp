@@ -205,6 +205,27 @@ TEST(SearchWindowTest, ShowsAStepAndThePathsOfIt) {
     EXPECT_FALSE(window.isVisible());
 }
 
+TEST(SearchWindowTest, ACounterIsPaintedAtOnceAndAFastOneAsOftenAsItCanBeRead) {
+    SearchWindow window;
+    window.begin(QStringLiteral("リストに登録中..."), QStringLiteral("しばらくお待ちください"));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const auto shown = [&] { return window.screen()->grabWindow(window.winId()).toImage(); };
+    window.showDetail(QStringLiteral("256/1000"));
+    const QImage first = shown();
+    window.showDetail(QStringLiteral("512/1000"));
+    EXPECT_EQ(shown(), first) << "a moment later";
+    EXPECT_EQ(window.detail(), "512/1000");
+    QTest::qSleep(40);
+    window.showDetail(QStringLiteral("768/1000"));
+    const QImage later = shown();
+    EXPECT_NE(later, first);
+    window.setHeading(QStringLiteral("ポインタリストを削除中..."));
+    const QImage headed = shown();
+    window.showDetail(QStringLiteral("1/1"));
+    EXPECT_NE(shown(), headed) << "the first counter of a step";
+    window.end();
+}
+
 TEST(CopyProgressWindowTest, BarFollowsAnySizeOfFile) {
     constexpr uint64_t kMax64 = std::numeric_limits<uint64_t>::max();
     constexpr int kMaxInt = std::numeric_limits<int>::max();
