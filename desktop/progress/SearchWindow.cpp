@@ -20,6 +20,9 @@ SearchWindow::SearchWindow(QWidget* owner)
     : QFrame(owner), m_ui(std::make_unique<Ui::SearchWindow>()), m_owner(owner) {
     m_ui->setupUi(this);
     m_ui->detailLabel->setMinimumHeight(m_ui->detailLabel->fontMetrics().height() + 6);
+    m_pathTimer.setSingleShot(true);
+    m_pathTimer.setInterval(0);
+    connect(&m_pathTimer, &QTimer::timeout, this, [this] { showPendingPath(); });
     // It never asks for the keyboard: the abort key reads the keys of every window of ours,
     // and a desktop may hand the keyboard to a window that asked for it for a short step only
     // once the window is hidden again, where no key does anything.
@@ -39,6 +42,7 @@ void SearchWindow::begin(const QString& heading, const QString& hint) {
     m_ui->detailLabel->clear();
     m_ui->detailLabel->setToolTip(QString());
     m_sinceDetailPainted.invalidate();
+    m_pathPending = false;
     if (!isVisible()) {
         centreOverOwner(this, m_owner);
         if (QWidget* active = QApplication::activeWindow(); active != this)
@@ -57,6 +61,7 @@ void SearchWindow::setHeading(const QString& heading) {
 }
 
 void SearchWindow::showDetail(const QString& text) {
+    m_pathPending = false;
     m_ui->detailLabel->setText(text);
     m_ui->detailLabel->setToolTip(QString());
     if (!isVisible() ||
@@ -67,10 +72,22 @@ void SearchWindow::showDetail(const QString& text) {
 }
 
 void SearchWindow::showDetailPath(const std::string& path) {
-    // A scan reads hundreds of directories a second: painting each path at once would take
-    // longer than reading its directory, and the abort key's look at the input every few
-    // milliseconds paints the latest.
-    CompactPathToControl(fromBytes(path), m_ui->detailLabel);
+    // A scan reads hundreds of directories a second: compacting and painting each path would
+    // take longer than reading its directory, and the line is painted only when the abort key
+    // looks at the input, every few milliseconds.
+    m_pendingPath = path;
+    m_pathPending = true;
+    if (!isVisible())
+        showPendingPath();
+    else if (!m_pathTimer.isActive())
+        m_pathTimer.start();
+}
+
+void SearchWindow::showPendingPath() const {
+    if (!m_pathPending)
+        return;
+    m_pathPending = false;
+    CompactPathToControl(fromBytes(m_pendingPath), m_ui->detailLabel);
 }
 
 void SearchWindow::end() {
@@ -86,6 +103,7 @@ QString SearchWindow::heading() const {
     return m_ui->headingLabel->text();
 }
 QString SearchWindow::detail() const {
+    showPendingPath();
     return m_ui->detailLabel->text();
 }
 QString SearchWindow::hint() const {

@@ -198,6 +198,11 @@ TEST(SearchWindowTest, ShowsAStepAndThePathsOfIt) {
     EXPECT_TRUE(window.detail().contains(kEllipsis));
     window.showDetailPath("/tmp/x");
     EXPECT_EQ(window.detail(), "/tmp/x");
+    // A scan's paths go onto the line when it looks at the input.
+    window.showDetailPath("/tmp/y");
+    window.showDetailPath("/tmp/z");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.findChild<QLabel*>("detailLabel")->text(), "/tmp/z");
 
     window.begin(QStringLiteral("リストに登録中..."), QStringLiteral("しばらくお待ちください"));
     EXPECT_EQ(window.detail(), "") << "a new step starts with an empty detail line";
