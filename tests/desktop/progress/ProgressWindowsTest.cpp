@@ -99,34 +99,23 @@ TEST(CompactPathTest, KeepsTheLastComponentWholeWithOneEllipsis) {
 
 TEST(CompactPathTest, KeepsAsMuchOfThePathAsFits) {
     const QFontMetrics metrics(QApplication::font());
-    // Paths of one-character graphemes, so that one more character is one more grapheme.
-    const struct {
-        const char* label;
-        QString path;
-        bool keepsName;
-    } cases[] = {
-        {"the name kept", QStringLiteral("/home/user/Projects/archive/2004/février/report.txt"),
-         true},
-        {"a Japanese path", QStringLiteral("/データ/とても長い/フォルダ/写真/報告書.txt"), true},
-        {"no directory part", QStringLiteral("a-very-long-file-name-without-WAVY-directory.txt"),
-         false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.label);
-        const qsizetype slash = c.keepsName ? c.path.lastIndexOf(u'/') : -1;
-        const QString name = c.path.mid(slash);
-        const int narrowest = metrics.horizontalAdvance(kEllipsis + (c.keepsName ? name : "ab"));
-        for (int width = narrowest; width < metrics.horizontalAdvance(c.path); width += 3) {
-            const QString shown = compactPath(c.path, metrics, width);
+    // One character is one grapheme here; without a name kept, the beginning gets the odd one.
+    for (const QString& path : {QStringLiteral("/home/user/Projects/2004/février/report.txt"),
+                                QStringLiteral("/データ/とても長い/フォルダ/写真/報告書.txt"),
+                                QStringLiteral("a-very-long-file-name-without-WAVY-directory")}) {
+        SCOPED_TRACE(path.toStdString());
+        const bool keepsName = path.contains(u'/');
+        const QString least = kEllipsis + (keepsName ? path.mid(path.lastIndexOf(u'/')) : "ab");
+        for (int width = metrics.horizontalAdvance(least); width < metrics.horizontalAdvance(path);
+             width += 3) {
+            const QString shown = compactPath(path, metrics, width);
             ASSERT_LE(metrics.horizontalAdvance(shown), width) << shown.toStdString();
             const qsizetype front = shown.indexOf(kEllipsis);
             const qsizetype back = shown.size() - front - 1;
-            ASSERT_GE(front, 0) << width;
-            // One character more, where the next one would have come, is too wide.
-            const qsizetype moreFront = c.keepsName || front == back ? front + 1 : front;
-            const qsizetype moreBack = !c.keepsName && front > back ? back + 1 : back;
-            const QString more = c.path.left(moreFront) + kEllipsis + c.path.right(moreBack);
-            EXPECT_GT(metrics.horizontalAdvance(more), width) << shown.toStdString();
+            const bool frontGrows = keepsName || front == back;
+            const QString more =
+                path.left(front + frontGrows) + kEllipsis + path.right(back + !frontGrows);
+            EXPECT_GT(metrics.horizontalAdvance(more), width) << "one more character fits";
         }
     }
 }
