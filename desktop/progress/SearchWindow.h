@@ -60,7 +60,7 @@ private:
     /// Since the detail line was last painted by showDetail(); invalid at the start of a step.
     QElapsedTimer m_sinceDetailPainted;
     /// The path the detail line is to show next, while `m_pathPending`.
-    mutable std::string m_pendingPath;
+    std::string m_pendingPath;
     mutable bool m_pathPending = false;
     QTimer m_pathTimer;
 };
