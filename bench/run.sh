@@ -12,7 +12,7 @@ usage: bench/run.sh [-n RUNS] [-b BIG_RUNS] [--only LIST] [--keep] [SCRATCH_PARE
   -n RUNS        timed rounds for the plan and the small-file copy (default 9, at least 5)
   -b BIG_RUNS    timed rounds for the 1 GiB copies (default 7)
   --only LIST    only these measurements, comma-separated: plan, cold, run, big, sync, reflink,
-                 move, window, skip-same, skip-1pct (default all of them)
+                 move, window, window-1m, skip-same, skip-1pct (default all of them)
   --keep         keep the scratch trees (they are removed by default)
   SCRATCH_PARENT where the scratch directory is made (default $RYK_BENCH_DIR, else $TMPDIR
                  or /tmp); it needs about 6 GiB free
@@ -24,7 +24,7 @@ EOF
 RUNS=9
 BIG_RUNS=7
 KEEP=0
-ONLY=plan,cold,run,big,sync,reflink,move,window,skip-same,skip-1pct
+ONLY=plan,cold,run,big,sync,reflink,move,window,window-1m,skip-same,skip-1pct
 PARENT="${RYK_BENCH_DIR:-${TMPDIR:-/tmp}}"
 while (($# > 0)); do
     case "$1" in
@@ -44,7 +44,7 @@ fi
 
 for part in ${ONLY//,/ }; do
     case "$part" in
-    plan | cold | run | big | sync | reflink | move | window | skip-same | skip-1pct) ;;
+    plan | cold | run | big | sync | reflink | move | window | window-1m | skip-same | skip-1pct) ;;
     *) echo "run.sh: unknown measurement '$part' in --only" >&2; exit 2 ;;
     esac
 done
@@ -67,9 +67,9 @@ if ! command -v rsync >/dev/null 2>&1; then
 fi
 
 # --- build -------------------------------------------------------------------------------------
-# The desktop program's windows (Qt) are built only for the window row.
+# The desktop program's windows (Qt) are built only for the window rows.
 GUI=OFF TARGETS=(ryk-cli)
-if wanted window; then
+if wanted window || wanted window-1m; then
     GUI=ON TARGETS+=(ryk-window-run)
 fi
 say "== building ${TARGETS[*]} (Release) in $BUILD"
@@ -237,7 +237,8 @@ stats() { # numbers on stdin -> "min median max"
 # measure TAG ROUNDS PREP_ARRAY VERIFY_FN CMD_ARRAY... : one untimed warm-up round, then ROUNDS
 # rounds that each run every command once in turn (ours first). The first command is ours.
 # Sets MED_<TAG>_<k> (median seconds), RATIO_<TAG>_<k> (median of the per-round ratios ours/k),
-# MEMKIB_<TAG> (median peak KiB of ours), FAIL_<TAG> (non-empty when ours failed).
+# MEMKIB_<TAG> (median peak KiB of ours), MEMKIB_<TAG>_<k> (of each command), FAIL_<TAG>
+# (non-empty when ours failed).
 declare -A T M FAIL
 measure() {
     local tag=$1 rounds=$2
@@ -270,6 +271,7 @@ measure() {
         printf -v "MED_${tag}_$k" '%s' "$(LC_ALL=C awk -v x="$med" 'BEGIN { printf "%.3f", x / 1e6 }')"
         local mem
         mem=$(for ((r = 1; r <= rounds; r++)); do echo "${M[$k,$r]}"; done | stats)
+        printf -v "MEMKIB_${tag}_$k" '%s' "$(cut -d' ' -f2 <<<"$mem")"
         say "$(LC_ALL=C awk -v n="${names[k]}" -v a="$lo" -v b="$med" -v c="$hi" -v m="$mem" \
             'BEGIN { split(m, p, " "); printf "   %-20s wall s  min %.3f  median %.3f  max %.3f   peak MiB median %.1f\n", n, a/1e6, b/1e6, c/1e6, p[2]/1024 }')"
         if ((k == 0)); then
@@ -608,7 +610,70 @@ if wanted window; then
     }
     say "== 7. window: ryk-window-run -r SRC/ DST/ (offscreen) vs ryk-cli --run -r SRC/ DST/ (fresh empty DST before each run, untimed; old one moved aside)"
     measure window "$RUNS" fresh_window check_window window_run cli_run
-    row window 1 "$WINDOW_LABEL" 1.25
+    row window 1 "$WINDOW_LABEL" 1.1
+fi
+
+# --- 7b. showing a plan of 1,000,000 lines in the result window --------------------------------
+# The window plans, fills, shows and closes the list without running it (ryk-window-run
+# --show-only), against ryk-cli printing the same plan; and the memory the window needs per
+# line beyond what ryk-cli needs for the same list. Empty files: the tree takes inodes, not
+# space.
+WINDOW_1M_LABEL="window shows 1M lines vs ryk-cli"
+WINDOW_1M_MEM_LABEL="window 1M: extra bytes per line"
+WINDOW_1M_MEM_MAX=250
+WINDOW_1M_LINES=1000000
+if wanted window-1m; then
+    free_inodes=$(df -Pi "$SCRATCH" | awk 'NR == 2 { print $4 }')
+    if [[ ! $free_inodes =~ ^[0-9]+$ ]] || ((free_inodes < 1100000)); then
+        why="fewer than 1.1 million free inodes under $PARENT"
+        say "== 7b. window-1m: $why"
+        skip_row "$WINDOW_1M_LABEL" 2 "$why"
+        skip_row "$WINDOW_1M_MEM_LABEL" "${WINDOW_1M_MEM_MAX}B" "$why"
+    else
+        S7M="$SCRATCH/window-1m/src" D7M="$SCRATCH/window-1m/dst"
+        say "== building the 1M-line tree (1,000 directories of 999 empty files: 1,000,000 lines)"
+        # One touch per directory: a million redirections would take several minutes.
+        make_million_tree() {
+            local src=$1 d f i=0 dir names
+            RANDOM=8
+            mkdir -p "$src"
+            for ((d = 0; d < 1000; d++)); do
+                name_for "m$d"
+                dir="$src/$REPLY"
+                mkdir -- "$dir"
+                names=()
+                for ((f = 0; f < 999; f++, i++)); do
+                    name_for "$i"
+                    names+=("$REPLY")
+                done
+                (cd -- "$dir" && touch -- "${names[@]}") || return
+            done
+        }
+        { make_million_tree "$S7M" && mkdir -p "$D7M"; } || die "cannot build the 1M-line tree"
+        window_show=(env QT_QPA_PLATFORM=offscreen "$WINDOW_RUN" --show-only -r "$S7M/" "$D7M/")
+        cli_print=("$RYK" -r "$S7M/" "$D7M/")
+        no_prep_1m=(no_prep)
+        # Run after the window's warm-up: its stderr is the summary it showed.
+        check_window_1m() {
+            grep -q "cmd=$WINDOW_1M_LINES," "$ERRFILE" ||
+                { echo "the window showed: $(head -c 200 "$ERRFILE")"; return 1; }
+        }
+        say "== 7b. window-1m: ryk-window-run --show-only -r SRC/ DST/ (offscreen) vs ryk-cli -r SRC/ DST/"
+        measure window1m "$RUNS" no_prep_1m check_window_1m window_show cli_print
+        row window1m 1 "$WINDOW_1M_LABEL" 2
+        # shellcheck disable=SC2154 # set through printf -v in measure
+        extra=$(LC_ALL=C awk -v w="$MEMKIB_window1m_0" -v c="$MEMKIB_window1m_1" \
+            -v n="$WINDOW_1M_LINES" 'BEGIN { printf "%.0f", (w - c) * 1024 / n }')
+        verdict=pass
+        if [[ -n ${FAIL[window1m]} ]]; then
+            verdict="FAIL (${FAIL[window1m]})"
+        elif ((extra > WINDOW_1M_MEM_MAX)); then
+            verdict=FAIL
+        fi
+        ROWS+=("$(printf '%-34s %9s %9s %7s %7s  %s' "$WINDOW_1M_MEM_LABEL" "$extra" - - \
+            "<=${WINDOW_1M_MEM_MAX}B" "$verdict")")
+        say "   peak memory: window $((MEMKIB_window1m_0 / 1024)) MiB, ryk-cli $((MEMKIB_window1m_1 / 1024)) MiB: $extra bytes per line more"
+    fi
 fi
 
 # --- 8. a sync that leaves out unchanged files, of 20,000 files of 4 KiB -----------------------

@@ -3,9 +3,11 @@
 // offscreen platform when QT_QPA_PLATFORM=offscreen), presses its execute button, waits for
 // the run to end and closes the window, as a user who pressed Enter twice and then Escape
 // would. The rows, the status line and the copy window are drawn as on a desktop.
+// With --show-only first, it closes the window once it is drawn, without running the list, and
+// prints the summary rather than the run's end.
 //
-// Exit status: 0 when the run completed with no error, 1 otherwise, 2 when the command line
-// or the job was refused.
+// Exit status: 0 when the run completed with no error (with --show-only: when the window was
+// shown), 1 otherwise, 2 when the command line or the job was refused.
 
 #include "app/Application.h"
 #include "desktop/results/ResultWindow.h"
@@ -26,12 +28,14 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 int main(int argc, char** argv) {
     using namespace ryk;
     QApplication qtApplication(argc, argv);
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const bool showOnly = argc > 1 && std::string_view(argv[1]) == "--show-only";
+    const std::vector<std::string> arguments(argv + (showOnly ? 2 : 1), argv + argc);
 
     PosixFileSystem fileSystem;
     // No one is there to answer: questions get the safe choice, messages go to stderr.
@@ -54,10 +58,13 @@ int main(int argc, char** argv) {
     const QDeadlineTimer exposed(5000);
     while (!window->windowHandle()->isExposed() && !exposed.hasExpired())
         QApplication::processEvents(QEventLoop::AllEvents, 10);
+    if (!window->windowHandle()->isExposed())
+        return 1;
 
-    window->findChild<QPushButton*>("runButton")->click();
+    if (!showOnly)
+        window->findChild<QPushButton*>("runButton")->click();
     const std::string status = window->statusText().toStdString();
-    const bool clean = status == runFinishedText(0);
+    const bool clean = showOnly || status == runFinishedText(0);
     window->reject();
     std::fprintf(stderr, "%s\n", status.c_str());
     return clean ? 0 : 1;

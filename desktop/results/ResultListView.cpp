@@ -3,6 +3,7 @@
 #include "desktop/progress/CompactPath.h"
 #include "desktop/results/OperationTableModel.h"
 
+#include <QHash>
 #include <QHeaderView>
 #include <QPaintEvent>
 #include <QScrollBar>
@@ -18,6 +19,8 @@ namespace {
 /// long source path never pushes the target column out of sight.
 constexpr double kMaxPathColumnShare = 0.45;
 
+} // namespace
+
 /// A cell draws no focus frame of its own: the view draws one round the current row.
 class RowDelegate : public CompactPathDelegate {
 public:
@@ -29,12 +32,49 @@ public:
         cell.state &= ~QStyle::State_HasFocus;
         CompactPathDelegate::paint(painter, cell, index);
     }
+
+    /// While a column is fitted (see fitColumns) measures what can change its width only:
+    /// after one cell as wide as `limit` (0 for none), which is all the column may take, the
+    /// others are not measured; action cells are measured once per text.
+    void beginFit(int limit) {
+        m_fitting = true;
+        m_fitLimit = limit;
+        m_limitReached = false;
+        m_actionWidths.clear();
+    }
+    void endFit() {
+        m_fitting = false;
+        m_actionWidths.clear();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        if (!m_fitting)
+            return CompactPathDelegate::sizeHint(option, index);
+        if (m_limitReached)
+            return {m_fitLimit, 0};
+        // Every action cell has an image of one size beside one of a few names.
+        const bool action = index.column() == OperationTableModel::ActionColumn;
+        const QString text = action ? index.data().toString() : QString();
+        if (action)
+            if (const auto known = m_actionWidths.constFind(text); known != m_actionWidths.cend())
+                return *known;
+        const QSize hint = CompactPathDelegate::sizeHint(option, index);
+        if (action)
+            m_actionWidths.insert(text, hint);
+        m_limitReached = m_fitLimit > 0 && hint.width() >= m_fitLimit;
+        return hint;
+    }
+
+private:
+    bool m_fitting = false;
+    int m_fitLimit = 0;
+    mutable bool m_limitReached = false;
+    mutable QHash<QString, QSize> m_actionWidths;
 };
 
-} // namespace
-
 ResultListView::ResultListView(QWidget* parent) : QTableView(parent) {
-    setItemDelegate(new RowDelegate(this));
+    m_delegate = new RowDelegate(this);
+    setItemDelegate(m_delegate);
     setTextElideMode(Qt::ElideNone);
 }
 
@@ -55,9 +95,14 @@ void ResultListView::fitColumns() {
         return;
     // The viewport itself takes its size only when first shown.
     const int maxPathWidth = static_cast<int>(maximumViewportSize().width() * kMaxPathColumnShare);
+    // A list of a million rows is measured at a thousand of them, and most paths are wider
+    // than a path column may be: the first such path ends the measuring.
     for (int column = 0; column + 1 < model()->columnCount(); ++column) {
+        const bool path = column != OperationTableModel::ActionColumn;
+        m_delegate->beginFit(path ? maxPathWidth : 0);
         resizeColumnToContents(column);
-        if (column != OperationTableModel::ActionColumn)
+        m_delegate->endFit();
+        if (path)
             setColumnWidth(column, std::min(columnWidth(column), maxPathWidth));
     }
 }

@@ -4,6 +4,8 @@
 
 namespace ryk {
 
+class RowDelegate;
+
 /// The result list as a list of rows rather than a grid of cells: the cursor moves from row to
 /// row (Home and End go to the first and last row), the focus frame goes round the whole
 /// current row, and long texts are shortened in their middle with their last component kept.
@@ -22,6 +24,10 @@ public:
 protected:
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    /// Draws and measures the cells.
+    RowDelegate* m_delegate;
 };
 
 } // namespace ryk

@@ -346,7 +346,7 @@ void ResultWindow::entryStarting(size_t row, const OperationEntry& entry,
         m_copyProgress->entryStarting(entry);
     // A file the copy window will show is long enough for the status line to keep up with.
     const bool shownByCopyWindow = copiesData(entry.command) && entry.source.size > kCopyChunkBytes;
-    m_runProgress.entryStarting(row, fromBytes(statusText),
+    m_runProgress.entryStarting(row, statusText,
                                 shownByCopyWindow ? RunProgressThrottle::Show::Now
                                                   : RunProgressThrottle::Show::WhenDue);
 }

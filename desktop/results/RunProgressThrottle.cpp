@@ -1,5 +1,7 @@
 #include "desktop/results/RunProgressThrottle.h"
 
+#include "platform/qt/ByteText.h"
+
 #include <utility>
 
 namespace ryk {
@@ -12,7 +14,7 @@ RunProgressThrottle::RunProgressThrottle(std::chrono::milliseconds interval, Mar
     QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { show(); });
 }
 
-void RunProgressThrottle::entryStarting(size_t row, const QString& statusText, Show when) {
+void RunProgressThrottle::entryStarting(size_t row, const std::string& statusText, Show when) {
     m_marks.emplace_back(row, RowOverlay::Running);
     m_latestRow = row;
     m_latestText = statusText;
@@ -39,7 +41,7 @@ void RunProgressThrottle::show() {
     if (!m_latestPending)
         return;
     m_latestPending = false;
-    m_showEntry(m_latestRow, m_latestText);
+    m_showEntry(m_latestRow, fromBytes(m_latestText));
     m_timer.start();
 }
 

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <chrono>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace ryk {
@@ -27,8 +28,9 @@ public:
                         EntryShower showEntry);
 
     /// The entry at `row` starts and its row gets the running mark; shown at once with Show::Now
-    /// or when the last showing is an interval ago.
-    void entryStarting(size_t row, const QString& statusText, Show when);
+    /// or when the last showing is an interval ago. The status line (bytes as the engine
+    /// writes them) becomes text only if it is shown.
+    void entryStarting(size_t row, const std::string& statusText, Show when);
     /// The entry at `row` reached `overlay`, which the next showing puts on its row.
     void entryFinished(size_t row, RowOverlay overlay);
     /// Shows what is collected at once (the end of a run).
@@ -44,7 +46,7 @@ private:
     EntryShower m_showEntry;
     std::vector<OperationTableModel::RowMark> m_marks;
     size_t m_latestRow = 0;
-    QString m_latestText;
+    std::string m_latestText;
     bool m_latestPending = false;
 };
 

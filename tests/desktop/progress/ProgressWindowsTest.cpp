@@ -97,6 +97,29 @@ TEST(CompactPathTest, KeepsTheLastComponentWholeWithOneEllipsis) {
     }
 }
 
+TEST(CompactPathTest, KeepsAsMuchOfThePathAsFits) {
+    const QFontMetrics metrics(QApplication::font());
+    // One character is one grapheme here; without a name kept, the beginning gets the odd one.
+    for (const QString& path : {QStringLiteral("/home/user/Projects/2004/février/report.txt"),
+                                QStringLiteral("/データ/とても長い/フォルダ/写真/報告書.txt"),
+                                QStringLiteral("a-very-long-file-name-without-WAVY-directory")}) {
+        SCOPED_TRACE(path.toStdString());
+        const bool keepsName = path.contains(u'/');
+        const QString least = kEllipsis + (keepsName ? path.mid(path.lastIndexOf(u'/')) : "ab");
+        for (int width = metrics.horizontalAdvance(least); width < metrics.horizontalAdvance(path);
+             width += 3) {
+            const QString shown = compactPath(path, metrics, width);
+            ASSERT_LE(metrics.horizontalAdvance(shown), width) << shown.toStdString();
+            const qsizetype front = shown.indexOf(kEllipsis);
+            const qsizetype back = shown.size() - front - 1;
+            const bool frontGrows = keepsName || front == back;
+            const QString more =
+                path.left(front + frontGrows) + kEllipsis + path.right(back + !frontGrows);
+            EXPECT_GT(metrics.horizontalAdvance(more), width) << "one more character fits";
+        }
+    }
+}
+
 TEST(CompactPathTest, ProgressLinesHaveTheWholePathAsTooltip) {
     SearchWindow search;
     const std::string path = "/data/" + std::string(300, 'd') + "/last-name.dat";
@@ -164,11 +187,37 @@ TEST(SearchWindowTest, ShowsAStepAndThePathsOfIt) {
     EXPECT_TRUE(window.detail().contains(kEllipsis));
     window.showDetailPath("/tmp/x");
     EXPECT_EQ(window.detail(), "/tmp/x");
+    // A scan's paths go onto the line when it looks at the input.
+    window.showDetailPath("/tmp/y");
+    window.showDetailPath("/tmp/z");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.findChild<QLabel*>("detailLabel")->text(), "/tmp/z");
 
     window.begin(QStringLiteral("リストに登録中..."), QStringLiteral("しばらくお待ちください"));
     EXPECT_EQ(window.detail(), "") << "a new step starts with an empty detail line";
     window.end();
     EXPECT_FALSE(window.isVisible());
+}
+
+TEST(SearchWindowTest, ACounterIsPaintedAtOnceAndAFastOneAsOftenAsItCanBeRead) {
+    SearchWindow window;
+    window.begin(QStringLiteral("リストに登録中..."), QStringLiteral("しばらくお待ちください"));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const auto shown = [&] { return window.screen()->grabWindow(window.winId()).toImage(); };
+    window.showDetail(QStringLiteral("256/1000"));
+    const QImage first = shown();
+    window.showDetail(QStringLiteral("512/1000"));
+    EXPECT_EQ(shown(), first) << "a moment later";
+    EXPECT_EQ(window.detail(), "512/1000");
+    QTest::qSleep(40);
+    window.showDetail(QStringLiteral("768/1000"));
+    const QImage later = shown();
+    EXPECT_NE(later, first);
+    window.setHeading(QStringLiteral("ポインタリストを削除中..."));
+    const QImage headed = shown();
+    window.showDetail(QStringLiteral("1/1"));
+    EXPECT_NE(shown(), headed) << "the first counter of a step";
+    window.end();
 }
 
 TEST(CopyProgressWindowTest, BarFollowsAnySizeOfFile) {
