@@ -12,7 +12,8 @@ usage: bench/run.sh [-n RUNS] [-b BIG_RUNS] [--only LIST] [--keep] [SCRATCH_PARE
   -n RUNS        timed rounds for the plan and the small-file copy (default 9, at least 5)
   -b BIG_RUNS    timed rounds for the 1 GiB copies (default 7)
   --only LIST    only these measurements, comma-separated: plan, cold, run, big, sync, reflink,
-                 move, window, window-1m, skip-same, skip-1pct (default all of them)
+                 move, window, window-1m, skip-same, skip-1pct, verify-big, verify-small
+                 (default all of them)
   --keep         keep the scratch trees (they are removed by default)
   SCRATCH_PARENT where the scratch directory is made (default $RYK_BENCH_DIR, else $TMPDIR
                  or /tmp); it needs about 6 GiB free
@@ -24,7 +25,7 @@ EOF
 RUNS=9
 BIG_RUNS=7
 KEEP=0
-ONLY=plan,cold,run,big,sync,reflink,move,window,window-1m,skip-same,skip-1pct
+ONLY=plan,cold,run,big,sync,reflink,move,window,window-1m,skip-same,skip-1pct,verify-big,verify-small
 PARENT="${RYK_BENCH_DIR:-${TMPDIR:-/tmp}}"
 while (($# > 0)); do
     case "$1" in
@@ -44,7 +45,8 @@ fi
 
 for part in ${ONLY//,/ }; do
     case "$part" in
-    plan | cold | run | big | sync | reflink | move | window | window-1m | skip-same | skip-1pct) ;;
+    plan | cold | run | big | sync | reflink | move | window | window-1m | skip-same | skip-1pct | \
+        verify-big | verify-small) ;;
     *) echo "run.sh: unknown measurement '$part' in --only" >&2; exit 2 ;;
     esac
 done
@@ -723,6 +725,37 @@ elif ((HAVE_RSYNC)); then
 else
     wanted skip-same && skip_row "$SKIP_SAME_LABEL" 1.0 "no rsync"
     wanted skip-1pct && skip_row "$SKIP_1PCT_LABEL" 1.0 "no rsync"
+fi
+
+# --- 9. the read-back check: a copy with --verify against the same copy without it ----------
+# (a) the 1 GiB file into a fresh directory; (b) the 20,000 files of 4 KiB into a fresh tree.
+# Each copy is put on disk and read back from it, so the ratio is mostly the disk's.
+if wanted verify-big || wanted verify-small; then
+    S9="$SCRATCH/verify/src" D9="$SCRATCH/verify/dst"
+    if wanted verify-big; then
+        say "== building a 1 GiB file"
+        mkdir -p "$S9"
+        head -c $((1 << 30)) /dev/urandom >"$S9/big"
+        fresh_verify=(fresh_dir "$D9")
+        ryk_checked=("$RYK" --run --verify "$S9/" "$D9/")
+        ryk_unchecked=("$RYK" --run "$S9/" "$D9/")
+        check_verify() { cmp -s "$S9/big" "$D9/big" || { echo "copy differs"; return 1; }; }
+        say "== 9a. ryk-cli --run --verify SRC/ DST/ vs ryk-cli --run SRC/ DST/ (1 GiB, fresh DST)"
+        measure verifybig "$BIG_RUNS" fresh_verify check_verify ryk_checked ryk_unchecked
+        row verifybig 1 "verify 1 GiB vs no verify" 3.0
+        rm -rf -- "$SCRATCH/verify"
+    fi
+    if wanted verify-small; then
+        say "== building the copy tree (20,000 files of 4 KiB in 200 directories)"
+        make_copy_tree "$S9"
+        fresh_verify=(set_aside "$D9")
+        ryk_checked=("$RYK" --run --verify -r "$S9/" "$D9/")
+        ryk_unchecked=("$RYK" --run -r "$S9/" "$D9/")
+        check_verify() { diff -r -q "$S9" "$D9" >/dev/null || { echo "contents differ"; return 1; }; }
+        say "== 9b. ryk-cli --run --verify -r SRC/ DST/ vs ryk-cli --run -r SRC/ DST/ (20k x 4 KiB, fresh DST)"
+        measure verifysmall "$RUNS" fresh_verify check_verify ryk_checked ryk_unchecked
+        row verifysmall 1 "verify 20k x 4 KiB vs no verify" 3.0
+    fi
 fi
 
 # --- table -------------------------------------------------------------------------------------
