@@ -39,6 +39,8 @@ bool Application::startJob(TransferJob& job, const JobChoices& choices) const {
     settings.createDestination = choices.createDestination;
     settings.explorerStyle = choices.explorerStyle;
     settings.skipUnchanged = choices.skipUnchanged;
+    settings.trash = choices.trash;
+    settings.verify = choices.verify;
     return job.takeJob(settings, toolPaths());
 }
 

@@ -20,6 +20,10 @@ struct JobChoices {
     bool explorerStyle = false;
     /// A sync leaves out the files whose copy is there already (no effect in other modes).
     bool skipUnchanged = false;
+    /// Deletions and replaced files go to the trash.
+    bool trash = false;
+    /// Copies are read back and compared with their sources.
+    bool verify = false;
 };
 
 /// The program's start-up and end, shared by `ryk` and `ryk-cli`: the job read from the command

@@ -257,6 +257,8 @@ const std::string& terminalUsageText() {
                "    --explorer            コピー・移動・削除をまとめて行う (Explorer 形式)\n"
                "    --skip-unchanged      大きさと更新日時が同じファイルは同期しない\n"
                "                          (同期モードでのみ有効)\n"
+               "    --trash               削除するファイルと上書きされるファイルをごみ箱へ移す\n"
+               "    --verify              コピーしたファイルを読み直して元と比べる\n"
                "    --help                ヘルプ表示\n"
                "    --version             バージョン表示\n";
     }();

@@ -30,6 +30,8 @@ void SearchOptions::load(const OptionFlags& flags) {
     m_flags = flags;
     const bool explorer = explorerChecked();
     const bool skipUnchanged = skipUnchangedChecked();
+    const bool trash = trashChecked();
+    const bool verify = verifyChecked();
     m_checked.fill(false);
     m_visible.fill(true);
     // As the page first appears: only the two switches can be used.
@@ -38,6 +40,8 @@ void SearchOptions::load(const OptionFlags& flags) {
     m_enabled[slot(kConditionsCheck)] = true;
     m_checked[slot(kExplorerCheck)] = explorer;
     m_checked[slot(kSkipUnchangedCheck)] = skipUnchanged;
+    m_checked[slot(kTrashCheck)] = trash;
+    m_checked[slot(kVerifyCheck)] = verify;
 
     if (m_mode == TransferMode::Response) {
         // The response file names every operation; none of the scan options applies.
@@ -70,6 +74,10 @@ void SearchOptions::load(const OptionFlags& flags) {
         m_mode == TransferMode::Update || m_mode == TransferMode::Move ||
         m_mode == TransferMode::Delete || m_mode == TransferMode::Response;
     m_enabled[slot(kSkipUnchangedCheck)] = m_mode == TransferMode::Sync;
+    // A search changes nothing; a deletion copies nothing.
+    m_enabled[slot(kTrashCheck)] = m_mode != TransferMode::Search;
+    m_enabled[slot(kVerifyCheck)] =
+        m_mode != TransferMode::Search && m_mode != TransferMode::Delete;
 }
 
 void SearchOptions::click(int control) {
@@ -110,6 +118,8 @@ void SearchOptions::click(int control) {
     case kRemoveDirectoriesCheck:
     case kExplorerCheck:
     case kSkipUnchangedCheck:
+    case kTrashCheck:
+    case kVerifyCheck:
         m_checked[slot(control)] = !isChecked(control);
         return;
     case kAfterDayPicker:

@@ -18,7 +18,6 @@ namespace {
 constexpr std::array<const char*, SettingsFile::kSectionCount> kSectionNames = {
     "SrcDir",       "SrcFile",    "SrcExclusionFile", "DstDir", "DstFile",
     "BinaryEditor", "TextEditor", "Windiff",          "Options"};
-constexpr std::string_view kSkipUnchangedKey = "SkipUnchanged";
 
 size_t indexOf(SettingsSection section) {
     return static_cast<size_t>(section);
@@ -256,19 +255,18 @@ ToolPaths SettingsFile::toolPaths() const {
             editorPathForTools(SettingsSection::Windiff)};
 }
 
-bool SettingsFile::skipUnchanged() const {
+bool SettingsFile::optionOn(std::string_view key) const {
     for (const std::string& line : lines(SettingsSection::Options))
-        if (setsKey(line, kSkipUnchangedKey))
+        if (setsKey(line, key))
             return trimmed(std::string_view(line).substr(line.find('=') + 1)) == "1";
     return false;
 }
 
-void SettingsFile::setSkipUnchanged(bool on) {
+void SettingsFile::setOption(std::string_view key, bool on) {
     std::vector<std::string> options = lines(SettingsSection::Options);
-    const std::string line = std::string(kSkipUnchangedKey) + (on ? "=1" : "=0");
-    const auto held = std::find_if(options.begin(), options.end(), [](const std::string& l) {
-        return setsKey(l, kSkipUnchangedKey);
-    });
+    const std::string line = std::string(key) + (on ? "=1" : "=0");
+    const auto held = std::find_if(options.begin(), options.end(),
+                                   [key](const std::string& l) { return setsKey(l, key); });
     if (held != options.end())
         *held = line;
     else

@@ -90,9 +90,15 @@ public:
 
     /// Whether a sync leaves out unchanged files: the Options section's key "SkipUnchanged"
     /// (letters in either case) set to 1. Off without it, as in files written before it was.
-    bool skipUnchanged() const;
+    bool skipUnchanged() const { return optionOn("SkipUnchanged"); }
     /// Writes that key, in place of the one there, keeping the section's other lines.
-    void setSkipUnchanged(bool on);
+    void setSkipUnchanged(bool on) { setOption("SkipUnchanged", on); }
+    /// Whether a run's deletions go to the trash: the key "Trash", read and written the same way.
+    bool trash() const { return optionOn("Trash"); }
+    void setTrash(bool on) { setOption("Trash", on); }
+    /// Whether copies are read back and compared: the key "Verify", the same way.
+    bool verify() const { return optionOn("Verify"); }
+    void setVerify(bool on) { setOption("Verify", on); }
 
     /// The section's name as it stands in the file ("SrcDir", ...).
     static const char* sectionName(SettingsSection section);
@@ -113,6 +119,11 @@ public:
                                    const std::string& installedProgramDirectory);
 
 private:
+    /// Whether the Options section sets `key` (letters in either case) to 1.
+    bool optionOn(std::string_view key) const;
+    /// Writes `key` as 1 or 0, in place of the line there, keeping the section's other lines.
+    void setOption(std::string_view key, bool on);
+
     std::string m_path;
     std::array<std::vector<std::string>, kSectionCount> m_sections;
     /// Lines before the first section, written back unchanged at the top.

@@ -12,7 +12,8 @@ usage: bench/run.sh [-n RUNS] [-b BIG_RUNS] [--only LIST] [--keep] [SCRATCH_PARE
   -n RUNS        timed rounds for the plan and the small-file copy (default 9, at least 5)
   -b BIG_RUNS    timed rounds for the 1 GiB copies (default 7)
   --only LIST    only these measurements, comma-separated: plan, cold, run, real, big, sync,
-                 reflink, move, window, window-1m, skip-same, skip-1pct (default all of them)
+                 reflink, move, window, window-1m, skip-same, skip-1pct, verify-big,
+                 verify-small (default all of them)
   --keep         keep the scratch trees (they are removed by default)
   SCRATCH_PARENT where the scratch directory is made (default $RYK_BENCH_DIR, else $TMPDIR
                  or /tmp); it needs about 6 GiB free
@@ -24,7 +25,7 @@ EOF
 RUNS=9
 BIG_RUNS=7
 KEEP=0
-ONLY=plan,cold,run,real,big,sync,reflink,move,window,window-1m,skip-same,skip-1pct
+ONLY=plan,cold,run,real,big,sync,reflink,move,window,window-1m,skip-same,skip-1pct,verify-big,verify-small
 PARENT="${RYK_BENCH_DIR:-${TMPDIR:-/tmp}}"
 while (($# > 0)); do
     case "$1" in
@@ -44,7 +45,8 @@ fi
 
 for part in ${ONLY//,/ }; do
     case "$part" in
-    plan | cold | run | real | big | sync | reflink | move | window | window-1m | skip-same | skip-1pct) ;;
+    plan | cold | run | real | big | sync | reflink | move | window | window-1m | skip-same | \
+        skip-1pct | verify-big | verify-small) ;;
     *) echo "run.sh: unknown measurement '$part' in --only" >&2; exit 2 ;;
     esac
 done
@@ -134,6 +136,8 @@ source "$LIB/filesystems.sh"
 source "$LIB/window.sh"
 # shellcheck source=bench/lib/skip.sh
 source "$LIB/skip.sh"
+# shellcheck source=bench/lib/verify.sh
+source "$LIB/verify.sh"
 
 # --- table -------------------------------------------------------------------------------------
 echo

@@ -66,10 +66,12 @@ private:
 
 } // namespace
 
-PlannedTarget plannedTargetFor(const OperationEntry& entry) {
+PlannedTarget plannedTargetFor(const OperationEntry& entry, const RunChoices& choices) {
     // Copy and Move plan for a target that did not exist: one that appeared since is kept.
     PlannedTarget planned(replacesTarget(entry.command) ? CommitMode::Replace
                                                         : CommitMode::NoReplace);
+    planned.check = choices.verify ? CopyCheck::ReadBack : CopyCheck::None;
+    planned.replaced = choices.trash ? ReplacedFile::Trashed : ReplacedFile::Removed;
     if (planned.mode != CommitMode::Replace)
         return planned;
     const FileFacts target = entry.target();
@@ -82,14 +84,15 @@ PlannedTarget plannedTargetFor(const OperationEntry& entry) {
 }
 
 int CopyFileWithProgress(const Platform& platform, OperationEntry& entry, CopyProgressSink& window,
-                         bool* stopRequested, FileStatus* copiedSource, bool* copiedSourceKnown) {
+                         bool* stopRequested, FileStatus* copiedSource, bool* copiedSourceKnown,
+                         const RunChoices& choices) {
     const FileUtility utility(platform);
     WindowListener listener(utility, entry, window);
     // A move deletes its source next: its copy is on disk first.
     const bool durable = !copiesData(entry.command);
     const CopyOutcome outcome =
         copyWholeFile(platform.fileSystem, entry.source.treePath(), entry.targetPath().treePath(),
-                      plannedTargetFor(entry), &listener, durable);
+                      plannedTargetFor(entry, choices), &listener, durable);
     if (copiedSource)
         *copiedSource = outcome.source;
     if (copiedSourceKnown)

@@ -97,6 +97,12 @@ struct JobSettings {
     /// In a sync: a file whose counterpart is a regular file of the same size and write time
     /// gets no line.
     bool skipUnchanged = false;
+    /// What a run deletes (Delete lines, a sync's or a deletion's directories) and the files
+    /// its copies replace go to the desktop's trash instead.
+    bool trash = false;
+    /// Every copy is read back from the disk and compared with its source before it takes the
+    /// target's place.
+    bool verify = false;
 };
 
 /// What a planner hands back besides the lines it planned.

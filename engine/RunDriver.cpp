@@ -18,10 +18,13 @@
 
 namespace ryk {
 
-RunDriver::RunDriver(const Platform& platform, OperationList& list, bool explorerStyle,
+RunDriver::RunDriver(const Platform& platform, OperationList& list, const RunChoices& choices,
                      RunObserver& observer)
-    : m_platform(platform), m_utility(m_platform), m_list(list), m_observer(observer),
-      m_batch(platform.fileBatch, explorerStyle, observer), m_crew(m_platform.fileSystem) {}
+    : m_platform(platform), m_choices(choices), m_utility(m_platform), m_list(list),
+      m_observer(observer),
+      m_batch(platform.fileBatch, choices.explorerStyle && !choices.trash && !choices.verify,
+              observer),
+      m_crew(m_platform.fileSystem) {}
 
 namespace {
 
@@ -214,7 +217,7 @@ void RunDriver::runTogether(size_t first, size_t count, size_t total, CopyProgre
             continue;
         jobOfRow[i] = jobs.size();
         jobs.push_back({entry.source.treePath(), entry.targetPath().treePath(),
-                        plannedTargetFor(entry), CopyOutcome{}});
+                        plannedTargetFor(entry, m_choices), CopyOutcome{}});
         const auto [lane, added] =
             laneOfDirectory.emplace(parentPath(entry.targetPath().str()), lanes.size());
         if (added)
@@ -269,8 +272,8 @@ int RunDriver::makeDirectory(OperationEntry& entry) {
 bool RunDriver::copyEntryFile(OperationEntry& entry, CopyProgressSink& progress,
                               FileStatus* copiedSource, bool* copiedSourceKnown) {
     bool stop = false;
-    const int copied =
-        CopyFileWithProgress(m_platform, entry, progress, &stop, copiedSource, copiedSourceKnown);
+    const int copied = CopyFileWithProgress(m_platform, entry, progress, &stop, copiedSource,
+                                            copiedSourceKnown, m_choices);
     m_stopRequested = m_stopRequested || stop;
     return copied != 0;
 }
@@ -317,10 +320,12 @@ EntryOutcome RunDriver::ExecuteEntry(OperationEntry& entry, CopyProgressSink& pr
         if (m_batch.OfferToShell(entry, m_currentRow, BatchFunction::Delete) ==
             EntryOutcome::Deferred)
             return EntryOutcome::Deferred;
-        error = fs.removeFile(entry.source.foundTreePath());
+        error = m_choices.trash ? fs.moveToTrash(entry.source.foundTreePath())
+                                : fs.removeFile(entry.source.foundTreePath());
         break;
     case OperationCommand::Rmdir:
-        error = fs.removeDirectory(entry.source.treePath());
+        error = m_choices.trashDirectories ? fs.moveToTrash(entry.source.treePath())
+                                           : fs.removeDirectory(entry.source.treePath());
         break;
     case OperationCommand::Mkdir:
         error = makeDirectory(entry);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/CopyCrew.h"
+#include "engine/CopyFile.h"
 #include "engine/FileUtility.h"
 #include "engine/OperationEntry.h"
 #include "engine/RunObserver.h"
@@ -19,8 +20,9 @@ class CopyProgressSink;
 /// the batch, until the end or the user's stop.
 class RunDriver {
 public:
-    /// With `explorerStyle` copies, moves and deletes go through the platform's batch.
-    RunDriver(const Platform& platform, OperationList& list, bool explorerStyle,
+    /// Runs as `choices` say; with the trash or the read-back check, nothing goes through the
+    /// platform's batch, which can do neither.
+    RunDriver(const Platform& platform, OperationList& list, const RunChoices& choices,
               RunObserver& observer);
 
     /// Runs every pending entry; entries handed to a batch are carried out before the run
@@ -51,6 +53,7 @@ private:
     bool finishRun();
 
     Platform m_platform;
+    RunChoices m_choices;
     FileUtility m_utility;
     OperationList& m_list;
     RunObserver& m_observer;

@@ -289,7 +289,15 @@ std::optional<VolumeSpace> TransferJob::summaryVolume() const {
 }
 
 RunSummary TransferJob::OnOK(RunObserver& observer, CopyProgressSink& progress) {
-    RunDriver driver(m_platform, m_list, m_job.explorerStyle, observer);
+    // A sync's or a deletion's emptied directories are part of what it deletes; a move's are
+    // only left behind.
+    const RunChoices choices{
+        .explorerStyle = m_job.explorerStyle,
+        .trash = m_job.trash,
+        .trashDirectories =
+            m_job.trash && (m_job.mode == TransferMode::Sync || m_job.mode == TransferMode::Delete),
+        .verify = m_job.verify};
+    RunDriver driver(m_platform, m_list, choices, observer);
     const RunSummary summary = driver.OnOK(progress);
     m_stopRequested = driver.stopRequested();
     return summary;

@@ -52,5 +52,11 @@ inline constexpr int kErrorUntrustedLink = kErrorOwnBase + 11;
 inline constexpr int kErrorRootRefused = kErrorOwnBase + 12;
 /// The copy is complete, but the source's times could not be read or given to it.
 inline constexpr int kErrorTimesNotKept = kErrorOwnBase + 13;
+/// No trash on the file's own file system can be used (none can be made there): nothing is
+/// deleted, since a trash elsewhere would mean copying the file.
+inline constexpr int kErrorNoTrash = kErrorOwnBase + 14;
+/// The copy, read back from the disk, differs from its source: it does not take the target's
+/// place.
+inline constexpr int kErrorVerifyMismatch = kErrorOwnBase + 15;
 
 } // namespace ryk

@@ -73,6 +73,11 @@ CopyOutcome copyWholeFile(FileSystem& fileSystem, const TreePath& source, const 
     // Times of a source whose facts cannot be read again are not trusted.
     outcome.timesError = statusError != 0 ? statusError : copy->copyTimes();
     outcome.attributesError = copy->copyAttributes();
+    // Checked before anything of the copy stands under the target's name.
+    if (planned.check == CopyCheck::ReadBack) {
+        if (const int error = copy->verify())
+            return failed(*copy, error, At::Target);
+    }
     if (durable) {
         if (const int error = copy->flush())
             return failed(*copy, error, At::Target);

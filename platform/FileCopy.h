@@ -17,8 +17,24 @@ enum class CommitMode {
     Replace,
 };
 
-/// What the plan saw where a copy goes. The copy takes the target's place only while that
-/// still holds, checked right before it does.
+/// What becomes of the file a copy replaces.
+enum class ReplacedFile {
+    Removed,
+    /// Moved to the desktop's trash on its own file system once the copy takes its place; where
+    /// no trash there can be used, the copy fails with kErrorNoTrash and the file stays.
+    Trashed,
+};
+
+/// Whether a finished copy is checked before it takes the target's place.
+enum class CopyCheck {
+    None,
+    /// Its data are put on disk, dropped from the cache and read back: a copy that differs from
+    /// the source (kErrorVerifyMismatch) or cannot be read back fails.
+    ReadBack,
+};
+
+/// What the plan saw where a copy goes, and how the copy takes its place. The copy takes the
+/// target's place only while that still holds, checked right before it does.
 struct PlannedTarget {
     PlannedTarget(CommitMode commitMode = CommitMode::NoReplace) : mode(commitMode) {}
 
@@ -33,6 +49,8 @@ struct PlannedTarget {
     bool link = false;
     uint64_t size = 0;
     FileTime lastWriteTime;
+    ReplacedFile replaced = ReplacedFile::Removed;
+    CopyCheck check = CopyCheck::None;
 };
 
 /// One file copy in progress. The data go to a temporary file beside the target, which takes
@@ -72,6 +90,10 @@ public:
     /// Puts the copy's data on disk now, and makes the next commit answer only once the
     /// target's name is on disk too: a move deletes its source only after both.
     [[nodiscard]] virtual int flush() = 0;
+    /// Puts the copy's data on disk, drops them from the cache and reads them back, comparing
+    /// them with the source's from its start: 0, kErrorVerifyMismatch, or the error of a read.
+    /// A link's copy has no data: 0.
+    [[nodiscard]] virtual int verify() = 0;
     /// Puts the finished copy in the target's place, if that is still what `planned` says.
     [[nodiscard]] virtual int commit(const PlannedTarget& planned) = 0;
     /// Throws the temporary file away; the target stays as it was.
@@ -129,7 +151,8 @@ struct CopyOutcome {
 
 /// Copies one file, link or empty file from `source` to `target` with every safeguard of a
 /// FileCopy: the whole file or nothing takes the target's place, and a source written while
-/// it was copied replaces nothing (kErrorSourceChanged). `listener` may be null: then the copy
+/// it was copied replaces nothing (kErrorSourceChanged), nor does one that `planned` asks to
+/// read back and that differs from the source. `listener` may be null: then the copy
 /// runs to its end, whatever signals come. A `durable` copy (a move's, whose source goes next)
 /// is on disk, data and name, before it answers.
 [[nodiscard]] CopyOutcome copyWholeFile(FileSystem& fileSystem, const TreePath& source,

@@ -218,6 +218,11 @@ public:
     [[nodiscard]] virtual int flushWrites() = 0;
     /// Removes an empty directory or a symbolic link that stands for one.
     [[nodiscard]] virtual int removeDirectory(const TreePath& path) = 0;
+    /// Moves a file, link or empty directory (ENOTEMPTY for another, as removeDirectory) in one
+    /// rename to the desktop's trash on its own file system, whence it can be put back; a
+    /// read-only file is refused with EACCES, as by removeFile. kErrorNoTrash when no trash
+    /// there can be used: nothing is ever copied to another file system, and nothing deleted.
+    [[nodiscard]] virtual int moveToTrash(const TreePath& path) = 0;
     /// The path with every link and "." or ".." resolved (the file must exist).
     virtual ErrorOr<std::string> resolvePath(const std::string& path) = 0;
     /// The device and inode of a path (links followed).

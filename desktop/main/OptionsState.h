@@ -10,11 +10,14 @@ namespace ryk {
 /// What the options sheet edits, one part for each of its pages.
 struct OptionsState {
     /// The "オプション" page's part: the job's flag block, its date, its Explorer style and
-    /// whether a sync leaves out unchanged files.
+    /// whether a sync leaves out unchanged files, deletions go to the trash and copies are
+    /// read back.
     OptionFlags flags;
     DateTime afterDate;
     bool explorerStyle = false;
     bool skipUnchanged = false;
+    bool trash = false;
+    bool verify = false;
     /// The "履歴" page's part: the main window's five histories.
     Histories histories;
     /// The "エディタ設定" page's part: the external programs.

@@ -47,6 +47,8 @@ void SearchPage::load(const OptionsState& options) {
     m_options.load(options.flags);
     m_options.setExplorerChecked(options.explorerStyle);
     m_options.setSkipUnchangedChecked(options.skipUnchanged);
+    m_options.setTrashChecked(options.trash);
+    m_options.setVerifyChecked(options.verify);
     const LocalFields fields = fieldsOf(options.afterDate);
     m_ui->afterDayPicker->setDate(QDate(fields.year, fields.month, fields.day));
     m_ui->afterTimePicker->setTime(QTime(fields.hour, fields.minute, fields.second));
@@ -57,6 +59,8 @@ void SearchPage::store(OptionsState& options) const {
     options.flags = m_options.store();
     options.explorerStyle = m_options.explorerChecked();
     options.skipUnchanged = m_options.skipUnchangedChecked();
+    options.trash = m_options.trashChecked();
+    options.verify = m_options.verifyChecked();
     const QDate day = m_ui->afterDayPicker->date();
     const QTime time = m_ui->afterTimePicker->time();
     options.afterDate = DateTime::fromLocalFields(

@@ -2,6 +2,7 @@
 
 #include "platform/ErrorCodes.h"
 #include "platform/posix/RenameFallback.h"
+#include "platform/posix/Trash.h"
 
 #include <cerrno>
 #include <csignal>
@@ -153,6 +154,15 @@ int CopyTemporary::createFile(const SharedFd& directory, mode_t unnamedRights) {
     return EEXIST;
 }
 
+UniqueFd CopyTemporary::openForReading() const {
+    if (!m_name.empty())
+        return UniqueFd(
+            openat(m_directory.get(), m_name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    // An unnamed file is reached only through its descriptor.
+    const std::string self = "/proc/self/fd/" + std::to_string(m_file.get());
+    return UniqueFd(open(self.c_str(), O_RDONLY | O_CLOEXEC));
+}
+
 int CopyTemporary::linkUnnamed(const std::string& leaf) const {
     // Linking a descriptor directly needs a privilege most users lack; the /proc name of the
     // descriptor works for everyone, at the price of a longer lookup.
@@ -174,6 +184,8 @@ int CopyTemporary::linkUnnamed(const std::string& leaf) const {
 
 int CopyTemporary::replaceTarget(const std::string& named, const std::string& leafName,
                                  const PlannedTarget& planned) {
+    if (planned.replaced == ReplacedFile::Trashed)
+        return replaceTrashingTarget(named, leafName, planned);
     const int dir = m_directory.get();
     const char* leaf = leafName.c_str();
     const char* copy = named.c_str();
@@ -209,6 +221,53 @@ int CopyTemporary::replaceTarget(const std::string& named, const std::string& le
             error = 0;
         if (error == 0 && renameat(dir, copy, dir, leaf) != 0)
             error = errno;
+    }
+    if (error != 0)
+        unlinkat(dir, copy, 0);
+    return error;
+}
+
+int CopyTemporary::replaceTrashingTarget(const std::string& named, const std::string& leafName,
+                                         const PlannedTarget& planned) {
+    const int dir = m_directory.get();
+    const char* leaf = leafName.c_str();
+    const char* copy = named.c_str();
+    int error = checkTarget(dir, leafName);
+    if (error == 0) {
+        // Swapped: the old file is looked at and trashed under the copy's name, the copy
+        // already in its place, and swapped back when it cannot go.
+        error = renameExchange(dir, copy, dir, leaf);
+        if (error == 0) {
+            error = checkPlanned(dir, copy, planned);
+            if (error == 0)
+                error = moveToTrashAt(dir, named, leafName);
+            if (error == 0)
+                return 0;
+            if (renameExchange(dir, copy, dir, leaf) == 0)
+                unlinkat(dir, copy, 0);
+            // Else neither is lost: the copy stands at the target, the old file under `named`.
+            return error;
+        }
+        if (error == ENOENT) {
+            // Nothing to trash: the copy takes the free name, and only if it stays free.
+            error = renameWithoutReplace(dir, copy, dir, leaf);
+            if (error == EEXIST)
+                error = kErrorTargetChanged;
+        } else if (error == EINVAL || error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP) {
+            // A file system that cannot swap: the old file is put aside, trashed, and only then
+            // is its name free for the copy; put back if it cannot go.
+            const std::string aside = newName();
+            error = checkPlanned(dir, leaf, planned);
+            if (error == 0)
+                error = renameWithoutReplace(dir, leaf, dir, aside.c_str());
+            if (error == 0) {
+                error = moveToTrashAt(dir, aside, leafName);
+                if (error != 0)
+                    (void)renameWithoutReplace(dir, aside.c_str(), dir, leaf);
+                else
+                    error = renameWithoutReplace(dir, copy, dir, leaf);
+            }
+        }
     }
     if (error != 0)
         unlinkat(dir, copy, 0);

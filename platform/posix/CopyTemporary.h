@@ -62,6 +62,8 @@ public:
     const UniqueFd& file() const { return m_file; }
     /// The name of a named temporary (a link's among them); empty for an unnamed one.
     const std::string& name() const { return m_name; }
+    /// A new descriptor that reads the open temporary file (its own is write-only).
+    UniqueFd openForReading() const;
 
     /// Puts the temporary in place of `leaf`, in the directory it was made in, if that is
     /// still what `planned` says. Once it is in place, abandon() leaves it there.
@@ -78,6 +80,10 @@ private:
     /// holds what stood at the target.
     int replaceTarget(const std::string& named, const std::string& leaf,
                       const PlannedTarget& planned);
+    /// As replaceTarget, but what stood at the target goes to the trash, and the copy takes its
+    /// place only when it could go there: else the old file stays and `named` is gone.
+    int replaceTrashingTarget(const std::string& named, const std::string& leaf,
+                              const PlannedTarget& planned);
 
     TemporariesShared* m_shared;
     /// The directory the temporary is made in.

@@ -34,6 +34,10 @@ std::string errorText(int code) {
                "not written through";
     case kErrorTimesNotKept:
         return "Copied, but its times could not be kept";
+    case kErrorNoTrash:
+        return "No trash can be used on this file's file system: not deleted";
+    case kErrorVerifyMismatch:
+        return "The copy read back from the disk differs from the source: not put in place";
     default:
         break;
     }

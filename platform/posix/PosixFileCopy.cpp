@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <memory>
@@ -13,6 +14,7 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace ryk {
 
@@ -285,6 +287,59 @@ int PosixFileCopy::flush() {
     }
     m_durable = true;
     return 0;
+}
+
+namespace {
+
+/// Reads up to `size` bytes at `offset`, as many as there are; the count or -1 (errno set).
+ssize_t readFully(int fd, char* data, size_t size, off_t offset) {
+    size_t got = 0;
+    while (got < size) {
+        const ssize_t n = pread(fd, data + got, size - got, offset + static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    return static_cast<ssize_t>(got);
+}
+
+} // namespace
+
+int PosixFileCopy::verify() {
+    if (isLink())
+        return 0;
+    if (!m_sourceFd || !m_temporary.file())
+        return EBADF;
+    const int written = m_temporary.file().get();
+    // Read from the cache, the copy would only be compared with what was meant to be written.
+    if (fdatasync(written) != 0)
+        return errno;
+    (void)posix_fadvise(written, 0, 0, POSIX_FADV_DONTNEED);
+    const UniqueFd back = m_temporary.openForReading();
+    if (!back)
+        return errno;
+    constexpr size_t kStepBytes = size_t{1} << 20;
+    const size_t step = static_cast<size_t>(std::clamp<uint64_t>(m_offset, 1, kStepBytes));
+    std::vector<char> source(step);
+    std::vector<char> copy(step);
+    for (off_t offset = 0;;) {
+        const ssize_t fromSource = readFully(m_sourceFd.get(), source.data(), step, offset);
+        if (fromSource < 0)
+            return errno;
+        const ssize_t fromCopy = readFully(back.get(), copy.data(), step, offset);
+        if (fromCopy < 0)
+            return errno;
+        if (fromCopy != fromSource ||
+            std::memcmp(source.data(), copy.data(), static_cast<size_t>(fromCopy)) != 0)
+            return kErrorVerifyMismatch;
+        if (fromSource == 0)
+            return 0;
+        offset += fromSource;
+    }
 }
 
 int PosixFileCopy::committed() {

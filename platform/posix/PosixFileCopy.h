@@ -60,6 +60,7 @@ public:
     int copyTimes() override;
     int copyAttributes() override;
     int flush() override;
+    int verify() override;
     int commit(const PlannedTarget& planned) override;
     void abandon() override;
 

@@ -28,6 +28,7 @@ public:
     unsigned copiesAtOnce() override;
     int flushWrites() override;
     int removeDirectory(const TreePath& path) override;
+    int moveToTrash(const TreePath& path) override;
     void keepDirectoriesOpen(bool keep) override;
     void pinRoots(std::vector<RootPin>* roots) override;
     ErrorOr<std::string> resolvePath(const std::string& path) override;

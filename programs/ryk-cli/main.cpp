@@ -166,6 +166,8 @@ struct CliOptions {
     bool createDestination = false;
     bool explorerStyle = false;
     bool skipUnchanged = false;
+    bool trash = false;
+    bool verify = false;
     bool help = false;
     bool version = false;
 };
@@ -189,6 +191,10 @@ std::vector<std::string> takeOwnOptions(int argc, char** argv, CliOptions& optio
                 own = &options.explorerStyle;
             else if (argument == "--skip-unchanged")
                 own = &options.skipUnchanged;
+            else if (argument == "--trash")
+                own = &options.trash;
+            else if (argument == "--verify")
+                own = &options.verify;
             else if (argument == "--help")
                 own = &options.help;
             else if (argument == "--version")
@@ -260,7 +266,9 @@ int main(int argc, char** argv) {
     // The checks of the job's statement refused it before anything was planned.
     if (!application.startJob(job, {.createDestination = options.createDestination,
                                     .explorerStyle = options.explorerStyle,
-                                    .skipUnchanged = options.skipUnchanged}))
+                                    .skipUnchanged = options.skipUnchanged,
+                                    .trash = options.trash,
+                                    .verify = options.verify}))
         return kExitCommandLineError;
     const int messagesBeforePlan = messages.count();
     const bool planned = job.PlanJob();

@@ -22,7 +22,7 @@ OptionFlags forMode(TransferMode mode, std::vector<uint8_t> bytes) {
     return flags;
 }
 
-/// One letter per control 1070-1083: '1' where `test` holds.
+/// One letter per control 1070-1085: '1' where `test` holds.
 template <typename Test> std::string states(const SearchOptions& options, Test test) {
     std::string letters;
     for (int c = kFirstSearchControl; c <= kLastSearchControl; ++c)
@@ -36,30 +36,32 @@ TEST(SearchOptions, EachModeShowsEnablesAndChecksWhatItUses) {
     const struct {
         TransferMode mode;
         std::vector<uint8_t> bytes;
-        // Controls 1070 ... 1083: the pickers 1080 and 1081 before the two check boxes.
+        // Controls 1070 ... 1085: the pickers 1080 and 1081 before the four check boxes.
         std::string visible, enabled, checked;
     } cases[] = {
         // 1074 is out of use in an update: hidden.
-        {TransferMode::Update, on, "11110111111111", "11111111111110", "11000110010011"},
-        {TransferMode::Move, on, "11111111111111", "11111111111110", "11001110010011"},
+        {TransferMode::Update, on, "1111011111111111", "1111111111111011", "1100011001001111"},
+        {TransferMode::Move, on, "1111111111111111", "1111111111111011", "1100111001001111"},
         // Search keeps the two switches and the after-date; no Explorer style.
-        {TransferMode::Search, on, "10000100011111", "11111111111100", "10000100010011"},
-        {TransferMode::Delete, on, "10001100011111", "11111111111110", "10001100010011"},
-        // Response: nothing shown from the flags, everything but Explorer style disabled.
-        {TransferMode::Response, on, "11111111111111", "00000000000010", "00000000000011"},
+        {TransferMode::Search, on, "1000010001111111", "1111111111110000", "1000010001001111"},
+        {TransferMode::Delete, on, "1000110001111111", "1111111111111010", "1000110001001111"},
+        // Response: nothing shown from the flags, everything but the run's own choices disabled.
+        {TransferMode::Response, on, "1111111111111111", "0000000000001011", "0000000000001111"},
         // Sync: the date switch and its choices disabled, the switch unchecked.
-        {TransferMode::Sync, on, "11111111111111", "11111000000001", "11001010010011"},
+        {TransferMode::Sync, on, "1111111111111111", "1111100000000111", "1100101001001111"},
         // All off: only the switches, Explorer style where it applies, leaving out unchanged
-        // files in Sync only.
-        {TransferMode::Update, std::vector<uint8_t>(10, 0), "11110111111111", "10000100000010",
-         "00000000000011"},
-        {TransferMode::Sync, std::vector<uint8_t>(10, 0), "11111111111111", "10000000000001",
-         "00000000000011"},
+        // files in Sync only, the trash and the check wherever files are deleted or copied.
+        {TransferMode::Update, std::vector<uint8_t>(10, 0), "1111011111111111", "1000010000001011",
+         "0000000000001111"},
+        {TransferMode::Sync, std::vector<uint8_t>(10, 0), "1111111111111111", "1000000000000111",
+         "0000000000001111"},
     };
     for (const auto& c : cases) {
         SearchOptions options(c.mode);
         options.setExplorerChecked(true);
         options.setSkipUnchangedChecked(true);
+        options.setTrashChecked(true);
+        options.setVerifyChecked(true);
         options.load(forMode(c.mode, c.bytes));
         EXPECT_EQ(states(options, &SearchOptions::isVisible), c.visible) << modeName(c.mode);
         EXPECT_EQ(states(options, &SearchOptions::isEnabled), c.enabled) << modeName(c.mode);
@@ -199,12 +201,20 @@ TEST(SearchOptions, DisabledControlsTakeNoClick) {
     response.load(flagsOf(std::vector<uint8_t>(10, 0)));
     for (int c = kSubdirectoriesCheck; c <= kAfterDateRadio; ++c)
         response.click(c);
-    EXPECT_EQ(states(response, &SearchOptions::isChecked), "00000000000000");
+    EXPECT_EQ(states(response, &SearchOptions::isChecked), "0000000000000000");
 
     SearchOptions search(TransferMode::Search);
     search.load(forMode(TransferMode::Search, std::vector<uint8_t>(10, 0)));
     search.click(kExplorerCheck);
-    EXPECT_FALSE(search.explorerChecked());
+    search.click(kTrashCheck);
+    search.click(kVerifyCheck);
+    EXPECT_FALSE(search.explorerChecked() || search.trashChecked() || search.verifyChecked());
+    // A deletion copies nothing to read back.
+    SearchOptions deletion(TransferMode::Delete);
+    deletion.click(kVerifyCheck);
+    deletion.click(kTrashCheck);
+    EXPECT_FALSE(deletion.verifyChecked());
+    EXPECT_TRUE(deletion.trashChecked());
     // Choices stay out of reach until their switch is on.
     SearchOptions update(TransferMode::Update);
     update.click(kCopyEmptyRadio);

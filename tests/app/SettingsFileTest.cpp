@@ -253,6 +253,16 @@ TEST(SettingsFileTest, SkipUnchangedIsAKeyOfItsOwnAndOffWithoutIt) {
     }
 }
 
+TEST(SettingsFileTest, TheTrashAndTheReadBackCheckAreKeysBesideIt) {
+    SettingsFile settings = fromText("[Options]\nSkipUnchanged=1\nverify=1\n");
+    EXPECT_FALSE(settings.trash());
+    EXPECT_TRUE(settings.verify());
+    settings.setTrash(true);
+    settings.setVerify(false);
+    EXPECT_TRUE(settings.skipUnchanged());
+    EXPECT_EQ(settings.lines(S::Options), (Lines{"SkipUnchanged=1", "Verify=0", "Trash=1"}));
+}
+
 TEST(SettingsFileTest, FailedSaveLeavesOldFileAlone) {
     test::TempDir dir;
     PosixFileSystem fileSystem;

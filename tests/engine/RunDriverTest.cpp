@@ -57,6 +57,38 @@ protected:
     bool explorerStyle = false;
 };
 
+TEST_F(RunDriverTest, ACopyThatReadsBackOtherBytesFailsAndLeavesTheTargetAsItWas) {
+    const std::string fresh = tmp.writeFile("src/fresh", test::patterned(50000));
+    const std::string newer = tmp.writeFile("src/newer", test::patterned(50000));
+    const std::string old = tmp.writeFile("dst/newer", "before");
+    const timespec earlier[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, old.c_str(), earlier, 0), 0);
+    // Each copy's source reads otherwise once copied, as if the disk gave other bytes; its size
+    // and write time stay.
+    fileSystem.copyFaults.afterChunk = [&](uint64_t) {
+        for (const std::string& source : {fresh, newer}) {
+            const struct stat before = statOf(source);
+            std::string data = tmp.readFile(source.substr(tmp.path().size() + 1));
+            data[100] ^= 1;
+            tmp.writeFile(source.substr(tmp.path().size() + 1), data);
+            const timespec times[2] = {before.st_atim, before.st_mtim};
+            ASSERT_EQ(utimensat(AT_FDCWD, source.c_str(), times, 0), 0);
+        }
+    };
+    // The batch cannot check: it is not used.
+    JobSettings stated = settings(TransferMode::Update, tmp / "src", tmp / "dst");
+    stated.explorerStyle = stated.verify = true;
+    const auto job = plannedJob(stated);
+    ASSERT_EQ(job->list().size(), 2u);
+    EXPECT_EQ(job->OnOK(observer, progress).errors, 2);
+    for (const auto& e : job->list())
+        EXPECT_EQ(e->lastError, kErrorVerifyMismatch) << e->source.path.str();
+    EXPECT_EQ(observer.events,
+              (std::vector<std::string>{"0 start", "0 failed", "1 start", "1 failed"}));
+    EXPECT_EQ(tmp.names("dst"), (std::set<std::string>{"newer"}));
+    EXPECT_EQ(tmp.readFile("dst/newer"), "before");
+}
+
 TEST_F(RunDriverTest, UpdateRunKeepsContentsTimesAndModesAndLeavesNothingToDo) {
     const std::string src = tmp.makeDir("src");
     const std::string dst = tmp.makeDir("dst");

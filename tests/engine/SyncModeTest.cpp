@@ -1,5 +1,6 @@
 #include "engine/TransferJob.h"
 #include "support/EngineFixture.h"
+#include "support/ScopedEnv.h"
 #include "support/TestFiles.h"
 #include "support/TreeScanFixture.h"
 
@@ -16,10 +17,12 @@ namespace fs = std::filesystem;
 
 class SyncModeTest : public test::EngineTest {
 protected:
-    std::vector<std::string> plan(bool recursively = true, bool skipUnchanged = false) {
+    std::vector<std::string> plan(bool recursively = true, bool skipUnchanged = false,
+                                  bool trash = false) {
         JobSettings stated = settings(TransferMode::Sync, tmp / "src", tmp / "dst",
                                       recursively ? recursive() : OptionFlags{});
         stated.skipUnchanged = skipUnchanged;
+        stated.trash = trash;
         job = plannedJob(stated);
         return lines(*job);
     }
@@ -125,6 +128,35 @@ TEST_F(SyncModeTest, RunMakesTheTreesEqualAndASecondSyncOnlyUpdates) {
     EXPECT_EQ(plan(), (std::vector<std::string>{"Update \"src/a.txt\" \"dst/a.txt\"",
                                                 "Update \"src/run.sh\" \"dst/run.sh\"",
                                                 "Update \"src/sub/b.txt\" \"dst/sub/b.txt\""}));
+}
+
+TEST_F(SyncModeTest, WithTheTrashEverythingItDeletesOrReplacesCanBePutBack) {
+    const test::ScopedEnv data("XDG_DATA_HOME", tmp / "data");
+    tmp.writeFile("src/a.txt", "alpha");
+    tmp.writeFile("src/sub/b.txt", "beta");
+    tmp.writeFile("dst/a.txt", "old alpha");
+    tmp.writeFile("dst/sub/b.txt", "old beta");
+    tmp.writeFile("dst/gone/deeper/x.txt", "x");
+    tmp.writeFile("dst/gone.txt", "g");
+    const auto before = describe(tmp / "dst");
+    plan(true, false, true);
+    run();
+    EXPECT_EQ(describe(tmp / "dst"), describe(tmp / "src"));
+
+    // Each entry put back where its info says it was, directories before what was in them.
+    ASSERT_EQ(rename((tmp / "dst").c_str(), (tmp / "synced").c_str()), 0);
+    std::map<std::string, std::string> entries; // original path -> entry
+    for (const auto& info : fs::directory_iterator(tmp / "data/Trash/info")) {
+        const std::string text = tmp.readFile("data/Trash/info/" + info.path().filename().string());
+        const size_t path = text.find("Path=") + 5;
+        entries[text.substr(path, text.find('\n', path) - path)] = info.path().stem().string();
+    }
+    EXPECT_EQ(entries.size(), 6u); // 4 files, 2 directories
+    for (const auto& [original, entry] : entries) {
+        fs::create_directories(fs::path(original).parent_path());
+        fs::rename(tmp / ("data/Trash/files/" + entry), original);
+    }
+    EXPECT_EQ(describe(tmp / "dst"), before);
 }
 
 TEST_F(SyncModeTest, SkippingUnchangedFilesLeavesOnlyTheirLinesOut) {

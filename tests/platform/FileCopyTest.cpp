@@ -371,5 +371,18 @@ TEST(PosixFileCopy, LongestTargetNameStillFits) {
     EXPECT_EQ(dir.names().size(), 2u);
 }
 
+TEST(CopyWholeFile, AReadBackCheckPassesGoodCopiesWhateverTheirSize) {
+    TempDir dir;
+    PlannedTarget planned(CommitMode::Replace);
+    planned.check = CopyCheck::ReadBack;
+    // Empty, one byte, and more than one step of the read-back.
+    for (const size_t size : {size_t{0}, size_t{1}, (size_t{3} << 20) + 7}) {
+        const std::string source = dir.writeFile("src.bin", patterned(size));
+        PosixFileSystem fs;
+        ASSERT_EQ(copyWholeFile(fs, source, dir / "dst.bin", planned, nullptr).error, 0) << size;
+        EXPECT_EQ(dir.readFile("dst.bin"), patterned(size));
+    }
+}
+
 } // namespace
 } // namespace ryk

@@ -2,6 +2,7 @@
 #include "app/CommandLine.h"
 #include "platform/FileSystem.h"
 #include "support/CliRun.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
@@ -207,6 +208,21 @@ TEST(CliTest, SkipUnchangedLeavesOutOnlyTheSyncsFilesAlreadyThere) {
         lines.resize(c.lines.size());
         EXPECT_EQ(lines, c.lines) << ::testing::PrintToString(c.arguments);
     }
+}
+
+TEST(CliTest, TrashAndVerifyReachTheRun) {
+    TempDir temp;
+    const test::ScopedEnv data("XDG_DATA_HOME", temp / "data");
+    temp.writeFile("work/src/a.txt", "new");
+    temp.writeFile("work/dst/a.txt", "old");
+    temp.writeFile("work/dst/gone.txt", "g");
+    const CliResult result =
+        runCli(temp, {"--run", "--trash", "--verify", "-=", "src/", "dst/"}, temp / "work");
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(temp.names("work/dst"), (std::set<std::string>{"a.txt"}));
+    EXPECT_EQ(temp.readFile("work/dst/a.txt"), "new");
+    EXPECT_EQ(temp.readFile("data/Trash/files/a.txt"), "old");
+    EXPECT_EQ(temp.readFile("data/Trash/files/gone.txt"), "g");
 }
 
 TEST(CliTest, PlanProblemsMakeTheExitStatusOne) {

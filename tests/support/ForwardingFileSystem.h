@@ -55,6 +55,7 @@ public:
     int copyTimes() override { return m_inner->copyTimes(); }
     int copyAttributes() override { return m_inner->copyAttributes(); }
     int flush() override { return m_inner->flush(); }
+    int verify() override { return m_inner->verify(); }
     int commit(const PlannedTarget& planned) override { return m_inner->commit(planned); }
     void abandon() override { m_inner->abandon(); }
 
@@ -118,6 +119,7 @@ public:
         return m_inner->makeDirectory(path, permissions);
     }
     int removeDirectory(const TreePath& path) override { return m_inner->removeDirectory(path); }
+    int moveToTrash(const TreePath& path) override { return m_inner->moveToTrash(path); }
     ErrorOr<std::string> resolvePath(const std::string& path) override {
         return m_inner->resolvePath(path);
     }

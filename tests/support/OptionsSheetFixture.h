@@ -49,7 +49,7 @@ protected:
     OptionsSheet& open(TransferMode mode, const OptionFlags& flags = {},
                        const DateTime& afterDate = DateTime::now()) {
         sheet = std::make_unique<OptionsSheet>(mode);
-        sheet->load({flags, afterDate, explorer, skipUnchanged, loaded, tools});
+        sheet->load({flags, afterDate, explorer, skipUnchanged, trash, verify, loaded, tools});
         sheet->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet.get()));
         return *sheet;
@@ -102,7 +102,7 @@ protected:
     }
     const OptionsState& stored() const { return sheet->options(); }
 
-    /// One letter per control 1070-1083 from the widgets themselves.
+    /// One letter per control 1070-1085 from the widgets themselves.
     std::string widgetStates(bool (*test)(const QWidget*)) const {
         std::string letters;
         for (int id = kFirstSearchControl; id <= kLastSearchControl; ++id)
@@ -120,6 +120,8 @@ protected:
     ToolPaths tools{"/usr/bin/hexedit", "/usr/bin/vi", "/usr/bin/diff"};
     bool explorer = false;
     bool skipUnchanged = false;
+    bool trash = false;
+    bool verify = false;
     std::unique_ptr<OptionsSheet> sheet;
 };
 

@@ -89,25 +89,39 @@ TEST_F(MainWindowTest, HistoriesPersistOnExitOnlyAndAcrossARestart) {
     EXPECT_EQ(items(HistoryKind::DestinationDirectory), (Items{destination}));
 }
 
-TEST_F(MainWindowTest, LeavingOutUnchangedFilesComesFromTheSettingsAndGoesBackOnOk) {
-    settings.setSkipUnchanged(true);
-    job.mode = TransferMode::Sync;
-    MainWindow& w = open();
-    EXPECT_TRUE(w.job().skipUnchanged);
-    bool shown = false;
-    w.setOptionsSheetRunner([&shown](OptionsSheet& sheet) {
-        sheet.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&sheet));
-        auto* box = qobject_cast<QAbstractButton*>(sheet.searchPage().control(kSkipUnchangedCheck));
-        shown = box->isChecked();
-        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
-        sheet.accept();
-        return sheet.result();
-    });
-    w.OnOptions();
-    EXPECT_TRUE(shown);
-    EXPECT_FALSE(w.job().skipUnchanged);
-    EXPECT_FALSE(settings.skipUnchanged());
+TEST_F(MainWindowTest, TheRunsOwnOptionsComeFromTheSettingsAndGoBackOnOk) {
+    const struct {
+        int control;
+        void (SettingsFile::*set)(bool);
+        bool (SettingsFile::*stored)() const;
+        bool JobSettings::*option;
+    } cases[] = {
+        {kSkipUnchangedCheck, &SettingsFile::setSkipUnchanged, &SettingsFile::skipUnchanged,
+         &JobSettings::skipUnchanged},
+        {kTrashCheck, &SettingsFile::setTrash, &SettingsFile::trash, &JobSettings::trash},
+        {kVerifyCheck, &SettingsFile::setVerify, &SettingsFile::verify, &JobSettings::verify},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.control);
+        (settings.*c.set)(true);
+        job.mode = TransferMode::Sync;
+        MainWindow& w = open();
+        EXPECT_TRUE(w.job().*c.option);
+        bool shown = false;
+        w.setOptionsSheetRunner([&shown, &c](OptionsSheet& sheet) {
+            sheet.show();
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(&sheet));
+            auto* box = qobject_cast<QAbstractButton*>(sheet.searchPage().control(c.control));
+            shown = box->isChecked();
+            QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+            sheet.accept();
+            return sheet.result();
+        });
+        w.OnOptions();
+        EXPECT_TRUE(shown);
+        EXPECT_FALSE(w.job().*c.option);
+        EXPECT_FALSE((settings.*c.stored)());
+    }
 }
 
 TEST_F(MainWindowTest, ADropEntersWhatEachBoxTakes) {

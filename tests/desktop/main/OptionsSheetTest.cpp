@@ -58,17 +58,17 @@ TEST_F(OptionsSheetTest, TheSearchPageWidgetsShowWhatTheModeUses) {
     const std::vector<uint8_t> on = {1, 1, 0, 0, 1, 1, 1, 0, 0, 1};
     const struct {
         TransferMode mode;
-        // Controls 1070 ... 1083: the pickers 1080 and 1081 before the two check boxes.
+        // Controls 1070 ... 1085: the pickers 1080 and 1081 before the four check boxes.
         std::string shown, enabled, checked;
     } cases[] = {
-        {TransferMode::Update, "11110111111111", "11111111111110", "11000110010011"},
-        {TransferMode::Search, "10000100011111", "11111111111100", "10000100010011"},
+        {TransferMode::Update, "1111011111111111", "1111111111111011", "1100011001001111"},
+        {TransferMode::Search, "1000010001111111", "1111111111110000", "1000010001001111"},
         // Sync: the date switch is off and out of reach whatever the flags say; leaving out
         // unchanged files is for it alone.
-        {TransferMode::Sync, "11111111111111", "11111000000001", "11001010010011"},
-        {TransferMode::Response, "11111111111111", "00000000000010", "00000000000011"},
+        {TransferMode::Sync, "1111111111111111", "1111100000000111", "1100101001001111"},
+        {TransferMode::Response, "1111111111111111", "0000000000001011", "0000000000001111"},
     };
-    explorer = skipUnchanged = true;
+    explorer = skipUnchanged = trash = verify = true;
     for (const auto& c : cases) {
         OptionFlags flags = flagsOf(on);
         adjustFlagsForMode(flags, c.mode, true);
