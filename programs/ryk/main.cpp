@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     // window beside it still takes input; closing it ends the program. The help window belongs
     // to no other window: it goes with the desk, while the application object is still there.
     {
-        HelpDesk help;
+        HelpDesk help(language);
         JobSettings job = application.job();
         MainWindow window(platform, job, application.settings(), help);
         QObject::connect(&window, &QDialog::finished, &qtApplication, &QApplication::quit);

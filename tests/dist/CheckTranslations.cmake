@@ -1,6 +1,6 @@
 # Checks that the English translation source is complete and current: lupdate run over the
-# sources must find nothing new, nothing gone and nothing unfinished. A text added without a
-# translation fails here.
+# sources must find nothing new, nothing gone and nothing unfinished, and every help page must
+# have its English twin. A text added without a translation fails here.
 #   cmake -DSOURCE_DIR=... -DLUPDATE=... -DTS_FILE=... -DWORK_DIR=... "-DOPTIONS=..." -P CheckTranslations.cmake
 file(MAKE_DIRECTORY "${WORK_DIR}")
 set(copy "${WORK_DIR}/ryk_en.ts")
@@ -22,4 +22,15 @@ if(NOT updated STREQUAL committed)
   message(FATAL_ERROR "${TS_FILE} is not current: run lupdate as the update_translations target does")
 endif()
 
-message(STATUS "Translations complete")
+file(GLOB pages RELATIVE "${SOURCE_DIR}/res/help" "${SOURCE_DIR}/res/help/*.htm")
+set(untranslated)
+foreach(page ${pages})
+  if(NOT EXISTS "${SOURCE_DIR}/res/help/en/${page}")
+    list(APPEND untranslated ${page})
+  endif()
+endforeach()
+if(untranslated)
+  message(FATAL_ERROR "Help pages without an English one in res/help/en: ${untranslated}")
+endif()
+list(LENGTH pages count)
+message(STATUS "Translations complete, ${count} help pages")
