@@ -10,7 +10,10 @@ cd "$(dirname "$0")"
 action=${1:-run}
 shift || true
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev)
+# qt6-tools-dev and qt6-l10n-tools: lupdate and lrelease, which turn res/i18n/*.ts into the
+# English texts of both programs.
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-tools-dev qt6-l10n-tools libgtest-dev
+  libgmock-dev)
 case "$action" in
   run) packages+=(fonts-noto-cjk qt6-translations-l10n) ;;
   # A window test reads Qt's own texts in Japanese.

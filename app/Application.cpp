@@ -15,14 +15,17 @@ Application::Application(const Platform& platform, Program program)
 }
 
 Application::StartResult Application::startUp(const std::vector<std::string>& arguments) {
-    if (!readCommandLine(arguments, m_job, m_flags, m_platform.fileSystem, m_platform.messageBox)) {
+    if (!readCommandLine(arguments, m_job, m_flags, m_platform.fileSystem, m_platform.messageBox,
+                         m_platform.translation)) {
         m_exitStatus = kExitCommandLineError;
         return StartResult::Exit;
     }
     if (m_flags.showUsage && m_program == Program::Terminal)
         return StartResult::PrintUsage;
     if (m_flags.showUsage &&
-        m_platform.messageBox.show(usageText(), kUsageCaption, MessageButtons::YesNo,
+        m_platform.messageBox.show(usageText(m_platform.translation),
+                                   m_platform.translation.translate("CommandLine", kUsageCaption),
+                                   MessageButtons::YesNo,
                                    MessageIcon::Information) != MessageAnswer::Yes)
         return StartResult::Exit;
     if (usesSettingsFile())

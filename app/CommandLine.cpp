@@ -10,20 +10,33 @@ namespace ryk {
 
 namespace {
 
-constexpr const char* kArgumentTooLong = "パラメータが長すぎます...";
-constexpr const char* kSecondResponseFile = "応答モードでは応答ファイルを２つ以上指定できません。";
-constexpr const char* kNoRemoveInUpdate = "更新モードでは -rm オプションは無効です";
-constexpr const char* kNoRecursionOptionsInSearch =
-    "検索モードでは -e -e0 -rm オプションは無効です。";
+/// The message box, telling texts in the user's language.
+struct Messages {
+    MessageBox& box;
+    const Translation& translation;
+
+    void tell(SourceText text, const std::string& tail = {}) { box.tell(translation(text) + tail); }
+};
+
+constexpr SourceText kArgumentTooLong = translatable("CommandLine", "パラメータが長すぎます...");
+constexpr SourceText kSecondResponseFile =
+    translatable("CommandLine", "応答モードでは応答ファイルを２つ以上指定できません。");
+constexpr SourceText kNoRemoveInUpdate =
+    translatable("CommandLine", "更新モードでは -rm オプションは無効です");
+constexpr SourceText kNoRecursionOptionsInSearch =
+    translatable("CommandLine", "検索モードでは -e -e0 -rm オプションは無効です。");
 // Delete mode shows this text too, naming Search mode; users and scripts know it this way.
-constexpr const char* kNoEmptyDirectoryOptions = "検索モードでは -e -e0 オプションは無効です。";
-constexpr const char* kNoDateOptions = "検索/削除モードでは -x -u -u0 オプションは無効です。";
-constexpr const char* kUnknownOption = "不明なオプションです: ";
-constexpr const char* kEmptyPath = "空のパスは指定できません。";
-constexpr const char* kThirdPath = "パスは転送元と転送先の２つまでです: ";
+constexpr SourceText kNoEmptyDirectoryOptions =
+    translatable("CommandLine", "検索モードでは -e -e0 オプションは無効です。");
+constexpr SourceText kNoDateOptions =
+    translatable("CommandLine", "検索/削除モードでは -x -u -u0 オプションは無効です。");
+constexpr SourceText kUnknownOption = translatable("CommandLine", "不明なオプションです: ");
+constexpr SourceText kEmptyPath = translatable("CommandLine", "空のパスは指定できません。");
+constexpr SourceText kThirdPath =
+    translatable("CommandLine", "パスは転送元と転送先の２つまでです: ");
 // An unquoted pattern reaches us as the files it matched, one argument each.
-constexpr const char* kQuotePatterns =
-    "ワイルドカードを含むパスは引用符で囲んでください (例: \"src/*.c\")。";
+constexpr SourceText kQuotePatterns = translatable(
+    "CommandLine", "ワイルドカードを含むパスは引用符で囲んでください (例: \"src/*.c\")。");
 
 /// Every option in its one spelling (lower case); "-w" also takes the patterns that follow it.
 constexpr std::string_view kOptions[] = {"-s", "-sd", "-m", "-@",  "-=", "-r", "-rm",
@@ -115,7 +128,7 @@ bool applyOption(std::string_view option, JobSettings& job, StartupFlags& flags)
 /// path dropped or skipped would shift the next one into its place, and a source or destination
 /// left out defaults to the current directory.
 bool takePathArgument(const std::string& argument, JobSettings& job, FileSystem& fileSystem,
-                      MessageBox& messages) {
+                      Messages& messages) {
     if (argument.empty()) {
         messages.tell(kEmptyPath);
         return false;
@@ -137,7 +150,7 @@ bool takePathArgument(const std::string& argument, JobSettings& job, FileSystem&
         (void)SplitPathArgument(fileSystem, argument, job.destinationDirectory,
                                 job.destinationPattern);
     } else {
-        messages.tell(kThirdPath + argument + "\n" + kQuotePatterns);
+        messages.tell(kThirdPath, argument + "\n" + messages.translation(kQuotePatterns));
         return false;
     }
     return true;
@@ -145,28 +158,28 @@ bool takePathArgument(const std::string& argument, JobSettings& job, FileSystem&
 
 /// Drops option groups that make no sense in the chosen mode; the mode may have been given
 /// after the options, so this runs once the whole command line is read.
-void validate(JobSettings& job, MessageBox& messages) {
+void validate(JobSettings& job, Messages& messages) {
     OptionFlags& f = job.flags;
     if (f.subdirectories) {
-        const char* message = nullptr;
+        const SourceText* message = nullptr;
         switch (job.mode) {
         case TransferMode::Update:
             if (f.removeSourceDirectories)
-                message = kNoRemoveInUpdate;
+                message = &kNoRemoveInUpdate;
             break;
         case TransferMode::Search:
             if (f.removeSourceDirectories || f.includeEmptyDirectories || f.directoriesOnly)
-                message = kNoRecursionOptionsInSearch;
+                message = &kNoRecursionOptionsInSearch;
             break;
         case TransferMode::Delete:
             if (f.includeEmptyDirectories || f.directoriesOnly)
-                message = kNoEmptyDirectoryOptions;
+                message = &kNoEmptyDirectoryOptions;
             break;
         default:
             break;
         }
         if (message) {
-            messages.tell(message);
+            messages.tell(*message);
             f.clearRecursionGroup();
         }
     }
@@ -181,7 +194,9 @@ void validate(JobSettings& job, MessageBox& messages) {
 } // namespace
 
 bool readCommandLine(const std::vector<std::string>& arguments, JobSettings& job,
-                     StartupFlags& flags, FileSystem& fileSystem, MessageBox& messages) {
+                     StartupFlags& flags, FileSystem& fileSystem, MessageBox& messageBox,
+                     const Translation& translation) {
+    Messages messages{messageBox, translation};
     job.mode = TransferMode::Update;
     flags.showUsage = false;
     bool optionsEnded = false;
@@ -199,7 +214,7 @@ bool readCommandLine(const std::vector<std::string>& arguments, JobSettings& job
         // A typo or a name that looks like an option must not shift the paths after it: the
         // next path would become the source and the destination would default to ".".
         if (!applyOption(argument, job, flags)) {
-            messages.tell(kUnknownOption + argument);
+            messages.tell(kUnknownOption, argument);
             return false;
         }
     }
@@ -207,62 +222,75 @@ bool readCommandLine(const std::vector<std::string>& arguments, JobSettings& job
     return true;
 }
 
+namespace {
+
+constexpr SourceText kUsage =
+    translatable("CommandLine", "Usage:ryk [option] <source> [dest]\n"
+                                "\n"
+                                "    <source>  転送元\n"
+                                "    [dest]    転送先\n"
+                                "              ワイルドカード指定可能。\n"
+                                "              (ディレクトリの場合必ず最後に/をつける)\n"
+                                "              (複数のワイルドカードを指定する場合;をつける)\n"
+                                "              Ex. /mnt/a/*.c;*.h\n"
+                                "\n"
+                                "    [option]は英文字は大小区別しません\n"
+                                "    -s   検索モード\n"
+                                "    -sd  削除モード\n"
+                                "    -m   移動モード\n"
+                                "    -@   応答モード\n"
+                                "    -=   同期モード\n"
+                                "         (上記5つのオプションを指定しないときは更新モードになる)\n"
+                                "    -r   サブディレクトリ有効\n"
+                                "    -rm  サブディレクトリ削除を有効にする\n"
+                                "         (移動・削除モードでのみ有効)\n"
+                                "    -e   サブディレクトリ有効(空のも含む)\n"
+                                "    -e0  ディレクトリのみコピー\n"
+                                "    -u   更新先にあるファイルのみ\n"
+                                "    -u0  更新先にないファイルのみ\n"
+                                "    -x   日付の比較をしない\n"
+                                "    -w<wild card>\n"
+                                "         除外ワイルドカード(ファイル名のみ)\n"
+                                "\n"
+                                "    -?   ヘルプ表示\n"
+                                "    -i   初期化ファイルRyk.INIにアクセスしない\n"
+                                "\n"
+                                "    Rykmere を開きますか？\n");
+
+constexpr SourceText kTerminalOptions = translatable(
+    "CommandLine", "    ryk-cli だけのオプション (-- より前に書く)\n"
+                   "    --run                 計画した一覧を実行する\n"
+                   "    --create-destination  ない転送先のディレクトリを作る\n"
+                   "    --explorer            コピー・移動・削除をまとめて行う (Explorer 形式)\n"
+                   "    --skip-unchanged      大きさと更新日時が同じファイルは同期しない\n"
+                   "                          (同期モードでのみ有効)\n"
+                   "    --trash               削除するファイルと上書きされるファイルをごみ箱へ移す\n"
+                   "    --verify              コピーしたファイルを読み直して元と比べる\n"
+                   "    --help                ヘルプ表示\n"
+                   "    --version             バージョン表示\n");
+
+} // namespace
+
 const std::string& usageText() {
-    static const std::string text =
-        "Usage:ryk [option] <source> [dest]\n"
-        "\n"
-        "    <source>  転送元\n"
-        "    [dest]    転送先\n"
-        "              ワイルドカード指定可能。\n"
-        "              (ディレクトリの場合必ず最後に/をつける)\n"
-        "              (複数のワイルドカードを指定する場合;をつける)\n"
-        "              Ex. /mnt/a/*.c;*.h\n"
-        "\n"
-        "    [option]は英文字は大小区別しません\n"
-        "    -s   検索モード\n"
-        "    -sd  削除モード\n"
-        "    -m   移動モード\n"
-        "    -@   応答モード\n"
-        "    -=   同期モード\n"
-        "         (上記5つのオプションを指定しないときは更新モードになる)\n"
-        "    -r   サブディレクトリ有効\n"
-        "    -rm  サブディレクトリ削除を有効にする\n"
-        "         (移動・削除モードでのみ有効)\n"
-        "    -e   サブディレクトリ有効(空のも含む)\n"
-        "    -e0  ディレクトリのみコピー\n"
-        "    -u   更新先にあるファイルのみ\n"
-        "    -u0  更新先にないファイルのみ\n"
-        "    -x   日付の比較をしない\n"
-        "    -w<wild card>\n"
-        "         除外ワイルドカード(ファイル名のみ)\n"
-        "\n"
-        "    -?   ヘルプ表示\n"
-        "    -i   初期化ファイルRyk.INIにアクセスしない\n"
-        "\n"
-        "    Rykmere を開きますか？\n";
+    static const std::string text = kUsage.text;
     return text;
 }
 
+std::string usageText(const Translation& translation) {
+    return translation(kUsage);
+}
+
 const std::string& terminalUsageText() {
+    static const std::string text = terminalUsageText(kUntranslated);
+    return text;
+}
+
+std::string terminalUsageText(const Translation& translation) {
     // The box's closing question and the empty line before it go; the options only ryk-cli
     // takes follow.
-    static const std::string text = [] {
-        const std::string& full = usageText();
-        const size_t end = full.rfind("\n\n");
-        return full.substr(0, end + 1) +
-               "\n"
-               "    ryk-cli だけのオプション (-- より前に書く)\n"
-               "    --run                 計画した一覧を実行する\n"
-               "    --create-destination  ない転送先のディレクトリを作る\n"
-               "    --explorer            コピー・移動・削除をまとめて行う (Explorer 形式)\n"
-               "    --skip-unchanged      大きさと更新日時が同じファイルは同期しない\n"
-               "                          (同期モードでのみ有効)\n"
-               "    --trash               削除するファイルと上書きされるファイルをごみ箱へ移す\n"
-               "    --verify              コピーしたファイルを読み直して元と比べる\n"
-               "    --help                ヘルプ表示\n"
-               "    --version             バージョン表示\n";
-    }();
-    return text;
+    const std::string full = translation(kUsage);
+    const size_t end = full.rfind("\n\n");
+    return full.substr(0, end + 1) + "\n" + translation(kTerminalOptions);
 }
 
 } // namespace ryk

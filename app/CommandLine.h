@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/JobSettings.h"
+#include "platform/Translation.h"
 
 #include <string>
 #include <vector>
@@ -31,18 +32,24 @@ inline constexpr size_t kMaxArgumentBytes = 4096;
 /// there and the job must not be used.
 [[nodiscard]] bool readCommandLine(const std::vector<std::string>& arguments, JobSettings& job,
                                    StartupFlags& flags, FileSystem& fileSystem,
-                                   MessageBox& messages);
+                                   MessageBox& messages,
+                                   const Translation& translation = kUntranslated);
 
 /// The exit status of both programs when readCommandLine refused the command line.
 inline constexpr int kExitCommandLineError = 2;
 
 /// The usage text, one line per line feed (the last line ends with one too).
 const std::string& usageText();
+/// usageText in the user's language.
+std::string usageText(const Translation& translation);
 /// The usage text as a terminal prints it: without the usage box's closing question, with
 /// ryk-cli's own options after it.
 const std::string& terminalUsageText();
+/// terminalUsageText in the user's language.
+std::string terminalUsageText(const Translation& translation);
 
 /// The caption of the usage box.
-inline constexpr const char* kUsageCaption = "Command line の説明";
+inline constexpr const char* kUsageCaption =
+    translatable("CommandLine", "Command line の説明").text;
 
 } // namespace ryk

@@ -138,11 +138,14 @@ std::vector<uint32_t> currentWords(FileSystem& fileSystem,
     return words;
 }
 
-std::string timeRefusedText(const LocalFields& f) {
-    char text[96];
-    std::snprintf(text, sizeof text, "日付が書き込めません? : %d/%d/%d %d:%02d:%02d", f.year,
-                  f.month, f.day, f.hour, f.minute, f.second);
-    return text;
+std::string timeRefusedText(const LocalFields& f, const Translation& translation) {
+    const auto twoDigits = [](int value) {
+        return (value < 10 ? "0" : "") + std::to_string(value);
+    };
+    return fillIn(
+        translation.translate("AttributeChange", "日付が書き込めません? : %1/%2/%3 %4:%5:%6"),
+        {std::to_string(f.year), std::to_string(f.month), std::to_string(f.day),
+         std::to_string(f.hour), twoDigits(f.minute), twoDigits(f.second)});
 }
 
 ChangeSummary applyChange(const Platform& platform, const std::vector<ChangeTarget>& targets,
@@ -187,7 +190,8 @@ ChangeSummary applyChange(const Platform& platform, const std::vector<ChangeTarg
                 error = fs.setTimes(treePath, nullptr, &written);
             }
             if (error != 0) {
-                utility.ShowSystemError(error, path + "\n" + timeRefusedText(fields));
+                utility.ShowSystemError(error, path + "\n" +
+                                                   timeRefusedText(fields, platform.translation));
                 refused = true;
             } else {
                 accepted = true;

@@ -125,6 +125,7 @@ ChangeSummary applyChange(const Platform& platform, const std::vector<ChangeTarg
                           const ChangeRequest& request, ChangeObserver* observer = nullptr);
 
 /// "日付が書き込めません? : %d/%d/%d %d:%02d:%02d"
-std::string timeRefusedText(const LocalFields& fields);
+std::string timeRefusedText(const LocalFields& fields,
+                            const Translation& translation = kUntranslated);
 
 } // namespace ryk

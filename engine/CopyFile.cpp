@@ -112,9 +112,11 @@ int NoteCopyOutcome(const Platform& platform, OperationEntry& entry, const CopyO
 
     // Only a copy that took the target's place is worth a word about its times or attributes.
     if (outcome.statusError != 0)
-        platform.messageBox.tell("日付が取得できません", MessageIcon::Exclamation);
+        platform.messageBox.tell(platform.translation.translate("CopyFile", "日付が取得できません"),
+                                 MessageIcon::Exclamation);
     else if (outcome.timesError != 0)
-        platform.messageBox.tell("日付が設定できません", MessageIcon::Exclamation);
+        platform.messageBox.tell(platform.translation.translate("CopyFile", "日付が設定できません"),
+                                 MessageIcon::Exclamation);
     if (outcome.attributesError != 0)
         utility.ShowSystemError(outcome.attributesError);
     // The copy is in place, but without all of the source's facts: the line says so.

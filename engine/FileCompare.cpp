@@ -106,23 +106,23 @@ CompareResult compareFiles(const Platform& platform, const std::string& source,
     }
 }
 
-std::string compareResultText(const CompareResult& result) {
+std::string compareResultText(const CompareResult& result, const Translation& translation) {
     switch (result.outcome) {
     case CompareOutcome::Match:
-        return "一致しています";
+        return translation.translate("FileCompare", "一致しています");
     case CompareOutcome::Difference:
-        return std::to_string(result.line) + "行 (offset=" + std::to_string(result.offset) +
-               ")で違いがありました";
+        return fillIn(translation.translate("FileCompare", "%1行 (offset=%2)で違いがありました"),
+                      {std::to_string(result.line), std::to_string(result.offset)});
     case CompareOutcome::OpenFailed:
-        return "ファイルが開けません";
+        return translation.translate("FileCompare", "ファイルが開けません");
     case CompareOutcome::NoMemory:
-        return "メモリが確保できません";
+        return translation.translate("FileCompare", "メモリが確保できません");
     case CompareOutcome::SourceReadFailed:
-        return "更新元読みこみエラー";
+        return translation.translate("FileCompare", "更新元読みこみエラー");
     case CompareOutcome::TargetReadFailed:
-        return "更新先読みこみエラー";
+        return translation.translate("FileCompare", "更新先読みこみエラー");
     case CompareOutcome::Stopped:
-        return "比較を中断しました";
+        return translation.translate("FileCompare", "比較を中断しました");
     }
     return {};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Translation.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -52,6 +54,7 @@ inline constexpr size_t kCompareBlockBytes = 32768;
                                          CompareProgress* progress = nullptr);
 
 /// "一致しています", "%d行 (offset=%d)で違いがありました" or the text of the failure.
-std::string compareResultText(const CompareResult& result);
+std::string compareResultText(const CompareResult& result,
+                              const Translation& translation = kUntranslated);
 
 } // namespace ryk

@@ -10,8 +10,10 @@
 
 namespace ryk {
 
-std::string FileUtility::systemErrorText(int code, std::string_view extra) {
-    std::string text = "エラーが発生:Code=" + std::to_string(code) + "\n";
+std::string FileUtility::systemErrorText(int code, std::string_view extra,
+                                         const Translation& translation) {
+    std::string text = fillIn(translation.translate("FileUtility", "エラーが発生:Code=%1\n"),
+                              {std::to_string(code)});
     if (!extra.empty()) {
         text += extra;
         text += '\n';
@@ -21,8 +23,8 @@ std::string FileUtility::systemErrorText(int code, std::string_view extra) {
 }
 
 void FileUtility::ShowSystemError(int code, std::string_view extra) const {
-    m_platform.messageBox.show(systemErrorText(code, extra), kProgramTitle, MessageButtons::Ok,
-                               MessageIcon::Information);
+    m_platform.messageBox.show(systemErrorText(code, extra, m_platform.translation), kProgramTitle,
+                               MessageButtons::Ok, MessageIcon::Information);
 }
 
 int FileUtility::PollAbortKey() const {
@@ -30,8 +32,9 @@ int FileUtility::PollAbortKey() const {
     case AbortKeyEvent::ControlDown:
         return -1;
     case AbortKeyEvent::EscapeReleased:
-        return m_platform.messageBox.show("中断しますか?", kProgramTitle, MessageButtons::YesNo,
-                                          MessageIcon::Stop) == MessageAnswer::Yes
+        return m_platform.messageBox.show(
+                   m_platform.translation.translate("FileUtility", "中断しますか?"), kProgramTitle,
+                   MessageButtons::YesNo, MessageIcon::Stop) == MessageAnswer::Yes
                    ? 1
                    : 0;
     case AbortKeyEvent::None:

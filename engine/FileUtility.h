@@ -32,7 +32,8 @@ public:
     bool GetDiskSpace(const std::string& path, uint64_t& freeBytes, uint64_t& totalBytes) const;
 
     /// The text ShowSystemError shows.
-    static std::string systemErrorText(int code, std::string_view extra);
+    static std::string systemErrorText(int code, std::string_view extra,
+                                       const Translation& translation = kUntranslated);
 
 private:
     Platform m_platform;

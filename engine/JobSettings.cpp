@@ -5,19 +5,23 @@ namespace ryk {
 const char* modeName(TransferMode mode) {
     switch (mode) {
     case TransferMode::Update:
-        return "更新モード";
+        return translatable("TransferMode", "更新モード").text;
     case TransferMode::Move:
-        return "移動モード";
+        return translatable("TransferMode", "移動モード").text;
     case TransferMode::Search:
-        return "検索モード";
+        return translatable("TransferMode", "検索モード").text;
     case TransferMode::Delete:
-        return "削除モード";
+        return translatable("TransferMode", "削除モード").text;
     case TransferMode::Response:
-        return "応答モード";
+        return translatable("TransferMode", "応答モード").text;
     case TransferMode::Sync:
-        return "同期モード";
+        return translatable("TransferMode", "同期モード").text;
     }
     return "";
+}
+
+std::string modeName(TransferMode mode, const Translation& translation) {
+    return translation.translate("TransferMode", modeName(mode));
 }
 
 void applyDefaults(std::string& directory, std::string& pattern) {

@@ -2,6 +2,7 @@
 
 #include "engine/DateTime.h"
 #include "engine/Patterns.h"
+#include "platform/Translation.h"
 
 #include <cstdint>
 #include <string>
@@ -20,6 +21,8 @@ enum class TransferMode : int32_t {
 
 /// The display name of a mode ("更新モード", ...).
 const char* modeName(TransferMode mode);
+/// modeName in the user's language.
+std::string modeName(TransferMode mode, const Translation& translation);
 
 /// True for the modes that write into a destination tree by the source's names.
 inline bool isUpdateOrMove(TransferMode mode) {

@@ -145,18 +145,21 @@ std::string summaryText(size_t count, const PlanTotals& totals, TransferMode mod
     return "cmd=" + lines + " (all=" + all + ")";
 }
 
-std::string runProgressText(size_t index, size_t total, int errors) {
-    return std::to_string(index) + " / " + std::to_string(total) +
-           " (Error=" + std::to_string(errors) + ") 中止はESCキーを押してください...";
+std::string runProgressText(size_t index, size_t total, int errors,
+                            const Translation& translation) {
+    return fillIn(
+        translation.translate("ListText", "%1 / %2 (Error=%3) 中止はESCキーを押してください..."),
+        {std::to_string(index), std::to_string(total), std::to_string(errors)});
 }
 
-std::string runFinishedText(int errors) {
-    return "完了しました.(Error=" + std::to_string(errors) + ")";
+std::string runFinishedText(int errors, const Translation& translation) {
+    return fillIn(translation.translate("ListText", "完了しました.(Error=%1)"),
+                  {std::to_string(errors)});
 }
 
-std::string runStoppedText(int errors, size_t pending) {
-    return "中断しました.(Error=" + std::to_string(errors) + ", 未実行=" + std::to_string(pending) +
-           ")";
+std::string runStoppedText(int errors, size_t pending, const Translation& translation) {
+    return fillIn(translation.translate("ListText", "中断しました.(Error=%1, 未実行=%2)"),
+                  {std::to_string(errors), std::to_string(pending)});
 }
 
 size_t pendingActionCount(const OperationList& list) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Translation.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -48,11 +50,13 @@ std::string summaryText(size_t count, const PlanTotals& totals, TransferMode mod
                         const std::optional<VolumeSpace>& space);
 
 /// "%d / %d (Error=%d) 中止はESCキーを押してください..."
-std::string runProgressText(size_t index, size_t total, int errors);
+std::string runProgressText(size_t index, size_t total, int errors,
+                            const Translation& translation = kUntranslated);
 /// "完了しました.(Error=%d)"
-std::string runFinishedText(int errors);
+std::string runFinishedText(int errors, const Translation& translation = kUntranslated);
 /// "中断しました.(Error=%d, 未実行=%d)": a run stopped before the end of the list.
-std::string runStoppedText(int errors, size_t pending);
+std::string runStoppedText(int errors, size_t pending,
+                           const Translation& translation = kUntranslated);
 /// The lines a further run would still carry out: pending, and neither Find nor Error.
 size_t pendingActionCount(const OperationList& list);
 

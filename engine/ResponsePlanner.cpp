@@ -169,8 +169,9 @@ bool ResponsePlanner::GetField(std::string_view text, int n, std::string& out) {
 PlanOutcome ResponsePlanner::RunResponseFile(const std::string& file) {
     const auto reader = m_platform.fileSystem.openLines(file, kResponseLineLimit);
     if (!reader) {
-        m_platform.messageBox.show("レスポンスファイルを開けません", kProgramTitle,
-                                   MessageButtons::Ok, MessageIcon::Stop);
+        m_platform.messageBox.show(
+            m_platform.translation.translate("ResponsePlanner", "レスポンスファイルを開けません"),
+            kProgramTitle, MessageButtons::Ok, MessageIcon::Stop);
     } else {
         auto encoding = UserTextEncoding::Utf8;
         int error = judgeEncoding(**reader, encoding);

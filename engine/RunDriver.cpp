@@ -85,8 +85,9 @@ RunSummary RunDriver::OnOK(CopyProgressSink& progress) {
         if (entry.command == OperationCommand::Rmdir || entry.command == OperationCommand::Mkdir)
             m_batch.flush();
         m_currentRow = row;
-        m_observer.entryStarting(row, entry,
-                                 runProgressText(row, total, m_runErrors + m_batch.failed()));
+        m_observer.entryStarting(
+            row, entry,
+            runProgressText(row, total, m_runErrors + m_batch.failed(), m_platform.translation));
 
         noteOutcome(row, entry, ExecuteEntry(entry, progress));
         if (stopRequested()) {
@@ -229,8 +230,9 @@ void RunDriver::runTogether(size_t first, size_t count, size_t total, CopyProgre
         const size_t row = first + i;
         OperationEntry& entry = *m_list.at(row);
         m_currentRow = row;
-        m_observer.entryStarting(row, entry,
-                                 runProgressText(row, total, m_runErrors + m_batch.failed()));
+        m_observer.entryStarting(
+            row, entry,
+            runProgressText(row, total, m_runErrors + m_batch.failed(), m_platform.translation));
         if (jobOfRow[i] != kNoJob)
             outcomes[i] = NoteCopyOutcome(m_platform, entry, jobs[jobOfRow[i]].outcome) != 0
                               ? EntryOutcome::Done

@@ -71,7 +71,8 @@ double runProgressShare(const RunProgressCounts& counts) {
            total;
 }
 
-std::string runProgressLine(const RunProgressCounts& counts, double elapsedSeconds) {
+std::string runProgressLine(const RunProgressCounts& counts, double elapsedSeconds,
+                            const Translation& translation) {
     const size_t entries = std::min(counts.entriesDone, counts.entriesTotal);
     const uint64_t bytes = std::min(counts.bytesDone, counts.bytesTotal);
     const double share = runProgressShare(counts);
@@ -86,10 +87,11 @@ std::string runProgressLine(const RunProgressCounts& counts, double elapsedSecon
         left = duration(elapsedSeconds * (1 - share) / share);
 
     const int percent = static_cast<int>(share * 100);
-    return std::to_string(entries) + "/" + std::to_string(counts.entriesTotal) + " 件  " +
-           humanBytes(static_cast<double>(bytes)) + "/" +
-           humanBytes(static_cast<double>(counts.bytesTotal)) + "  " + std::to_string(percent) +
-           "%  " + speed + "  残り " + left;
+    return fillIn(translation.translate("RunProgress", "%1/%2 件  %3/%4  %5%  %6  残り %7"),
+                  {std::to_string(entries), std::to_string(counts.entriesTotal),
+                   humanBytes(static_cast<double>(bytes)),
+                   humanBytes(static_cast<double>(counts.bytesTotal)), std::to_string(percent),
+                   speed, left});
 }
 
 RunProgressTally::RunProgressTally(const RunProgressCounts& totals)

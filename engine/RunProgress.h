@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/RunObserver.h"
+#include "platform/Translation.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -31,7 +32,8 @@ inline constexpr uint64_t kEntryWorkBytes = 64 * 1024;
 /// `elapsedSeconds` of the run. Speed and time left read "--" while there is nothing to go by.
 /// The share and the time left weigh the entries as well as the bytes, so that thousands of
 /// small files still to do are not taken for next to nothing.
-std::string runProgressLine(const RunProgressCounts& counts, double elapsedSeconds);
+std::string runProgressLine(const RunProgressCounts& counts, double elapsedSeconds,
+                            const Translation& translation = kUntranslated);
 /// The share of the work done, from 0 to 1, as runProgressLine() reckons it: bytes, and
 /// kEntryWorkBytes for each entry.
 double runProgressShare(const RunProgressCounts& counts);

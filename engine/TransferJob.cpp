@@ -15,13 +15,20 @@ namespace ryk {
 
 namespace {
 
-constexpr const char* kSyncNeedsDestination = "同期モードでは転送先を指定してください。";
-constexpr const char* kSyncNeedsSource = "同期モードでは転送元のディレクトリを指定してください。";
-constexpr const char* kSyncDestinationPattern = "同期モードの転送先にワイルドカードは使えません: ";
-constexpr const char* kNoDestinationDirectory = "転送先のディレクトリがありません: ";
-constexpr const char* kRootNotDeleted = "ファイルシステムのルート (/) は削除できません: ";
-constexpr const char* kRootNotMoved = "ファイルシステムのルート (/) からは移動できません: ";
-constexpr const char* kRootNotSynced = "ファイルシステムのルート (/) には同期できません: ";
+constexpr SourceText kSyncNeedsDestination =
+    translatable("TransferJob", "同期モードでは転送先を指定してください。");
+constexpr SourceText kSyncNeedsSource =
+    translatable("TransferJob", "同期モードでは転送元のディレクトリを指定してください。");
+constexpr SourceText kSyncDestinationPattern =
+    translatable("TransferJob", "同期モードの転送先にワイルドカードは使えません: ");
+constexpr SourceText kNoDestinationDirectory =
+    translatable("TransferJob", "転送先のディレクトリがありません: ");
+constexpr SourceText kRootNotDeleted =
+    translatable("TransferJob", "ファイルシステムのルート (/) は削除できません: ");
+constexpr SourceText kRootNotMoved =
+    translatable("TransferJob", "ファイルシステムのルート (/) からは移動できません: ");
+constexpr SourceText kRootNotSynced =
+    translatable("TransferJob", "ファイルシステムのルート (/) には同期できません: ");
 
 /// True when `pattern` names one thing: no wildcard and no list of patterns.
 bool isPlainName(const std::string& pattern) {
@@ -82,11 +89,11 @@ bool TransferJob::checkPaths() {
     if (!checkDirectory(m_job.sourceDirectory, false))
         return false;
     // As rm refuses "rm -rf /": whatever name leads there, the root is never emptied.
-    const char* rootMessage = m_job.mode == TransferMode::Delete ? kRootNotDeleted
-                              : m_job.mode == TransferMode::Move ? kRootNotMoved
-                                                                 : nullptr;
+    const SourceText* rootMessage = m_job.mode == TransferMode::Delete ? &kRootNotDeleted
+                                    : m_job.mode == TransferMode::Move ? &kRootNotMoved
+                                                                       : nullptr;
     if (rootMessage && m_utility.isFileSystemRoot(m_job.sourceDirectory)) {
-        m_platform.messageBox.tell(rootMessage + m_job.sourceDirectory);
+        m_platform.messageBox.tell(m_platform.translation(*rootMessage) + m_job.sourceDirectory);
         return false;
     }
     // A sync writes into its destination as an update does.
@@ -103,7 +110,7 @@ bool TransferJob::checkPaths() {
                 return false;
         }
         if (const char* message = nestingProblem()) {
-            m_platform.messageBox.tell(message);
+            m_platform.messageBox.tell(m_platform.translation.translate("TreeScan", message));
             return false;
         }
     }
@@ -117,7 +124,7 @@ bool TransferJob::takeSyncSource() {
     if (!m_job.sourceDirectory.empty())
         return true;
     if (m_job.sourcePatterns.empty() || !isPlainName(m_job.sourcePatterns)) {
-        m_platform.messageBox.tell(kSyncNeedsSource);
+        m_platform.messageBox.tell(m_platform.translation(kSyncNeedsSource));
         return false;
     }
     m_job.sourceDirectory = std::move(m_job.sourcePatterns);
@@ -133,15 +140,15 @@ bool TransferJob::takeSyncDestination() {
     std::string& pattern = m_job.destinationPattern;
     if (!keepsNames(pattern)) {
         if (!isPlainName(pattern)) {
-            m_platform.messageBox.tell(kSyncDestinationPattern + directoryPrefix(directory) +
-                                       pattern);
+            m_platform.messageBox.tell(m_platform.translation(kSyncDestinationPattern) +
+                                       directoryPrefix(directory) + pattern);
             return false;
         }
         directory = joinedDirectory(directory, pattern);
     }
     pattern.clear();
     if (directory.empty()) {
-        m_platform.messageBox.tell(kSyncNeedsDestination);
+        m_platform.messageBox.tell(m_platform.translation(kSyncNeedsDestination));
         return false;
     }
     if (!m_utility.isExistingDirectory(directory)) {
@@ -150,7 +157,7 @@ bool TransferJob::takeSyncDestination() {
         if (error == kErrorPathNotFound && m_job.createDestination) {
             planDestinationPath(directory);
         } else if (error == kErrorPathNotFound) {
-            m_platform.messageBox.tell(kNoDestinationDirectory + directory);
+            m_platform.messageBox.tell(m_platform.translation(kNoDestinationDirectory) + directory);
             return false;
         } else {
             m_utility.ShowSystemError(error != 0 ? error : kErrorNotADirectory, directory);
@@ -160,7 +167,7 @@ bool TransferJob::takeSyncDestination() {
         return false;
     }
     if (m_utility.isFileSystemRoot(directory)) {
-        m_platform.messageBox.tell(kRootNotSynced + directory);
+        m_platform.messageBox.tell(m_platform.translation(kRootNotSynced) + directory);
         return false;
     }
     return true;

@@ -19,8 +19,10 @@ namespace ryk {
 
 /// The refusals of a job whose destination lies inside its source, or (for a sync, which
 /// deletes in its destination) whose source lies inside its destination.
-inline constexpr const char* kDestinationInsideSource = "転送先が転送元の中にあります。";
-inline constexpr const char* kSourceInsideDestination = "転送元が転送先の中にあります。";
+inline constexpr const char* kDestinationInsideSource =
+    translatable("TreeScan", "転送先が転送元の中にあります。").text;
+inline constexpr const char* kSourceInsideDestination =
+    translatable("TreeScan", "転送元が転送先の中にあります。").text;
 
 class DirectorySearch;
 class ListingReadAhead;

@@ -22,7 +22,8 @@ bool TreeScan::startNestingChecks() {
         // What the first pass plans to clear is judged now that the whole source is known.
         for (const Identity& cleared : m_clearedDirectories) {
             if (m_sourceDirectories.count(cleared) != 0) {
-                m_platform.messageBox.tell(kSourceInsideDestination);
+                m_platform.messageBox.tell(
+                    m_platform.translation.translate("TreeScan", kSourceInsideDestination));
                 m_refusedNesting = true;
                 return false;
             }
@@ -54,8 +55,9 @@ bool TreeScan::meetsOtherTree(const FileStatus& status) {
     }
     if (!inOtherTree)
         return false;
-    m_platform.messageBox.tell(m_pass == SyncPass::Deletions ? kSourceInsideDestination
-                                                             : kDestinationInsideSource);
+    m_platform.messageBox.tell(m_platform.translation.translate(
+        "TreeScan",
+        m_pass == SyncPass::Deletions ? kSourceInsideDestination : kDestinationInsideSource));
     m_refusedNesting = true;
     return true;
 }

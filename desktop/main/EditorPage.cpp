@@ -4,6 +4,7 @@
 #include "platform/qt/ByteText.h"
 #include "ui_EditorPage.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -19,8 +20,8 @@ QString pickProgramFile(QWidget* owner, const QString& title, const QString& cur
     QFileDialog dialog(owner, title);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilters(
-        {QStringLiteral("実行ファイル (*)"), QStringLiteral("すべてのファイル (*)")});
+    dialog.setNameFilters({QCoreApplication::translate("EditorPage", "実行ファイル (*)"),
+                           QCoreApplication::translate("EditorPage", "すべてのファイル (*)")});
     const QFileInfo start(current);
     if (!current.isEmpty() && start.absoluteDir().exists()) {
         dialog.setDirectory(start.absolutePath());
@@ -41,12 +42,17 @@ EditorPage::EditorPage(QWidget* parent)
           return pickProgramFile(this, title, current);
       }) {
     m_ui->setupUi(this);
-    connect(m_ui->binaryBrowse, &QPushButton::clicked, this,
-            [this] { PickProgram(*m_ui->binaryPath, QStringLiteral("バイナリエディタの設定")); });
-    connect(m_ui->textBrowse, &QPushButton::clicked, this,
-            [this] { PickProgram(*m_ui->textPath, QStringLiteral("テキストエディタの設定")); });
+    connect(m_ui->binaryBrowse, &QPushButton::clicked, this, [this] {
+        PickProgram(*m_ui->binaryPath,
+                    QCoreApplication::translate("EditorPage", "バイナリエディタの設定"));
+    });
+    connect(m_ui->textBrowse, &QPushButton::clicked, this, [this] {
+        PickProgram(*m_ui->textPath,
+                    QCoreApplication::translate("EditorPage", "テキストエディタの設定"));
+    });
     connect(m_ui->comparisonBrowse, &QPushButton::clicked, this, [this] {
-        PickProgram(*m_ui->comparisonPath, QStringLiteral("比較用プログラムの設定"));
+        PickProgram(*m_ui->comparisonPath,
+                    QCoreApplication::translate("EditorPage", "比較用プログラムの設定"));
     });
 }
 

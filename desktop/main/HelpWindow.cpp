@@ -27,8 +27,15 @@ namespace ryk {
 namespace {
 
 constexpr char kStartTopic[] = "index.htm";
-const QString kFolder = QStringLiteral(":/help/");
-const QString kUrlFolder = QStringLiteral("/help/");
+/// Where the pages in `language` are, as a URL's path: the Japanese ones, the program's own,
+/// at the top, the English ones beside them.
+QString urlFolder(Language language) {
+    return language == Language::English ? QStringLiteral("/help/en/") : QStringLiteral("/help/");
+}
+
+QString folder(Language language) {
+    return QLatin1Char(':') + urlFolder(language);
+}
 
 // The pages keep to plain HTML; the look that suits a screen is added here.
 constexpr char kStyle[] = "h1 { font-size: x-large; margin-bottom: 12px; }"
@@ -41,12 +48,13 @@ void ensureResources() {
     (void)done;
 }
 
-bool isTopic(const QString& file) {
-    return !file.isEmpty() && !file.contains(QLatin1Char('/')) && QFile::exists(kFolder + file);
+bool isTopic(const QString& file, Language language) {
+    return !file.isEmpty() && !file.contains(QLatin1Char('/')) &&
+           QFile::exists(folder(language) + file);
 }
 
-QString pageText(const QString& topic) {
-    QFile file(kFolder + topic);
+QString pageText(const QString& topic, Language language) {
+    QFile file(folder(language) + topic);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(file.readAll());
@@ -65,9 +73,9 @@ QStringList linksOf(const QTextDocument& document) {
     return links;
 }
 
-QString titleOf(const QString& topic) {
+QString titleOf(const QString& topic, Language language) {
     QTextDocument document;
-    document.setHtml(pageText(topic));
+    document.setHtml(pageText(topic, language));
     const QString title = document.metaInformation(QTextDocument::DocumentTitle);
     return title.isEmpty() ? topic : title;
 }
@@ -80,36 +88,38 @@ bool isWebAddress(const QUrl& url) {
 
 } // namespace
 
-QStringList helpTopics() {
+QStringList helpTopics(Language language) {
     ensureResources();
-    return QDir(kFolder).entryList({QStringLiteral("*.htm")}, QDir::Files, QDir::Name);
+    return QDir(folder(language)).entryList({QStringLiteral("*.htm")}, QDir::Files, QDir::Name);
 }
 
-const QList<HelpTopic>& helpContents() {
-    static const QList<HelpTopic> contents = [] {
+const QList<HelpTopic>& helpContents(Language language) {
+    const auto contentsIn = [](Language language) {
         ensureResources();
         const QString start = QString::fromLatin1(kStartTopic);
-        QList<HelpTopic> list{{start, titleOf(start)}};
+        QList<HelpTopic> list{{start, titleOf(start, language)}};
         QTextDocument index;
-        index.setHtml(pageText(start));
+        index.setHtml(pageText(start, language));
         for (const QString& link : linksOf(index)) {
             const QUrl url(link);
             const QString topic = url.path();
-            if (!url.isRelative() || !isTopic(topic))
+            if (!url.isRelative() || !isTopic(topic, language))
                 continue;
             const bool listed = std::any_of(list.begin(), list.end(),
                                             [&](const HelpTopic& t) { return t.topic == topic; });
             if (!listed)
-                list.append({topic, titleOf(topic)});
+                list.append({topic, titleOf(topic, language)});
         }
         return list;
-    }();
-    return contents;
+    };
+    static const QList<HelpTopic> japanese = contentsIn(Language::Japanese);
+    static const QList<HelpTopic> english = contentsIn(Language::English);
+    return language == Language::English ? english : japanese;
 }
 
-HelpWindow::HelpWindow()
+HelpWindow::HelpWindow(Language language)
     : QWidget(nullptr, Qt::Window), m_ui(std::make_unique<Ui::HelpWindow>()),
-      m_openUrl(openWithDesktop) {
+      m_openUrl(openWithDesktop), m_language(language) {
     ensureResources();
     m_ui->setupUi(this);
     m_ui->backButton->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
@@ -161,19 +171,19 @@ void HelpWindow::showTopic(const QString& topic) {
     const QString file = hash < 0 ? topic : topic.left(hash);
     QUrl url;
     url.setScheme(QStringLiteral("qrc"));
-    if (isTopic(file)) {
-        url.setPath(kUrlFolder + file);
+    if (isTopic(file, m_language)) {
+        url.setPath(urlFolder(m_language) + file);
         if (hash >= 0)
             url.setFragment(topic.mid(hash + 1));
     } else {
-        url.setPath(kUrlFolder + QString::fromLatin1(kStartTopic));
+        url.setPath(urlFolder(m_language) + QString::fromLatin1(kStartTopic));
     }
     if (url != m_ui->browser->source())
         m_ui->browser->setSource(url);
 }
 
 void HelpWindow::fillContents() {
-    for (const HelpTopic& entry : helpContents()) {
+    for (const HelpTopic& entry : helpContents(m_language)) {
         auto* item = new QListWidgetItem(entry.title, m_ui->contentsList);
         item->setData(Qt::UserRole, entry.topic);
     }
@@ -187,7 +197,8 @@ void HelpWindow::followLink(const QUrl& link) {
     }
     const QUrl target = m_ui->browser->source().resolved(link);
     const QString path = target.path();
-    const QString file = path.startsWith(kUrlFolder) ? path.mid(kUrlFolder.size()) : QString();
+    const QString folder = urlFolder(m_language);
+    const QString file = path.startsWith(folder) ? path.mid(folder.size()) : QString();
     showTopic(target.hasFragment() ? file + QLatin1Char('#') + target.fragment() : file);
 }
 
@@ -230,13 +241,13 @@ void HelpWindow::stayUsableOver(QWidget* owner) {
     });
 }
 
-HelpDesk::HelpDesk() = default;
+HelpDesk::HelpDesk(Language language) : m_language(language) {}
 
 HelpDesk::~HelpDesk() = default;
 
 HelpWindow* HelpDesk::open(const QString& topic, QWidget* parent) {
     if (!m_window)
-        m_window.reset(new HelpWindow);
+        m_window.reset(new HelpWindow(m_language));
     m_window->stayUsableOver(parent);
     m_window->showTopic(topic);
     m_window->show();

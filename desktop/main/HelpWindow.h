@@ -1,6 +1,7 @@
 #pragma once
 
 #include "desktop/main/DesktopUrl.h"
+#include "platform/Translation.h"
 
 #include <QList>
 #include <QString>
@@ -24,11 +25,11 @@ struct HelpTopic {
     QString title;
 };
 
-/// Every topic compiled into the program, by file name.
-QStringList helpTopics();
+/// Every topic compiled into the program in `language`, by file name.
+QStringList helpTopics(Language language = Language::Japanese);
 
 /// The contents: the start page, then each page it links to, in the order of its links.
-const QList<HelpTopic>& helpContents();
+const QList<HelpTopic>& helpContents(Language language = Language::Japanese);
 
 /// "Rykmere ヘルプ": the help pages beside a contents list, with Back, Forward and a way back to
 /// the contents, usable beside whatever window is open; closing hides it (it keeps its history
@@ -52,7 +53,7 @@ public:
 
 private:
     friend class HelpDesk;
-    HelpWindow();
+    explicit HelpWindow(Language language);
 
     void fillContents();
     void followLink(const QUrl& link);
@@ -64,13 +65,15 @@ private:
     UrlOpener m_openUrl;
     QString m_topic;
     QMetaObject::Connection m_ownerGone;
+    Language m_language;
 };
 
 /// The program's help: one help window, made at the first request and kept until the desk goes
 /// (the program's main owns it, so the window goes before the application object does).
 class HelpDesk {
 public:
-    HelpDesk();
+    /// A desk of the pages in `language`.
+    explicit HelpDesk(Language language = Language::Japanese);
     ~HelpDesk();
     HelpDesk(const HelpDesk&) = delete;
     HelpDesk& operator=(const HelpDesk&) = delete;
@@ -88,6 +91,7 @@ public:
 
 private:
     std::unique_ptr<HelpWindow> m_window;
+    Language m_language;
 };
 
 } // namespace ryk

@@ -16,6 +16,7 @@
 #include "platform/qt/ByteText.h"
 #include "ui_MainWindow.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -116,11 +117,12 @@ HistoryComboBox& MainWindow::box(HistoryKind kind) const {
 void MainWindow::setUpMenu() {
     // Linux has no system menu to extend: help and about live behind a small menu button.
     auto* menu = new QMenu(this);
-    QAction* help = menu->addAction(QStringLiteral("ヘルプ(&H)..."));
+    QAction* help = menu->addAction(QCoreApplication::translate("MainWindow", "ヘルプ(&H)..."));
     help->setShortcut(QKeySequence::HelpContents);
     help->setShortcutContext(Qt::WindowShortcut);
     addAction(help);
-    QAction* about = menu->addAction(QStringLiteral("Rykmere について(&A)..."));
+    QAction* about =
+        menu->addAction(QCoreApplication::translate("MainWindow", "Rykmere について(&A)..."));
     m_ui->menuButton->setMenu(menu);
     connect(help, &QAction::triggered, this, [this] { m_help.openStart(this); });
     connect(about, &QAction::triggered, this, [this] {
@@ -139,9 +141,11 @@ void MainWindow::setUpAccessibleNames() {
         button->setAccessibleName(
             QStringLiteral("%1 (%2)").arg(labelText(button->text()), purpose));
     };
-    nameBrowse(m_ui->sourceBrowseButton, QStringLiteral("更新元のディレクトリを選ぶ"));
-    nameBrowse(m_ui->destinationBrowseButton, QStringLiteral("更新先のディレクトリを選ぶ"));
-    m_ui->menuButton->setAccessibleName(QStringLiteral("ヘルプ"));
+    nameBrowse(m_ui->sourceBrowseButton,
+               QCoreApplication::translate("MainWindow", "更新元のディレクトリを選ぶ"));
+    nameBrowse(m_ui->destinationBrowseButton,
+               QCoreApplication::translate("MainWindow", "更新先のディレクトリを選ぶ"));
+    m_ui->menuButton->setAccessibleName(QCoreApplication::translate("MainWindow", "ヘルプ"));
 }
 
 void MainWindow::FillHistories() {
@@ -152,7 +156,8 @@ void MainWindow::FillHistories() {
         box(kind).setHistory(list);
     }
     for (int mode = 0; mode <= static_cast<int>(TransferMode::Sync); ++mode)
-        m_ui->modeList->addItem(QString::fromUtf8(modeName(static_cast<TransferMode>(mode))));
+        m_ui->modeList->addItem(QString::fromStdString(
+            modeName(static_cast<TransferMode>(mode), m_platform.translation)));
 }
 
 void MainWindow::SaveHistories() {
@@ -231,8 +236,9 @@ void MainWindow::OnExecute() {
     }
     if (m_job.explorerStyle && !isAbsoluteDestination(m_job.destinationDirectory) &&
         m_platform.messageBox.show(
-            "Explorer 形式を指定していますが、格納先が絶対ﾊﾟｽではありません。\n"
-            "「はい」を押すとExplorer 形式を外します。\n",
+            m_platform.translation.translate(
+                "MainWindow", "Explorer 形式を指定していますが、格納先が絶対ﾊﾟｽではありません。\n"
+                              "「はい」を押すとExplorer 形式を外します。\n"),
             kProgramTitle, MessageButtons::YesNo, MessageIcon::Exclamation) == MessageAnswer::Yes)
         m_job.explorerStyle = false;
 
@@ -266,11 +272,13 @@ void MainWindow::browseInto(HistoryComboBox& input, const QString& title) {
 }
 
 void MainWindow::OnBrowseSource() {
-    browseInto(*m_ui->sourceBox, QStringLiteral("対象元ディレクトリの選択"));
+    browseInto(*m_ui->sourceBox,
+               QCoreApplication::translate("MainWindow", "対象元ディレクトリの選択"));
 }
 
 void MainWindow::OnBrowseDestination() {
-    browseInto(*m_ui->destinationBox, QStringLiteral("対象先ディレクトリの選択"));
+    browseInto(*m_ui->destinationBox,
+               QCoreApplication::translate("MainWindow", "対象先ディレクトリの選択"));
 }
 
 void MainWindow::OnOptions() {

@@ -5,6 +5,7 @@
 #include "desktop/main/SearchPage.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QTabWidget>
@@ -19,9 +20,9 @@ OptionsSheet::OptionsSheet(TransferMode mode, QWidget* parent)
       m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
                                      QDialogButtonBox::Help)) {
     setWindowTitle(QStringLiteral("Rykmere - option"));
-    m_tabs->addTab(m_searchPage, QStringLiteral("オプション"));
-    m_tabs->addTab(m_historyPage, QStringLiteral("履歴"));
-    m_tabs->addTab(m_editorPage, QStringLiteral("エディタ設定"));
+    m_tabs->addTab(m_searchPage, QCoreApplication::translate("OptionsSheet", "オプション"));
+    m_tabs->addTab(m_historyPage, QCoreApplication::translate("OptionsSheet", "履歴"));
+    m_tabs->addTab(m_editorPage, QCoreApplication::translate("OptionsSheet", "エディタ設定"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
     layout->addWidget(m_buttons);

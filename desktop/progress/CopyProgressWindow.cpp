@@ -3,6 +3,7 @@
 #include "desktop/progress/CompactPath.h"
 #include "desktop/progress/SmallWindow.h"
 #include "platform/qt/ByteText.h"
+#include "platform/qt/QtTranslation.h"
 #include "ui_CopyProgressWindow.h"
 
 #include <QProgressBar>
@@ -104,7 +105,7 @@ void CopyProgressWindow::showOverall(Redraw when) {
     m_sinceOverallShown.start();
     const RunProgressCounts& counts = m_tally.counts();
     const double seconds = static_cast<double>(m_runTime.elapsed()) / 1000;
-    m_ui->overallLabel->setText(fromBytes(runProgressLine(counts, seconds)));
+    m_ui->overallLabel->setText(fromBytes(runProgressLine(counts, seconds, qtTextTranslation())));
     drawWithTheLines(m_ui->overallBar, [&] {
         m_ui->overallBar->setValue(static_cast<int>(runProgressShare(counts) * 1000));
     });

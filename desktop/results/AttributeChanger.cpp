@@ -7,6 +7,7 @@
 #include "engine/AttributeChange.h"
 #include "engine/TransferJob.h"
 
+#include <QCoreApplication>
 #include <QTableView>
 #include <vector>
 
@@ -24,7 +25,9 @@ public:
         m_model.factsChanged(row);
         if (changed != m_shown) {
             m_shown = changed;
-            m_searchWindow.showDetail(QStringLiteral("%1 個属性を変更しました").arg(changed));
+            m_searchWindow.showDetail(
+                QCoreApplication::translate("AttributeWindow", "%1 個属性を変更しました")
+                    .arg(changed));
         }
     }
 
@@ -63,8 +66,9 @@ void AttributeChanger::changeRows(QList<int> rows) {
         return;
 
     SearchWindow& searchWindow = window.searchWindow();
-    searchWindow.begin(QStringLiteral("選択アイテムの属性を変更中..."),
-                       QStringLiteral("お待ちください..."));
+    searchWindow.begin(
+        QCoreApplication::translate("AttributeWindow", "選択アイテムの属性を変更中..."),
+        QCoreApplication::translate("AttributeWindow", "お待ちください..."));
     // The abort poll lets mouse clicks through: the list must not be run or cut meanwhile.
     // The search window, a window of its own, stays drawn as enabled.
     QWidget* focus = window.focusWidget();

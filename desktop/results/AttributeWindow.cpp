@@ -2,6 +2,7 @@
 
 #include "ui_AttributeWindow.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 
 namespace ryk {
@@ -46,7 +47,9 @@ AttributeWindow::AttributeWindow(TransferMode mode, int selected,
     m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    m_ui->selectionLabel->setText(QStringLiteral("%1個のファイルが選択されています").arg(selected));
+    m_ui->selectionLabel->setText(
+        QCoreApplication::translate("AttributeWindow", "%1個のファイルが選択されています")
+            .arg(selected));
     const QDateTime now = QDateTime::currentDateTime();
     m_ui->dateEdit->setDate(now.date());
     m_ui->timeEdit->setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));

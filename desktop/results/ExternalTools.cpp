@@ -6,6 +6,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Process.h"
 #include "platform/qt/ByteText.h"
+#include "platform/qt/QtTranslation.h"
 
 #include <QProcess>
 #include <filesystem>
@@ -115,7 +116,7 @@ bool startTool(const ToolPaths& tools, ExternalTool tool, const MenuFiles& files
     const ToolCommand command = buildToolCommand(toolPath(tools, tool), tool, files, isProgramFile);
     std::string reason;
     if (command.program.isEmpty()) {
-        reason = "プログラムが設定されていません";
+        reason = qtTextTranslation().translate("ExternalTools", "プログラムが設定されていません");
     } else {
         // The file names go as the bytes they are: a text argument list would rewrite a name
         // that is not UTF-8 into one naming another file or none.
@@ -128,7 +129,10 @@ bool startTool(const ToolPaths& tools, ExternalTool tool, const MenuFiles& files
         reason = errorText(error);
     }
     const std::string name = toBytes(command.program.isEmpty() ? toolText(tool) : command.program);
-    messageBox.tell("「" + name + "」を起動できませんでした。\n" + reason);
+    messageBox.tell(
+        fillIn(qtTextTranslation().translate("ExternalTools", "「%1」を起動できませんでした。\n"),
+               {name}) +
+        reason);
     return false;
 }
 

@@ -121,7 +121,7 @@ void FileInfoWindow::compare() {
     const CompareResult result = compareFiles(m_platform, m_sourcePath, m_targetPath, this);
 
     m_ui->progressBar->hide();
-    m_ui->resultEdit->setText(fromBytes(compareResultText(result)));
+    m_ui->resultEdit->setText(fromBytes(compareResultText(result, m_platform.translation)));
     m_ui->resultEdit->show();
     m_ui->okButton->setEnabled(true);
     m_ui->okButton->setFocus();

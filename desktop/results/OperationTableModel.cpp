@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 #include "platform/qt/ByteText.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace ryk {
@@ -25,7 +26,8 @@ bool hasError(const OperationEntry& entry) {
 
 /// The heading of the column that shows the target, or the source.
 QString columnName(bool target) {
-    return target ? QStringLiteral("先ファイル名") : QStringLiteral("元ファイル名");
+    return target ? QCoreApplication::translate("OperationTableModel", "先ファイル名")
+                  : QCoreApplication::translate("OperationTableModel", "元ファイル名");
 }
 
 /// The whole path of a path cell, and on a row with an error whose file it is, the system's
@@ -50,8 +52,9 @@ QString OperationTableModel::problemText(int row) const {
         row >= 0 && row < rowCount() ? m_list.at(static_cast<size_t>(row)) : nullptr;
     if (!entry || !hasError(*entry))
         return {};
-    QString line = entry->command == OperationCommand::Error ? QStringLiteral("エラーが発生")
-                                                             : QStringLiteral("失敗");
+    QString line = entry->command == OperationCommand::Error
+                       ? QCoreApplication::translate("OperationTableModel", "エラーが発生")
+                       : QCoreApplication::translate("OperationTableModel", "失敗");
     line += u' ' + columnName(entry->targetIsAtFault()) + QStringLiteral(": ") +
             text(entry->faultyPath().str());
     if (entry->lastError != 0)
@@ -85,7 +88,8 @@ QVariant OperationTableModel::data(const QModelIndex& index, int role) const {
         case SourceColumn:
             // An Error line names the file it could not take, which may be its target.
             if (entry->command == OperationCommand::Error)
-                return QStringLiteral("エラーが発生: ") + text(entry->faultyPath().str());
+                return QCoreApplication::translate("OperationTableModel", "エラーが発生: ") +
+                       text(entry->faultyPath().str());
             return text(entry->source.path.str());
         case TargetColumn:
             return hasTarget(entry->command) ? text(entry->targetPath().str()) : QString();
@@ -108,11 +112,13 @@ QVariant OperationTableModel::headerData(int section, Qt::Orientation orientatio
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (section) {
     case ActionColumn:
-        return QStringLiteral("行動");
+        return QCoreApplication::translate("OperationTableModel", "行動");
     case SourceColumn:
-        return QStringLiteral("元ファイル名");
+        return QCoreApplication::translate("OperationTableModel", "元ファイル名");
     case TargetColumn:
-        return section < columnCount() ? QStringLiteral("先ファイル名") : QVariant();
+        return section < columnCount()
+                   ? QCoreApplication::translate("OperationTableModel", "先ファイル名")
+                   : QVariant();
     default:
         return {};
     }

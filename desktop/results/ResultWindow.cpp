@@ -10,12 +10,14 @@
 #include "engine/RunProgress.h"
 #include "engine/TransferJob.h"
 #include "platform/qt/ByteText.h"
+#include "platform/qt/QtTranslation.h"
 #include "ui_ResultWindow.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -66,8 +68,8 @@ ResultWindow::ResultWindow(std::unique_ptr<TransferJob> job,
     m_statusLine.show(QStringLiteral("Bar Initialized."), QIcon());
     // The search window still shows the plan: the fill follows on in it, and only then does it
     // move over to this window, which is still hidden.
-    m_searchWindow->begin(QStringLiteral("リストに登録中..."),
-                          QStringLiteral("しばらくお待ちください"));
+    m_searchWindow->begin(QCoreApplication::translate("ResultWindow", "リストに登録中..."),
+                          QCoreApplication::translate("ResultWindow", "しばらくお待ちください"));
     fillList();
     m_searchWindow->end();
     m_searchWindow->setOwner(this);
@@ -328,8 +330,9 @@ void ResultWindow::runList() {
         setButtonsEnabled(true);
         // A stopped run says so, and how much is left, rather than that it is complete.
         const std::string result =
-            summary.complete ? runFinishedText(summary.errors)
-                             : runStoppedText(summary.errors, pendingActionCount(m_job->list()));
+            summary.complete ? runFinishedText(summary.errors, qtTextTranslation())
+                             : runStoppedText(summary.errors, pendingActionCount(m_job->list()),
+                                              qtTextTranslation());
         m_statusLine.show(fromBytes(result), m_programIcon);
         if (summary.complete) {
             m_ui->runButton->setEnabled(false);
@@ -373,9 +376,10 @@ void ResultWindow::removeSelectedRows() {
 
     const BusyScope busy(m_busy, BusyScope::Cursor::Wait);
     m_ui->listView->setUpdatesEnabled(false);
-    m_searchWindow->begin(QStringLiteral("選択アイテムを削除中..."),
-                          QStringLiteral("お待ちください..."));
-    m_searchWindow->showDetail(QStringLiteral("選択アイテム残り %1").arg(rows.size()));
+    m_searchWindow->begin(QCoreApplication::translate("ResultWindow", "選択アイテムを削除中..."),
+                          QCoreApplication::translate("ResultWindow", "お待ちください..."));
+    m_searchWindow->showDetail(
+        QCoreApplication::translate("ResultWindow", "選択アイテム残り %1").arg(rows.size()));
     m_model->removeRowSet(rows);
     m_ui->listView->setUpdatesEnabled(true);
     m_searchWindow->end();
@@ -389,13 +393,15 @@ void ResultWindow::reject() {
     {
         const BusyScope busy(m_busy, BusyScope::Cursor::Unchanged);
         hide();
-        m_searchWindow->begin(QStringLiteral("リストから削除中..."),
-                              QStringLiteral("お待ちください..."));
+        m_searchWindow->begin(QCoreApplication::translate("ResultWindow", "リストから削除中..."),
+                              QCoreApplication::translate("ResultWindow", "お待ちください..."));
         m_ui->listView->setUpdatesEnabled(false);
         m_model->clear([this](size_t left, size_t) {
-            m_searchWindow->showDetail(QStringLiteral("残り %1").arg(left));
+            m_searchWindow->showDetail(
+                QCoreApplication::translate("ResultWindow", "残り %1").arg(left));
         });
-        m_searchWindow->setHeading(QStringLiteral("ポインタリストを削除中..."));
+        m_searchWindow->setHeading(
+            QCoreApplication::translate("ResultWindow", "ポインタリストを削除中..."));
         m_searchWindow->showDetail(QString());
         m_ui->listView->setUpdatesEnabled(true);
         m_searchWindow->end();

@@ -8,6 +8,8 @@
 #include "desktop/results/RowTools.h"
 #include "engine/TransferJob.h"
 
+#include <QCoreApplication>
+
 namespace ryk {
 
 ResultWindowFactory::ResultWindowFactory(const Platform& platform, QWidget* owner)
@@ -17,8 +19,9 @@ ResultWindowFactory::ResultWindowFactory(const Platform& platform, QWidget* owne
 ResultWindowFactory::~ResultWindowFactory() = default;
 
 std::unique_ptr<ResultWindow> ResultWindowFactory::plan() {
-    m_searchWindow->begin(QStringLiteral("検索中..."),
-                          QStringLiteral("中断するときはESCキーを押してください"));
+    m_searchWindow->begin(
+        QCoreApplication::translate("ResultWindow", "検索中..."),
+        QCoreApplication::translate("ResultWindow", "中断するときはESCキーを押してください"));
     if (!m_job->PlanJob()) {
         m_searchWindow->end();
         m_job->list().clear();

@@ -3,9 +3,11 @@
 #include "engine/OperationEntry.h"
 #include "platform/MessageBox.h"
 #include "platform/qt/ByteText.h"
+#include "platform/qt/QtTranslation.h"
 
 #include <QAction>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QMenu>
@@ -29,9 +31,9 @@ struct ToolItem {
 };
 
 constexpr ToolItem kToolItems[] = {
-    {ExternalTool::Binary, "バイナリエディターを開きます"},
-    {ExternalTool::Editor, "テキストエディターを開きます"},
-    {ExternalTool::Windiff, "比較用プログラムを立ち上げます"},
+    {ExternalTool::Binary, QT_TRANSLATE_NOOP("RowContextMenu", "バイナリエディターを開きます")},
+    {ExternalTool::Editor, QT_TRANSLATE_NOOP("RowContextMenu", "テキストエディターを開きます")},
+    {ExternalTool::Windiff, QT_TRANSLATE_NOOP("RowContextMenu", "比較用プログラムを立ち上げます")},
 };
 
 struct FileItemText {
@@ -40,9 +42,9 @@ struct FileItemText {
 };
 
 constexpr FileItemText kFileItems[] = {
-    {OpenFile, "開く(&O)"},
-    {OpenFolder, "ファイルの場所を開く(&I)"},
-    {CopyPath, "パスのコピー(&A)"},
+    {OpenFile, QT_TRANSLATE_NOOP("RowContextMenu", "開く(&O)")},
+    {OpenFolder, QT_TRANSLATE_NOOP("RowContextMenu", "ファイルの場所を開く(&I)")},
+    {CopyPath, QT_TRANSLATE_NOOP("RowContextMenu", "パスのコピー(&A)")},
 };
 
 /// The folder that holds `path` ("/" for a name in the root).
@@ -60,7 +62,7 @@ RowContextMenu::RowContextMenu(const OperationList& list, const ToolPaths& tools
     for (const ToolItem& item : kToolItems) {
         QAction* action = m_menu->addAction(toolText(item.tool));
         action->setData(toolCommandId(item.tool));
-        action->setStatusTip(QString::fromUtf8(item.prompt));
+        action->setStatusTip(QCoreApplication::translate("RowContextMenu", item.prompt));
     }
 }
 
@@ -95,7 +97,8 @@ void RowContextMenu::addFileItems() {
         return;
     m_menu->addSeparator();
     for (const FileItemText& item : kFileItems) {
-        QAction* action = m_menu->addAction(QString::fromUtf8(item.text));
+        QAction* action =
+            m_menu->addAction(QCoreApplication::translate("RowContextMenu", item.text));
         action->setData(kFirstFileCommand + item.item);
         if (item.item == OpenFile)
             m_menu->setDefaultAction(action);
@@ -139,7 +142,9 @@ void RowContextMenu::runFileItem(int offset) {
         return;
     }
     if (!QDesktopServices::openUrl(fileUrl(opened)))
-        m_messageBox.tell("「" + opened + "」を開けませんでした。");
+        m_messageBox.tell(
+            fillIn(qtTextTranslation().translate("RowContextMenu", "「%1」を開けませんでした。"),
+                   {opened}));
 }
 
 } // namespace ryk

@@ -3,6 +3,7 @@
 #include "engine/ListText.h"
 #include "platform/MessageBox.h"
 #include "platform/qt/ByteText.h"
+#include "platform/qt/QtTranslation.h"
 
 #include <QClipboard>
 #include <QCursor>
@@ -20,7 +21,8 @@ void RowTools::copyList() {
         QGuiApplication::clipboard()->setText(fromBytes(text));
     QGuiApplication::restoreOverrideCursor();
     if (!text.empty())
-        m_messageBox.tell("現在のリストをクリップボードにコピーしました。",
+        m_messageBox.tell(qtTextTranslation().translate(
+                              "RowTools", "現在のリストをクリップボードにコピーしました。"),
                           MessageIcon::Information);
 }
 

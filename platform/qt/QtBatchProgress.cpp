@@ -19,7 +19,7 @@ bool QtBatchProgress::step(size_t index, size_t count, const std::string& source
     if (!m_dialog) {
         m_dialog = std::make_unique<QProgressDialog>(m_parent);
         m_dialog->setWindowTitle(QString::fromUtf8(kProgramTitle));
-        m_dialog->setCancelButtonText(QStringLiteral("キャンセル"));
+        m_dialog->setCancelButtonText(QCoreApplication::translate("QtBatchProgress", "キャンセル"));
         m_dialog->setWindowModality(Qt::ApplicationModal);
         m_dialog->setAutoReset(false);
         m_dialog->setAutoClose(false);

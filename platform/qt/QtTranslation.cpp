@@ -7,7 +7,9 @@
 
 namespace ryk {
 
-QTranslator* installQtTranslation(QCoreApplication& application) {
+QTranslator* installQtTranslation(QCoreApplication& application, Language language) {
+    if (language == Language::English)
+        return nullptr;
     auto* translator = new QTranslator(&application);
     // Qt's texts in the locale's language would mix, say, German buttons into Japanese windows.
     if (!translator->load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
@@ -17,6 +19,28 @@ QTranslator* installQtTranslation(QCoreApplication& application) {
     }
     QCoreApplication::installTranslator(translator);
     return translator;
+}
+
+QTranslator* installTranslations(QCoreApplication& application, Language language) {
+    installQtTranslation(application, language);
+    if (language != Language::English)
+        return nullptr;
+    auto* translator = new QTranslator(&application);
+    if (!translator->load(QStringLiteral(":/i18n/ryk_en.qm"))) {
+        delete translator;
+        return nullptr;
+    }
+    QCoreApplication::installTranslator(translator);
+    return translator;
+}
+
+std::string QtTextTranslation::translate(const char* context, const char* text) const {
+    return QCoreApplication::translate(context, text).toStdString();
+}
+
+const Translation& qtTextTranslation() {
+    static const QtTextTranslation translation;
+    return translation;
 }
 
 } // namespace ryk

@@ -19,10 +19,11 @@ double steadySeconds() {
 
 TerminalRunProgress::TerminalRunProgress(const RunProgressCounts& totals, RunObserver& observer,
                                          CopyProgressSink& sink, std::FILE* terminal,
-                                         OutcomeLines outcomeLines, Clock clock)
-    : m_tally(totals), m_observer(observer), m_sink(sink), m_terminal(terminal),
-      m_outcomeLines(outcomeLines), m_clock(clock ? std::move(clock) : Clock(steadySeconds)),
-      m_start(m_clock()) {}
+                                         OutcomeLines outcomeLines, Clock clock,
+                                         const Translation& translation)
+    : m_tally(totals), m_translation(translation), m_observer(observer), m_sink(sink),
+      m_terminal(terminal), m_outcomeLines(outcomeLines),
+      m_clock(clock ? std::move(clock) : Clock(steadySeconds)), m_start(m_clock()) {}
 
 void TerminalRunProgress::entryStarting(size_t row, const OperationEntry& entry,
                                         const std::string& statusText) {
@@ -76,7 +77,7 @@ void TerminalRunProgress::update() {
     const double now = m_clock();
     if (m_shown && now - m_lastDrawn < kRedrawSeconds)
         return;
-    m_text = runProgressLine(m_tally.counts(), now - m_start);
+    m_text = runProgressLine(m_tally.counts(), now - m_start, m_translation);
     m_lastDrawn = now;
     write(kEraseLine + m_text);
     m_shown = true;

@@ -26,7 +26,7 @@ public:
     /// `totals` holds the entries and bytes the run has to do (the done counts are ignored).
     TerminalRunProgress(const RunProgressCounts& totals, RunObserver& observer,
                         CopyProgressSink& sink, std::FILE* terminal, OutcomeLines outcomeLines,
-                        Clock clock = {});
+                        Clock clock = {}, const Translation& translation = kUntranslated);
     ~TerminalRunProgress() override { end(); }
     TerminalRunProgress(const TerminalRunProgress&) = delete;
     TerminalRunProgress& operator=(const TerminalRunProgress&) = delete;
@@ -56,6 +56,7 @@ private:
     void write(const std::string& text);
 
     RunProgressTally m_tally;
+    const Translation& m_translation;
     RunObserver& m_observer;
     CopyProgressSink& m_sink;
     std::FILE* m_terminal;

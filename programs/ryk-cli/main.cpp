@@ -17,6 +17,7 @@
 #include "platform/console/ConsoleBatchProgress.h"
 #include "platform/console/ConsoleCopyProgress.h"
 #include "platform/console/ConsoleMessageBox.h"
+#include "platform/console/ConsoleTranslation.h"
 #include "platform/posix/PosixFileBatch.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "programs/ryk-cli/RunProgressLine.h"
@@ -40,6 +41,7 @@ constexpr int kExitStopped = 130;
 /// noticed even when later ones succeed, and its reason is kept for the closing message.
 class Output {
 public:
+    explicit Output(const Translation& translation) : m_translation(translation) {}
     void write(std::string_view text) {
         if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
             noteFailure();
@@ -55,7 +57,9 @@ public:
             noteFailure();
         if (m_error != 0 && !m_told) {
             m_told = true;
-            std::fputs(("標準出力に書き込めません: " + errorText(m_error) + "\n").c_str(), stderr);
+            const std::string text =
+                m_translation.translate("ryk-cli", "標準出力に書き込めません: ");
+            std::fputs((text + errorText(m_error) + "\n").c_str(), stderr);
         }
         return m_error == 0;
     }
@@ -68,6 +72,7 @@ private:
             m_error = errno != 0 ? errno : EIO;
     }
 
+    const Translation& m_translation;
     int m_error = 0;
     bool m_told = false;
 };
@@ -209,7 +214,8 @@ std::vector<std::string> takeOwnOptions(int argc, char** argv, CliOptions& optio
 }
 
 /// Runs the planned list, with a line of overall progress when stderr is a terminal.
-RunSummary runList(TransferJob& job, CountingMessageBox& messages, Output& output) {
+RunSummary runList(TransferJob& job, CountingMessageBox& messages, Output& output,
+                   const Translation& translation) {
     ConsoleRunObserver observer(output);
     ConsoleCopyProgress progress;
     if (!isatty(STDERR_FILENO))
@@ -217,7 +223,8 @@ RunSummary runList(TransferJob& job, CountingMessageBox& messages, Output& outpu
 
     TerminalRunProgress line(plannedRunCounts(job.list()), observer, progress, stderr,
                              isatty(STDOUT_FILENO) ? TerminalRunProgress::OutcomeLines::OnTerminal
-                                                   : TerminalRunProgress::OutcomeLines::Elsewhere);
+                                                   : TerminalRunProgress::OutcomeLines::Elsewhere,
+                             {}, translation);
     messages.setProgressLine(&line);
     const RunSummary summary = job.OnOK(line, line);
     messages.setProgressLine(nullptr);
@@ -230,9 +237,10 @@ RunSummary runList(TransferJob& job, CountingMessageBox& messages, Output& outpu
 int main(int argc, char** argv) {
     CliOptions options;
     const std::vector<std::string> arguments = takeOwnOptions(argc, argv, options);
-    Output output;
+    const Translation& translation = consoleTranslation(userLanguage());
+    Output output(translation);
     if (options.help) {
-        output.write(terminalUsageText());
+        output.write(terminalUsageText(translation));
         return output.finish(0);
     }
     if (options.version) {
@@ -246,7 +254,7 @@ int main(int argc, char** argv) {
     CountingMessageBox messages(messageBox);
     ConsoleBatchProgress batchProgress(abortKey);
     PosixFileBatch batch(fileSystem, &batchProgress);
-    const Platform platform{fileSystem, messages, abortKey, &batch};
+    const Platform platform{fileSystem, messages, abortKey, &batch, translation};
 
     // Option combinations it refuses are told and dropped: that is no problem of the plan.
     Application application(platform, Application::Program::Terminal);
@@ -254,11 +262,14 @@ int main(int argc, char** argv) {
     case Application::StartResult::Proceed:
         break;
     case Application::StartResult::PrintUsage:
-        output.write(terminalUsageText());
+        output.write(terminalUsageText(translation));
         return output.finish(0);
     case Application::StartResult::Exit:
         if (application.exitStatus() == kExitCommandLineError)
-            std::fputs("詳しくは ryk-cli --help を見てください。\n", stderr);
+            std::fputs(
+                translation.translate("ryk-cli", "詳しくは ryk-cli --help を見てください。\n")
+                    .c_str(),
+                stderr);
         return application.exitStatus();
     }
 
@@ -275,7 +286,7 @@ int main(int argc, char** argv) {
     // A plan stopped by Ctrl+C is no plan, however far it got.
     if (abortKey.poll() == AbortKeyEvent::ControlDown) {
         job.list().clear();
-        std::fputs("中断しました\n", stderr);
+        std::fputs(translation.translate("ryk-cli", "中断しました\n").c_str(), stderr);
         return kExitStopped;
     }
     if (!planned) {
@@ -294,11 +305,11 @@ int main(int argc, char** argv) {
     // Nothing is run whose plan could not be shown: its outcomes could not be either.
     if (!output.flushed())
         return kExitProblem;
-    const RunSummary summary = runList(job, messages, output);
+    const RunSummary summary = runList(job, messages, output, translation);
     if (!summary.complete) {
-        output.line(runStoppedText(summary.errors, pendingActionCount(job.list())));
+        output.line(runStoppedText(summary.errors, pendingActionCount(job.list()), translation));
         return output.finish(kExitStopped);
     }
-    output.line(runFinishedText(summary.errors));
+    output.line(runFinishedText(summary.errors, translation));
     return output.finish(summary.errors == 0 && !planProblems ? 0 : kExitProblem);
 }

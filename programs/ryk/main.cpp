@@ -26,8 +26,10 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(RowImages::programIcon());
     // Wayland has no window icons: the compositor finds name and icon through the entry.
     QGuiApplication::setDesktopFileName(QStringLiteral(RYK_APP_ID));
-    // The interface speaks Japanese, so Qt's own buttons and dialogs do too ("はい", not "Yes").
-    installQtTranslation(qtApplication);
+    // The interface speaks Japanese, so Qt's own buttons and dialogs do too ("はい", not "Yes"),
+    // unless the user's language is English: then ours and Qt's speak English.
+    const Language language = userLanguage();
+    installTranslations(qtApplication, language);
     WindowRules::install(qtApplication);
 
     // QApplication has taken its own options out of argv; the rest are ours, as raw bytes.
@@ -38,7 +40,7 @@ int main(int argc, char** argv) {
     QtAbortKey abortKey;
     QtBatchProgress batchProgress;
     PosixFileBatch batch(fileSystem, &batchProgress);
-    const Platform platform{fileSystem, messageBox, abortKey, &batch};
+    const Platform platform{fileSystem, messageBox, abortKey, &batch, qtTextTranslation()};
     Application application(platform);
     if (application.startUp(arguments) == Application::StartResult::Exit)
         return application.exitStatus();
@@ -48,7 +50,7 @@ int main(int argc, char** argv) {
     // window beside it still takes input; closing it ends the program. The help window belongs
     // to no other window: it goes with the desk, while the application object is still there.
     {
-        HelpDesk help;
+        HelpDesk help(language);
         JobSettings job = application.job();
         MainWindow window(platform, job, application.settings(), help);
         QObject::connect(&window, &QDialog::finished, &qtApplication, &QApplication::quit);

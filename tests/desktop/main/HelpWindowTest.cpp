@@ -18,8 +18,10 @@
 namespace ryk {
 namespace {
 
-QString pageText(const QString& topic) {
-    QFile file(QStringLiteral(":/help/") + topic);
+QString pageText(const QString& topic, Language language = Language::Japanese) {
+    QFile file(
+        (language == Language::English ? QStringLiteral(":/help/en/") : QStringLiteral(":/help/")) +
+        topic);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
@@ -155,44 +157,49 @@ TEST_F(HelpWindowTest, AnUnknownTopicShowsTheStartPage) {
 }
 
 TEST_F(HelpWindowTest, EveryLinkOfEveryPageLeadsToAPageOrAnAnchorThatExists) {
-    const QStringList topics = helpTopics();
-    ASSERT_GE(topics.size(), 13);
-    for (const char* required : {"index.htm", "option.htm", "option2.htm", "option3.htm"})
-        EXPECT_TRUE(topics.contains(required)) << required;
+    // The English pages are the Japanese ones translated: the same files, links and anchors.
+    for (const Language language : {Language::Japanese, Language::English}) {
+        SCOPED_TRACE(language == Language::English ? "English" : "Japanese");
+        const QStringList topics = helpTopics(language);
+        EXPECT_EQ(topics, helpTopics());
+        ASSERT_GE(topics.size(), 13);
+        for (const char* required : {"index.htm", "option.htm", "option2.htm", "option3.htm"})
+            EXPECT_TRUE(topics.contains(required)) << required;
 
-    int links = 0;
-    for (const QString& topic : topics) {
-        SCOPED_TRACE(topic.toStdString());
-        QTextDocument page;
-        page.setHtml(pageText(topic));
-        EXPECT_FALSE(page.metaInformation(QTextDocument::DocumentTitle).isEmpty());
-        // Every page is valid UTF-8: a stray byte would show as a replacement character.
-        EXPECT_FALSE(page.toPlainText().contains(QChar::ReplacementCharacter));
-        for (const Link& link : linksOf(page)) {
-            SCOPED_TRACE(link.href.toStdString());
-            ++links;
-            const QUrl url(link.href);
-            if (!url.isRelative()) {
-                EXPECT_EQ(url.scheme(), "https");
-                continue;
-            }
-            const QString target = url.path().isEmpty() ? topic : url.path();
-            ASSERT_TRUE(topics.contains(target));
-            if (url.hasFragment()) {
-                QTextDocument targetPage;
-                targetPage.setHtml(pageText(target));
-                EXPECT_TRUE(hasAnchor(targetPage, url.fragment()));
+        int links = 0;
+        for (const QString& topic : topics) {
+            SCOPED_TRACE(topic.toStdString());
+            QTextDocument page;
+            page.setHtml(pageText(topic, language));
+            EXPECT_FALSE(page.metaInformation(QTextDocument::DocumentTitle).isEmpty());
+            // Every page is valid UTF-8: a stray byte would show as a replacement character.
+            EXPECT_FALSE(page.toPlainText().contains(QChar::ReplacementCharacter));
+            for (const Link& link : linksOf(page)) {
+                SCOPED_TRACE(link.href.toStdString());
+                ++links;
+                const QUrl url(link.href);
+                if (!url.isRelative()) {
+                    EXPECT_EQ(url.scheme(), "https");
+                    continue;
+                }
+                const QString target = url.path().isEmpty() ? topic : url.path();
+                ASSERT_TRUE(topics.contains(target));
+                if (url.hasFragment()) {
+                    QTextDocument targetPage;
+                    targetPage.setHtml(pageText(target, language));
+                    EXPECT_TRUE(hasAnchor(targetPage, url.fragment()));
+                }
             }
         }
-    }
-    EXPECT_GT(links, topics.size());
+        EXPECT_GT(links, topics.size());
 
-    // Each page can be reached from the contents.
-    QStringList listed;
-    for (const HelpTopic& entry : helpContents())
-        listed.append(entry.topic);
-    listed.sort();
-    EXPECT_EQ(listed, topics);
+        // Each page can be reached from the contents.
+        QStringList listed;
+        for (const HelpTopic& entry : helpContents(language))
+            listed.append(entry.topic);
+        listed.sort();
+        EXPECT_EQ(listed, topics);
+    }
 }
 
 TEST_F(HelpWindowTest, ContentsEntriesAndLinksShowTheirPagesAndTheListFollows) {
