@@ -16,8 +16,8 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-tools-dev qt6-l10n-t
   libgmock-dev)
 case "$action" in
   run) packages+=(fonts-noto-cjk qt6-translations-l10n) ;;
-  # A window test reads Qt's own texts in Japanese.
-  test|asan) packages+=(qt6-translations-l10n clang-format) ;;
+  # A window test reads Qt's own texts in Japanese; the notice test runs a bus of its own.
+  test|asan) packages+=(qt6-translations-l10n clang-format dbus-daemon) ;;
   fuzz) packages+=(clang libclang-rt-14-dev) ;;
   # dpkg-shlibdeps computes the package's dependencies and needs file to find the programs.
   package) packages+=(dpkg-dev file) ;;

@@ -32,6 +32,7 @@ void SearchOptions::load(const OptionFlags& flags) {
     const bool skipUnchanged = skipUnchangedChecked();
     const bool trash = trashChecked();
     const bool verify = verifyChecked();
+    const bool noticeLongRuns = noticeLongRunsChecked();
     m_checked.fill(false);
     m_visible.fill(true);
     // As the page first appears: only the two switches can be used.
@@ -42,6 +43,8 @@ void SearchOptions::load(const OptionFlags& flags) {
     m_checked[slot(kSkipUnchangedCheck)] = skipUnchanged;
     m_checked[slot(kTrashCheck)] = trash;
     m_checked[slot(kVerifyCheck)] = verify;
+    m_checked[slot(kNoticeLongRunsCheck)] = noticeLongRuns;
+    m_enabled[slot(kNoticeLongRunsCheck)] = true;
 
     if (m_mode == TransferMode::Response) {
         // The response file names every operation; none of the scan options applies.
@@ -120,6 +123,7 @@ void SearchOptions::click(int control) {
     case kSkipUnchangedCheck:
     case kTrashCheck:
     case kVerifyCheck:
+    case kNoticeLongRunsCheck:
         m_checked[slot(control)] = !isChecked(control);
         return;
     case kAfterDayPicker:

@@ -24,9 +24,10 @@ enum SearchControl : int {
     kSkipUnchangedCheck = 1083,
     kTrashCheck = 1084,
     kVerifyCheck = 1085,
+    kNoticeLongRunsCheck = 1087,
 };
 inline constexpr int kFirstSearchControl = kSubdirectoriesCheck;
-inline constexpr int kLastSearchControl = kVerifyCheck;
+inline constexpr int kLastSearchControl = kNoticeLongRunsCheck;
 
 /// What the search page shows and does, without the widgets: which controls are visible,
 /// enabled and checked for a mode and a flag block, what a click changes, and the flag block
@@ -40,8 +41,9 @@ public:
     /// Shows `flags` as the mode allows: a marked option is hidden; Sync cannot use the date
     /// conditions, Response none of the scan options; Explorer style only where a run copies,
     /// moves or deletes; leaving out unchanged files only in Sync; the trash where a run
-    /// deletes or replaces files, the read-back check where it copies. Every control starts
-    /// from its initial state but those four, which keep their checks.
+    /// deletes or replaces files, the read-back check where it copies; the notice of a long
+    /// run in every mode. Every control starts from its initial state but those five, which
+    /// keep their checks.
     void load(const OptionFlags& flags);
 
     /// A click on `control`: a check box flips, a radio button is checked and clears the others
@@ -65,6 +67,8 @@ public:
     bool trashChecked() const { return isChecked(kTrashCheck); }
     void setVerifyChecked(bool checked) { m_checked[slot(kVerifyCheck)] = checked; }
     bool verifyChecked() const { return isChecked(kVerifyCheck); }
+    void setNoticeLongRunsChecked(bool checked) { m_checked[slot(kNoticeLongRunsCheck)] = checked; }
+    bool noticeLongRunsChecked() const { return isChecked(kNoticeLongRunsCheck); }
 
 private:
     static constexpr int kControls = kLastSearchControl - kFirstSearchControl + 1;

@@ -99,6 +99,9 @@ public:
     /// Whether copies are read back and compared: the key "Verify", the same way.
     bool verify() const { return optionOn("Verify"); }
     void setVerify(bool on) { setOption("Verify", on); }
+    /// Whether a long run that ends unwatched tells the desktop: the key "NoticeLongRuns".
+    bool noticeLongRuns() const { return optionOn("NoticeLongRuns"); }
+    void setNoticeLongRuns(bool on) { setOption("NoticeLongRuns", on); }
 
     /// The section's name as it stands in the file ("SrcDir", ...).
     static const char* sectionName(SettingsSection section);

@@ -248,6 +248,7 @@ void MainWindow::OnExecute() {
         const ToolPaths tools = m_settings.toolPaths();
         if (factory.job().takeJob(m_job, tools)) {
             if (const std::unique_ptr<ResultWindow> window = factory.plan()) {
+                window->runEndNotice().setEnabled(m_settings.noticeLongRuns());
                 m_runResultWindow(*window);
                 focus = window->job().focusField();
             } else {
@@ -298,6 +299,7 @@ OptionsState MainWindow::options() const {
     options.skipUnchanged = m_job.skipUnchanged;
     options.trash = m_job.trash;
     options.verify = m_job.verify;
+    options.noticeLongRuns = m_settings.noticeLongRuns();
     for (size_t i = 0; i < kHistoryKindCount; ++i)
         options.histories[i] = box(static_cast<HistoryKind>(i)).history();
     options.tools = {m_settings.editorPath(SettingsSection::BinaryEditor),
@@ -326,6 +328,7 @@ void MainWindow::takeOptions(const OptionsState& options) {
     m_settings.setSkipUnchanged(options.skipUnchanged);
     m_settings.setTrash(options.trash);
     m_settings.setVerify(options.verify);
+    m_settings.setNoticeLongRuns(options.noticeLongRuns);
 }
 
 } // namespace ryk

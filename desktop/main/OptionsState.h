@@ -18,6 +18,8 @@ struct OptionsState {
     bool skipUnchanged = false;
     bool trash = false;
     bool verify = false;
+    /// Whether a long run that ends unwatched tells the desktop.
+    bool noticeLongRuns = false;
     /// The "履歴" page's part: the main window's five histories.
     Histories histories;
     /// The "エディタ設定" page's part: the external programs.

@@ -27,6 +27,8 @@ SearchPage::SearchPage(TransferMode mode, QWidget* parent)
     m_ui->setupUi(this);
     for (int id = kFirstSearchControl; id <= kLastSearchControl; ++id) {
         QWidget* widget = control(id);
+        if (!widget)
+            continue; // a number kept free
         // A hidden option leaves its place empty, so the page keeps its shape in every mode.
         QSizePolicy policy = widget->sizePolicy();
         policy.setRetainSizeWhenHidden(true);
@@ -49,6 +51,7 @@ void SearchPage::load(const OptionsState& options) {
     m_options.setSkipUnchangedChecked(options.skipUnchanged);
     m_options.setTrashChecked(options.trash);
     m_options.setVerifyChecked(options.verify);
+    m_options.setNoticeLongRunsChecked(options.noticeLongRuns);
     const LocalFields fields = fieldsOf(options.afterDate);
     m_ui->afterDayPicker->setDate(QDate(fields.year, fields.month, fields.day));
     m_ui->afterTimePicker->setTime(QTime(fields.hour, fields.minute, fields.second));
@@ -61,6 +64,7 @@ void SearchPage::store(OptionsState& options) const {
     options.skipUnchanged = m_options.skipUnchangedChecked();
     options.trash = m_options.trashChecked();
     options.verify = m_options.verifyChecked();
+    options.noticeLongRuns = m_options.noticeLongRunsChecked();
     const QDate day = m_ui->afterDayPicker->date();
     const QTime time = m_ui->afterTimePicker->time();
     options.afterDate = DateTime::fromLocalFields(
@@ -77,6 +81,8 @@ void SearchPage::onClicked(int id) {
 void SearchPage::showOptions() {
     for (int id = kFirstSearchControl; id <= kLastSearchControl; ++id) {
         QWidget* widget = control(id);
+        if (!widget)
+            continue;
         widget->setHidden(!m_options.isVisible(id));
         widget->setEnabled(m_options.isEnabled(id));
         if (auto* button = qobject_cast<QAbstractButton*>(widget))

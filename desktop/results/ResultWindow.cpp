@@ -322,6 +322,7 @@ void ResultWindow::runList() {
         {
             CopyProgressWindow progress(this);
             progress.beginRun(plannedRunCounts(m_job->list()));
+            m_runEndNotice.runStarting();
             m_copyProgress = &progress;
             summary = m_job->OnOK(*this, progress);
             m_copyProgress = nullptr;
@@ -334,6 +335,10 @@ void ResultWindow::runList() {
                              : runStoppedText(summary.errors, pendingActionCount(m_job->list()),
                                               qtTextTranslation());
         m_statusLine.show(fromBytes(result), m_programIcon);
+        m_runEndNotice.runEnded(fromBytes(result), !summary.complete ? RunEndNotice::Ending::Stopped
+                                                   : summary.errors > 0
+                                                       ? RunEndNotice::Ending::Errors
+                                                       : RunEndNotice::Ending::Done);
         if (summary.complete) {
             m_ui->runButton->setEnabled(false);
             m_ui->removeButton->setEnabled(false);

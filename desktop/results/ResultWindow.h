@@ -2,6 +2,7 @@
 
 #include "desktop/results/OperationTableModel.h"
 #include "desktop/results/RowImages.h"
+#include "desktop/results/RunEndNotice.h"
 #include "desktop/results/RunProgressThrottle.h"
 #include "desktop/results/StatusLine.h"
 #include "engine/RunObserver.h"
@@ -46,6 +47,8 @@ public:
 
     /// Runs every pending entry (the execute button).
     void runList();
+    /// The notice a long run sends when it ends unwatched; off until enabled.
+    RunEndNotice& runEndNotice() { return m_runEndNotice; }
     /// Removes the selected rows and destroys their entries.
     void removeSelectedRows();
     /// Makes the next (or previous) row with an error the current and only selected row; a
@@ -109,6 +112,7 @@ private:
     QIcon m_programIcon;
     FileIcons m_fileIcons;
     RunProgressThrottle m_runProgress;
+    RunEndNotice m_runEndNotice;
     /// The copy window of the run under way; null between runs.
     CopyProgressWindow* m_copyProgress = nullptr;
     /// Set while a step runs that the window's own controls must not interrupt.

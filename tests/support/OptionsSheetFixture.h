@@ -49,7 +49,14 @@ protected:
     OptionsSheet& open(TransferMode mode, const OptionFlags& flags = {},
                        const DateTime& afterDate = DateTime::now()) {
         sheet = std::make_unique<OptionsSheet>(mode);
-        sheet->load({flags, afterDate, explorer, skipUnchanged, trash, verify, loaded, tools});
+        sheet->load({.flags = flags,
+                     .afterDate = afterDate,
+                     .explorerStyle = explorer,
+                     .skipUnchanged = skipUnchanged,
+                     .trash = trash,
+                     .verify = verify,
+                     .histories = loaded,
+                     .tools = tools});
         sheet->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet.get()));
         return *sheet;
