@@ -39,6 +39,7 @@ bool Application::startJob(TransferJob& job, const JobChoices& choices) const {
     settings.createDestination = choices.createDestination;
     settings.explorerStyle = choices.explorerStyle;
     settings.skipUnchanged = choices.skipUnchanged;
+    settings.hardLinks = choices.hardLinks;
     return job.takeJob(settings, toolPaths());
 }
 

@@ -20,6 +20,8 @@ struct JobChoices {
     bool explorerStyle = false;
     /// A sync leaves out the files whose copy is there already (no effect in other modes).
     bool skipUnchanged = false;
+    /// Update and Sync keep a file's further names as hard links (no effect in other modes).
+    bool hardLinks = false;
 };
 
 /// The program's start-up and end, shared by `ryk` and `ryk-cli`: the job read from the command

@@ -257,6 +257,8 @@ const std::string& terminalUsageText() {
                "    --explorer            コピー・移動・削除をまとめて行う (Explorer 形式)\n"
                "    --skip-unchanged      大きさと更新日時が同じファイルは同期しない\n"
                "                          (同期モードでのみ有効)\n"
+               "    --hard-links          同じファイルの別名はハードリンクにする\n"
+               "                          (更新・同期モードでのみ有効)\n"
                "    --json                一覧と結果を JSON Lines で出力する\n"
                "    --help                ヘルプ表示\n"
                "    --version             バージョン表示\n";

@@ -30,6 +30,7 @@ void SearchOptions::load(const OptionFlags& flags) {
     m_flags = flags;
     const bool explorer = explorerChecked();
     const bool skipUnchanged = skipUnchangedChecked();
+    const bool hardLinks = hardLinksChecked();
     m_checked.fill(false);
     m_visible.fill(true);
     // As the page first appears: only the two switches can be used.
@@ -38,6 +39,7 @@ void SearchOptions::load(const OptionFlags& flags) {
     m_enabled[slot(kConditionsCheck)] = true;
     m_checked[slot(kExplorerCheck)] = explorer;
     m_checked[slot(kSkipUnchangedCheck)] = skipUnchanged;
+    m_checked[slot(kHardLinksCheck)] = hardLinks;
 
     if (m_mode == TransferMode::Response) {
         // The response file names every operation; none of the scan options applies.
@@ -70,6 +72,8 @@ void SearchOptions::load(const OptionFlags& flags) {
         m_mode == TransferMode::Update || m_mode == TransferMode::Move ||
         m_mode == TransferMode::Delete || m_mode == TransferMode::Response;
     m_enabled[slot(kSkipUnchangedCheck)] = m_mode == TransferMode::Sync;
+    m_enabled[slot(kHardLinksCheck)] =
+        m_mode == TransferMode::Update || m_mode == TransferMode::Sync;
 }
 
 void SearchOptions::click(int control) {
@@ -110,6 +114,7 @@ void SearchOptions::click(int control) {
     case kRemoveDirectoriesCheck:
     case kExplorerCheck:
     case kSkipUnchangedCheck:
+    case kHardLinksCheck:
         m_checked[slot(control)] = !isChecked(control);
         return;
     case kAfterDayPicker:

@@ -22,9 +22,10 @@ enum SearchControl : int {
     kAfterTimePicker = 1081,
     kExplorerCheck = 1082,
     kSkipUnchangedCheck = 1083,
+    kHardLinksCheck = 1086,
 };
 inline constexpr int kFirstSearchControl = kSubdirectoriesCheck;
-inline constexpr int kLastSearchControl = kSkipUnchangedCheck;
+inline constexpr int kLastSearchControl = kHardLinksCheck;
 
 /// What the search page shows and does, without the widgets: which controls are visible,
 /// enabled and checked for a mode and a flag block, what a click changes, and the flag block
@@ -37,8 +38,9 @@ public:
 
     /// Shows `flags` as the mode allows: a marked option is hidden; Sync cannot use the date
     /// conditions, Response none of the scan options; Explorer style only where a run copies,
-    /// moves or deletes; leaving out unchanged files only in Sync. Every control starts from
-    /// its initial state but those two, which keep their checks.
+    /// moves or deletes; leaving out unchanged files only in Sync; hard links in Update and
+    /// Sync. Every control starts from its initial state but those three, which keep their
+    /// checks.
     void load(const OptionFlags& flags);
 
     /// A click on `control`: a check box flips, a radio button is checked and clears the others
@@ -58,6 +60,8 @@ public:
     bool explorerChecked() const { return isChecked(kExplorerCheck); }
     void setSkipUnchangedChecked(bool checked) { m_checked[slot(kSkipUnchangedCheck)] = checked; }
     bool skipUnchangedChecked() const { return isChecked(kSkipUnchangedCheck); }
+    void setHardLinksChecked(bool checked) { m_checked[slot(kHardLinksCheck)] = checked; }
+    bool hardLinksChecked() const { return isChecked(kHardLinksCheck); }
 
 private:
     static constexpr int kControls = kLastSearchControl - kFirstSearchControl + 1;

@@ -19,6 +19,7 @@ constexpr std::array<const char*, SettingsFile::kSectionCount> kSectionNames = {
     "SrcDir",       "SrcFile",    "SrcExclusionFile", "DstDir", "DstFile",
     "BinaryEditor", "TextEditor", "Windiff",          "Options"};
 constexpr std::string_view kSkipUnchangedKey = "SkipUnchanged";
+constexpr std::string_view kHardLinksKey = "HardLinks";
 
 size_t indexOf(SettingsSection section) {
     return static_cast<size_t>(section);
@@ -256,24 +257,39 @@ ToolPaths SettingsFile::toolPaths() const {
             editorPathForTools(SettingsSection::Windiff)};
 }
 
-bool SettingsFile::skipUnchanged() const {
+bool SettingsFile::optionSwitch(std::string_view key) const {
     for (const std::string& line : lines(SettingsSection::Options))
-        if (setsKey(line, kSkipUnchangedKey))
+        if (setsKey(line, key))
             return trimmed(std::string_view(line).substr(line.find('=') + 1)) == "1";
     return false;
 }
 
-void SettingsFile::setSkipUnchanged(bool on) {
+void SettingsFile::setOptionSwitch(std::string_view key, bool on) {
     std::vector<std::string> options = lines(SettingsSection::Options);
-    const std::string line = std::string(kSkipUnchangedKey) + (on ? "=1" : "=0");
-    const auto held = std::find_if(options.begin(), options.end(), [](const std::string& l) {
-        return setsKey(l, kSkipUnchangedKey);
-    });
+    const std::string line = std::string(key) + (on ? "=1" : "=0");
+    const auto held = std::find_if(options.begin(), options.end(),
+                                   [key](const std::string& l) { return setsKey(l, key); });
     if (held != options.end())
         *held = line;
     else
         options.push_back(line);
     setLines(SettingsSection::Options, options);
+}
+
+bool SettingsFile::skipUnchanged() const {
+    return optionSwitch(kSkipUnchangedKey);
+}
+
+void SettingsFile::setSkipUnchanged(bool on) {
+    setOptionSwitch(kSkipUnchangedKey, on);
+}
+
+bool SettingsFile::hardLinks() const {
+    return optionSwitch(kHardLinksKey);
+}
+
+void SettingsFile::setHardLinks(bool on) {
+    setOptionSwitch(kHardLinksKey, on);
 }
 
 std::string SettingsFile::editorPath(SettingsSection section) const {

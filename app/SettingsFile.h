@@ -93,6 +93,10 @@ public:
     bool skipUnchanged() const;
     /// Writes that key, in place of the one there, keeping the section's other lines.
     void setSkipUnchanged(bool on);
+    /// Whether Update and Sync keep further names of a file as hard links: the key "HardLinks",
+    /// read and written as "SkipUnchanged" is.
+    bool hardLinks() const;
+    void setHardLinks(bool on);
 
     /// The section's name as it stands in the file ("SrcDir", ...).
     static const char* sectionName(SettingsSection section);
@@ -113,6 +117,10 @@ public:
                                    const std::string& installedProgramDirectory);
 
 private:
+    /// An Options key that is on when set to 1, and its writing (skipUnchanged, hardLinks).
+    bool optionSwitch(std::string_view key) const;
+    void setOptionSwitch(std::string_view key, bool on);
+
     std::string m_path;
     std::array<std::vector<std::string>, kSectionCount> m_sections;
     /// Lines before the first section, written back unchanged at the top.

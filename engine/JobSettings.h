@@ -97,6 +97,9 @@ struct JobSettings {
     /// In a sync: a file whose counterpart is a regular file of the same size and write time
     /// gets no line.
     bool skipUnchanged = false;
+    /// In Update and Sync: a file's further names in the source become further names of its
+    /// first copy (hard links) rather than copies of their own.
+    bool hardLinks = false;
 };
 
 /// What a planner hands back besides the lines it planned.

@@ -79,6 +79,7 @@ MainWindow::MainWindow(const Platform& platform, JobSettings& job, SettingsFile&
     m_ui->patternBox->setDropsFullPath(m_job.mode == TransferMode::Response);
     FillHistories();
     m_job.skipUnchanged = m_settings.skipUnchanged();
+    m_job.hardLinks = m_settings.hardLinks();
     AdjustFlagsForMode(true);
     EnableControlsForMode();
     ShowStartValues();
@@ -286,6 +287,7 @@ OptionsState MainWindow::options() const {
     options.afterDate = m_job.afterDate;
     options.explorerStyle = m_job.explorerStyle;
     options.skipUnchanged = m_job.skipUnchanged;
+    options.hardLinks = m_job.hardLinks;
     for (size_t i = 0; i < kHistoryKindCount; ++i)
         options.histories[i] = box(static_cast<HistoryKind>(i)).history();
     options.tools = {m_settings.editorPath(SettingsSection::BinaryEditor),
@@ -299,6 +301,7 @@ void MainWindow::takeOptions(const OptionsState& options) {
     m_job.afterDate = options.afterDate;
     m_job.explorerStyle = options.explorerStyle;
     m_job.skipUnchanged = options.skipUnchanged;
+    m_job.hardLinks = options.hardLinks;
     for (size_t i = 0; i < kHistoryKindCount; ++i) {
         // The lists change; what the user typed stays.
         HistoryComboBox& input = box(static_cast<HistoryKind>(i));
@@ -310,6 +313,7 @@ void MainWindow::takeOptions(const OptionsState& options) {
     m_settings.setEditorPath(SettingsSection::TextEditor, options.tools.textEditor);
     m_settings.setEditorPath(SettingsSection::Windiff, options.tools.comparisonProgram);
     m_settings.setSkipUnchanged(options.skipUnchanged);
+    m_settings.setHardLinks(options.hardLinks);
 }
 
 } // namespace ryk

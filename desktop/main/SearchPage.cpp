@@ -27,6 +27,9 @@ SearchPage::SearchPage(TransferMode mode, QWidget* parent)
     m_ui->setupUi(this);
     for (int id = kFirstSearchControl; id <= kLastSearchControl; ++id) {
         QWidget* widget = control(id);
+        // Not every id of the range has a control.
+        if (!widget)
+            continue;
         // A hidden option leaves its place empty, so the page keeps its shape in every mode.
         QSizePolicy policy = widget->sizePolicy();
         policy.setRetainSizeWhenHidden(true);
@@ -47,6 +50,7 @@ void SearchPage::load(const OptionsState& options) {
     m_options.load(options.flags);
     m_options.setExplorerChecked(options.explorerStyle);
     m_options.setSkipUnchangedChecked(options.skipUnchanged);
+    m_options.setHardLinksChecked(options.hardLinks);
     const LocalFields fields = fieldsOf(options.afterDate);
     m_ui->afterDayPicker->setDate(QDate(fields.year, fields.month, fields.day));
     m_ui->afterTimePicker->setTime(QTime(fields.hour, fields.minute, fields.second));
@@ -57,6 +61,7 @@ void SearchPage::store(OptionsState& options) const {
     options.flags = m_options.store();
     options.explorerStyle = m_options.explorerChecked();
     options.skipUnchanged = m_options.skipUnchangedChecked();
+    options.hardLinks = m_options.hardLinksChecked();
     const QDate day = m_ui->afterDayPicker->date();
     const QTime time = m_ui->afterTimePicker->time();
     options.afterDate = DateTime::fromLocalFields(
@@ -73,6 +78,8 @@ void SearchPage::onClicked(int id) {
 void SearchPage::showOptions() {
     for (int id = kFirstSearchControl; id <= kLastSearchControl; ++id) {
         QWidget* widget = control(id);
+        if (!widget)
+            continue;
         widget->setHidden(!m_options.isVisible(id));
         widget->setEnabled(m_options.isEnabled(id));
         if (auto* button = qobject_cast<QAbstractButton*>(widget))

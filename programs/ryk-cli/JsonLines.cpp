@@ -121,6 +121,8 @@ void appendPlanJson(std::string& out, size_t line, const OperationEntry& entry) 
     // A Mkdir's target is the source directory it mirrors: not part of the line.
     if (!entry.targetPath().empty() && entry.command != OperationCommand::Mkdir)
         object.name("target", entry.targetPath().str());
+    if (!entry.hardLinkTo().empty())
+        object.name("link_to", entry.hardLinkTo().str());
     object.number("size", static_cast<int64_t>(entry.source.size));
     if (entry.command == OperationCommand::Error && entry.lastError != 0)
         object.number("error", entry.lastError).text("message", errorText(entry.lastError));

@@ -183,6 +183,7 @@ struct CliOptions {
     bool createDestination = false;
     bool explorerStyle = false;
     bool skipUnchanged = false;
+    bool hardLinks = false;
     bool json = false;
     bool help = false;
     bool version = false;
@@ -207,6 +208,8 @@ std::vector<std::string> takeOwnOptions(int argc, char** argv, CliOptions& optio
                 own = &options.explorerStyle;
             else if (argument == "--skip-unchanged")
                 own = &options.skipUnchanged;
+            else if (argument == "--hard-links")
+                own = &options.hardLinks;
             else if (argument == "--json")
                 own = &options.json;
             else if (argument == "--help")
@@ -281,7 +284,8 @@ int main(int argc, char** argv) {
     // The checks of the job's statement refused it before anything was planned.
     if (!application.startJob(job, {.createDestination = options.createDestination,
                                     .explorerStyle = options.explorerStyle,
-                                    .skipUnchanged = options.skipUnchanged}))
+                                    .skipUnchanged = options.skipUnchanged,
+                                    .hardLinks = options.hardLinks}))
         return kExitCommandLineError;
     const int messagesBeforePlan = messages.count();
     const bool planned = job.PlanJob();

@@ -22,7 +22,7 @@ OptionFlags forMode(TransferMode mode, std::vector<uint8_t> bytes) {
     return flags;
 }
 
-/// One letter per control 1070-1083: '1' where `test` holds.
+/// One letter per control 1070-1086: '1' where `test` holds.
 template <typename Test> std::string states(const SearchOptions& options, Test test) {
     std::string letters;
     for (int c = kFirstSearchControl; c <= kLastSearchControl; ++c)
@@ -36,30 +36,32 @@ TEST(SearchOptions, EachModeShowsEnablesAndChecksWhatItUses) {
     const struct {
         TransferMode mode;
         std::vector<uint8_t> bytes;
-        // Controls 1070 ... 1083: the pickers 1080 and 1081 before the two check boxes.
+        // Controls 1070 ... 1086: the pickers 1080 and 1081 before the check boxes; 1084 and
+        // 1085 are no controls of the page.
         std::string visible, enabled, checked;
     } cases[] = {
         // 1074 is out of use in an update: hidden.
-        {TransferMode::Update, on, "11110111111111", "11111111111110", "11000110010011"},
-        {TransferMode::Move, on, "11111111111111", "11111111111110", "11001110010011"},
+        {TransferMode::Update, on, "11110111111111111", "11111111111110001", "11000110010011001"},
+        {TransferMode::Move, on, "11111111111111111", "11111111111110000", "11001110010011001"},
         // Search keeps the two switches and the after-date; no Explorer style.
-        {TransferMode::Search, on, "10000100011111", "11111111111100", "10000100010011"},
-        {TransferMode::Delete, on, "10001100011111", "11111111111110", "10001100010011"},
+        {TransferMode::Search, on, "10000100011111111", "11111111111100000", "10000100010011001"},
+        {TransferMode::Delete, on, "10001100011111111", "11111111111110000", "10001100010011001"},
         // Response: nothing shown from the flags, everything but Explorer style disabled.
-        {TransferMode::Response, on, "11111111111111", "00000000000010", "00000000000011"},
+        {TransferMode::Response, on, "11111111111111111", "00000000000010000", "00000000000011001"},
         // Sync: the date switch and its choices disabled, the switch unchecked.
-        {TransferMode::Sync, on, "11111111111111", "11111000000001", "11001010010011"},
+        {TransferMode::Sync, on, "11111111111111111", "11111000000001001", "11001010010011001"},
         // All off: only the switches, Explorer style where it applies, leaving out unchanged
         // files in Sync only.
-        {TransferMode::Update, std::vector<uint8_t>(10, 0), "11110111111111", "10000100000010",
-         "00000000000011"},
-        {TransferMode::Sync, std::vector<uint8_t>(10, 0), "11111111111111", "10000000000001",
-         "00000000000011"},
+        {TransferMode::Update, std::vector<uint8_t>(10, 0), "11110111111111111",
+         "10000100000010001", "00000000000011001"},
+        {TransferMode::Sync, std::vector<uint8_t>(10, 0), "11111111111111111", "10000000000001001",
+         "00000000000011001"},
     };
     for (const auto& c : cases) {
         SearchOptions options(c.mode);
         options.setExplorerChecked(true);
         options.setSkipUnchangedChecked(true);
+        options.setHardLinksChecked(true);
         options.load(forMode(c.mode, c.bytes));
         EXPECT_EQ(states(options, &SearchOptions::isVisible), c.visible) << modeName(c.mode);
         EXPECT_EQ(states(options, &SearchOptions::isEnabled), c.enabled) << modeName(c.mode);
@@ -199,7 +201,7 @@ TEST(SearchOptions, DisabledControlsTakeNoClick) {
     response.load(flagsOf(std::vector<uint8_t>(10, 0)));
     for (int c = kSubdirectoriesCheck; c <= kAfterDateRadio; ++c)
         response.click(c);
-    EXPECT_EQ(states(response, &SearchOptions::isChecked), "00000000000000");
+    EXPECT_EQ(states(response, &SearchOptions::isChecked), "00000000000000000");
 
     SearchOptions search(TransferMode::Search);
     search.load(forMode(TransferMode::Search, std::vector<uint8_t>(10, 0)));

@@ -65,7 +65,7 @@ TEST(CompletionTest, BashCompletesOptionsAndPathsAsItSplitsTheLine) {
         // Readline replaces only what follows the '=': nothing is left to add.
         {"ryk-cli -r -=", "ryk-cli -r - =", "[]"},
         {"ryk-cli -@", "ryk-cli - @", "[]"},
-        {"ryk-cli --js", "ryk-cli --js", "[--json]"},
+        {"ryk-cli --hard", "ryk-cli --hard", "[--hard-links]"},
         {"ryk-cli -r s", "ryk-cli -r s", "[src]"},
         {"ryk-cli -r src/", "ryk-cli -r src/", "[src/a.txt]"},
         {"ryk-cli -- -d", "ryk-cli -- -d", "[-data]"},

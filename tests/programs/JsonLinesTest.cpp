@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -118,6 +119,25 @@ TEST(JsonLinesTest, CliPrintsOnlyJsonLinesForThePlanAndEachOutcome) {
     EXPECT_EQ(lines[2], R"({"type":"outcome","line":1,"state":"failed","error":13,)"
                         R"("message":"Permission denied"})");
     EXPECT_EQ(lines[3], R"({"type":"finished","complete":true,"errors":1,"pending":0})");
+}
+
+TEST(JsonLinesTest, HardLinksOfTheCliShowInThePlanAndAreMadeByTheRun) {
+    TempDir temp;
+    const std::string src = temp.makeDir("src") + "/";
+    const std::string dst = temp.makeDir("dst") + "/";
+    temp.writeFile("src/a", "x");
+    ASSERT_EQ(link((src + "a").c_str(), (src + "b").c_str()), 0);
+    const CliResult result = runCli(temp, {"--json", "--run", "--hard-links", src, dst});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    const std::vector<std::string> lines = linesOf(result.out);
+    ASSERT_EQ(lines.size(), 6u) << result.out;
+    EXPECT_EQ(field(lines[0], "link_to"), "(none)");
+    EXPECT_EQ(field(lines[1], "link_to"), dst + "a");
+    struct stat a {};
+    struct stat b {};
+    ASSERT_EQ(stat((dst + "a").c_str(), &a), 0);
+    ASSERT_EQ(stat((dst + "b").c_str(), &b), 0);
+    EXPECT_EQ(a.st_ino, b.st_ino);
 }
 
 } // namespace

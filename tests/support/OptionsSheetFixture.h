@@ -49,7 +49,7 @@ protected:
     OptionsSheet& open(TransferMode mode, const OptionFlags& flags = {},
                        const DateTime& afterDate = DateTime::now()) {
         sheet = std::make_unique<OptionsSheet>(mode);
-        sheet->load({flags, afterDate, explorer, skipUnchanged, loaded, tools});
+        sheet->load({flags, afterDate, explorer, skipUnchanged, hardLinks, loaded, tools});
         sheet->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet.get()));
         return *sheet;
@@ -102,11 +102,12 @@ protected:
     }
     const OptionsState& stored() const { return sheet->options(); }
 
-    /// One letter per control 1070-1083 from the widgets themselves.
+    /// One letter per control of the page (1070-1083, 1086) from the widgets themselves.
     std::string widgetStates(bool (*test)(const QWidget*)) const {
         std::string letters;
         for (int id = kFirstSearchControl; id <= kLastSearchControl; ++id)
-            letters += test(search(id)) ? '1' : '0';
+            if (const QWidget* widget = search(id))
+                letters += test(widget) ? '1' : '0';
         return letters;
     }
     static bool shown(const QWidget* w) { return w->isVisible(); }
@@ -120,6 +121,7 @@ protected:
     ToolPaths tools{"/usr/bin/hexedit", "/usr/bin/vi", "/usr/bin/diff"};
     bool explorer = false;
     bool skipUnchanged = false;
+    bool hardLinks = false;
     std::unique_ptr<OptionsSheet> sheet;
 };
 

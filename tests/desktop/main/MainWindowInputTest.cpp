@@ -89,6 +89,24 @@ TEST_F(MainWindowTest, HistoriesPersistOnExitOnlyAndAcrossARestart) {
     EXPECT_EQ(items(HistoryKind::DestinationDirectory), (Items{destination}));
 }
 
+TEST_F(MainWindowTest, HardLinksComeFromTheSettingsAndGoBackOnOk) {
+    settings.setHardLinks(true);
+    MainWindow& w = open();
+    EXPECT_TRUE(w.job().hardLinks);
+    w.setOptionsSheetRunner([](OptionsSheet& sheet) {
+        sheet.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&sheet));
+        auto* box = qobject_cast<QAbstractButton*>(sheet.searchPage().control(kHardLinksCheck));
+        EXPECT_TRUE(box->isChecked());
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+        sheet.accept();
+        return sheet.result();
+    });
+    w.OnOptions();
+    EXPECT_FALSE(w.job().hardLinks);
+    EXPECT_FALSE(settings.hardLinks());
+}
+
 TEST_F(MainWindowTest, LeavingOutUnchangedFilesComesFromTheSettingsAndGoesBackOnOk) {
     settings.setSkipUnchanged(true);
     job.mode = TransferMode::Sync;

@@ -35,7 +35,8 @@ TEST_F(OptionsSheetTest, TheSheetHasItsCaptionPagesButtonsAndNamedControls) {
 
     std::vector<QWidget*> controls;
     for (int id = kFirstSearchControl; id <= kLastSearchControl; ++id)
-        controls.push_back(search(id));
+        if (id != 1084 && id != 1085)
+            controls.push_back(search(id));
     for (int id = HistoryPage::kKindCombo; id <= HistoryPage::kEntryText; ++id)
         if (id != 1094 && id != 1096)
             controls.push_back(history(id));
@@ -58,17 +59,17 @@ TEST_F(OptionsSheetTest, TheSearchPageWidgetsShowWhatTheModeUses) {
     const std::vector<uint8_t> on = {1, 1, 0, 0, 1, 1, 1, 0, 0, 1};
     const struct {
         TransferMode mode;
-        // Controls 1070 ... 1083: the pickers 1080 and 1081 before the two check boxes.
+        // Controls 1070 ... 1083 and 1086: the pickers 1080 and 1081 before the check boxes.
         std::string shown, enabled, checked;
     } cases[] = {
-        {TransferMode::Update, "11110111111111", "11111111111110", "11000110010011"},
-        {TransferMode::Search, "10000100011111", "11111111111100", "10000100010011"},
+        {TransferMode::Update, "111101111111111", "111111111111101", "110001100100111"},
+        {TransferMode::Search, "100001000111111", "111111111111000", "100001000100111"},
         // Sync: the date switch is off and out of reach whatever the flags say; leaving out
         // unchanged files is for it alone.
-        {TransferMode::Sync, "11111111111111", "11111000000001", "11001010010011"},
-        {TransferMode::Response, "11111111111111", "00000000000010", "00000000000011"},
+        {TransferMode::Sync, "111111111111111", "111110000000011", "110010100100111"},
+        {TransferMode::Response, "111111111111111", "000000000000100", "000000000000111"},
     };
-    explorer = skipUnchanged = true;
+    explorer = skipUnchanged = hardLinks = true;
     for (const auto& c : cases) {
         OptionFlags flags = flagsOf(on);
         adjustFlagsForMode(flags, c.mode, true);
@@ -230,6 +231,17 @@ TEST_F(OptionsSheetTest, LeavingOutUnchangedFilesIsStoredOnOkAndTakesNoClickOuts
     clickMark(search(kSkipUnchangedCheck));
     press(QDialogButtonBox::Ok);
     EXPECT_TRUE(stored().skipUnchanged);
+}
+
+TEST_F(OptionsSheetTest, HardLinksAreStoredOnOkInUpdateAndSyncOnly) {
+    for (const TransferMode mode : {TransferMode::Update, TransferMode::Sync, TransferMode::Move}) {
+        SCOPED_TRACE(modeName(mode));
+        open(mode);
+        ASSERT_TRUE(test::showActive(*sheet));
+        QTest::keyClick(sheet->windowHandle(), Qt::Key_H, Qt::AltModifier);
+        press(QDialogButtonBox::Ok);
+        EXPECT_EQ(stored().hardLinks, mode != TransferMode::Move);
+    }
 }
 
 TEST_F(OptionsSheetTest, HelpAndF1ShowTheTopicOfThePageOnShow) {
