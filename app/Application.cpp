@@ -44,6 +44,7 @@ bool Application::startJob(TransferJob& job, const JobChoices& choices) const {
     settings.skipUnchanged = choices.skipUnchanged;
     settings.trash = choices.trash;
     settings.verify = choices.verify;
+    settings.hardLinks = choices.hardLinks;
     return job.takeJob(settings, toolPaths());
 }
 

@@ -24,6 +24,8 @@ struct JobChoices {
     bool trash = false;
     /// Copies are read back and compared with their sources.
     bool verify = false;
+    /// Update and Sync keep a file's further names as hard links (no effect in other modes).
+    bool hardLinks = false;
 };
 
 /// The program's start-up and end, shared by `ryk` and `ryk-cli`: the job read from the command

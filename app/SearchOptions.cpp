@@ -33,6 +33,7 @@ void SearchOptions::load(const OptionFlags& flags) {
     const bool trash = trashChecked();
     const bool verify = verifyChecked();
     const bool noticeLongRuns = noticeLongRunsChecked();
+    const bool hardLinks = hardLinksChecked();
     m_checked.fill(false);
     m_visible.fill(true);
     // As the page first appears: only the two switches can be used.
@@ -45,6 +46,7 @@ void SearchOptions::load(const OptionFlags& flags) {
     m_checked[slot(kVerifyCheck)] = verify;
     m_checked[slot(kNoticeLongRunsCheck)] = noticeLongRuns;
     m_enabled[slot(kNoticeLongRunsCheck)] = true;
+    m_checked[slot(kHardLinksCheck)] = hardLinks;
 
     if (m_mode == TransferMode::Response) {
         // The response file names every operation; none of the scan options applies.
@@ -81,6 +83,8 @@ void SearchOptions::load(const OptionFlags& flags) {
     m_enabled[slot(kTrashCheck)] = m_mode != TransferMode::Search;
     m_enabled[slot(kVerifyCheck)] =
         m_mode != TransferMode::Search && m_mode != TransferMode::Delete;
+    m_enabled[slot(kHardLinksCheck)] =
+        m_mode == TransferMode::Update || m_mode == TransferMode::Sync;
 }
 
 void SearchOptions::click(int control) {
@@ -124,6 +128,7 @@ void SearchOptions::click(int control) {
     case kTrashCheck:
     case kVerifyCheck:
     case kNoticeLongRunsCheck:
+    case kHardLinksCheck:
         m_checked[slot(control)] = !isChecked(control);
         return;
     case kAfterDayPicker:

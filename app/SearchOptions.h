@@ -24,6 +24,7 @@ enum SearchControl : int {
     kSkipUnchangedCheck = 1083,
     kTrashCheck = 1084,
     kVerifyCheck = 1085,
+    kHardLinksCheck = 1086,
     kNoticeLongRunsCheck = 1087,
 };
 inline constexpr int kFirstSearchControl = kSubdirectoriesCheck;
@@ -41,9 +42,9 @@ public:
     /// Shows `flags` as the mode allows: a marked option is hidden; Sync cannot use the date
     /// conditions, Response none of the scan options; Explorer style only where a run copies,
     /// moves or deletes; leaving out unchanged files only in Sync; the trash where a run
-    /// deletes or replaces files, the read-back check where it copies; the notice of a long
-    /// run in every mode. Every control starts from its initial state but those five, which
-    /// keep their checks.
+    /// deletes or replaces files, the read-back check where it copies; hard links in Update
+    /// and Sync; the notice of a long run in every mode. Every control starts from its initial
+    /// state but those six, which keep their checks.
     void load(const OptionFlags& flags);
 
     /// A click on `control`: a check box flips, a radio button is checked and clears the others
@@ -69,6 +70,8 @@ public:
     bool verifyChecked() const { return isChecked(kVerifyCheck); }
     void setNoticeLongRunsChecked(bool checked) { m_checked[slot(kNoticeLongRunsCheck)] = checked; }
     bool noticeLongRunsChecked() const { return isChecked(kNoticeLongRunsCheck); }
+    void setHardLinksChecked(bool checked) { m_checked[slot(kHardLinksCheck)] = checked; }
+    bool hardLinksChecked() const { return isChecked(kHardLinksCheck); }
 
 private:
     static constexpr int kControls = kLastSearchControl - kFirstSearchControl + 1;

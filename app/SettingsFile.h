@@ -102,6 +102,9 @@ public:
     /// Whether a long run that ends unwatched tells the desktop: the key "NoticeLongRuns".
     bool noticeLongRuns() const { return optionOn("NoticeLongRuns"); }
     void setNoticeLongRuns(bool on) { setOption("NoticeLongRuns", on); }
+    /// Whether Update and Sync keep further names of a file as hard links: the key "HardLinks".
+    bool hardLinks() const { return optionOn("HardLinks"); }
+    void setHardLinks(bool on) { setOption("HardLinks", on); }
 
     /// The section's name as it stands in the file ("SrcDir", ...).
     static const char* sectionName(SettingsSection section);

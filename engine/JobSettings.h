@@ -106,6 +106,9 @@ struct JobSettings {
     /// Every copy is read back from the disk and compared with its source before it takes the
     /// target's place.
     bool verify = false;
+    /// In Update and Sync: a file's further names in the source become further names of its
+    /// first copy (hard links) rather than copies of their own.
+    bool hardLinks = false;
 };
 
 /// What a planner hands back besides the lines it planned.

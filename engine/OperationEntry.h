@@ -167,6 +167,11 @@ public:
         return true;
     }
 
+    /// For a copy that a run makes a hard link (planHardLinks): the target of the first copy of
+    /// the same file, which this line's target becomes a further name of. Empty otherwise.
+    SharedPath hardLinkTo() const { return m_target ? m_target->hardLinkTo : SharedPath(); }
+    void setHardLinkTo(SharedPath first) { editTargetFile().hardLinkTo = std::move(first); }
+
     /// True when the line's problem (its error or its failure) lies with the target.
     bool targetIsAtFault() const { return m_target && m_target->facts.isAtFault(); }
     /// The path of the file the line's problem lies with: the target's when that is marked at
@@ -185,6 +190,7 @@ private:
         // which cannot tell an edit within the same second, or in the hour that repeats).
         int32_t plannedNanoseconds = -1;
         int64_t plannedSeconds = 0;
+        SharedPath hardLinkTo;
     };
     TargetFile& editTargetFile();
 

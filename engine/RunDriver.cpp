@@ -64,6 +64,9 @@ RunSummary RunDriver::OnOK(CopyProgressSink& progress) {
     const OpenDirectoriesKept kept(m_platform.fileSystem);
     progress.setVisible(false);
     const size_t total = m_list.size();
+    for (const auto& entry : m_list)
+        if (entry->state == kStatePending && !entry->hardLinkTo().empty())
+            m_linkTargets.insert(entry->hardLinkTo().str());
     size_t row = 0;
     for (; row < total; ++row) {
         if (m_utility.PollAbortKey() != 0) {
@@ -106,6 +109,11 @@ void RunDriver::noteOutcome(size_t row, OperationEntry& entry, EntryOutcome outc
     switch (outcome) {
     case EntryOutcome::Done:
         entry.state = kStateDone;
+        if (!m_linkTargets.empty() && copiesData(entry.command)) {
+            std::string target = entry.targetPath().str();
+            if (m_linkTargets.count(target))
+                m_copiedLinkTargets.insert(std::move(target));
+        }
         break;
     case EntryOutcome::Deferred:
         break; // its state follows once the batch has run
@@ -168,7 +176,8 @@ size_t RunDriver::rowsToShare(size_t first) const {
                 break;
             continue;
         }
-        if (!copiesSmallFile(*entry))
+        // A link waits for its first name's copy, which may be one of the rows before it.
+        if (!copiesSmallFile(*entry) || !entry->hardLinkTo().empty())
             break;
         if (copies == 0) {
             sourceRoot = rootOf(entry->source.path);
@@ -271,6 +280,13 @@ int RunDriver::makeDirectory(OperationEntry& entry) {
     return error;
 }
 
+bool RunDriver::linkToFirstCopy(const OperationEntry& entry) {
+    const SharedPath first = entry.hardLinkTo();
+    if (!m_copiedLinkTargets.count(first.str()))
+        return false;
+    return m_platform.fileSystem.linkFile(first.treePath(), entry.targetPath().treePath()) == 0;
+}
+
 bool RunDriver::copyEntryFile(OperationEntry& entry, CopyProgressSink& progress,
                               FileStatus* copiedSource, bool* copiedSourceKnown) {
     bool stop = false;
@@ -293,6 +309,11 @@ EntryOutcome RunDriver::ExecuteEntry(OperationEntry& entry, CopyProgressSink& pr
     switch (entry.command) {
     case OperationCommand::Copy:
     case OperationCommand::Update:
+        // Where no link can be made (another file system, too many names), a copy is made.
+        if (!entry.hardLinkTo().empty() && linkToFirstCopy(entry)) {
+            entry.lastError = 0;
+            return EntryOutcome::Done;
+        }
         if (m_batch.OfferToShell(entry, m_currentRow, BatchFunction::Copy) ==
             EntryOutcome::Deferred)
             return EntryOutcome::Deferred;

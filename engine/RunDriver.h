@@ -9,6 +9,8 @@
 #include "platform/Platform.h"
 
 #include <cstddef>
+#include <set>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -37,6 +39,10 @@ private:
     /// Copies the file of a copying entry, noting a stop the user asked for during the copy.
     bool copyEntryFile(OperationEntry& entry, CopyProgressSink& progress,
                        FileStatus* copiedSource = nullptr, bool* copiedSourceKnown = nullptr);
+    /// Makes the target of a line planned as a hard link a further name of its first copy, when
+    /// this run made that copy; false when it did not, or the link failed (the line is then
+    /// copied as any other).
+    bool linkToFirstCopy(const OperationEntry& entry);
     /// Makes the directory of a Mkdir entry, with the facts of the source directory it mirrors.
     int makeDirectory(OperationEntry& entry);
     /// How many rows from `first` on may be carried out together: pending Mkdir lines and
@@ -62,6 +68,9 @@ private:
     /// The directories this run made from source directories, in the order made, with what
     /// they get once filled.
     std::vector<std::pair<TreePath, DirectoryFinish>> m_madeDirectories;
+    /// The first copies that lines planned as hard links name, and those of them this run made.
+    std::set<std::string> m_linkTargets;
+    std::set<std::string> m_copiedLinkTargets;
     size_t m_currentRow = 0;
     int m_runErrors = 0;
     bool m_stopRequested = false;

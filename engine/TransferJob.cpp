@@ -1,5 +1,6 @@
 #include "engine/TransferJob.h"
 
+#include "engine/HardLinks.h"
 #include "engine/Patterns.h"
 #include "engine/ResponsePlanner.h"
 #include "engine/RunDriver.h"
@@ -263,6 +264,10 @@ bool TransferJob::PlanJob() {
         break;
     }
     m_shownMode = outcome.shownMode;
+    // A batch copies in an order of its own, where no copy can wait for another.
+    if (outcome.planned && m_job.hardLinks && !m_job.explorerStyle &&
+        (m_job.mode == TransferMode::Update || m_job.mode == TransferMode::Sync))
+        planHardLinks(m_list, m_platform.fileSystem);
     // A line that names its own directory (Mkdir, Rmdir) is resolved in the directory above
     // it: the run acts there only while it is the one the plan saw.
     for (const auto& entry : m_list)

@@ -58,6 +58,8 @@ struct FileStatus {
     uint64_t device = 0;
     uint64_t inode = 0;
     FileTime changeTime;
+    /// How many names the file has (hard links); 0 where the look did not count them.
+    uint32_t linkCount = 0;
 };
 
 /// True when `now` describes the same file as `before`, unchanged since: the same device and
@@ -192,6 +194,10 @@ public:
     /// Renames a file, link or directory, failing with EEXIST instead of replacing a target.
     /// A read-only file is refused with EACCES: moving it away deletes it from its place.
     [[nodiscard]] virtual int renameNoReplace(const TreePath& from, const TreePath& to) = 0;
+    /// Gives the regular file at `existing` the further name `link` (a hard link), never
+    /// replacing a file there (EEXIST); EXDEV across file systems, EMLINK where the file has as
+    /// many names as it may. Neither path's last component is followed if it is a link.
+    [[nodiscard]] virtual int linkFile(const TreePath& existing, const TreePath& link) = 0;
     /// Deletes one file or symbolic link; a read-only file is refused with EACCES.
     [[nodiscard]] virtual int removeFile(const TreePath& path) = 0;
     /// Deletes one file or link as removeFile does, but only while its name still refers to the

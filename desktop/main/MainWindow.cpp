@@ -82,6 +82,7 @@ MainWindow::MainWindow(const Platform& platform, JobSettings& job, SettingsFile&
     m_job.skipUnchanged = m_settings.skipUnchanged();
     m_job.trash = m_settings.trash();
     m_job.verify = m_settings.verify();
+    m_job.hardLinks = m_settings.hardLinks();
     AdjustFlagsForMode(true);
     EnableControlsForMode();
     ShowStartValues();
@@ -300,6 +301,7 @@ OptionsState MainWindow::options() const {
     options.trash = m_job.trash;
     options.verify = m_job.verify;
     options.noticeLongRuns = m_settings.noticeLongRuns();
+    options.hardLinks = m_job.hardLinks;
     for (size_t i = 0; i < kHistoryKindCount; ++i)
         options.histories[i] = box(static_cast<HistoryKind>(i)).history();
     options.tools = {m_settings.editorPath(SettingsSection::BinaryEditor),
@@ -315,6 +317,7 @@ void MainWindow::takeOptions(const OptionsState& options) {
     m_job.skipUnchanged = options.skipUnchanged;
     m_job.trash = options.trash;
     m_job.verify = options.verify;
+    m_job.hardLinks = options.hardLinks;
     for (size_t i = 0; i < kHistoryKindCount; ++i) {
         // The lists change; what the user typed stays.
         HistoryComboBox& input = box(static_cast<HistoryKind>(i));
@@ -329,6 +332,7 @@ void MainWindow::takeOptions(const OptionsState& options) {
     m_settings.setTrash(options.trash);
     m_settings.setVerify(options.verify);
     m_settings.setNoticeLongRuns(options.noticeLongRuns);
+    m_settings.setHardLinks(options.hardLinks);
 }
 
 } // namespace ryk

@@ -52,6 +52,7 @@ void SearchPage::load(const OptionsState& options) {
     m_options.setTrashChecked(options.trash);
     m_options.setVerifyChecked(options.verify);
     m_options.setNoticeLongRunsChecked(options.noticeLongRuns);
+    m_options.setHardLinksChecked(options.hardLinks);
     const LocalFields fields = fieldsOf(options.afterDate);
     m_ui->afterDayPicker->setDate(QDate(fields.year, fields.month, fields.day));
     m_ui->afterTimePicker->setTime(QTime(fields.hour, fields.minute, fields.second));
@@ -65,6 +66,7 @@ void SearchPage::store(OptionsState& options) const {
     options.trash = m_options.trashChecked();
     options.verify = m_options.verifyChecked();
     options.noticeLongRuns = m_options.noticeLongRunsChecked();
+    options.hardLinks = m_options.hardLinksChecked();
     const QDate day = m_ui->afterDayPicker->date();
     const QTime time = m_ui->afterTimePicker->time();
     options.afterDate = DateTime::fromLocalFields(

@@ -84,6 +84,9 @@ QVariant OperationTableModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
         case ActionColumn:
+            // A copy that the run makes a further name of an earlier line's copy.
+            if (!entry->hardLinkTo().empty())
+                return QStringLiteral("Link");
             return QString::fromLatin1(commandName(entry->command));
         case SourceColumn:
             // An Error line names the file it could not take, which may be its target.

@@ -17,6 +17,7 @@ public:
     int setTimes(const TreePath& path, const FileTime* lastAccess,
                  const FileTime* lastWrite) override;
     int renameNoReplace(const TreePath& from, const TreePath& to) override;
+    int linkFile(const TreePath& existing, const TreePath& link) override;
     int removeFile(const TreePath& path) override;
     int removeFileIfSame(const TreePath& path, const FileStatus& expected) override;
     int makeDirectory(const TreePath& path, uint32_t permissions = 0) override;

@@ -44,7 +44,7 @@ namespace {
 constexpr unsigned kAllFields = STATX_BASIC_STATS | STATX_BTIME;
 /// What a FileStatus is made of; the change time stands in for a missing birth time.
 constexpr unsigned kFactFields = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME |
-                                 STATX_CTIME | STATX_BTIME | STATX_INO;
+                                 STATX_CTIME | STATX_BTIME | STATX_INO | STATX_NLINK;
 
 int statWithFlags(int dirFd, const char* name, int flags, unsigned fields, RawStat& out) {
     struct statx sx;
@@ -59,6 +59,7 @@ int statWithFlags(int dirFd, const char* name, int flags, unsigned fields, RawSt
         // The device comes with every answer, the inode at no cost beside the other facts.
         out.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
         out.inode = sx.stx_ino;
+        out.links = sx.stx_nlink;
         if (fields == kAllFields) {
             out.owner = sx.stx_uid;
             out.group = sx.stx_gid;
@@ -80,6 +81,7 @@ int statWithFlags(int dirFd, const char* name, int flags, unsigned fields, RawSt
     out.changeTime = fromTimespec(st.st_ctim);
     out.device = st.st_dev;
     out.inode = st.st_ino;
+    out.links = st.st_nlink;
     out.owner = st.st_uid;
     out.group = st.st_gid;
     out.blocks = static_cast<uint64_t>(st.st_blocks);
@@ -230,6 +232,7 @@ void toFileStatus(const RawStat& stat, uint32_t attributes, FileStatus& out) {
     out.size = S_ISREG(stat.mode) || S_ISLNK(stat.mode) ? stat.size : 0;
     out.device = stat.device;
     out.inode = stat.inode;
+    out.linkCount = static_cast<uint32_t>(stat.links);
 }
 
 } // namespace ryk

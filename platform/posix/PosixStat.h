@@ -18,6 +18,7 @@ struct RawStat {
     FileTime changeTime;
     dev_t device = 0;
     ino_t inode = 0;
+    nlink_t links = 0;
     uid_t owner = 0;
     gid_t group = 0;
     /// 512-byte blocks allocated: fewer than the size needs tells a sparse file.

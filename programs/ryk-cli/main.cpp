@@ -1,6 +1,7 @@
 // ryk-cli: the engine from a terminal, with the same command line as the desktop program.
 // It plans the job and prints the list in the clipboard format; with --run it runs the list.
 // It never touches the settings file. --help and -? print the usage, --version the version.
+// With --json, stdout carries JSON Lines (JsonLines.h) in place of the text lines.
 //
 // Exit status: 0 when every line was planned and, with --run, carried out; 1 when the plan met
 // a problem, a line failed or stdout could not be written; 2 when the command line or the job it
@@ -20,6 +21,7 @@
 #include "platform/console/ConsoleTranslation.h"
 #include "platform/posix/PosixFileBatch.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "programs/ryk-cli/JsonLines.h"
 #include "programs/ryk-cli/RunProgressLine.h"
 
 #include <cerrno>
@@ -77,14 +79,22 @@ private:
     bool m_told = false;
 };
 
+/// What stdout carries: text lines for people, or JSON Lines for programs.
+enum class OutputForm { Text, Json };
+
 /// Prints each line of the list, in large pieces through a buffer kept for the whole list.
-void printPlan(const OperationList& list, Output& output) {
+void printPlan(const OperationList& list, OutputForm form, Output& output) {
     constexpr size_t kFlushBytes = 64 * 1024;
     std::string out;
     out.reserve(kFlushBytes + 4096);
+    size_t line = 0;
     for (const auto& entry : list) {
-        appendClipboardLine(out, *entry);
-        out += '\n';
+        if (form == OutputForm::Json) {
+            appendPlanJson(out, ++line, *entry);
+        } else {
+            appendClipboardLine(out, *entry);
+            out += '\n';
+        }
         if (out.size() >= kFlushBytes) {
             output.write(out);
             out.clear();
@@ -121,9 +131,15 @@ private:
 /// Prints each line's outcome as the run reaches it.
 class ConsoleRunObserver : public RunObserver {
 public:
-    explicit ConsoleRunObserver(Output& output) : m_output(output) {}
+    ConsoleRunObserver(OutputForm form, Output& output) : m_form(form), m_output(output) {}
     void entryStarting(size_t, const OperationEntry&, const std::string&) override {}
-    void entryFinished(size_t, const OperationEntry& entry, EntryOutcome outcome) override {
+    void entryFinished(size_t row, const OperationEntry& entry, EntryOutcome outcome) override {
+        if (m_form == OutputForm::Json) {
+            std::string object;
+            appendOutcomeJson(object, row + 1, entry, outcome);
+            m_output.write(object);
+            return;
+        }
         const char* mark = "";
         switch (outcome) {
         case EntryOutcome::Done:
@@ -146,6 +162,7 @@ public:
     }
 
 private:
+    OutputForm m_form;
     Output& m_output;
 };
 
@@ -173,6 +190,8 @@ struct CliOptions {
     bool skipUnchanged = false;
     bool trash = false;
     bool verify = false;
+    bool hardLinks = false;
+    bool json = false;
     bool help = false;
     bool version = false;
 };
@@ -200,6 +219,10 @@ std::vector<std::string> takeOwnOptions(int argc, char** argv, CliOptions& optio
                 own = &options.trash;
             else if (argument == "--verify")
                 own = &options.verify;
+            else if (argument == "--hard-links")
+                own = &options.hardLinks;
+            else if (argument == "--json")
+                own = &options.json;
             else if (argument == "--help")
                 own = &options.help;
             else if (argument == "--version")
@@ -214,9 +237,9 @@ std::vector<std::string> takeOwnOptions(int argc, char** argv, CliOptions& optio
 }
 
 /// Runs the planned list, with a line of overall progress when stderr is a terminal.
-RunSummary runList(TransferJob& job, CountingMessageBox& messages, Output& output,
-                   const Translation& translation) {
-    ConsoleRunObserver observer(output);
+RunSummary runList(TransferJob& job, CountingMessageBox& messages, OutputForm form,
+                   Output& output, const Translation& translation) {
+    ConsoleRunObserver observer(form, output);
     ConsoleCopyProgress progress;
     if (!isatty(STDERR_FILENO))
         return job.OnOK(observer, progress);
@@ -280,6 +303,7 @@ int main(int argc, char** argv) {
                                     .skipUnchanged = options.skipUnchanged,
                                     .trash = options.trash,
                                     .verify = options.verify}))
+                                    .hardLinks = options.hardLinks}))
         return kExitCommandLineError;
     const int messagesBeforePlan = messages.count();
     const bool planned = job.PlanJob();
@@ -294,10 +318,18 @@ int main(int argc, char** argv) {
         return kExitProblem;
     }
     bool planProblems = messages.count() != messagesBeforePlan;
-    printPlan(job.list(), output);
+    const OutputForm form = options.json ? OutputForm::Json : OutputForm::Text;
+    printPlan(job.list(), form, output);
     const PlanTotals totals = computeTotals(job.list());
-    output.line(summaryText(job.list().size(), totals, job.shownMode(), job.summaryVolume()));
-    if (reportErrorLines(job.list()) > 0)
+    const int errorLines = reportErrorLines(job.list());
+    if (form == OutputForm::Json) {
+        std::string object;
+        appendSummaryJson(object, job.list().size(), totals, errorLines);
+        output.write(object);
+    } else {
+        output.line(summaryText(job.list().size(), totals, job.shownMode(), job.summaryVolume()));
+    }
+    if (errorLines > 0)
         planProblems = true;
     if (!options.run)
         return output.finish(planProblems ? kExitProblem : 0);
@@ -305,7 +337,15 @@ int main(int argc, char** argv) {
     // Nothing is run whose plan could not be shown: its outcomes could not be either.
     if (!output.flushed())
         return kExitProblem;
-    const RunSummary summary = runList(job, messages, output, translation);
+    const RunSummary summary = runList(job, messages, form, output, translation);
+    if (form == OutputForm::Json) {
+        std::string object;
+        appendFinishedJson(object, summary, pendingActionCount(job.list()));
+        output.write(object);
+        if (!summary.complete)
+            return output.finish(kExitStopped);
+        return output.finish(summary.errors == 0 && !planProblems ? 0 : kExitProblem);
+    }
     if (!summary.complete) {
         output.line(runStoppedText(summary.errors, pendingActionCount(job.list()), translation));
         return output.finish(kExitStopped);

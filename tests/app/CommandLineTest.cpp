@@ -334,8 +334,8 @@ TEST(UsageTextTest, HasThirtyOneLinesNamingTheProgram) {
     const size_t shared = text.find(lines[28]) + lines[28].size() + 1;
     EXPECT_EQ(terminal.substr(0, shared), text.substr(0, shared));
     EXPECT_EQ(terminal.find(lines[30]), std::string::npos);
-    for (const char* own :
-         {"--run", "--create-destination", "--explorer", "--skip-unchanged", "--trash", "--verify"})
+    for (const char* own : {"--run", "--create-destination", "--explorer", "--skip-unchanged",
+                            "--trash", "--verify", "--hard-links", "--json"})
         EXPECT_NE(terminal.find(std::string("\n    ") + own + " "), std::string::npos) << own;
 }
 

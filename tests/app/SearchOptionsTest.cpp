@@ -22,7 +22,7 @@ OptionFlags forMode(TransferMode mode, std::vector<uint8_t> bytes) {
     return flags;
 }
 
-/// One letter per control 1070-1085: '1' where `test` holds.
+/// One letter per control 1070-1087: '1' where `test` holds.
 template <typename Test> std::string states(const SearchOptions& options, Test test) {
     std::string letters;
     for (int c = kFirstSearchControl; c <= kLastSearchControl; ++c)
@@ -36,25 +36,26 @@ TEST(SearchOptions, EachModeShowsEnablesAndChecksWhatItUses) {
     const struct {
         TransferMode mode;
         std::vector<uint8_t> bytes;
-        // Controls 1070 ... 1085: the pickers 1080 and 1081 before the four check boxes.
+        // Controls 1070 ... 1087: the pickers 1080 and 1081 before the six check boxes.
         std::string visible, enabled, checked;
     } cases[] = {
         // 1074 is out of use in an update: hidden.
-        {TransferMode::Update, on, "1111011111111111", "1111111111111011", "1100011001001111"},
-        {TransferMode::Move, on, "1111111111111111", "1111111111111011", "1100111001001111"},
+        {TransferMode::Update, on, "111101111111111111", "111111111111101111", "110001100100111110"},
+        {TransferMode::Move, on, "111111111111111111", "111111111111101101", "110011100100111110"},
         // Search keeps the two switches and the after-date; no Explorer style.
-        {TransferMode::Search, on, "1000010001111111", "1111111111110000", "1000010001001111"},
-        {TransferMode::Delete, on, "1000110001111111", "1111111111111010", "1000110001001111"},
+        {TransferMode::Search, on, "100001000111111111", "111111111111000001", "100001000100111110"},
+        {TransferMode::Delete, on, "100011000111111111", "111111111111101001", "100011000100111110"},
         // Response: nothing shown from the flags, everything but the run's own choices disabled.
-        {TransferMode::Response, on, "1111111111111111", "0000000000001011", "0000000000001111"},
+        {TransferMode::Response, on, "111111111111111111", "000000000000101101", "000000000000111110"},
         // Sync: the date switch and its choices disabled, the switch unchecked.
-        {TransferMode::Sync, on, "1111111111111111", "1111100000000111", "1100101001001111"},
+        {TransferMode::Sync, on, "111111111111111111", "111110000000011111", "110010100100111110"},
         // All off: only the switches, Explorer style where it applies, leaving out unchanged
-        // files in Sync only, the trash and the check wherever files are deleted or copied.
-        {TransferMode::Update, std::vector<uint8_t>(10, 0), "1111011111111111", "1000010000001011",
-         "0000000000001111"},
-        {TransferMode::Sync, std::vector<uint8_t>(10, 0), "1111111111111111", "1000000000000111",
-         "0000000000001111"},
+        // files in Sync only, the trash and the check wherever files are deleted or copied,
+        // hard links in Update and Sync, the notice everywhere.
+        {TransferMode::Update, std::vector<uint8_t>(10, 0), "111101111111111111", "100001000000101111",
+         "000000000000111110"},
+        {TransferMode::Sync, std::vector<uint8_t>(10, 0), "111111111111111111", "100000000000011111",
+         "000000000000111110"},
     };
     for (const auto& c : cases) {
         SearchOptions options(c.mode);
@@ -62,6 +63,7 @@ TEST(SearchOptions, EachModeShowsEnablesAndChecksWhatItUses) {
         options.setSkipUnchangedChecked(true);
         options.setTrashChecked(true);
         options.setVerifyChecked(true);
+        options.setHardLinksChecked(true);
         options.load(forMode(c.mode, c.bytes));
         EXPECT_EQ(states(options, &SearchOptions::isVisible), c.visible) << modeName(c.mode);
         EXPECT_EQ(states(options, &SearchOptions::isEnabled), c.enabled) << modeName(c.mode);
@@ -201,7 +203,7 @@ TEST(SearchOptions, DisabledControlsTakeNoClick) {
     response.load(flagsOf(std::vector<uint8_t>(10, 0)));
     for (int c = kSubdirectoriesCheck; c <= kAfterDateRadio; ++c)
         response.click(c);
-    EXPECT_EQ(states(response, &SearchOptions::isChecked), "0000000000000000");
+    EXPECT_EQ(states(response, &SearchOptions::isChecked), "000000000000000000");
 
     SearchOptions search(TransferMode::Search);
     search.load(forMode(TransferMode::Search, std::vector<uint8_t>(10, 0)));

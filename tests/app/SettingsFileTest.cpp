@@ -228,6 +228,18 @@ TEST(SettingsFileTest, ForeignSectionsAreKept) {
               "[Other]\nkey = value\n; note\n\n[Tail]\nx=1\n");
 }
 
+TEST(SettingsFileTest, HardLinksIsAKeyBesideSkipUnchangedAndOffWithoutIt) {
+    EXPECT_FALSE(fromText("[Options]\nSkipUnchanged=1\n").hardLinks());
+    SettingsFile settings = fromText("[Options]\nSkipUnchanged=1\n hardlinks = 1\n");
+    EXPECT_TRUE(settings.hardLinks());
+    settings.setHardLinks(false);
+    EXPECT_FALSE(settings.hardLinks());
+    EXPECT_TRUE(settings.skipUnchanged());
+    EXPECT_EQ(settings.lines(S::Options), (Lines{"SkipUnchanged=1", "HardLinks=0"}));
+    settings.setHardLinks(true);
+    EXPECT_TRUE(fromText(settings.toText()).hardLinks());
+}
+
 TEST(SettingsFileTest, SkipUnchangedIsAKeyOfItsOwnAndOffWithoutIt) {
     const struct {
         std::string text;

@@ -1,7 +1,7 @@
 # Installs the build tree into an empty prefix and checks that a desktop finds what it looks for
 # there: both programs, the menu entry and the icon it names in every size, the AppStream data
-# for that entry, the compressed manual pages. With the validators installed, they check the
-# installed entry and metadata too.
+# for that entry, the compressed manual pages, the bash completion. With the validators
+# installed, they check the installed entry and metadata too.
 #   cmake -DBUILD_DIR=... -DPREFIX=... -DAPP_ID=... -P CheckInstall.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
@@ -17,7 +17,8 @@ set(failures)
 foreach(path bin/ryk bin/ryk-cli share/applications/${APP_ID}.desktop
     share/metainfo/${APP_ID}.metainfo.xml share/icons/hicolor/scalable/apps/${APP_ID}.svg
     share/man/man1/ryk.1.gz share/man/man1/ryk-cli.1.gz
-    share/doc/rykmere/copyright share/doc/rykmere/changelog.gz)
+    share/doc/rykmere/copyright share/doc/rykmere/changelog.gz
+    share/bash-completion/completions/ryk-cli)
   if(NOT EXISTS "${PREFIX}/${path}")
     list(APPEND failures "missing ${path}")
   endif()

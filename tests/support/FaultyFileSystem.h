@@ -228,6 +228,7 @@ public:
     CopyFaults copyFaults;
     int renameError = 0;
     int removeError = 0;
+    int linkError = 0;
     /// Attribute changes fail with this error (EOPNOTSUPP where no extended attributes are
     /// kept, EPERM for another's file), untouched.
     int attributesError = 0;
@@ -279,6 +280,9 @@ public:
     }
     int renameNoReplace(const TreePath& from, const TreePath& to) override {
         return renameError ? renameError : ForwardingFileSystem::renameNoReplace(from, to);
+    }
+    int linkFile(const TreePath& existing, const TreePath& link) override {
+        return linkError ? linkError : ForwardingFileSystem::linkFile(existing, link);
     }
     int setAttributes(const TreePath& path, uint32_t attributes) override {
         return attributesError ? attributesError

@@ -111,6 +111,9 @@ public:
     int renameNoReplace(const TreePath& from, const TreePath& to) override {
         return m_inner->renameNoReplace(from, to);
     }
+    int linkFile(const TreePath& existing, const TreePath& link) override {
+        return m_inner->linkFile(existing, link);
+    }
     int removeFile(const TreePath& path) override { return m_inner->removeFile(path); }
     int removeFileIfSame(const TreePath& path, const FileStatus& expected) override {
         return m_inner->removeFileIfSame(path, expected);

@@ -55,6 +55,7 @@ protected:
                      .skipUnchanged = skipUnchanged,
                      .trash = trash,
                      .verify = verify,
+                     .hardLinks = hardLinks,
                      .histories = loaded,
                      .tools = tools});
         sheet->show();
@@ -109,11 +110,12 @@ protected:
     }
     const OptionsState& stored() const { return sheet->options(); }
 
-    /// One letter per control 1070-1085 from the widgets themselves.
+    /// One letter per control 1070-1087 from the widgets themselves.
     std::string widgetStates(bool (*test)(const QWidget*)) const {
         std::string letters;
         for (int id = kFirstSearchControl; id <= kLastSearchControl; ++id)
-            letters += test(search(id)) ? '1' : '0';
+            if (const QWidget* widget = search(id))
+                letters += test(widget) ? '1' : '0';
         return letters;
     }
     static bool shown(const QWidget* w) { return w->isVisible(); }
@@ -129,6 +131,7 @@ protected:
     bool skipUnchanged = false;
     bool trash = false;
     bool verify = false;
+    bool hardLinks = false;
     std::unique_ptr<OptionsSheet> sheet;
 };
 

@@ -100,6 +100,8 @@ TEST_F(MainWindowTest, TheRunsOwnOptionsComeFromTheSettingsAndGoBackOnOk) {
          &JobSettings::skipUnchanged},
         {kTrashCheck, &SettingsFile::setTrash, &SettingsFile::trash, &JobSettings::trash},
         {kVerifyCheck, &SettingsFile::setVerify, &SettingsFile::verify, &JobSettings::verify},
+        {kHardLinksCheck, &SettingsFile::setHardLinks, &SettingsFile::hardLinks,
+         &JobSettings::hardLinks},
         // The desktop's own: no part of the job.
         {kNoticeLongRunsCheck, &SettingsFile::setNoticeLongRuns, &SettingsFile::noticeLongRuns,
          nullptr},

@@ -35,7 +35,8 @@ TEST_F(OptionsSheetTest, TheSheetHasItsCaptionPagesButtonsAndNamedControls) {
 
     std::vector<QWidget*> controls;
     for (int id = kFirstSearchControl; id <= kLastSearchControl; ++id)
-        controls.push_back(search(id));
+        if (id != 1084 && id != 1085)
+            controls.push_back(search(id));
     for (int id = HistoryPage::kKindCombo; id <= HistoryPage::kEntryText; ++id)
         if (id != 1094 && id != 1096)
             controls.push_back(history(id));
@@ -58,17 +59,17 @@ TEST_F(OptionsSheetTest, TheSearchPageWidgetsShowWhatTheModeUses) {
     const std::vector<uint8_t> on = {1, 1, 0, 0, 1, 1, 1, 0, 0, 1};
     const struct {
         TransferMode mode;
-        // Controls 1070 ... 1085: the pickers 1080 and 1081 before the four check boxes.
+        // Controls 1070 ... 1087: the pickers 1080 and 1081 before the six check boxes.
         std::string shown, enabled, checked;
     } cases[] = {
-        {TransferMode::Update, "1111011111111111", "1111111111111011", "1100011001001111"},
-        {TransferMode::Search, "1000010001111111", "1111111111110000", "1000010001001111"},
+        {TransferMode::Update, "111101111111111111", "111111111111101111", "110001100100111110"},
+        {TransferMode::Search, "100001000111111111", "111111111111000001", "100001000100111110"},
         // Sync: the date switch is off and out of reach whatever the flags say; leaving out
         // unchanged files is for it alone.
-        {TransferMode::Sync, "1111111111111111", "1111100000000111", "1100101001001111"},
-        {TransferMode::Response, "1111111111111111", "0000000000001011", "0000000000001111"},
+        {TransferMode::Sync, "111111111111111111", "111110000000011111", "110010100100111110"},
+        {TransferMode::Response, "111111111111111111", "000000000000101101", "000000000000111110"},
     };
-    explorer = skipUnchanged = trash = verify = true;
+    explorer = skipUnchanged = trash = verify = hardLinks = true;
     for (const auto& c : cases) {
         OptionFlags flags = flagsOf(on);
         adjustFlagsForMode(flags, c.mode, true);
@@ -230,6 +231,17 @@ TEST_F(OptionsSheetTest, LeavingOutUnchangedFilesIsStoredOnOkAndTakesNoClickOuts
     clickMark(search(kSkipUnchangedCheck));
     press(QDialogButtonBox::Ok);
     EXPECT_TRUE(stored().skipUnchanged);
+}
+
+TEST_F(OptionsSheetTest, HardLinksAreStoredOnOkInUpdateAndSyncOnly) {
+    for (const TransferMode mode : {TransferMode::Update, TransferMode::Sync, TransferMode::Move}) {
+        SCOPED_TRACE(modeName(mode));
+        open(mode);
+        ASSERT_TRUE(test::showActive(*sheet));
+        QTest::keyClick(sheet->windowHandle(), Qt::Key_H, Qt::AltModifier);
+        press(QDialogButtonBox::Ok);
+        EXPECT_EQ(stored().hardLinks, mode != TransferMode::Move);
+    }
 }
 
 TEST_F(OptionsSheetTest, HelpAndF1ShowTheTopicOfThePageOnShow) {

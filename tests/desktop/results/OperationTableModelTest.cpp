@@ -94,6 +94,9 @@ TEST_F(OperationTableModelTest, RowTextsFollowTheCommand) {
     }
     list.at(8)->setTargetAtFault(true); // another line writes its target
     EXPECT_EQ(text(model, 8, 1), QStringLiteral("エラーが発生: /d/f"));
+    list.at(0)->setHardLinkTo(SharedPath("/d/e"));
+    EXPECT_EQ(text(model, 0, 0), "Link");
+    EXPECT_EQ(text(model, 0, 2), "/d/f");
 }
 
 TEST_F(OperationTableModelTest, PathsThatAreNotUtf8StillShow) {
