@@ -257,17 +257,21 @@ constexpr SourceText kUsage =
                                 "\n"
                                 "    Rykmere を開きますか？\n");
 
-constexpr SourceText kTerminalOptions = translatable(
-    "CommandLine", "    ryk-cli だけのオプション (-- より前に書く)\n"
-                   "    --run                 計画した一覧を実行する\n"
-                   "    --create-destination  ない転送先のディレクトリを作る\n"
-                   "    --explorer            コピー・移動・削除をまとめて行う (Explorer 形式)\n"
-                   "    --skip-unchanged      大きさと更新日時が同じファイルは同期しない\n"
-                   "                          (同期モードでのみ有効)\n"
-                   "    --trash               削除するファイルと上書きされるファイルをごみ箱へ移す\n"
-                   "    --verify              コピーしたファイルを読み直して元と比べる\n"
-                   "    --help                ヘルプ表示\n"
-                   "    --version             バージョン表示\n");
+constexpr SourceText kTerminalOptions =
+    translatable("CommandLine",
+                 "    ryk-cli だけのオプション (-- より前に書く)\n"
+                 "    --run                 計画した一覧を実行する\n"
+                 "    --create-destination  ない転送先のディレクトリを作る\n"
+                 "    --explorer            コピー・移動・削除をまとめて行う (Explorer 形式)\n"
+                 "    --skip-unchanged      大きさと更新日時が同じファイルは同期しない\n"
+                 "                          (同期モードでのみ有効)\n"
+                 "    --trash               削除するファイルと上書きされるファイルをごみ箱へ移す\n"
+                 "    --verify              コピーしたファイルを読み直して元と比べる\n"
+                 "    --hard-links          同じファイルの別名はハードリンクにする\n"
+                 "                          (更新・同期モードでのみ有効)\n"
+                 "    --json                一覧と結果を JSON Lines で出力する\n"
+                 "    --help                ヘルプ表示\n"
+                 "    --version             バージョン表示\n");
 
 } // namespace
 

@@ -23,7 +23,7 @@ _ryk_cli()
     local -a found
     if [[ -n $options && $cur == -* ]]; then
         mapfile -t found < <(compgen -W '--run --create-destination --explorer
-            --skip-unchanged --hard-links --json --help --version
+            --skip-unchanged --trash --verify --hard-links --json --help --version
             -s -sd -m -@ -= -r -rm -e -e0 -u -u0 -x -w -? -i --' -- "$cur")
         # The patterns of -w follow without a space.
         [[ ${#found[@]} -eq 1 && ${found[0]} == -w ]] && compopt -o nospace 2>/dev/null

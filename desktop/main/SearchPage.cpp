@@ -27,8 +27,6 @@ SearchPage::SearchPage(TransferMode mode, QWidget* parent)
     m_ui->setupUi(this);
     for (int id = kFirstSearchControl; id <= kLastSearchControl; ++id) {
         QWidget* widget = control(id);
-        if (!widget)
-            continue; // a number kept free
         // A hidden option leaves its place empty, so the page keeps its shape in every mode.
         QSizePolicy policy = widget->sizePolicy();
         policy.setRetainSizeWhenHidden(true);
@@ -83,8 +81,6 @@ void SearchPage::onClicked(int id) {
 void SearchPage::showOptions() {
     for (int id = kFirstSearchControl; id <= kLastSearchControl; ++id) {
         QWidget* widget = control(id);
-        if (!widget)
-            continue;
         widget->setHidden(!m_options.isVisible(id));
         widget->setEnabled(m_options.isEnabled(id));
         if (auto* button = qobject_cast<QAbstractButton*>(widget))

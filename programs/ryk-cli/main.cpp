@@ -237,8 +237,8 @@ std::vector<std::string> takeOwnOptions(int argc, char** argv, CliOptions& optio
 }
 
 /// Runs the planned list, with a line of overall progress when stderr is a terminal.
-RunSummary runList(TransferJob& job, CountingMessageBox& messages, OutputForm form,
-                   Output& output, const Translation& translation) {
+RunSummary runList(TransferJob& job, CountingMessageBox& messages, OutputForm form, Output& output,
+                   const Translation& translation) {
     ConsoleRunObserver observer(form, output);
     ConsoleCopyProgress progress;
     if (!isatty(STDERR_FILENO))
@@ -302,7 +302,7 @@ int main(int argc, char** argv) {
                                     .explorerStyle = options.explorerStyle,
                                     .skipUnchanged = options.skipUnchanged,
                                     .trash = options.trash,
-                                    .verify = options.verify}))
+                                    .verify = options.verify,
                                     .hardLinks = options.hardLinks}))
         return kExitCommandLineError;
     const int messagesBeforePlan = messages.count();

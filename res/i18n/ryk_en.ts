@@ -219,12 +219,21 @@
 </translation>
     </message>
     <message>
+        <source>Command line の説明</source>
+        <translation>Command line help</translation>
+    </message>
+    <message>
         <source>    ryk-cli だけのオプション (-- より前に書く)
     --run                 計画した一覧を実行する
     --create-destination  ない転送先のディレクトリを作る
     --explorer            コピー・移動・削除をまとめて行う (Explorer 形式)
     --skip-unchanged      大きさと更新日時が同じファイルは同期しない
                           (同期モードでのみ有効)
+    --trash               削除するファイルと上書きされるファイルをごみ箱へ移す
+    --verify              コピーしたファイルを読み直して元と比べる
+    --hard-links          同じファイルの別名はハードリンクにする
+                          (更新・同期モードでのみ有効)
+    --json                一覧と結果を JSON Lines で出力する
     --help                ヘルプ表示
     --version             バージョン表示
 </source>
@@ -234,13 +243,14 @@
     --explorer            copy, move and delete in one batch (Explorer style)
     --skip-unchanged      do not sync files of the same size and time
                           (Sync mode only)
+    --trash               move deleted and replaced files to the trash
+    --verify              read copied files back and compare them
+    --hard-links          keep further names of one file as hard links
+                          (Update and Sync modes only)
+    --json                print the list and the outcomes as JSON Lines
     --help                show this help
     --version             show the version
 </translation>
-    </message>
-    <message>
-        <source>Command line の説明</source>
-        <translation>Command line help</translation>
     </message>
 </context>
 <context>
@@ -872,6 +882,22 @@ Press “Yes” to turn Explorer style off.
     <message>
         <source>変更のないファイルは同期しない(&amp;N)</source>
         <translation>Do &amp;not sync unchanged files</translation>
+    </message>
+    <message>
+        <source>削除・上書きするファイルはごみ箱へ移す(&amp;T)</source>
+        <translation>Move deleted and replaced files to the trash(&amp;T)</translation>
+    </message>
+    <message>
+        <source>コピーしたファイルを読み直して確かめる(&amp;V)</source>
+        <translation>Read copied files back and compare them(&amp;V)</translation>
+    </message>
+    <message>
+        <source>同じファイルの別名はハードリンクにする(&amp;H)</source>
+        <translation>Keep further names of one file as hard links(&amp;H)</translation>
+    </message>
+    <message>
+        <source>長い実行が終わったらデスクトップに通知する(&amp;L)</source>
+        <translation>Notify the desktop when a long run ends(&amp;L)</translation>
     </message>
 </context>
 <context>

@@ -40,22 +40,26 @@ TEST(SearchOptions, EachModeShowsEnablesAndChecksWhatItUses) {
         std::string visible, enabled, checked;
     } cases[] = {
         // 1074 is out of use in an update: hidden.
-        {TransferMode::Update, on, "111101111111111111", "111111111111101111", "110001100100111110"},
+        {TransferMode::Update, on, "111101111111111111", "111111111111101111",
+         "110001100100111110"},
         {TransferMode::Move, on, "111111111111111111", "111111111111101101", "110011100100111110"},
         // Search keeps the two switches and the after-date; no Explorer style.
-        {TransferMode::Search, on, "100001000111111111", "111111111111000001", "100001000100111110"},
-        {TransferMode::Delete, on, "100011000111111111", "111111111111101001", "100011000100111110"},
+        {TransferMode::Search, on, "100001000111111111", "111111111111000001",
+         "100001000100111110"},
+        {TransferMode::Delete, on, "100011000111111111", "111111111111101001",
+         "100011000100111110"},
         // Response: nothing shown from the flags, everything but the run's own choices disabled.
-        {TransferMode::Response, on, "111111111111111111", "000000000000101101", "000000000000111110"},
+        {TransferMode::Response, on, "111111111111111111", "000000000000101101",
+         "000000000000111110"},
         // Sync: the date switch and its choices disabled, the switch unchecked.
         {TransferMode::Sync, on, "111111111111111111", "111110000000011111", "110010100100111110"},
         // All off: only the switches, Explorer style where it applies, leaving out unchanged
         // files in Sync only, the trash and the check wherever files are deleted or copied,
         // hard links in Update and Sync, the notice everywhere.
-        {TransferMode::Update, std::vector<uint8_t>(10, 0), "111101111111111111", "100001000000101111",
-         "000000000000111110"},
-        {TransferMode::Sync, std::vector<uint8_t>(10, 0), "111111111111111111", "100000000000011111",
-         "000000000000111110"},
+        {TransferMode::Update, std::vector<uint8_t>(10, 0), "111101111111111111",
+         "100001000000101111", "000000000000111110"},
+        {TransferMode::Sync, std::vector<uint8_t>(10, 0), "111111111111111111",
+         "100000000000011111", "000000000000111110"},
     };
     for (const auto& c : cases) {
         SearchOptions options(c.mode);

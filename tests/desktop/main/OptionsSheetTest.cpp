@@ -35,8 +35,7 @@ TEST_F(OptionsSheetTest, TheSheetHasItsCaptionPagesButtonsAndNamedControls) {
 
     std::vector<QWidget*> controls;
     for (int id = kFirstSearchControl; id <= kLastSearchControl; ++id)
-        if (id != 1084 && id != 1085)
-            controls.push_back(search(id));
+        controls.push_back(search(id));
     for (int id = HistoryPage::kKindCombo; id <= HistoryPage::kEntryText; ++id)
         if (id != 1094 && id != 1096)
             controls.push_back(history(id));
