@@ -885,19 +885,19 @@ Press “Yes” to turn Explorer style off.
     </message>
     <message>
         <source>削除・上書きするファイルはごみ箱へ移す(&amp;T)</source>
-        <translation>Move deleted and replaced files to the trash(&amp;T)</translation>
+        <translation>Move deleted and replaced files to the &amp;trash</translation>
     </message>
     <message>
         <source>コピーしたファイルを読み直して確かめる(&amp;V)</source>
-        <translation>Read copied files back and compare them(&amp;V)</translation>
+        <translation>&amp;Verify copies by reading them back</translation>
     </message>
     <message>
         <source>同じファイルの別名はハードリンクにする(&amp;H)</source>
-        <translation>Keep further names of one file as hard links(&amp;H)</translation>
+        <translation>Keep further names of one file as &amp;hard links</translation>
     </message>
     <message>
         <source>長い実行が終わったらデスクトップに通知する(&amp;L)</source>
-        <translation>Notify the desktop when a long run ends(&amp;L)</translation>
+        <translation>Notify the desktop when a &amp;long run ends</translation>
     </message>
 </context>
 <context>
