@@ -10,6 +10,7 @@
 #include "platform/ProgressSinks.h"
 #include "platform/text/Ascii.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <map>
 #include <set>
@@ -154,6 +155,26 @@ std::string rootOf(const SharedPath& path) {
     return path.str().substr(0, path.rootLength());
 }
 
+/// The most copies one thread takes at a time: few enough that the threads finish a group
+/// together, enough that they mostly work in different directories.
+constexpr size_t kCopiesPerTake = 16;
+
+/// Each directory's copies in takes of kCopiesPerTake, the directories' takes in turn, so that
+/// a group of a few directories still keeps every thread busy to its end.
+std::vector<CopyCrew::Lane> sharedOut(const std::vector<CopyCrew::Lane>& byDirectory) {
+    std::vector<CopyCrew::Lane> takes;
+    for (size_t from = 0;; from += kCopiesPerTake) {
+        const size_t before = takes.size();
+        for (const CopyCrew::Lane& lane : byDirectory)
+            if (from < lane.size())
+                takes.emplace_back(lane.begin() + static_cast<std::ptrdiff_t>(from),
+                                   lane.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                      lane.size(), from + kCopiesPerTake)));
+        if (takes.size() == before)
+            return takes;
+    }
+}
+
 } // namespace
 
 size_t RunDriver::rowsToShare(size_t first) const {
@@ -234,7 +255,7 @@ void RunDriver::runTogether(size_t first, size_t count, size_t total, CopyProgre
             lanes.emplace_back();
         lanes[lane->second].push_back(jobOfRow[i]);
     }
-    m_crew.copyAll(jobs, lanes);
+    m_crew.copyAll(jobs, sharedOut(lanes));
     for (size_t i = 0; i < count; ++i) {
         const size_t row = first + i;
         OperationEntry& entry = *m_list.at(row);
