@@ -42,6 +42,18 @@ int checkPlanned(int dir, const char* name, const PlannedTarget& planned) {
     return 0;
 }
 
+/// Whether a swap of two names failed because the file system cannot swap them.
+bool cannotSwap(int error) {
+    return error == EINVAL || error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP;
+}
+
+/// Gives the copy the name `leaf` only while it stays free: a file that appeared there
+/// meanwhile makes the target a changed one.
+int takeFreeName(int dir, const char* copy, const char* leaf) {
+    const int error = renameWithoutReplace(dir, copy, dir, leaf);
+    return error == EEXIST ? kErrorTargetChanged : error;
+}
+
 /// The process id in the name of a temporary of ours, or 0 for any other name.
 pid_t temporaryOwner(std::string_view name) {
     constexpr std::string_view prefix = kTemporaryPrefix;
@@ -206,10 +218,8 @@ int CopyTemporary::replaceTarget(const std::string& named, const std::string& le
         }
         if (error == ENOENT) {
             // Gone since planning: the copy takes the free name, and only if it stays free.
-            error = renameWithoutReplace(dir, copy, dir, leaf);
-            if (error == EEXIST)
-                error = kErrorTargetChanged;
-        } else if (error == EINVAL || error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP) {
+            error = takeFreeName(dir, copy, leaf);
+        } else if (cannotSwap(error)) {
             // A file system that cannot swap: the look is the last step before the rename.
             error = checkPlanned(dir, leaf, planned);
             if (error == 0 && renameat(dir, copy, dir, leaf) != 0)
@@ -250,10 +260,8 @@ int CopyTemporary::replaceTrashingTarget(const std::string& named, const std::st
         }
         if (error == ENOENT) {
             // Nothing to trash: the copy takes the free name, and only if it stays free.
-            error = renameWithoutReplace(dir, copy, dir, leaf);
-            if (error == EEXIST)
-                error = kErrorTargetChanged;
-        } else if (error == EINVAL || error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP) {
+            error = takeFreeName(dir, copy, leaf);
+        } else if (cannotSwap(error)) {
             // A file system that cannot swap: the old file is put aside, trashed, and only then
             // is its name free for the copy; put back if it cannot go.
             const std::string aside = newName();
