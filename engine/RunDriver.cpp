@@ -6,6 +6,7 @@
 #include "engine/ListText.h"
 #include "engine/Patterns.h"
 #include "platform/ErrorCodes.h"
+#include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgressSinks.h"
 #include "platform/text/Ascii.h"
@@ -65,6 +66,10 @@ RunSummary RunDriver::OnOK(CopyProgressSink& progress) {
     const OpenDirectoriesKept kept(m_platform.fileSystem);
     progress.setVisible(false);
     const size_t total = m_list.size();
+    // A file the copy window shows goes on its own; without the window, any file that one
+    // step copies gives no progress of its own and may go with others.
+    const uint64_t largestTogether =
+        progress.showsFileProgress() ? kCopyChunkBytes : uint64_t{kCopyStepBytes};
     for (const auto& entry : m_list)
         if (entry->state == kStatePending && !entry->hardLinkTo().empty())
             m_linkTargets.insert(entry->hardLinkTo().str());
@@ -80,7 +85,7 @@ RunSummary RunDriver::OnOK(CopyProgressSink& progress) {
                 ++m_runErrors;
             continue;
         }
-        if (const size_t count = rowsToShare(row); count > 0) {
+        if (const size_t count = rowsToShare(row, largestTogether); count > 0) {
             runTogether(row, count, total, progress);
             row += count - 1;
             continue;
@@ -139,13 +144,15 @@ void RunDriver::noteOutcome(size_t row, OperationEntry& entry, EntryOutcome outc
 
 namespace {
 
-/// The most rows carried out together; the abort key is looked at between such groups.
+/// The most rows carried out together, and the most bytes they copy: the abort key is looked
+/// at between such groups.
 constexpr size_t kRowsTogether = 256;
+constexpr uint64_t kBytesTogether = uint64_t{64} << 20;
 
-/// A copy of a tree's file small enough to need no progress of its own.
-bool copiesSmallFile(const OperationEntry& entry) {
+/// A copy of a tree's file of at most `largest` bytes.
+bool copiesFileUpTo(const OperationEntry& entry, uint64_t largest) {
     return (entry.command == OperationCommand::Copy || entry.command == OperationCommand::Update) &&
-           entry.source.size <= kCopyChunkBytes &&
+           entry.source.size <= largest &&
            entry.source.path.rootLength() != TreePath::kWholeParent &&
            entry.targetPath().rootLength() != TreePath::kWholeParent;
 }
@@ -177,7 +184,7 @@ std::vector<CopyCrew::Lane> sharedOut(const std::vector<CopyCrew::Lane>& byDirec
 
 } // namespace
 
-size_t RunDriver::rowsToShare(size_t first) const {
+size_t RunDriver::rowsToShare(size_t first, uint64_t largest) const {
     if (!m_crew.helps() || m_batch.collects())
         return 0;
     std::string sourceRoot;
@@ -186,6 +193,7 @@ size_t RunDriver::rowsToShare(size_t first) const {
     // one name keep their order.
     std::set<std::string> written;
     size_t copies = 0;
+    uint64_t bytes = 0;
     size_t count = 0;
     for (; count < kRowsTogether; ++count) {
         const OperationEntry* entry = m_list.at(first + count);
@@ -198,7 +206,10 @@ size_t RunDriver::rowsToShare(size_t first) const {
             continue;
         }
         // A link waits for its first name's copy, which may be one of the rows before it.
-        if (!copiesSmallFile(*entry) || !entry->hardLinkTo().empty())
+        if (!copiesFileUpTo(*entry, largest) || !entry->hardLinkTo().empty())
+            break;
+        bytes += entry->source.size;
+        if (copies > 0 && bytes > kBytesTogether)
             break;
         if (copies == 0) {
             sourceRoot = rootOf(entry->source.path);

@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <set>
 #include <string>
 #include <utility>
@@ -46,9 +47,9 @@ private:
     /// Makes the directory of a Mkdir entry, with the facts of the source directory it mirrors.
     int makeDirectory(OperationEntry& entry);
     /// How many rows from `first` on may be carried out together: pending Mkdir lines and
-    /// copies of small files from one tree into another apart from it, each onto a name of its
-    /// own. 0 when they go one by one.
-    size_t rowsToShare(size_t first) const;
+    /// copies of files of up to `largest` bytes from one tree into another apart from it, each
+    /// onto a name of its own. 0 when they go one by one.
+    size_t rowsToShare(size_t first, uint64_t largest) const;
     /// Carries out the `count` rows from `first` on: the directories first, in their order, then
     /// the copies several at once; then notes each row's outcome in list order.
     void runTogether(size_t first, size_t count, size_t total, CopyProgressSink& progress);

@@ -23,6 +23,9 @@ public:
     virtual void setPosition(uint64_t done) = 0;
     virtual bool isVisible() const = 0;
     virtual void setVisible(bool visible) = 0;
+    /// Whether a file's own progress is shown while it is copied: a run then copies every file
+    /// this shows on its own.
+    virtual bool showsFileProgress() const { return true; }
 };
 
 } // namespace ryk

@@ -14,6 +14,7 @@ public:
     void setPosition(uint64_t) override {}
     bool isVisible() const override { return m_visible; }
     void setVisible(bool visible) override { m_visible = visible; }
+    bool showsFileProgress() const override { return false; }
 
 private:
     bool m_visible = false;

@@ -53,8 +53,12 @@ int PosixFileCopy::sourceStatus(FileStatus& out) {
     }
     if (!m_sourceFd)
         return EBADF;
-    if (const int error = statOpenFile(m_sourceFd.get(), stat))
+    if (m_endStatFresh) {
+        m_endStatFresh = false;
+        stat = m_endStat;
+    } else if (const int error = statOpenFile(m_sourceFd.get(), stat)) {
         return error;
+    }
     toFileStatus(stat, attributeWordWith(stat, m_sourceDir.leaf, parseStoredBits(storedValue())),
                  out);
     return 0;

@@ -84,6 +84,9 @@ int PosixFileCopy::open(const TreePath& source, const TreePath& target) {
     m_cloning = false;
     m_cloned = false;
     m_inKernel = true;
+    m_atOpenedSize = false;
+    m_ended = false;
+    m_endStatFresh = false;
     m_offset = 0;
     m_extentEnd = 0;
     m_sparse = false;
@@ -153,8 +156,18 @@ int PosixFileCopy::copyChunk(size_t maxBytes, size_t& copied) {
         return EBADF;
     if (maxBytes == 0)
         return EINVAL;
-    if (m_cloned)
+    if (m_cloned || m_ended)
         return 0;
+    if (m_atOpenedSize) {
+        // A file copied up to the size it had is looked at instead of read once more: one of
+        // that size still has ended, and the look is the one asked for after the copy.
+        m_atOpenedSize = false;
+        if (statOpenFile(m_sourceFd.get(), m_endStat) == 0 && m_endStat.size == m_offset) {
+            m_ended = true;
+            m_endStatFresh = true;
+            return 0;
+        }
+    }
     if (m_cloning) {
         if (const int error = cloneWhole(m_cloned))
             return error;
@@ -228,6 +241,7 @@ int PosixFileCopy::copyRange(size_t length, size_t& copied) {
         if (n > 0) {
             copied = static_cast<size_t>(n);
             m_offset += copied;
+            m_atOpenedSize = m_offset == m_openStat.size;
             return 0;
         }
         if (n < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {

@@ -131,6 +131,13 @@ private:
     bool m_cloned = false;
     /// Whether the data go in the kernel (copy_file_range).
     bool m_inKernel = true;
+    /// The kernel's copy reached the size the source had when opened.
+    bool m_atOpenedSize = false;
+    /// The source's end was found by a look at it (m_endStat), which the first look after the
+    /// copy takes instead of a new one while `m_endStatFresh`.
+    bool m_ended = false;
+    bool m_endStatFresh = false;
+    RawStat m_endStat;
     /// Where the kernel cannot copy, the data go through this buffer of kBufferBytes.
     std::unique_ptr<char[]> m_buffer;
 };

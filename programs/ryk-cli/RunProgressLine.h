@@ -49,6 +49,7 @@ public:
     void setPosition(uint64_t done) override;
     bool isVisible() const override { return m_sink.isVisible(); }
     void setVisible(bool visible) override { m_sink.setVisible(visible); }
+    bool showsFileProgress() const override { return m_sink.showsFileProgress(); }
 
 private:
     /// Draws the current counts unless the last drawing is less than a tenth of a second old.

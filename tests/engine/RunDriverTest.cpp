@@ -152,6 +152,44 @@ TEST_F(RunDriverTest, SmallFilesCopiedSeveralAtOnceKeepTheListsOrderAndTheirOwnO
     EXPECT_EQ(tmp.readFile("dst/c/3"), "c3");
 }
 
+/// A copy sink that notes the size of every file it is shown the progress of.
+class RangeRecorder : public ConsoleCopyProgress {
+public:
+    explicit RangeRecorder(bool shows) : m_shows(shows) {}
+    void setRange(uint64_t total) override { ranges.push_back(total); }
+    bool showsFileProgress() const override { return m_shows; }
+    std::vector<uint64_t> ranges;
+
+private:
+    bool m_shows;
+};
+
+TEST_F(RunDriverTest, FilesGoTogetherUnlessTheirProgressIsShownOrTakesMoreThanOneStep) {
+    fileSystem.copiers = 2;
+    constexpr size_t kMiddle = 100000;
+    const size_t large = kCopyStepBytes + 1;
+    for (const bool shows : {true, false}) {
+        SCOPED_TRACE(shows ? "with a copy window" : "without");
+        const std::string top = shows ? "w" : "t";
+        const std::string src = tmp.makeDir(top + "/src");
+        const std::string dst = tmp.makeDir(top + "/dst");
+        const std::pair<const char*, size_t> files[] = {
+            {"1a", 10}, {"1b", 20}, {"2a", kMiddle}, {"2b", kMiddle}, {"3", large}};
+        for (const auto& [name, size] : files)
+            tmp.writeFile(top + "/src/" + name, test::patterned(size));
+        auto job = planned(TransferMode::Update, {}, src, "*", dst);
+        ASSERT_EQ(job->list().size(), 5u);
+        RangeRecorder sink(shows);
+        EXPECT_EQ(job->OnOK(observer, sink).errors, 0);
+        // Alone, each file's progress is shown; together, none is.
+        const std::vector<uint64_t> alone =
+            shows ? std::vector<uint64_t>{kMiddle, kMiddle, large} : std::vector<uint64_t>{large};
+        EXPECT_EQ(sink.ranges, alone);
+        for (const auto& [name, size] : files)
+            EXPECT_EQ(tmp.readFile(top + "/dst/" + name), test::patterned(size));
+    }
+}
+
 TEST_F(RunDriverTest, FailuresKeepTheirStateAndARerunRetriesOnlyPendingLines) {
     const std::string src = tmp.makeDir("src");
     tmp.writeFile("src/a.txt", "a");
