@@ -35,11 +35,28 @@ public:
     bool helps() const { return m_copiers > 1; }
     /// Copies every job of every lane (each gets its outcome), the calling thread taking its
     /// share; returns once all are done.
-    void copyAll(std::vector<Job>& jobs, const std::vector<Lane>& lanes);
+    void copyAll(std::vector<Job>& jobs, const std::vector<Lane>& lanes) {
+        start(jobs, lanes, {});
+        finish();
+    }
+    /// Starts copying the lanes in their order on the crew's own threads, each lane once the
+    /// caller said that `after[i]` of its steps are done (all at once when `after` is empty),
+    /// while the calling thread takes those steps (made()). The jobs and lanes must last until
+    /// finish() returns.
+    void start(std::vector<Job>& jobs, const std::vector<Lane>& lanes, std::vector<size_t> after);
+    /// `steps` of the caller's steps are done.
+    void made(size_t steps);
+    /// The caller is done with its steps: it copies its share of the lanes left, and returns
+    /// once all are done.
+    void finish();
 
 private:
     void work();
-    /// Copies lanes while there are any left to take; `lock` is held between them.
+    bool nextLaneReady() const {
+        return m_lanes && m_nextLane < m_lanes->size() &&
+               (m_after.empty() || m_after[m_nextLane] <= m_made);
+    }
+    /// Copies lanes while the next one may be taken; `lock` is held between them.
     void copyWhileAny(std::unique_lock<std::mutex>& lock);
 
     FileSystem& m_fileSystem;
@@ -49,6 +66,8 @@ private:
     std::condition_variable m_done;
     std::vector<Job>* m_jobs = nullptr;
     const std::vector<Lane>* m_lanes = nullptr;
+    std::vector<size_t> m_after;
+    size_t m_made = 0;
     size_t m_nextLane = 0;
     size_t m_finishedLanes = 0;
     bool m_stopping = false;

@@ -240,33 +240,49 @@ size_t RunDriver::rowsToShare(size_t first, uint64_t largest) const {
 
 void RunDriver::runTogether(size_t first, size_t count, size_t total, CopyProgressSink& progress) {
     std::vector<EntryOutcome> outcomes(count, EntryOutcome::NoAction);
-    // The directories first, in their order: each copy goes into one made already.
-    for (size_t i = 0; i < count; ++i) {
-        OperationEntry& entry = *m_list.at(first + i);
-        if (entry.command == OperationCommand::Mkdir) {
-            m_currentRow = first + i;
-            outcomes[i] = ExecuteEntry(entry, progress);
-        }
-    }
     constexpr size_t kNoJob = static_cast<size_t>(-1);
     std::vector<size_t> jobOfRow(count, kNoJob);
     std::vector<CopyCrew::Job> jobs;
+    // For each job, how many of the group's directories come before it in the list: its own
+    // is among them, however its path is spelled.
+    std::vector<size_t> directoriesBefore;
     std::vector<CopyCrew::Lane> lanes;
     std::map<std::string, size_t> laneOfDirectory;
+    size_t directories = 0;
     for (size_t i = 0; i < count; ++i) {
         const OperationEntry& entry = *m_list.at(first + i);
-        if (entry.command == OperationCommand::Mkdir)
+        if (entry.command == OperationCommand::Mkdir) {
+            ++directories;
             continue;
+        }
         jobOfRow[i] = jobs.size();
         jobs.push_back({entry.source.treePath(), entry.targetPath().treePath(),
                         plannedTargetFor(entry, m_choices), CopyOutcome{}});
+        directoriesBefore.push_back(directories);
         const auto [lane, added] =
             laneOfDirectory.emplace(parentPath(entry.targetPath().str()), lanes.size());
         if (added)
             lanes.emplace_back();
         lanes[lane->second].push_back(jobOfRow[i]);
     }
-    m_crew.copyAll(jobs, sharedOut(lanes));
+    const std::vector<CopyCrew::Lane> takes = sharedOut(lanes);
+    std::vector<size_t> after;
+    after.reserve(takes.size());
+    for (const CopyCrew::Lane& take : takes)
+        after.push_back(directoriesBefore[take.back()]);
+    // The other threads copy into the directories made so far while this one makes the rest,
+    // in their order, and then takes its share of the copies.
+    m_crew.start(jobs, takes, std::move(after));
+    size_t made = 0;
+    for (size_t i = 0; i < count; ++i) {
+        OperationEntry& entry = *m_list.at(first + i);
+        if (entry.command == OperationCommand::Mkdir) {
+            m_currentRow = first + i;
+            outcomes[i] = ExecuteEntry(entry, progress);
+            m_crew.made(++made);
+        }
+    }
+    m_crew.finish();
     for (size_t i = 0; i < count; ++i) {
         const size_t row = first + i;
         OperationEntry& entry = *m_list.at(row);

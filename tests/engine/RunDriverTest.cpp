@@ -5,10 +5,12 @@
 #include "support/EngineFixture.h"
 #include "support/TestFiles.h"
 
+#include <chrono>
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <thread>
 
 namespace ryk {
 namespace {
@@ -150,6 +152,24 @@ TEST_F(RunDriverTest, SmallFilesCopiedSeveralAtOnceKeepTheListsOrderAndTheirOwnO
             EXPECT_EQ(entry->state, 1) << entry->source.path.str();
     EXPECT_EQ(tmp.readFile("dst/b/2"), "old");
     EXPECT_EQ(tmp.readFile("dst/c/3"), "c3");
+}
+
+TEST_F(RunDriverTest, CopiesTogetherWaitForTheirDirectoryWhileTheRunMakesTheNext) {
+    fileSystem.copiers = 2;
+    // Slow to make: the other thread would reach the next directory's files before it exists.
+    fileSystem.beforeMakeDirectory = [](const TreePath&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    };
+    const std::string src = tmp.makeDir("src");
+    const std::string dst = tmp.makeDir("dst");
+    for (const char* dir : {"a", "a/b", "c"})
+        for (const char* name : {"1", "2", "3"})
+            tmp.writeFile(std::string("src/") + dir + "/" + name, name);
+    auto job = planned(TransferMode::Update, recursive(), src, "*", dst);
+    ASSERT_EQ(job->list().size(), 12u);
+    EXPECT_EQ(job->OnOK(observer, progress).errors, 0);
+    EXPECT_EQ(states(*job), std::vector<int32_t>(12, kStateDone));
+    EXPECT_EQ(tmp.readFile("dst/a/b/3"), "3");
 }
 
 /// A copy sink that notes the size of every file it is shown the progress of.

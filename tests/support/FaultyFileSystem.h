@@ -278,6 +278,13 @@ public:
             return EACCES;
         return ForwardingFileSystem::status(path, out, links);
     }
+    /// Called before each directory is made (a slow disk, say); none when empty.
+    std::function<void(const TreePath&)> beforeMakeDirectory;
+    int makeDirectory(const TreePath& path, uint32_t permissions) override {
+        if (beforeMakeDirectory)
+            beforeMakeDirectory(path);
+        return ForwardingFileSystem::makeDirectory(path, permissions);
+    }
     int renameNoReplace(const TreePath& from, const TreePath& to) override {
         return renameError ? renameError : ForwardingFileSystem::renameNoReplace(from, to);
     }
