@@ -50,8 +50,9 @@ private:
     /// copies of files of up to `largest` bytes from one tree into another apart from it, each
     /// onto a name of its own. 0 when they go one by one.
     size_t rowsToShare(size_t first, uint64_t largest) const;
-    /// Carries out the `count` rows from `first` on: the directories first, in their order, then
-    /// the copies several at once; then notes each row's outcome in list order.
+    /// Carries out the `count` rows from `first` on: the directories in their order on this
+    /// thread while the copies go several at once, each into a directory made already; then
+    /// notes each row's outcome in list order.
     void runTogether(size_t first, size_t count, size_t total, CopyProgressSink& progress);
     /// Gives `entry` at `row` the state its outcome means and tells the observer.
     void noteOutcome(size_t row, OperationEntry& entry, EntryOutcome outcome);

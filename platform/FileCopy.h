@@ -76,7 +76,8 @@ public:
     /// After open() or copyChunk() failed: true when the failure was met at the target (its
     /// directory, the file there, the temporary file, a write), false when at the source.
     virtual bool failedAtTarget() const = 0;
-    /// The facts of the open source as they are now.
+    /// The facts of the open source as they are now; right after the copy found the source's
+    /// end, those it found it with.
     [[nodiscard]] virtual int sourceStatus(FileStatus& out) = 0;
     /// The facts of the source as open() found them (no new look at the file).
     [[nodiscard]] virtual int openedStatus(FileStatus& out) { return sourceStatus(out); }
