@@ -145,9 +145,9 @@ void RunDriver::noteOutcome(size_t row, OperationEntry& entry, EntryOutcome outc
 namespace {
 
 /// The most rows carried out together, and the most bytes they copy: the abort key is looked
-/// at between such groups.
+/// at between such groups, within a second even where a slow disk holds the copies back.
 constexpr size_t kRowsTogether = 256;
-constexpr uint64_t kBytesTogether = uint64_t{64} << 20;
+constexpr uint64_t kBytesTogether = uint64_t{16} << 20;
 
 /// A copy of a tree's file of at most `largest` bytes.
 bool copiesFileUpTo(const OperationEntry& entry, uint64_t largest) {
