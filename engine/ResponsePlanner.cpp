@@ -315,9 +315,7 @@ void ResponsePlanner::takeLineMode(OperationCommand command, const LineFields& f
         [[fallthrough]];
     case OperationCommand::Copy:
     case OperationCommand::Move:
-        m_line.mode = command == OperationCommand::Copy || command == OperationCommand::Update
-                          ? TransferMode::Update
-                          : TransferMode::Move;
+        m_line.mode = copiesData(command) ? TransferMode::Update : TransferMode::Move;
         break;
     case OperationCommand::Delete:
     case OperationCommand::Find:

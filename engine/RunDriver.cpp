@@ -151,8 +151,7 @@ constexpr uint64_t kBytesTogether = uint64_t{16} << 20;
 
 /// A copy of a tree's file of at most `largest` bytes.
 bool copiesFileUpTo(const OperationEntry& entry, uint64_t largest) {
-    return (entry.command == OperationCommand::Copy || entry.command == OperationCommand::Update) &&
-           entry.source.size <= largest &&
+    return copiesData(entry.command) && entry.source.size <= largest &&
            entry.source.path.rootLength() != TreePath::kWholeParent &&
            entry.targetPath().rootLength() != TreePath::kWholeParent;
 }
