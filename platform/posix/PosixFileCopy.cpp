@@ -85,7 +85,6 @@ int PosixFileCopy::open(const TreePath& source, const TreePath& target) {
     m_cloned = false;
     m_inKernel = true;
     m_atOpenedSize = false;
-    m_ended = false;
     m_endStatFresh = false;
     m_offset = 0;
     m_extentEnd = 0;
@@ -156,14 +155,13 @@ int PosixFileCopy::copyChunk(size_t maxBytes, size_t& copied) {
         return EBADF;
     if (maxBytes == 0)
         return EINVAL;
-    if (m_cloned || m_ended)
+    if (m_cloned)
         return 0;
     if (m_atOpenedSize) {
         // A file copied up to the size it had is looked at instead of read once more: one of
         // that size still has ended, and the look is the one asked for after the copy.
         m_atOpenedSize = false;
         if (statOpenFile(m_sourceFd.get(), m_endStat) == 0 && m_endStat.size == m_offset) {
-            m_ended = true;
             m_endStatFresh = true;
             return 0;
         }

@@ -134,8 +134,7 @@ private:
     /// The kernel's copy reached the size the source had when opened.
     bool m_atOpenedSize = false;
     /// The source's end was found by a look at it (m_endStat), which the first look after the
-    /// copy takes instead of a new one while `m_endStatFresh`.
-    bool m_ended = false;
+    /// copy takes instead of a new one. A step after the end asks the kernel, which finds none.
     bool m_endStatFresh = false;
     RawStat m_endStat;
     /// Where the kernel cannot copy, the data go through this buffer of kBufferBytes.
