@@ -1,7 +1,10 @@
 #include "platform/Environment.h"
 
+#include "platform/posix/WholeCalls.h"
+
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <pwd.h>
 #include <unistd.h>
 #include <vector>
@@ -9,15 +12,8 @@
 namespace ryk {
 
 std::string executablePath() {
-    std::vector<char> buffer(4096);
-    for (;;) {
-        const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
-        if (n < 0)
-            return {};
-        if (static_cast<size_t>(n) < buffer.size())
-            return std::string(buffer.data(), static_cast<size_t>(n));
-        buffer.resize(buffer.size() * 2);
-    }
+    std::string path;
+    return readLinkText(AT_FDCWD, "/proc/self/exe", path) == 0 ? path : std::string();
 }
 
 std::string environmentValue(const char* name) {

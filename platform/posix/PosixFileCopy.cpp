@@ -2,6 +2,7 @@
 
 #include "platform/ErrorCodes.h"
 #include "platform/posix/PosixStat.h"
+#include "platform/posix/WholeCalls.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -33,21 +34,8 @@ int PosixFileCopy::openSource(const TreePath& source) {
         return EISDIR;
     case FileKind::Special:
         return kErrorSpecialFile; // never opened: a FIFO's writer would lose its data
-    case FileKind::Link: {
-        std::string text(256, '\0');
-        for (;;) {
-            const ssize_t n = readlinkat(m_sourceDir.fd.get(), leaf, text.data(), text.size());
-            if (n < 0)
-                return errno;
-            if (static_cast<size_t>(n) < text.size()) {
-                text.resize(static_cast<size_t>(n));
-                break;
-            }
-            text.resize(text.size() * 2);
-        }
-        m_linkText = std::move(text);
-        return 0;
-    }
+    case FileKind::Link:
+        return readLinkText(m_sourceDir.fd.get(), leaf, m_linkText);
     case FileKind::Regular:
         break;
     }

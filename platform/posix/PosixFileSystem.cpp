@@ -9,6 +9,7 @@
 #include "platform/posix/PosixStat.h"
 #include "platform/posix/RenameFallback.h"
 #include "platform/posix/TreeResolve.h"
+#include "platform/posix/WholeCalls.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -44,19 +45,6 @@ mode_t currentUmask() {
     const mode_t mask = umask(022);
     umask(mask);
     return mask;
-}
-
-int writeAll(int fd, std::string_view contents) {
-    while (!contents.empty()) {
-        const ssize_t written = write(fd, contents.data(), contents.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        contents.remove_prefix(static_cast<size_t>(written));
-    }
-    return 0;
 }
 
 /// Whether a symbolic link met on the way to a file to be replaced may be followed: one that

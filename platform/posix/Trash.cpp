@@ -6,6 +6,7 @@
 #include "platform/posix/PosixStat.h"
 #include "platform/posix/RenameFallback.h"
 #include "platform/posix/UniqueFd.h"
+#include "platform/posix/WholeCalls.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -15,7 +16,6 @@
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace ryk {
 
@@ -76,17 +76,7 @@ bool usableTrash(const std::string& path, uid_t uid) {
 /// The path the descriptor `dir` has now, links resolved.
 bool pathOf(int dir, std::string& out) {
     const std::string self = "/proc/self/fd/" + std::to_string(dir);
-    std::vector<char> buffer(4096);
-    for (;;) {
-        const ssize_t n = readlink(self.c_str(), buffer.data(), buffer.size());
-        if (n < 0)
-            return false;
-        if (static_cast<size_t>(n) < buffer.size()) {
-            out.assign(buffer.data(), static_cast<size_t>(n));
-            return !out.empty() && out.front() == '/';
-        }
-        buffer.resize(buffer.size() * 2);
-    }
+    return readLinkText(AT_FDCWD, self.c_str(), out) == 0 && !out.empty() && out.front() == '/';
 }
 
 /// The top directory of the file system `device` that holds the directory `path`.
@@ -136,23 +126,12 @@ int writeNewFile(const std::string& path, const std::string& text) {
     UniqueFd fd(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (!fd)
         return errno;
-    size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t n = write(fd.get(), text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int error = n < 0 ? errno : EIO;
-            unlink(path.c_str());
-            return error;
-        }
-        written += static_cast<size_t>(n);
-    }
-    if (const int error = fd.close()) {
+    int error = writeAll(fd.get(), text);
+    if (error == 0)
+        error = fd.close();
+    if (error != 0)
         unlink(path.c_str());
-        return error;
-    }
-    return 0;
+    return error;
 }
 
 /// True when the directory `name` in `dir` holds nothing but "." and "..".
