@@ -33,12 +33,6 @@ public:
 
     /// Whether copies go several at once at all.
     bool helps() const { return m_copiers > 1; }
-    /// Copies every job of every lane (each gets its outcome), the calling thread taking its
-    /// share; returns once all are done.
-    void copyAll(std::vector<Job>& jobs, const std::vector<Lane>& lanes) {
-        start(jobs, lanes, {});
-        finish();
-    }
     /// Starts copying the lanes in their order on the crew's own threads, each lane once the
     /// caller said that `after[i]` of its steps are done (all at once when `after` is empty),
     /// while the calling thread takes those steps (made()). The jobs and lanes must last until
