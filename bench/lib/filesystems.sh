@@ -1,6 +1,21 @@
 # Sourced by bench/run.sh: copying on XFS with reflink, moving to another file system.
 # shellcheck shell=bash disable=SC2034,SC2154
 
+# Makes an image file of `size` ($3) at $1, formats it with the command from $5 on (from the
+# Debian package $4) and loop-mounts it at $2; sets `why` to the reason when it cannot.
+mount_image() {
+    local image=$1 mount=$2 size=$3 package=$4
+    shift 4
+    why=""
+    if ! command -v "$1" >/dev/null 2>&1; then
+        why="no $1 (apt-get install $package)"
+    elif ! truncate -s "$size" "$image" || ! "$@" "$image" >/dev/null 2>&1; then
+        why="$* failed"
+    elif ! mkdir -- "$mount" || ! mount -o loop "$image" "$mount" 2>/dev/null; then
+        why="cannot loop-mount an image (needs root and a loop device)"
+    fi
+}
+
 # --- 5. copying one 1 GiB file where the file system shares extents (XFS with reflink) ---------
 # Both sides share the source's extents: the time is a few system calls and the process start,
 # and the copy should take next to no space. The image is a sparse file on the scratch parent.
@@ -10,14 +25,7 @@ SPACE_LABEL="reflink 1 GiB: MiB taken by copy"
 SPACE_MAX_MIB=8
 if wanted reflink; then
     IMG="$SCRATCH/xfs.img" MNT="$SCRATCH/xfs"
-    why=""
-    if ! command -v mkfs.xfs >/dev/null 2>&1; then
-        why="no mkfs.xfs (apt-get install xfsprogs)"
-    elif ! truncate -s 3G "$IMG" || ! mkfs.xfs -q -m reflink=1 "$IMG" >/dev/null 2>&1; then
-        why="mkfs.xfs -m reflink=1 failed"
-    elif ! mkdir -- "$MNT" || ! mount -o loop "$IMG" "$MNT" 2>/dev/null; then
-        why="cannot loop-mount an image (needs root and a loop device)"
-    fi
+    mount_image "$IMG" "$MNT" 3G xfsprogs mkfs.xfs -q -m reflink=1
     if [[ -n $why ]]; then
         say "== 5. reflink: $why"
         skip_row "$REFLINK_LABEL" 1.5 "$why"
@@ -71,14 +79,7 @@ fi
 MOVE_LABEL="move 20k x 4 KiB across fs vs mv"
 if wanted move; then
     IMG6="$SCRATCH/move.img" MNT6="$SCRATCH/movefs"
-    why=""
-    if ! command -v mkfs.ext4 >/dev/null 2>&1; then
-        why="no mkfs.ext4 (apt-get install e2fsprogs)"
-    elif ! truncate -s 2G "$IMG6" || ! mkfs.ext4 -q -F "$IMG6" >/dev/null 2>&1; then
-        why="mkfs.ext4 failed"
-    elif ! mkdir -- "$MNT6" || ! mount -o loop "$IMG6" "$MNT6" 2>/dev/null; then
-        why="cannot loop-mount an image (needs root and a loop device)"
-    fi
+    mount_image "$IMG6" "$MNT6" 2G e2fsprogs mkfs.ext4 -q -F
     if [[ -n $why ]]; then
         say "== 6. move: $why"
         skip_row "$MOVE_LABEL" 10 "$why"
