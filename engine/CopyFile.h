@@ -7,7 +7,7 @@ namespace ryk {
 class CopyProgressSink;
 class OperationEntry;
 struct CopyOutcome;
-enum class OperationCommand : int32_t;
+enum class OperationCommand : uint8_t;
 struct FileStatus;
 struct Platform;
 struct PlannedTarget;

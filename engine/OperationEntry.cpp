@@ -49,7 +49,7 @@ bool OperationEntry::fillFacts(FileFacts& facts, const FileStatus& status,
 OperationEntry::OperationEntry(const OperationEntry& other)
     : source(other.source),
       m_target(other.m_target ? std::make_unique<TargetFile>(*other.m_target) : nullptr),
-      command(other.command), state(other.state), lastError(other.lastError),
+      lastError(other.lastError), command(other.command), state(other.state),
       m_targetIsCounterpart(other.m_targetIsCounterpart) {}
 
 OperationEntry& OperationEntry::operator=(const OperationEntry& other) {
@@ -110,9 +110,9 @@ void OperationEntry::setTargetAtFault(bool atFault) {
 }
 
 OperationEntry& OperationList::appendLine(OperationCommand command, SharedPath path) {
-    auto entry = std::make_unique<OperationEntry>();
-    entry->setCommand(command);
-    entry->source.path = std::move(path);
+    OperationEntry entry;
+    entry.setCommand(command);
+    entry.source.path = std::move(path);
     return append(std::move(entry));
 }
 
@@ -140,25 +140,60 @@ void OperationList::appendError(SharedPath path, int error) {
     appendLine(OperationCommand::Error, path.withoutRoot()).lastError = error;
 }
 
-OperationEntry& OperationList::append(std::unique_ptr<OperationEntry> entry) {
-    m_entries.push_back(std::move(entry));
-    return *m_entries.back();
+OperationEntry& OperationList::append(OperationEntry entry) {
+    OperationEntry* place;
+    if (!m_free.empty()) {
+        place = m_free.back();
+        m_free.pop_back();
+    } else {
+        if (m_usedInLastBlock == kBlockEntries) {
+            m_blocks.push_back(std::make_unique<OperationEntry[]>(kBlockEntries));
+            m_usedInLastBlock = 0;
+        }
+        place = &m_blocks.back()[m_usedInLastBlock++];
+    }
+    *place = std::move(entry);
+    m_entries.push_back(place);
+    return *place;
+}
+
+void OperationList::release(OperationEntry* entry) {
+    // Its paths and target go now, not when the place is taken again.
+    *entry = OperationEntry();
+    m_free.push_back(entry);
 }
 
 bool OperationList::remove(const OperationEntry* entry) {
-    const auto it = std::find_if(m_entries.rbegin(), m_entries.rend(),
-                                 [entry](const auto& e) { return e.get() == entry; });
+    const auto it = std::find(m_entries.rbegin(), m_entries.rend(), entry);
     if (it == m_entries.rend())
         return false;
+    release(*it);
     m_entries.erase(std::next(it).base());
     return true;
 }
 
 bool OperationList::removeAt(size_t position) {
-    if (position >= m_entries.size())
+    return removeRange(position, 1);
+}
+
+bool OperationList::removeRange(size_t first, size_t count) {
+    if (first > m_entries.size() || count > m_entries.size() - first)
         return false;
-    m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(position));
+    const auto from = m_entries.begin() + static_cast<std::ptrdiff_t>(first);
+    const auto to = from + static_cast<std::ptrdiff_t>(count);
+    for (auto it = from; it != to; ++it)
+        release(*it);
+    m_entries.erase(from, to);
     return true;
+}
+
+void OperationList::clear() {
+    m_entries.clear();
+    m_free.clear();
+    m_blocks.clear();
+    m_usedInLastBlock = kBlockEntries;
+    m_roots.clear();
+    m_names.reset();
 }
 
 } // namespace ryk

@@ -14,7 +14,7 @@
 namespace ryk {
 
 /// What a planned line does when it is run.
-enum class OperationCommand : int32_t {
+enum class OperationCommand : uint8_t {
     Copy = 0,
     Update = 1,
     Move = 2,
@@ -54,9 +54,9 @@ inline bool replacesTarget(OperationCommand command) {
 const char* commandName(OperationCommand command);
 
 /// State of an entry.
-inline constexpr int32_t kStatePending = -1;
-inline constexpr int32_t kStateFailed = 0;
-inline constexpr int32_t kStateDone = 1;
+inline constexpr int8_t kStatePending = -1;
+inline constexpr int8_t kStateFailed = 0;
+inline constexpr int8_t kStateDone = 1;
 
 /// The facts of one file or directory as a directory-search hit gave them, and its path.
 struct FileFacts {
@@ -198,10 +198,10 @@ private:
     std::unique_ptr<TargetFile> m_target;
 
 public:
-    OperationCommand command = OperationCommand::Copy;
-    int32_t state = kStatePending;
     /// The error code (an errno or one of our own) of the last failure, 0 when none.
     int32_t lastError = 0;
+    OperationCommand command = OperationCommand::Copy;
+    int8_t state = kStatePending;
 
 private:
     /// True while the target's path is the source's counterpart and the target has nothing
@@ -210,16 +210,22 @@ private:
 };
 
 // A plan holds one entry per line.
-static_assert(sizeof(void*) != 8 || sizeof(OperationEntry) <= 72);
+static_assert(sizeof(void*) != 8 || sizeof(OperationEntry) <= 64);
 
 /// The ordered list of planned entries of the one open job; it owns them. Positions are the
-/// rows of the result list.
+/// rows of the result list. An entry stays where it is until it is removed.
 class OperationList {
 public:
-    using Storage = std::vector<std::unique_ptr<OperationEntry>>;
+    using Storage = std::vector<OperationEntry*>;
 
-    /// Appends at the tail and takes ownership.
-    OperationEntry& append(std::unique_ptr<OperationEntry> entry);
+    OperationList() = default;
+    OperationList(const OperationList&) = delete;
+    OperationList& operator=(const OperationList&) = delete;
+    OperationList(OperationList&&) noexcept = default;
+    OperationList& operator=(OperationList&&) noexcept = default;
+
+    /// Appends at the tail.
+    OperationEntry& append(OperationEntry entry);
     /// Appends a pending entry that acts on `path` alone (Mkdir, Rmdir, Error).
     OperationEntry& appendLine(OperationCommand command, SharedPath path);
     /// Appends an Error line for `path` (not seen as part of a tree) with the reason `error`.
@@ -231,23 +237,13 @@ public:
     bool removeAt(size_t position);
     /// Deletes the entries at positions [first, first + count); false when the list does not
     /// reach that far.
-    bool removeRange(size_t first, size_t count) {
-        if (first > m_entries.size() || count > m_entries.size() - first)
-            return false;
-        const auto from = m_entries.begin() + static_cast<std::ptrdiff_t>(first);
-        m_entries.erase(from, from + static_cast<std::ptrdiff_t>(count));
-        return true;
-    }
+    bool removeRange(size_t first, size_t count);
     /// The entry at `position`, or null.
     OperationEntry* at(size_t position) const {
-        return position < m_entries.size() ? m_entries[position].get() : nullptr;
+        return position < m_entries.size() ? m_entries[position] : nullptr;
     }
     /// Deletes every entry, and forgets the roots.
-    void clear() {
-        m_entries.clear();
-        m_roots.clear();
-        m_names.reset();
-    }
+    void clear();
     /// Where the planners keep the names of the lines' paths (SharedDirectory::pair).
     const std::shared_ptr<NameStore>& names() {
         if (!m_names)
@@ -264,6 +260,16 @@ public:
     Storage::const_iterator end() const { return m_entries.end(); }
 
 private:
+    /// Gives a removed entry's place to the next one appended.
+    void release(OperationEntry* entry);
+
+    static constexpr size_t kBlockEntries = 256;
+    // The entries themselves, in blocks that never move: a plan holds one per line, which on
+    // the heap one by one would each cost a block and its bookkeeping.
+    std::vector<std::unique_ptr<OperationEntry[]>> m_blocks;
+    size_t m_usedInLastBlock = kBlockEntries;
+    /// Places of removed entries, reused first.
+    std::vector<OperationEntry*> m_free;
     Storage m_entries;
     std::vector<RootPin> m_roots;
     std::shared_ptr<NameStore> m_names;

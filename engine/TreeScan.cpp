@@ -352,7 +352,7 @@ bool TreeScan::planFile(const SharedDirectory& prefix, DirectorySearch& hit, Oth
     const bool duplicate =
         look.hasTarget && !m_keepsNames && !other.plannedNames.emplace(look.targetName).second;
 
-    std::unique_ptr<OperationEntry> entry = fileEntry(prefix, name, other, look);
+    OperationEntry entry = fileEntry(prefix, name, other, look);
     if (duplicate) {
         appendDuplicate(std::move(entry));
         return false; // no file line: its directory is not removed either
@@ -395,32 +395,31 @@ bool TreeScan::lookAtTarget(OtherSide& other, FileLook& look) {
     return !(f.dateConditions && f.onlyExisting);
 }
 
-std::unique_ptr<OperationEntry> TreeScan::fileEntry(const SharedDirectory& prefix,
-                                                    const std::string& name, const OtherSide& other,
-                                                    const FileLook& look) {
-    auto entry = std::make_unique<OperationEntry>();
+OperationEntry TreeScan::fileEntry(const SharedDirectory& prefix, const std::string& name,
+                                   const OtherSide& other, const FileLook& look) {
+    OperationEntry entry;
     if (look.sourceRead)
-        OperationEntry::fillFacts(entry->source, look.source, m_times);
+        OperationEntry::fillFacts(entry.source, look.source, m_times);
     else
-        entry->source.found = true;
-    entry->source.path = SharedPath(prefix, name);
+        entry.source.found = true;
+    entry.source.path = SharedPath(prefix, name);
     if (look.targetFound) {
-        OperationEntry::fillFacts(entry->editTarget(), look.target, m_times);
-        entry->notePlannedTarget(look.target.lastWriteTime);
+        OperationEntry::fillFacts(entry.editTarget(), look.target, m_times);
+        entry.notePlannedTarget(look.target.lastWriteTime);
     }
     // The target's name is most often the source's: kept once for both.
     if (look.hasTarget && look.targetName == name)
-        entry->setTargetToCounterpart();
+        entry.setTargetToCounterpart();
     else if (look.hasTarget)
-        entry->setTargetPath(SharedPath(other.prefix, look.targetName));
-    entry->setCommand(fileCommand(m_job->mode, look.targetFound));
+        entry.setTargetPath(SharedPath(other.prefix, look.targetName));
+    entry.setCommand(fileCommand(m_job->mode, look.targetFound));
     return entry;
 }
 
-void TreeScan::appendDuplicate(std::unique_ptr<OperationEntry> entry) {
-    entry->setCommand(OperationCommand::Error);
-    entry->lastError = kErrorDuplicateTarget;
-    entry->setTargetAtFault(true); // its target is another line's
+void TreeScan::appendDuplicate(OperationEntry entry) {
+    entry.setCommand(OperationCommand::Error);
+    entry.lastError = kErrorDuplicateTarget;
+    entry.setTargetAtFault(true); // its target is another line's
     m_list.append(std::move(entry));
 }
 

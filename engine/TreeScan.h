@@ -142,9 +142,8 @@ private:
     /// file gets no line: up to date, left out by the date options, or an Error line says why.
     bool lookAtTarget(OtherSide& other, FileLook& look);
     /// The line of the file `name` as `look` found it.
-    std::unique_ptr<OperationEntry> fileEntry(const SharedDirectory& prefix,
-                                              const std::string& name, const OtherSide& other,
-                                              const FileLook& look);
+    OperationEntry fileEntry(const SharedDirectory& prefix, const std::string& name,
+                             const OtherSide& other, const FileLook& look);
     /// The facts of the counterpart named `name`, on the `other` side, of a file of the
     /// directory being scanned; 0 when it exists. Without `status` only its existence is asked.
     int lookUpCounterpart(OtherSide& other, std::string_view name, FileStatus* status,
@@ -172,7 +171,7 @@ private:
     /// is (or, in a sync's deletions, holds) a directory of the other tree.
     bool meetsOtherTree(const FileStatus& status);
     /// Appends `entry` as an Error line: another line of the plan already writes its target.
-    void appendDuplicate(std::unique_ptr<OperationEntry> entry);
+    void appendDuplicate(OperationEntry entry);
 
     Platform m_platform;
     FileUtility m_utility;

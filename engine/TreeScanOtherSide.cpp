@@ -163,10 +163,10 @@ TreeScan::DestinationState TreeScan::prepareDestinationSubdirectory(DirectorySea
 }
 
 void TreeScan::planRemoval(SharedPath path, const FileStatus& status) {
-    auto entry = std::make_unique<OperationEntry>();
-    OperationEntry::fillFacts(entry->source, status, m_times);
-    entry->source.path = std::move(path);
-    entry->setCommand(OperationCommand::Delete);
+    OperationEntry entry;
+    OperationEntry::fillFacts(entry.source, status, m_times);
+    entry.source.path = std::move(path);
+    entry.setCommand(OperationCommand::Delete);
     m_list.append(std::move(entry));
 }
 

@@ -24,13 +24,13 @@ class AttributeChangeTest : public test::EngineTest {
 protected:
     /// Appends a Find line for the file at `relative` with the facts a look at it gives now.
     void addSource(const std::string& relative) {
-        auto entry = std::make_unique<OperationEntry>();
-        entry->setCommand(OperationCommand::Find);
+        OperationEntry entry;
+        entry.setCommand(OperationCommand::Find);
         const std::string path = tmp / relative;
-        entry->source.path = path;
+        entry.source.path = path;
         FileStatus status;
         EXPECT_EQ(fileSystem.status(path, status, LinkMode::Describe), 0) << path;
-        OperationEntry::fillFacts(entry->source, status);
+        OperationEntry::fillFacts(entry.source, status);
         list.append(std::move(entry));
     }
     /// Applies `request` to the sources of every row.
@@ -214,13 +214,13 @@ TEST_F(AttributeChangeTest, ADateChangedHereIsWhatTheRunExpectsOfThePlannedTarge
     // The run refuses to replace a target changed since planning; a change made from the list
     // is the user's own and must not count as one.
     tmp.writeFile("t.txt", "old");
-    auto entry = std::make_unique<OperationEntry>();
-    entry->setCommand(OperationCommand::Update);
-    entry->setTargetPath(tmp / "t.txt");
+    OperationEntry entry;
+    entry.setCommand(OperationCommand::Update);
+    entry.setTargetPath(tmp / "t.txt");
     FileStatus status;
     ASSERT_EQ(fileSystem.status(tmp / "t.txt", status, LinkMode::Describe), 0);
-    OperationEntry::fillFacts(entry->editTarget(), status);
-    entry->notePlannedTarget(status.lastWriteTime);
+    OperationEntry::fillFacts(entry.editTarget(), status);
+    entry.notePlannedTarget(status.lastWriteTime);
     list.append(std::move(entry));
 
     ChangeRequest request;

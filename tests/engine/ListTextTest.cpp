@@ -11,14 +11,14 @@
 namespace ryk {
 namespace {
 
-using test::newEntry;
+using test::makeEntry;
 
 TEST(ListText, ClipboardLinesQuoteEveryPath) {
     OperationList list;
-    list.append(newEntry(OperationCommand::Copy, "/s/a b.txt", 1, "/d/a b.txt"));
-    list.append(newEntry(OperationCommand::Delete, "/s/x", 1));
-    list.append(newEntry(OperationCommand::Error, "/s/err", 1));
-    list.append(newEntry(OperationCommand::UpAndMove, "/s/日本語", 1, "/d/日本語"));
+    list.append(makeEntry(OperationCommand::Copy, "/s/a b.txt", 1, "/d/a b.txt"));
+    list.append(makeEntry(OperationCommand::Delete, "/s/x", 1));
+    list.append(makeEntry(OperationCommand::Error, "/s/err", 1));
+    list.append(makeEntry(OperationCommand::UpAndMove, "/s/日本語", 1, "/d/日本語"));
     EXPECT_EQ(clipboardText(list, "\r\n"),
               "Copy \"/s/a b.txt\" \"/d/a b.txt\"\r\n"
               "Delete \"/s/x\" \r\n" // no target: a space before the line end
@@ -29,11 +29,11 @@ TEST(ListText, ClipboardLinesQuoteEveryPath) {
 
 TEST(ListText, TotalsCountWhatEachCommandMoves) {
     OperationList list;
-    list.append(newEntry(OperationCommand::Copy, "a", 100));
-    list.append(newEntry(OperationCommand::Update, "b", 10, "b", 50)); // shrinks: need goes down
-    list.append(newEntry(OperationCommand::Delete, "c", 7));
-    list.append(newEntry(OperationCommand::Mkdir, "d", 0));
-    list.append(newEntry(OperationCommand::Error, "e", 1000));
+    list.append(makeEntry(OperationCommand::Copy, "a", 100));
+    list.append(makeEntry(OperationCommand::Update, "b", 10, "b", 50)); // shrinks: need goes down
+    list.append(makeEntry(OperationCommand::Delete, "c", 7));
+    list.append(makeEntry(OperationCommand::Mkdir, "d", 0));
+    list.append(makeEntry(OperationCommand::Error, "e", 1000));
     PlanTotals totals = computeTotals(list);
     EXPECT_EQ(totals.totalBytes, 117u);
     EXPECT_EQ(totals.neededBytes, 60);
@@ -77,14 +77,14 @@ TEST(ListText, SummaryFormsPerMode) {
 
 TEST(ListText, StoppedRunCountsThePendingLinesThatWouldAct) {
     OperationList list;
-    list.append(newEntry(OperationCommand::Copy, "done", 1)).state = kStateDone;
-    list.append(newEntry(OperationCommand::Delete, "failed", 1)).state = kStateFailed;
-    list.append(newEntry(OperationCommand::Copy, "a", 1));
-    list.append(newEntry(OperationCommand::Mkdir, "b", 0));
-    list.append(newEntry(OperationCommand::Rmdir, "c", 0));
+    list.append(makeEntry(OperationCommand::Copy, "done", 1)).state = kStateDone;
+    list.append(makeEntry(OperationCommand::Delete, "failed", 1)).state = kStateFailed;
+    list.append(makeEntry(OperationCommand::Copy, "a", 1));
+    list.append(makeEntry(OperationCommand::Mkdir, "b", 0));
+    list.append(makeEntry(OperationCommand::Rmdir, "c", 0));
     // Pending for ever: a run has nothing to do for them.
-    list.append(newEntry(OperationCommand::Find, "f", 1));
-    list.append(newEntry(OperationCommand::Error, "e", 1));
+    list.append(makeEntry(OperationCommand::Find, "f", 1));
+    list.append(makeEntry(OperationCommand::Error, "e", 1));
     EXPECT_EQ(pendingActionCount(list), 3u);
     EXPECT_EQ(pendingActionCount(OperationList()), 0u);
     EXPECT_EQ(runStoppedText(1, 3), "中断しました.(Error=1, 未実行=3)");
@@ -127,7 +127,7 @@ TEST(ListText, ControlBytesAreEscapedUnambiguously) {
         EXPECT_EQ(escapeControlBytes(c.text), c.escaped);
     }
     // The list's lines are written so, on the clipboard as on the terminal.
-    EXPECT_EQ(clipboardLine(*newEntry(OperationCommand::Copy, "a\nb", 0, "q\"")),
+    EXPECT_EQ(clipboardLine(makeEntry(OperationCommand::Copy, "a\nb", 0, "q\"")),
               "Copy \"a\\nb\" \"q\\\"\"");
 }
 

@@ -7,7 +7,10 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <memory>
+#include <string>
 #include <sys/stat.h>
+#include <utility>
+#include <vector>
 
 namespace ryk {
 namespace {
@@ -49,6 +52,27 @@ TEST(SharedPath, PathsOfAPairShareTheirNameAndOutliveEverythingElse) {
     third = SharedPath();
     EXPECT_TRUE(third.empty());
     EXPECT_EQ(third.str(), "");
+}
+
+TEST(SharedPath, NamesOfEverySizeKeepTheirDirectoryWhereverTheirsInterleave) {
+    DirectoryPairs pairs(std::make_shared<NameStore>());
+    const SharedDirectory a = pairs.pair("/a/", 1, "/b/", 1);
+    const SharedDirectory c = pairs.pair("/c/", 1, {}, 0);
+    // Long enough that the names of one directory fill many blocks and outrun what a run of
+    // them reaches; one too long for a short size; the empty name.
+    const std::string sizes[] = {"x", std::string(70000, 'L'), std::string(3000, 'm'), ""};
+    std::vector<std::pair<SharedPath, std::string>> made;
+    for (int i = 0; i < 400; ++i) {
+        const std::string name = sizes[i % 4] + std::to_string(i);
+        made.emplace_back(SharedPath(i % 7 == 3 ? c : a, name),
+                          (i % 7 == 3 ? "/c/" : "/a/") + name);
+    }
+    for (const auto& [path, text] : made) {
+        ASSERT_EQ(path.str(), text);
+        if (text.starts_with("/a/")) {
+            EXPECT_EQ(path.counterpart().str(), "/b/" + text.substr(3));
+        }
+    }
 }
 
 TEST(OperationEntry, ATargetWithoutFactsIsThePathItWasGiven) {
@@ -149,8 +173,8 @@ TEST(OperationList, KeepsOrderAndDeletesWhatItRemoves) {
     OperationList list;
     std::vector<OperationEntry*> added;
     for (int i = 0; i < 5; ++i) {
-        auto e = std::make_unique<OperationEntry>();
-        e->source.path = std::to_string(i);
+        OperationEntry e;
+        e.source.path = std::to_string(i);
         added.push_back(&list.append(std::move(e)));
     }
     ASSERT_EQ(list.size(), 5u);
@@ -165,6 +189,27 @@ TEST(OperationList, KeepsOrderAndDeletesWhatItRemoves) {
         order += e->source.path.str();
     EXPECT_EQ(order, "134");
     EXPECT_EQ(list.at(1), added[3]);
+
+    // Past one block of places, and places that removed lines leave taken again: an entry
+    // stays where it was made, the order stays the list's.
+    std::vector<std::string> expected = {"1", "3", "4"};
+    const auto add = [&](int i) {
+        OperationEntry e;
+        e.source.path = std::to_string(i);
+        added.push_back(&list.append(std::move(e)));
+        expected.push_back(std::to_string(i));
+    };
+    for (int i = 5; i < 700; ++i)
+        add(i);
+    ASSERT_TRUE(list.removeRange(10, 300));
+    expected.erase(expected.begin() + 10, expected.begin() + 310);
+    for (int i = 700; i < 1000; ++i)
+        add(i);
+    ASSERT_EQ(list.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+        ASSERT_EQ(list.at(i)->source.path.str(), expected[i]) << i;
+    EXPECT_EQ(list.at(1), added[3]);
+    EXPECT_EQ(list.at(list.size() - 1), added.back());
 
     list.clear();
     EXPECT_TRUE(list.empty());

@@ -55,12 +55,12 @@ TEST(RunProgress, LineShowsCountsSpeedAndTimeLeft) {
 TEST(RunProgress, PlannedCountsTakeOnlyWhatIsStillPending) {
     // A run stopped half way and started again: what is done or failed is not planned again.
     OperationList list;
-    list.append(test::newEntry(OperationCommand::Copy, {}, 100)).state = kStateDone;
-    list.append(test::newEntry(OperationCommand::Copy, {}, 200)).state = kStateFailed;
-    list.append(test::newEntry(OperationCommand::Update, {}, 400));
-    list.append(test::newEntry(OperationCommand::Find, {}, 800)); // its bytes, but no entry
-    list.append(test::newEntry(OperationCommand::Error, {}, 1600));
-    list.append(test::newEntry(OperationCommand::Mkdir, {}, 0));
+    list.append(test::makeEntry(OperationCommand::Copy, {}, 100)).state = kStateDone;
+    list.append(test::makeEntry(OperationCommand::Copy, {}, 200)).state = kStateFailed;
+    list.append(test::makeEntry(OperationCommand::Update, {}, 400));
+    list.append(test::makeEntry(OperationCommand::Find, {}, 800)); // its bytes, but no entry
+    list.append(test::makeEntry(OperationCommand::Error, {}, 1600));
+    list.append(test::makeEntry(OperationCommand::Mkdir, {}, 0));
     const RunProgressCounts counts = plannedRunCounts(list);
     EXPECT_EQ(counts.entriesTotal, 2u);
     EXPECT_EQ(counts.bytesTotal, 1200u);

@@ -18,12 +18,12 @@ protected:
     OperationEntry& add(OperationCommand command, const std::string& source,
                         uint64_t sourceSize = 0, const std::string& target = {},
                         uint64_t targetSize = 0) {
-        auto entry = std::make_unique<OperationEntry>();
-        entry->setCommand(command);
-        entry->source.path = source;
-        entry->source.size = sourceSize;
-        entry->setTargetPath(target);
-        entry->editTarget().size = targetSize;
+        OperationEntry entry;
+        entry.setCommand(command);
+        entry.source.path = source;
+        entry.source.size = sourceSize;
+        entry.setTargetPath(target);
+        entry.editTarget().size = targetSize;
         return list.append(std::move(entry));
     }
     void addCopies(int count) {

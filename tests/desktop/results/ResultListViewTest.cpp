@@ -18,7 +18,7 @@ std::pair<int, int> fittedSource(int longRow) {
     OperationList list;
     for (int i = 0; i < 600; ++i) {
         const std::string name = i == longRow ? std::string(400, 'n') : std::to_string(i);
-        list.append(test::newEntry(commands[i % 4], "/s/" + name, 1, "/d/" + name));
+        list.append(test::makeEntry(commands[i % 4], "/s/" + name, 1, "/d/" + name));
     }
     OperationTableModel model(list, TransferMode::Update);
     model.reset();
