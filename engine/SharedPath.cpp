@@ -33,14 +33,38 @@ struct DirectoryPair {
     std::string_view tail() const { return {reinterpret_cast<const char*>(this + 1), tailSize}; }
 };
 
-/// A name in a NameStore, in the pair it was made for; its bytes follow `size` directly.
+/// A name in a NameStore, in the pair it was made for; its bytes follow it directly. The
+/// names of a directory are made one after another, so the pair is kept once for all of them
+/// (NameStore::allocateInRun), `back` pointer-size slots before each.
 struct Name {
-    DirectoryPair* pair;
-    uint32_t size;
+    /// Marks a size too large for `shortSize`: the size is the uint32_t that follows.
+    static constexpr uint16_t kLong = 0xFFFF;
 
-    const char* bytes() const { return reinterpret_cast<const char*>(&size + 1); }
+    uint16_t back;
+    uint16_t shortSize;
+
+    static size_t bytesFor(size_t size) { return sizeof(Name) + (size < kLong ? 0 : 4) + size; }
+    void setSize(size_t size) {
+        shortSize = size < kLong ? static_cast<uint16_t>(size) : kLong;
+        if (size >= kLong) {
+            const auto wide = static_cast<uint32_t>(size);
+            std::memcpy(this + 1, &wide, sizeof wide);
+        }
+    }
+    DirectoryPair* pair() const {
+        DirectoryPair* pair;
+        std::memcpy(&pair, reinterpret_cast<const char*>(this) - back * sizeof(void*), sizeof pair);
+        return pair;
+    }
+    std::string_view text() const {
+        const char* after = reinterpret_cast<const char*>(this + 1);
+        if (shortSize != kLong)
+            return {after, shortSize};
+        uint32_t size;
+        std::memcpy(&size, after, sizeof size);
+        return {after + sizeof size, size};
+    }
 };
-constexpr size_t kNameHeader = offsetof(Name, size) + sizeof(uint32_t);
 
 /// A whole path of its own; its bytes follow it directly.
 struct Whole {
@@ -111,6 +135,23 @@ void* NameStore::allocate(size_t bytes) {
     m_free += bytes;
     m_left -= bytes;
     return memory;
+}
+
+void* NameStore::allocateInRun(const void* key, size_t bytes, uint16_t& back) {
+    const size_t rounded = (bytes + alignof(void*) - 1) & ~(alignof(void*) - 1);
+    if (m_runSlot && key == m_runKey && rounded <= m_left) {
+        const size_t slots = static_cast<size_t>(m_free - m_runSlot) / sizeof(void*);
+        if (slots <= UINT16_MAX) {
+            back = static_cast<uint16_t>(slots);
+            return allocate(rounded);
+        }
+    }
+    // A new run: its key, then the memory, in one block.
+    m_runSlot = static_cast<char*>(allocate(sizeof(void*) + rounded));
+    std::memcpy(m_runSlot, &key, sizeof key);
+    m_runKey = key;
+    back = 1;
+    return m_runSlot + sizeof(void*);
 }
 
 SharedDirectory DirectoryPairs::pair(std::string_view scanned, size_t scannedRoot,
@@ -205,11 +246,11 @@ SharedPath::SharedPath(const SharedDirectory& directory, std::string_view name) 
         return;
     }
     DirectoryPair* pair = directory.m_pair;
-    auto* record =
-        static_cast<Name*>(pair->heads->names->allocate(path_detail::kNameHeader + name.size()));
-    record->pair = pair;
-    record->size = static_cast<uint32_t>(name.size());
-    copyBytes(const_cast<char*>(record->bytes()), name);
+    uint16_t back = 0;
+    void* memory = pair->heads->names->allocateInRun(pair, Name::bytesFor(name.size()), back);
+    auto* record = new (memory) Name{back, 0};
+    record->setSize(name.size());
+    copyBytes(const_cast<char*>(record->text().data()), name);
     m_bits = reinterpret_cast<uintptr_t>(record) | kNamed | kRooted |
              (directory.m_side ? kCounterpart : 0);
     retain();
@@ -217,7 +258,7 @@ SharedPath::SharedPath(const SharedDirectory& directory, std::string_view name) 
 
 SharedPath SharedPath::withNameOf(const SharedDirectory& directory, const SharedPath& named) {
     const Name* record = named.named();
-    if (!record || !directory.m_pair || record->pair != directory.m_pair)
+    if (!record || !directory.m_pair || record->pair() != directory.m_pair)
         return SharedPath(directory, named.name());
     return SharedPath((named.m_bits & ~kCounterpart) | kRooted |
                       (directory.m_side ? kCounterpart : 0));
@@ -240,14 +281,14 @@ SharedPath::~SharedPath() {
 
 void SharedPath::retain() const noexcept {
     if (const Name* record = named())
-        path_detail::retainPair(record->pair);
+        path_detail::retainPair(record->pair());
     else if (Whole* text = whole())
         text->references.fetch_add(1, std::memory_order_relaxed);
 }
 
 void SharedPath::release() noexcept {
     if (const Name* record = named()) {
-        path_detail::releasePair(record->pair);
+        path_detail::releasePair(record->pair());
     } else if (Whole* text = whole()) {
         if (text->references.fetch_sub(1, std::memory_order_acq_rel) == 1) {
             text->~Whole();
@@ -291,8 +332,9 @@ bool operator==(const SharedPath& a, std::string_view b) {
 
 void SharedPath::directoryParts(std::string_view& head, std::string_view& tail) const {
     if (const Name* record = named()) {
-        head = record->pair->heads->text(m_bits & kCounterpart ? 1 : 0);
-        tail = record->pair->tail();
+        const DirectoryPair* pair = record->pair();
+        head = pair->heads->text(m_bits & kCounterpart ? 1 : 0);
+        tail = pair->tail();
     } else {
         head = tail = {};
     }
@@ -300,7 +342,7 @@ void SharedPath::directoryParts(std::string_view& head, std::string_view& tail) 
 
 std::string_view SharedPath::name() const {
     if (const Name* record = named())
-        return {record->bytes(), record->size};
+        return record->text();
     if (const Whole* text = whole())
         return {text->bytes(), text->size};
     return {};
@@ -308,7 +350,7 @@ std::string_view SharedPath::name() const {
 
 size_t SharedPath::rootLength() const {
     if (const Name* record = named())
-        return m_bits & kRooted ? record->pair->heads->roots[m_bits & kCounterpart ? 1 : 0]
+        return m_bits & kRooted ? record->pair()->heads->roots[m_bits & kCounterpart ? 1 : 0]
                                 : TreePath::kWholeParent;
     if (const Whole* text = whole())
         return text->rootLength;

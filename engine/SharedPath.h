@@ -24,11 +24,18 @@ public:
 
     /// `bytes` bytes, aligned for a pointer, that stay where they are until the store is freed.
     void* allocate(size_t bytes);
+    /// The same for one of a run of allocations that share `key`: the key is stored once, in
+    /// the pointer-size slot `back` slots before the memory returned, for as long as one
+    /// allocation follows another with the same key.
+    void* allocateInRun(const void* key, size_t bytes, uint16_t& back);
 
 private:
     std::vector<char*> m_blocks;
     char* m_free = nullptr;
     size_t m_left = 0;
+    /// The slot holding the key of the run allocated last, and that key.
+    char* m_runSlot = nullptr;
+    const void* m_runKey = nullptr;
 };
 
 namespace path_detail {
