@@ -14,7 +14,7 @@ namespace {
 
 /// At most this many entries wait in listings the scan has not taken, a few hundred kilobytes:
 /// enough to keep the readers busy while the scan looks at the other tree.
-constexpr size_t kMaxHeldEntries = 2048;
+constexpr size_t kMaxHeldEntries = 1024;
 
 } // namespace
 
@@ -185,6 +185,9 @@ std::unique_ptr<ListingReadAhead::Listing> ListingReadAhead::read(const std::str
         listing->names += name;
         listing->hits.push_back(hit);
     }
+    // Held until the scan comes to it: without what the growing left spare.
+    listing->hits.shrink_to_fit();
+    listing->names.shrink_to_fit();
     return listing;
 }
 
