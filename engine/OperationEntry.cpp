@@ -146,7 +146,7 @@ OperationEntry& OperationList::append(OperationEntry entry) {
         place = m_free.back();
         m_free.pop_back();
     } else {
-        if (m_usedInLastBlock == kBlockEntries) {
+        if (m_blocks.empty() || m_usedInLastBlock == kBlockEntries) {
             m_blocks.push_back(std::make_unique<OperationEntry[]>(kBlockEntries));
             m_usedInLastBlock = 0;
         }
@@ -191,7 +191,6 @@ void OperationList::clear() {
     m_entries.clear();
     m_free.clear();
     m_blocks.clear();
-    m_usedInLastBlock = kBlockEntries;
     m_roots.clear();
     m_names.reset();
 }

@@ -267,7 +267,8 @@ private:
     // The entries themselves, in blocks that never move: a plan holds one per line, which on
     // the heap one by one would each cost a block and its bookkeeping.
     std::vector<std::unique_ptr<OperationEntry[]>> m_blocks;
-    size_t m_usedInLastBlock = kBlockEntries;
+    /// Places of the last block taken (a list moved from has no blocks, whatever this says).
+    size_t m_usedInLastBlock = 0;
     /// Places of removed entries, reused first.
     std::vector<OperationEntry*> m_free;
     Storage m_entries;

@@ -211,6 +211,12 @@ TEST(OperationList, KeepsOrderAndDeletesWhatItRemoves) {
     EXPECT_EQ(list.at(1), added[3]);
     EXPECT_EQ(list.at(list.size() - 1), added.back());
 
+    // A list moved from takes lines again.
+    const OperationList moved = std::move(list);
+    EXPECT_EQ(moved.at(1), added[3]);
+    list.append(OperationEntry());
+    EXPECT_EQ(list.size(), 1u);
+
     list.clear();
     EXPECT_TRUE(list.empty());
 }
