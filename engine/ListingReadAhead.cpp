@@ -16,6 +16,10 @@ namespace {
 /// enough to keep the readers busy while the scan looks at the other tree.
 constexpr size_t kMaxHeldEntries = 1024;
 
+/// A reading thread's scratch keeps what one directory of up to this many entries needs; one
+/// larger gives its room back once read.
+constexpr size_t kKeptScratchEntries = 4096;
+
 } // namespace
 
 /// A directory listed and looked at by the reading thread, walked by the scan as a search of
@@ -101,6 +105,13 @@ struct ListingReadAhead::Listing final : DirectorySearch {
     }
 };
 
+struct ListingReadAhead::Scratch {
+    std::unique_ptr<DirectorySearch> search;
+    std::string names;
+    std::vector<Listing::Hit> hits;
+    std::vector<std::string> subdirectories;
+};
+
 bool ListingReadAhead::WalkOrder::operator()(std::string_view a, std::string_view b) const {
     for (;;) {
         if (a.empty() || b.empty())
@@ -119,7 +130,7 @@ ListingReadAhead::ListingReadAhead(FileSystem& fileSystem, std::string root,
                                    FileWanted fileWanted, int readers)
     : m_fileSystem(fileSystem), m_root(std::move(root)), m_rootPrefix(directoryPrefix(m_root)),
       m_pattern(std::move(listingPattern)), m_subdirectories(subdirectories),
-      m_fileWanted(std::move(fileWanted)) {
+      m_fileWanted(std::move(fileWanted)), m_scanScratch(std::make_unique<Scratch>()) {
     m_directories.emplace(std::string(), Directory{});
     m_waiting.emplace();
     for (int i = 0; i < std::max(readers, 1); ++i)
@@ -137,8 +148,8 @@ ListingReadAhead::~ListingReadAhead() {
 }
 
 void ListingReadAhead::readOnWorker() {
+    Scratch scratch;
     std::unique_lock lock(m_mutex);
-    std::vector<std::string> subdirectories;
     for (;;) {
         // The nearest directory first, while what is held leaves room.
         const auto canRead = [this] {
@@ -151,30 +162,39 @@ void ListingReadAhead::readOnWorker() {
         }
         if (m_stop)
             return;
-        const std::string path = std::move(m_waiting.extract(m_waiting.begin()).value());
-        m_directories.find(path)->second.stage = Stage::Reading;
-        lock.unlock();
-        std::unique_ptr<Listing> listing = read(path);
-        lock.lock();
-        file(path, listing, subdirectories);
+        readNextWaiting(lock, scratch);
     }
 }
 
-std::unique_ptr<ListingReadAhead::Listing> ListingReadAhead::read(const std::string& path) const {
+void ListingReadAhead::readNextWaiting(std::unique_lock<std::mutex>& lock, Scratch& scratch) {
+    const std::string path = std::move(m_waiting.extract(m_waiting.begin()).value());
+    m_directories.find(path)->second.stage = Stage::Reading;
+    lock.unlock();
+    std::unique_ptr<Listing> listing = read(path, scratch);
+    lock.lock();
+    file(path, listing, scratch.subdirectories);
+}
+
+std::unique_ptr<ListingReadAhead::Listing> ListingReadAhead::read(const std::string& path,
+                                                                  Scratch& scratch) const {
     auto listing = std::make_unique<Listing>();
     listing->fileSystem = &m_fileSystem;
     listing->directory = path.empty() ? m_root : m_rootPrefix + path;
     listing->prefix = directoryPrefix(listing->directory);
     std::string pattern = listing->directory;
     joinPath(pattern, m_pattern);
-    const auto search = m_fileSystem.newSearch();
+    if (!scratch.search)
+        scratch.search = m_fileSystem.newSearch();
+    DirectorySearch* search = scratch.search.get();
     search->setReadStoredBits(false);
     listing->error = search->findFile(pattern);
     if (listing->error != 0)
         return listing;
+    scratch.names.clear();
+    scratch.hits.clear();
     while (search->findNextFile()) {
         const std::string& name = search->fileName();
-        Listing::Hit hit{listing->names.size(),
+        Listing::Hit hit{scratch.names.size(),
                          static_cast<uint32_t>(name.size()),
                          search->isDirectory(),
                          search->isDots(),
@@ -182,12 +202,15 @@ std::unique_ptr<ListingReadAhead::Listing> ListingReadAhead::read(const std::str
                          {}};
         if (!hit.dots && (hit.directory || m_fileWanted(name)))
             hit.statusError = search->status(hit.status);
-        listing->names += name;
-        listing->hits.push_back(hit);
+        scratch.names += name;
+        scratch.hits.push_back(hit);
     }
-    // Held until the scan comes to it: without what the growing left spare.
-    listing->hits.shrink_to_fit();
-    listing->names.shrink_to_fit();
+    search->close();
+    // Held until the scan comes to it, so of the size it needs.
+    listing->names = std::string(scratch.names);
+    listing->hits.assign(scratch.hits.begin(), scratch.hits.end());
+    if (scratch.hits.size() > kKeptScratchEntries)
+        scratch = Scratch();
     return listing;
 }
 
@@ -260,11 +283,15 @@ int ListingReadAhead::take(const std::string& directory, std::unique_ptr<Directo
         m_waiting.erase(path);
         it->second.stage = Stage::Reading;
         lock.unlock();
-        std::unique_ptr<Listing> listing = read(path);
-        std::vector<std::string> subdirectories;
+        std::unique_ptr<Listing> listing = read(path, *m_scanScratch);
         lock.lock();
-        file(path, listing, subdirectories);
+        file(path, listing, m_scanScratch->subdirectories);
     } else if (it->second.stage == Stage::Reading) {
+        // Rather than sleep while a reader finishes it, the scan reads the next directories
+        // itself: a wait and a wake-up a directory cost more than reading one.
+        while (it->second.stage != Stage::Read && !m_waiting.empty() &&
+               m_heldEntries < kMaxHeldEntries)
+            readNextWaiting(lock, *m_scanScratch);
         m_scanWants = &it->second;
         m_forScan.wait(lock, [&] { return it->second.stage == Stage::Read; });
         m_scanWants = nullptr;

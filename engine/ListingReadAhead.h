@@ -65,9 +65,16 @@ private:
     };
     using Directories = std::map<std::string, Directory, WalkOrder>;
 
+    /// What a reading thread keeps from one directory to the next, so that a listing costs
+    /// a few allocations rather than one per growth of its vectors.
+    struct Scratch;
+
     void readOnWorker();
     /// Reads the directory at `path` below the root (unlocked).
-    std::unique_ptr<Listing> read(const std::string& path) const;
+    std::unique_ptr<Listing> read(const std::string& path, Scratch& scratch) const;
+    /// Reads the first directory waiting, for the scan while the one it wants is being read
+    /// (locked; unlocks while reading).
+    void readNextWaiting(std::unique_lock<std::mutex>& lock, Scratch& scratch);
     /// Files a listing that was read, its subdirectories as waiting (locked); false when the
     /// scan passed over it meanwhile.
     bool file(const std::string& path, std::unique_ptr<Listing>& listing,
@@ -96,6 +103,8 @@ private:
     int m_readersWaiting = 0;
     /// The directory the scan waits for while a reader reads it, or null.
     const Directory* m_scanWants = nullptr;
+    /// The scan's own, for the directories it reads itself.
+    std::unique_ptr<Scratch> m_scanScratch;
     std::vector<std::thread> m_threads;
 };
 

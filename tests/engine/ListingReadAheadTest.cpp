@@ -6,7 +6,10 @@
 #include "support/TempDir.h"
 
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -150,6 +153,65 @@ TEST(ListingReadAhead, StoppingEarlyAndTopOnly) {
     EXPECT_EQ(take(topOnly, tmp / "root").names.size(), 20u);
     EXPECT_FALSE(take(topOnly, tmp / "root/d0").listed);
     EXPECT_EQ(fileSystem.searched, (std::vector<std::string>{tmp / "root/*.*"}));
+}
+
+/// Holds up the listing of `heldUp` until a listing of `release` begins, five seconds at most.
+class HoldingFileSystem : public ForwardingFileSystem {
+public:
+    HoldingFileSystem(std::string heldUp, std::string release)
+        : ForwardingFileSystem(std::make_unique<PosixFileSystem>()), m_heldUp(std::move(heldUp)),
+          m_release(std::move(release)) {}
+
+    std::unique_ptr<DirectorySearch> newSearch() override {
+        struct Search : ForwardingDirectorySearch {
+            HoldingFileSystem& owner;
+            Search(std::unique_ptr<DirectorySearch> inner, HoldingFileSystem& o)
+                : ForwardingDirectorySearch(std::move(inner)), owner(o) {}
+            int findFile(std::string_view pattern) override {
+                std::unique_lock lock(owner.m_mutex);
+                if (pattern.starts_with(owner.m_release))
+                    owner.m_released = true;
+                if (pattern.starts_with(owner.m_heldUp)) {
+                    owner.m_holding = true;
+                    owner.m_changed.notify_all();
+                    owner.releasedInTime = owner.m_changed.wait_for(
+                        lock, std::chrono::seconds(5), [this] { return owner.m_released; });
+                }
+                owner.m_changed.notify_all();
+                lock.unlock();
+                return ForwardingDirectorySearch::findFile(pattern);
+            }
+        };
+        return std::make_unique<Search>(ForwardingFileSystem::newSearch(), *this);
+    }
+    void waitUntilHolding() {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait_for(lock, std::chrono::seconds(5), [this] { return m_holding; });
+    }
+    bool releasedInTime = false;
+
+private:
+    const std::string m_heldUp, m_release;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_holding = false, m_released = false;
+};
+
+// While a reader is held up in the directory the scan wants, the scan reads the next ones
+// itself rather than wait: here the reader goes on only once the next one is being read.
+TEST(ListingReadAhead, ScanReadsOnWhileAReaderIsHeldUp) {
+    TempDir tmp;
+    tmp.writeFile("root/a/f");
+    tmp.writeFile("root/b/g");
+    HoldingFileSystem fileSystem(tmp / "root/a/", tmp / "root/b/");
+    ListingReadAhead ahead(fileSystem, tmp / "root", "*.*", true, allFiles(), 1);
+    EXPECT_EQ(take(ahead, tmp / "root").names, (std::vector<std::string>{"a", "b"}));
+    fileSystem.waitUntilHolding();
+    EXPECT_EQ(take(ahead, tmp / "root/a").names, std::vector<std::string>{"f"});
+    EXPECT_TRUE(fileSystem.releasedInTime);
+    const Taken b = take(ahead, tmp / "root/b");
+    EXPECT_TRUE(b.listed);
+    EXPECT_EQ(b.names, std::vector<std::string>{"g"});
 }
 
 } // namespace
