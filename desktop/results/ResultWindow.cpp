@@ -34,7 +34,7 @@ namespace {
 const QSize kMinimumSize(384, 300);
 
 /// How often the rows' marks, the status line and the scroll position follow a run.
-constexpr std::chrono::milliseconds kRunProgressInterval(100);
+constexpr std::chrono::milliseconds kRunProgressInterval(250);
 
 } // namespace
 
