@@ -168,6 +168,11 @@ void ListingReadAhead::readOnWorker() {
 
 void ListingReadAhead::readNextWaiting(std::unique_lock<std::mutex>& lock, Scratch& scratch) {
     const std::string path = std::move(m_waiting.extract(m_waiting.begin()).value());
+    readAndFile(lock, path, scratch);
+}
+
+void ListingReadAhead::readAndFile(std::unique_lock<std::mutex>& lock, const std::string& path,
+                                   Scratch& scratch) {
     m_directories.find(path)->second.stage = Stage::Reading;
     lock.unlock();
     std::unique_ptr<Listing> listing = read(path, scratch);
@@ -281,11 +286,7 @@ int ListingReadAhead::take(const std::string& directory, std::unique_ptr<Directo
         // by here (the scan's may end in a slash).
         path = it->first;
         m_waiting.erase(path);
-        it->second.stage = Stage::Reading;
-        lock.unlock();
-        std::unique_ptr<Listing> listing = read(path, *m_scanScratch);
-        lock.lock();
-        file(path, listing, m_scanScratch->subdirectories);
+        readAndFile(lock, path, *m_scanScratch);
     } else if (it->second.stage == Stage::Reading) {
         // Rather than sleep while a reader finishes it, the scan reads the next directories
         // itself: a wait and a wake-up a directory cost more than reading one.

@@ -72,8 +72,10 @@ private:
     void readOnWorker();
     /// Reads the directory at `path` below the root (unlocked).
     std::unique_ptr<Listing> read(const std::string& path, Scratch& scratch) const;
-    /// Reads the first directory waiting, for the scan while the one it wants is being read
-    /// (locked; unlocks while reading).
+    /// Reads the directory at `path`, no longer waiting, and files it (locked; unlocked while
+    /// reading).
+    void readAndFile(std::unique_lock<std::mutex>& lock, const std::string& path, Scratch& scratch);
+    /// Reads the first directory waiting and files it (locked).
     void readNextWaiting(std::unique_lock<std::mutex>& lock, Scratch& scratch);
     /// Files a listing that was read, its subdirectories as waiting (locked); false when the
     /// scan passed over it meanwhile.
